@@ -1,0 +1,71 @@
+// Reading and writing .kyq documents: the header probe (both formats), the format-200
+// reader and writer, the format-150 reader.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "document/PasswordDocument.h"
+
+namespace kyq {
+
+inline constexpr int32_t CurrentFormatNumber = 200;
+inline constexpr int32_t LegacyFormatNumber = 150;
+
+// What a caller shows for any read failure, followed by a line break, "文件名：" and the path.
+inline constexpr char16_t DamagedFileMessage[] = u"不支持此文件格式或此文件已损坏。";
+inline constexpr char16_t FileNameLabel[] = u"文件名：";
+// Shown after a format-150 file was read.
+inline constexpr char16_t LegacyFormatNotice[] =
+    u"此文件是Keyquill文档的老版本，在下次保存时将被按新格式保存。";
+
+enum class FormatErrorKind {
+    None,
+    CannotOpen,     // missing, unreadable
+    UnknownFormat,  // first value neither 150 nor 200
+    BadHeader,      // grille value out of range, owner name without end
+    Truncated,      // the bytes end before a count or text they announce
+    BadCount,       // a block, record or text count outside its range
+    BadValue,       // a date or character value outside its range
+    Unstorable,     // writer: something the format cannot hold (names the record)
+    CannotWrite,    // writer: the file system refused (old file left as it was)
+};
+
+struct FormatResult {
+    FormatErrorKind kind = FormatErrorKind::None;
+    std::string detail;  // for logs and the command-line tool; UTF-8
+    explicit operator bool() const { return kind == FormatErrorKind::None; }
+};
+
+// Expiry reminder parameters: Days 0 turns it off; today is the local date.
+struct ExpiryContext {
+    int Days = 60;
+    int Year = 0;
+    int Month = 0;
+    int Day = 0;
+};
+
+// Called between records while a reader runs (about every 15 ms of work) so a GUI keeps
+// painting. May be empty.
+using ReaderYield = std::function<void()>;
+
+// Reads the format number, the grille and the owner name of the file at `path` into
+// doc.FormatVersion, doc.FileGrille and doc.OwnerName() (after KeepOwnerOnly, deciphered).
+// Touches nothing else.
+FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
+
+// Reads the records of doc.Path keyed with doc.DocumentPassword() (format 200) or
+// doc.LegacyKey (format 150): AppendEntry + AddTitle for each, in file order, and
+// doc.ExpiredList collected on the way. Does not reorder and does not touch Modified.
+// On failure the document is left with its owner record only.
+FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry,
+                               const ReaderYield& yield = {});
+FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry,
+                              const ReaderYield& yield = {});
+
+// Writes the document in format 200 to `path` through a temporary file in the same folder
+// and a rename: on failure the old file is untouched. New files get mode 0600.
+FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path);
+
+}  // namespace kyq

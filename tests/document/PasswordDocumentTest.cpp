@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include "document/PasswordDocument.h"
+#include "document/SameText.h"
+#include "document/TitleCollator.h"
+
+namespace kyq {
+namespace {
+
+PasswordEntry Record(std::u16string title, std::u16string user = u"u", std::u16string pass = u"p")
+{
+    PasswordEntry e;
+    e.Title = std::move(title);
+    e.UserName = std::move(user);
+    e.Password = std::move(pass);
+    e.ChangedYear = 2024;
+    e.ChangedMonth = 2;
+    e.ChangedDay = 29;
+    return e;
+}
+
+void Load(PasswordDocument& doc, std::initializer_list<std::u16string> titles)
+{
+    for (const auto& t : titles) {
+        PasswordEntry e = Record(t, t + u"-user", t + u"-pass");
+        doc.AppendEntry(e);
+        doc.AddTitle(e);
+    }
+}
+
+std::vector<std::u16string> Titles(const PasswordDocument& doc)
+{
+    std::vector<std::u16string> out;
+    for (int i = 1; i <= doc.EntryCount(); ++i)
+        out.push_back(doc.Entries[static_cast<size_t>(i)].Title);
+    return out;
+}
+
+TEST(SameText, IgnoresLetterCaseOnly)
+{
+    EXPECT_TRUE(SameText(u"Mail", u"mAIL"));
+    EXPECT_TRUE(SameText(u"ÄBC", u"äbc"));
+    EXPECT_FALSE(SameText(u"Mail", u"Mail "));
+    EXPECT_FALSE(SameText(u"Mail", u"Maii"));
+    EXPECT_TRUE(SameText(u"", u""));
+}
+
+TEST(TitleOrder, CaseInsensitiveThenPinyinWithDeterministicTies)
+{
+    EXPECT_LT(TitleCollator::Compare(u"A", u"b"), 0);
+    EXPECT_LT(TitleCollator::Compare(u"b", u"C"), 0);
+    // 北京 (bei) before 上海 (shang) before 中国 (zhong), whatever their code points.
+    EXPECT_LT(TitleCollator::Compare(u"北京", u"上海"), 0);
+    EXPECT_LT(TitleCollator::Compare(u"上海", u"中国"), 0);
+    // Equal under the collation but different text: a fixed order, never 0.
+    EXPECT_NE(TitleCollator::Compare(u"a", u"A"), 0);
+    EXPECT_EQ(TitleCollator::Compare(u"a", u"A"), -TitleCollator::Compare(u"A", u"a"));
+}
+
+TEST(PasswordDocument, ReorderFollowsTitleOrderAndKeepsRecordsWithTheirTitles)
+{
+    PasswordDocument doc;
+    doc.OwnerName() = u"owner";
+    Load(doc, {u"b", u"A", u"c"});
+    ASSERT_TRUE(doc.ReorderEntries(false));
+    EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"A", u"b", u"c"}));
+    EXPECT_EQ(doc.Entries[2].UserName, u"b-user");
+    EXPECT_EQ(doc.Entries[0].Title, u"owner");
+    EXPECT_TRUE(doc.Modified);
+}
+
+TEST(PasswordDocument, ReorderOfAnEmptyDocumentChangesNothing)
+{
+    PasswordDocument doc;
+    EXPECT_FALSE(doc.ReorderEntries(false));
+    EXPECT_FALSE(doc.Modified);
+}
+
+TEST(PasswordDocument, EqualTitlesFromADamagedFileStayAPermutation)
+{
+    PasswordDocument doc;
+    PasswordEntry first = Record(u"x", u"one", u"1");
+    PasswordEntry second = Record(u"x", u"two", u"2");
+    PasswordEntry third = Record(u"a", u"three", u"3");
+    for (auto* e : {&first, &second, &third}) {
+        doc.AppendEntry(*e);
+        doc.AddTitle(*e);
+    }
+    doc.ReorderEntries(false);
+    ASSERT_EQ(doc.EntryCount(), 3);
+    EXPECT_EQ(doc.Entries[1], third);
+    EXPECT_EQ(doc.Entries[2], first);
+    EXPECT_EQ(doc.Entries[3], second);
+}
+
+TEST(PasswordDocument, RemoveEntryDropsExactlyThatRecordAndItsTitle)
+{
+    PasswordDocument doc;
+    Load(doc, {u"b", u"A", u"c"});
+    doc.ReorderEntries(false);
+    doc.Modified = false;
+    doc.RemoveEntryAt(2);  // "b"
+    EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"A", u"c"}));
+    ASSERT_EQ(doc.Titles.size(), 2u);
+    EXPECT_EQ(doc.Titles.At(1), u"c");
+    EXPECT_TRUE(doc.Modified);
+    doc.RemoveEntryAt(1);
+    doc.RemoveEntryAt(1);
+    EXPECT_EQ(doc.EntryCount(), 0);
+    EXPECT_EQ(doc.Entries.size(), 1u);
+}
+
+TEST(PasswordDocument, UndoSwapsAndRedoesThenRestoreUsesTheSnapshotUp)
+{
+    PasswordDocument doc;
+    Load(doc, {u"a", u"b"});
+    doc.ReorderEntries(false);
+    doc.Modified = false;
+    doc.TakeUndoSnapshot();
+    doc.RemoveEntryAt(1);
+
+    doc.ExchangeWithUndoSnapshot(false);  // undo
+    EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"a", u"b"}));
+    EXPECT_EQ(doc.Titles.size(), 2u);
+    doc.ExchangeWithUndoSnapshot(false);  // redo
+    EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"b"}));
+    EXPECT_EQ(doc.Titles.size(), 1u);
+
+    doc.ExchangeWithUndoSnapshot(true);
+    EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"a", u"b"}));
+    EXPECT_FALSE(doc.HasUndoSnapshot());
+}
+
+TEST(PasswordDocument, LimitIsEnforcedByAppend)
+{
+    PasswordDocument doc;
+    doc.Entries.resize(PasswordDocument::MaxEntries + 1);
+    EXPECT_FALSE(doc.AppendEntry(Record(u"one too many")));
+    EXPECT_EQ(doc.EntryCount(), PasswordDocument::MaxEntries);
+}
+
+TEST(PasswordDocument, ResetAndKeepOwnerOnly)
+{
+    PasswordDocument doc;
+    doc.OwnerName() = u"me";
+    doc.DocumentPassword() = u"pw";
+    Load(doc, {u"a"});
+    doc.KeepOwnerOnly();
+    EXPECT_EQ(doc.EntryCount(), 0);
+    EXPECT_EQ(doc.OwnerName(), u"");
+    EXPECT_EQ(doc.DocumentPassword(), u"pw");
+    doc.ResetEntries();
+    EXPECT_EQ(doc.Entries.size(), 1u);
+    EXPECT_EQ(doc.DocumentPassword(), u"");
+}
+
+}  // namespace
+}  // namespace kyq
