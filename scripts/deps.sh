@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ clang libclang-rt-14-dev pkg-config
-  qt6-base-dev libicu-dev libx11-dev libxtst-dev
+  qt6-base-dev qt6-svg-dev libicu-dev libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps imagemagick fonts-wqy-zenhei trayer xclip
 )
