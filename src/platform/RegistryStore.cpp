@@ -1,0 +1,387 @@
+#include "platform/RegistryStore.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+namespace kyq {
+
+namespace {
+
+constexpr mode_t FolderMode = 0700;
+constexpr mode_t FileMode = 0600;
+
+struct FileBytes {
+    bool exists = false;
+    bool readable = false;
+    bool tooLarge = false;
+    std::string bytes;
+};
+
+FileBytes ReadFileBytes(const std::filesystem::path& path)
+{
+    FileBytes file;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        file.exists = errno != ENOENT && errno != ENOTDIR;
+        return file;
+    }
+    file.exists = true;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return file;
+    }
+    if (static_cast<unsigned long long>(st.st_size) > MaxHiveBytes) {
+        file.readable = true;
+        file.tooLarge = true;
+        ::close(fd);
+        return file;
+    }
+    // Read to the end rather than trusting st_size, but never past the limit.
+    std::string bytes(static_cast<size_t>(st.st_size) + 1, '\0');
+    size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) {
+            if (bytes.size() > MaxHiveBytes)
+                break;
+            bytes.resize(std::min(bytes.size() * 2, MaxHiveBytes + 1));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            return file;
+        }
+        if (got == 0)
+            break;
+        have += static_cast<size_t>(got);
+    }
+    ::close(fd);
+    file.readable = true;
+    if (have > MaxHiveBytes) {
+        file.tooLarge = true;
+        return file;
+    }
+    bytes.resize(have);
+    file.bytes = std::move(bytes);
+    return file;
+}
+
+HiveTextResult ParseFile(const FileBytes& file, std::string_view rootName)
+{
+    HiveTextResult result;
+    if (!file.exists)
+        return result;
+    if (!file.readable || file.tooLarge) {
+        result.error = file.readable ? HiveTextError::TooLarge : HiveTextError::Unreadable;
+        return result;
+    }
+    return ParseRegistryText(file.bytes, rootName);
+}
+
+// Creates the folder and any missing parents, each private to the user.
+bool MakeFolder(const std::filesystem::path& folder)
+{
+    std::filesystem::path prefix;
+    for (const auto& part : folder) {
+        prefix /= part;
+        if (::mkdir(prefix.c_str(), FolderMode) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// An exclusive flock on a file beside the hive, held for one read-modify-write.
+class HiveLock {
+public:
+    explicit HiveLock(const std::filesystem::path& lockPath)
+    {
+        fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, FileMode);
+        if (fd_ < 0)
+            return;
+        int rc;
+        do {
+            rc = ::flock(fd_, LOCK_EX);
+        } while (rc != 0 && errno == EINTR);
+        if (rc != 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~HiveLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    HiveLock(const HiveLock&) = delete;
+    HiveLock& operator=(const HiveLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+bool WriteAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Temporary file, fsync, rename, fsync of the folder: a reader sees the old file or the
+// new one, never a part of either, and a crash cannot leave a truncated hive.
+bool ReplaceFile(const std::filesystem::path& target, std::string_view text)
+{
+    std::filesystem::path temp = target;
+    temp += ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, FileMode);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    const int dir = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+bool IsValidKeyPath(std::string_view keyPath)
+{
+    const auto parts = SplitKeyPath(keyPath);
+    if (parts.size() > MaxKeyDepth)
+        return false;
+    for (std::string_view part : parts) {
+        if (!IsValidKeyName(part))
+            return false;
+    }
+    return true;
+}
+
+std::string EnvText(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::filesystem::path HomeFolder()
+{
+    std::string home = EnvText("HOME");
+    if (!home.empty())
+        return home;
+    struct passwd pw {};
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::geteuid(), &pw, buffer, sizeof buffer, &found) == 0 && found &&
+        found->pw_dir)
+        return found->pw_dir;
+    return "/";
+}
+
+}  // namespace
+
+std::string_view HiveName(Hive hive)
+{
+    switch (hive) {
+    case Hive::CurrentUser:
+        return "HKEY_CURRENT_USER";
+    case Hive::LocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    case Hive::ClassesRoot:
+        return "HKEY_CLASSES_ROOT";
+    }
+    return "HKEY_CURRENT_USER";
+}
+
+RegistryStore::RegistryStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+std::filesystem::path RegistryStore::DefaultFolder()
+{
+    const std::string overridden = EnvText("KYQ_REGISTRY_DIR");
+    if (!overridden.empty())
+        return overridden;
+    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    const std::string config = EnvText("XDG_CONFIG_HOME");
+    if (!config.empty() && config.front() == '/')
+        return std::filesystem::path(config) / "Tarnwick";
+    return HomeFolder() / ".config" / "Tarnwick";
+}
+
+std::filesystem::path RegistryStore::HivePath(Hive hive) const
+{
+    return folder_ / (std::string(HiveName(hive)) + ".reg");
+}
+
+RegistryStore::FileState RegistryStore::Inspect(Hive hive) const
+{
+    const FileBytes file = ReadFileBytes(HivePath(hive));
+    FileState state;
+    state.exists = file.exists;
+    state.error = ParseFile(file, HiveName(hive)).error;
+    return state;
+}
+
+RegistryHive RegistryStore::Read(Hive hive) const
+{
+    RegistryHive result = ParseFile(ReadFileBytes(HivePath(hive)), HiveName(hive)).hive;
+    for (const Change& change : pending_[static_cast<size_t>(hive)])
+        ApplyChange(result, change);
+    return result;
+}
+
+std::optional<RegistryValue> RegistryStore::GetValue(Hive hive, std::string_view keyPath,
+                                                     std::string_view valueName) const
+{
+    const RegistryHive contents = Read(hive);
+    const RegistryValue* value = contents.FindValue(keyPath, valueName);
+    if (!value)
+        return std::nullopt;
+    return *value;
+}
+
+bool RegistryStore::KeyExists(Hive hive, std::string_view keyPath) const
+{
+    return Read(hive).FindKey(keyPath) != nullptr;
+}
+
+bool RegistryStore::SetValue(Hive hive, std::string_view keyPath, std::string_view valueName,
+                             RegistryValue value)
+{
+    if (!IsValidKeyPath(keyPath) || !IsValidValueName(valueName))
+        return false;
+    return Submit(hive, Change{Change::Op::SetValue, std::string(keyPath), std::string(valueName),
+                               std::move(value)});
+}
+
+bool RegistryStore::CreateKey(Hive hive, std::string_view keyPath)
+{
+    if (!IsValidKeyPath(keyPath))
+        return false;
+    return Submit(hive, Change{Change::Op::CreateKey, std::string(keyPath), {}, {}});
+}
+
+bool RegistryStore::DeleteValue(Hive hive, std::string_view keyPath, std::string_view valueName)
+{
+    return Submit(hive, Change{Change::Op::DeleteValue, std::string(keyPath),
+                               std::string(valueName), {}});
+}
+
+bool RegistryStore::DeleteKey(Hive hive, std::string_view keyPath)
+{
+    if (SplitKeyPath(keyPath).empty())
+        return false;
+    return Submit(hive, Change{Change::Op::DeleteKey, std::string(keyPath), {}, {}});
+}
+
+bool RegistryStore::Submit(Hive hive, Change change)
+{
+    if (batchDepth_ > 0) {
+        pending_[static_cast<size_t>(hive)].push_back(std::move(change));
+        return true;
+    }
+    return UpdateFile(hive, {std::move(change)});
+}
+
+void RegistryStore::ApplyChange(RegistryHive& hive, const Change& change)
+{
+    switch (change.op) {
+    case Change::Op::SetValue:
+        hive.SetValue(change.keyPath, change.valueName, change.value);
+        break;
+    case Change::Op::CreateKey:
+        hive.CreateKey(change.keyPath);
+        break;
+    case Change::Op::DeleteValue:
+        hive.RemoveValue(change.keyPath, change.valueName);
+        break;
+    case Change::Op::DeleteKey:
+        hive.RemoveKey(change.keyPath);
+        break;
+    }
+}
+
+bool RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) const
+{
+    if (changes.empty())
+        return true;
+    if (!MakeFolder(folder_))
+        return false;
+    const std::filesystem::path path = HivePath(hive);
+    std::filesystem::path lockPath = path;
+    lockPath += ".lock";
+    const HiveLock lock(lockPath);
+    if (!lock.Held())
+        return false;
+
+    const FileBytes file = ReadFileBytes(path);
+    HiveTextResult current = ParseFile(file, HiveName(hive));
+    for (const Change& change : changes)
+        ApplyChange(current.hive, change);
+    const std::string text = FormatRegistryText(current.hive, HiveName(hive));
+    if (current.error == HiveTextError::None && file.exists && file.bytes == text)
+        return true;
+    // A damaged file is replaced, but kept aside so that whatever it held is not lost
+    // without a trace.
+    if (current.error != HiveTextError::None && file.exists) {
+        std::filesystem::path aside = path;
+        aside += ".damaged";
+        ::rename(path.c_str(), aside.c_str());
+    }
+    return ReplaceFile(path, text);
+}
+
+bool RegistryStore::EndBatch()
+{
+    if (batchDepth_ <= 0 || --batchDepth_ > 0)
+        return true;
+    bool ok = true;
+    for (size_t i = 0; i < HiveCount; ++i) {
+        std::vector<Change> changes = std::move(pending_[i]);
+        pending_[i].clear();
+        ok = UpdateFile(static_cast<Hive>(i), changes) && ok;
+    }
+    return ok;
+}
+
+RegistryStore::Batch::Batch(RegistryStore& store) : store_(store)
+{
+    ++store_.batchDepth_;
+}
+
+RegistryStore::Batch::~Batch()
+{
+    Commit();
+}
+
+bool RegistryStore::Batch::Commit()
+{
+    if (!open_)
+        return true;
+    open_ = false;
+    return store_.EndBatch();
+}
+
+}  // namespace kyq

@@ -1,0 +1,99 @@
+// The registry of this program on Linux: one text file per hive in a folder of the user's
+// own, every write a locked read-modify-write and an atomic rewrite of the file.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/RegistryHive.h"
+#include "platform/RegistryText.h"
+
+namespace kyq {
+
+enum class Hive { CurrentUser, LocalMachine, ClassesRoot };
+
+inline constexpr size_t HiveCount = 3;
+
+// "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_CLASSES_ROOT": the root of every section
+// in the hive's file and the file's name without ".reg".
+std::string_view HiveName(Hive hive);
+
+// Not thread-safe: one store belongs to one thread (the user-interface thread). Any number
+// of processes may share the folder.
+class RegistryStore {
+public:
+    explicit RegistryStore(std::filesystem::path folder);
+    RegistryStore(const RegistryStore&) = delete;
+    RegistryStore& operator=(const RegistryStore&) = delete;
+
+    // $KYQ_REGISTRY_DIR when set, else $XDG_CONFIG_HOME/Tarnwick, else ~/.config/Tarnwick.
+    static std::filesystem::path DefaultFolder();
+
+    const std::filesystem::path& Folder() const { return folder_; }
+    std::filesystem::path HivePath(Hive hive) const;
+
+    // The hive as stored, with the changes of an open batch applied. A missing, unreadable or
+    // damaged file reads as an empty hive.
+    RegistryHive Read(Hive hive) const;
+    // What reading the file found: no file at all, or the outcome of parsing it (None for a
+    // good file).
+    struct FileState {
+        bool exists = false;
+        HiveTextError error = HiveTextError::None;
+    };
+    FileState Inspect(Hive hive) const;
+
+    std::optional<RegistryValue> GetValue(Hive hive, std::string_view keyPath,
+                                          std::string_view valueName) const;
+    bool KeyExists(Hive hive, std::string_view keyPath) const;
+
+    // Each write returns false when a name is invalid or the file could not be rewritten;
+    // inside a batch it only checks the names, and the batch's Commit tells the rest.
+    bool SetValue(Hive hive, std::string_view keyPath, std::string_view valueName,
+                  RegistryValue value);
+    bool CreateKey(Hive hive, std::string_view keyPath);
+    bool DeleteValue(Hive hive, std::string_view keyPath, std::string_view valueName);
+    // Deletes the key with everything below it. The hive's root cannot be deleted.
+    bool DeleteKey(Hive hive, std::string_view keyPath);
+
+    // While a batch is open, writes are held back; when the outermost batch ends (Commit or
+    // destruction) each hive that was written to is updated once, under its lock, by
+    // replaying the writes in order on the file as it then stands.
+    class Batch {
+    public:
+        explicit Batch(RegistryStore& store);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        // True when every hive was written. An inner batch leaves the work to the outer one.
+        bool Commit();
+
+    private:
+        RegistryStore& store_;
+        bool open_ = true;
+    };
+
+private:
+    struct Change {
+        enum class Op { SetValue, CreateKey, DeleteValue, DeleteKey };
+        Op op;
+        std::string keyPath;
+        std::string valueName;
+        RegistryValue value;
+    };
+
+    bool Submit(Hive hive, Change change);
+    bool EndBatch();
+    static void ApplyChange(RegistryHive& hive, const Change& change);
+    bool UpdateFile(Hive hive, const std::vector<Change>& changes) const;
+
+    std::filesystem::path folder_;
+    int batchDepth_ = 0;
+    std::vector<Change> pending_[HiveCount];
+};
+
+}  // namespace kyq

@@ -1,0 +1,446 @@
+#include "platform/RegistryText.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/Utf.h"
+
+namespace kyq {
+
+namespace {
+
+constexpr std::string_view HeaderV5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view HeaderV4 = "REGEDIT4";
+// Where a long hex value is wrapped, as exports do, so that the file stays readable.
+constexpr size_t HexWrapColumn = 76;
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimRight(std::string_view s)
+{
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string_view TrimLeft(std::string_view s)
+{
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    return s;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && FoldName(a) == FoldName(b);
+}
+
+bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix)
+{
+    return s.size() >= prefix.size() && EqualsIgnoringCase(s.substr(0, prefix.size()), prefix);
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Splits the text into lines; a "\r" before the "\n" is dropped.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text) : text_(text) {}
+
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    size_t LineNumber() const { return lineNumber_; }
+
+    std::string_view Next()
+    {
+        size_t end = text_.find('\n', pos_);
+        if (end == std::string_view::npos)
+            end = text_.size();
+        std::string_view line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        ++lineNumber_;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        return line;
+    }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+    size_t lineNumber_ = 0;
+};
+
+// A quoted name or text starting at line[pos] == '"'. Only \\ and \" are escapes, as
+// exports write them. On success pos is just past the closing quote.
+bool ParseQuoted(std::string_view line, size_t& pos, std::string& out)
+{
+    if (pos >= line.size() || line[pos] != '"')
+        return false;
+    ++pos;
+    out.clear();
+    while (pos < line.size()) {
+        const char c = line[pos++];
+        if (c == '"')
+            return true;
+        if (c == '\\') {
+            if (pos >= line.size())
+                return false;
+            const char next = line[pos++];
+            if (next != '\\' && next != '"')
+                return false;
+            out.push_back(next);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return false;
+}
+
+// Text in the file's own encoding: UTF-16LE exports (with their byte-order mark) are
+// turned into UTF-8; a UTF-8 byte-order mark is dropped.
+std::optional<std::string> Normalise(std::string_view bytes)
+{
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        bytes.remove_prefix(2);
+        if (bytes.size() % 2 != 0)
+            return std::nullopt;
+        std::u16string wide(bytes.size() / 2, u'\0');
+        for (size_t i = 0; i < wide.size(); ++i) {
+            wide[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                            (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+        }
+        return Utf16ToUtf8(wide);
+    }
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    return std::string(bytes);
+}
+
+class Parser {
+public:
+    Parser(std::string_view text, std::string_view rootName) : lines_(text), rootName_(rootName) {}
+
+    HiveTextResult Run()
+    {
+        HiveTextResult result;
+        const auto fail = [&](HiveTextError error) {
+            result.hive = RegistryHive();
+            result.error = error;
+            result.line = lines_.LineNumber();
+            return std::move(result);
+        };
+        if (lines_.AtEnd())
+            return fail(HiveTextError::NoHeader);
+        const std::string_view header = TrimRight(lines_.Next());
+        if (header != HeaderV5 && header != HeaderV4)
+            return fail(HiveTextError::NoHeader);
+
+        RegistryKey* current = nullptr;
+        while (!lines_.AtEnd()) {
+            const std::string_view line = lines_.Next();
+            const std::string_view trimmed = TrimLeft(line);
+            if (trimmed.empty() || trimmed.front() == ';')
+                continue;
+            if (trimmed.front() == '[') {
+                const HiveTextError error = ParseSection(trimmed, result.hive, current);
+                if (error != HiveTextError::None)
+                    return fail(error);
+                continue;
+            }
+            if (!current)
+                return fail(HiveTextError::ValueBeforeKey);
+            const HiveTextError error = ParseValueLine(trimmed, *current);
+            if (error != HiveTextError::None)
+                return fail(error);
+        }
+        return result;
+    }
+
+private:
+    HiveTextError ParseSection(std::string_view line, RegistryHive& hive, RegistryKey*& current)
+    {
+        line = TrimRight(line);
+        if (line.size() < 2 || line.back() != ']')
+            return HiveTextError::BadSection;
+        const std::string_view path = line.substr(1, line.size() - 2);
+        // "[-key]" deletes a key when an export is imported; a stored hive never holds one.
+        if (path.empty() || path.front() == '-')
+            return HiveTextError::BadSection;
+        const size_t slash = path.find('\\');
+        const std::string_view root = path.substr(0, slash);
+        if (!EqualsIgnoringCase(root, rootName_))
+            return HiveTextError::ForeignRoot;
+        if (slash == std::string_view::npos) {
+            current = &hive.Root();
+            return HiveTextError::None;
+        }
+        const std::string_view rest = path.substr(slash + 1);
+        // Unlike a key path handed to the store, a section names every key exactly.
+        if (rest.empty() || rest.back() == '\\' || rest.find("\\\\") != std::string_view::npos)
+            return HiveTextError::BadSection;
+        if (SplitKeyPath(rest).size() > MaxKeyDepth)
+            return HiveTextError::TooDeep;
+        current = hive.CreateKey(rest);
+        return current ? HiveTextError::None : HiveTextError::BadSection;
+    }
+
+    HiveTextError ParseValueLine(std::string_view line, RegistryKey& key)
+    {
+        size_t pos = 0;
+        std::string name;
+        if (line.front() == '@') {
+            pos = 1;
+        } else if (!ParseQuoted(line, pos, name)) {
+            return HiveTextError::BadValue;
+        }
+        if (pos >= line.size() || line[pos] != '=')
+            return HiveTextError::BadValue;
+        ++pos;
+        if (!IsValidValueName(name))
+            return HiveTextError::BadValue;
+
+        std::string_view data = line.substr(pos);
+        RegistryValue value;
+        if (!data.empty() && data.front() == '"') {
+            size_t at = 0;
+            std::string text;
+            if (!ParseQuoted(data, at, text) || !TrimRight(data.substr(at)).empty())
+                return HiveTextError::BadValue;
+            if (text.size() > MaxValueBytes)
+                return HiveTextError::ValueTooLarge;
+            value = RegistryValue::String(text);
+        } else if (StartsWithIgnoringCase(data, "dword:")) {
+            const std::string_view digits = TrimRight(data.substr(6));
+            if (digits.empty() || digits.size() > 8)
+                return HiveTextError::BadValue;
+            uint32_t number = 0;
+            for (char c : digits) {
+                const int d = HexDigit(c);
+                if (d < 0)
+                    return HiveTextError::BadValue;
+                number = (number << 4) | static_cast<uint32_t>(d);
+            }
+            value = RegistryValue::Number(number);
+        } else if (StartsWithIgnoringCase(data, "hex")) {
+            const HiveTextError error = ParseHex(data, value);
+            if (error != HiveTextError::None)
+                return error;
+        } else {
+            return HiveTextError::BadValue;
+        }
+        key.SetValue(name, std::move(value));
+        return HiveTextError::None;
+    }
+
+    // "hex:" or "hex(N):" then two-digit bytes separated by commas; a line ending in "\"
+    // goes on in the next line.
+    HiveTextError ParseHex(std::string_view data, RegistryValue& value)
+    {
+        const size_t colon = data.find(':');
+        if (colon == std::string_view::npos)
+            return HiveTextError::BadValue;
+        std::string type = FoldName(data.substr(0, colon));
+        if (type != "hex") {
+            if (type.size() < 6 || type.size() > 13 || type.compare(0, 4, "hex(") != 0 ||
+                type.back() != ')')
+                return HiveTextError::BadValue;
+            for (size_t i = 4; i + 1 < type.size(); ++i) {
+                if (HexDigit(type[i]) < 0)
+                    return HiveTextError::BadValue;
+            }
+        }
+
+        std::vector<uint8_t> bytes;
+        std::string_view rest = data.substr(colon + 1);
+        for (;;) {
+            rest = TrimRight(rest);
+            const bool continues = !rest.empty() && rest.back() == '\\';
+            if (continues)
+                rest.remove_suffix(1);
+            if (!ParseHexBytes(rest, bytes))
+                return HiveTextError::BadValue;
+            if (bytes.size() > MaxValueBytes)
+                return HiveTextError::ValueTooLarge;
+            if (!continues)
+                break;
+            if (lines_.AtEnd())
+                return HiveTextError::BadValue;
+            rest = TrimLeft(lines_.Next());
+        }
+
+        if (type == "hex(1)") {
+            if (bytes.size() % 2 != 0)
+                return HiveTextError::BadValue;
+            std::u16string wide(bytes.size() / 2, u'\0');
+            for (size_t i = 0; i < wide.size(); ++i)
+                wide[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+            // The terminator is not part of the text; data written without one is whole.
+            if (!wide.empty() && wide.back() == u'\0')
+                wide.pop_back();
+            value = RegistryValue::String(Utf16ToUtf8(wide));
+            return HiveTextError::None;
+        }
+        value = RegistryValue{};
+        value.kind = RegistryValue::Kind::Other;
+        value.otherType = std::move(type);
+        value.otherBytes = std::move(bytes);
+        return HiveTextError::None;
+    }
+
+    // One line's share of "aa,bb,cc," (a trailing comma is allowed before a continuation
+    // and at the end).
+    static bool ParseHexBytes(std::string_view text, std::vector<uint8_t>& bytes)
+    {
+        size_t pos = 0;
+        while (pos < text.size()) {
+            while (pos < text.size() && IsBlank(text[pos]))
+                ++pos;
+            if (pos >= text.size())
+                break;
+            if (pos + 1 >= text.size())
+                return false;
+            const int hi = HexDigit(text[pos]);
+            const int lo = HexDigit(text[pos + 1]);
+            if (hi < 0 || lo < 0)
+                return false;
+            bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
+            pos += 2;
+            while (pos < text.size() && IsBlank(text[pos]))
+                ++pos;
+            if (pos < text.size()) {
+                if (text[pos] != ',')
+                    return false;
+                ++pos;
+            }
+        }
+        return true;
+    }
+
+    LineCursor lines_;
+    std::string_view rootName_;
+};
+
+void AppendQuoted(std::string& out, std::string_view text)
+{
+    out.push_back('"');
+    for (char c : text) {
+        if (c == '\\' || c == '"')
+            out.push_back('\\');
+        out.push_back(c);
+    }
+    out.push_back('"');
+}
+
+void AppendHex(std::string& out, std::string_view type, const std::vector<uint8_t>& bytes)
+{
+    static constexpr char Digits[] = "0123456789abcdef";
+    out += type;
+    out.push_back(':');
+    size_t lineStart = out.rfind('\n') + 1;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        out.push_back(Digits[bytes[i] >> 4]);
+        out.push_back(Digits[bytes[i] & 15]);
+        if (i + 1 < bytes.size()) {
+            out.push_back(',');
+            if (out.size() - lineStart >= HexWrapColumn) {
+                out += "\\\n  ";
+                lineStart = out.size() - 2;
+            }
+        }
+    }
+}
+
+void AppendValue(std::string& out, std::string_view name, const RegistryValue& value)
+{
+    if (name.empty())
+        out.push_back('@');
+    else
+        AppendQuoted(out, name);
+    out.push_back('=');
+    switch (value.kind) {
+    case RegistryValue::Kind::String:
+        if (value.text.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos) {
+            AppendQuoted(out, value.text);
+        } else {
+            std::u16string wide = Utf8ToUtf16(value.text);
+            wide.push_back(u'\0');
+            std::vector<uint8_t> bytes;
+            bytes.reserve(wide.size() * 2);
+            for (char16_t unit : wide) {
+                bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+                bytes.push_back(static_cast<uint8_t>(unit >> 8));
+            }
+            AppendHex(out, "hex(1)", bytes);
+        }
+        break;
+    case RegistryValue::Kind::Number: {
+        static constexpr char Digits[] = "0123456789abcdef";
+        out += "dword:";
+        for (int shift = 28; shift >= 0; shift -= 4)
+            out.push_back(Digits[(value.number >> shift) & 15]);
+        break;
+    }
+    case RegistryValue::Kind::Other:
+        AppendHex(out, value.otherType, value.otherBytes);
+        break;
+    }
+    out.push_back('\n');
+}
+
+void AppendKey(std::string& out, const RegistryKey& key, const std::string& path, bool isRoot)
+{
+    // The root's section is only worth writing when it carries values; every other key
+    // gets one, so that empty keys survive a rewrite.
+    if (!isRoot || key.ValueCount() > 0) {
+        out.push_back('[');
+        out += path;
+        out += "]\n";
+        for (size_t i = 0; i < key.ValueCount(); ++i)
+            AppendValue(out, key.ValueName(i), key.Value(i));
+        out.push_back('\n');
+    }
+    for (size_t i = 0; i < key.ChildCount(); ++i) {
+        const RegistryKey& child = key.Child(i);
+        AppendKey(out, child, path + '\\' + child.Name(), false);
+    }
+}
+
+}  // namespace
+
+HiveTextResult ParseRegistryText(std::string_view bytes, std::string_view rootName)
+{
+    HiveTextResult result;
+    if (bytes.size() > MaxHiveBytes) {
+        result.error = HiveTextError::TooLarge;
+        return result;
+    }
+    const std::optional<std::string> text = Normalise(bytes);
+    if (!text) {
+        result.error = HiveTextError::NoHeader;
+        result.line = 1;
+        return result;
+    }
+    return Parser(*text, rootName).Run();
+}
+
+std::string FormatRegistryText(const RegistryHive& hive, std::string_view rootName)
+{
+    std::string out(HeaderV5);
+    out += "\n\n";
+    AppendKey(out, hive.Root(), std::string(rootName), true);
+    return out;
+}
+
+}  // namespace kyq

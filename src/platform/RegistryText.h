@@ -1,0 +1,45 @@
+// Reads and writes a hive in the text format of registry exports ("Windows Registry Editor
+// Version 5.00", [key] sections, "name"="text", "name"=dword:0000001a, hex(..) data).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/RegistryHive.h"
+
+namespace kyq {
+
+// A hive file larger than this is treated as damaged and not read at all.
+inline constexpr size_t MaxHiveBytes = 16u * 1024 * 1024;
+// The largest value data (hex bytes, or the text of a string) accepted from a file.
+inline constexpr size_t MaxValueBytes = 1024u * 1024;
+
+enum class HiveTextError {
+    None,
+    Unreadable,      // the file exists but could not be read (set by the store)
+    TooLarge,        // more than MaxHiveBytes
+    NoHeader,        // first line is not a known header (includes an empty file)
+    BadSection,      // a [key] line that is malformed or names an invalid key
+    ForeignRoot,     // a [key] line that belongs to another hive
+    TooDeep,         // a key path deeper than MaxKeyDepth
+    ValueBeforeKey,  // a value line before the first [key] line
+    BadValue,        // a value line that does not parse
+    ValueTooLarge,   // value data beyond MaxValueBytes
+};
+
+struct HiveTextResult {
+    RegistryHive hive;  // empty unless error is None
+    HiveTextError error = HiveTextError::None;
+    size_t line = 0;  // 1-based line of the first error, 0 when none
+};
+
+// rootName is the hive's own name ("HKEY_CURRENT_USER"); every section must lie below it.
+// Never throws on any input; a damaged text gives an empty hive and the error's kind.
+HiveTextResult ParseRegistryText(std::string_view bytes, std::string_view rootName);
+
+// The whole hive as UTF-8 text with "\n" line ends. Strings holding CR, LF or NUL (which the
+// quoted form cannot carry) are written as hex(1) data, UTF-16LE with its terminator.
+std::string FormatRegistryText(const RegistryHive& hive, std::string_view rootName);
+
+}  // namespace kyq
