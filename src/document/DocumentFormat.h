@@ -2,10 +2,15 @@
 // reader and writer, the format-150 reader.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "document/Expiry.h"  // ExpiryContext
 #include "document/PasswordDocument.h"
 
 namespace kyq {
@@ -38,14 +43,6 @@ struct FormatResult {
     explicit operator bool() const { return kind == FormatErrorKind::None; }
 };
 
-// Expiry reminder parameters: Days 0 turns it off; today is the local date.
-struct ExpiryContext {
-    int Days = 60;
-    int Year = 0;
-    int Month = 0;
-    int Day = 0;
-};
-
 // Called between records while a reader runs (about every 15 ms of work) so a GUI keeps
 // painting. May be empty.
 using ReaderYield = std::function<void()>;
@@ -65,7 +62,30 @@ FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry
                               const ReaderYield& yield = {});
 
 // Writes the document in format 200 to `path` through a temporary file in the same folder
-// and a rename: on failure the old file is untouched. New files get mode 0600.
+// and a rename: on failure the old file is untouched. New files get mode 0600; an
+// existing file keeps its permission bits; a symbolic link is followed, not replaced.
+// Refuses (Unstorable, naming the record) what the format cannot hold: more than
+// 32,767 records, an empty title, a text over 32,767 characters, a character code page
+// 936 lacks, the character with code 14 in the owner name.
 FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path);
+
+// The same on bytes in memory (tests, fuzzers, the command-line tool). Each file function
+// above reads the whole file once and calls its counterpart here. Any input is read or
+// refused; no input makes them allocate more than a small multiple of its size.
+FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> bytes);
+FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
+                                    const ExpiryContext& expiry, const ReaderYield& yield = {});
+FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
+                                   const ExpiryContext& expiry, const ReaderYield& yield = {});
+// The complete format-200 file, with a fresh random grille and filler. `out` is left
+// empty on failure.
+FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out);
+
+// The longest text a record field can hold (its length is a signed 16-bit value).
+inline constexpr size_t MaxTextLength = 32767;
+// Position of the first character an owner name cannot hold in a file (one code page
+// 936 lacks, or the one with code 14, whose stored code is the name's terminator), or
+// npos. Texts of records only need CodePage936::FindUnencodable.
+size_t FindUnstorableInOwnerName(std::u16string_view name);
 
 }  // namespace kyq
