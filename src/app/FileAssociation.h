@@ -1,0 +1,52 @@
+// Associates *.kyq with this program the freedesktop way: a MIME type package, a desktop
+// entry that passes the path as the command line, and the default-application line of
+// mimeapps.list, keeping whatever was the default before so that removal restores it.
+#pragma once
+
+#include <string>
+
+namespace kyq {
+
+class FileAssociation {
+public:
+    static constexpr char MimeType[] = "application/x-keyquill";
+    static constexpr char DesktopId[] = "keyquill.desktop";
+    static constexpr char MimePackageName[] = "keyquill.xml";
+
+    // dataHome and configHome as the XDG base-directory rules define them
+    // ($XDG_DATA_HOME or ~/.local/share, $XDG_CONFIG_HOME or ~/.config).
+    FileAssociation(std::string dataHome, std::string configHome);
+    static FileAssociation FromEnvironment();
+
+    // Whether the type's default application is this program's desktop entry.
+    bool IsAssociated() const;
+    // Installs the MIME package and the desktop entry (Exec = programPath) and makes the
+    // entry the type's default; the previous default stays listed after it. False when a
+    // file could not be written (what was written stays).
+    bool Register(const std::string& programPath);
+    // Removes this program's association and restores the previous default. When the
+    // type's default belongs to another program nothing is changed. False when a file
+    // could not be written or removed.
+    bool Unregister();
+
+    // The installed files' contents.
+    static std::string MimePackageText();
+    static std::string DesktopEntryText(const std::string& programPath);
+    // A program path as one argument of a desktop entry's Exec value.
+    static std::string ExecArgument(const std::string& programPath);
+
+    std::string MimePackagePath() const;
+    std::string DesktopEntryPath() const;
+    // The file Register edits, and the older per-user file that is read as well.
+    std::string ConfigMimeAppsPath() const;
+    std::string DataMimeAppsPath() const;
+
+private:
+    // The type's effective default desktop id, "" when none is set.
+    std::string EffectiveDefault() const;
+
+    std::string dataHome_;
+    std::string configHome_;
+};
+
+}  // namespace kyq
