@@ -1,0 +1,60 @@
+// The running keyboard hook: a RECORD context on its own two display connections and
+// thread, turning each key press and release into a client message for one window.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/extensions/record.h>
+
+#include <bitset>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kyq {
+
+class KeybHookRecorder {
+public:
+    // Null when there is no display, no RECORD extension, or recording does not start.
+    // Returns only once key events are being watched.
+    static std::unique_ptr<KeybHookRecorder> Start(unsigned long window, unsigned int message);
+    ~KeybHookRecorder();
+
+    KeybHookRecorder(const KeybHookRecorder&) = delete;
+    KeybHookRecorder& operator=(const KeybHookRecorder&) = delete;
+
+private:
+    enum class StartState { Waiting, Running, Failed };
+
+    KeybHookRecorder(Display* control, Display* data, unsigned long window, unsigned int message);
+    bool Begin();
+    void Record();
+    static void OnIntercept(XPointer self, XRecordInterceptData* data);
+    void OnKeyEvent(bool press, unsigned keycode, unsigned state);
+    void SetStartState(StartState state);
+    // Both need controlMutex_ held.
+    void LoadKeyboardMap();
+    void ApplyPendingMappingChanges();
+
+    Display* control_;  // requests, replies, mapping-change events, delivery
+    Display* data_;     // blocked in XRecordEnableContext on the recording thread
+    unsigned long window_;
+    unsigned int message_;
+    Atom messageAtom_ = None;
+    XRecordContext context_ = 0;
+    std::thread thread_;
+
+    std::mutex startMutex_;
+    std::condition_variable startChanged_;
+    StartState startState_ = StartState::Waiting;
+
+    std::mutex controlMutex_;
+    int minKeycode_ = 8;
+    std::vector<unsigned long> unshifted_;  // first keysym of each keycode from minKeycode_
+    std::vector<unsigned long> shifted_;    // second keysym
+    unsigned numLockMask_ = 0;
+    std::bitset<256> down_;  // touched on the recording thread only
+};
+
+}  // namespace kyq
