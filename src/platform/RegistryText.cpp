@@ -1,5 +1,6 @@
 #include "platform/RegistryText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -130,7 +131,10 @@ std::optional<std::string> Normalise(std::string_view bytes)
 
 class Parser {
 public:
-    Parser(std::string_view text, std::string_view rootName) : lines_(text), rootName_(rootName) {}
+    Parser(std::string_view text, std::string_view rootName)
+        : text_(text), lines_(text), rootName_(rootName)
+    {
+    }
 
     HiveTextResult Run()
     {
@@ -146,6 +150,18 @@ public:
         const std::string_view header = TrimRight(lines_.Next());
         if (header != HeaderV5 && header != HeaderV4)
             return fail(HiveTextError::NoHeader);
+        // Every line ends in a line end; a last line without one means the file was cut,
+        // and its value (a dword, hex data, ...) may look whole while it is not.
+        const size_t lastEnd = text_.rfind('\n');
+        std::string_view lastLine = lastEnd == std::string_view::npos ? text_ : text_.substr(lastEnd + 1);
+        if (!lastLine.empty() && lastLine.back() == '\r')
+            lastLine.remove_suffix(1);
+        if (!TrimLeft(TrimRight(lastLine)).empty()) {
+            result.hive = RegistryHive();
+            result.error = HiveTextError::Truncated;
+            result.line = static_cast<size_t>(std::count(text_.begin(), text_.end(), '\n')) + 1;
+            return result;
+        }
 
         RegistryKey* current = nullptr;
         while (!lines_.AtEnd()) {
@@ -222,8 +238,9 @@ private:
                 return HiveTextError::ValueTooLarge;
             value = RegistryValue::String(text);
         } else if (StartsWithIgnoringCase(data, "dword:")) {
+            // Always eight digits, as exports write them; fewer would hide a cut line.
             const std::string_view digits = TrimRight(data.substr(6));
-            if (digits.empty() || digits.size() > 8)
+            if (digits.size() != 8)
                 return HiveTextError::BadValue;
             uint32_t number = 0;
             for (char c : digits) {
@@ -269,6 +286,8 @@ private:
             const bool continues = !rest.empty() && rest.back() == '\\';
             if (continues)
                 rest.remove_suffix(1);
+            else if (!rest.empty() && rest.back() == ',')
+                return HiveTextError::BadValue;
             if (!ParseHexBytes(rest, bytes))
                 return HiveTextError::BadValue;
             if (bytes.size() > MaxValueBytes)
@@ -328,6 +347,7 @@ private:
         return true;
     }
 
+    std::string_view text_;
     LineCursor lines_;
     std::string_view rootName_;
 };

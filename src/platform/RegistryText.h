@@ -20,6 +20,7 @@ enum class HiveTextError {
     Unreadable,      // the file exists but could not be read (set by the store)
     TooLarge,        // more than MaxHiveBytes
     NoHeader,        // first line is not a known header (includes an empty file)
+    Truncated,       // the last line has no line end: the file was cut short
     BadSection,      // a [key] line that is malformed or names an invalid key
     ForeignRoot,     // a [key] line that belongs to another hive
     TooDeep,         // a key path deeper than MaxKeyDepth

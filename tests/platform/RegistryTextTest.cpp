@@ -1,0 +1,239 @@
+#include "platform/RegistryText.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kyq {
+namespace {
+
+constexpr std::string_view Root = "HKEY_CURRENT_USER";
+
+std::string Hive(std::string_view body)
+{
+    return "Windows Registry Editor Version 5.00\n\n" + std::string(body);
+}
+
+RegistryHive Parsed(std::string_view text)
+{
+    HiveTextResult result = ParseRegistryText(text, Root);
+    EXPECT_EQ(result.error, HiveTextError::None) << "line " << result.line << " of\n" << text;
+    return std::move(result.hive);
+}
+
+TEST(RegistryText, WritesTheExportFormatAPersonCanRead)
+{
+    RegistryHive hive;
+    hive.SetValue("Software\\Tarnwick\\KYQ\\Setting", "LastFile",
+                  RegistryValue::String("C:\\文档\\\"引号\".kyq"));
+    hive.SetValue("Software\\Tarnwick\\KYQ\\Setting", "", RegistryValue::String("默认"));
+    hive.SetValue("Software\\Tarnwick\\KYQ\\Key", "Main", RegistryValue::Number(26));
+    hive.SetValue("Software\\Tarnwick\\KYQ\\Key", "Neg", RegistryValue::Number(0xFFFFFFFFu));
+
+    EXPECT_EQ(FormatRegistryText(hive, Root),
+              "Windows Registry Editor Version 5.00\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software]\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Tarnwick]\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Tarnwick\\KYQ]\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Tarnwick\\KYQ\\Setting]\n"
+              "\"LastFile\"=\"C:\\\\文档\\\\\\\"引号\\\".kyq\"\n"
+              "@=\"默认\"\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Tarnwick\\KYQ\\Key]\n"
+              "\"Main\"=dword:0000001a\n"
+              "\"Neg\"=dword:ffffffff\n"
+              "\n");
+}
+
+TEST(RegistryText, RoundTripsEveryKindOfValueAndEmptyKeys)
+{
+    RegistryHive hive;
+    hive.SetValue("A", "quote\"and\\slash", RegistryValue::String("\"\\\\\""));
+    hive.SetValue("A", "lines", RegistryValue::String("one\r\ntwo\nthree"));
+    hive.SetValue("A", "nul inside", RegistryValue::String(std::string("ab\0cd", 5)));
+    hive.SetValue("A", "empty", RegistryValue::String(""));
+    hive.SetValue("A", "controls", RegistryValue::String("\t\x01\x7f"));
+    hive.SetValue("A\\B", "zero", RegistryValue::Number(0));
+    std::string long_text(5000, 'x');
+    hive.SetValue("A\\B", "long\nname?", RegistryValue::String(long_text));  // refused name
+    hive.SetValue("A\\B", "long", RegistryValue::String(long_text + "\n"));
+    RegistryValue binary;
+    binary.kind = RegistryValue::Kind::Other;
+    binary.otherType = "hex(2)";
+    for (int i = 0; i < 300; ++i)
+        binary.otherBytes.push_back(static_cast<uint8_t>(i));
+    hive.Root().SetValue("rootValue", binary);
+    hive.CreateKey("Empty\\Deeper");
+
+    const std::string text = FormatRegistryText(hive, Root);
+    const RegistryHive back = Parsed(text);
+    EXPECT_TRUE(back == hive) << text;
+    EXPECT_EQ(back.FindValue("A\\B", "long\nname?"), nullptr);
+    ASSERT_NE(back.FindKey("empty\\deeper"), nullptr);
+    // Long hex data is wrapped the way exports wrap it.
+    EXPECT_NE(text.find(",\\\n  "), std::string::npos);
+    EXPECT_EQ(FormatRegistryText(back, Root), text);
+}
+
+TEST(RegistryText, ReadsWhatOtherToolsWrite)
+{
+    // CRLF line ends, comments, blank-padded lines, upper-case hex and a dword of fewer digits.
+    const RegistryHive hive = Parsed(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "; written by hand\r\n"
+        "[hkey_current_user\\Software\\X]   \r\n"
+        "  \"Count\"=DWORD:0000001A\r\n"
+        "\"Path\"=\"/tmp\"  \r\n");
+    ASSERT_NE(hive.FindValue("software\\x", "count"), nullptr);
+    EXPECT_EQ(hive.FindValue("Software\\X", "Count")->number, 26u);
+    EXPECT_EQ(hive.FindValue("Software\\X", "Path")->text, "/tmp");
+
+    // A string stored without its terminating NUL is read whole; with it, the NUL goes.
+    const RegistryHive hex = Parsed(Hive("[HKEY_CURRENT_USER\\K]\n"
+                                         "\"bare\"=hex(1):41,00,42,00\n"
+                                         "\"terminated\"=hex(1):41,00,42,00,00,00\n"
+                                         "\"split\"=hex(1):2d,4e,\\\n   87,65,00,00\n"));
+    EXPECT_EQ(hex.FindValue("K", "bare")->text, "AB");
+    EXPECT_EQ(hex.FindValue("K", "terminated")->text, "AB");
+    EXPECT_EQ(hex.FindValue("K", "split")->text, "中文");
+
+    // An export saved as UTF-16LE with its byte-order mark.
+    const std::u16string wide = u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\W]\r\n\"名\"=\"值\"\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : wide) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    const RegistryHive utf16 = Parsed(bytes);
+    ASSERT_NE(utf16.FindValue("W", "名"), nullptr);
+    EXPECT_EQ(utf16.FindValue("W", "名")->text, "值");
+}
+
+TEST(RegistryText, NamesCompareIgnoringCaseAndKeepTheirFirstSpelling)
+{
+    const RegistryHive hive = Parsed(Hive("[HKEY_CURRENT_USER\\Software\\KYQ]\n"
+                                          "\"LastFile\"=\"a\"\n"
+                                          "[HKEY_CURRENT_USER\\SOFTWARE\\kyq]\n"
+                                          "\"LASTFILE\"=\"b\"\n"));
+    const RegistryKey* key = hive.FindKey("software\\KYQ");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->Name(), "KYQ");
+    ASSERT_EQ(key->ValueCount(), 1u);
+    EXPECT_EQ(key->ValueName(0), "LastFile");
+    EXPECT_EQ(key->Value(0).text, "b");
+    EXPECT_EQ(hive.Root().ChildCount(), 1u);
+}
+
+TEST(RegistryText, DamagedTextReadsAsEmptyWithTheKindOfDamage)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        HiveTextError error;
+    };
+    const std::string good = Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"ok\"\n");
+    const Case cases[] = {
+        {"empty file", "", HiveTextError::NoHeader},
+        {"binary junk", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\xfd", 15), HiveTextError::NoHeader},
+        {"header cut", "Windows Registry Ed", HiveTextError::NoHeader},
+        {"odd UTF-16", "\xFF\xFEW\0i\0n", HiveTextError::NoHeader},
+        {"unterminated quote", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"text\n"), HiveTextError::BadValue},
+        {"unterminated name", Hive("[HKEY_CURRENT_USER\\K]\n\"v=\"text\"\n"), HiveTextError::BadValue},
+        {"unknown escape", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"C:\\dir\"\n"), HiveTextError::BadValue},
+        {"text after string", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"a\"b\n"), HiveTextError::BadValue},
+        {"dword too long", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:123456789\n"), HiveTextError::BadValue},
+        {"dword not hex", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:12g4\n"), HiveTextError::BadValue},
+        {"dword empty", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:\n"), HiveTextError::BadValue},
+        {"odd hex(1)", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(1):41\n"), HiveTextError::BadValue},
+        {"bad hex byte", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:4\n"), HiveTextError::BadValue},
+        {"hex continued past end", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:41,\\\n"), HiveTextError::BadValue},
+        {"hex trailing comma", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:41,\n"), HiveTextError::BadValue},
+        {"dword short", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:1a\n"), HiveTextError::BadValue},
+        {"cut in a dword", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:0000"), HiveTextError::Truncated},
+        {"cut after a section", Hive("[HKEY_CURRENT_USER\\K]"), HiveTextError::Truncated},
+        {"bad hex type", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(zz):41\n"), HiveTextError::BadValue},
+        {"deletion value", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=-\n"), HiveTextError::BadValue},
+        {"no equals", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"\n"), HiveTextError::BadValue},
+        {"value before key", Hive("\"v\"=\"x\"\n"), HiveTextError::ValueBeforeKey},
+        {"unclosed section", Hive("[HKEY_CURRENT_USER\\K\n"), HiveTextError::BadSection},
+        {"deletion section", Hive("[-HKEY_CURRENT_USER\\K]\n"), HiveTextError::BadSection},
+        {"empty key name", Hive("[HKEY_CURRENT_USER\\K\\\\L]\n"), HiveTextError::BadSection},
+        {"control in key", Hive("[HKEY_CURRENT_USER\\K\x01]\n"), HiveTextError::BadSection},
+        {"other hive", Hive("[HKEY_LOCAL_MACHINE\\K]\n"), HiveTextError::ForeignRoot},
+        {"root prefix only", Hive("[HKEY_CURRENT_USERX\\K]\n"), HiveTextError::ForeignRoot},
+    };
+    for (const Case& c : cases) {
+        const HiveTextResult result = ParseRegistryText(c.text, Root);
+        EXPECT_EQ(result.error, c.error) << c.what;
+        EXPECT_EQ(result.hive.Root().ChildCount(), 0u) << c.what;
+        EXPECT_EQ(result.hive.Root().ValueCount(), 0u) << c.what;
+    }
+    EXPECT_EQ(ParseRegistryText(good, Root).error, HiveTextError::None);
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"x\n"), Root).line, 4u);
+}
+
+TEST(RegistryText, EveryCutOfAGoodFileParsesOrFailsCleanly)
+{
+    RegistryHive hive;
+    hive.SetValue("Software\\Tarnwick\\KYQ\\Setting", "LastFile", RegistryValue::String("/home/用户/a.kyq"));
+    hive.SetValue("Software\\Tarnwick\\KYQ\\Key", "Main", RegistryValue::Number(80));
+    hive.SetValue("Software\\Tarnwick\\KYQ\\History", "1", RegistryValue::String("a\nb"));
+    const std::string text = FormatRegistryText(hive, Root);
+    size_t failures = 0;
+    for (size_t cut = 0; cut < text.size(); ++cut) {
+        const HiveTextResult result = ParseRegistryText(std::string_view(text).substr(0, cut), Root);
+        if (result.error != HiveTextError::None)
+            ++failures;
+        // Whatever survives a cut at a line end is a part of the original, never a mangled value.
+        if (const RegistryValue* v = result.hive.FindValue("Software\\Tarnwick\\KYQ\\Setting", "LastFile")) {
+            EXPECT_EQ(v->text, "/home/用户/a.kyq") << cut;
+        }
+        if (const RegistryValue* v = result.hive.FindValue("Software\\Tarnwick\\KYQ\\Key", "Main")) {
+            EXPECT_EQ(v->number, 80u) << cut;
+        }
+        if (const RegistryValue* v = result.hive.FindValue("Software\\Tarnwick\\KYQ\\History", "1")) {
+            EXPECT_EQ(v->text, "a\nb") << cut;
+        }
+    }
+    EXPECT_GT(failures, 0u);
+}
+
+TEST(RegistryText, LimitsHoldAtTheirBoundaries)
+{
+    // Key depth: MaxKeyDepth keys below the root are fine, one more is not.
+    std::string path;
+    for (size_t i = 0; i < MaxKeyDepth; ++i)
+        path += "\\k";
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER" + path + "]\n"), Root).error, HiveTextError::None);
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER" + path + "\\k]\n"), Root).error,
+              HiveTextError::TooDeep);
+
+    // Key name length.
+    const std::string longest(MaxKeyNameBytes, 'n');
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\" + longest + "]\n"), Root).error,
+              HiveTextError::None);
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\" + longest + "n]\n"), Root).error,
+              HiveTextError::BadSection);
+
+    // Value data: a huge single line is refused, not swallowed.
+    const std::string big(MaxValueBytes, 'x');
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"" + big + "\"\n"), Root).error,
+              HiveTextError::None);
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"" + big + "x\"\n"), Root).error,
+              HiveTextError::ValueTooLarge);
+
+    // The whole file.
+    std::string huge = Hive("[HKEY_CURRENT_USER\\K]\n;");
+    huge.resize(MaxHiveBytes - 1, 'c');
+    huge.push_back('\n');
+    EXPECT_EQ(ParseRegistryText(huge, Root).error, HiveTextError::None);
+    huge.insert(huge.size() - 1, "c");
+    EXPECT_EQ(ParseRegistryText(huge, Root).error, HiveTextError::TooLarge);
+}
+
+}  // namespace
+}  // namespace kyq
