@@ -1,0 +1,31 @@
+// Turns a parsed import file into a document, refusing what a document cannot hold.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "cli/ImportTable.h"
+#include "document/PasswordDocument.h"
+
+namespace kyq::cli {
+
+struct ImportCheck {
+    bool Ok = false;
+    std::string Error;  // UTF-8; names the record (position and title) it is about
+};
+
+// Checks, in this order: the owner name (not empty, code page 936 only, no character with
+// code 14, which ends the name in the file), the document password (not empty, code page
+// 936 only), the number of records (at most PasswordDocument::MaxEntries), then each record
+// in file order: a title, texts of at most 32,767 characters, code page 936 only, a title no
+// earlier record has (ignoring case, as SameText). The first failure is reported and `doc`
+// is left alone. Otherwise `doc` becomes the new document, records in title order; records
+// without a date get `today`.
+ImportCheck BuildImportDocument(const ImportTable& table, std::u16string_view owner,
+                                std::u16string_view password, const ImportDate& today,
+                                PasswordDocument& doc);
+
+// The local date.
+ImportDate LocalToday();
+
+}  // namespace kyq::cli

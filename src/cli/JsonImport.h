@@ -1,0 +1,18 @@
+// Reads the JSON that `kyq-cli export` writes (and hand-made variants of it) into an ImportTable.
+#pragma once
+
+#include <string_view>
+
+#include "cli/ImportTable.h"
+
+namespace kyq::cli {
+
+// {"format":200,"owner":"…","entries":[{"title":"…","username":"…","password":"…",
+//  "year":2024,"month":2,"day":29}, …]}. "format", "owner", "entries" and every field but
+// "title" may be missing (null counts as missing); unknown keys are skipped. A record has
+// either all three date fields or none. Nesting deeper than MaxJsonDepth is refused, so
+// hostile input cannot exhaust the stack.
+inline constexpr int MaxJsonDepth = 64;
+ImportParseResult ParseJsonImport(std::string_view text);
+
+}  // namespace kyq::cli

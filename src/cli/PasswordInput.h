@@ -1,0 +1,21 @@
+// The document password for kyq-cli: typed on the terminal without echo, or the first line
+// of standard input when that is a pipe or a file.
+#pragma once
+
+#include <string>
+
+namespace kyq::cli {
+
+struct PasswordRead {
+    bool Ok = false;
+    std::u16string Password;
+    std::string Error;  // UTF-8 message when !Ok
+};
+
+// On a terminal: prompts on standard error in Chinese, echo off (restored on every path,
+// also on Ctrl+C), and with `confirm` asks a second time and requires the same text.
+// Otherwise: the first line of standard input without its line end (LF or CRLF). The text
+// must be UTF-8. An empty password is returned as such; the caller decides.
+PasswordRead ReadDocumentPassword(bool confirm);
+
+}  // namespace kyq::cli

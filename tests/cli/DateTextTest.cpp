@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "cli/DateText.h"
+
+namespace kyq::cli {
+namespace {
+
+TEST(DateText, CommonForms)
+{
+    const ImportDate leap{2024, 2, 29};
+    EXPECT_EQ(ParseDateText("2024-02-29"), leap);
+    EXPECT_EQ(ParseDateText("2024-02-29T10:00:00Z"), leap);
+    EXPECT_EQ(ParseDateText("2024-02-29T23:59:59.123+08:00"), leap);
+    EXPECT_EQ(ParseDateText("2024-02-29 10:00:00"), leap);
+    EXPECT_EQ(ParseDateText(" 2024/2/29 "), leap);
+    EXPECT_EQ(ParseDateText("2024/02/29 9:05"), leap);
+    EXPECT_EQ(ParseDateText("2024.2.29"), leap);
+    EXPECT_EQ(ParseDateText("2024年2月29日"), leap);
+    EXPECT_EQ(ParseDateText("2024年2月29日 10:00"), leap);
+}
+
+TEST(DateText, ImpossibleOrForeignFormsGiveNothing)
+{
+    for (const char* text : {"", "  ", "2023-02-29", "2024-13-01", "2024-00-10", "2024-04-31",
+                             "2024-1-0", "2024-02", "2024-02-29x", "2024-02/29", "29.02.2024",
+                             "02/29/2024", "yesterday", "0000-01-01", "12345-01-01", "2024-001-01",
+                             "123", "2024年2月"}) {
+        EXPECT_FALSE(ParseDateText(text)) << text;
+    }
+}
+
+TEST(DateText, CenturyLeapRules)
+{
+    EXPECT_TRUE(ParseDateText("2000-02-29"));
+    EXPECT_FALSE(ParseDateText("1900-02-29"));
+    EXPECT_TRUE(IsCalendarDate({1, 1, 1}));
+    EXPECT_FALSE(IsCalendarDate({2024, 6, 31}));
+}
+
+TEST(DateText, UnixTimesInLocalTime)
+{
+    // Pin the zone so the expected local date is known.
+    const char* before = std::getenv("TZ");
+    const std::string saved = before ? before : "";
+    setenv("TZ", "CST-8", 1);  // POSIX form: UTC+8, no zone database needed
+    tzset();
+    // 1709200800 = 2024-02-29 10:00 UTC = 18:00 in Shanghai; 1709226000 = 17:00 UTC = 01:00 on 1 March.
+    EXPECT_EQ(ParseDateText("1709200800"), (ImportDate{2024, 2, 29}));
+    EXPECT_EQ(ParseDateText("1709226000"), (ImportDate{2024, 3, 1}));
+    EXPECT_EQ(ParseDateText("1709200800123"), (ImportDate{2024, 2, 29}));
+    if (before)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+}  // namespace
+}  // namespace kyq::cli

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cli/ExportText.h"
+#include "cli/JsonImport.h"
+
+namespace kyq::cli {
+namespace {
+
+ImportTable MustParse(std::string_view json)
+{
+    ImportParseResult r = ParseJsonImport(json);
+    EXPECT_TRUE(r.Ok) << r.Error;
+    return r.Table;
+}
+
+std::string ErrorOf(std::string_view json)
+{
+    ImportParseResult r = ParseJsonImport(json);
+    EXPECT_FALSE(r.Ok) << json;
+    EXPECT_TRUE(r.Table.Records.empty());
+    return r.Error;
+}
+
+TEST(JsonImport, ReadsTheExportShape)
+{
+    const ImportTable t = MustParse(
+        R"({"format":200,"owner":"张三","entries":[
+{"title":"邮箱","username":"zhang","password":"p,w\"1","year":2024,"month":2,"day":29},
+{"title":"Bank","username":"","password":"","year":-5,"month":0,"day":255}
+]})");
+    ASSERT_TRUE(t.Owner);
+    EXPECT_EQ(*t.Owner, u"张三");
+    ASSERT_EQ(t.Records.size(), 2u);
+    EXPECT_EQ(t.Records[0].Title, u"邮箱");
+    EXPECT_EQ(t.Records[0].UserName, u"zhang");
+    EXPECT_EQ(t.Records[0].Password, u"p,w\"1");
+    EXPECT_EQ(t.Records[0].Changed, (ImportDate{2024, 2, 29}));
+    // The stored widths, not the calendar, bound what a file can carry back.
+    EXPECT_EQ(t.Records[1].Changed, (ImportDate{-5, 0, 255}));
+}
+
+TEST(JsonImport, OptionalPartsAndUnknownKeys)
+{
+    const ImportTable t = MustParse(
+        "\xEF\xBB\xBF {\"entries\":[{\"title\":\"a\",\"url\":{\"x\":[1,2,{\"y\":null}]},\"note\":true},"
+        "{\"password\":\"s\",\"title\":\"b\",\"username\":null,\"year\":null}],\"extra\":[]}");
+    EXPECT_FALSE(t.Owner);
+    ASSERT_EQ(t.Records.size(), 2u);
+    EXPECT_EQ(t.Records[0].Title, u"a");
+    EXPECT_TRUE(t.Records[0].UserName.empty());
+    EXPECT_FALSE(t.Records[0].Changed);
+    EXPECT_EQ(t.Records[1].Password, u"s");
+    EXPECT_FALSE(t.Records[1].Changed);
+
+    EXPECT_TRUE(MustParse("{}").Records.empty());
+    EXPECT_TRUE(MustParse(R"({"entries":[]})").Records.empty());
+    // Key names in other letter case are the same keys.
+    EXPECT_EQ(MustParse(R"({"Entries":[{"Title":"x","UserName":"u"}]})").Records.at(0).UserName, u"u");
+}
+
+TEST(JsonImport, ResolvesEscapes)
+{
+    const ImportTable t = MustParse(
+        R"({"entries":[{"title":"a\"b\\c\/d\n\r\t\b\f\u0041\u4e2d\ud83d\ude00"}]})");
+    EXPECT_EQ(t.Records.at(0).Title, u"a\"b\\c/d\n\r\t\b\fA中\U0001F600");
+}
+
+TEST(JsonImport, RefusesMalformedText)
+{
+    EXPECT_NE(ErrorOf("").find("JSON"), std::string::npos);
+    ErrorOf("[]");
+    ErrorOf(R"({"entries":[{"title":"a"}])");        // unclosed object
+    ErrorOf(R"({"entries":[{"title":"a"},]})");      // trailing comma
+    ErrorOf(R"({"entries":[{"title":"a}]})");        // unterminated string
+    ErrorOf("{\"entries\":[{\"title\":\"a\tb\"}]}");  // raw control character
+    ErrorOf(R"({"entries":[{"title":"\x41"}]})");    // bad escape
+    ErrorOf(R"({"entries":[{"title":"\u12"}]})");
+    ErrorOf(R"({"entries":[{"title":"\ud83d"}]})");  // lone high surrogate
+    ErrorOf(R"({"entries":[{"title":"\ude00"}]})");  // lone low surrogate
+    ErrorOf(R"({"entries":[{"title":"a"}]} x)");     // trailing content
+    ErrorOf("{\"entries\":[{\"title\":\"\xC3\x28\"}]}");  // invalid UTF-8
+    ErrorOf(R"({"owner":5})");
+    ErrorOf(R"({"entries":{}})");
+}
+
+TEST(JsonImport, DateFieldsAreCheckedIntegers)
+{
+    EXPECT_NE(ErrorOf(R"({"entries":[{"title":"a","year":2024,"month":2}]})").find("record 1"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf(R"({"entries":[{"title":"a"},{"title":"b","year":2024.5,"month":2,"day":1}]})")
+                  .find("integer"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf(R"({"entries":[{"title":"a"},{"title":"b","year":32768,"month":1,"day":1}]})")
+                  .find("record 2"),
+              std::string::npos);
+    ErrorOf(R"({"entries":[{"title":"a","year":2024,"month":256,"day":1}]})");
+    ErrorOf(R"({"entries":[{"title":"a","year":2024,"month":1,"day":-1}]})");
+    ErrorOf(R"({"entries":[{"title":"a","year":99999999999999999999,"month":1,"day":1}]})");
+    ErrorOf(R"({"entries":[{"title":"a","year":"2024","month":1,"day":1}]})");
+    ErrorOf(R"({"entries":[{"title":"a","year":01,"month":1,"day":1}]})");
+    EXPECT_EQ(MustParse(R"({"entries":[{"title":"a","year":-32768,"month":255,"day":0}]})").Records.at(0).Changed,
+              (ImportDate{-32768, 255, 0}));
+}
+
+TEST(JsonImport, ErrorsSayWhere)
+{
+    const std::string error = ErrorOf("{\n  \"entries\": [\n    {\"title\": 5}\n  ]\n}");
+    EXPECT_NE(error.find("第3行"), std::string::npos) << error;
+}
+
+TEST(JsonImport, DeepNestingIsRefusedNotRecursedInto)
+{
+    std::string deep = R"({"x":)";
+    deep += std::string(100000, '[');
+    deep += std::string(100000, ']');
+    deep += "}";
+    EXPECT_NE(ErrorOf(deep).find("nesting"), std::string::npos);
+
+    std::string shallow = R"({"x":)";
+    shallow += std::string(MaxJsonDepth - 1, '[') + std::string(MaxJsonDepth - 1, ']') + "}";
+    MustParse(shallow);
+}
+
+TEST(JsonString, EscapesWhatJsonRequires)
+{
+    EXPECT_EQ(JsonString(u"plain"), "\"plain\"");
+    EXPECT_EQ(JsonString(u"q\"b\\s/"), "\"q\\\"b\\\\s/\"");
+    EXPECT_EQ(JsonString(u"\n\r\t\b\f"), "\"\\n\\r\\t\\b\\f\"");
+    EXPECT_EQ(JsonString(std::u16string(u"\x01\x1F\x7F", 3)), "\"\\u0001\\u001f\x7F\"");
+    EXPECT_EQ(JsonString(u"中文"), "\"中文\"");
+    EXPECT_EQ(JsonString(std::u16string(1, u'\0')), "\"\\u0000\"");
+}
+
+TEST(JsonString, EveryEscapedTextParsesBack)
+{
+    std::u16string all;
+    for (char16_t c = 0; c < 0x100; ++c)
+        all += c;
+    all += u"中文，标点。€";
+    const std::string json = "{\"entries\":[{\"title\":" + JsonString(all) + "}]}";
+    EXPECT_EQ(MustParse(json).Records.at(0).Title, all);
+}
+
+}  // namespace
+}  // namespace kyq::cli
