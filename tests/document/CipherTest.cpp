@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "DocumentTestSupport.h"
+#include "document/Cipher.h"
+#include "platform/CodePage936.h"
+
+namespace kyq {
+namespace {
+
+int16_t Code(char16_t ch)
+{
+    return CodePage936::ToCode(ch);
+}
+
+TEST(RecordCipher, LowersEveryCodeBy14AndReversesOnlyThePassword)
+{
+    const PasswordEntry record = test::Record(u"Ab", u"中x", u"p1啊", 1999, 12, 31);
+    const CodedRecord coded = EncipherRecord(record);
+    EXPECT_EQ(coded.Title, (CodeText{65 - 14, 98 - 14}));
+    EXPECT_EQ(coded.UserName, (CodeText{static_cast<int16_t>(Code(u'中') - 14), 120 - 14}));
+    EXPECT_EQ(coded.Password, (CodeText{static_cast<int16_t>(Code(u'啊') - 14), 49 - 14, 112 - 14}));
+    EXPECT_EQ(coded.ChangedYear, 1999);
+    EXPECT_EQ(coded.ChangedMonth, 12);
+    EXPECT_EQ(coded.ChangedDay, 31);
+    EXPECT_EQ(DecipherRecord(coded), record);
+}
+
+TEST(RecordCipher, SmallCodesWrapBelowZeroAndBack)
+{
+    // Code 5 enciphers to -9, code 14 to 0 (why 14 cannot be in an owner name).
+    EXPECT_EQ(EncipherText(u"\x05\x0E"), (CodeText{-9, 0}));
+    EXPECT_EQ(DecipherText(CodeText{-9, 0}), u"\x05\x0E");
+    // A code whose raise leaves the 16-bit range wraps instead of overflowing.
+    EXPECT_EQ(DecipherText(CodeText{32760}), std::u16string(1, CodePage936::FromCode(-32762)));
+}
+
+TEST(RecordCipher, EveryCodeSurvivesDecipherAndEncipher)
+{
+    for (int value = -32768; value < 32768; ++value) {
+        const CodeText codes{static_cast<int16_t>(value)};
+        const std::u16string text = DecipherText(codes);
+        if (text[0] == CodePage936::Replacement)
+            continue;  // no character: a wrong password or a damaged file
+        ASSERT_EQ(EncipherText(text), codes) << value;
+    }
+}
+
+TEST(PasswordKeyXor, PositionsCycleThroughTheKeyAndRestartPerText)
+{
+    const CodeText key = PasswordKey(u"ab中");
+    ASSERT_EQ(key, (CodeText{97, 98, Code(u'中')}));
+    CodeText text{1, 2, 3, 4, 5};
+    ApplyPasswordKey(text, key);
+    EXPECT_EQ(text, (CodeText{static_cast<int16_t>(1 ^ 97), static_cast<int16_t>(2 ^ 98),
+                              static_cast<int16_t>(3 ^ Code(u'中')), static_cast<int16_t>(4 ^ 97),
+                              static_cast<int16_t>(5 ^ 98)}));
+    CodeText next{1};
+    ApplyPasswordKey(next, key);
+    EXPECT_EQ(next, (CodeText{static_cast<int16_t>(1 ^ 97)}));
+    ApplyPasswordKey(text, key);
+    EXPECT_EQ(text, (CodeText{1, 2, 3, 4, 5}));
+
+    CodeText unkeyed{7, 8};
+    ApplyPasswordKey(unkeyed, CodeText{});
+    EXPECT_EQ(unkeyed, (CodeText{7, 8}));
+}
+
+TEST(LegacyKey, FollowsThePasswordLength)
+{
+    EXPECT_EQ(DeriveLegacyKey(u"z"), 49);   // "1", the length's text, not "z"
+    EXPECT_EQ(DeriveLegacyKey(u"中"), 49);
+    EXPECT_EQ(DeriveLegacyKey(u"ab"), 97 * 98);
+    EXPECT_EQ(DeriveLegacyKey(u"abc"), 97 * (98 + 99));
+    EXPECT_EQ(DeriveLegacyKey(u"abcd"), (97 + 98) * ((99 + 100) / 2));
+    // Longer: t = c3, then t = (t + ck) / 2 for every further character.
+    EXPECT_EQ(DeriveLegacyKey(u"abcdef"), (97 + 98) * ((((99 + 100) / 2 + 101) / 2 + 102) / 2));
+    // The halving truncates toward zero, also for negative sums: (-20319 + 98) / 2 = -10110.
+    EXPECT_EQ(DeriveLegacyKey(u"ab啊b"), (97 + 98) * -10110);
+}
+
+TEST(LegacyKey, OverflowKeepsTheKeyItWasGiven)
+{
+    // 啊 * 啊 and 啊 + 啊 leave 16 bits.
+    EXPECT_EQ(DeriveLegacyKey(u"啊啊"), 0);
+    EXPECT_EQ(DeriveLegacyKey(u"啊啊", 1234), 1234);
+    EXPECT_EQ(DeriveLegacyKey(u"a啊啊", 77), 77);
+    EXPECT_EQ(DeriveLegacyKey(u"啊啊ab", 5), 5);
+    EXPECT_EQ(DeriveLegacyKey(u"ab啊啊", 6), 6);
+    EXPECT_EQ(DeriveLegacyKey(u"", 9), 9);
+    // ASCII passwords never overflow: the largest three-character product still fits.
+    EXPECT_EQ(DeriveLegacyKey(u"\x7F\x7F\x7F", 3), 127 * 254);
+}
+
+}  // namespace
+}  // namespace kyq

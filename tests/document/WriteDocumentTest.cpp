@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "DocumentTestSupport.h"
+#include "document/DocumentFormat.h"
+
+namespace kyq {
+namespace {
+
+using test::MakeDocument;
+using test::Record;
+using test::ScratchFolder;
+
+constexpr ExpiryContext NoExpiry{0, 2024, 6, 1};
+
+PasswordDocument Sample(int records = 3)
+{
+    PasswordDocument doc = MakeDocument(u"主人", u"pw", {});
+    for (int i = 0; i < records; ++i)
+        doc.Entries.push_back(Record(u"标题" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+                                         std::u16string(static_cast<size_t>(i % 50), u'x'),
+                                     u"user", u"pass"));
+    return doc;
+}
+
+// Opens the file as the workflow does: probe, then the reader of its format.
+PasswordDocument Open(const std::string& path, const std::u16string& password)
+{
+    PasswordDocument doc;
+    doc.Path = path;
+    EXPECT_TRUE(ProbeHeader(doc, path));
+    doc.DocumentPassword() = password;
+    const FormatResult r = ReadCurrentFormat(doc, NoExpiry);
+    EXPECT_TRUE(r) << r.detail;
+    return doc;
+}
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0);
+    return info.st_mode & 07777;
+}
+
+TEST(WriteDocument, SavesAFileThatOpensAgain)
+{
+    ScratchFolder folder;
+    const std::string path = folder.File("文档.kyq");
+    const PasswordDocument doc = Sample();
+    ASSERT_TRUE(WriteDocument(doc, path));
+    const PasswordDocument back = Open(path, u"pw");
+    EXPECT_EQ(back.OwnerName(), u"主人");
+    EXPECT_EQ(test::StoredRecords(back), test::StoredRecords(doc));
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"文档.kyq"});
+}
+
+TEST(WriteDocument, NewFilesArePrivateAndExistingOnesKeepTheirMode)
+{
+    ScratchFolder folder;
+    const mode_t oldMask = ::umask(0);
+    const std::string fresh = folder.File("new.kyq");
+    ASSERT_TRUE(WriteDocument(Sample(), fresh));
+    EXPECT_EQ(ModeOf(fresh), 0600u);
+
+    const std::string shared = folder.File("shared.kyq");
+    test::WriteBytes(shared, std::vector<uint8_t>{1});
+    ASSERT_EQ(::chmod(shared.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteDocument(Sample(), shared));
+    EXPECT_EQ(ModeOf(shared), 0640u);
+    ::umask(oldMask);
+}
+
+TEST(WriteDocument, ASymbolicLinkIsFollowedAndKept)
+{
+    ScratchFolder folder;
+    const std::string real = folder.File("real.kyq");
+    const std::string link = folder.File("link.kyq");
+    test::WriteBytes(real, std::vector<uint8_t>{1, 2, 3});
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WriteDocument(Sample(), link));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::StoredRecords(Open(real, u"pw")), test::StoredRecords(Sample()));
+}
+
+TEST(WriteDocument, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)
+{
+    ScratchFolder folder;
+    const std::string path = folder.File("doc.kyq");
+    const PasswordDocument small = Sample(1);
+    ASSERT_TRUE(WriteDocument(small, path));
+    const std::vector<uint8_t> before = test::ReadBytes(path);
+
+    // A file-size limit below the new document's size makes the write fail part way,
+    // the way a full disk would; this works for every user, root included.
+    const PasswordDocument large = Sample(3000);
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 4096;
+    auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const FormatResult r = WriteDocument(large, path);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(r.kind, FormatErrorKind::CannotWrite);
+    EXPECT_FALSE(r.detail.empty());
+    EXPECT_EQ(test::ReadBytes(path), before);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"doc.kyq"});
+    EXPECT_EQ(test::StoredRecords(Open(path, u"pw")), test::StoredRecords(small));
+}
+
+TEST(WriteDocument, RefusedDocumentsAndImpossibleTargetsLeaveTheDiskAlone)
+{
+    ScratchFolder folder;
+    const std::string path = folder.File("doc.kyq");
+    test::WriteBytes(path, std::vector<uint8_t>{9, 9});
+    PasswordDocument bad = Sample();
+    bad.Entries[2].Title.clear();
+    EXPECT_EQ(WriteDocument(bad, path).kind, FormatErrorKind::Unstorable);
+    EXPECT_EQ(test::ReadBytes(path), (std::vector<uint8_t>{9, 9}));
+
+    EXPECT_EQ(WriteDocument(Sample(), folder.File("missing/doc.kyq")).kind, FormatErrorKind::CannotWrite);
+    ASSERT_TRUE(std::filesystem::create_directory(folder.File("a folder")));
+    EXPECT_EQ(WriteDocument(Sample(), folder.File("a folder")).kind, FormatErrorKind::CannotWrite);
+    EXPECT_TRUE(std::filesystem::is_directory(folder.File("a folder")));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a folder", "doc.kyq"}));
+}
+
+TEST(ReadFiles, MissingOrUnreadablePathsCannotBeOpened)
+{
+    ScratchFolder folder;
+    PasswordDocument doc;
+    EXPECT_EQ(ProbeHeader(doc, folder.File("nothing.kyq")).kind, FormatErrorKind::CannotOpen);
+    EXPECT_EQ(ProbeHeader(doc, folder.path()).kind, FormatErrorKind::CannotOpen);
+    doc.Path = folder.File("nothing.kyq");
+    doc.Entries.push_back(Record(u"t", u"u", u"p"));
+    EXPECT_EQ(ReadCurrentFormat(doc, NoExpiry).kind, FormatErrorKind::CannotOpen);
+    EXPECT_EQ(doc.EntryCount(), 0);
+    EXPECT_EQ(ReadLegacyFormat(doc, NoExpiry).kind, FormatErrorKind::CannotOpen);
+}
+
+TEST(ReadFiles, ALegacyFileOpensThroughItsPath)
+{
+    ScratchFolder folder;
+    const std::string path = folder.File("old.kyq");
+    test::WriteBytes(path, test::LegacyFile(test::FixedGrille(), u"o", DeriveLegacyKey(u"key"),
+                                            {{u"t", u"p", 2003, 7, 9}}));
+    PasswordDocument doc;
+    doc.Path = path;
+    ASSERT_TRUE(ProbeHeader(doc, path));
+    ASSERT_EQ(doc.FormatVersion, LegacyFormatNumber);
+    doc.LegacyKey = DeriveLegacyKey(u"key");
+    ASSERT_TRUE(ReadLegacyFormat(doc, NoExpiry));
+    EXPECT_EQ(doc.Entries[1].Title, u"t");
+}
+
+TEST(ReadFiles, TheReaderYieldsOnlyBetweenRecordsAndNotForEveryOne)
+{
+    ScratchFolder folder;
+    const std::string path = folder.File("big.kyq");
+    ASSERT_TRUE(WriteDocument(Sample(5000), path));
+    PasswordDocument doc;
+    doc.Path = path;
+    ASSERT_TRUE(ProbeHeader(doc, path));
+    doc.DocumentPassword() = u"pw";
+    int yields = 0;
+    int countAtYield = -1;
+    bool grew = true;
+    ASSERT_TRUE(ReadCurrentFormat(doc, NoExpiry, [&] {
+        ++yields;
+        grew = grew && doc.EntryCount() >= countAtYield;
+        countAtYield = doc.EntryCount();
+    }));
+    EXPECT_EQ(doc.EntryCount(), 5000);
+    EXPECT_TRUE(grew);
+    // Blocks and records both count as steps; the clock is looked at every 256.
+    EXPECT_LE(yields, (5000 + 5000) / 256 + 1);
+}
+
+}  // namespace
+}  // namespace kyq
