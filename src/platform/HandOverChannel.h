@@ -1,0 +1,59 @@
+// The hand-over message from a second start to the running instance: a local socket in
+// the Linux abstract namespace, named after the user and the main window's handle, that
+// carries (message, wParam, lParam) and the handler's reply. Only the same user is served.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace kyq {
+
+// "tarnwick-kyq-<uid>-<handle>"
+QString HandOverChannelName(quint64 handle);
+
+class HandOverServer : public QObject {
+    Q_OBJECT
+public:
+    explicit HandOverServer(QObject* parent = nullptr);
+    ~HandOverServer() override;
+
+    // Listens under the name for `handle`; false when the name is taken (by another live
+    // instance, or another user squatting it) or listening failed.
+    bool Listen(quint64 handle);
+    void Close();
+    bool IsListening() const;
+
+    // Ends the wait of the sender of message `id` with `result`. Does nothing when that
+    // sender has gone or the message was answered already.
+    void Reply(quint64 id, qint64 result);
+
+signals:
+    // One per message received. Answer each with Reply once its handler has finished:
+    // the sender waits for that.
+    void messageReceived(quint64 id, qint64 message, qint64 wParam, qint64 lParam);
+
+private:
+    void OnNewConnection();
+    void OnReadyRead(QLocalSocket* socket);
+    void OnDisconnected(QLocalSocket* socket);
+
+    QLocalServer* server_;
+    QHash<quint64, QPointer<QLocalSocket>> waiting_;
+    quint64 nextId_ = 1;
+};
+
+// Sends one message to the instance whose main window is `handle` and blocks until it
+// replies, with no time limit while that instance lives (it may be showing dialogs).
+// Returns the reply; nullopt at once when nobody listens under that name (a stale
+// Handle.dat, a crashed instance), when the listener belongs to another user, or when it
+// ends before replying.
+std::optional<qint64> SendHandOverMessage(quint64 handle, qint64 message, qint64 wParam, qint64 lParam);
+
+}  // namespace kyq

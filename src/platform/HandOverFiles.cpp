@@ -1,0 +1,109 @@
+#include "platform/HandOverFiles.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
+
+namespace kyq {
+
+namespace {
+
+bool WriteWhole(const std::string& path, std::string_view text) {
+    std::string temp = path + ".XXXXXX";
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    size_t done = 0;
+    while (ok && done < text.size()) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(n);
+    }
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+// Reads at most HandOverFileCap bytes; false when the file is missing, unreadable or
+// longer than that.
+bool ReadCapped(const std::string& path, std::string& text) {
+    text.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    char buffer[4096];
+    bool ok = true;
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || text.size() + static_cast<size_t>(n) > HandOverFileCap) {
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    if (!ok)
+        text.clear();
+    return ok;
+}
+
+}  // namespace
+
+bool WriteHandleFile(const std::string& folder, uint64_t handle) {
+    return WriteWhole(folder + HandleFileName, std::to_string(handle) + "\r\n");
+}
+
+bool WriteCommandFile(const std::string& folder, std::string_view commandLine) {
+    std::string text(commandLine);
+    text += "\r\n";
+    return WriteWhole(folder + CommandFileName, text);
+}
+
+uint64_t ParseHandleText(std::string_view text) {
+    size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n'))
+        ++pos;
+    uint64_t value = 0;
+    constexpr uint64_t max = std::numeric_limits<uint64_t>::max();
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+        uint64_t digit = static_cast<uint64_t>(text[pos] - '0');
+        if (value > (max - digit) / 10)
+            return 0;  // no window has such a handle: treat as none
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+uint64_t ReadHandleFile(const std::string& folder) {
+    std::string text;
+    return ReadCapped(folder + HandleFileName, text) ? ParseHandleText(text) : 0;
+}
+
+std::string TakeCommandFile(const std::string& folder) {
+    std::string path = folder + CommandFileName;
+    std::string text;
+    ReadCapped(path, text);
+    ::unlink(path.c_str());
+    return text;
+}
+
+bool RemoveHandleFile(const std::string& folder) {
+    std::string path = folder + HandleFileName;
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+}  // namespace kyq

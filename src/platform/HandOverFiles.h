@@ -1,0 +1,32 @@
+// Handle.dat and Command.dat, the two small files of the single-instance hand-over in the
+// per-user folder: the running instance's main-window handle, and the command line a
+// second start hands over. Both hold one line ended by CR LF.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kyq {
+
+inline constexpr char HandleFileName[] = "Handle.dat";
+inline constexpr char CommandFileName[] = "Command.dat";
+// Neither file holds more than a number or one path; anything longer is not ours.
+inline constexpr size_t HandOverFileCap = 64 * 1024;
+
+// folder: the per-user folder with its trailing "/". Writers replace the file whole
+// (temporary file + rename) and return false when that failed.
+bool WriteHandleFile(const std::string& folder, uint64_t handle);
+bool WriteCommandFile(const std::string& folder, std::string_view commandLine);
+// The handle in Handle.dat; 0 when the file is missing, unreadable, too long or holds
+// no number.
+uint64_t ReadHandleFile(const std::string& folder);
+// Blanks and line breaks skipped, then the decimal number that follows; 0 when there is
+// none or it does not fit in 64 bits.
+uint64_t ParseHandleText(std::string_view text);
+// The bytes of Command.dat (line break included), and the file is deleted, whether it
+// could be read or not. "" when it is missing, unreadable or longer than the cap.
+std::string TakeCommandFile(const std::string& folder);
+bool RemoveHandleFile(const std::string& folder);
+
+}  // namespace kyq

@@ -1,0 +1,22 @@
+// The per-user folder of the single-instance files (lock, Handle.dat, Command.dat):
+// $XDG_RUNTIME_DIR/Tarnwick-KYQ/, else ~/.cache/Tarnwick-KYQ/ (or $XDG_CACHE_HOME).
+#pragma once
+
+#include <string>
+
+namespace kyq {
+
+struct RuntimeFolderResult {
+    std::string path;   // with a trailing "/"; empty when no usable folder was found
+    std::string error;  // why not, when path is empty (UTF-8)
+};
+
+// Creates the folder (mode 0700) when missing. A folder that is not a real directory
+// owned by this user, or that the group or others can reach, is refused, since the files
+// in it steer what the running instance opens; the next candidate is tried instead.
+RuntimeFolderResult PerUserRuntimeFolder();
+
+// One candidate: `folder` (no trailing "/") made or checked as above.
+RuntimeFolderResult PrepareRuntimeFolder(const std::string& folder);
+
+}  // namespace kyq

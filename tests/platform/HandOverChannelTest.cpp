@@ -1,0 +1,168 @@
+#include "platform/HandOverChannel.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <functional>
+#include <memory>
+
+namespace kyq {
+namespace {
+
+struct Received {
+    quint64 id = 0;
+    qint64 message = -1, wParam = -1, lParam = -1;
+    int count = 0;
+};
+
+// Runs the event loop until `done` or a generous limit that only a broken build reaches.
+bool SpinUntil(const std::function<bool()>& done, int limitMs = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void SpinFor(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+std::unique_ptr<QProcess> StartSender(const QStringList& args) {
+    auto p = std::make_unique<QProcess>();
+    p->start(QStringLiteral(HANDOVER_SENDER), args);
+    EXPECT_TRUE(p->waitForStarted(10000));
+    return p;
+}
+
+QString Output(QProcess& p) { return QString::fromUtf8(p.readAllStandardOutput()).trimmed(); }
+
+// Handles differ per test so a socket left by one never meets the next.
+quint64 UniqueHandle(int n) { return 7000000 + static_cast<quint64>(::getpid()) * 16 + n; }
+
+class HandOverChannelTest : public ::testing::Test {
+protected:
+    void Listen(HandOverServer& server, quint64 handle) {
+        ASSERT_TRUE(server.Listen(handle));
+        QObject::connect(&server, &HandOverServer::messageReceived, &server,
+                         [this](quint64 id, qint64 m, qint64 w, qint64 l) {
+                             received.id = id;
+                             received.message = m;
+                             received.wParam = w;
+                             received.lParam = l;
+                             ++received.count;
+                         });
+    }
+    Received received;
+};
+
+TEST_F(HandOverChannelTest, SecondProcessWaitsUntilTheHandlerReplies) {
+    HandOverServer server;
+    const quint64 handle = UniqueHandle(1);
+    Listen(server, handle);
+    auto sender = StartSender({"send", QString::number(handle)});
+    ASSERT_TRUE(SpinUntil([&] { return received.count == 1; }));
+    EXPECT_EQ(received.message, 1025);
+    EXPECT_EQ(received.wParam, 0);
+    EXPECT_EQ(received.lParam, 0);
+
+    // The handler is "still busy" (a save prompt, say): the sender must keep waiting.
+    SpinFor(500);
+    EXPECT_EQ(sender->state(), QProcess::Running);
+
+    server.Reply(received.id, 7);
+    ASSERT_TRUE(sender->waitForFinished(10000));
+    EXPECT_EQ(sender->exitCode(), 0);
+    EXPECT_EQ(Output(*sender), "reply 7");
+    // A second reply to the same message, or one to an unknown id, goes nowhere.
+    server.Reply(received.id, 8);
+    server.Reply(123456, 9);
+}
+
+TEST_F(HandOverChannelTest, StaleHandleFailsAtOnce) {
+    // Nobody listens for this handle, as after a crash of the first instance.
+    auto sender = StartSender({"send", QString::number(UniqueHandle(2))});
+    ASSERT_TRUE(sender->waitForFinished(10000));
+    EXPECT_EQ(sender->exitCode(), 3);
+    EXPECT_EQ(Output(*sender), "no reply");
+}
+
+TEST_F(HandOverChannelTest, SenderGivesUpWhenTheInstanceEndsBeforeReplying) {
+    const quint64 handle = UniqueHandle(3);
+    auto server = std::make_unique<HandOverServer>();
+    Listen(*server, handle);
+    auto sender = StartSender({"send", QString::number(handle)});
+    ASSERT_TRUE(SpinUntil([&] { return received.count == 1; }));
+    server.reset();
+    ASSERT_TRUE(sender->waitForFinished(10000));
+    EXPECT_EQ(sender->exitCode(), 3);
+}
+
+TEST_F(HandOverChannelTest, NameOfALiveInstanceCannotBeTakenButIsFreeAfterIt) {
+    const quint64 handle = UniqueHandle(4);
+    auto first = std::make_unique<HandOverServer>();
+    ASSERT_TRUE(first->Listen(handle));
+    HandOverServer second;
+    EXPECT_FALSE(second.Listen(handle));
+    first.reset();
+    EXPECT_TRUE(second.Listen(handle));
+}
+
+TEST_F(HandOverChannelTest, SeveralMessagesOnOneServerAreAnsweredEachInTurn) {
+    HandOverServer server;
+    const quint64 handle = UniqueHandle(5);
+    Listen(server, handle);
+    QObject::connect(&server, &HandOverServer::messageReceived, &server,
+                     [&server](quint64 id, qint64, qint64, qint64) { server.Reply(id, static_cast<qint64>(id)); });
+    auto a = StartSender({"send", QString::number(handle)});
+    auto b = StartSender({"send", QString::number(handle)});
+    ASSERT_TRUE(SpinUntil([&] { return a->state() == QProcess::NotRunning && b->state() == QProcess::NotRunning; }));
+    EXPECT_EQ(received.count, 2);
+    EXPECT_EQ(a->exitCode(), 0);
+    EXPECT_EQ(b->exitCode(), 0);
+    EXPECT_NE(Output(*a), Output(*b));
+}
+
+TEST_F(HandOverChannelTest, AnotherUserIsNotServed) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the other side as another user";
+    HandOverServer server;
+    const quint64 handle = UniqueHandle(6);
+    Listen(server, handle);
+    auto intruder = StartSender({"raw-as-nobody", HandOverChannelName(handle)});
+    ASSERT_TRUE(SpinUntil([&] { return intruder->state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(Output(*intruder), "dropped");
+    EXPECT_EQ(received.count, 0);
+}
+
+TEST_F(HandOverChannelTest, ListenerOfAnotherUserGetsNothing) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the other side as another user";
+    const quint64 handle = UniqueHandle(7);
+    // Another user has bound the name this user's instance would use.
+    auto squatter = StartSender({"squat-as-nobody", HandOverChannelName(handle)});
+    ASSERT_TRUE(squatter->waitForReadyRead(10000));
+    ASSERT_EQ(QString::fromUtf8(squatter->readLine()).trimmed(), "listening");
+    EXPECT_FALSE(SendHandOverMessage(handle, 1025, 0, 0).has_value());
+    ASSERT_TRUE(squatter->waitForFinished(30000));
+    EXPECT_EQ(Output(*squatter), "no-data");
+}
+
+}  // namespace
+}  // namespace kyq
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,83 @@
+#include "platform/RuntimeFolder.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/RuntimeTestFolder.h"
+
+namespace kyq {
+namespace {
+
+using test::RuntimeTestFolder;
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+TEST(RuntimeFolder, CreatedPrivateUnderTheRuntimeFolder) {
+    RuntimeTestFolder t;
+    ::mkdir(t.Runtime().c_str(), 0700);
+    RuntimeFolderResult r = PerUserRuntimeFolder();
+    ASSERT_EQ(r.path, t.RuntimeFolder()) << r.error;
+    EXPECT_EQ(ModeOf(r.path), 0700u);
+    // A second call finds and accepts the same folder.
+    EXPECT_EQ(PerUserRuntimeFolder().path, t.RuntimeFolder());
+}
+
+TEST(RuntimeFolder, CacheFolderServesWhenTheRuntimeVariableIsUnsetOrRelative) {
+    RuntimeTestFolder t;
+    ::unsetenv("XDG_RUNTIME_DIR");
+    RuntimeFolderResult r = PerUserRuntimeFolder();
+    EXPECT_EQ(r.path, t.CacheFolder()) << r.error;
+    EXPECT_EQ(ModeOf(r.path), 0700u);
+    ::setenv("XDG_RUNTIME_DIR", "relative/run", 1);
+    EXPECT_EQ(PerUserRuntimeFolder().path, t.CacheFolder());
+}
+
+TEST(RuntimeFolder, FolderOpenToOthersIsRefusedAndTheFallbackUsed) {
+    RuntimeTestFolder t;
+    std::string folder = t.RuntimeFolder();
+    folder.pop_back();
+    ASSERT_EQ(::mkdir(t.Runtime().c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0770), 0);
+    EXPECT_TRUE(PrepareRuntimeFolder(folder).path.empty());
+    EXPECT_NE(PrepareRuntimeFolder(folder).error.find("open to other users"), std::string::npos);
+    EXPECT_EQ(PerUserRuntimeFolder().path, t.CacheFolder());
+    // The refused folder is left as it was, not quietly tightened.
+    EXPECT_EQ(ModeOf(folder), 0770u);
+}
+
+TEST(RuntimeFolder, SymbolicLinkAndPlainFileAreRefused) {
+    RuntimeTestFolder t;
+    ASSERT_EQ(::mkdir(t.Runtime().c_str(), 0700), 0);
+    std::string target = t.Runtime() + "/elsewhere";
+    ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+    std::string link = t.Runtime() + "/Tarnwick-KYQ";
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_TRUE(PrepareRuntimeFolder(link).path.empty());
+
+    std::string file = t.Runtime() + "/file";
+    close(::creat(file.c_str(), 0600));
+    EXPECT_TRUE(PrepareRuntimeFolder(file).path.empty());
+}
+
+TEST(RuntimeFolder, FolderOfAnotherUserIsRefused) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a folder to another user";
+    RuntimeTestFolder t;
+    ASSERT_EQ(::mkdir(t.Runtime().c_str(), 0700), 0);
+    std::string folder = t.Runtime() + "/Tarnwick-KYQ";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+    RuntimeFolderResult r = PrepareRuntimeFolder(folder);
+    EXPECT_TRUE(r.path.empty());
+    EXPECT_NE(r.error.find("another user"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kyq

@@ -1,0 +1,60 @@
+// A fresh temporary folder standing in for $XDG_RUNTIME_DIR (and $XDG_CACHE_HOME) while a
+// single-instance test runs; removed with everything in it afterwards.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+namespace kyq::test {
+
+class RuntimeTestFolder {
+public:
+    RuntimeTestFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kyq-run-XXXXXX").string();
+        root_ = ::mkdtemp(pattern.data());
+        Save("XDG_RUNTIME_DIR", runtime_);
+        Save("XDG_CACHE_HOME", cache_);
+        ::setenv("XDG_RUNTIME_DIR", Runtime().c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", Cache().c_str(), 1);
+    }
+    ~RuntimeTestFolder() {
+        Restore("XDG_RUNTIME_DIR", runtime_);
+        Restore("XDG_CACHE_HOME", cache_);
+        std::error_code ec;
+        std::filesystem::permissions(root_, std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(root_, ec);
+    }
+    RuntimeTestFolder(const RuntimeTestFolder&) = delete;
+    RuntimeTestFolder& operator=(const RuntimeTestFolder&) = delete;
+
+    std::string Runtime() const { return root_ + "/run"; }
+    std::string Cache() const { return root_ + "/cache"; }
+    // Where the program's folder lands in each case, trailing "/" included.
+    std::string RuntimeFolder() const { return Runtime() + "/Tarnwick-KYQ/"; }
+    std::string CacheFolder() const { return Cache() + "/Tarnwick-KYQ/"; }
+
+private:
+    struct Saved {
+        bool had = false;
+        std::string value;
+    };
+    static void Save(const char* name, Saved& s) {
+        const char* v = ::getenv(name);
+        s.had = v != nullptr;
+        if (s.had)
+            s.value = v;
+    }
+    static void Restore(const char* name, const Saved& s) {
+        if (s.had)
+            ::setenv(name, s.value.c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+
+    std::string root_;
+    Saved runtime_, cache_;
+};
+
+}  // namespace kyq::test
