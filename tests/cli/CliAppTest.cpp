@@ -48,7 +48,7 @@ const std::string Canonical =
     "{\"format\":200,\"owner\":\"张三\",\"entries\":[\n"
     "{\"title\":\"Alpha\",\"username\":\"a@example.com\",\"password\":\"p,\\\"q\\\"\\\\\",\"year\":2024,\"month\":2,\"day\":29},\n"
     "{\"title\":\"beta\",\"username\":\"\",\"password\":\"\",\"year\":1999,\"month\":12,\"day\":31},\n"
-    "{\"title\":\"工商银行\",\"username\":\"用户\\n二行\",\"password\":\"密码\\r\\n\\t\",\"year\":-1,\"month\":0,\"day\":255}\n"
+    "{\"title\":\"ICBC工商银行\",\"username\":\"用户\\n二行\",\"password\":\"密码\\r\\n\\t\",\"year\":-1,\"month\":0,\"day\":255}\n"
     "]}\n";
 
 TEST(CliApp, ImportThenExportRoundTripsExactly)
@@ -195,8 +195,8 @@ TEST(CliApp, ReadsTheOlderFormat)
 {
     TempDir dir;
     const std::vector<PasswordEntry> records = {
+        {u"邮箱", u"", u"sixteen-chars-pw", 2001, 1, 31},
         {u"网银", u"", u"密码1", 2008, 8, 8},
-        {u"Mail", u"", u"sixteen-chars-pw", 2001, 1, 31},
     };
     testing::WriteFile(dir / "old.kyq", testing::LegacyFile(u"老用户", u"abcd", records));
 
@@ -208,8 +208,8 @@ TEST(CliApp, ReadsTheOlderFormat)
     ASSERT_EQ(json.Status, 0) << json.Err;
     EXPECT_EQ(json.Out,
               "{\"format\":150,\"owner\":\"老用户\",\"entries\":[\n"
-              "{\"title\":\"Mail\",\"username\":\"Mail\",\"password\":\"sixteen-chars-pw\",\"year\":2001,\"month\":1,\"day\":31},\n"
-              "{\"title\":\"网银\",\"username\":\"网银\",\"password\":\"密码1\",\"year\":2008,\"month\":8,\"day\":8}\n"
+              "{\"title\":\"网银\",\"username\":\"网银\",\"password\":\"密码1\",\"year\":2008,\"month\":8,\"day\":8},\n"
+              "{\"title\":\"邮箱\",\"username\":\"邮箱\",\"password\":\"sixteen-chars-pw\",\"year\":2001,\"month\":1,\"day\":31}\n"
               "]}\n");
 }
 

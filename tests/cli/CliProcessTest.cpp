@@ -26,7 +26,7 @@ struct Outcome {
 
 // Standard input comes from a file holding `input`; the streams go to files, so no pipe
 // can fill up and stall either side.
-Outcome Run(const TempDir& dir, const std::vector<std::string>& args, const std::string& input)
+Outcome Kyq(const TempDir& dir, const std::vector<std::string>& args, const std::string& input)
 {
     const std::string in = dir / "stdin", out = dir / "stdout", err = dir / "stderr";
     WriteFile(in, input);
@@ -62,32 +62,32 @@ Outcome Run(const TempDir& dir, const std::vector<std::string>& args, const std:
 const std::string Records =
     "{\"format\":200,\"owner\":\"王五\",\"entries\":[\n"
     "{\"title\":\"Git\",\"username\":\"wang\",\"password\":\"a \\\"quoted\\\" one\",\"year\":2023,\"month\":11,\"day\":5},\n"
-    "{\"title\":\"邮箱\",\"username\":\"wang@example.cn\",\"password\":\"中文密码\",\"year\":2024,\"month\":2,\"day\":29}\n"
+    "{\"title\":\"Mail邮箱\",\"username\":\"wang@example.cn\",\"password\":\"中文密码\",\"year\":2024,\"month\":2,\"day\":29}\n"
     "]}\n";
 
 TEST(CliProcess, ImportAndExportWithThePasswordOnStandardInput)
 {
     TempDir dir;
     WriteFile(dir / "in.json", Records);
-    Outcome imported = Run(dir, {"import", dir / "in.json", "--owner", "王五", "-o", dir / "doc.kyq"},
+    Outcome imported = Kyq(dir, {"import", dir / "in.json", "--owner", "王五", "-o", dir / "doc.kyq"},
                            "口令 with space\r\nignored second line\n");
     ASSERT_EQ(imported.Status, 0) << imported.Err;
     EXPECT_NE(imported.Out.find("2"), std::string::npos);
 
-    Outcome exported = Run(dir, {"export", dir / "doc.kyq"}, "口令 with space\n");
+    Outcome exported = Kyq(dir, {"export", dir / "doc.kyq"}, "口令 with space\n");
     EXPECT_EQ(exported.Status, 0) << exported.Err;
     EXPECT_EQ(exported.Out, Records);
     EXPECT_TRUE(exported.Err.empty()) << exported.Err;  // no prompt when stdin is no terminal
 
     // Without a final line end, and as CSV.
-    Outcome csv = Run(dir, {"export", dir / "doc.kyq", "--format", "csv"}, "口令 with space");
+    Outcome csv = Kyq(dir, {"export", dir / "doc.kyq", "--format", "csv"}, "口令 with space");
     EXPECT_EQ(csv.Status, 0) << csv.Err;
     EXPECT_EQ(csv.Out,
               "Title,UserName,Password,Year,Month,Day\r\n"
               "Git,wang,\"a \"\"quoted\"\" one\",2023,11,5\r\n"
-              "邮箱,wang@example.cn,中文密码,2024,2,29\r\n");
+              "Mail邮箱,wang@example.cn,中文密码,2024,2,29\r\n");
 
-    Outcome info = Run(dir, {"info", dir / "doc.kyq"}, "");
+    Outcome info = Kyq(dir, {"info", dir / "doc.kyq"}, "");
     EXPECT_EQ(info.Status, 0) << info.Err;
     EXPECT_NE(info.Out.find("用户名 (owner): 王五"), std::string::npos);
 }
@@ -96,34 +96,34 @@ TEST(CliProcess, ExitStatuses)
 {
     TempDir dir;
     WriteFile(dir / "dup.csv", "Title,Password\r\nA,1\r\na,2\r\n");
-    Outcome refused = Run(dir, {"import", dir / "dup.csv", "--owner", "o", "-o", dir / "x.kyq"}, "pw\n");
+    Outcome refused = Kyq(dir, {"import", dir / "dup.csv", "--owner", "o", "-o", dir / "x.kyq"}, "pw\n");
     EXPECT_EQ(refused.Status, 1);
     EXPECT_NE(refused.Err.find("第2条记录“a”"), std::string::npos) << refused.Err;
     EXPECT_FALSE(Exists(dir / "x.kyq"));
 
     WriteFile(dir / "ok.csv", "Title,Password\r\nA,1\r\n");
-    Outcome noPassword = Run(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "x.kyq"}, "");
+    Outcome noPassword = Kyq(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "x.kyq"}, "");
     EXPECT_EQ(noPassword.Status, 1);
     EXPECT_FALSE(Exists(dir / "x.kyq"));
-    Outcome badUtf8 = Run(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "x.kyq"}, "\xFF\n");
+    Outcome badUtf8 = Kyq(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "x.kyq"}, "\xFF\n");
     EXPECT_EQ(badUtf8.Status, 1);
     EXPECT_FALSE(Exists(dir / "x.kyq"));
 
-    EXPECT_EQ(Run(dir, {}, "").Status, 2);
-    EXPECT_EQ(Run(dir, {"export"}, "").Status, 2);
-    EXPECT_EQ(Run(dir, {"explode", "x"}, "").Status, 2);
+    EXPECT_EQ(Kyq(dir, {}, "").Status, 2);
+    EXPECT_EQ(Kyq(dir, {"export"}, "").Status, 2);
+    EXPECT_EQ(Kyq(dir, {"explode", "x"}, "").Status, 2);
 
     WriteFile(dir / "junk.kyq", std::string("\xC8\x00\x00\x00\x05", 5));
-    Outcome damaged = Run(dir, {"export", dir / "junk.kyq"}, "pw\n");
+    Outcome damaged = Kyq(dir, {"export", dir / "junk.kyq"}, "pw\n");
     EXPECT_EQ(damaged.Status, 3);
     EXPECT_EQ(damaged.Err, "不支持此文件格式或此文件已损坏。\n文件名：" + (dir / "junk.kyq") + "\n");
     EXPECT_TRUE(damaged.Out.empty());
-    EXPECT_EQ(Run(dir, {"info", dir / "junk.kyq"}, "").Status, 3);
+    EXPECT_EQ(Kyq(dir, {"info", dir / "junk.kyq"}, "").Status, 3);
 
     WriteFile(dir / "exists.kyq", "old");
-    EXPECT_EQ(Run(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "exists.kyq"}, "pw\n").Status, 1);
+    EXPECT_EQ(Kyq(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "exists.kyq"}, "pw\n").Status, 1);
     EXPECT_EQ(ReadFile(dir / "exists.kyq"), "old");
-    EXPECT_EQ(Run(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "exists.kyq", "--force"}, "pw\n").Status,
+    EXPECT_EQ(Kyq(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "exists.kyq", "--force"}, "pw\n").Status,
               0);
     EXPECT_NE(ReadFile(dir / "exists.kyq"), "old");
 }
@@ -132,7 +132,7 @@ TEST(CliProcess, UnwritableOutputIsAFailureNotACrash)
 {
     TempDir dir;
     WriteFile(dir / "ok.csv", "Title,Password\r\nA,1\r\n");
-    Outcome o = Run(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "no-such-folder/x.kyq"}, "pw\n");
+    Outcome o = Kyq(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "no-such-folder/x.kyq"}, "pw\n");
     EXPECT_EQ(o.Status, 1);
     EXPECT_NE(o.Err.find("cannot write"), std::string::npos) << o.Err;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/ImportBuilder.h"
+#include "document/TitleCollator.h"
 
 namespace kyq::cli {
 namespace {
@@ -53,16 +54,27 @@ TEST(ImportBuilder, BuildsTheDocumentInTitleOrder)
     EXPECT_EQ(doc.DocumentPassword(), u"密码pw");
     EXPECT_EQ(doc.FormatVersion, 200);
     ASSERT_EQ(doc.EntryCount(), 4);
-    for (int i = 1; i < doc.EntryCount(); ++i)
+    for (int i = 1; i <= doc.EntryCount(); ++i)
         EXPECT_EQ(doc.Titles.At(static_cast<size_t>(i - 1)), doc.Entries[static_cast<size_t>(i)].Title);
-    EXPECT_EQ(doc.Entries[1].Title, u"Alpha");
-    EXPECT_EQ(doc.Entries[1].UserName, u"a");
+    for (int i = 1; i < doc.EntryCount(); ++i)
+        EXPECT_LT(TitleCollator::Compare(doc.Entries[static_cast<size_t>(i)].Title,
+                                         doc.Entries[static_cast<size_t>(i + 1)].Title),
+                  0);
+    // Each record keeps its own texts through the re-order.
     for (const PasswordEntry& e : doc.Entries) {
-        if (e.Title == u"zeta")
-            EXPECT_EQ((ImportDate{e.ChangedYear, e.ChangedMonth, e.ChangedDay}), (ImportDate{2020, 1, 2}));
-        else if (e.Title == u"beta")
-            EXPECT_EQ((ImportDate{e.ChangedYear, e.ChangedMonth, e.ChangedDay}), Today);
+        if (e.Title == u"Alpha") {
+            EXPECT_EQ(e.UserName + e.Password, u"a1");
+        }
     }
+    auto dateOf = [&doc](std::u16string_view title) {
+        for (const PasswordEntry& e : doc.Entries) {
+            if (e.Title == title)
+                return ImportDate{e.ChangedYear, e.ChangedMonth, e.ChangedDay};
+        }
+        return ImportDate{};
+    };
+    EXPECT_EQ(dateOf(u"zeta"), (ImportDate{2020, 1, 2}));
+    EXPECT_EQ(dateOf(u"beta"), Today);
 }
 
 TEST(ImportBuilder, EmptyUserNameAndPasswordAreStorable)
