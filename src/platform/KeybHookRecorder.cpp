@@ -85,6 +85,18 @@ bool KeybHookRecorder::Begin()
     XFree(range);
     if (context_ == 0)
         return false;
+    // Xlib speaks XKB, and the server then tells an XKB client about keymap changes only
+    // when it asks for them.
+    int xkbOpcode = 0;
+    int xkbError = 0;
+    int xkbMajor = XkbMajorVersion;
+    int xkbMinor = XkbMinorVersion;
+    if (XkbQueryExtension(control_, &xkbOpcode, &xkbEventBase_, &xkbError, &xkbMajor, &xkbMinor)) {
+        constexpr unsigned kMapEvents = XkbMapNotifyMask | XkbNewKeyboardNotifyMask;
+        XkbSelectEvents(control_, XkbUseCoreKbd, kMapEvents, kMapEvents);
+    } else {
+        xkbEventBase_ = -1;
+    }
     {
         std::lock_guard lock(controlMutex_);
         LoadKeyboardMap();
@@ -191,6 +203,8 @@ void KeybHookRecorder::ApplyPendingMappingChanges()
         XNextEvent(control_, &event);
         if (event.type == MappingNotify && event.xmapping.request != MappingPointer) {
             XRefreshKeyboardMapping(&event.xmapping);
+            changed = true;
+        } else if (event.type == xkbEventBase_) {
             changed = true;
         }
     }

@@ -54,6 +54,7 @@ private:
     std::vector<unsigned long> unshifted_;  // first keysym of each keycode from minKeycode_
     std::vector<unsigned long> shifted_;    // second keysym
     unsigned numLockMask_ = 0;
+    int xkbEventBase_ = -1;
     std::bitset<256> down_;  // touched on the recording thread only
 };
 
