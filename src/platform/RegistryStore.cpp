@@ -270,7 +270,7 @@ bool RegistryStore::KeyExists(Hive hive, std::string_view keyPath) const
 bool RegistryStore::SetValue(Hive hive, std::string_view keyPath, std::string_view valueName,
                              RegistryValue value)
 {
-    if (!IsValidKeyPath(keyPath) || !IsValidValueName(valueName))
+    if (!IsValidKeyPath(keyPath) || !IsValidValueName(valueName) || !FitsInHive(value))
         return false;
     return Submit(hive, Change{Change::Op::SetValue, std::string(keyPath), std::string(valueName),
                                std::move(value)});
@@ -343,6 +343,9 @@ bool RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) co
     const std::string text = FormatRegistryText(current.hive, HiveName(hive));
     if (current.error == HiveTextError::None && file.exists && file.bytes == text)
         return true;
+    // A file too large to be read back would lose everything at the next start.
+    if (text.size() > MaxHiveBytes)
+        return false;
     // A damaged file is replaced, but kept aside so that whatever it held is not lost
     // without a trace.
     if (current.error != HiveTextError::None && file.exists) {

@@ -51,8 +51,9 @@ public:
                                           std::string_view valueName) const;
     bool KeyExists(Hive hive, std::string_view keyPath) const;
 
-    // Each write returns false when a name is invalid or the file could not be rewritten;
-    // inside a batch it only checks the names, and the batch's Commit tells the rest.
+    // Each write returns false when a name is invalid, a value too large to be read back
+    // (FitsInHive), or the file could not be rewritten (nor would the whole hive fit in
+    // MaxHiveBytes); inside a batch it only checks names and value, and Commit tells the rest.
     bool SetValue(Hive hive, std::string_view keyPath, std::string_view valueName,
                   RegistryValue value);
     bool CreateKey(Hive hive, std::string_view keyPath);

@@ -14,6 +14,9 @@ constexpr std::string_view HeaderV5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view HeaderV4 = "REGEDIT4";
 // Where a long hex value is wrapped, as exports do, so that the file stays readable.
 constexpr size_t HexWrapColumn = 76;
+// Raw hex data may be larger than the text it carries (UTF-16 doubles ASCII), but not by
+// more than this.
+constexpr size_t MaxHexBytes = 4 * MaxValueBytes;
 
 bool IsBlank(char c)
 {
@@ -91,19 +94,16 @@ bool ParseQuoted(std::string_view line, size_t& pos, std::string& out)
     ++pos;
     out.clear();
     while (pos < line.size()) {
-        const char c = line[pos++];
-        if (c == '"')
+        const size_t special = line.find_first_of("\"\\", pos);
+        if (special == std::string_view::npos)
+            return false;
+        out.append(line.substr(pos, special - pos));
+        pos = special + 1;
+        if (line[special] == '"')
             return true;
-        if (c == '\\') {
-            if (pos >= line.size())
-                return false;
-            const char next = line[pos++];
-            if (next != '\\' && next != '"')
-                return false;
-            out.push_back(next);
-        } else {
-            out.push_back(c);
-        }
+        if (pos >= line.size() || (line[pos] != '\\' && line[pos] != '"'))
+            return false;
+        out.push_back(line[pos++]);
     }
     return false;
 }
@@ -290,7 +290,7 @@ private:
                 return HiveTextError::BadValue;
             if (!ParseHexBytes(rest, bytes))
                 return HiveTextError::BadValue;
-            if (bytes.size() > MaxValueBytes)
+            if (bytes.size() > MaxHexBytes)
                 return HiveTextError::ValueTooLarge;
             if (!continues)
                 break;
@@ -309,8 +309,11 @@ private:
             if (!wide.empty() && wide.back() == u'\0')
                 wide.pop_back();
             value = RegistryValue::String(Utf16ToUtf8(wide));
-            return HiveTextError::None;
+            return value.text.size() > MaxValueBytes ? HiveTextError::ValueTooLarge
+                                                     : HiveTextError::None;
         }
+        if (bytes.size() > MaxValueBytes)
+            return HiveTextError::ValueTooLarge;
         value = RegistryValue{};
         value.kind = RegistryValue::Kind::Other;
         value.otherType = std::move(type);
@@ -352,13 +355,24 @@ private:
     std::string_view rootName_;
 };
 
+// The quoted form cannot carry a line end, and a NUL would end the text for many readers.
+bool NeedsHexForm(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
 void AppendQuoted(std::string& out, std::string_view text)
 {
     out.push_back('"');
-    for (char c : text) {
-        if (c == '\\' || c == '"')
-            out.push_back('\\');
-        out.push_back(c);
+    size_t pos = 0;
+    for (;;) {
+        const size_t special = text.find_first_of("\"\\", pos);
+        out.append(text.substr(pos, special == std::string_view::npos ? std::string_view::npos : special - pos));
+        if (special == std::string_view::npos)
+            break;
+        out.push_back('\\');
+        out.push_back(text[special]);
+        pos = special + 1;
     }
     out.push_back('"');
 }
@@ -391,7 +405,7 @@ void AppendValue(std::string& out, std::string_view name, const RegistryValue& v
     out.push_back('=');
     switch (value.kind) {
     case RegistryValue::Kind::String:
-        if (value.text.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos) {
+        if (!NeedsHexForm(value.text)) {
             AppendQuoted(out, value.text);
         } else {
             std::u16string wide = Utf8ToUtf16(value.text);
@@ -438,6 +452,24 @@ void AppendKey(std::string& out, const RegistryKey& key, const std::string& path
 }
 
 }  // namespace
+
+bool FitsInHive(const RegistryValue& value)
+{
+    switch (value.kind) {
+    case RegistryValue::Kind::String:
+        if (value.text.size() > MaxValueBytes)
+            return false;
+        // In hex form the text goes through UTF-16, where a byte that is not UTF-8 becomes
+        // a three-byte replacement character.
+        return !NeedsHexForm(value.text) ||
+               Utf16ToUtf8(Utf8ToUtf16(value.text)).size() <= MaxValueBytes;
+    case RegistryValue::Kind::Number:
+        return true;
+    case RegistryValue::Kind::Other:
+        return value.otherBytes.size() <= MaxValueBytes;
+    }
+    return false;
+}
 
 HiveTextResult ParseRegistryText(std::string_view bytes, std::string_view rootName)
 {

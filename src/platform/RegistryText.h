@@ -12,7 +12,8 @@ namespace kyq {
 
 // A hive file larger than this is treated as damaged and not read at all.
 inline constexpr size_t MaxHiveBytes = 16u * 1024 * 1024;
-// The largest value data (hex bytes, or the text of a string) accepted from a file.
+// The largest value accepted: the UTF-8 text of a string (in whichever form it is written),
+// or the bytes of any other type.
 inline constexpr size_t MaxValueBytes = 1024u * 1024;
 
 enum class HiveTextError {
@@ -38,6 +39,9 @@ struct HiveTextResult {
 // rootName is the hive's own name ("HKEY_CURRENT_USER"); every section must lie below it.
 // Never throws on any input; a damaged text gives an empty hive and the error's kind.
 HiveTextResult ParseRegistryText(std::string_view bytes, std::string_view rootName);
+
+// Whether the value can be written and read back within the limits above.
+bool FitsInHive(const RegistryValue& value);
 
 // The whole hive as UTF-8 text with "\n" line ends. Strings holding CR, LF or NUL (which the
 // quoted form cannot carry) are written as hex(1) data, UTF-16LE with its terminator.

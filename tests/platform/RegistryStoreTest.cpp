@@ -111,6 +111,27 @@ TEST(RegistryStore, RefusesNamesTheFileCannotHold)
     EXPECT_EQ(TextOf(store.GetValue(Hive::CurrentUser, "K", "odd")), odd);
 }
 
+TEST(RegistryStore, NeverWritesWhatItCouldNotReadBack)
+{
+    RegistryTestFolder tmp;
+    RegistryStore store(tmp.Hives());
+    const std::string big(MaxValueBytes - 1, 'x');
+    ASSERT_TRUE(store.SetValue(Hive::CurrentUser, "K", "big", RegistryValue::String(big + "\n")));
+    EXPECT_EQ(TextOf(store.GetValue(Hive::CurrentUser, "K", "big")), big + "\n");
+    EXPECT_FALSE(store.SetValue(Hive::CurrentUser, "K", "bigger", RegistryValue::String(big + "yz")));
+
+    // A hive that would outgrow the size a reader accepts is not written at all.
+    {
+        RegistryStore::Batch batch(store);
+        for (size_t i = 0; i * MaxValueBytes <= MaxHiveBytes; ++i)
+            EXPECT_TRUE(store.SetValue(Hive::CurrentUser, "K", std::to_string(i), RegistryValue::String(big)));
+        EXPECT_FALSE(batch.Commit());
+    }
+    EXPECT_EQ(store.Inspect(Hive::CurrentUser).error, HiveTextError::None);
+    EXPECT_EQ(TextOf(store.GetValue(Hive::CurrentUser, "K", "big")), big + "\n");
+    EXPECT_FALSE(store.GetValue(Hive::CurrentUser, "K", "0"));
+}
+
 TEST(RegistryStore, ABatchWritesEachHiveOnceWhenTheOutermostBatchEnds)
 {
     RegistryTestFolder tmp;

@@ -226,6 +226,36 @@ TEST(RegistryText, LimitsHoldAtTheirBoundaries)
     EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"" + big + "x\"\n"), Root).error,
               HiveTextError::ValueTooLarge);
 
+    // A string in hex form is measured by the text it carries, whatever its raw size.
+    std::string wide;
+    for (size_t i = 0; i < MaxValueBytes; ++i)
+        wide += "41,00,";
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(1):" + wide + "00,00\n"), Root).error,
+              HiveTextError::None);
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(1):" + wide + "41,00\n"), Root).error,
+              HiveTextError::ValueTooLarge);
+    std::string bytes;
+    for (size_t i = 0; i < MaxValueBytes; ++i)
+        bytes += "ff,";
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:" + bytes + "ff\n"), Root).error,
+              HiveTextError::ValueTooLarge);
+    bytes.pop_back();
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:" + bytes + "\n"), Root).error,
+              HiveTextError::None);
+
+    // What FitsInHive accepts, a writer can write and a reader read back.
+    for (const std::string& text : {std::string(MaxValueBytes - 1, 'a') + "\n", std::string(MaxValueBytes, 'a'),
+                                    std::string(MaxValueBytes / 3, '\xff') + "\r"}) {
+        const RegistryValue value = RegistryValue::String(text);
+        ASSERT_TRUE(FitsInHive(value));
+        RegistryHive hive;
+        hive.SetValue("K", "v", value);
+        EXPECT_EQ(ParseRegistryText(FormatRegistryText(hive, Root), Root).error, HiveTextError::None);
+    }
+    EXPECT_FALSE(FitsInHive(RegistryValue::String(std::string(MaxValueBytes + 1, 'a'))));
+    EXPECT_FALSE(FitsInHive(RegistryValue::String(std::string(MaxValueBytes / 2, '\xff') + "\n")));
+    EXPECT_TRUE(FitsInHive(RegistryValue::String(std::string(MaxValueBytes / 2, '\xff'))));
+
     // The whole file.
     std::string huge = Hive("[HKEY_CURRENT_USER\\K]\n;");
     huge.resize(MaxHiveBytes - 1, 'c');
