@@ -1,0 +1,46 @@
+// The platform steps of the main window's load and shutdown (Handle.dat, the keyboard hook
+// with its watcher, the tray icon, the shell message filter, close-to-tray, help). This
+// base class is the back end for a desktop without them: every step does nothing. The
+// program puts a fuller back end in its place where the platform offers the features.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class QWidget;
+
+namespace kyq {
+
+class MessageChain;
+
+class MainWindowPlatform {
+public:
+    virtual ~MainWindowPlatform() = default;
+
+    // Load: Handle.dat, then the hook and its watcher in front of the window's handling,
+    // then the tray icon.
+    virtual void WriteHandleFile(uint64_t /*window*/) {}
+    virtual void InstallHotKeyWatcher(MessageChain& /*chain*/, uint64_t /*window*/) {}
+    virtual void AddTrayIcon(QWidget& /*mainWindow*/) {}
+
+    // Start-up, once the main window exists; shutdown takes it out first.
+    virtual void InstallShellMessageFilter(MessageChain& /*chain*/) {}
+    virtual void RemoveShellMessageFilter(MessageChain& /*chain*/) {}
+
+    // Shutdown, after the other forms are gone.
+    virtual void DeleteHandleFile() {}
+    virtual void DeleteTrayIcon() {}
+    // Releases the keyboard hook, then restores the handler the watcher replaced.
+    virtual void RemoveHotKeyWatcher(MessageChain& /*chain*/) {}
+
+    // The user closed the main window from its title bar: true when the window went to the
+    // tray instead of closing.
+    virtual bool CloseToTray(QWidget& /*mainWindow*/) { return false; }
+    // The window was minimised: true when it went to the tray.
+    virtual bool MinimizeToTray(QWidget& /*mainWindow*/) { return false; }
+
+    // Opens the help at a topic ("intro.htm", "fill.htm").
+    virtual void ShowHelp(const std::string& /*topic*/) {}
+};
+
+}  // namespace kyq

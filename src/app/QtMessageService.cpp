@@ -1,0 +1,124 @@
+#include "app/QtMessageService.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/CommonDialog.h"
+
+namespace kyq {
+
+namespace {
+
+QMessageBox::Icon BoxIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Warning:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
+                                   const std::u16string& title)
+{
+    // No parent: the window that would be the natural one is often disabled while a dialog
+    // of its own is up, and a child of a disabled window takes no input.
+    QMessageBox box(BoxIcon(icon), QString::fromStdU16String(title),
+                    QString::fromStdU16String(text));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* ok = nullptr;
+    QPushButton* cancel = nullptr;
+    QPushButton* yes = nullptr;
+    QPushButton* no = nullptr;
+    switch (buttons) {
+    case MsgButtons::OkOnly:
+        ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        box.setEscapeButton(ok);
+        break;
+    case MsgButtons::OkCancel:
+        ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setEscapeButton(cancel);
+        break;
+    case MsgButtons::YesNoCancel:
+        yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setEscapeButton(cancel);
+        break;
+    case MsgButtons::YesNo:
+        yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        box.setEscapeButton(no);
+        break;
+    }
+    box.setDefaultButton(ok ? ok : yes);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked && clicked == yes)
+        return MsgAnswer::Yes;
+    if (clicked && clicked == no)
+        return MsgAnswer::No;
+    if (clicked && clicked == ok)
+        return MsgAnswer::Ok;
+    if (cancel)
+        return MsgAnswer::Cancel;
+    return no ? MsgAnswer::No : MsgAnswer::Ok;
+}
+
+std::optional<std::string> QtMessageService::ChooseFile(const FileDialogRequest& request)
+{
+    QFileDialog dialog(nullptr, QString::fromStdU16String(request.DialogTitle));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    const bool mustExist = (request.Flags & CommonDialog::FileMustExist) != 0;
+    dialog.setFileMode(!request.Save && mustExist ? QFileDialog::ExistingFile
+                                                  : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite,
+                     (request.Flags & CommonDialog::OverwritePrompt) == 0);
+    const QStringList filters = NameFilters(request.Filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        if (request.Save && filters.first().contains(QStringLiteral("*.kyq")))
+            dialog.setDefaultSuffix(QStringLiteral("kyq"));
+    }
+    const QString folder = QString::fromStdString(request.InitDir);
+    dialog.setDirectory(!folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath());
+    if (!request.FileName.empty())
+        dialog.selectFile(QString::fromStdString(request.FileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+QStringList QtMessageService::NameFilters(const std::u16string& filter)
+{
+    const QStringList parts = QString::fromStdU16String(filter).split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Qt reads the patterns from the last parentheses: make sure they are the real ones.
+        if (description.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')')))
+            result << description;
+        else
+            result << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return result;
+}
+
+}  // namespace kyq

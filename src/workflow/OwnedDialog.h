@@ -1,0 +1,49 @@
+// A dialog shown modeless over an owner window that stays disabled while the dialog is
+// open; the owner is enabled and focused again when it closes. The title bar's close box
+// and Esc do what the dialog's Cancel does.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+namespace kyq {
+
+class KyqApp;
+
+class OwnedDialog : public QDialog {
+    Q_OBJECT
+public:
+    // formName becomes the object name: the shutdown and the tests find forms by it.
+    // The dialog has no Qt parent (a child window would be disabled with its owner); it is
+    // kept above the owner and deletes itself once unloaded.
+    OwnedDialog(KyqApp& app, QWidget* owner, const QString& formName);
+
+    KyqApp& App() const { return app_; }
+    QWidget* Owner() const { return owner_; }
+    bool IsUnloaded() const { return unloaded_; }
+
+    // Disables the owner, shows the dialog over it with the focus and runs Form_Load.
+    void ShowOverOwner();
+    // Closes the dialog without its Cancel steps: Form_Unload, then the owner is enabled
+    // and focused again.
+    void Unload();
+
+    // What Esc and the close box do.
+    void reject() override;
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+    // The dialog's Cancel; by default it just unloads.
+    virtual void OnCancel() { Unload(); }
+
+private:
+    void PlaceOverOwner();
+
+    KyqApp& app_;
+    QPointer<QWidget> owner_;
+    bool unloaded_ = false;
+};
+
+}  // namespace kyq
