@@ -1,33 +1,47 @@
 #include "document/FindEntries.h"
 
-#include <string>
+#include <array>
+#include <memory>
 
 #include <unicode/uchar.h>
-
-#include "document/SameText.h"
 
 namespace kyq {
 
 namespace {
 
-// Same simple per-unit mapping as LowerText; ASCII, most of what titles hold, skips ICU.
-inline char16_t LowerUnit(char16_t ch)
+using LowerTable = std::array<char16_t, 0x10000>;
+
+// The same simple per-unit mapping as LowerText, looked up instead of asked of ICU for
+// every character: a search over a full document touches about a million of them.
+const LowerTable& Lower()
 {
-    if (ch < 0x80)
-        return (ch >= u'A' && ch <= u'Z') ? static_cast<char16_t>(ch + 32) : ch;
-    return static_cast<char16_t>(u_tolower(ch));
+    static const std::unique_ptr<const LowerTable> table = [] {
+        auto t = std::make_unique<LowerTable>();
+        for (uint32_t ch = 0; ch < t->size(); ++ch)
+            (*t)[ch] = static_cast<char16_t>(u_tolower(static_cast<UChar32>(ch)));
+        return std::unique_ptr<const LowerTable>(std::move(t));
+    }();
+    return *table;
 }
 
-// `scratch` is reused across calls so a search over a whole document allocates a handful
-// of times, not once per field.
-bool Contains(std::u16string_view text, std::u16string_view loweredKeyword, std::u16string& scratch)
+// Whether the lower-cased `text` contains `lowered` (already lower case, not empty),
+// comparing in place without building a lower-cased copy.
+bool Contains(std::u16string_view text, std::u16string_view lowered, const LowerTable& lower)
 {
-    if (text.size() < loweredKeyword.size())
+    if (text.size() < lowered.size())
         return false;
-    scratch.resize(text.size());
-    for (size_t i = 0; i < text.size(); ++i)
-        scratch[i] = LowerUnit(text[i]);
-    return std::u16string_view(scratch).find(loweredKeyword) != std::u16string_view::npos;
+    const char16_t first = lowered[0];
+    const size_t last = text.size() - lowered.size();
+    for (size_t i = 0; i <= last; ++i) {
+        if (lower[text[i]] != first)
+            continue;
+        size_t k = 1;
+        while (k < lowered.size() && lower[text[i + k]] == lowered[k])
+            ++k;
+        if (k == lowered.size())
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -37,13 +51,15 @@ std::vector<int> FindEntries(const PasswordDocument& doc, std::u16string_view ke
     std::vector<int> found;
     if (keyword.empty())
         return found;
-    const std::u16string lowered = LowerText(keyword);
-    std::u16string scratch;
+    const LowerTable& lower = Lower();
+    std::u16string lowered(keyword);
+    for (char16_t& ch : lowered)
+        ch = lower[ch];
     const int count = doc.EntryCount();
     for (int n = 1; n <= count; ++n) {
         const PasswordEntry& e = doc.Entries[static_cast<size_t>(n)];
-        if (Contains(e.Title, lowered, scratch) || Contains(e.UserName, lowered, scratch) ||
-            Contains(e.Password, lowered, scratch))
+        if (Contains(e.Title, lowered, lower) || Contains(e.UserName, lowered, lower) ||
+            Contains(e.Password, lowered, lower))
             found.push_back(n);
     }
     return found;
