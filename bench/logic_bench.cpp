@@ -1,0 +1,190 @@
+// Logic-layer benchmarks on a full document (32,767 records): save, open, search, and the
+// reader against plain file reading. Prints each budget with the measured time, and the
+// ratio of reading a document to reading and summing its bytes.
+//   KYQ_BENCH_ENFORCE=1 makes a missed budget the exit status 1.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "bench/LargeDocument.h"
+#include "document/DocumentFormat.h"
+#include "document/FindEntries.h"
+
+namespace kyq::bench {
+namespace {
+
+const PasswordDocument& Large()
+{
+    static const PasswordDocument doc = MakeLargeDocument();
+    return doc;
+}
+
+// The document written once to a temporary file that lives as long as the program.
+const std::string& LargeFile()
+{
+    static const std::string path = [] {
+        const std::string p = (std::filesystem::temp_directory_path() /
+                               ("kyq-logic-bench-" + std::to_string(getpid()) + ".kyq"))
+                                  .string();
+        const FormatResult r = WriteDocument(Large(), p);
+        if (!r) {
+            std::fprintf(stderr, "cannot write %s: %s\n", p.c_str(), r.detail.c_str());
+            std::exit(2);
+        }
+        return p;
+    }();
+    return path;
+}
+
+const ExpiryContext NoReminder{0, 0, 0, 0};
+
+void Write(benchmark::State& state)
+{
+    const PasswordDocument& doc = Large();
+    const std::string path = LargeFile() + ".w";
+    for (auto _ : state) {
+        if (!WriteDocument(doc, path))
+            state.SkipWithError("write failed");
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(Write)->Name("write")->Unit(benchmark::kMillisecond);
+
+void EncodeOnly(benchmark::State& state)
+{
+    const PasswordDocument& doc = Large();
+    std::vector<uint8_t> bytes;
+    for (auto _ : state) {
+        EncodeDocument(doc, bytes);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(EncodeOnly)->Name("encode_in_memory")->Unit(benchmark::kMillisecond);
+
+// What opening a file costs the program: probe, read, then the records into title order.
+void ProbeReadReorder(benchmark::State& state)
+{
+    const std::string& path = LargeFile();
+    for (auto _ : state) {
+        PasswordDocument doc;
+        doc.Path = path;
+        if (!ProbeHeader(doc, path))
+            state.SkipWithError("probe failed");
+        doc.DocumentPassword() = LargeDocumentPassword;
+        if (!ReadCurrentFormat(doc, NoReminder))
+            state.SkipWithError("read failed");
+        doc.ReorderEntries(false);
+        benchmark::DoNotOptimize(doc.Entries.data());
+        if (doc.EntryCount() != LargeRecordCount)
+            state.SkipWithError("wrong record count");
+    }
+}
+BENCHMARK(ProbeReadReorder)->Name("probe_read_reorder")->Unit(benchmark::kMillisecond);
+
+void ProbeRead(benchmark::State& state)
+{
+    const std::string& path = LargeFile();
+    for (auto _ : state) {
+        PasswordDocument doc;
+        doc.Path = path;
+        ProbeHeader(doc, path);
+        doc.DocumentPassword() = LargeDocumentPassword;
+        if (!ReadCurrentFormat(doc, NoReminder))
+            state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(doc.Entries.data());
+    }
+}
+BENCHMARK(ProbeRead)->Name("probe_read")->Unit(benchmark::kMillisecond);
+
+// The floor any reader stands on: the file's bytes into memory, each looked at once.
+void ReadBytesAndSum(benchmark::State& state)
+{
+    const std::string& path = LargeFile();
+    for (auto _ : state) {
+        std::ifstream in(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        uint64_t sum = 0;
+        for (const char c : bytes)
+            sum += static_cast<unsigned char>(c);
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(ReadBytesAndSum)->Name("read_bytes_and_sum")->Unit(benchmark::kMillisecond);
+
+void Find(benchmark::State& state)
+{
+    const PasswordDocument& doc = Large();
+    size_t found = 0;
+    for (auto _ : state) {
+        const std::vector<int> hits = FindEntries(doc, SearchKeyword);
+        found = hits.size();
+        benchmark::DoNotOptimize(hits.data());
+    }
+    state.counters["matches"] = static_cast<double>(found);
+}
+BENCHMARK(Find)->Name("find_keyword")->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's time per iteration (ms) for the budget table at the end.
+class BudgetReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> Milliseconds;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                Milliseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+}  // namespace kyq::bench
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    kyq::bench::BudgetReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    const auto& ms = reporter.Milliseconds;
+    struct Budget {
+        const char* name;
+        double limitMs;
+    };
+    bool missed = false;
+    std::printf("\n%-22s %10s %10s\n", "budget", "measured", "limit");
+    for (const Budget& b : {Budget{"write", 20}, Budget{"probe_read_reorder", 40}, Budget{"find_keyword", 10}}) {
+        const auto it = ms.find(b.name);
+        if (it == ms.end())
+            continue;
+        const bool ok = it->second <= b.limitMs;
+        missed = missed || !ok;
+        std::printf("%-22s %8.2fms %8.0fms  %s\n", b.name, it->second, b.limitMs, ok ? "ok" : "MISSED");
+    }
+    const auto read = ms.find("probe_read"), floor = ms.find("read_bytes_and_sum");
+    if (read != ms.end() && floor != ms.end() && floor->second > 0) {
+        const double ratio = read->second / floor->second;
+        const bool ok = ratio <= 5.0;
+        missed = missed || !ok;
+        std::printf("%-22s %9.1fx %9.0fx  %s  (probe_read %.2fms / read_bytes_and_sum %.2fms)\n",
+                    "read_vs_bytes", ratio, 5.0, ok ? "ok" : "MISSED", read->second, floor->second);
+    }
+    std::error_code ec;
+    std::filesystem::remove(kyq::bench::LargeFile(), ec);
+    benchmark::Shutdown();
+    const char* enforce = std::getenv("KYQ_BENCH_ENFORCE");
+    return missed && enforce && std::string(enforce) == "1" ? 1 : 0;
+}
