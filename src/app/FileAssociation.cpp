@@ -165,6 +165,7 @@ FileAssociation FileAssociation::FromEnvironment() {
 
 std::string FileAssociation::MimePackagePath() const { return dataHome_ + "/mime/packages/" + MimePackageName; }
 std::string FileAssociation::DesktopEntryPath() const { return dataHome_ + "/applications/" + DesktopId; }
+std::string FileAssociation::IconPath() const { return dataHome_ + "/icons/hicolor/scalable/apps/keyquill.svg"; }
 std::string FileAssociation::ConfigMimeAppsPath() const { return configHome_ + "/mimeapps.list"; }
 std::string FileAssociation::DataMimeAppsPath() const { return dataHome_ + "/applications/mimeapps.list"; }
 
@@ -221,8 +222,9 @@ std::string FileAssociation::EffectiveDefault() const {
 
 bool FileAssociation::IsAssociated() const { return EffectiveDefault() == DesktopId; }
 
-bool FileAssociation::Register(const std::string& programPath) {
-    bool ok = WriteFileAtomically(MimePackagePath(), MimePackageText());
+bool FileAssociation::Register(const std::string& programPath, const std::string& iconSvg) {
+    bool ok = iconSvg.empty() || WriteFileAtomically(IconPath(), iconSvg);
+    ok = WriteFileAtomically(MimePackagePath(), MimePackageText()) && ok;
     RunCacheTool("update-mime-database", dataHome_ + "/mime");
     ok = WriteFileAtomically(DesktopEntryPath(), DesktopEntryText(programPath)) && ok;
     RunCacheTool("update-desktop-database", dataHome_ + "/applications");
@@ -272,6 +274,7 @@ bool FileAssociation::Unregister() {
     bool hadEntry = ::stat(DesktopEntryPath().c_str(), &st) == 0;
     ok = RemoveIfPresent(MimePackagePath()) && ok;
     ok = RemoveIfPresent(DesktopEntryPath()) && ok;
+    ok = RemoveIfPresent(IconPath()) && ok;
     if (hadPackage)
         RunCacheTool("update-mime-database", dataHome_ + "/mime");
     if (hadEntry)

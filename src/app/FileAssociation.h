@@ -21,9 +21,11 @@ public:
     // Whether the type's default application is this program's desktop entry.
     bool IsAssociated() const;
     // Installs the MIME package and the desktop entry (Exec = programPath) and makes the
-    // entry the type's default; the previous default stays listed after it. False when a
-    // file could not be written (what was written stays).
-    bool Register(const std::string& programPath);
+    // entry the type's default; the previous default stays listed after it. iconSvg, when
+    // not empty, is installed as the "keyquill" icon of the user's icon theme folder, so
+    // that the type and the entry show it also where the program is not installed. False
+    // when a file could not be written (what was written stays).
+    bool Register(const std::string& programPath, const std::string& iconSvg = {});
     // Removes this program's association and restores the previous default. When the
     // type's default belongs to another program nothing is changed. False when a file
     // could not be written or removed.
@@ -37,6 +39,7 @@ public:
 
     std::string MimePackagePath() const;
     std::string DesktopEntryPath() const;
+    std::string IconPath() const;
     // The file Register edits, and the older per-user file that is read as well.
     std::string ConfigMimeAppsPath() const;
     std::string DataMimeAppsPath() const;

@@ -26,11 +26,13 @@ TEST_F(FileAssociationTest, FoldersComeFromTheXdgVariables) {
     EXPECT_EQ(assoc.DataMimeAppsPath(), folders.DataHome() + "/applications/mimeapps.list");
     EXPECT_EQ(assoc.DesktopEntryPath(), folders.DataHome() + "/applications/keyquill.desktop");
     EXPECT_EQ(assoc.MimePackagePath(), folders.DataHome() + "/mime/packages/keyquill.xml");
+    EXPECT_EQ(assoc.IconPath(), folders.DataHome() + "/icons/hicolor/scalable/apps/keyquill.svg");
 }
 
 TEST_F(FileAssociationTest, RegisterThenUnregisterOnAFreshHome) {
     EXPECT_FALSE(assoc.IsAssociated());
-    ASSERT_TRUE(assoc.Register("/opt/keyquill/KYQ"));
+    ASSERT_TRUE(assoc.Register("/opt/keyquill/KYQ", "<svg/>"));
+    EXPECT_EQ(XdgTestFolders::Read(assoc.IconPath()), "<svg/>");
     EXPECT_TRUE(assoc.IsAssociated());
     EXPECT_EQ(XdgTestFolders::Read(assoc.MimePackagePath()), FileAssociation::MimePackageText());
     std::string entry = XdgTestFolders::Read(assoc.DesktopEntryPath());
@@ -41,6 +43,7 @@ TEST_F(FileAssociationTest, RegisterThenUnregisterOnAFreshHome) {
     EXPECT_FALSE(assoc.IsAssociated());
     EXPECT_FALSE(XdgTestFolders::Exists(assoc.MimePackagePath()));
     EXPECT_FALSE(XdgTestFolders::Exists(assoc.DesktopEntryPath()));
+    EXPECT_FALSE(XdgTestFolders::Exists(assoc.IconPath()));
     EXPECT_FALSE(MimeAppsList(XdgTestFolders::Read(assoc.ConfigMimeAppsPath())).HasDefaultLine(FileAssociation::MimeType));
 }
 
