@@ -12,6 +12,8 @@
 namespace kyq {
 namespace {
 
+using namespace std::string_literals;
+
 using testing::RegistryTestFolder;
 
 mode_t ModeOf(const std::filesystem::path& path)
@@ -194,7 +196,7 @@ TEST(RegistryStore, ADamagedHiveReadsAsEmptyAndTheNextWriteReplacesIt)
         HiveTextError error;
     };
     const Case cases[] = {
-        {"binary junk", std::string("\0\x01\x02\xff\xfe garbage \x80\x81", 16), HiveTextError::NoHeader},
+        {"binary junk", "\0\x01\x02\xff\xfe garbage \x80\x81"s, HiveTextError::NoHeader},
         {"truncated", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=dword:000",
          HiveTextError::Truncated},
         {"unterminated quote", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"abc\n",

@@ -7,6 +7,8 @@
 namespace kyq {
 namespace {
 
+using namespace std::string_literals;
+
 constexpr std::string_view Root = "HKEY_CURRENT_USER";
 
 std::string Hive(std::string_view body)
@@ -138,9 +140,9 @@ TEST(RegistryText, DamagedTextReadsAsEmptyWithTheKindOfDamage)
     const std::string good = Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"ok\"\n");
     const Case cases[] = {
         {"empty file", "", HiveTextError::NoHeader},
-        {"binary junk", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\xfd", 15), HiveTextError::NoHeader},
+        {"binary junk", "\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\xfd"s, HiveTextError::NoHeader},
         {"header cut", "Windows Registry Ed", HiveTextError::NoHeader},
-        {"odd UTF-16", "\xFF\xFEW\0i\0n", HiveTextError::NoHeader},
+        {"odd UTF-16", "\xFF\xFEW\0i\0n"s, HiveTextError::NoHeader},
         {"unterminated quote", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"text\n"), HiveTextError::BadValue},
         {"unterminated name", Hive("[HKEY_CURRENT_USER\\K]\n\"v=\"text\"\n"), HiveTextError::BadValue},
         {"unknown escape", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"C:\\dir\"\n"), HiveTextError::BadValue},
