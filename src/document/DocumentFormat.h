@@ -49,13 +49,16 @@ using ReaderYield = std::function<void()>;
 
 // Reads the format number, the grille and the owner name of the file at `path` into
 // doc.FormatVersion, doc.FileGrille and doc.OwnerName() (after KeepOwnerOnly, deciphered).
-// Touches nothing else.
+// Touches nothing else; on failure touches nothing at all.
 FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
 
 // Reads the records of doc.Path keyed with doc.DocumentPassword() (format 200) or
 // doc.LegacyKey (format 150): AppendEntry + AddTitle for each, in file order, and
 // doc.ExpiredList collected on the way. Does not reorder and does not touch Modified.
-// On failure the document is left with its owner record only.
+// Each reads the header again (the file may have changed since the probe) and keeps its
+// grille in doc.FileGrille. Records and titles present before the call are dropped first.
+// On failure the document is left with its owner record only, no titles, and ExpiredList
+// at its starting text, so nothing half-read can be shown.
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry,
                                const ReaderYield& yield = {});
 FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry,
