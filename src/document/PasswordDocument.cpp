@@ -1,5 +1,7 @@
 #include "document/PasswordDocument.h"
 
+#include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -31,43 +33,58 @@ bool PasswordDocument::ReorderEntries(bool dropLast)
         return false;
     const int newCount = dropLast ? n - 1 : n;
 
-    // Queue of record indices per exact title, in index order: the first unused record
-    // with a title is the one that title takes.
-    std::unordered_map<std::u16string, std::vector<int>> byTitle;
-    byTitle.reserve(static_cast<size_t>(n));
-    for (int i = 1; i <= n; ++i)
-        byTitle[Entries[static_cast<size_t>(i)].Title].push_back(i);
-    std::unordered_map<std::u16string, size_t> nextOfTitle;
+    // First the new order as record numbers, then the moves: the look-up keys are views of
+    // the titles, which must stay where they are until the order is known. Records with
+    // equal titles are chained in index order, so the first unused record with a title is
+    // the one that title takes. (One map node per title and no per-title vector: this
+    // runs after every load of up to 32,767 records.)
+    std::unordered_map<std::u16string_view, int> firstUnused;
+    firstUnused.reserve(static_cast<size_t>(n));
+    std::vector<int> nextSameTitle(static_cast<size_t>(n) + 1, 0);
+    for (int i = n; i >= 1; --i) {
+        const std::u16string_view title = Entries[static_cast<size_t>(i)].Title;
+        auto [slot, fresh] = firstUnused.try_emplace(title, i);
+        if (!fresh) {
+            nextSameTitle[static_cast<size_t>(i)] = slot->second;
+            slot->second = i;
+        }
+    }
 
+    // > 0: that record; < 0: -(line + 1), a title of the index without a record of its own.
+    std::vector<int> order;
+    order.reserve(static_cast<size_t>(newCount));
     std::vector<char> used(static_cast<size_t>(n) + 1, 0);
-    std::vector<PasswordEntry> ordered;
-    ordered.reserve(static_cast<size_t>(newCount) + 1);
-    ordered.push_back(std::move(Entries[0]));
-
     const size_t titled = std::min(Titles.size(), static_cast<size_t>(newCount));
     for (size_t j = 0; j < titled; ++j) {
-        const std::u16string& title = Titles.At(j);
-        auto found = byTitle.find(title);
-        if (found != byTitle.end()) {
-            size_t& next = nextOfTitle[title];
-            if (next < found->second.size()) {
-                const int idx = found->second[next++];
-                used[static_cast<size_t>(idx)] = 1;
-                ordered.push_back(std::move(Entries[static_cast<size_t>(idx)]));
-                continue;
-            }
+        const auto found = firstUnused.find(std::u16string_view(Titles.At(j)));
+        if (found != firstUnused.end() && found->second != 0) {
+            const int idx = found->second;
+            found->second = nextSameTitle[static_cast<size_t>(idx)];
+            used[static_cast<size_t>(idx)] = 1;
+            order.push_back(idx);
+        } else {
+            order.push_back(-static_cast<int>(j) - 1);
         }
-        // A title without a record of its own (the index and the records disagree):
-        // an empty record under that title, as the index demands.
-        PasswordEntry empty;
-        empty.Title = title;
-        ordered.push_back(std::move(empty));
     }
     // Should the index hold fewer titles than records, no record is lost silently:
     // the unmatched ones follow in their previous order.
-    for (int i = 1; i <= n && static_cast<int>(ordered.size()) <= newCount; ++i) {
+    for (int i = 1; i <= n && static_cast<int>(order.size()) < newCount; ++i) {
         if (!used[static_cast<size_t>(i)])
-            ordered.push_back(std::move(Entries[static_cast<size_t>(i)]));
+            order.push_back(i);
+    }
+
+    std::vector<PasswordEntry> ordered;
+    ordered.reserve(order.size() + 1);
+    ordered.push_back(std::move(Entries[0]));
+    for (const int k : order) {
+        if (k > 0) {
+            ordered.push_back(std::move(Entries[static_cast<size_t>(k)]));
+        } else {
+            // An empty record under that title, as the index demands.
+            PasswordEntry empty;
+            empty.Title = Titles.At(static_cast<size_t>(-k - 1));
+            ordered.push_back(std::move(empty));
+        }
     }
     Entries = std::move(ordered);
     Modified = true;
