@@ -71,7 +71,9 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, int& error)
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
 {
     bytes.clear();
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking so that a FIFO cannot stall the open; only regular files are read, as
+    // a device or a pipe could go on for ever.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) {
         error = Why("cannot open", errno);
         return false;
@@ -85,8 +87,11 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
         error = "cannot read: it is a folder";
         return false;
     }
-    if (S_ISREG(info.st_mode) && info.st_size > 0)
-        bytes.reserve(static_cast<size_t>(info.st_size));
+    if (!S_ISREG(info.st_mode)) {
+        error = "cannot read: not a regular file";
+        return false;
+    }
+    bytes.reserve(static_cast<size_t>(info.st_size));
     uint8_t chunk[65536];
     for (;;) {
         const ssize_t n = ::read(file.get(), chunk, sizeof chunk);

@@ -10,7 +10,7 @@
 namespace kyq {
 
 // Reads everything; false (and why, UTF-8) when the path cannot be opened or read or is
-// a folder.
+// no regular file (a folder, a pipe, a device).
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
 // Writes `bytes` to a new temporary file next to the target, flushes it to the disk and

@@ -139,6 +139,10 @@ TEST(ReadFiles, MissingOrUnreadablePathsCannotBeOpened)
     PasswordDocument doc;
     EXPECT_EQ(ProbeHeader(doc, folder.File("nothing.kyq")).kind, FormatErrorKind::CannotOpen);
     EXPECT_EQ(ProbeHeader(doc, folder.path()).kind, FormatErrorKind::CannotOpen);
+    const std::string fifo = folder.File("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ProbeHeader(doc, fifo).kind, FormatErrorKind::CannotOpen);  // and does not block
+    EXPECT_EQ(ProbeHeader(doc, "/dev/zero").kind, FormatErrorKind::CannotOpen);
     doc.Path = folder.File("nothing.kyq");
     doc.Entries.push_back(Record(u"t", u"u", u"p"));
     EXPECT_EQ(ReadCurrentFormat(doc, NoExpiry).kind, FormatErrorKind::CannotOpen);
