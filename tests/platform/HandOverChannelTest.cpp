@@ -141,7 +141,10 @@ TEST_F(HandOverChannelTest, AnotherUserIsNotServed) {
     Listen(server, handle);
     auto intruder = StartSender({"raw-as-nobody", HandOverChannelName(handle)});
     ASSERT_TRUE(SpinUntil([&] { return intruder->state() == QProcess::NotRunning; }, 30000));
-    EXPECT_EQ(Output(*intruder), "dropped");
+    const QString said = Output(*intruder);
+    if (said == "cannot change user")
+        GTEST_SKIP() << "this system does not let root change its user";
+    EXPECT_EQ(said, "dropped");
     EXPECT_EQ(received.count, 0);
 }
 
@@ -152,7 +155,10 @@ TEST_F(HandOverChannelTest, ListenerOfAnotherUserGetsNothing) {
     // Another user has bound the name this user's instance would use.
     auto squatter = StartSender({"squat-as-nobody", HandOverChannelName(handle)});
     ASSERT_TRUE(squatter->waitForReadyRead(10000));
-    ASSERT_EQ(QString::fromUtf8(squatter->readLine()).trimmed(), "listening");
+    const QString said = QString::fromUtf8(squatter->readLine()).trimmed();
+    if (said == "cannot change user")
+        GTEST_SKIP() << "this system does not let root change its user";
+    ASSERT_EQ(said, "listening");
     EXPECT_FALSE(SendHandOverMessage(handle, 1025, 0, 0).has_value());
     ASSERT_TRUE(squatter->waitForFinished(30000));
     EXPECT_EQ(Output(*squatter), "no-data");

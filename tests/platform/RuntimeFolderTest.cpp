@@ -73,7 +73,8 @@ TEST(RuntimeFolder, FolderOfAnotherUserIsRefused) {
     ASSERT_EQ(::mkdir(t.Runtime().c_str(), 0700), 0);
     std::string folder = t.Runtime() + "/Tarnwick-KYQ";
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
-    ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+    if (::chown(folder.c_str(), 65534, 65534) != 0)
+        GTEST_SKIP() << "this system does not let root give a folder away";
     RuntimeFolderResult r = PrepareRuntimeFolder(folder);
     EXPECT_TRUE(r.path.empty());
     EXPECT_NE(r.error.find("another user"), std::string::npos);
