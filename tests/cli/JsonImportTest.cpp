@@ -131,6 +131,10 @@ TEST(JsonString, EscapesWhatJsonRequires)
     EXPECT_EQ(JsonString(std::u16string(u"\x01\x1F\x7F", 3)), "\"\\u0001\\u001f\x7F\"");
     EXPECT_EQ(JsonString(u"中文"), "\"中文\"");
     EXPECT_EQ(JsonString(std::u16string(1, u'\0')), "\"\\u0000\"");
+    EXPECT_EQ(JsonString(u"\U0001F600"), "\"\xF0\x9F\x98\x80\"");
+    // A lone surrogate cannot be written as UTF-8: U+FFFD stands in, the text stays valid.
+    EXPECT_EQ(JsonString(std::u16string(u"a\xD800" u"b", 3)), "\"a\xEF\xBF\xBD" "b\"");
+    EXPECT_EQ(JsonString(std::u16string(u"\xDC00", 1)), "\"\xEF\xBF\xBD\"");
 }
 
 TEST(JsonString, EveryEscapedTextParsesBack)
