@@ -41,14 +41,14 @@ void MessageFilter::Remove()
 {
     if (!chain_)
         return;
-    chain_->SetWindowProc(std::move(previous_));
-    previous_ = nullptr;
+    // previous_ stays: a message already on its way through this filter still goes on.
+    chain_->SetWindowProc(previous_);
     chain_ = nullptr;
 }
 
 int32_t MessageFilter::Handle(const WindowMessage& message)
 {
-    // Kept before acting: acting may remove this filter (and clear previous_).
+    // A copy: acting may remove this filter, and a later install would replace previous_.
     const WindowProc next = previous_;
     Filter(message);
     return MessageChain::CallWindowProc(next, message);

@@ -215,7 +215,9 @@ void DocumentWorkflow::fileSave_Click()
         if (!dialog.ShowSave())
             return;
         doc.Path = dialog.FileName;
-        if (FolderOfPath(doc.Path).empty())
+        // A bare file name lands in the dialog's folder. (A file right under "/" has an
+        // empty folder too, but is no bare name.)
+        if (doc.Path.find('/') == std::string::npos)
             doc.Path = dialog.InitDir + "/" + doc.Path;
         RefreshDocumentView();
     }

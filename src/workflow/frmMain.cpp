@@ -118,6 +118,9 @@ void frmMain::BuildControls()
     lblFind = MakeLabel(Frame2, "lblFind", QStringLiteral("Go!"));
     lblFind->setCursor(Qt::PointingHandCursor);
     SetFindHover(false);
+    // The find box works on an open document only.
+    txtKey->setEnabled(false);
+    lblFind->setEnabled(false);
 
     TreeModel = new PasswordTreeModel(this);
     TV1 = new QTreeView(Client);
@@ -381,8 +384,11 @@ void frmMain::OLEDragDrop(const QMimeData* data)
 void frmMain::SetFindHover(bool on)
 {
     findHover_ = on;
+    // Only the enabled looks: a disabled label stays grey like every other control.
     QPalette palette = lblFind->palette();
-    palette.setColor(QPalette::WindowText, on ? QColor(255, 0, 0) : QColor(0, 0, 255));
+    const QColor colour = on ? QColor(255, 0, 0) : QColor(0, 0, 255);
+    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
     lblFind->setPalette(palette);
     QFont font = lblFind->font();
     font.setUnderline(on);
@@ -509,9 +515,15 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::MouseMove:
-        if (watched == lblFind)
-            SetFindHover(true);
-        else if (watched == Client || watched == Frame2 || watched == Toolbar || watched == txtKey)
+        if (watched == lblFind) {
+            if (lblFind->isEnabled())
+                SetFindHover(true);
+            // Taken here: a label passes pointer moves on to its panel, which would turn
+            // the look off again.
+            event->accept();
+            return true;
+        }
+        if (watched == Client || watched == Frame2 || watched == Toolbar || watched == txtKey)
             SetFindHover(false);
         break;
     case QEvent::Leave:

@@ -1,0 +1,147 @@
+#include "gui/GuiFixture.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeView>
+#include <cstdlib>
+
+#include "document/Asking.h"
+#include "document/DocumentFormat.h"
+#include "document/NewOne.h"
+#include "workflow/PasswordTreeModel.h"
+
+namespace kyq::test {
+
+PasswordEntry Entry(std::u16string title, std::u16string user, std::u16string password,
+                    int16_t year, uint8_t month, uint8_t day)
+{
+    PasswordEntry e;
+    e.Title = std::move(title);
+    e.UserName = std::move(user);
+    e.Password = std::move(password);
+    e.ChangedYear = year;
+    e.ChangedMonth = month;
+    e.ChangedDay = day;
+    return e;
+}
+
+void GuiTest::SetUp()
+{
+    ASSERT_TRUE(dir_.isValid());
+    const std::string registry = Folder() + "/registry";
+    setenv("KYQ_REGISTRY_DIR", registry.c_str(), 1);
+    auto messages = std::make_unique<ScriptedMessageService>();
+    messages_ = messages.get();
+    app_ = std::make_unique<KyqApp>(Folder() + "/program/", registry, std::move(messages));
+    auto platform = std::make_unique<RecordingPlatform>();
+    platform_ = platform.get();
+    app_->SetPlatform(std::move(platform));
+    // Expired-password reminders would add boxes to every open; tests that want them
+    // switch them on.
+    app_->Settings.Days = 0;
+    main_ = std::make_unique<frmMain>(*app_);
+    main_->Form_Load();
+    main_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
+}
+
+void GuiTest::TearDown()
+{
+    if (main_)
+        main_->UnloadForms();
+    FlushDeletes();
+    main_.reset();
+    app_.reset();
+    unsetenv("KYQ_REGISTRY_DIR");
+}
+
+std::string GuiTest::MakeFile(const std::string& name, std::u16string owner,
+                              std::u16string password, std::vector<PasswordEntry> entries)
+{
+    PasswordDocument doc;
+    doc.OwnerName() = std::move(owner);
+    doc.DocumentPassword() = std::move(password);
+    for (PasswordEntry& e : entries)
+        doc.AppendEntry(std::move(e));
+    const std::string path = Folder() + "/" + name;
+    const FormatResult result = WriteDocument(doc, path);
+    EXPECT_TRUE(result) << result.detail;
+    return path;
+}
+
+void GuiTest::OpenDocument(const std::string& path, const std::u16string& password)
+{
+    messages_->Files.push_back(path);
+    main_->Workflow.fileOpen_Click();
+    Asking* prompt = Prompt();
+    ASSERT_NE(prompt, nullptr);
+    prompt->txtPass->setText(QString::fromStdU16String(password));
+    prompt->Command1_Click();
+    FlushDeletes();
+}
+
+void GuiTest::NewDocument(const std::u16string& owner, const std::u16string& password)
+{
+    main_->Workflow.fileNew_Click();
+    NewOne* dialog = NewDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->UserName->setText(QString::fromStdU16String(owner));
+    dialog->UserPass->setText(QString::fromStdU16String(password));
+    dialog->PassConfirm->setText(QString::fromStdU16String(password));
+    dialog->cmdOK_Click();
+    FlushDeletes();
+}
+
+Asking* GuiTest::Prompt() const
+{
+    return qobject_cast<Asking*>(main_->FindForm(QStringLiteral("Asking")));
+}
+
+NewOne* GuiTest::NewDialog() const
+{
+    return qobject_cast<NewOne*>(main_->FindForm(QStringLiteral("NewOne")));
+}
+
+void GuiTest::FlushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+std::vector<std::u16string> GuiTest::TreeRows() const
+{
+    std::vector<std::u16string> rows;
+    const PasswordTreeModel& model = *main_->TreeModel;
+    for (int position = 2; position <= model.NodeCount(); ++position)
+        rows.push_back(model.NodeText(position));
+    return rows;
+}
+
+std::u16string GuiTest::RootText() const
+{
+    return main_->TreeModel->NodeText(1);
+}
+
+void GuiTest::ClickNode(int position)
+{
+    const QModelIndex index = main_->TreeModel->IndexAt(position);
+    main_->TV1->scrollTo(index);
+    QTest::mouseClick(main_->TV1->viewport(), Qt::LeftButton, {},
+                      main_->TV1->visualRect(index).center());
+}
+
+void GuiTest::DoubleClickNode(int position)
+{
+    const QModelIndex index = main_->TreeModel->IndexAt(position);
+    main_->TV1->scrollTo(index);
+    const QPoint at = main_->TV1->visualRect(index).center();
+    QTest::mouseClick(main_->TV1->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(main_->TV1->viewport(), Qt::LeftButton, {}, at);
+}
+
+std::u16string GuiTest::Caption() const
+{
+    return main_->windowTitle().toStdU16String();
+}
+
+}  // namespace kyq::test

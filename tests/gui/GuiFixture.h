@@ -1,0 +1,92 @@
+// The fixture of the main-window tests: a fresh application object over a temporary
+// registry folder, the scripted message service, a platform back end that records its
+// steps, and the real main window on the offscreen platform.
+#pragma once
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/KyqApp.h"
+#include "app/MainWindowPlatform.h"
+#include "document/PasswordEntry.h"
+#include "gui/ScriptedMessageService.h"
+#include "workflow/frmMain.h"
+
+namespace kyq {
+class Asking;
+class NewOne;
+}  // namespace kyq
+
+namespace kyq::test {
+
+class RecordingPlatform final : public MainWindowPlatform {
+public:
+    std::vector<std::string> Steps;
+    bool HideOnClose = false;
+
+    void WriteHandleFile(uint64_t) override { Steps.push_back("WriteHandleFile"); }
+    void InstallHotKeyWatcher(MessageChain&, uint64_t) override
+    {
+        Steps.push_back("InstallHotKeyWatcher");
+    }
+    void AddTrayIcon(QWidget&) override { Steps.push_back("AddTrayIcon"); }
+    void InstallShellMessageFilter(MessageChain&) override
+    {
+        Steps.push_back("InstallShellMessageFilter");
+    }
+    void RemoveShellMessageFilter(MessageChain&) override
+    {
+        Steps.push_back("RemoveShellMessageFilter");
+    }
+    void DeleteHandleFile() override { Steps.push_back("DeleteHandleFile"); }
+    void DeleteTrayIcon() override { Steps.push_back("DeleteTrayIcon"); }
+    void RemoveHotKeyWatcher(MessageChain&) override { Steps.push_back("RemoveHotKeyWatcher"); }
+    bool CloseToTray(QWidget&) override
+    {
+        Steps.push_back("CloseToTray");
+        return HideOnClose;
+    }
+    void ShowHelp(const std::string& topic) override { Steps.push_back("ShowHelp " + topic); }
+};
+
+PasswordEntry Entry(std::u16string title, std::u16string user, std::u16string password,
+                    int16_t year = 2000, uint8_t month = 7, uint8_t day = 4);
+
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A format-200 document in the temporary folder; returns its path.
+    std::string MakeFile(const std::string& name, std::u16string owner, std::u16string password,
+                         std::vector<PasswordEntry> entries);
+    // The open command, the file dialog answered with path, the prompt answered with the
+    // password. Boxes on the way take the queued answers.
+    void OpenDocument(const std::string& path, const std::u16string& password);
+    // A new untitled document through NewOne.
+    void NewDocument(const std::u16string& owner, const std::u16string& password);
+
+    Asking* Prompt() const;
+    NewOne* NewDialog() const;
+    // Runs the deletions that unloaded forms asked for.
+    static void FlushDeletes();
+
+    std::vector<std::u16string> TreeRows() const;
+    std::u16string RootText() const;
+    // A mouse click on the node at a position (1 = root).
+    void ClickNode(int position);
+    void DoubleClickNode(int position);
+    std::u16string Caption() const;
+    std::string Folder() const { return dir_.path().toStdString(); }
+
+    QTemporaryDir dir_;
+    ScriptedMessageService* messages_ = nullptr;  // owned by app_
+    RecordingPlatform* platform_ = nullptr;       // owned by app_
+    std::unique_ptr<KyqApp> app_;
+    std::unique_ptr<frmMain> main_;
+};
+
+}  // namespace kyq::test

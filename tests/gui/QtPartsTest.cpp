@@ -1,0 +1,125 @@
+// The Qt pieces under the workflow: file-dialog filters, the X11 message decoder, the
+// tree model's positions and the owned-dialog rule.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <cstring>
+#include <xcb/xcb.h>
+
+#include "app/QtMessageService.h"
+#include "app/X11MessageFilter.h"
+#include "gui/GuiFixture.h"
+#include "workflow/OwnedDialog.h"
+#include "workflow/PasswordTreeModel.h"
+
+namespace kyq::test {
+namespace {
+
+TEST(QtMessageServiceFilters, PairsBecomeQtNameFilters)
+{
+    EXPECT_EQ(QtMessageService::NameFilters(u"Keyquill文档 (*.kyq)|*.kyq|所有文件 (*.*)|*.*"),
+              (QStringList{QStringLiteral("Keyquill文档 (*.kyq)"), QStringLiteral("所有文件 (*.*)")}));
+    EXPECT_EQ(QtMessageService::NameFilters(u"Text|*.txt;*.log"),
+              QStringList{QStringLiteral("Text (*.txt *.log)")});
+    EXPECT_TRUE(QtMessageService::NameFilters(u"").isEmpty());
+    EXPECT_TRUE(QtMessageService::NameFilters(u"lonely").isEmpty());
+}
+
+xcb_client_message_event_t ClientMessage(uint32_t window, uint32_t atom, uint8_t format,
+                                         uint32_t message, uint32_t wParam, uint32_t lParam)
+{
+    xcb_client_message_event_t event;
+    std::memset(&event, 0, sizeof event);
+    event.response_type = XCB_CLIENT_MESSAGE | 0x80;  // as sent by another client
+    event.format = format;
+    event.window = window;
+    event.type = atom;
+    event.data.data32[0] = message;
+    event.data.data32[1] = wParam;
+    event.data.data32[2] = lParam;
+    return event;
+}
+
+class X11Decode : public GuiTest {};
+
+TEST_F(X11Decode, OnlyOurMessagesToTheMainWindowAreTaken)
+{
+    X11MessageFilter filter(*app_, [] { return 0x400001u; }, 321);
+    const auto ours = ClientMessage(0x400001, 321, 32, 1024, 80, 0xC0000001u);
+    const std::optional<WindowMessage> m = filter.Decode(&ours);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->Msg, 1024u);
+    EXPECT_EQ(m->wParam, 80u);
+    EXPECT_EQ(static_cast<uint32_t>(m->lParam), 0xC0000001u);
+
+    const auto otherWindow = ClientMessage(0x400002, 321, 32, 1024, 80, 0);
+    const auto otherAtom = ClientMessage(0x400001, 322, 32, 1024, 80, 0);
+    const auto otherFormat = ClientMessage(0x400001, 321, 8, 1024, 80, 0);
+    EXPECT_FALSE(filter.Decode(&otherWindow));
+    EXPECT_FALSE(filter.Decode(&otherAtom));
+    EXPECT_FALSE(filter.Decode(&otherFormat));
+    xcb_generic_event_t keyPress;
+    std::memset(&keyPress, 0, sizeof keyPress);
+    keyPress.response_type = XCB_KEY_PRESS;
+    EXPECT_FALSE(filter.Decode(&keyPress));
+
+    X11MessageFilter inactive(*app_, [] { return 0x400001u; }, 0);
+    EXPECT_FALSE(inactive.Decode(&ours));
+}
+
+TEST_F(X11Decode, TakenMessagesArePostedToTheWindow)
+{
+    std::vector<WindowMessage> seen;
+    app_->WindowMessages.SetWindowProc([&seen](const WindowMessage& m) {
+        seen.push_back(m);
+        return 0;
+    });
+    X11MessageFilter filter(*app_, [] { return 77u; }, 5);
+    auto event = ClientMessage(77, 5, 32, 1025, 0, 0);
+    EXPECT_TRUE(filter.nativeEventFilter("xcb_generic_event_t", &event, nullptr));
+    EXPECT_FALSE(filter.nativeEventFilter("windows_generic_MSG", &event, nullptr));
+    QApplication::processEvents();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].Msg, 1025u);
+    app_->WindowMessages.SetWindowProc({});
+}
+
+TEST(PasswordTreeModelPositions, RootIsOneAndRowNIsNPlusOne)
+{
+    PasswordTreeModel model;
+    model.Reset(u"owner", {u"a", u"b", u"c"});
+    EXPECT_EQ(model.NodeCount(), 4);
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.rowCount(model.RootIndex()), 3);
+    EXPECT_EQ(model.PositionOf(model.RootIndex()), 1);
+    EXPECT_EQ(model.PositionOf(model.index(2, 0, model.RootIndex())), 4);
+    EXPECT_EQ(model.NodeText(4), u"c");
+    EXPECT_EQ(model.NodeText(1), u"owner");
+    EXPECT_EQ(model.NodeText(5), u"");
+    EXPECT_FALSE(model.IndexAt(5).isValid());
+    EXPECT_FALSE(model.IndexAt(0).isValid());
+    EXPECT_EQ(model.parent(model.IndexAt(3)), model.RootIndex());
+    EXPECT_EQ(model.data(model.IndexAt(3), Qt::DisplayRole).toString(), QStringLiteral("b"));
+    EXPECT_EQ(model.rowCount(model.IndexAt(3)), 0);
+}
+
+class OwnedDialogRule : public GuiTest {};
+
+TEST_F(OwnedDialogRule, OwnerIsDisabledWhileOpenAndTheDialogStaysUsable)
+{
+    auto* dialog = new OwnedDialog(*app_, main_.get(), QStringLiteral("Probe"));
+    auto* box = new QLineEdit(dialog);
+    dialog->ShowOverOwner();
+    EXPECT_FALSE(main_->isEnabled());
+    EXPECT_TRUE(dialog->isEnabled());
+    EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(main_->FindForm(QStringLiteral("Probe")), dialog);
+    // Esc does what Cancel does.
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    EXPECT_TRUE(main_->isEnabled());
+    EXPECT_EQ(main_->FindForm(QStringLiteral("Probe")), nullptr);
+    FlushDeletes();
+}
+
+}  // namespace
+}  // namespace kyq::test
