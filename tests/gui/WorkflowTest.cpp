@@ -12,6 +12,8 @@
 #include <fstream>
 
 #include "document/Asking.h"
+#include "document/Cipher.h"
+#include "document/DocumentTestSupport.h"
 #include "document/NewOne.h"
 #include "gui/GuiFixture.h"
 #include "platform/Utf.h"
@@ -471,6 +473,40 @@ TEST_F(Workflow, FileDialogKeepsItsPropertiesBetweenUses)
     EXPECT_EQ(main_->Dialog.DialogTitle, u"打开文件...");
     EXPECT_EQ(main_->Dialog.Flags, 4096);
     EXPECT_EQ(main_->Dialog.Filter, u"Keyquill文档 (*.kyq)|*.kyq|所有文件 (*.*)|*.*");
+}
+
+TEST_F(Workflow, OldFormatFileIsReadWithTheLegacyKeyAndAnnounced)
+{
+    const std::string path = Folder() + "/old.kyq";
+    WriteBytes(path, LegacyFile(FixedGrille(), u"王五", DeriveLegacyKey(u"abcd"),
+                                {{u"Mail", u"S3cret!", 2003, 7, 9}, {u"网上银行", u"密码12", 1999, 12, 31}}));
+    OpenDocument(path, u"abcd");
+    ASSERT_EQ(messages_->Boxes.size(), 1u);
+    EXPECT_EQ(messages_->Boxes[0].Text,
+              u"此文件是Keyquill文档的老版本，在下次保存时将被按新格式保存。");
+    EXPECT_EQ(messages_->Boxes[0].Icon, MsgIcon::Information);
+    // Chinese titles sort before Latin ones.
+    EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"网上银行", u"Mail"}));
+    EXPECT_EQ(app_->Document.Entries[2].Password, u"S3cret!");
+    EXPECT_EQ(app_->Document.Entries[1].UserName, u"网上银行");
+    EXPECT_FALSE(app_->Document.Modified);
+    EXPECT_EQ(app_->Document.Path, path);
+}
+
+TEST_F(Workflow, ExpiredPasswordsAreListedAfterTheRead)
+{
+    app_->Settings.Days = 60;
+    const std::string path =
+        MakeFile("old.kyq", u"ann", u"pw",
+                 {Entry(u"zeta", u"u", u"p", 2001, 1, 1), Entry(u"fresh", u"u", u"p", 9999, 1, 1),
+                  Entry(u"alpha", u"u", u"p", 1999, 5, 5)});
+    OpenDocument(path, u"pw");
+    ASSERT_EQ(messages_->Boxes.size(), 1u);
+    EXPECT_EQ(messages_->Boxes[0].Title, u"消息");
+    EXPECT_EQ(messages_->Boxes[0].Icon, MsgIcon::Information);
+    // File order, not title order.
+    EXPECT_EQ(messages_->Boxes[0].Text, u"以下密码已过期，请更换：\r\nzeta\r\nalpha");
+    EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"alpha", u"fresh", u"zeta"}));
 }
 
 }  // namespace
