@@ -235,14 +235,21 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
             return Fail(FormatErrorKind::Truncated, "the file announces " + std::to_string(blocks) +
                                                         " blocks but holds " +
                                                         std::to_string(cursor.Remaining() / BlockBytes));
-        const auto holes = static_cast<size_t>(std::count(header.FileGrille.begin(), header.FileGrille.end(), true));
+        // The grille is the same for every block: gather the cell numbers once and use
+        // them as the read order of each block's cells.
+        Block cellNumbers{};
+        for (size_t cell = 0; cell < cellNumbers.size(); ++cell)
+            cellNumbers[cell] = static_cast<int16_t>(cell);
+        std::vector<int16_t> order;
+        GatherBlock(cellNumbers, header.FileGrille, order);
         std::vector<int16_t> stream;
-        stream.reserve(static_cast<size_t>(blocks) * 4 * holes);
+        stream.reserve(static_cast<size_t>(blocks) * order.size());
         for (int32_t b = 0; b < blocks; ++b) {
             Block cells{};
             for (int16_t& cell : cells)
                 cursor.ReadInt16(cell);  // the count check above guarantees the bytes
-            GatherBlock(cells, header.FileGrille, stream);
+            for (int16_t cell : order)
+                stream.push_back(cells[static_cast<size_t>(cell)]);
             clock.Step();
         }
         return ParseRecords(doc, stream, expiry, clock);
