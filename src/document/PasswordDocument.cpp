@@ -33,6 +33,19 @@ bool PasswordDocument::ReorderEntries(bool dropLast)
         return false;
     const int newCount = dropLast ? n - 1 : n;
 
+    // Saved files are in title order, so after a load the records usually follow the index
+    // already; the general matching below would then give the same order.
+    if (Titles.size() >= static_cast<size_t>(newCount)) {
+        int j = 0;
+        while (j < newCount && Titles.At(static_cast<size_t>(j)) == Entries[static_cast<size_t>(j) + 1].Title)
+            ++j;
+        if (j == newCount) {
+            Entries.resize(static_cast<size_t>(newCount) + 1);
+            Modified = true;
+            return true;
+        }
+    }
+
     // First the new order as record numbers, then the moves: the look-up keys are views of
     // the titles, which must stay where they are until the order is known. Records with
     // equal titles are chained in index order, so the first unused record with a title is

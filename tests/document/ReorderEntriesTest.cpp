@@ -72,5 +72,22 @@ TEST(ReorderEntries, LongTitlesKeepTheirRecords)
     EXPECT_EQ(doc.Entries[2].Password, u"B");
 }
 
+TEST(ReorderEntries, RecordsAlreadyInIndexOrder)
+{
+    PasswordDocument same = Doc({u"a", u"b", u"b", u"c"}, {u"a", u"b", u"b", u"c"});
+    ASSERT_TRUE(same.ReorderEntries(false));
+    EXPECT_EQ(Passwords(same), u"1234");
+    EXPECT_TRUE(same.Modified);
+
+    PasswordDocument dropped = Doc({u"a", u"b", u"c"}, {u"a", u"b"});
+    dropped.ReorderEntries(true);
+    EXPECT_EQ(Passwords(dropped), u"12");
+
+    // In order up to the last record only: that one still finds its own title.
+    PasswordDocument almost = Doc({u"a", u"b", u"d", u"c"}, {u"a", u"b", u"c", u"d"});
+    almost.ReorderEntries(false);
+    EXPECT_EQ(Passwords(almost), u"1243");
+}
+
 }  // namespace
 }  // namespace kyq
