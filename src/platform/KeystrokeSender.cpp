@@ -4,11 +4,13 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/KeystrokeSenderKeymap.h"
+#include "platform/KeystrokeSenderPing.h"
 #include "platform/KeystrokeSenderPlan.h"
 
 namespace kyq {
@@ -111,6 +113,14 @@ private:
     std::vector<unsigned> touched_;
 };
 
+Window FocusWindow(Display* display)
+{
+    Window focus = None;
+    int revertTo = 0;
+    XGetInputFocus(display, &focus, &revertTo);
+    return focus;
+}
+
 void Tap(Display* display, unsigned keycode, const std::vector<unsigned>& modifiers)
 {
     for (unsigned modifier : modifiers)
@@ -168,13 +178,24 @@ size_t KeystrokeSender::Type(std::u16string_view text)
         keysyms, [&keymap](unsigned long keysym) { return keymap.Find(keysym) != nullptr; },
         keymap.SpareKeycodes().size());
 
+    // A symbol on a spare keycode arrives as itself only if the target rereads the map,
+    // and handles the keys, while the symbol is still there. A target that answers pings
+    // tells when it is done with a chunk; for others there is a fixed wait before and
+    // after typing.
+    std::unique_ptr<KeystrokeSenderPing> ping;
+    const bool remaps = std::any_of(chunks.begin(), chunks.end(),
+                                    [](const TypingChunk& c) { return !c.spareKeysyms.empty(); });
+    if (remaps)
+        ping = KeystrokeSenderPing::For(dpy, FocusWindow(dpy));
+
     size_t skipped = 0;
     SpareKeycodes spare(dpy, keymap.SpareKeycodes());
     for (const TypingChunk& chunk : chunks) {
         std::unordered_map<unsigned long, unsigned> spareKeys;
         if (!chunk.spareKeysyms.empty()) {
             spareKeys = spare.Map(chunk.spareKeysyms);
-            std::this_thread::sleep_for(timing_.remapSettle);
+            if (!ping)
+                std::this_thread::sleep_for(timing_.remapSettle);
         }
         for (size_t i = chunk.begin; i < chunk.end; ++i) {
             const unsigned long keysym = keysyms[i];
@@ -187,7 +208,9 @@ size_t KeystrokeSender::Type(std::u16string_view text)
             }
         }
         XSync(dpy, False);
-        if (!chunk.spareKeysyms.empty())
+        if (chunk.spareKeysyms.empty())
+            continue;
+        if (!ping || !ping->RoundTrip(timing_.answerTimeout))
             std::this_thread::sleep_for(timing_.remapSettle);
     }
     return skipped;

@@ -15,9 +15,13 @@ struct KeystrokeTiming {
     // key) before they are released for him.
     std::chrono::milliseconds modifierWait{1000};
     std::chrono::milliseconds modifierPoll{10};
-    // Time the target gets to reread the keyboard map after spare keycodes were given
-    // symbols, and to handle the keys typed with them before they are taken away again.
-    std::chrono::milliseconds remapSettle{80};
+    // Characters without a key go through spare keycodes given their symbols for a
+    // moment. A target that answers pings says when it has handled the keys typed with
+    // them; this long it gets to answer.
+    std::chrono::milliseconds answerTimeout{3000};
+    // For a target that does not answer: the fixed time it gets to reread the map before
+    // those keys, and to handle them before the symbols are taken away again.
+    std::chrono::milliseconds remapSettle{100};
 };
 
 class KeystrokeSender {

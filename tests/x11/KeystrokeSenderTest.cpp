@@ -108,6 +108,29 @@ TEST_F(KeystrokeSenderTest, MoreMissingCharactersThanSpareKeycodes)
     EXPECT_EQ(got, Utf16ToUtf8(user) + "\npw\n");
 }
 
+TEST_F(KeystrokeSenderTest, TargetThatDoesNotAnswerPingsGetsFixedWaits)
+{
+    // Take the ping out of the window's protocols: the sender cannot ask it when it is
+    // done and has to give it time instead.
+    Display* dpy = display_.get();
+    Atom* protocols = nullptr;
+    int count = 0;
+    ASSERT_TRUE(XGetWMProtocols(dpy, target_->Window(), &protocols, &count));
+    std::vector<Atom> kept;
+    for (int i = 0; i < count; ++i) {
+        if (protocols[i] != XInternAtom(dpy, "_NET_WM_PING", False))
+            kept.push_back(protocols[i]);
+    }
+    XFree(protocols);
+    ASSERT_LT(kept.size(), static_cast<size_t>(count));
+    XSetWMProtocols(dpy, target_->Window(), kept.data(), static_cast<int>(kept.size()));
+    XSync(dpy, False);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(TypeAndSubmit(u"中文ü€\t密码\r"), "中文ü€\n密码\n");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 2 * KeystrokeTiming{}.remapSettle);
+}
+
 TEST_F(KeystrokeSenderTest, CapsLockIsOffWhileTypingAndRestoredAfterwards)
 {
     ASSERT_TRUE(RunCommand("xdotool key Caps_Lock"));
