@@ -9,8 +9,10 @@ namespace kyq {
 
 class SortList {
 public:
-    // Places the title in order. Bulk loads stay O(n log n): adds are collected and
-    // sorted once, the next time the list is read.
+    // Places the title in order. Titles that arrive in order (a saved file is read in title
+    // order) are only compared with the last one. Others wait until the list is next read:
+    // a few are then inserted where they belong, many are sorted at once by collation key,
+    // so a bulk load stays O(n log n).
     void Add(const std::u16string& title);
     void RemoveAt(size_t position);
     void Clear();
@@ -21,13 +23,15 @@ public:
 
 private:
     struct Item {
-        std::string key;
         std::u16string title;
+        std::string key;  // TitleCollator::SortKey, computed only when a sort needs it
+        bool hasKey = false;
     };
     void SortIfNeeded() const;
 
     mutable std::vector<Item> items_;
-    mutable bool sorted_ = true;
+    // items_[0, sortedCount_) are in title order; the rest were added out of order.
+    mutable size_t sortedCount_ = 0;
 };
 
 }  // namespace kyq
