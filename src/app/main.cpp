@@ -6,11 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "app/DesktopPlatform.h"
 #include "app/GuiResources.h"
 #include "app/KyqApp.h"
 #include "app/QtMessageService.h"
 #include "app/X11MessageFilter.h"
 #include "autofill/FillHistory.h"
+#include "autofill/X11FillDesktop.h"
 #include "platform/Utf.h"
 #include "workflow/PathText.h"
 #include "workflow/frmMain.h"
@@ -51,6 +53,13 @@ int main(int argc, char** argv)
                     std::make_unique<kyq::QtMessageService>());
     app.Document.PreviousPath.clear();
     const std::string commandLine = CommandLine(argc, argv);
+
+    // The hot key, auto-fill and the other desktop features where the desktop is X11;
+    // elsewhere the program runs without them.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        app.SetPlatform(std::make_unique<kyq::DesktopPlatform>(
+            app, std::make_unique<kyq::X11FillDesktop>()));
+    }
 
     app.LoadSettings();
     kyq::frmMain mainWindow(app);
