@@ -13,6 +13,7 @@
 #include "app/X11MessageFilter.h"
 #include "autofill/FillHistory.h"
 #include "autofill/X11FillDesktop.h"
+#include "entries/EntryForms.h"
 #include "platform/Utf.h"
 #include "workflow/PathText.h"
 #include "workflow/frmMain.h"
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
 
     app.LoadSettings();
     kyq::frmMain mainWindow(app);
+    kyq::RegisterEntryForms(mainWindow);
     mainWindow.Form_Load();
     app.SaveSettings();
     kyq::LoadFillHistory(app.History, app.Registry);

@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "app/KyqApp.h"
+#include "entries/LaunchGenerator.h"
 #include "workflow/frmMain.h"
 
 namespace kyq {
@@ -11,6 +12,12 @@ void EntryCommands::TakeUndoSnapshot()
 {
     app_.Document.TakeUndoSnapshot();
     main_.Menus.passUndo->setEnabled(true);
+}
+
+void EntryCommands::TakeChangeSnapshot()
+{
+    app_.Document.SnapshotModified = app_.Document.Modified;
+    TakeUndoSnapshot();
 }
 
 void EntryCommands::ExchangeWithUndoSnapshot(bool restoreOnly)
@@ -59,7 +66,7 @@ void EntryCommands::passDel_Click()
     const MsgAnswer answer = app_.MsgBox(u"你确定要删除密码“" + title + u"”吗？", MsgButtons::YesNo,
                                          MsgIcon::Warning, u"确定删除");
     if (answer == MsgAnswer::Yes) {
-        TakeUndoSnapshot();
+        TakeChangeSnapshot();
         // Removing the record together with its title is what taking the title out of the
         // index and re-ordering with the last record dropped comes to, without the re-order.
         app_.Document.RemoveEntryAt(k);
@@ -74,10 +81,15 @@ void EntryCommands::passDelAll_Click()
                                          MsgIcon::Critical, u"有没有搞错？");
     if (answer != MsgAnswer::Yes)
         return;
-    TakeUndoSnapshot();
+    TakeChangeSnapshot();
     main_.Tree.ResetTree(false, true);
     app_.Document.Entries.resize(1);
     app_.Document.Modified = true;
+}
+
+void EntryCommands::toolPass_Click()
+{
+    LaunchGenerator(app_, main_.Dialog);
 }
 
 void EntryCommands::toolOption_Click()

@@ -13,6 +13,10 @@ public:
 
     // The snapshot of the records before a change; enables undo.
     void TakeUndoSnapshot();
+    // The snapshot before a change of the records (add, edit, delete, delete all). It also
+    // keeps the modified flag, so an undo gives back the flag of the state it returns to:
+    // undoing the second of two unsaved changes leaves the document marked modified.
+    void TakeChangeSnapshot();
     // restoreOnly false swaps document and snapshot (undo, and again redo); true makes the
     // snapshot the document and uses it up. The tree is rebuilt either way.
     void ExchangeWithUndoSnapshot(bool restoreOnly);
@@ -22,6 +26,7 @@ public:
     void passEdit_Click();
     void passDel_Click();
     void passDelAll_Click();
+    void toolPass_Click();
     void toolOption_Click();
     void helpAbout_Click();
     void helpHelp_Click();

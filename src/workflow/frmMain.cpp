@@ -245,6 +245,7 @@ void frmMain::ConnectHandlers()
     connect(Menus.passEdit, &QAction::triggered, this, [this] { Commands.passEdit_Click(); });
     connect(Menus.passDel, &QAction::triggered, this, [this] { Commands.passDel_Click(); });
     connect(Menus.passDelAll, &QAction::triggered, this, [this] { Commands.passDelAll_Click(); });
+    connect(Menus.toolPass, &QAction::triggered, this, [this] { Commands.toolPass_Click(); });
     connect(Menus.toolOption, &QAction::triggered, this, [this] { Commands.toolOption_Click(); });
     connect(Menus.helpHelp, &QAction::triggered, this, [this] { Commands.helpHelp_Click(); });
     connect(Menus.helpAbout, &QAction::triggered, this, [this] { Commands.helpAbout_Click(); });

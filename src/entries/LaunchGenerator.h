@@ -1,0 +1,16 @@
+// Finds the separate password generator (ranzel.exe) and starts it, asking the user where
+// it is when no known place has it.
+#pragma once
+
+namespace kyq {
+
+class CommonDialog;
+class KyqApp;
+
+// Looks in app.GeneratorPath, then the folder the generator's installation recorded in
+// the machine hive (Software\Tarnwick\Ranzel, value Path), then the program folder, and
+// last asks with the main window's file dialog. Starts the program found, detached and
+// without arguments; remembers it in app.GeneratorPath.
+void LaunchGenerator(KyqApp& app, CommonDialog& dialog);
+
+}  // namespace kyq
