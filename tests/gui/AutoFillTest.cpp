@@ -1,0 +1,538 @@
+// Auto-fill in the program: the hot-key watcher in front of the main window (messages sent
+// straight through the chain), the fill dialog's list, fill method and pop-up menu, what OK
+// and Cancel do, and the desktop platform's load and shutdown steps.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <functional>
+#include <memory>
+
+#include "app/DesktopPlatform.h"
+#include "autofill/FillDesktop.h"
+#include "autofill/FillHistory.h"
+#include "autofill/HotKeyWatcherFilter.h"
+#include "autofill/frmFill.h"
+#include "gui/GuiFixture.h"
+
+namespace kyq::test {
+namespace {
+
+constexpr uint32_t Released = 0xC0000001u;  // bit 31 set: the key goes up
+constexpr uint32_t Pressed = 0x00000001u;
+
+// Stands in for the X11 desktop: answers the foreground window and records what would be
+// activated and typed.
+class RecordingDesktop final : public FillDesktop {
+public:
+    uint64_t ForegroundWindow = 0x2a00007;
+    bool ActivateSucceeds = true;
+    std::vector<uint64_t> Activated;
+    std::vector<std::u16string> Typed;
+    std::function<void(uint64_t)> WhileActivating;
+
+    uint64_t Foreground() override { return ForegroundWindow; }
+    bool Activate(uint64_t window) override
+    {
+        Activated.push_back(window);
+        if (WhileActivating)
+            WhileActivating(window);
+        return ActivateSucceeds;
+    }
+    void Type(const std::u16string& text) override { Typed.push_back(text); }
+};
+
+class AutoFillTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        // The window's own handling, innermost: sees what the watcher hands on.
+        previous_ = app_->WindowMessages.SetWindowProc([this](const WindowMessage& m) {
+            handedOn_.push_back(m);
+            return 77;
+        });
+        filter_ = std::make_unique<HotKeyWatcherFilter>(*app_, desktop_);
+        filter_->ClearModifiers();
+        filter_->Install(app_->WindowMessages);
+    }
+    void TearDown() override
+    {
+        if (main_)
+            main_->UnloadForms();
+        FlushDeletes();
+        filter_.reset();
+        app_->WindowMessages.SetWindowProc(previous_);
+        GuiTest::TearDown();
+    }
+
+    int32_t Key(uint32_t key, uint32_t flags)
+    {
+        return app_->SendMessage(WindowMessage{1024, key, static_cast<int32_t>(flags)});
+    }
+    // Ctrl and Alt down, P down and up (the default hot key), Alt and Ctrl up.
+    void PressHotKey()
+    {
+        Key(17, Pressed);
+        Key(18, Pressed);
+        Key('P', Pressed);
+        Key('P', Released);
+        Key(18, Released);
+        Key(17, Released);
+        QCoreApplication::processEvents();
+    }
+    void OpenFour()
+    {
+        OpenDocument(MakeFile("fill.kyq", u"owner", u"doc-pw",
+                              {Entry(u"b-mail", u"张三", u"p^w{}+%~()[]^"),
+                               Entry(u"a-bank", u"alice", u"secret"),
+                               Entry(u"c-shop", u"carol", u"c^pw"),
+                               Entry(u"d-wiki", u"dave", u"dw")}),
+                     u"doc-pw");
+    }
+    frmFill* Fill() const { return filter_->FillDialog(); }
+    std::vector<QString> ListLines() const
+    {
+        std::vector<QString> lines;
+        for (int i = 0; i < Fill()->lstPass->count(); ++i)
+            lines.push_back(Fill()->lstPass->item(i)->text());
+        return lines;
+    }
+    // The tree's selection as the 100 ms timer would pick it up.
+    void SelectInTree(int position)
+    {
+        ClickNode(position);
+        main_->Tree.Timer1_Timer();
+    }
+    FillHistory StoredHistory()
+    {
+        FillHistory stored;
+        LoadFillHistory(stored, app_->Registry);
+        return stored;
+    }
+
+    RecordingDesktop desktop_;
+    std::unique_ptr<HotKeyWatcherFilter> filter_;
+    WindowProc previous_;
+    std::vector<WindowMessage> handedOn_;
+};
+
+TEST_F(AutoFillTest, HotKeyOpensTheFillDialogOnReleaseOfTheMainKeyAndHandsEveryMessageOn)
+{
+    OpenFour();
+    Key(17, Pressed);
+    Key(18, Pressed);
+    Key('P', Pressed);
+    Key('P', Pressed | 0x40000000u);  // auto-repeat
+    EXPECT_EQ(Fill(), nullptr);
+    EXPECT_EQ(Key('P', Released), 77);  // the window's own answer comes back
+    QCoreApplication::processEvents();
+    ASSERT_NE(Fill(), nullptr);
+    EXPECT_EQ(app_->FillTarget, desktop_.ForegroundWindow);
+    EXPECT_TRUE(Fill()->isVisible());
+    // Asked the desktop for its own focus too (a window manager may refuse Qt's request),
+    // once the window could take it.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !desktop_.Activated.empty(); }));
+    QTest::qWait(20);
+    EXPECT_EQ(desktop_.Activated, std::vector<uint64_t>{static_cast<uint64_t>(Fill()->winId())});
+
+    EXPECT_EQ(app_->SendMessage(WindowMessage{1066, 61860, 512}), 77);
+    ASSERT_EQ(handedOn_.size(), 6u);
+    EXPECT_EQ(handedOn_[4].wParam, static_cast<uint32_t>('P'));
+    EXPECT_EQ(static_cast<uint32_t>(handedOn_[4].lParam), Released);
+    EXPECT_EQ(handedOn_[5].Msg, 1066u);
+}
+
+TEST_F(AutoFillTest, OnlyTheExactModifiersOfTheHotKeyFireAndANewHotKeyCountsAtOnce)
+{
+    OpenFour();
+    Key(17, Pressed);
+    Key(18, Pressed);
+    Key(16, Pressed);  // Shift is not part of Ctrl+Alt+P
+    Key('P', Pressed);
+    Key('P', Released);
+    EXPECT_EQ(Fill(), nullptr);
+    Key(16, Released);
+    Key(18, Released);
+    Key(17, Released);
+    Key('P', Pressed);
+    Key('P', Released);
+    EXPECT_EQ(Fill(), nullptr);
+
+    // The options changed the hot key to Shift+F5: read at the next event.
+    app_->Settings.hotKey = HotKey{false, false, true, 116};
+    Key(16, Pressed);
+    Key(116, Pressed);
+    Key(116, Released);
+    EXPECT_NE(Fill(), nullptr);
+}
+
+TEST_F(AutoFillTest, WithoutADocumentNothingOpensButTheTargetIsStillRecorded)
+{
+    app_->FillTarget = 5;
+    PressHotKey();
+    EXPECT_EQ(Fill(), nullptr);
+    EXPECT_EQ(app_->FillTarget, desktop_.ForegroundWindow);
+
+    // A new, never saved document counts as open.
+    NewDocument(u"me", u"pw");
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    EXPECT_EQ(Fill()->lstPass->count(), 0);
+}
+
+TEST_F(AutoFillTest, NothingOpensWhileTheOptionsDialogIsInFront)
+{
+    OpenFour();
+    app_->OptionsClosed = false;
+    app_->OptionsWindow = desktop_.ForegroundWindow;
+    PressHotKey();
+    EXPECT_EQ(Fill(), nullptr);
+
+    // Options open, another window in front: the fill dialog opens.
+    desktop_.ForegroundWindow = 0x3c00002;
+    PressHotKey();
+    EXPECT_NE(Fill(), nullptr);
+}
+
+TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithTheNewTarget)
+{
+    OpenFour();
+    PressHotKey();
+    frmFill* first = Fill();
+    ASSERT_NE(first, nullptr);
+    first->lstPass->setCurrentRow(3);
+    first->cboLine->setEditText(QStringLiteral("^p"));
+    first->hide();
+
+    messages_->Answers.push_back(MsgAnswer::Yes);
+    main_->Commands.passDelAll_Click();  // the list is not read again
+    app_->History.Update(u"^i");
+    desktop_.ForegroundWindow = 0x4400001;
+    desktop_.Activated.clear();
+    PressHotKey();
+    EXPECT_EQ(Fill(), first);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(app_->FillTarget, 0x4400001u);
+    EXPECT_EQ(ListLines().size(), 4u);
+    EXPECT_EQ(first->lstPass->currentRow(), 3);
+    EXPECT_EQ(first->cboLine->currentText(), QStringLiteral("^p"));
+    EXPECT_EQ(desktop_.Activated, std::vector<uint64_t>{static_cast<uint64_t>(first->winId())});
+}
+
+TEST_F(AutoFillTest, DialogShowsTheTitlesInDocumentOrderAndPicksTheTreesRecord)
+{
+    OpenFour();
+    SelectInTree(1);  // the root: the first line
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    EXPECT_EQ(ListLines(), (std::vector<QString>{QStringLiteral("a-bank"), QStringLiteral("b-mail"),
+                                                 QStringLiteral("c-shop"), QStringLiteral("d-wiki")}));
+    EXPECT_EQ(Fill()->lstPass->currentRow(), 0);
+    EXPECT_TRUE(Fill()->lstPass->hasFocus() || !Fill()->isActiveWindow());
+    Fill()->cmdCancel_Click();
+    FlushDeletes();
+
+    SelectInTree(4);  // third record
+    ASSERT_EQ(app_->SelectedIndex, 3);
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    EXPECT_EQ(Fill()->lstPass->currentRow(), 2);
+    Fill()->cmdCancel_Click();
+    FlushDeletes();
+
+    main_->TV1->clearSelection();
+    main_->Tree.Timer1_Timer();
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    EXPECT_EQ(Fill()->lstPass->currentRow(), 0);
+}
+
+TEST_F(AutoFillTest, ControlsCarryTheirTextsAndTheMainWindowStaysUsable)
+{
+    OpenFour();
+    PressHotKey();
+    frmFill* f = Fill();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->windowTitle(), QStringLiteral("选择填写的密码"));
+    EXPECT_EQ(f->objectName(), QStringLiteral("frmFill"));
+    EXPECT_EQ(f->lstPass->toolTip(), QStringLiteral("密码列表"));
+    EXPECT_EQ(f->Label1->text(), QStringLiteral("填写方式："));
+    EXPECT_EQ(f->cmdMacro->text(), QStringLiteral(">>"));
+    EXPECT_EQ(f->cmdMacro->toolTip(), QStringLiteral("插入宏"));
+    EXPECT_EQ(f->cmdOK->text(), QStringLiteral("确定"));
+    EXPECT_TRUE(f->cmdOK->isDefault());
+    EXPECT_EQ(f->cmdCancel->text(), QStringLiteral("取消"));
+    EXPECT_EQ(f->cmdHelp->text(), QStringLiteral("帮助(&H)"));
+    EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(f->isModal());
+    EXPECT_TRUE(main_->isEnabled());
+    // The shutdown finds it among the program's forms.
+    EXPECT_EQ(main_->FindForm(QStringLiteral("frmFill")), f);
+
+    f->cmdHelp_Click();
+    EXPECT_EQ(platform_->Steps.back(), "ShowHelp fill.htm");
+    EXPECT_NE(Fill(), nullptr);
+}
+
+TEST_F(AutoFillTest, FillMethodStartsWithTheDefaultOrTheLastUsedAndListsTheHistory)
+{
+    OpenFour();
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    EXPECT_EQ(Fill()->cboLine->currentText(), QStringLiteral("^n^t^p^r"));
+    EXPECT_EQ(Fill()->cboLine->count(), 0);
+    Fill()->cboLine->setEditText(QStringLiteral("^p^r"));
+    Fill()->cmdOK_Click();
+    FlushDeletes();
+
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    EXPECT_EQ(Fill()->cboLine->currentText(), QStringLiteral("^p^r"));
+    ASSERT_EQ(Fill()->cboLine->count(), 1);
+    EXPECT_EQ(Fill()->cboLine->itemText(0), QStringLiteral("^p^r"));
+    Fill()->cmdCancel_Click();
+    FlushDeletes();
+
+    app_->History.Assign({u"^i", u"x^n", u"^p^r"});
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    ASSERT_EQ(Fill()->cboLine->count(), 3);
+    EXPECT_EQ(Fill()->cboLine->itemText(2), QStringLiteral("^p^r"));
+    EXPECT_EQ(Fill()->cboLine->currentText(), QStringLiteral("^i"));
+}
+
+TEST_F(AutoFillTest, PopUpItemsAppendTheirEscapeFocusTheFillMethodAndSelectIt)
+{
+    OpenFour();
+    PressHotKey();
+    frmFill* f = Fill();
+    ASSERT_NE(f, nullptr);
+    const QList<QAction*> items = f->mnuPop->actions();
+    ASSERT_EQ(items.size(), 8);
+    EXPECT_TRUE(items[5]->isSeparator());
+    const struct {
+        QAction* item;
+        const char* name;
+        QString caption;
+        QString escape;
+    } expected[] = {
+        {items[0], "PopID", QStringLiteral("标题 ^i"), QStringLiteral("^i")},
+        {items[1], "PopName", QStringLiteral("名称 ^n"), QStringLiteral("^n")},
+        {items[2], "PopPass", QStringLiteral("密码 ^p"), QStringLiteral("^p")},
+        {items[3], "PopTab", QStringLiteral("切换 ^t"), QStringLiteral("^t")},
+        {items[4], "PopReturn", QStringLiteral("回车 ^r"), QStringLiteral("^r")},
+        {items[6], "PopHex", QStringLiteral("Ascii码 ^h"), QStringLiteral("^h")},
+        {items[7], "PopSign", QStringLiteral("符号\"^\" ^^"), QStringLiteral("^^")},
+    };
+    QString text = f->cboLine->currentText();
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(e.item->objectName(), QString::fromLatin1(e.name));
+        EXPECT_EQ(e.item->text(), e.caption);
+        f->lstPass->setFocus();
+        e.item->trigger();
+        const qsizetype start = text.size();
+        text += e.escape;
+        EXPECT_EQ(f->cboLine->currentText(), text);
+        EXPECT_EQ(f->cboLine->lineEdit()->selectionStart(), start);
+        EXPECT_EQ(f->cboLine->lineEdit()->selectedText(), e.escape);
+        if (f->isActiveWindow())
+            EXPECT_TRUE(f->cboLine->hasFocus());
+        else
+            EXPECT_EQ(f->focusWidget(), f->cboLine->lineEdit());
+    }
+
+    // ">>" opens the menu.
+    QTest::mouseClick(f->cmdMacro, Qt::LeftButton);
+    EXPECT_TRUE(f->mnuPop->isVisible());
+    f->mnuPop->hide();
+}
+
+TEST_F(AutoFillTest, OkRemembersTheMethodClosesActivatesTheTargetAndTypesTheRecord)
+{
+    OpenFour();
+    app_->History.Assign({u"^i", u"x", u"^p^r", u"y"});
+    SelectInTree(3);  // b-mail
+    desktop_.ForegroundWindow = 0x1600005;
+    PressHotKey();
+    frmFill* f = Fill();
+    ASSERT_NE(f, nullptr);
+    f->cboLine->setEditText(QStringLiteral("^N^t^P^r"));
+    bool openWhileActivating = true;
+    FillHistory storedWhileActivating;
+    desktop_.Activated.clear();
+    desktop_.WhileActivating = [&](uint64_t) {
+        openWhileActivating = Fill() != nullptr && Fill()->isVisible();
+        LoadFillHistory(storedWhileActivating, app_->Registry);
+    };
+    f->cmdOK_Click();
+
+    EXPECT_FALSE(openWhileActivating);
+    EXPECT_EQ(desktop_.Activated, std::vector<uint64_t>{0x1600005});
+    EXPECT_EQ(storedWhileActivating.Items(),
+              (std::vector<std::u16string>{u"^N^t^P^r", u"^i", u"x", u"^p^r", u"y"}));
+    ASSERT_EQ(desktop_.Typed.size(), 1u);
+    EXPECT_EQ(desktop_.Typed[0], u"张三\tp^w{}+%~()[]^\r\n");
+
+    // The same method in another case moves to the top, spelled as typed; N stays.
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    Fill()->cboLine->setEditText(QStringLiteral("^P^R"));
+    Fill()->cmdOK_Click();
+    EXPECT_EQ(StoredHistory().Items(),
+              (std::vector<std::u16string>{u"^P^R", u"^N^t^P^r", u"^i", u"x", u"y"}));
+    EXPECT_EQ(desktop_.Typed.back(), u"p^w{}+%~()[]^\r\n");
+}
+
+TEST_F(AutoFillTest, EnterInTheListFillsAndEscapeOrTheCloseBoxCancels)
+{
+    OpenFour();
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    QTest::keyClick(Fill()->lstPass, Qt::Key_Down);
+    QTest::keyClick(Fill()->lstPass, Qt::Key_Return);
+    EXPECT_EQ(Fill(), nullptr);
+    ASSERT_EQ(desktop_.Typed.size(), 1u);
+    EXPECT_EQ(desktop_.Typed[0], u"张三\tp^w{}+%~()[]^\r\n");
+    FlushDeletes();
+
+    const std::vector<std::u16string> before = app_->History.Items();
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    Fill()->cboLine->setEditText(QStringLiteral("^i"));
+    QTest::keyClick(Fill()->lstPass, Qt::Key_Escape);
+    EXPECT_EQ(Fill(), nullptr);
+    FlushDeletes();
+
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    Fill()->cboLine->setEditText(QStringLiteral("^i"));
+    Fill()->close();
+    EXPECT_EQ(Fill(), nullptr);
+
+    EXPECT_EQ(desktop_.Typed.size(), 1u);
+    EXPECT_EQ(app_->History.Items(), before);
+    EXPECT_EQ(StoredHistory().Items(), before);
+}
+
+TEST_F(AutoFillTest, EnterInTheFillMethodFillsWithTheTypedText)
+{
+    OpenFour();
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    Fill()->cboLine->setFocus();
+    Fill()->cboLine->setEditText(QString());
+    QTest::keyClicks(Fill()->cboLine->lineEdit(), QStringLiteral("^I-^n"));
+    QTest::keyClick(Fill()->cboLine->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(Fill(), nullptr);
+    ASSERT_EQ(desktop_.Typed.size(), 1u);
+    EXPECT_EQ(desktop_.Typed[0], u"a-bank-alice");
+    EXPECT_EQ(app_->History.Items(), std::vector<std::u16string>{u"^I-^n"});
+}
+
+TEST_F(AutoFillTest, NothingIsTypedWhenTheTargetCannotBeActivated)
+{
+    OpenFour();
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    desktop_.ActivateSucceeds = false;
+    Fill()->cmdOK_Click();
+    EXPECT_TRUE(desktop_.Typed.empty());
+    // The fill was still chosen: the method is remembered.
+    EXPECT_EQ(StoredHistory().Items(), std::vector<std::u16string>{u"^n^t^p^r"});
+}
+
+TEST_F(AutoFillTest, WithoutARecordTheEscapesOfTheRecordInsertNothing)
+{
+    NewDocument(u"me", u"doc-secret");
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    Fill()->cboLine->setEditText(QStringLiteral("a^ib^nc^pd^t"));
+    Fill()->cmdOK_Click();
+    ASSERT_EQ(desktop_.Typed.size(), 1u);
+    // Never the owner record: its password is the document password.
+    EXPECT_EQ(desktop_.Typed[0], u"abcd\t");
+}
+
+TEST_F(AutoFillTest, ARecordDeletedWhileTheDialogIsOpenFillsNothingOfIt)
+{
+    OpenFour();
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    Fill()->lstPass->setCurrentRow(3);
+    // The main window stays usable: the user clears the document meanwhile.
+    messages_->Answers.push_back(MsgAnswer::Yes);
+    main_->Commands.passDelAll_Click();
+    ASSERT_EQ(app_->Document.EntryCount(), 0);
+    Fill()->cboLine->setEditText(QStringLiteral("[^n|^p]"));
+    Fill()->cmdOK_Click();
+    ASSERT_EQ(desktop_.Typed.size(), 1u);
+    EXPECT_EQ(desktop_.Typed[0], u"[|]");
+}
+
+TEST_F(AutoFillTest, ShutdownUnloadsTheDialogWithoutFilling)
+{
+    OpenFour();
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    main_->UnloadForms();
+    EXPECT_EQ(Fill(), nullptr);
+    EXPECT_TRUE(desktop_.Typed.empty());
+    EXPECT_TRUE(app_->History.Items().empty());
+}
+
+// The real platform back end over the recording desktop: the watcher goes in at load,
+// comes out at shutdown, and runs the show step in between.
+class DesktopPlatformTest : public GuiTest {};
+
+TEST_F(DesktopPlatformTest, WatcherIsInFrontFromLoadToShutdown)
+{
+    auto desktop = std::make_unique<RecordingDesktop>();
+    RecordingDesktop& recording = *desktop;
+    auto owned = std::make_unique<DesktopPlatform>(*app_, std::move(desktop));
+    DesktopPlatform& platform = *owned;
+    app_->SetPlatform(std::move(owned));
+    platform_ = nullptr;
+
+    std::vector<uint32_t> seen;
+    const WindowProc before = app_->WindowMessages.SetWindowProc([&](const WindowMessage& m) {
+        seen.push_back(m.Msg);
+        return 0;
+    });
+    main_->Form_Load();
+    // No hook library beside the test program: no hot key from the keyboard, but messages
+    // sent to the window still reach the watcher.
+    EXPECT_FALSE(platform.HotKeyHookActive());
+    OpenDocument(MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")}), u"pw");
+
+    auto send = [&](uint32_t key, uint32_t flags) {
+        app_->SendMessage(WindowMessage{1024, key, static_cast<int32_t>(flags)});
+    };
+    send(17, Pressed);
+    send(18, Pressed);
+    send('P', Pressed);
+    send('P', Released);
+    ASSERT_NE(platform.HotKeyFilter().FillDialog(), nullptr);
+    EXPECT_EQ(app_->FillTarget, recording.ForegroundWindow);
+    EXPECT_EQ(seen.size(), 4u);
+
+    ASSERT_TRUE(main_->Form_Unload());
+    EXPECT_EQ(platform.HotKeyFilter().FillDialog(), nullptr);
+    EXPECT_FALSE(platform.HotKeyFilter().Installed());
+    EXPECT_TRUE(recording.Typed.empty());
+    app_->FillTarget = 0;
+    send('P', Pressed);
+    send('P', Released);
+    EXPECT_EQ(app_->FillTarget, 0u);
+    EXPECT_EQ(seen.size(), 6u);
+    app_->WindowMessages.SetWindowProc(before);
+}
+
+}  // namespace
+}  // namespace kyq::test
