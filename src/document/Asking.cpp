@@ -23,7 +23,8 @@ Asking::Asking(KyqApp& app, frmMain& main)
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setWordWrap(true);
-    Label2->setMinimumWidth(300);
+    // A fixed width lets the wrapped greeting report the height it needs.
+    Label2->setFixedWidth(320);
     txtPass = new QLineEdit(this);
     txtPass->setObjectName(QStringLiteral("txtPass"));
     txtPass->setEchoMode(QLineEdit::Password);
@@ -65,7 +66,8 @@ void Asking::Form_Load()
     main_.Tree.ResetTree(false, true);
     Label2->setText(QStringLiteral("您好，") + QString::fromStdU16String(doc.OwnerName()) +
                     QStringLiteral("！欢迎您使用Tarnwick工作室制作的“Keyquill”软件。请输入您的密码："));
-    adjustSize();
+    layout()->activate();
+    resize(sizeHint());
     txtPass->setFocus(Qt::OtherFocusReason);
 }
 
