@@ -1,0 +1,172 @@
+// Finding and starting the password generator: the remembered path, the machine hive's
+// record, the program folder, then the file dialog; started for real (a small script
+// named ranzel.exe that notes its start), without arguments.
+#include <QAction>
+#include <QPushButton>
+#include <QTest>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+
+#include "app/Registry.h"
+#include "entries/AddPass.h"
+#include "entries/EntryForms.h"
+#include "entries/LaunchGenerator.h"
+#include "gui/GuiFixture.h"
+
+namespace kyq::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char RanzelKey[] = "Software\\Tarnwick\\Ranzel";
+
+class GeneratorLaunch : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        RegisterEntryForms(*main_);
+        fs::create_directories(app_->ProgramFolder);
+    }
+
+    // A generator in `folder` that writes its argument count into its own marker file.
+    std::string MakeGenerator(std::string folder)
+    {
+        if (folder.back() != '/')
+            folder += '/';
+        fs::create_directories(folder);
+        const std::string path = folder + "ranzel.exe";
+        std::ofstream(path) << "#!/bin/sh\necho $# > \"$0.started\"\n";
+        chmod(path.c_str(), 0755);
+        return path;
+    }
+    // Waits (up to 10 s) for the generator at `path` to note its start; its argument count.
+    static std::string WaitForStart(const std::string& path)
+    {
+        const std::string marker = path + ".started";
+        for (int i = 0; i < 200; ++i) {
+            std::ifstream in(marker);
+            std::string count;
+            if (in >> count)
+                return count;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return "not started";
+    }
+    // Whether the generator at `path` started within a short while.
+    static bool StartedSoon(const std::string& path)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return fs::exists(path + ".started");
+    }
+    void RecordFolder(const std::string& folder)
+    {
+        WriteTextValue(app_->Registry, Hive::LocalMachine, RanzelKey, "Path", folder);
+    }
+    void Launch() { LaunchGenerator(*app_, main_->Dialog); }
+};
+
+TEST_F(GeneratorLaunch, TheRecordedFolderComesBeforeTheProgramFolder)
+{
+    const std::string recorded = MakeGenerator(Folder() + "/Ranzel");
+    const std::string beside = MakeGenerator(app_->ProgramFolder);
+    RecordFolder(Folder() + "/Ranzel/");
+    main_->Menus.toolPass->trigger();
+    EXPECT_EQ(WaitForStart(recorded), "0");
+    EXPECT_EQ(app_->GeneratorPath, recorded);
+    EXPECT_FALSE(StartedSoon(beside));
+    EXPECT_TRUE(messages_->Boxes.empty());
+    EXPECT_TRUE(messages_->FileRequests.empty());
+}
+
+TEST_F(GeneratorLaunch, AFoundGeneratorIsStartedAgainWithoutLookingItUpUntilItIsGone)
+{
+    const std::string first = MakeGenerator(Folder() + "/first");
+    const std::string second = MakeGenerator(Folder() + "/second");
+    RecordFolder(Folder() + "/first/");
+    Launch();
+    ASSERT_EQ(WaitForStart(first), "0");
+    fs::remove(first + ".started");
+
+    // The record now names another folder, but the path found last still exists.
+    RecordFolder(Folder() + "/second/");
+    Launch();
+    EXPECT_EQ(WaitForStart(first), "0");
+    EXPECT_FALSE(fs::exists(second + ".started"));
+
+    // Once it is deleted the look-up runs again.
+    fs::remove(first);
+    Launch();
+    EXPECT_EQ(WaitForStart(second), "0");
+    EXPECT_EQ(app_->GeneratorPath, second);
+}
+
+TEST_F(GeneratorLaunch, ARecordedFolderWithoutTheGeneratorFallsBackToTheProgramFolder)
+{
+    RecordFolder(Folder() + "/empty/");
+    const std::string beside = MakeGenerator(app_->ProgramFolder);
+    Launch();
+    EXPECT_EQ(WaitForStart(beside), "0");
+    EXPECT_EQ(app_->GeneratorPath, beside);
+}
+
+TEST_F(GeneratorLaunch, ARecordedFolderWithoutItsFinalSeparatorStillFindsTheGenerator)
+{
+    const std::string recorded = MakeGenerator(Folder() + "/bare");
+    RecordFolder(Folder() + "/bare");
+    Launch();
+    EXPECT_EQ(WaitForStart(recorded), "0");
+}
+
+TEST_F(GeneratorLaunch, NowhereToBeFoundAsksForTheFileAndStartsTheChosenOne)
+{
+    const std::string chosen = MakeGenerator(Folder() + "/elsewhere");
+    fs::rename(chosen, Folder() + "/elsewhere/gen");
+    const std::string renamed = Folder() + "/elsewhere/gen";
+    main_->Dialog.FileName = "left over";
+    messages_->Files.push_back(renamed);
+    Launch();
+    ASSERT_EQ(messages_->FileRequests.size(), 1u);
+    const FileDialogRequest& request = messages_->FileRequests[0];
+    EXPECT_FALSE(request.Save);
+    EXPECT_EQ(request.DialogTitle, u"请指定Ranzel的文件名");
+    EXPECT_EQ(request.Flags, 4096);
+    EXPECT_EQ(request.FileName, "");
+    EXPECT_EQ(request.Filter, u"可执行文件(*.exe)|*.exe|所有文件|*.*");
+    // The marker is named after the script as started.
+    EXPECT_EQ(WaitForStart(renamed), "0");
+    EXPECT_EQ(app_->GeneratorPath, renamed);
+    EXPECT_TRUE(main_->Dialog.FileName.empty());
+    EXPECT_TRUE(main_->Dialog.Filter.empty());
+    EXPECT_EQ(main_->Dialog.DialogTitle, u"请指定Ranzel的文件名");
+    EXPECT_EQ(main_->Dialog.Flags, 4096);
+    EXPECT_TRUE(messages_->Boxes.empty());
+}
+
+TEST_F(GeneratorLaunch, CancellingTheFileDialogSaysWhereToGetItAndStartsNothing)
+{
+    app_->GeneratorPath = Folder() + "/deleted/ranzel.exe";
+    messages_->Files.push_back(std::nullopt);
+    NewDocument(u"ann", u"pw");
+    messages_->Boxes.clear();
+    main_->Menus.passAdd->trigger();
+    auto* add = qobject_cast<AddPass*>(main_->FindForm(QStringLiteral("AddPass")));
+    ASSERT_NE(add, nullptr);
+    add->Pro->click();
+    ASSERT_EQ(messages_->FileRequests.size(), 1u);
+    ASSERT_EQ(messages_->Boxes.size(), 1u);
+    EXPECT_EQ(messages_->Boxes[0].Text,
+              u"没有找到Ranzel，所以不能使用。\r\n请到Tarnwick工作室网站下载Ranzel。");
+    EXPECT_EQ(messages_->Boxes[0].Icon, MsgIcon::Information);
+    EXPECT_EQ(messages_->Boxes[0].Title, u"Keyquill");
+    EXPECT_TRUE(app_->GeneratorPath.empty());
+    // The add dialog stays as it was.
+    EXPECT_EQ(main_->FindForm(QStringLiteral("AddPass")), add);
+}
+
+}  // namespace
+}  // namespace kyq::test
