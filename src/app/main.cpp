@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/AppForms.h"
 #include "app/DesktopPlatform.h"
 #include "app/GuiResources.h"
 #include "app/KyqApp.h"
@@ -64,6 +65,7 @@ int main(int argc, char** argv)
 
     app.LoadSettings();
     kyq::frmMain mainWindow(app);
+    kyq::RegisterAppForms(mainWindow);
     kyq::RegisterEntryForms(mainWindow);
     mainWindow.Form_Load();
     app.SaveSettings();

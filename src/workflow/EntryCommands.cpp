@@ -1,8 +1,12 @@
 #include "workflow/EntryCommands.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
 
+#include "app/HelpViewer.h"
 #include "app/KyqApp.h"
+#include "app/LinkTargets.h"
 #include "entries/LaunchGenerator.h"
 #include "workflow/frmMain.h"
 
@@ -104,7 +108,32 @@ void EntryCommands::helpAbout_Click()
 
 void EntryCommands::helpHelp_Click()
 {
-    app_.Platform().ShowHelp("intro.htm");
+    ShowHelpTopic(app_, &main_, "intro.htm");
+}
+
+void EntryCommands::helpRead_Click()
+{
+    OpenReadme(app_);
+}
+
+void EntryCommands::WebTarnwick_Click()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(LinkMakerHome)));
+}
+
+void EntryCommands::WebKYQ_Click()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(LinkProductHome)));
+}
+
+void EntryCommands::WebGuest_Click()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(LinkGuestBook)));
+}
+
+void EntryCommands::WebMail_Click()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(LinkMail)));
 }
 
 void EntryCommands::Toolbar_ButtonClick(int position)

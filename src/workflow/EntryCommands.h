@@ -30,6 +30,11 @@ public:
     void toolOption_Click();
     void helpAbout_Click();
     void helpHelp_Click();
+    void helpRead_Click();
+    void WebTarnwick_Click();
+    void WebKYQ_Click();
+    void WebGuest_Click();
+    void WebMail_Click();
 
     // position counts from 1 (new, open, save, user, add, edit, delete, help).
     void Toolbar_ButtonClick(int position);

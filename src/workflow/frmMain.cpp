@@ -249,6 +249,11 @@ void frmMain::ConnectHandlers()
     connect(Menus.toolOption, &QAction::triggered, this, [this] { Commands.toolOption_Click(); });
     connect(Menus.helpHelp, &QAction::triggered, this, [this] { Commands.helpHelp_Click(); });
     connect(Menus.helpAbout, &QAction::triggered, this, [this] { Commands.helpAbout_Click(); });
+    connect(Menus.helpRead, &QAction::triggered, this, [this] { Commands.helpRead_Click(); });
+    connect(Menus.WebTarnwick, &QAction::triggered, this, [this] { Commands.WebTarnwick_Click(); });
+    connect(Menus.WebKYQ, &QAction::triggered, this, [this] { Commands.WebKYQ_Click(); });
+    connect(Menus.WebGuest, &QAction::triggered, this, [this] { Commands.WebGuest_Click(); });
+    connect(Menus.WebMail, &QAction::triggered, this, [this] { Commands.WebMail_Click(); });
     connect(Menus.TrayShow, &QAction::triggered, this, [this] { TrayShow_Click(); });
     connect(Menus.TrayHelp, &QAction::triggered, this, [this] { Menus.helpHelp->trigger(); });
     connect(Menus.TrayExit, &QAction::triggered, this, [this] { fileExit_Click(); });

@@ -11,7 +11,10 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <filesystem>
+#include <fstream>
 
+#include "app/HelpViewer.h"
 #include "app/WindowMessageEvent.h"
 #include "document/NewOne.h"
 #include "gui/GuiFixture.h"
@@ -232,8 +235,12 @@ TEST_F(MainWindowTest, ToolbarDispatchesByPositionAndChecksForADocument)
     EXPECT_TRUE(messages_->FileRequests.empty());
     EXPECT_TRUE(main_->isEnabled());
 
+    std::filesystem::create_directories(Folder() + "/program/help");
+    std::ofstream(Folder() + "/program/help/intro.htm") << "<html><body>intro</body></html>";
     main_->ToolbarButtons[7]->trigger();
-    EXPECT_EQ(platform_->Steps.back(), "ShowHelp intro.htm");
+    ASSERT_NE(FindHelpViewer(), nullptr);
+    EXPECT_EQ(FindHelpViewer()->CurrentTopic(), "intro.htm");
+    FindHelpViewer()->close();
 
     main_->ToolbarButtons[0]->trigger();  // new
     ASSERT_NE(NewDialog(), nullptr);

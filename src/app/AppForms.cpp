@@ -1,0 +1,17 @@
+#include "app/AppForms.h"
+
+#include "app/About.h"
+#include "app/Options.h"
+#include "workflow/frmMain.h"
+
+namespace kyq {
+
+void RegisterAppForms(frmMain& main)
+{
+    main.RegisterForm(QStringLiteral("Options"),
+                      [](frmMain& m) -> OwnedDialog* { return new Options(m.App(), &m); });
+    main.RegisterForm(QStringLiteral("About"),
+                      [](frmMain& m) -> OwnedDialog* { return new About(m.App(), &m); });
+}
+
+}  // namespace kyq

@@ -1,0 +1,153 @@
+#include "app/HelpViewer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QScreen>
+#include <QStyle>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/KyqApp.h"
+#include "app/ProgramFiles.h"
+
+namespace kyq {
+
+namespace {
+
+constexpr char HomeTopic[] = "intro.htm";
+
+}  // namespace
+
+HelpViewer::HelpViewer(const std::string& helpFolder) : QWidget(nullptr), helpFolder_(helpFolder)
+{
+    setObjectName(QStringLiteral("HelpViewer"));
+    setWindowTitle(QStringLiteral("Keyquill 帮助"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/keyquill.svg")));
+    setAttribute(Qt::WA_DeleteOnClose);
+    // The help may stay open while the main window sits in the tray; closing it must not
+    // end the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    Toolbar = new QToolBar(this);
+    Toolbar->setObjectName(QStringLiteral("Toolbar"));
+    Toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    cmdBack = Toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("后退"));
+    cmdBack->setObjectName(QStringLiteral("cmdBack"));
+    cmdBack->setShortcut(QKeySequence::Back);
+    cmdForward = Toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("前进"));
+    cmdForward->setObjectName(QStringLiteral("cmdForward"));
+    cmdForward->setShortcut(QKeySequence::Forward);
+    cmdHome = Toolbar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("目录"));
+    cmdHome->setObjectName(QStringLiteral("cmdHome"));
+
+    Browser = new QTextBrowser(this);
+    Browser->setObjectName(QStringLiteral("Browser"));
+    // Pages of the help folder open here; the web and mail links go to the desktop.
+    Browser->setOpenLinks(true);
+    Browser->setOpenExternalLinks(true);
+    Browser->setSearchPaths({QString::fromStdString(helpFolder_)});
+
+    auto* all = new QVBoxLayout(this);
+    all->setContentsMargins(0, 0, 0, 0);
+    all->setSpacing(0);
+    all->addWidget(Toolbar);
+    all->addWidget(Browser, 1);
+    resize(720, 600);
+
+    cmdBack->setEnabled(false);
+    cmdForward->setEnabled(false);
+    connect(cmdBack, &QAction::triggered, Browser, &QTextBrowser::backward);
+    connect(cmdForward, &QAction::triggered, Browser, &QTextBrowser::forward);
+    connect(cmdHome, &QAction::triggered, this, [this] { ShowTopic(HomeTopic); });
+    connect(Browser, &QTextBrowser::backwardAvailable, cmdBack, &QAction::setEnabled);
+    connect(Browser, &QTextBrowser::forwardAvailable, cmdForward, &QAction::setEnabled);
+    connect(Browser, &QTextBrowser::sourceChanged, this, [this] {
+        const QString title = Browser->documentTitle();
+        setWindowTitle(title.isEmpty() ? QStringLiteral("Keyquill 帮助") : title);
+    });
+}
+
+bool HelpViewer::ShowTopic(const std::string& topic)
+{
+    const size_t hash = topic.find('#');
+    const std::string page = topic.substr(0, hash);
+    if (!IsPlainFileName(page))
+        return false;
+    const std::string path = helpFolder_ + page;
+    if (!QFileInfo(QString::fromStdString(path)).isFile())
+        return false;
+    QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
+    if (hash != std::string::npos)
+        url.setFragment(QString::fromStdString(topic.substr(hash + 1)));
+    Browser->setSource(url, QTextDocument::HtmlResource);
+    return true;
+}
+
+std::string HelpViewer::CurrentTopic() const
+{
+    const QUrl source = Browser->source();
+    return source.isEmpty() ? std::string() : QFileInfo(source.toLocalFile()).fileName().toStdString();
+}
+
+HelpViewer* FindHelpViewer()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        // A closed window waits for its deletion; it no longer counts.
+        if (auto* viewer = qobject_cast<HelpViewer*>(widget); viewer && viewer->isVisible())
+            return viewer;
+    }
+    return nullptr;
+}
+
+void ShowHelpTopic(KyqApp& app, QWidget* owner, const std::string& topic)
+{
+    const std::string folder = kyq::HelpFolder(app.ProgramFolder);
+    HelpViewer* viewer = FindHelpViewer();
+    if (viewer && viewer->HelpFolder() != folder) {
+        viewer->close();
+        viewer = nullptr;
+    }
+    bool made = false;
+    if (!viewer) {
+        // Make the window only for a page that is there.
+        const std::string page = topic.substr(0, topic.find('#'));
+        const std::string path = HelpTopicPath(app.ProgramFolder, page);
+        if (path.empty() || !QFileInfo(QString::fromStdString(path)).isFile())
+            return;
+        viewer = new HelpViewer(folder);
+        made = true;
+    }
+    if (!viewer->ShowTopic(topic)) {
+        if (made)
+            viewer->deleteLater();
+        return;
+    }
+    if (made) {
+        const QWidget* top = owner ? owner->window() : nullptr;
+        const QRect area = top && top->isVisible()
+                               ? top->frameGeometry()
+                               : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                                   : QRect());
+        if (area.isValid())
+            viewer->move(area.center() - QPoint(viewer->width() / 2, viewer->height() / 2));
+    }
+    viewer->show();
+    viewer->showNormal();
+    viewer->raise();
+    viewer->activateWindow();
+}
+
+void OpenReadme(const KyqApp& app)
+{
+    const QString path = QString::fromStdString(ReadmePath(app.ProgramFolder));
+    if (QFileInfo(path).isFile())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace kyq

@@ -1,0 +1,137 @@
+// The about box: its texts, the version line, the links' look under the mouse and what a
+// click on a link opens.
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/About.h"
+#include "app/LinkTargets.h"
+#include "gui/AppFormsFixture.h"
+
+namespace kyq::test {
+namespace {
+
+class AboutTest : public AppFormsTest {
+protected:
+    About* Open()
+    {
+        main_->Menus.helpAbout->trigger();
+        auto* about = qobject_cast<About*>(main_->FindForm(QStringLiteral("About")));
+        EXPECT_NE(about, nullptr);
+        if (about) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(about));
+        }
+        return about;
+    }
+
+    // The offscreen platform moves no real pointer; the box gets the move as a window system
+    // would deliver it to the part under the pointer.
+    static void MoveOver(QWidget* part, QPoint at = {})
+    {
+        if (at.isNull())
+            at = part->rect().center();
+        QMouseEvent move(QEvent::MouseMove, at, part->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(part, &move);
+    }
+
+    static bool Lit(const QLabel* link)
+    {
+        return link->palette().color(QPalette::WindowText) == QColor(0, 0, 255) &&
+               link->font().underline();
+    }
+    static bool Plain(const QLabel* link)
+    {
+        return link->palette().color(QPalette::WindowText) == QColor(0, 0, 0) &&
+               !link->font().underline();
+    }
+};
+
+TEST(AboutVersion, BuildNumberInPlainDecimal)
+{
+    EXPECT_EQ(AboutVersionText(26), QStringLiteral("版本：2.01，第26次编译"));
+    EXPECT_EQ(AboutVersionText(7), QStringLiteral("版本：2.01，第7次编译"));
+    EXPECT_EQ(AboutVersionText(1234), QStringLiteral("版本：2.01，第1234次编译"));
+}
+
+TEST_F(AboutTest, ShowsItsTextsOverTheDisabledMainWindowUntilOk)
+{
+    About* about = Open();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("关于Keyquill"));
+    EXPECT_EQ(about->lblTitle->text(), QStringLiteral("Keyquill"));
+    EXPECT_EQ(about->lblVersion->text(), QStringLiteral("版本：2.01，第26次编译"));
+    EXPECT_EQ(about->lblMail->text(), QString::fromLatin1(MailAddressText));
+    EXPECT_FALSE(about->lblDisclaimer->text().isEmpty());
+    EXPECT_EQ(about->cmdOK->text(), QStringLiteral("确定"));
+    EXPECT_FALSE(main_->isEnabled());
+    // Centred: each label sits in the middle of the box.
+    for (const QLabel* label : {about->lblTitle, about->lblVersion, about->lblMail, about->lblWeb}) {
+        const int middle = label->geometry().center().x();
+        EXPECT_NEAR(middle, about->width() / 2, 2) << label->objectName().toStdString();
+    }
+    EXPECT_TRUE(Plain(about->lblMail));
+    EXPECT_TRUE(Plain(about->lblWeb));
+
+    about->cmdOK->click();
+    FlushDeletes();
+    EXPECT_EQ(main_->FindForm(QStringLiteral("About")), nullptr);
+    EXPECT_TRUE(main_->isEnabled());
+}
+
+TEST_F(AboutTest, TheLinkUnderTheMouseIsBlueAndUnderlinedTheOtherBlack)
+{
+    About* about = Open();
+    ASSERT_NE(about, nullptr);
+    MoveOver(about->lblMail);
+    EXPECT_TRUE(Lit(about->lblMail));
+    EXPECT_TRUE(Plain(about->lblWeb));
+    MoveOver(about->lblWeb);
+    EXPECT_TRUE(Lit(about->lblWeb));
+    EXPECT_TRUE(Plain(about->lblMail));
+
+    for (QWidget* elsewhere : {static_cast<QWidget*>(about->cmdOK), static_cast<QWidget*>(about->lblTitle),
+                               static_cast<QWidget*>(about->lblVersion),
+                               static_cast<QWidget*>(about->lblDisclaimer)}) {
+        MoveOver(about->lblMail);
+        ASSERT_TRUE(Lit(about->lblMail));
+        MoveOver(elsewhere);
+        EXPECT_TRUE(Plain(about->lblMail)) << elsewhere->objectName().toStdString();
+        EXPECT_TRUE(Plain(about->lblWeb)) << elsewhere->objectName().toStdString();
+    }
+    // The box itself, away from every label: a point in its margin.
+    MoveOver(about->lblWeb);
+    ASSERT_TRUE(Lit(about->lblWeb));
+    MoveOver(about, QPoint(3, about->height() / 2));
+    EXPECT_TRUE(Plain(about->lblWeb));
+    EXPECT_EQ(about->CurrentHover(), About::Hover::None);
+}
+
+TEST_F(AboutTest, ClicksOnTheLinksOpenMailAndHomePage)
+{
+    About* about = Open();
+    ASSERT_NE(about, nullptr);
+    QTest::mouseClick(about->lblMail, Qt::LeftButton);
+    QTest::mouseClick(about->lblWeb, Qt::LeftButton);
+    QTest::mouseClick(about->lblTitle, Qt::LeftButton);
+    QTest::mouseClick(about->lblWeb, Qt::RightButton);
+    ASSERT_EQ(urls_.Urls.size(), 2u);
+    EXPECT_EQ(urls_.Urls[0], QUrl(QString::fromLatin1(LinkMail)));
+    EXPECT_EQ(urls_.Urls[1], QUrl(QString::fromLatin1(LinkMakerHome)));
+    EXPECT_EQ(main_->FindForm(QStringLiteral("About")), about);  // links leave the box open
+}
+
+TEST_F(AboutTest, CloseBoxActsAsOk)
+{
+    About* about = Open();
+    ASSERT_NE(about, nullptr);
+    about->close();
+    FlushDeletes();
+    EXPECT_EQ(main_->FindForm(QStringLiteral("About")), nullptr);
+    EXPECT_TRUE(main_->isEnabled());
+}
+
+}  // namespace
+}  // namespace kyq::test

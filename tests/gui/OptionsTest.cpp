@@ -1,0 +1,369 @@
+// The options dialog: what it shows, hot-key capture, Apply/OK/Cancel, the state the
+// hot-key watcher reads, and the *.kyq association in temporary desktop folders.
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <filesystem>
+
+#include "app/FileAssociation.h"
+#include "app/Options.h"
+#include "gui/AppFormsFixture.h"
+
+namespace kyq::test {
+namespace {
+
+class OptionsTest : public AppFormsTest {
+protected:
+    Options* Open()
+    {
+        main_->Menus.toolOption->trigger();
+        auto* options = qobject_cast<Options*>(main_->FindForm(QStringLiteral("Options")));
+        EXPECT_NE(options, nullptr);
+        return options;
+    }
+
+    // A key pressed in the hot-key box with the focus in it, as the user does it.
+    static void PressInKeyBox(Options* options, Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        options->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(options));
+        options->txtKey->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(options->txtKey, key, modifiers);
+    }
+
+    // The settings as the registry holds them now.
+    AppSettings Saved() const
+    {
+        AppSettings saved;
+        LoadSettings(saved, app_->Registry, app_->ProgramFolder);
+        return saved;
+    }
+
+    FileAssociation Association() const { return FileAssociation(DataHome(), ConfigHome()); }
+
+    void SetOtherDefault(const std::string& desktopId)
+    {
+        WriteFile(ConfigHome() + "/mimeapps.list",
+                  "[Default Applications]\napplication/x-keyquill=" + desktopId + "\n");
+    }
+};
+
+TEST_F(OptionsTest, LoadShowsTheSettingsAndPublishesTheWindow)
+{
+    app_->Settings.hotKey = HotKey{false, true, true, 'Q'};
+    app_->Settings.AutoLoad = true;
+    app_->Settings.ClearClip = false;
+    app_->Settings.CloseMin = true;
+    app_->Settings.Days = 90;
+    app_->Settings.DblClick = 2;
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+
+    EXPECT_EQ(options->windowTitle(), QStringLiteral("选项"));
+    EXPECT_EQ(options->Frame1->title(), QStringLiteral("系统"));
+    EXPECT_EQ(options->Frame2->title(), QStringLiteral("杂项"));
+    EXPECT_EQ(options->chkExt->text(), QStringLiteral("注册扩展名(*.kyq) (&R)"));
+    EXPECT_EQ(options->Command3->text(), QStringLiteral("应用(&A)"));
+    EXPECT_EQ(options->txtKey->text(), QStringLiteral("Shift+Ctrl+Q"));
+    EXPECT_TRUE(options->txtKey->isReadOnly());
+    EXPECT_TRUE(options->chkAutoLoad->isChecked());
+    EXPECT_FALSE(options->chkClear->isChecked());
+    EXPECT_TRUE(options->chkMin->isChecked());
+    EXPECT_EQ(options->UpDown1->value(), 90);
+    EXPECT_EQ(options->txtDays->text(), QStringLiteral("90"));
+    EXPECT_TRUE(options->optEdit->isChecked());
+    EXPECT_FALSE(options->optShow->isChecked());
+    EXPECT_FALSE(options->chkExt->isChecked());  // nothing associated in the fresh folders
+    EXPECT_FALSE(options->Command3->isEnabled());
+
+    EXPECT_FALSE(main_->isEnabled());
+    EXPECT_FALSE(app_->OptionsClosed);
+    const uint64_t window = static_cast<uint64_t>(options->winId());
+    EXPECT_NE(window, 0u);
+    EXPECT_EQ(app_->OptionsWindow, window);
+
+    options->Command2->click();
+    FlushDeletes();
+    EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
+    EXPECT_TRUE(main_->isEnabled());
+    EXPECT_TRUE(app_->OptionsClosed);
+    EXPECT_EQ(app_->OptionsWindow, window);  // keeps its last value
+}
+
+TEST_F(OptionsTest, StoredKeyWithoutANameShowsTheModifiersOnly)
+{
+    app_->Settings.hotKey = HotKey{true, true, false, 13};
+    app_->Settings.DblClick = 7;  // anything but 2 is "show"
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(options->txtKey->text(), QStringLiteral("Ctrl+Alt+"));
+    EXPECT_TRUE(options->optShow->isChecked());
+}
+
+TEST_F(OptionsTest, CapturedKeysShowTheirTextAndBecomeTheWorkingHotKey)
+{
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;
+        HotKey hotKey;
+    };
+    const Case cases[] = {
+        {Qt::Key_K, Qt::ControlModifier | Qt::AltModifier, "Ctrl+Alt+K", {true, true, false, 'K'}},
+        {Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier, "Shift+Ctrl+F5", {false, true, true, 116}},
+        {Qt::Key_7, Qt::AltModifier, "Alt+7", {true, false, false, '7'}},
+        {Qt::Key_Space, Qt::ControlModifier | Qt::AltModifier, "Ctrl+Alt+Space", {true, true, false, 32}},
+        {Qt::Key_F12, Qt::NoModifier, "F12", {false, false, false, 123}},
+        {Qt::Key_Left, Qt::ShiftModifier | Qt::AltModifier, "Shift+Alt+Left", {true, false, true, 37}},
+        // Shift turns the digit keys into symbols; the key is still the digit.
+        {Qt::Key_Exclam, Qt::ShiftModifier | Qt::ControlModifier, "Shift+Ctrl+1", {false, true, true, '1'}},
+        {Qt::Key_ParenRight, Qt::ShiftModifier, "Shift+0", {false, false, true, '0'}},
+        // Alt+A is the Apply button's mnemonic; in the box it is a hot key like any other.
+        {Qt::Key_A, Qt::AltModifier, "Alt+A", {true, false, false, 'A'}},
+    };
+    for (const Case& c : cases) {
+        PressInKeyBox(options, c.key, c.modifiers);
+        EXPECT_EQ(options->txtKey->text().toStdString(), c.text);
+        EXPECT_EQ(options->WorkingHotKey(), c.hotKey) << c.text;
+    }
+    EXPECT_TRUE(options->Command3->isEnabled());
+    // None of the presses applied anything.
+    EXPECT_EQ(app_->Settings.hotKey, HotKey{});
+    EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), options);
+}
+
+TEST_F(OptionsTest, KeysWithoutANameChangeNothing)
+{
+    app_->Settings.hotKey = HotKey{true, true, false, 'P'};
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> presses[] = {
+        {Qt::Key_Control, Qt::ControlModifier},
+        {Qt::Key_Return, Qt::ControlModifier},
+        {Qt::Key_Enter, Qt::NoModifier},
+        {Qt::Key_7, Qt::KeypadModifier | Qt::AltModifier},  // keypad digits are not digits
+        {Qt::Key_Exclam, Qt::NoModifier},                    // a symbol key without Shift
+        {Qt::Key_Comma, Qt::ControlModifier},
+        {Qt::Key_Delete, Qt::NoModifier},
+        {Qt::Key_F13, Qt::NoModifier},
+    };
+    for (const auto& [key, modifiers] : presses) {
+        PressInKeyBox(options, key, modifiers);
+        EXPECT_EQ(options->txtKey->text(), QStringLiteral("Ctrl+Alt+P")) << key;
+    }
+    EXPECT_EQ(options->WorkingHotKey(), (HotKey{true, true, false, 'P'}));
+    EXPECT_FALSE(options->Command3->isEnabled());
+    // Enter in the box is a key press, not the OK button.
+    EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), options);
+}
+
+TEST_F(OptionsTest, ApplyCopiesEveryControlIntoTheSettingsAndSavesThem)
+{
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    PressInKeyBox(options, Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier);
+    options->chkAutoLoad->click();
+    options->chkClear->click();
+    options->chkMin->click();
+    options->UpDown1->stepUp();
+    options->optEdit->click();
+    ASSERT_TRUE(options->Command3->isEnabled());
+
+    options->Command3->click();
+    EXPECT_FALSE(options->Command3->isEnabled());
+    EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), options);  // Apply keeps it open
+
+    const AppSettings& now = app_->Settings;
+    EXPECT_EQ(now.hotKey, (HotKey{false, true, true, 116}));
+    EXPECT_TRUE(now.AutoLoad);
+    EXPECT_TRUE(now.ClearClip);
+    EXPECT_FALSE(now.CloseMin);
+    EXPECT_EQ(now.Days, 1);  // the fixture starts from 0
+    EXPECT_EQ(now.DblClick, 2);
+
+    const AppSettings saved = Saved();
+    EXPECT_EQ(saved.hotKey, now.hotKey);
+    EXPECT_EQ(saved.AutoLoad, true);
+    EXPECT_EQ(saved.ClearClip, true);
+    EXPECT_EQ(saved.CloseMin, false);
+    EXPECT_EQ(saved.Days, 1);
+    EXPECT_EQ(saved.DblClick, 2);
+
+    // Each control alone enables Apply again.
+    options->optShow->click();
+    EXPECT_TRUE(options->Command3->isEnabled());
+    options->Command3->click();
+    EXPECT_EQ(app_->Settings.DblClick, 1);
+    options->chkExt->click();
+    EXPECT_TRUE(options->Command3->isEnabled());
+}
+
+TEST_F(OptionsTest, CancelAndTheCloseBoxChangeNothing)
+{
+    const AppSettings before = app_->Settings;
+    const std::string hive = Folder() + "/registry/HKEY_CURRENT_USER.reg";
+    const std::string savedBefore = ReadFile(hive);
+    for (bool closeBox : {false, true}) {
+        Options* options = Open();
+        ASSERT_NE(options, nullptr);
+        PressInKeyBox(options, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+        options->chkAutoLoad->click();
+        options->chkExt->click();
+        options->UpDown1->setValue(200);
+        options->optEdit->click();
+        if (closeBox)
+            options->close();
+        else
+            options->Command2->click();
+        FlushDeletes();
+        EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
+        EXPECT_TRUE(main_->isEnabled());
+        EXPECT_TRUE(app_->OptionsClosed);
+        EXPECT_EQ(app_->Settings.hotKey, before.hotKey);
+        EXPECT_EQ(app_->Settings.AutoLoad, before.AutoLoad);
+        EXPECT_EQ(app_->Settings.Days, before.Days);
+        EXPECT_EQ(app_->Settings.DblClick, before.DblClick);
+        EXPECT_FALSE(Association().IsAssociated());
+        EXPECT_FALSE(std::filesystem::exists(Association().DesktopEntryPath()));
+        EXPECT_EQ(ReadFile(hive), savedBefore);  // nothing saved
+    }
+}
+
+TEST_F(OptionsTest, OkWithNothingChangedStillRewritesSettingsAndAssociation)
+{
+    ASSERT_TRUE(Association().Register("/opt/old/KYQ"));
+    app_->Settings.Days = 45;
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    ASSERT_TRUE(options->chkExt->isChecked());
+    ASSERT_FALSE(options->Command3->isEnabled());
+
+    options->Command1->click();
+    FlushDeletes();
+    EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
+    EXPECT_TRUE(main_->isEnabled());
+    EXPECT_TRUE(app_->OptionsClosed);
+    EXPECT_EQ(Saved().Days, 45);
+    // The desktop entry now starts this program, with the product icon installed.
+    const std::string entry = ReadFile(Association().DesktopEntryPath());
+    EXPECT_NE(entry.find("Exec=" + FileAssociation::ExecArgument(
+                             QCoreApplication::applicationFilePath().toStdString()) + " %f"),
+              std::string::npos)
+        << entry;
+    EXPECT_NE(ReadFile(Association().IconPath()).find("<svg"), std::string::npos);
+    EXPECT_TRUE(Association().IsAssociated());
+}
+
+TEST_F(OptionsTest, TickingRegistersAndUntickingRemovesTheAssociation)
+{
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    ASSERT_FALSE(options->chkExt->isChecked());
+    options->chkExt->click();
+    options->Command3->click();
+    EXPECT_TRUE(Association().IsAssociated());
+    EXPECT_TRUE(std::filesystem::exists(Association().MimePackagePath()));
+    options->Command1->click();
+    FlushDeletes();
+
+    options = Open();
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->chkExt->isChecked());  // shows the association as it is now
+    options->chkExt->click();
+    options->Command1->click();
+    FlushDeletes();
+    EXPECT_FALSE(Association().IsAssociated());
+    EXPECT_FALSE(std::filesystem::exists(Association().DesktopEntryPath()));
+    EXPECT_FALSE(std::filesystem::exists(Association().MimePackagePath()));
+}
+
+TEST_F(OptionsTest, AnotherProgramsAssociationIsLeftAloneAndComesBackAfterOurs)
+{
+    SetOtherDefault("other-viewer.desktop");
+    const std::string theirs = ReadFile(ConfigHome() + "/mimeapps.list");
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    EXPECT_FALSE(options->chkExt->isChecked());
+    // Apply with the box unticked as shown: their default stays exactly as it was.
+    options->chkAutoLoad->click();
+    options->Command3->click();
+    EXPECT_EQ(ReadFile(ConfigHome() + "/mimeapps.list"), theirs);
+
+    options->chkExt->click();
+    options->Command3->click();
+    EXPECT_TRUE(Association().IsAssociated());
+    options->chkExt->click();
+    options->Command3->click();
+    EXPECT_FALSE(Association().IsAssociated());
+    EXPECT_NE(ReadFile(ConfigHome() + "/mimeapps.list").find("application/x-keyquill=other-viewer.desktop"),
+              std::string::npos);
+}
+
+TEST_F(OptionsTest, DaysStayBetweenZeroAnd365AndTakeNoTyping)
+{
+    for (const auto& [stored, shown] : {std::pair<int16_t, int>{1000, 365}, {-5, 0}, {365, 365}, {0, 0}}) {
+        app_->Settings.Days = stored;
+        Options* options = Open();
+        ASSERT_NE(options, nullptr);
+        EXPECT_EQ(options->UpDown1->value(), shown) << stored;
+        options->UpDown1->stepUp();
+        options->UpDown1->stepDown();
+        options->UpDown1->stepBy(shown == 0 ? -1 : 1);  // beyond the ends stays at the end
+        EXPECT_EQ(options->UpDown1->value(), shown);
+        options->Command1->click();
+        FlushDeletes();
+        EXPECT_EQ(app_->Settings.Days, shown);
+        EXPECT_EQ(Saved().Days, shown);
+    }
+
+    app_->Settings.Days = 30;
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->txtDays->isReadOnly());
+    options->activateWindow();
+    options->UpDown1->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(options->UpDown1, "7");
+    EXPECT_EQ(options->UpDown1->value(), 30);
+    QTest::keyClick(options->UpDown1, Qt::Key_Up);  // the arrow keys work like the arrows
+    EXPECT_EQ(options->UpDown1->value(), 31);
+    EXPECT_EQ(options->txtDays->text(), QStringLiteral("31"));
+    EXPECT_TRUE(options->Command3->isEnabled());
+}
+
+TEST_F(OptionsTest, MainWindowShutdownUnloadsTheDialogAndClearsThePublishedState)
+{
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    ASSERT_FALSE(app_->OptionsClosed);
+    main_->UnloadForms();
+    FlushDeletes();
+    EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
+    EXPECT_TRUE(app_->OptionsClosed);
+}
+
+TEST(OptionsKeys, VirtualKeyCodesOfQtKeys)
+{
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_A, Qt::NoModifier), 65);
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_Z, Qt::ShiftModifier), 90);
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_0, Qt::NoModifier), 48);
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_9, Qt::KeypadModifier), 105);
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_F1, Qt::NoModifier), 112);
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_F12, Qt::NoModifier), 123);
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_Down, Qt::KeypadModifier), 40);
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_At, Qt::ShiftModifier), '2');
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_At, Qt::ShiftModifier | Qt::KeypadModifier), 0);
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_Shift, Qt::ShiftModifier), 0);
+    EXPECT_EQ(Options::VirtualKeyOfKey(Qt::Key_Tab, Qt::NoModifier), 0);
+    EXPECT_EQ(Options::ShiftStateOf(Qt::ShiftModifier | Qt::AltModifier), 5);
+    EXPECT_EQ(Options::ShiftStateOf(Qt::ControlModifier | Qt::KeypadModifier), 2);
+}
+
+}  // namespace
+}  // namespace kyq::test
