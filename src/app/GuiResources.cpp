@@ -1,6 +1,7 @@
 #include "app/GuiResources.h"
 
 #include <QApplication>
+#include <QProxyStyle>
 #include <QtCore/qresource.h>
 
 #include "workflow/FormFont.h"
@@ -13,10 +14,27 @@ static void InitKeyquillResources()
 
 namespace kyq {
 
+namespace {
+
+// Password boxes show "*" for every typed character.
+class FormStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
 void InitGuiResources()
 {
     InitKeyquillResources();
     QApplication::setFont(FormFont());
+    QApplication::setStyle(new FormStyle);
 }
 
 }  // namespace kyq

@@ -1,5 +1,6 @@
-// Makes the icons compiled into the GUI library available (":/icons/...") and sets the font
-// the forms are laid out for. Run once after the QApplication exists.
+// Makes the icons compiled into the GUI library available (":/icons/..."), sets the font
+// the forms are laid out for and the style ("*" in password boxes). Run once after the
+// QApplication exists.
 #pragma once
 
 namespace kyq {

@@ -1,11 +1,16 @@
 #include "app/QtMessageService.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 
 #include "app/CommonDialog.h"
+
+#include <algorithm>
 
 namespace kyq {
 
@@ -26,6 +31,34 @@ QMessageBox::Icon BoxIcon(MsgIcon icon)
         break;
     }
     return QMessageBox::NoIcon;
+}
+
+// Boxes have no parent (see MsgBox), so nothing places them over the program's windows:
+// once shown, each is moved over the window that was active, else over the main window.
+void PlaceOverProgram(QWidget& dialog)
+{
+    QWidget* reference = QApplication::activeWindow();
+    if (!reference || reference == &dialog) {
+        reference = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top != &dialog && top->isVisible() && top->objectName() == QLatin1String("frmMain"))
+                reference = top;
+        }
+    }
+    if (!reference)
+        return;
+    QTimer::singleShot(0, &dialog, [&dialog, reference] {
+        QRect area = dialog.frameGeometry();
+        area.moveCenter(reference->frameGeometry().center());
+        if (const QScreen* screen = reference->screen()) {
+            const QRect available = screen->availableGeometry();
+            area.moveLeft(std::clamp(area.left(), available.left(),
+                                     std::max(available.left(), available.right() - area.width())));
+            area.moveTop(std::clamp(area.top(), available.top(),
+                                    std::max(available.top(), available.bottom() - area.height())));
+        }
+        dialog.move(area.topLeft());
+    });
 }
 
 }  // namespace
@@ -66,6 +99,7 @@ MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons button
         break;
     }
     box.setDefaultButton(ok ? ok : yes);
+    PlaceOverProgram(box);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     if (clicked && clicked == yes)
@@ -99,6 +133,7 @@ std::optional<std::string> QtMessageService::ChooseFile(const FileDialogRequest&
     dialog.setDirectory(!folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath());
     if (!request.FileName.empty())
         dialog.selectFile(QString::fromStdString(request.FileName));
+    PlaceOverProgram(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first().toStdString();

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 
 #include "document/ChangePass.h"
@@ -44,6 +45,9 @@ TEST_F(NewOneTest, OpensOverTheDisabledWindowWithTheLoginName)
     EXPECT_FALSE(d->UserName->text().isEmpty());
     EXPECT_EQ(d->UserPass->echoMode(), QLineEdit::Password);
     EXPECT_EQ(d->PassConfirm->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(d->UserPass->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                              d->UserPass),
+              '*');
     EXPECT_EQ(d->cmdOK->text(), QStringLiteral("确定(&O)"));
     EXPECT_EQ(d->cmdCancel->text(), QStringLiteral("取消(&C)"));
     EXPECT_FALSE(d->ShowToNew->text().contains(QLatin1Char('@')));
