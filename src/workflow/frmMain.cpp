@@ -334,11 +334,13 @@ void frmMain::Form_Resize()
     setMinimumSize(QSize(Px(MainWindowMinWidth), Px(MainWindowMinHeight)) - margins);
     const MainWindowLayout l =
         ComputeMainWindowLayout(frame.width() * TwipsPerPixel, frame.height() * TwipsPerPixel);
-    if (l.Width != frame.width() * TwipsPerPixel || l.Height != frame.height() * TwipsPerPixel) {
+    // Too small: snap back. The controls are placed for the snapped size right away; the
+    // window system may report the new size only later, or (X11 without a window
+    // manager) not at all.
+    if (l.Width != frame.width() * TwipsPerPixel || l.Height != frame.height() * TwipsPerPixel)
         resize(QSize(Px(l.Width), Px(l.Height)) - margins);
-        return;  // the resize comes back here with the snapped size
-    }
-    Toolbar->setGeometry(0, 0, Client->width(), Toolbar->height());
+    Toolbar->setGeometry(0, 0, std::max(Client->width(), Px(l.Width) - margins.width()),
+                         Toolbar->height());
     Frame2->move(Px(l.FindPanelLeft), Frame2->y());
     TV1->resize(Px(l.TreeWidth), Px(l.TreeHeight));
     Frame1->move(Px(l.DetailsLeft), Px(l.DetailsTop));
