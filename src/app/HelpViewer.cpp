@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/KyqApp.h"
 #include "app/ProgramFiles.h"
@@ -21,6 +22,23 @@ namespace kyq {
 namespace {
 
 constexpr char HomeTopic[] = "intro.htm";
+
+// Centred over the owner's window, but whole on its screen: the help is larger than a
+// small main window in a corner.
+void PlaceNear(QWidget* viewer, const QWidget* owner)
+{
+    const QWidget* top = owner ? owner->window() : nullptr;
+    const QScreen* screen = top && top->isVisible() ? top->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    viewer->resize(viewer->size().boundedTo(area.size() * 0.9));
+    const QPoint centre = top && top->isVisible() ? top->frameGeometry().center() : area.center();
+    QPoint at = centre - QPoint(viewer->width() / 2, viewer->height() / 2);
+    at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - viewer->width())));
+    at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - viewer->height())));
+    viewer->move(at);
+}
 
 }  // namespace
 
@@ -59,6 +77,11 @@ HelpViewer::HelpViewer(const std::string& helpFolder) : QWidget(nullptr), helpFo
     all->addWidget(Toolbar);
     all->addWidget(Browser, 1);
     resize(720, 600);
+
+    auto* closeWindow = new QAction(this);
+    closeWindow->setShortcut(Qt::Key_Escape);
+    addAction(closeWindow);
+    connect(closeWindow, &QAction::triggered, this, &QWidget::close);
 
     cmdBack->setEnabled(false);
     cmdForward->setEnabled(false);
@@ -128,15 +151,8 @@ void ShowHelpTopic(KyqApp& app, QWidget* owner, const std::string& topic)
             viewer->deleteLater();
         return;
     }
-    if (made) {
-        const QWidget* top = owner ? owner->window() : nullptr;
-        const QRect area = top && top->isVisible()
-                               ? top->frameGeometry()
-                               : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
-                                                                   : QRect());
-        if (area.isValid())
-            viewer->move(area.center() - QPoint(viewer->width() / 2, viewer->height() / 2));
-    }
+    if (made)
+        PlaceNear(viewer, owner);
     viewer->show();
     viewer->showNormal();
     viewer->raise();

@@ -1,6 +1,7 @@
 // Where the help and read-me are found, the help window (topics, links between pages, web
 // links), and the help menu's read-me and web items.
 #include <QAction>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -138,13 +139,27 @@ TEST_F(HelpViewerTest, OneWindowServesEveryRequestAndTheToolbarAndTrayOpenIt)
     EXPECT_EQ(FindHelpViewer(), viewer);
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
 
-    // Closed, it is gone; the next request makes a new one.
-    viewer->close();
+    // Closed (Esc), it is gone; the next request makes a new one.
+    viewer->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
+    QTest::keyClick(viewer->Browser, Qt::Key_Escape);
     FlushDeletes();
     EXPECT_EQ(FindHelpViewer(), nullptr);
     ShowHelpTopic(*app_, main_.get(), "fill.htm");
     ASSERT_NE(FindHelpViewer(), nullptr);
     EXPECT_EQ(FindHelpViewer()->CurrentTopic(), "fill.htm");
+}
+
+TEST_F(HelpViewerTest, ANewWindowIsWhollyOnTheScreenAlsoFromAMainWindowInACorner)
+{
+    main_->move(0, 0);
+    ShowHelpTopic(*app_, main_.get(), "intro.htm");
+    HelpViewer* viewer = FindHelpViewer();
+    ASSERT_NE(viewer, nullptr);
+    const QRect screen = viewer->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(viewer->frameGeometry()))
+        << viewer->frameGeometry().x() << "," << viewer->frameGeometry().y();
+    EXPECT_GT(viewer->width(), main_->width() / 2);
 }
 
 TEST_F(HelpViewerTest, MissingHelpShowsNothingAndSaysNothing)
