@@ -1,0 +1,115 @@
+// End to end on a real X server: a client message with the hook's atom, sent by another
+// connection to the main window, arrives as a window message and passes the filters.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+#include "app/GuiResources.h"
+#include "app/KyqApp.h"
+#include "app/X11MessageFilter.h"
+#include "gui/ScriptedMessageService.h"
+#include "platform/HookMessage.h"
+#include "workflow/frmMain.h"
+#include "x11/XvfbServer.h"
+
+#include <xcb/xcb.h>
+
+namespace kyq::test {
+namespace {
+
+class Recorder : public MessageFilter {
+public:
+    std::vector<WindowMessage> Seen;
+
+protected:
+    void Filter(const WindowMessage& m) override { Seen.push_back(m); }
+};
+
+// Sends from a connection of its own, as the hook library or another process would.
+void SendClientMessage(uint32_t window, uint32_t message, uint32_t wParam, uint32_t lParam,
+                       const char* atomName = HookMessageAtomName)
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    ASSERT_EQ(xcb_connection_has_error(connection), 0);
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection,
+        xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(atomName)), atomName),
+        nullptr);
+    ASSERT_NE(atom, nullptr);
+    xcb_client_message_event_t event;
+    std::memset(&event, 0, sizeof event);
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom->atom;
+    event.data.data32[HookSlotMessage] = message;
+    event.data.data32[HookSlotWParam] = wParam;
+    event.data.data32[HookSlotLParam] = lParam;
+    std::free(atom);
+    xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
+    xcb_disconnect(connection);
+}
+
+TEST(X11WindowMessages, ClientMessagesReachTheMainWindowsFilters)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    KyqApp app(folder + "/program/", folder + "/registry",
+               std::make_unique<ScriptedMessageService>());
+    frmMain main(app);
+    main.Form_Load();
+    main.show();
+    const uint32_t atom = X11MessageFilter::InternMessageAtom();
+    ASSERT_NE(atom, 0u);
+    X11MessageFilter x11(app, [&main] { return static_cast<uint32_t>(main.winId()); }, atom);
+    qApp->installNativeEventFilter(&x11);
+    Recorder recorder;
+    recorder.Install(app.WindowMessages);
+
+    const auto window = static_cast<uint32_t>(main.winId());
+    SendClientMessage(window, 1024, 80, 0xC0000001u);
+    SendClientMessage(window, 1025, 0, 0, "SOME_OTHER_ATOM");  // not ours
+    SendClientMessage(window, 1025, 0, 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (recorder.Seen.size() < 2 && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+
+    ASSERT_EQ(recorder.Seen.size(), 2u);
+    EXPECT_EQ(recorder.Seen[0].Msg, 1024u);
+    EXPECT_EQ(recorder.Seen[0].wParam, 80u);
+    EXPECT_EQ(static_cast<uint32_t>(recorder.Seen[0].lParam), 0xC0000001u);
+    EXPECT_TRUE(HookKeyReleased(static_cast<uint32_t>(recorder.Seen[0].lParam)));
+    EXPECT_EQ(recorder.Seen[1].Msg, 1025u);
+    recorder.Remove();
+    qApp->removeNativeEventFilter(&x11);
+}
+
+}  // namespace
+}  // namespace kyq::test
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    kyq::test::XvfbServer server;
+    if (!server.Running()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    setenv("DISPLAY", server.DisplayName().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        kyq::InitGuiResources();
+        result = RUN_ALL_TESTS();
+    }
+    return result;
+}
