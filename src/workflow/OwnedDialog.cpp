@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 
 namespace kyq {
 
@@ -59,7 +60,14 @@ void OwnedDialog::PlaceOverOwner()
         if (windowHandle() && top->windowHandle())
             windowHandle()->setTransientParent(top->windowHandle());
         const QRect area = top->frameGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
+        QPoint at = area.center() - QPoint(width() / 2, height() / 2);
+        // Whole on the screen, also over a small owner near an edge.
+        if (const QScreen* screen = top->screen()) {
+            const QRect room = screen->availableGeometry();
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - width())));
+            at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - height())));
+        }
+        move(at);
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }

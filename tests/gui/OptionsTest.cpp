@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTest>
 #include <filesystem>
@@ -93,6 +94,15 @@ TEST_F(OptionsTest, LoadShowsTheSettingsAndPublishesTheWindow)
     EXPECT_TRUE(main_->isEnabled());
     EXPECT_TRUE(app_->OptionsClosed);
     EXPECT_EQ(app_->OptionsWindow, window);  // keeps its last value
+}
+
+TEST_F(OptionsTest, OpensWhollyOnTheScreenOverAMainWindowInACorner)
+{
+    main_->move(0, 0);
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->screen()->availableGeometry().contains(options->frameGeometry()))
+        << options->frameGeometry().x() << "," << options->frameGeometry().y();
 }
 
 TEST_F(OptionsTest, StoredKeyWithoutANameShowsTheModifiersOnly)
