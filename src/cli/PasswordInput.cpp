@@ -68,8 +68,6 @@ PasswordRead ReadOneLine(const char* prompt, bool terminal)
     std::string line;
     LineStatus status;
     if (terminal) {
-        std::fputs(prompt, stderr);
-        std::fflush(stderr);
         struct termios quiet;
         const bool canSilence = tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0;
         if (canSilence) {
@@ -84,9 +82,13 @@ PasswordRead ReadOneLine(const char* prompt, bool terminal)
             g_echoOff = 1;
             tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
         }
+        // Only now: whatever is typed after the prompt appears is read, and not echoed.
+        std::fputs(prompt, stderr);
+        std::fflush(stderr);
         status = ReadLine(line);
         if (canSilence) {
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
+            // TCSANOW: keep what was typed ahead (the confirmation, on a fast keyboard).
+            tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
             g_echoOff = 0;
             for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
                 std::signal(s, SIG_DFL);

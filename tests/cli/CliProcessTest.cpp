@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -135,6 +138,89 @@ TEST(CliProcess, UnwritableOutputIsAFailureNotACrash)
     Outcome o = Kyq(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "no-such-folder/x.kyq"}, "pw\n");
     EXPECT_EQ(o.Status, 1);
     EXPECT_NE(o.Err.find("cannot write"), std::string::npos) << o.Err;
+}
+
+// Runs kyq-cli on a pseudo-terminal, typing each line once the program has said something
+// new; returns what appeared on the terminal.
+Outcome OnTerminal(const std::vector<std::string>& args, const std::vector<std::string>& lines)
+{
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        std::vector<std::string> copy = args;
+        std::string program = KYQ_CLI_PATH;
+        std::vector<char*> argv{program.data()};
+        for (std::string& a : copy)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    Outcome o;
+    if (pid < 0)
+        return o;
+    auto readSome = [&](int timeoutMs) {
+        pollfd p{master, POLLIN, 0};
+        while (poll(&p, 1, timeoutMs) > 0) {
+            char buffer[512];
+            const ssize_t n = read(master, buffer, sizeof buffer);
+            if (n <= 0)
+                return;
+            o.Out.append(buffer, static_cast<size_t>(n));
+            timeoutMs = 100;
+        }
+    };
+    const std::string promptEnd = "：";
+    for (const std::string& line : lines) {
+        const size_t before = o.Out.size();
+        auto prompted = [&] {
+            return o.Out.size() > before && o.Out.size() >= promptEnd.size() &&
+                   o.Out.compare(o.Out.size() - promptEnd.size(), promptEnd.size(), promptEnd) == 0;
+        };
+        for (int i = 0; i < 50 && !prompted(); ++i)
+            readSome(100);  // wait for the prompt
+        const std::string typed = line + "\n";
+        if (write(master, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size()))
+            break;
+    }
+    readSome(2000);
+    int status = 0;
+    pid_t done = 0;
+    for (int i = 0; i < 100 && (done = waitpid(pid, &status, WNOHANG)) == 0; ++i)
+        readSome(100);
+    if (done == 0) {  // still waiting for input: fail, do not hang
+        kill(pid, SIGKILL);
+        done = waitpid(pid, &status, 0);
+    }
+    if (done == pid && WIFEXITED(status))
+        o.Status = WEXITSTATUS(status);
+    close(master);
+    return o;
+}
+
+TEST(CliProcess, OnATerminalThePasswordIsAskedWithoutEchoAndConfirmed)
+{
+    TempDir dir;
+    WriteFile(dir / "in.json", R"({"entries":[{"title":"t","password":"p"}]})");
+    const std::vector<std::string> import = {"import", dir / "in.json", "--owner", "o", "-o", dir / "doc.kyq"};
+
+    Outcome differ = OnTerminal(import, {"Secret1", "secret1"});
+    EXPECT_EQ(differ.Status, 1);
+    EXPECT_NE(differ.Out.find("请输入文档密码："), std::string::npos) << differ.Out;
+    EXPECT_NE(differ.Out.find("请再输入一次密码："), std::string::npos) << differ.Out;
+    EXPECT_NE(differ.Out.find("the two passwords differ"), std::string::npos) << differ.Out;
+    EXPECT_EQ(differ.Out.find("ecret1"), std::string::npos) << differ.Out;
+    EXPECT_FALSE(Exists(dir / "doc.kyq"));
+
+    Outcome same = OnTerminal(import, {"Secret1", "Secret1"});
+    EXPECT_EQ(same.Status, 0) << same.Out;
+    EXPECT_EQ(same.Out.find("Secret1"), std::string::npos) << same.Out;
+
+    // Export asks once, and the document opens with what was typed.
+    Outcome exported = OnTerminal({"export", dir / "doc.kyq"}, {"Secret1"});
+    EXPECT_EQ(exported.Status, 0) << exported.Out;
+    EXPECT_NE(exported.Out.find("\"title\":\"t\""), std::string::npos) << exported.Out;
+    EXPECT_EQ(exported.Out.find("请再输入一次密码："), std::string::npos) << exported.Out;
 }
 
 }  // namespace
