@@ -1,11 +1,18 @@
 #include "app/DesktopPlatform.h"
 
 #include "app/KyqApp.h"
+#include "app/ShellMessageFilter.h"
+#include "app/TrayIcon.h"
 #include "autofill/FillDesktop.h"
 #include "autofill/HotKeyWatcherFilter.h"
+#include "platform/HandOverChannel.h"
+#include "platform/HandOverFiles.h"
 #include "platform/HookMessage.h"
 #include "platform/KeyboardHookLoader.h"
+#include "workflow/frmMain.h"
 
+#include <QAction>
+#include <limits>
 #include <stdexcept>
 
 namespace kyq {
@@ -22,6 +29,8 @@ DesktopPlatform::DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillD
 
 DesktopPlatform::~DesktopPlatform()
 {
+    // Filters leave the chain in the reverse order of their installation.
+    shellFilter_.reset();
     // The watcher (and a fill dialog it opened) goes before the desktop it types through.
     hotKeyFilter_.reset();
 }
@@ -43,6 +52,118 @@ void DesktopPlatform::RemoveHotKeyWatcher(MessageChain& /*chain*/)
         hookLoader_->Release();
     hookActive_ = false;
     hotKeyFilter_->Remove();
+}
+
+// --- Single instance: Handle.dat and the hand-over channel ---
+
+void DesktopPlatform::SetInstanceFolder(std::string folder)
+{
+    instanceFolder_ = std::move(folder);
+}
+
+void DesktopPlatform::WriteHandleFile(uint64_t window)
+{
+    if (instanceFolder_.empty())
+        return;
+    if (!handOverServer_) {
+        handOverServer_ = std::make_unique<HandOverServer>();
+        HandOverServer* server = handOverServer_.get();
+        QObject::connect(server, &HandOverServer::messageReceived, server,
+                         [this, server](quint64 id, qint64 message, qint64, qint64) {
+                             // Only the hand-over is taken from another process. Its id
+                             // rides in lParam (which the handler does not otherwise
+                             // use) so that the reply finds the sender that waits.
+                             if (message != WM_HANDOVER ||
+                                 id > static_cast<quint64>(std::numeric_limits<int32_t>::max())) {
+                                 server->Reply(id, 0);
+                                 return;
+                             }
+                             app_.PostMessage(
+                                 WindowMessage{WM_HANDOVER, 0, static_cast<int32_t>(id)});
+                         });
+    }
+    // Listening first: whoever reads Handle.dat finds the window answering.
+    handOverServer_->Listen(window);
+    RemoveHandleFile(instanceFolder_);
+    kyq::WriteHandleFile(instanceFolder_, window);
+}
+
+void DesktopPlatform::DeleteHandleFile()
+{
+    if (instanceFolder_.empty())
+        return;
+    RemoveHandleFile(instanceFolder_);
+    if (handOverServer_)
+        handOverServer_->Close();
+}
+
+bool DesktopPlatform::TakingHandOvers() const
+{
+    return handOverServer_ && handOverServer_->IsListening();
+}
+
+// --- Tray icon, shell message filter, closing and minimising to the tray ---
+
+void DesktopPlatform::AddTrayIcon(QWidget& mainWindow)
+{
+    main_ = qobject_cast<frmMain*>(&mainWindow);
+    if (!tray_)
+        tray_ = std::make_unique<TrayIcon>(app_);
+    tray_->Add(mainWindow.windowIcon());
+}
+
+void DesktopPlatform::DeleteTrayIcon()
+{
+    if (tray_)
+        tray_->Remove();
+}
+
+void DesktopPlatform::InstallShellMessageFilter(MessageChain& chain)
+{
+    if (!main_)
+        return;
+    if (!shellFilter_) {
+        shellFilter_ = std::make_unique<ShellMessageFilter>(app_, *main_, instanceFolder_,
+                                                             fillDesktop_.get());
+        shellFilter_->SetHandOverFinished([this](int32_t token) {
+            if (token > 0 && handOverServer_)
+                handOverServer_->Reply(static_cast<quint64>(token), 0);
+        });
+    }
+    shellFilter_->Install(chain);
+}
+
+void DesktopPlatform::RemoveShellMessageFilter(MessageChain& /*chain*/)
+{
+    // Only taken out of the chain: the removal may run inside the filter's own message.
+    if (shellFilter_)
+        shellFilter_->Remove();
+}
+
+bool DesktopPlatform::CloseToTray(QWidget& mainWindow)
+{
+    auto* main = qobject_cast<frmMain*>(&mainWindow);
+    if (!main || !app_.Settings.CloseMin || !tray_ || !tray_->Usable())
+        return false;
+    HideToTray(*main);
+    return true;
+}
+
+bool DesktopPlatform::MinimizeToTray(QWidget& mainWindow)
+{
+    auto* main = qobject_cast<frmMain*>(&mainWindow);
+    if (!main || !tray_ || !tray_->Usable())
+        return false;
+    HideToTray(*main);
+    // Shown again, it comes back in its normal size.
+    main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
+    return true;
+}
+
+void DesktopPlatform::HideToTray(frmMain& main)
+{
+    main.hide();
+    main.Menus.TrayShow->setText(QStringLiteral("显示窗口"));
 }
 
 }  // namespace kyq

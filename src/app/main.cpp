@@ -1,111 +1,82 @@
-// KYQ: the password manager's program. Creates the application object and the main window,
-// loads the settings and opens the document named on the command line (or the last one).
+// KYQ: the password manager's program. The start-up sequence decides whether this is the
+// first start or a second one handing its file over, and brings the program up.
 #include <QApplication>
-#include <QTimer>
-#include <filesystem>
+#include <QProcess>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/AppForms.h"
 #include "app/DesktopPlatform.h"
 #include "app/GuiResources.h"
-#include "app/KyqApp.h"
+#include "app/MessageChain.h"
 #include "app/QtMessageService.h"
-#include "app/X11MessageFilter.h"
-#include "autofill/FillHistory.h"
+#include "app/StartUp.h"
+#include "app/StartUpRules.h"
 #include "autofill/X11FillDesktop.h"
 #include "entries/EntryForms.h"
-#include "platform/Utf.h"
-#include "workflow/PathText.h"
+#include "platform/HandOverChannel.h"
+#include "platform/RegistryStore.h"
 #include "workflow/frmMain.h"
 
 namespace {
 
-constexpr char16_t UsageText[] =
-    u"参数说明： KYQ.exe [文件名] [/?]\r\n  文件名  用“Keyquill”打开文件\r\n  /?      显示参数说明";
-
-// The whole argument text as one file name, as the program takes it.
-std::string CommandLine(int argc, char** argv)
+// The forms of the other parts, known to the main window by name.
+void RegisterForms(kyq::frmMain& main)
 {
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
-            line += ' ';
-        line += argv[i];
-    }
-    return line;
+    kyq::RegisterAppForms(main);
+    kyq::RegisterEntryForms(main);
 }
 
-bool IsFile(const std::string& path)
+std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app,
+                                                      const std::string& instanceFolder)
 {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    // The hot key, auto-fill, the tray and the hand-over where the desktop is X11;
+    // elsewhere the program runs without them.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto platform =
+        std::make_unique<kyq::DesktopPlatform>(app, std::make_unique<kyq::X11FillDesktop>());
+    platform->SetInstanceFolder(instanceFolder);
+    return platform;
+}
+
+bool StartProgram(const std::string& program, const std::vector<std::string>& arguments)
+{
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    return QProcess::startDetached(QString::fromStdString(program), list);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // Taken before Qt removes the arguments it understands: a file may be named "-style".
+    const std::string commandLine = kyq::JoinCommandLine(argc, argv);
+
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Keyquill"));
+    // The program ends with the main window's unload, not with its last visible window
+    // (the main window may be hidden in the tray; the splash may be the only one shown).
+    QApplication::setQuitOnLastWindowClosed(false);
     kyq::InitGuiResources();
 
-    const std::string programFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
-    kyq::KyqApp app(programFolder, kyq::RegistryStore::DefaultFolder(),
-                    std::make_unique<kyq::QtMessageService>());
-    app.Document.PreviousPath.clear();
-    const std::string commandLine = CommandLine(argc, argv);
+    kyq::StartUpOptions options;
+    options.ProgramFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    options.RegistryFolder = kyq::RegistryStore::DefaultFolder();
+    options.MakePlatform = MakePlatform;
+    options.RegisterForms = RegisterForms;
+    options.StartProgram = StartProgram;
+    options.SendHandOver = [](uint64_t window) {
+        return kyq::SendHandOverMessage(window, kyq::WM_HANDOVER, 0, 0);
+    };
+    options.DesktopMessages = true;
+    options.QuitOnUnload = true;
 
-    // The hot key, auto-fill and the other desktop features where the desktop is X11;
-    // elsewhere the program runs without them.
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        app.SetPlatform(std::make_unique<kyq::DesktopPlatform>(
-            app, std::make_unique<kyq::X11FillDesktop>()));
-    }
-
-    app.LoadSettings();
-    kyq::frmMain mainWindow(app);
-    kyq::RegisterAppForms(mainWindow);
-    kyq::RegisterEntryForms(mainWindow);
-    mainWindow.Form_Load();
-    app.SaveSettings();
-    kyq::LoadFillHistory(app.History, app.Registry);
-    kyq::SaveFillHistory(app.History, app.Registry);
-    app.Platform().InstallShellMessageFilter(app.WindowMessages);
-
-    kyq::X11MessageFilter x11Messages(
-        app, [&mainWindow] { return static_cast<uint32_t>(mainWindow.winId()); },
-        kyq::X11MessageFilter::InternMessageAtom());
-    qtApp.installNativeEventFilter(&x11Messages);
-
-    std::string pending;
-    if (!commandLine.empty()) {
-        if (IsFile(commandLine)) {
-            app.Settings.InitDir = kyq::FolderOfPath(commandLine);
-            mainWindow.Workflow.CloseDocument();
-            pending = commandLine;
-        } else {
-            if (commandLine.find("/?") != std::string::npos) {
-                app.MsgBox(UsageText, kyq::MsgButtons::OkOnly, kyq::MsgIcon::Information);
-            } else {
-                app.MsgBox(u"无效的命令或找不到此文件：" + kyq::Utf8ToUtf16(commandLine) +
-                               u"\r\n\r\n" + UsageText,
-                           kyq::MsgButtons::OkOnly, kyq::MsgIcon::Warning);
-            }
-            return 0;
-        }
-    } else if (!app.Settings.LastFile.empty() && app.Settings.AutoLoad &&
-               IsFile(app.Settings.LastFile)) {
-        mainWindow.Workflow.CloseDocument();
-        pending = app.Settings.LastFile;
-    }
-
-    mainWindow.show();
-    if (!pending.empty()) {
-        QTimer::singleShot(0, &mainWindow,
-                           [&mainWindow, pending] { mainWindow.Workflow.ProbeDocument(pending); });
-    }
-    const int result = QApplication::exec();
-    qtApp.removeNativeEventFilter(&x11Messages);
-    return result;
+    kyq::StartUp startUp(std::move(options), std::make_unique<kyq::QtMessageService>());
+    if (startUp.Run(commandLine) == kyq::StartOutcome::Ended)
+        return 0;
+    return QApplication::exec();
 }

@@ -1,0 +1,43 @@
+// Turns the desktop's end-of-session requests into message 17 of the main window: SIGTERM
+// (through a pipe, since a signal handler may do no more than write to one) and the session
+// manager's commit-data request, whose logout is cancelled when the user cancels the save
+// prompt.
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QSessionManager;
+class QSocketNotifier;
+
+namespace kyq {
+
+class KyqApp;
+
+class SignalBridge : public QObject {
+    Q_OBJECT
+public:
+    // unloaded: whether the main window has been unloaded (the program may end).
+    SignalBridge(KyqApp& app, std::function<bool()> unloaded, QObject* parent = nullptr);
+    // Puts back what SIGTERM did before.
+    ~SignalBridge() override;
+
+    // Catches SIGTERM and listens to the session manager. One bridge at a time; false when
+    // another is installed or the pipe could not be made.
+    bool Install();
+
+    // Runs message 17 through the main window's handling now; true when the main window
+    // was unloaded, false when the user cancelled at the save prompt.
+    bool QueryEndSession();
+
+private:
+    void OnTerminate();
+    void OnCommitDataRequest(QSessionManager& manager);
+
+    KyqApp& app_;
+    std::function<bool()> unloaded_;
+    QSocketNotifier* notifier_ = nullptr;
+    bool installed_ = false;
+};
+
+}  // namespace kyq
