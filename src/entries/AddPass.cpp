@@ -46,10 +46,9 @@ void AddPass::OK_Click()
     entry.ChangedYear = static_cast<int16_t>(today.year());
     entry.ChangedMonth = static_cast<uint8_t>(today.month());
     entry.ChangedDay = static_cast<uint8_t>(today.day());
-    const std::u16string title = entry.Title;
-    doc.AddTitle(entry);
     doc.AppendEntry(std::move(entry));
-    FinishChange(title);
+    doc.AddTitle(doc.Entries.back());
+    FinishChange(doc.EntryCount());
 }
 
 void AddPass::Cancel_Click()

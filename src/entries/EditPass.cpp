@@ -59,8 +59,7 @@ void EditPass::Command1_Click()
     if (static_cast<size_t>(index_ - 1) < doc.Titles.size())
         doc.Titles.RemoveAt(static_cast<size_t>(index_ - 1));
     doc.AddTitle(entry);
-    const std::u16string title = entry.Title;
-    FinishChange(title);
+    FinishChange(index_);
 }
 
 void EditPass::Command2_Click()

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/KyqApp.h"
 #include "entries/LaunchGenerator.h"
@@ -43,6 +44,28 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text)
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
+}
+
+// Moves the one record that is out of place (just appended or retitled) to the line its
+// title has in the index, so the re-order that follows finds every record in place and
+// need not match 32,767 titles anew. Nothing moves when the title is not in the index.
+void MoveToTitleLine(PasswordDocument& doc, int index)
+{
+    const std::u16string& title = doc.Entries[static_cast<size_t>(index)].Title;
+    const size_t lines = doc.Titles.size();
+    for (size_t line = 0; line < lines; ++line) {
+        if (doc.Titles.At(line) != title)
+            continue;
+        const auto from = doc.Entries.begin() + index;
+        const auto to = doc.Entries.begin() + static_cast<std::ptrdiff_t>(line) + 1;
+        if (to < doc.Entries.end()) {
+            if (to < from)
+                std::rotate(to, from, from + 1);
+            else if (from < to)
+                std::rotate(from, from + 1, to + 1);
+        }
+        return;
+    }
 }
 
 }  // namespace
@@ -143,12 +166,14 @@ void EntryDialog::FocusField(EntryField field)
     box->setFocus(Qt::OtherFocusReason);
 }
 
-void EntryDialog::FinishChange(const std::u16string& title)
+void EntryDialog::FinishChange(int index)
 {
     frmMain& main = main_;
     PasswordDocument& doc = App().Document;
+    const std::u16string title = doc.Entries[static_cast<size_t>(index)].Title;
     Unload();  // enables and focuses the main window; `this` lives until the event loop
     doc.Modified = true;
+    MoveToTitleLine(doc, index);
     main.Tree.ReorderEntries(false);
     // The rebuilt tree has no selection; the record just written is the one the user
     // wants to see (and may want to edit again), so it becomes the selection.

@@ -54,10 +54,10 @@ protected:
 
     // Runs the checks; on a refusal shows its message, focuses the field and returns false.
     bool ValidateFields(int editIndex);
-    // After a change of the records: the main window is enabled and this dialog closed,
-    // the document marked modified, the records put in title order with the tree rebuilt,
-    // then the changed record selected and shown.
-    void FinishChange(const std::u16string& title);
+    // After record `index` was added or changed and its title put in the index: the main
+    // window is enabled and this dialog closed, the document marked modified, the records
+    // put in title order with the tree rebuilt, then that record selected and shown.
+    void FinishChange(int index);
     // Cancel: the main window is enabled and focused, the dialog closed.
     void CloseToMain();
 

@@ -1,0 +1,218 @@
+// Form-level benchmarks of the entry forms on the offscreen platform, over a full document
+// (32,767 records): a search with about 300 matches from the click on "Go!" to the filled
+// results list, and OK in the edit dialog for a title that moves the record (snapshot,
+// re-order, tree rebuild and selection included). Prints each budget with the time.
+//   KYQ_BENCH_ENFORCE=1 makes a missed budget the exit status 1.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTreeView>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/GuiResources.h"
+#include "app/KyqApp.h"
+#include "bench/LargeDocument.h"
+#include "entries/EditPass.h"
+#include "entries/EntryForms.h"
+#include "entries/FoundResult.h"
+#include "workflow/frmMain.h"
+
+namespace kyq::bench {
+namespace {
+
+// Every box is answered OK or Yes; no file dialog is expected.
+class BenchMessages final : public MessageService {
+public:
+    MsgAnswer MsgBox(const std::u16string&, MsgButtons buttons, MsgIcon,
+                     const std::u16string&) override
+    {
+        return buttons == MsgButtons::OkOnly ? MsgAnswer::Ok : MsgAnswer::Yes;
+    }
+    std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return {}; }
+};
+
+struct Fixture {
+    std::filesystem::path folder;
+    std::unique_ptr<KyqApp> app;
+    std::unique_ptr<frmMain> main;
+
+    Fixture()
+    {
+        folder = std::filesystem::temp_directory_path() /
+                 ("kyq-gui-entry-bench-" + std::to_string(getpid()));
+        std::filesystem::create_directories(folder);
+        app = std::make_unique<KyqApp>((folder / "program").string() + "/", folder / "registry",
+                                       std::make_unique<BenchMessages>());
+        main = std::make_unique<frmMain>(*app);
+        RegisterEntryForms(*main);
+        main->Form_Load();
+        main->resize(800, 600);
+        main->show();
+        // The document as an open of the file leaves it: records and titles in title order.
+        app->Document = MakeLargeDocument();
+        app->Document.Path = PasswordDocument::NewDocumentPath;
+        main->Workflow.RefreshDocumentView();
+        main->Tree.RebuildTree();
+        Settle();
+    }
+    ~Fixture()
+    {
+        main->UnloadForms();
+        Settle();
+        main.reset();
+        app.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    // Lets the windows lay out and paint what changed, and deletes closed dialogs.
+    void Settle()
+    {
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+std::unique_ptr<Fixture>& SharedFixture()
+{
+    static std::unique_ptr<Fixture> fixture;
+    return fixture;
+}
+
+Fixture& Shared()
+{
+    if (!SharedFixture())
+        SharedFixture() = std::make_unique<Fixture>();
+    return *SharedFixture();
+}
+
+void FindToList(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    f.main->txtKey->setText(QString::fromStdU16String(SearchKeyword));
+    int lines = 0;
+    for (auto _ : state) {
+        f.main->lblFind_Click();
+        auto* results = qobject_cast<FoundResult*>(f.main->FindForm(QStringLiteral("FoundResult")));
+        if (!results) {
+            state.SkipWithError("no results dialog");
+            break;
+        }
+        QApplication::processEvents();  // shown and painted
+        lines = results->List1->count();
+        state.PauseTiming();
+        results->Cancel_Click();
+        f.Settle();
+        state.ResumeTiming();
+    }
+    state.counters["matches"] = lines;
+    if (lines < 200)
+        state.SkipWithError("fewer matches than the workload promises");
+}
+BENCHMARK(FindToList)->Name("find_click_to_list")->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void EditOne(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    PasswordDocument& doc = f.app->Document;
+    const int count = doc.EntryCount();
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // A record from the first third gets a title that sorts near the end.
+        f.main->Tree.SelectNode(count / 3 + 1);
+        f.main->Commands.passEdit_Click();
+        auto* dialog = qobject_cast<EditPass*>(f.main->FindForm(QStringLiteral("EditPass")));
+        if (!dialog) {
+            state.SkipWithError("no edit dialog");
+            break;
+        }
+        dialog->txtID->setText(QStringLiteral("zz编辑 Bench %1").arg(++n));
+        state.ResumeTiming();
+        dialog->Command1_Click();
+        f.Settle();
+        state.PauseTiming();
+        if (doc.EntryCount() != count || f.app->SelectedIndex == count / 3) {
+            state.SkipWithError("the record was not edited");
+            break;
+        }
+        f.main->Commands.passUndo_Click();  // back to the document as it was
+        f.Settle();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(EditOne)->Name("edit_one_record")->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+class BudgetReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> Milliseconds;
+    std::map<std::string, double> CpuMilliseconds;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                // Without the "/min_time:..." suffix.
+                Milliseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+                CpuMilliseconds[run.run_name.function_name] = run.GetAdjustedCPUTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+}  // namespace kyq::bench
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication qtApp(argc, argv);
+    kyq::InitGuiResources();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    kyq::bench::BudgetReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    struct Budget {
+        const char* name;
+        double limitMs;
+    };
+    bool missed = false;
+    std::printf("\n%-22s %10s %10s %10s\n", "budget", "wall", "cpu", "limit");
+    for (const Budget& b : {Budget{"find_click_to_list", 30}, Budget{"edit_one_record", 30}}) {
+        const auto it = reporter.Milliseconds.find(b.name);
+        if (it == reporter.Milliseconds.end())
+            continue;
+        const bool ok = it->second <= b.limitMs;
+        missed = missed || !ok;
+        std::printf("%-22s %8.2fms %8.2fms %8.0fms  %s\n", b.name, it->second,
+                    reporter.CpuMilliseconds.at(b.name), b.limitMs, ok ? "ok" : "MISSED");
+    }
+    double load = 0;
+    if (FILE* file = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(file, "%lf", &load) != 1)
+            load = 0;
+        std::fclose(file);
+    }
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    if (load > static_cast<double>(cores))
+        std::printf("note: load average %.1f on %ld cores: wall times are inflated; compare the "
+                    "cpu column\n",
+                    load, cores);
+    kyq::bench::SharedFixture().reset();
+    benchmark::Shutdown();
+    const char* enforce = std::getenv("KYQ_BENCH_ENFORCE");
+    return missed && enforce && std::string(enforce) == "1" ? 1 : 0;
+}
