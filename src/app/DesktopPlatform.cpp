@@ -12,6 +12,7 @@
 #include "workflow/frmMain.h"
 
 #include <QAction>
+#include <QTimer>
 #include <limits>
 #include <stdexcept>
 
@@ -154,9 +155,15 @@ bool DesktopPlatform::MinimizeToTray(QWidget& mainWindow)
     auto* main = qobject_cast<frmMain*>(&mainWindow);
     if (!main || !tray_ || !tray_->Usable())
         return false;
-    HideToTray(*main);
-    // Shown again, it comes back in its normal size.
-    main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
+    // After the state change has run its course: whoever minimised may still show the
+    // window minimised (QWidget::showMinimized does), which would undo an earlier hide.
+    QTimer::singleShot(0, main, [this, main] {
+        if (!main->isMinimized())
+            return;
+        HideToTray(*main);
+        // Shown again, it comes back in its normal size.
+        main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
+    });
     return true;
 }
 

@@ -1,0 +1,279 @@
+// The tray and the shell message filter on the offscreen platform: tray notifications fed
+// through the main window's message chain, the tray menu, closing and minimising to the
+// tray with and without a tray on the desktop, and the filter's place in the chain.
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/DesktopPlatform.h"
+#include "app/ShellMessageFilter.h"
+#include "app/TrayIcon.h"
+#include "autofill/FillDesktop.h"
+#include "gui/GuiFixture.h"
+
+namespace kyq::test {
+namespace {
+
+class ForegroundDesktop final : public FillDesktop {
+public:
+    uint64_t Window = 0x4400021;
+    uint64_t Foreground() override { return Window; }
+    bool Activate(uint64_t) override { return true; }
+    void Type(const std::u16string&) override {}
+};
+
+class TrayTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        auto desktop = std::make_unique<ForegroundDesktop>();
+        desktop_ = desktop.get();
+        auto platform = std::make_unique<DesktopPlatform>(*app_, std::move(desktop));
+        desktopPlatform_ = platform.get();
+        app_->SetPlatform(std::move(platform));
+        platform_ = nullptr;
+        previous_ = app_->WindowMessages.SetWindowProc([this](const WindowMessage& m) {
+            handedOn_.push_back(m);
+            return 7;
+        });
+        main_->Form_Load();
+        app_->Platform().InstallShellMessageFilter(app_->WindowMessages);
+        ASSERT_NE(desktopPlatform_->Tray(), nullptr);
+        desktopPlatform_->Tray()->SetTrayAvailable([this] { return trayAvailable_; });
+    }
+
+    int32_t Tray(int32_t mouseEvent)
+    {
+        return app_->SendMessage(WindowMessage{WM_TRAY_NOTIFY, TrayIcon::IconId, mouseEvent});
+    }
+
+    // Acts on the tray menu once it is up (it runs modally inside the message).
+    void WhenMenuShows(std::function<void(QMenu&)> act)
+    {
+        auto* poll = new QTimer;
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, [this, poll, act] {
+            QMenu* menu = main_->Menus.mnuTray;
+            if (!menu->isVisible())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            menuSeen_ = true;
+            act(*menu);
+        });
+        poll->start();
+    }
+
+    std::vector<int32_t> TrayEvents() const
+    {
+        std::vector<int32_t> events;
+        for (const WindowMessage& m : handedOn_) {
+            if (m.wParam == TrayIcon::IconId)
+                events.push_back(m.lParam);
+        }
+        return events;
+    }
+
+    QString ShowCaption() const { return main_->Menus.TrayShow->text(); }
+
+    ForegroundDesktop* desktop_ = nullptr;
+    DesktopPlatform* desktopPlatform_ = nullptr;
+    WindowProc previous_;
+    std::vector<WindowMessage> handedOn_;
+    bool trayAvailable_ = true;
+    bool menuSeen_ = false;
+};
+
+TEST_F(TrayTest, EveryMessageIsHandedOnUnchanged)
+{
+    EXPECT_EQ(Tray(TrayIcon::LeftButtonUp), 7);
+    EXPECT_EQ(app_->SendMessage(WindowMessage{1024, 65, -5}), 7);
+    ASSERT_EQ(handedOn_.size(), 2u);
+    EXPECT_EQ(handedOn_[0].Msg, WM_TRAY_NOTIFY);
+    EXPECT_EQ(handedOn_[0].wParam, TrayIcon::IconId);
+    EXPECT_EQ(handedOn_[0].lParam, TrayIcon::LeftButtonUp);
+    EXPECT_EQ(handedOn_[1].Msg, 1024u);
+    EXPECT_EQ(handedOn_[1].lParam, -5);
+    // The icon's id decides, whatever the message number.
+    main_->TrayShow_Click();
+    ASSERT_FALSE(main_->isVisible());
+    app_->SendMessage(WindowMessage{1, TrayIcon::IconId, TrayIcon::LeftDoubleClick});
+    EXPECT_TRUE(main_->isVisible());
+}
+
+TEST_F(TrayTest, PointerOverTheIconRecordsTheForegroundWindow)
+{
+    app_->FillTarget = 1;
+    Tray(TrayIcon::MouseMove);
+    EXPECT_EQ(app_->FillTarget, desktop_->Window);
+    desktop_->Window = 0x4400099;
+    Tray(TrayIcon::MouseMove);
+    EXPECT_EQ(app_->FillTarget, 0x4400099u);
+}
+
+TEST_F(TrayTest, ActivationsBecomeTrayMessages)
+{
+    TrayIcon& icon = *desktopPlatform_->Tray();
+    icon.OnActivated(QSystemTrayIcon::MiddleClick);
+    QTest::qWait(20);
+    EXPECT_EQ(TrayEvents(), (std::vector<int32_t>{TrayIcon::MouseMove, TrayIcon::MiddleButtonDown}));
+    EXPECT_EQ(app_->FillTarget, desktop_->Window);
+
+    // A double click is not also a click: no menu comes up.
+    handedOn_.clear();
+    icon.OnActivated(QSystemTrayIcon::Trigger);
+    icon.OnActivated(QSystemTrayIcon::DoubleClick);
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    EXPECT_EQ(TrayEvents(), (std::vector<int32_t>{TrayIcon::MouseMove, TrayIcon::MouseMove,
+                                                  TrayIcon::LeftDoubleClick}));
+    EXPECT_FALSE(menuSeen_);
+
+    // A single click brings the menu up after the double-click time.
+    handedOn_.clear();
+    WhenMenuShows([](QMenu& menu) { menu.close(); });
+    icon.OnActivated(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TrayEvents().size() == 2; }, 5000));
+    EXPECT_TRUE(menuSeen_);
+    EXPECT_EQ(TrayEvents(), (std::vector<int32_t>{TrayIcon::MouseMove, TrayIcon::LeftButtonDown}));
+}
+
+TEST_F(TrayTest, RightClickWhileHiddenOffersShowWindowFirstAndBold)
+{
+    main_->TrayShow_Click();
+    ASSERT_FALSE(main_->isVisible());
+    QString first;
+    QAction* defaultItem = nullptr;
+    WhenMenuShows([&](QMenu& menu) {
+        first = menu.actions().value(0)->text();
+        defaultItem = menu.defaultAction();
+        main_->Menus.TrayShow->trigger();
+        menu.close();
+    });
+    Tray(TrayIcon::RightButtonDown);
+    EXPECT_TRUE(menuSeen_);
+    EXPECT_EQ(first, QStringLiteral("显示窗口"));
+    EXPECT_EQ(defaultItem, main_->Menus.TrayShow);
+    EXPECT_TRUE(main_->isVisible());
+    EXPECT_EQ(ShowCaption(), QStringLiteral("隐藏窗口"));
+}
+
+TEST_F(TrayTest, LeftClickMenuHidesAShownWindow)
+{
+    WhenMenuShows([&](QMenu& menu) {
+        main_->Menus.TrayShow->trigger();
+        menu.close();
+    });
+    Tray(TrayIcon::LeftButtonDown);
+    EXPECT_TRUE(menuSeen_);
+    EXPECT_FALSE(main_->isVisible());
+    EXPECT_EQ(ShowCaption(), QStringLiteral("显示窗口"));
+}
+
+TEST_F(TrayTest, TrayMenuExitQuitsThroughTheShutdown)
+{
+    WhenMenuShows([&](QMenu& menu) {
+        menu.close();
+        main_->Menus.TrayExit->trigger();
+    });
+    Tray(TrayIcon::RightButtonDown);
+    EXPECT_TRUE(main_->IsUnloaded());
+}
+
+TEST_F(TrayTest, DoubleClickShowsAndSetsTheCaption)
+{
+    // While shown: stays shown, the caption is set again.
+    Tray(TrayIcon::LeftDoubleClick);
+    EXPECT_TRUE(main_->isVisible());
+    EXPECT_EQ(ShowCaption(), QStringLiteral("隐藏窗口"));
+
+    main_->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main_->isVisible(); }, 2000));
+    EXPECT_EQ(ShowCaption(), QStringLiteral("显示窗口"));
+    Tray(TrayIcon::LeftDoubleClick);
+    EXPECT_TRUE(main_->isVisible());
+    EXPECT_FALSE(main_->isMinimized());
+    EXPECT_EQ(ShowCaption(), QStringLiteral("隐藏窗口"));
+}
+
+TEST_F(TrayTest, MinimisingHidesToTheTrayWhateverCloseMinSays)
+{
+    app_->Settings.CloseMin = false;
+    main_->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main_->isVisible(); }, 2000));
+    EXPECT_FALSE(main_->windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(ShowCaption(), QStringLiteral("显示窗口"));
+    EXPECT_FALSE(main_->IsUnloaded());
+}
+
+TEST_F(TrayTest, CloseBoxWithCloseMinHidesAndQuitItemsQuit)
+{
+    app_->Settings.CloseMin = true;
+    main_->close();
+    EXPECT_FALSE(main_->isVisible());
+    EXPECT_FALSE(main_->IsUnloaded());
+    EXPECT_EQ(ShowCaption(), QStringLiteral("显示窗口"));
+
+    main_->Menus.fileExit->trigger();
+    EXPECT_TRUE(main_->IsUnloaded());
+    EXPECT_FALSE(desktopPlatform_->ShellFilter()->Installed());
+    EXPECT_FALSE(desktopPlatform_->Tray()->Added());
+}
+
+TEST_F(TrayTest, CloseBoxWithoutCloseMinQuits)
+{
+    app_->Settings.CloseMin = false;
+    main_->close();
+    EXPECT_TRUE(main_->IsUnloaded());
+}
+
+TEST_F(TrayTest, WithoutATrayCloseQuitsAndMinimiseOnlyMinimises)
+{
+    trayAvailable_ = false;
+    app_->Settings.CloseMin = true;
+    main_->showMinimized();
+    QTest::qWait(50);
+    EXPECT_TRUE(main_->isMinimized());
+    EXPECT_TRUE(main_->isVisible());
+    EXPECT_EQ(ShowCaption(), QStringLiteral("隐藏窗口"));
+    main_->showNormal();
+    main_->close();
+    EXPECT_TRUE(main_->IsUnloaded());
+}
+
+TEST_F(TrayTest, UnloadTakesTheFilterOutBeforeTheWatcher)
+{
+    ASSERT_TRUE(desktopPlatform_->ShellFilter()->Installed());
+    ASSERT_TRUE(main_->Form_Unload());
+    EXPECT_FALSE(desktopPlatform_->ShellFilter()->Installed());
+    // Both filters are out: the window's own handling is in front again.
+    handedOn_.clear();
+    main_->show();
+    main_->TrayShow_Click();
+    Tray(TrayIcon::LeftDoubleClick);
+    EXPECT_FALSE(main_->isVisible());
+    EXPECT_EQ(handedOn_.size(), 1u);
+}
+
+TEST_F(TrayTest, SecondEndOfSessionRequestDuringThePromptIsIgnored)
+{
+    NewDocument(u"主人", u"pw");
+    app_->Document.Modified = true;
+    int prompts = 0;
+    messages_->WhileShown = [&](const RecordedBox&) {
+        ++prompts;
+        if (prompts == 1)
+            app_->SendMessage(WindowMessage{WM_QUERYENDSESSION, 0, 0});
+    };
+    messages_->Answers.push_back(MsgAnswer::Cancel);
+    app_->SendMessage(WindowMessage{WM_QUERYENDSESSION, 0, 0});
+    EXPECT_EQ(prompts, 1);
+    EXPECT_FALSE(main_->IsUnloaded());
+    EXPECT_EQ(messages_->Unexpected, 0);
+}
+
+}  // namespace
+}  // namespace kyq::test
