@@ -346,10 +346,42 @@ TEST_F(EntryDialogs, EditThatMovesTheRecordKeepsRecordsAndTitlesInStep)
     main_->Commands.passUndo_Click();
     EXPECT_EQ(Titles(), (std::vector<std::u16string>{u"A", u"b", u"c", u"Mail"}));
     EXPECT_EQ(TreeRows(), Titles());
-    // The re-opened edit of "b" writes record 2, not a stale neighbour.
-    d = OpenEdit(3);
+
+    // Towards the front: "Mail" becomes the first title.
+    d = OpenEdit(5);
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->txtID->text(), QStringLiteral("b"));
+    d->txtID->setText(QStringLiteral("0 first"));
+    d->Command1_Click();
+    FlushDeletes();
+    EXPECT_EQ(Titles(), (std::vector<std::u16string>{u"0 first", u"A", u"b", u"c"}));
+    EXPECT_EQ(TreeRows(), Titles());
+    EXPECT_EQ(Record(1).UserName, u"me");
+    EXPECT_EQ(Record(2).UserName, u"ann");
+    EXPECT_EQ(Record(4).UserName, u"cid");
+    EXPECT_EQ(main_->txtName->text(), QStringLiteral("me"));
+}
+
+TEST_F(EntryDialogs, TheCloseBoxDoesWhatCancelDoes)
+{
+    OpenFour();
+    EditPass* d = OpenEdit(3);
+    ASSERT_NE(d, nullptr);
+    d->txtID->setText(QStringLiteral("changed"));
+    main_->txtTitle->clear();
+    d->close();
+    FlushDeletes();
+    EXPECT_EQ(Edit(), nullptr);
+    EXPECT_TRUE(main_->isEnabled());
+    EXPECT_EQ(main_->txtTitle->text(), QStringLiteral("b"));
+    EXPECT_EQ(Record(2).Title, u"b");
+    EXPECT_FALSE(app_->Document.Modified);
+
+    AddPass* a = OpenAdd();
+    ASSERT_NE(a, nullptr);
+    a->close();
+    FlushDeletes();
+    EXPECT_EQ(Add(), nullptr);
+    EXPECT_TRUE(main_->isEnabled());
 }
 
 TEST_F(EntryDialogs, EditOfARecordThatIsGoneChangesNothing)
