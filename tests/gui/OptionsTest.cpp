@@ -1,8 +1,10 @@
 // The options dialog: what it shows, hot-key capture, Apply/OK/Cancel, the state the
 // hot-key watcher reads, and the *.kyq association in temporary desktop folders.
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -32,7 +34,6 @@ protected:
     static void PressInKeyBox(Options* options, Qt::Key key, Qt::KeyboardModifiers modifiers)
     {
         options->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(options));
         options->txtKey->setFocus(Qt::OtherFocusReason);
         QTest::keyClick(options->txtKey, key, modifiers);
     }
@@ -147,6 +148,19 @@ TEST_F(OptionsTest, CapturedKeysShowTheirTextAndBecomeTheWorkingHotKey)
     // None of the presses applied anything.
     EXPECT_EQ(app_->Settings.hotKey, HotKey{});
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), options);
+
+    // The box claims a combination before the shortcuts see it, so Alt+A does not press
+    // Apply there; Tab and Esc keep moving the focus and cancelling.
+    const auto claimed = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent override(QEvent::ShortcutOverride, key, modifiers);
+        override.ignore();
+        QApplication::sendEvent(options->txtKey, &override);
+        return override.isAccepted();
+    };
+    EXPECT_TRUE(claimed(Qt::Key_A, Qt::AltModifier));
+    EXPECT_TRUE(claimed(Qt::Key_P, Qt::ControlModifier));
+    EXPECT_FALSE(claimed(Qt::Key_Tab, Qt::NoModifier));
+    EXPECT_FALSE(claimed(Qt::Key_Escape, Qt::NoModifier));
 }
 
 TEST_F(OptionsTest, KeysWithoutANameChangeNothing)
