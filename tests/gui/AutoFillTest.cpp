@@ -421,9 +421,11 @@ TEST_F(AutoFillTest, EnterInTheListFillsAndEscapeOrTheCloseBoxCancels)
     EXPECT_EQ(StoredHistory().Items(), before);
 }
 
-TEST_F(AutoFillTest, EnterInTheFillMethodFillsWithTheTypedText)
+TEST_F(AutoFillTest, EnterInTheFillMethodFillsWithTheTextAsTyped)
 {
     OpenFour();
+    // A history line that a completion would offer for what is typed below.
+    app_->History.Assign({u"^x", u"^i-^nz"});
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
     Fill()->cboLine->setFocus();
@@ -433,7 +435,7 @@ TEST_F(AutoFillTest, EnterInTheFillMethodFillsWithTheTypedText)
     EXPECT_EQ(Fill(), nullptr);
     ASSERT_EQ(desktop_.Typed.size(), 1u);
     EXPECT_EQ(desktop_.Typed[0], u"a-bank-alice");
-    EXPECT_EQ(app_->History.Items(), std::vector<std::u16string>{u"^I-^n"});
+    EXPECT_EQ(app_->History.Items(), (std::vector<std::u16string>{u"^I-^n", u"^x", u"^i-^nz"}));
 }
 
 TEST_F(AutoFillTest, NothingIsTypedWhenTheTargetCannotBeActivated)
