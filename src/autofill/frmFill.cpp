@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "app/HelpViewer.h"
 #include "app/KyqApp.h"
 #include "autofill/FillDesktop.h"
 #include "autofill/FillHistory.h"
@@ -197,7 +198,7 @@ void frmFill::cmdCancel_Click()
 
 void frmFill::cmdHelp_Click()
 {
-    App().Platform().ShowHelp("fill.htm");
+    ShowHelpTopic(App(), this, "fill.htm");
 }
 
 void frmFill::cmdMacro_Click()
