@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <tuple>
 #include <utility>
 
+#include "document/BlockStream.h"
 #include "document/ByteCursor.h"
 #include "document/Cipher.h"
 #include "document/DocumentHeader.h"
@@ -12,14 +14,13 @@
 #include "document/RandomInRange.h"
 #include "document/ReaderYieldClock.h"
 #include "platform/CodePage936.h"
+#include "platform/CodePage936Tables.h"
 #include "platform/Utf.h"
 #include "platform/WholeFile.h"
 
 namespace kyq {
 namespace {
 
-constexpr size_t BlockValues = 16;
-constexpr size_t BlockBytes = 2 * BlockValues;
 constexpr size_t RecordOverhead = 6;  // three lengths, year, month, day
 
 FormatResult Fail(FormatErrorKind kind, std::string detail)
@@ -78,100 +79,133 @@ FormatResult CheckStorable(const PasswordDocument& doc)
     return {};
 }
 
-void Put16(std::vector<uint8_t>& out, int16_t value)
-{
-    const auto raw = static_cast<uint16_t>(value);
-    out.push_back(static_cast<uint8_t>(raw & 0xFF));
-    out.push_back(static_cast<uint8_t>(raw >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, int32_t value)
-{
-    const auto raw = static_cast<uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<uint8_t>((raw >> shift) & 0xFF));
-}
-
-void AppendText(std::vector<int16_t>& stream, CodeText codes, const CodeText& key)
-{
-    ApplyPasswordKey(codes, key);
-    stream.push_back(static_cast<int16_t>(codes.size()));
-    stream.insert(stream.end(), codes.begin(), codes.end());
-}
-
-// Reads one keyed text of the record stream: its length, then its codes.
-class StreamReader {
+// The key codes of the document password as the stream's texts cycle through them; an
+// empty password (only a document made outside the dialogs has one) XORs with 0.
+class KeyCycle {
 public:
-    explicit StreamReader(const std::vector<int16_t>& stream) : stream_(stream) {}
-
-    bool Next(int16_t& value)
+    explicit KeyCycle(std::u16string_view password) : codes_(PasswordKey(password))
     {
-        if (at_ >= stream_.size())
-            return false;
-        value = stream_[at_++];
-        return true;
+        if (codes_.empty())
+            codes_.push_back(0);
     }
-
-    FormatResult Text(int16_t length, const CodeText& key, CodeText& codes, int index, const char* field)
-    {
-        if (length < 0)
-            return Fail(FormatErrorKind::BadCount, "record " + std::to_string(index) + ": " + field +
-                                                       " length " + std::to_string(length));
-        if (static_cast<size_t>(length) > stream_.size() - at_)
-            return Fail(FormatErrorKind::Truncated, "record " + std::to_string(index) + ": the " + field +
-                                                        " runs past the end of the stream");
-        codes.assign(stream_.begin() + static_cast<std::ptrdiff_t>(at_),
-                     stream_.begin() + static_cast<std::ptrdiff_t>(at_ + static_cast<size_t>(length)));
-        at_ += static_cast<size_t>(length);
-        ApplyPasswordKey(codes, key);
-        return {};
-    }
+    const int16_t* data() const { return codes_.data(); }
+    size_t size() const { return codes_.size(); }
 
 private:
-    const std::vector<int16_t>& stream_;
-    size_t at_ = 0;
+    CodeText codes_;
 };
 
-FormatResult ParseRecords(PasswordDocument& doc, const std::vector<int16_t>& stream,
-                          const ExpiryContext& expiry, ReaderYieldClock& clock)
+constexpr uint16_t Shift = 14;  // the record cipher's shift of every code
+
+// Decodes one keyed text of `length` codes straight into `text`: XOR with the key cycle
+// (restarting at the text's first code), raise by the shift, take the character. The
+// password is stored last character first; `reversed` puts it back in order.
+void DecodeText(BlockStreamReader& stream, size_t length, const KeyCycle& key, bool reversed,
+                std::u16string& text)
 {
-    const CodeText key = PasswordKey(doc.DocumentPassword());
-    StreamReader reader(stream);
+    text.resize(length);
+    char16_t* out = text.data();
+    const int16_t* keyCodes = key.data();
+    const size_t keySize = key.size();
+    size_t k = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const auto code = static_cast<uint16_t>(static_cast<uint16_t>(stream.Next()) ^
+                                                static_cast<uint16_t>(keyCodes[k]));
+        if (++k == keySize)
+            k = 0;
+        out[reversed ? length - 1 - i : i] = cp936::CharacterByCode[static_cast<uint16_t>(code + Shift)];
+    }
+}
+
+FormatResult ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle& key, bool reversed,
+                      std::u16string& text, int index, const char* field)
+{
+    if (length < 0)
+        return Fail(FormatErrorKind::BadCount,
+                    "record " + std::to_string(index) + ": " + field + " length " + std::to_string(length));
+    if (static_cast<size_t>(length) > stream.Remaining())
+        return Fail(FormatErrorKind::Truncated,
+                    "record " + std::to_string(index) + ": the " + field + " runs past the end of the stream");
+    DecodeText(stream, static_cast<size_t>(length), key, reversed, text);
+    return {};
+}
+
+// Every record of the stream into the document, each decoded straight into its place.
+FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, const ExpiryContext& expiry,
+                          ReaderYieldClock& clock)
+{
+    const KeyCycle key(doc.DocumentPassword());
     for (int index = 1;; ++index) {
-        int16_t length = 0;
-        if (!reader.Next(length))
+        if (stream.Remaining() == 0)
             return Fail(FormatErrorKind::Truncated, "the record stream ends without its terminating 0");
-        if (length == 0)
+        const int16_t titleLength = stream.Next();
+        if (titleLength == 0)
             return {};  // whatever follows is filler
         if (index > PasswordDocument::MaxEntries)
             return Fail(FormatErrorKind::BadCount, "more than 32767 records");
 
-        CodedRecord coded;
-        if (auto r = reader.Text(length, key, coded.Title, index, "title"); !r)
+        PasswordEntry& record = doc.Entries.emplace_back();
+        if (auto r = ReadText(stream, titleLength, key, false, record.Title, index, "title"); !r)
             return r;
-        for (auto [text, field] : {std::pair{&coded.UserName, "user name"}, std::pair{&coded.Password, "password"}}) {
-            if (!reader.Next(length))
+        for (auto [text, field, reversed] : {std::tuple{&record.UserName, "user name", false},
+                                             std::tuple{&record.Password, "password", true}}) {
+            if (stream.Remaining() == 0)
                 return Fail(FormatErrorKind::Truncated,
                             "record " + std::to_string(index) + ": the stream ends before the " + field);
-            if (auto r = reader.Text(length, key, *text, index, field); !r)
+            if (auto r = ReadText(stream, stream.Next(), key, reversed, *text, index, field); !r)
                 return r;
         }
-        int16_t year = 0, month = 0, day = 0;
-        if (!reader.Next(year) || !reader.Next(month) || !reader.Next(day))
+        if (stream.Remaining() < 3)
             return Fail(FormatErrorKind::Truncated,
                         "record " + std::to_string(index) + ": the stream ends inside the date");
+        const int16_t year = stream.Next();
+        const int16_t month = stream.Next();
+        const int16_t day = stream.Next();
         if (month < 0 || month > 255 || day < 0 || day > 255)
             return Fail(FormatErrorKind::BadValue, "record " + std::to_string(index) + ": month " +
                                                        std::to_string(month) + ", day " + std::to_string(day));
-        coded.ChangedYear = year;
-        coded.ChangedMonth = static_cast<uint8_t>(month);
-        coded.ChangedDay = static_cast<uint8_t>(day);
+        record.ChangedYear = year;
+        record.ChangedMonth = static_cast<uint8_t>(month);
+        record.ChangedDay = static_cast<uint8_t>(day);
 
-        doc.AppendEntry(DecipherRecord(coded));
-        CheckExpiry(doc.Entries.back(), expiry, doc.ExpiredList);
-        doc.AddTitle(doc.Entries.back());
+        CheckExpiry(record, expiry, doc.ExpiredList);
+        doc.AddTitle(record);
         clock.Step();
     }
+}
+
+// Writes one keyed text: its length, then each character's code lowered by the shift
+// and XORed with the key cycle. CheckStorable has made sure every character has a code.
+void EncodeText(BlockStreamWriter& stream, std::u16string_view text, const KeyCycle& key, bool reversed)
+{
+    stream.Put(static_cast<int16_t>(text.size()));
+    const int16_t* keyCodes = key.data();
+    const size_t keySize = key.size();
+    const size_t length = text.size();
+    size_t k = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const char16_t ch = text[reversed ? length - 1 - i : i];
+        const auto lowered = static_cast<uint16_t>(static_cast<uint16_t>(cp936::CodeByUnit[ch]) - Shift);
+        stream.Put(static_cast<int16_t>(lowered ^ static_cast<uint16_t>(keyCodes[k])));
+        if (++k == keySize)
+            k = 0;
+    }
+}
+
+uint8_t* Put16(uint8_t* out, int16_t value)
+{
+    const auto raw = static_cast<uint16_t>(value);
+    out[0] = static_cast<uint8_t>(raw & 0xFF);
+    out[1] = static_cast<uint8_t>(raw >> 8);
+    return out + 2;
+}
+
+uint8_t* Put32(uint8_t* out, int32_t value)
+{
+    const auto raw = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8)
+        *out++ = static_cast<uint8_t>((raw >> shift) & 0xFF);
+    return out;
 }
 
 void DiscardPartialRead(PasswordDocument& doc)
@@ -205,11 +239,20 @@ FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> by
 
 FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path)
 {
+    // A header is a few dozen bytes; only an owner name of thousands of characters needs
+    // more than the start of the file, and only then is the whole file read.
+    constexpr size_t ProbeBytes = 4096;
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!ReadWholeFile(path, bytes, error))
+    if (!ReadFileStart(path, ProbeBytes, bytes, error))
         return Fail(FormatErrorKind::CannotOpen, error);
-    return ProbeHeaderBytes(doc, bytes);
+    FormatResult result = ProbeHeaderBytes(doc, bytes);
+    if (!result && bytes.size() == ProbeBytes) {
+        if (!ReadWholeFile(path, bytes, error))
+            return Fail(FormatErrorKind::CannotOpen, error);
+        result = ProbeHeaderBytes(doc, bytes);
+    }
+    return result;
 }
 
 FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
@@ -231,27 +274,14 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
             return Fail(FormatErrorKind::Truncated, "the file ends before the block count");
         if (blocks < 1)
             return Fail(FormatErrorKind::BadCount, "block count " + std::to_string(blocks));
-        if (static_cast<uint64_t>(blocks) * BlockBytes > cursor.Remaining())
+        if (static_cast<uint64_t>(blocks) * StreamBlockBytes > cursor.Remaining())
             return Fail(FormatErrorKind::Truncated, "the file announces " + std::to_string(blocks) +
                                                         " blocks but holds " +
-                                                        std::to_string(cursor.Remaining() / BlockBytes));
-        // The grille is the same for every block: gather the cell numbers once and use
-        // them as the read order of each block's cells.
-        Block cellNumbers{};
-        for (size_t cell = 0; cell < cellNumbers.size(); ++cell)
-            cellNumbers[cell] = static_cast<int16_t>(cell);
-        std::vector<int16_t> order;
-        GatherBlock(cellNumbers, header.FileGrille, order);
-        std::vector<int16_t> stream;
-        stream.reserve(static_cast<size_t>(blocks) * order.size());
-        for (int32_t b = 0; b < blocks; ++b) {
-            Block cells{};
-            for (int16_t& cell : cells)
-                cursor.ReadInt16(cell);  // the count check above guarantees the bytes
-            for (int16_t cell : order)
-                stream.push_back(cells[static_cast<size_t>(cell)]);
-            clock.Step();
-        }
+                                                        std::to_string(cursor.Remaining() / StreamBlockBytes));
+        // The grille is the same for every block, so its read order is worked out once and
+        // the records are read through it where they lie.
+        BlockStreamReader stream(bytes.data() + cursor.Position(), static_cast<size_t>(blocks),
+                                 GrilleReadOrder(header.FileGrille));
         return ParseRecords(doc, stream, expiry, clock);
     }();
     if (!result)
@@ -281,43 +311,39 @@ FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& o
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
         values += record.Title.size() + record.UserName.size() + record.Password.size() + RecordOverhead;
     }
-    const size_t streamSize = (values + BlockValues - 1) / BlockValues * BlockValues;
-    const size_t blocks = streamSize / BlockValues;
+    const size_t streamSize = (values + StreamBlockValues - 1) / StreamBlockValues * StreamBlockValues;
+    const size_t blocks = streamSize / StreamBlockValues;
     if (blocks > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
         return Fail(FormatErrorKind::Unstorable, "the records need more blocks than a document holds");
 
-    const CodeText key = PasswordKey(doc.DocumentPassword());
-    std::vector<int16_t> stream;
-    stream.reserve(streamSize);
-    for (int i = 1; i <= doc.EntryCount(); ++i) {
-        CodedRecord coded = EncipherRecord(doc.Entries[static_cast<size_t>(i)]);
-        AppendText(stream, std::move(coded.Title), key);
-        AppendText(stream, std::move(coded.UserName), key);
-        AppendText(stream, std::move(coded.Password), key);
-        stream.push_back(coded.ChangedYear);
-        stream.push_back(coded.ChangedMonth);
-        stream.push_back(coded.ChangedDay);
-    }
-    stream.push_back(0);
-    while (stream.size() < streamSize)
-        stream.push_back(RandomInRange(1, 255));
-
     const Grille grille = MakeGrille();
     const CodeText owner = EncipherText(doc.OwnerName());
-    out.reserve(4 + BlockBytes + 2 * owner.size() + 2 + 4 + 2 * streamSize);
-    Put32(out, CurrentFormatNumber);
+    const size_t headerBytes = 4 + 2 * grille.size() + 2 * (owner.size() + 1) + 4;
+    out.resize(headerBytes + blocks * StreamBlockBytes);
+
+    uint8_t* at = Put32(out.data(), CurrentFormatNumber);
     for (bool hole : grille)
-        Put16(out, EncodeGrilleCell(hole));
+        at = Put16(at, EncodeGrilleCell(hole));
     for (int16_t code : owner)
-        Put16(out, code);
-    Put16(out, 0);
-    Put32(out, static_cast<int32_t>(blocks));
-    for (size_t b = 0; b < blocks; ++b) {
-        Block block;
-        std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(b * BlockValues), BlockValues, block.begin());
-        for (int16_t cell : ScatterBlock(block, grille))
-            Put16(out, cell);
+        at = Put16(at, code);
+    at = Put16(at, 0);
+    at = Put32(at, static_cast<int32_t>(blocks));
+
+    // The stream goes straight into its cells: no stream vector, no block turned.
+    const KeyCycle key(doc.DocumentPassword());
+    BlockStreamWriter stream(at, GrilleReadOrder(grille));
+    for (int i = 1; i <= doc.EntryCount(); ++i) {
+        const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
+        EncodeText(stream, record.Title, key, false);
+        EncodeText(stream, record.UserName, key, false);
+        EncodeText(stream, record.Password, key, true);
+        stream.Put(record.ChangedYear);
+        stream.Put(record.ChangedMonth);
+        stream.Put(record.ChangedDay);
     }
+    stream.Put(0);
+    for (size_t filled = values; filled < streamSize; ++filled)
+        stream.Put(RandomInRange(1, 255));
     return {};
 }
 

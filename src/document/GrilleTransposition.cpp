@@ -70,6 +70,22 @@ void GatherBlock(const Block& cells, const Grille& grille, std::vector<int16_t>&
     }
 }
 
+GrilleOrder GrilleReadOrder(const Grille& grille)
+{
+    // Gathering the cell numbers themselves gives the read order.
+    Block cellNumbers{};
+    for (size_t cell = 0; cell < cellNumbers.size(); ++cell)
+        cellNumbers[cell] = static_cast<int16_t>(cell);
+    std::vector<int16_t> cells;
+    cells.reserve(64);
+    GatherBlock(cellNumbers, grille, cells);
+    GrilleOrder order;
+    order.Size = cells.size();
+    for (size_t k = 0; k < cells.size(); ++k)
+        order.Cells[k] = static_cast<uint8_t>(cells[k]);
+    return order;
+}
+
 Grille MakeGrille()
 {
     Grille grille{};

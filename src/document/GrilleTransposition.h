@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -27,6 +28,17 @@ Block ScatterBlock(const Block& values, const Grille& grille);
 // turns. A valid grille gives the 16 values back in stream order; a damaged header's
 // grille with h holes gives 4 * h values, as the format's readers always did.
 void GatherBlock(const Block& cells, const Grille& grille, std::vector<int16_t>& out);
+
+// The cells of a block in stream order, worked out once per grille so that a reader or
+// writer can go straight between a stream position and its place in the file: entry k
+// is the cell (0..15) that holds the block's k-th stream value. A valid grille gives 16
+// entries, a permutation; a damaged header's grille with h holes gives 4 * h, in the
+// order GatherBlock reads them.
+struct GrilleOrder {
+    std::array<uint8_t, 64> Cells{};
+    size_t Size = 0;
+};
+GrilleOrder GrilleReadOrder(const Grille& grille);
 
 // A new random valid grille: one random hole on each outer orbit, one of the four
 // inner cells.

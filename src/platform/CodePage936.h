@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/CodePage936Tables.h"
+
 namespace kyq {
 
 class CodePage936 {
@@ -22,10 +24,14 @@ public:
 
     // True when the character has a code that converts back to the same character.
     // UTF-16 surrogates (characters outside the BMP) never have one.
-    static bool Encodable(char16_t ch);
-    static int16_t ToCode(char16_t ch);
-    static bool Decodable(int16_t code);
-    static char16_t FromCode(int16_t code);
+    static bool Encodable(char16_t ch) { return cp936::CodeByUnit[ch] != cp936::NoCode; }
+    static int16_t ToCode(char16_t ch)
+    {
+        const int16_t value = cp936::CodeByUnit[ch];
+        return value == cp936::NoCode ? FallbackCode : value;
+    }
+    static bool Decodable(int16_t code) { return FromCode(code) != Replacement; }
+    static char16_t FromCode(int16_t code) { return cp936::CharacterByCode[static_cast<uint16_t>(code)]; }
 
     // Position of the first character of `text` the code page cannot store, or npos.
     static size_t FindUnencodable(std::u16string_view text);

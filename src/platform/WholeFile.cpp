@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace kyq {
 namespace {
@@ -68,7 +70,10 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, int& error)
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
+namespace {
+
+// Reads up to `limit` bytes from the start of a regular file straight into `bytes`.
+bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, std::string& error)
 {
     bytes.clear();
     // Non-blocking so that a FIFO cannot stall the open; only regular files are read, as
@@ -91,10 +96,18 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
         error = "cannot read: not a regular file";
         return false;
     }
-    bytes.reserve(static_cast<size_t>(info.st_size));
-    uint8_t chunk[65536];
+    // Room for the size the file has now, plus a little to notice that it grew; the bytes
+    // are read into place, not through a bounce buffer.
+    constexpr size_t Step = 65536;
+    size_t used = 0;
+    bytes.resize(std::min(limit, static_cast<size_t>(info.st_size) + 1));
     for (;;) {
-        const ssize_t n = ::read(file.get(), chunk, sizeof chunk);
+        if (used == bytes.size()) {
+            if (used >= limit)
+                break;
+            bytes.resize(std::min(limit, used + Step));
+        }
+        const ssize_t n = ::read(file.get(), bytes.data() + used, bytes.size() - used);
         if (n == 0)
             break;
         if (n < 0) {
@@ -104,9 +117,22 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
             bytes.clear();
             return false;
         }
-        bytes.insert(bytes.end(), chunk, chunk + n);
+        used += static_cast<size_t>(n);
     }
+    bytes.resize(used);
     return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
+{
+    return ReadRegularFile(path, std::numeric_limits<size_t>::max(), bytes, error);
+}
+
+bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, std::string& error)
+{
+    return ReadRegularFile(path, limit, bytes, error);
 }
 
 bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, std::string& error)

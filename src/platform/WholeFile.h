@@ -2,6 +2,7 @@
 // same folder, fsync, rename), so a failed save never destroys the previous file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -12,6 +13,8 @@ namespace kyq {
 // Reads everything; false (and why, UTF-8) when the path cannot be opened or read or is
 // no regular file (a folder, a pipe, a device).
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
+// The same for at most the first `limit` bytes (a header), fewer when the file is shorter.
+bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, std::string& error);
 
 // Writes `bytes` to a new temporary file next to the target, flushes it to the disk and
 // renames it over the target. On any failure the target is as it was, the temporary

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "platform/CodePage936.h"
+#include "platform/CodePage936Builder.h"
 
 namespace kyq {
 namespace {
@@ -17,6 +21,24 @@ TEST(CodePage936, CodesAreBytesForSingleAndSignedPairsForDoubleByteCharacters)
     EXPECT_EQ(CodePage936::ToCode(u'，'), static_cast<int16_t>(0xA3AC));
     EXPECT_EQ(CodePage936::FromCode(static_cast<int16_t>(0xB0A1)), u'啊');
     EXPECT_EQ(CodePage936::FromCode(65), u'A');
+}
+
+TEST(CodePage936, CompiledInTablesAreTheConverterOfThisSystem)
+{
+    // The tables are written out at build time; a fault in writing them (sign, byte order,
+    // a shifted row) shows up as a difference from a fresh tabulation.
+    auto fresh = std::make_unique<CodePage936TableSet>();
+    std::string error;
+    ASSERT_TRUE(BuildCodePage936Tables(*fresh, error)) << error;
+    for (unsigned unit = 0; unit < 65536; ++unit) {
+        const auto ch = static_cast<char16_t>(unit);
+        const int16_t expected = fresh->code[unit];
+        ASSERT_EQ(CodePage936::Encodable(ch), expected != cp936::NoCode) << unit;
+        if (expected != cp936::NoCode) {
+            ASSERT_EQ(CodePage936::ToCode(ch), expected) << unit;
+        }
+        ASSERT_EQ(CodePage936::FromCode(static_cast<int16_t>(unit)), fresh->character[unit]) << unit;
+    }
 }
 
 TEST(CodePage936, EveryCharacterAndEveryCodeRoundTrips)
