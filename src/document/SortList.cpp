@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 #include "document/TitleCollator.h"
 
@@ -11,19 +12,43 @@ namespace kyq {
 namespace {
 
 // Up to this many late titles are inserted one by one (a binary search each); more are
-// sorted together with the rest by collation key. A key costs about as much as a dozen
-// comparisons, so keys only pay off when many titles must be placed.
+// sorted by collation key and merged. A key costs about as much as a dozen comparisons,
+// so keys only pay off when many titles must be placed.
 constexpr size_t InsertOneByOneLimit = 16;
+
+bool Before(const std::u16string& a, const std::u16string& b)
+{
+    return TitleCollator::Compare(a, b) < 0;
+}
+
+// Sorts by collation key; equal keys fall back to the code units, as Compare does, so the
+// result is in exactly Compare's order (ICU keys order like its comparison).
+void SortByKey(std::vector<std::u16string>& titles)
+{
+    struct Keyed {
+        std::string key;
+        std::u16string title;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(titles.size());
+    for (std::u16string& title : titles) {
+        std::string key = TitleCollator::SortKey(title);
+        keyed.push_back(Keyed{std::move(key), std::move(title)});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return a.title < b.title;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        titles[i] = std::move(keyed[i].title);
+}
 
 }  // namespace
 
 void SortList::Add(const std::u16string& title)
 {
-    const bool inOrder = sortedCount_ == items_.size() &&
-                         (items_.empty() || TitleCollator::Compare(items_.back().title, title) <= 0);
-    items_.push_back(Item{title, {}, false});
-    if (inOrder)
-        ++sortedCount_;
+    items_.push_back(title);
 }
 
 void SortList::RemoveAt(size_t position)
@@ -44,38 +69,41 @@ void SortList::Clear()
 const std::u16string& SortList::At(size_t position) const
 {
     SortIfNeeded();
-    return items_.at(position).title;
+    return items_.at(position);
 }
 
 void SortList::SortIfNeeded() const
 {
-    const size_t late = items_.size() - sortedCount_;
-    if (late == 0)
+    const size_t count = items_.size();
+    if (sortedCount_ == count)
         return;
-    if (late <= InsertOneByOneLimit) {
-        std::vector<Item> pending(std::make_move_iterator(items_.begin() + static_cast<std::ptrdiff_t>(sortedCount_)),
-                                  std::make_move_iterator(items_.end()));
-        items_.resize(sortedCount_);
-        for (Item& item : pending) {
+
+    // Keep every unchecked title that follows the last kept one in order; set aside the
+    // ones that do not. The kept ones stay in order at the front.
+    std::vector<std::u16string> late;
+    size_t kept = sortedCount_;
+    for (size_t i = sortedCount_; i < count; ++i) {
+        if (kept == 0 || !Before(items_[i], items_[kept - 1])) {
+            if (kept != i)
+                items_[kept] = std::move(items_[i]);
+            ++kept;
+        } else {
+            late.push_back(std::move(items_[i]));
+        }
+    }
+    items_.resize(kept);
+
+    if (late.size() <= InsertOneByOneLimit) {
+        for (std::u16string& title : late) {
             // After any equal title, as a stable sort would put it.
-            const auto at = std::upper_bound(items_.begin(), items_.end(), item, [](const Item& a, const Item& b) {
-                return TitleCollator::Compare(a.title, b.title) < 0;
-            });
-            items_.insert(at, std::move(item));
+            const auto at = std::upper_bound(items_.begin(), items_.end(), title, Before);
+            items_.insert(at, std::move(title));
         }
     } else {
-        for (Item& item : items_) {
-            if (!item.hasKey) {
-                item.key = TitleCollator::SortKey(item.title);
-                item.hasKey = true;
-            }
-        }
-        // Keys order like Compare (ICU guarantees it); equal keys fall back to the code units.
-        std::sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
-            if (a.key != b.key)
-                return a.key < b.key;
-            return a.title < b.title;
-        });
+        SortByKey(late);
+        const auto middle = static_cast<std::ptrdiff_t>(items_.size());
+        items_.insert(items_.end(), std::make_move_iterator(late.begin()), std::make_move_iterator(late.end()));
+        std::inplace_merge(items_.begin(), items_.begin() + middle, items_.end(), Before);
     }
     sortedCount_ = items_.size();
 }

@@ -9,10 +9,10 @@ namespace kyq {
 
 class SortList {
 public:
-    // Places the title in order. Titles that arrive in order (a saved file is read in title
-    // order) are only compared with the last one. Others wait until the list is next read:
-    // a few are then inserted where they belong, many are sorted at once by collation key,
-    // so a bulk load stays O(n log n).
+    // Takes the title as it comes; the order is settled at the next read of the list. A
+    // saved file is read in title order, so a load costs one comparison per title with its
+    // neighbour there; titles out of place are then inserted one by one when they are few,
+    // or sorted by collation key and merged in when they are many (O(n log n) at worst).
     void Add(const std::u16string& title);
     void RemoveAt(size_t position);
     void Clear();
@@ -22,15 +22,10 @@ public:
     const std::u16string& At(size_t position) const;
 
 private:
-    struct Item {
-        std::u16string title;
-        std::string key;  // TitleCollator::SortKey, computed only when a sort needs it
-        bool hasKey = false;
-    };
     void SortIfNeeded() const;
 
-    mutable std::vector<Item> items_;
-    // items_[0, sortedCount_) are in title order; the rest were added out of order.
+    mutable std::vector<std::u16string> items_;
+    // items_[0, sortedCount_) are known to be in title order; the rest are unchecked.
     mutable size_t sortedCount_ = 0;
 };
 

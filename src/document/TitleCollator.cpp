@@ -3,6 +3,7 @@
 #include <memory>
 #include <stdexcept>
 #include <unicode/ucol.h>
+#include <unicode/uscript.h>
 
 namespace kyq {
 
@@ -27,6 +28,13 @@ const UCollator* SharedCollator()
             throw std::runtime_error("ICU collator unavailable");
         // Secondary strength: letter case (a tertiary difference) does not count.
         ucol_setStrength(c, UCOL_SECONDARY);
+        // "zh" puts Han before every other script; a desktop list here shows Latin titles
+        // first and Chinese ones after them, by pinyin. Digits, punctuation and symbols
+        // keep their place in front of both.
+        // Should ICU refuse, the titles keep the collation's own order rather than none.
+        const int32_t scripts[] = {USCRIPT_LATIN, USCRIPT_HAN};
+        status = U_ZERO_ERROR;
+        ucol_setReorderCodes(c, scripts, 2, &status);
         return std::unique_ptr<UCollator, CollatorCloser>(c);
     }();
     return collator.get();

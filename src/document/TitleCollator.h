@@ -1,4 +1,5 @@
-// The order titles are shown in: case-insensitive, Chinese by pinyin (ICU's "zh" collation).
+// The order titles are shown in: case-insensitive; digits and punctuation first, then Latin
+// letters, then Chinese by pinyin (ICU's "zh" collation with Latin reordered before Han).
 #pragma once
 
 #include <string>

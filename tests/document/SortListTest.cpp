@@ -76,6 +76,96 @@ TEST(SortList, LateTitlesOnTopOfAnOrderedLoad)
     }
 }
 
+TEST(SortList, LatinTitlesComeBeforeChineseOnesInPinyinOrder)
+{
+    SortList list;
+    for (const char16_t* t : {u"工商银行", u"Alpha", u"北京", u"charlie"})
+        list.Add(t);
+    EXPECT_EQ(Contents(list), (std::vector<std::u16string>{u"Alpha", u"charlie", u"北京", u"工商银行"}));
+
+    // Digits and punctuation stay in front of both scripts; letter case does not count.
+    SortList mixed;
+    for (const char16_t* t : {u"银行", u"bank", u"2fa", u"Bank2", u"(old)", u"Zeta", u"阿里"})
+        mixed.Add(t);
+    const std::vector<std::u16string> got = Contents(mixed);
+    const auto at = [&](const char16_t* t) { return std::find(got.begin(), got.end(), t) - got.begin(); };
+    EXPECT_LT(at(u"(old)"), at(u"bank"));
+    EXPECT_LT(at(u"2fa"), at(u"bank"));
+    EXPECT_LT(at(u"bank"), at(u"Bank2"));
+    EXPECT_LT(at(u"Bank2"), at(u"Zeta"));
+    EXPECT_LT(at(u"Zeta"), at(u"阿里"));  // a (阿) is the first pinyin, still after every Latin title
+    EXPECT_LT(at(u"阿里"), at(u"银行"));
+}
+
+TEST(TitleCollator, KeysOrderExactlyLikeTheComparison)
+{
+    // The bulk path sorts by key and merges by comparison; both must agree everywhere,
+    // across scripts, case twins and shared prefixes.
+    std::vector<std::u16string> titles = Titles(500, 11);
+    for (const char16_t* t : {u"Mail银行", u"mail银行", u"Mail", u"银行Mail", u"银行mail", u"银", u"9", u"_"})
+        titles.push_back(t);
+    const std::vector<std::u16string> ordered = Ordered(titles);
+    for (size_t i = 1; i < ordered.size(); ++i) {
+        const std::string a = TitleCollator::SortKey(ordered[i - 1]);
+        const std::string b = TitleCollator::SortKey(ordered[i]);
+        ASSERT_TRUE(a < b || (a == b && ordered[i - 1] <= ordered[i]))
+            << i << ": keys disagree with the comparison";
+    }
+}
+
+TEST(SortList, AnOrderedLoadWithStragglersAnywhere)
+{
+    // A saved file comes in order, but one written under another collation, or edited
+    // outside, may not: a title far out of place after many in order, a late one at the
+    // very end, one that belongs last arriving first, a run in reverse.
+    std::vector<std::u16string> titles = Titles(2000, 3);
+    const std::vector<std::u16string> sorted = Ordered(titles);
+    auto arrive = [&](std::vector<std::u16string> order) {
+        SortList list;
+        for (const auto& t : order)
+            list.Add(t);
+        return Contents(list);
+    };
+
+    std::vector<std::u16string> lateFront = sorted;
+    std::rotate(lateFront.begin(), lateFront.begin() + 1, lateFront.begin() + 1500);  // first title arrives 1500th
+    EXPECT_EQ(arrive(lateFront), sorted);
+
+    std::vector<std::u16string> lastFirst = sorted;
+    std::rotate(lastFirst.begin(), lastFirst.end() - 1, lastFirst.end());
+    EXPECT_EQ(arrive(lastFirst), sorted);
+
+    std::vector<std::u16string> everyFiftieth = sorted;
+    for (size_t i = 0; i + 50 < everyFiftieth.size(); i += 50)
+        std::swap(everyFiftieth[i], everyFiftieth[i + 25]);
+    EXPECT_EQ(arrive(everyFiftieth), sorted);
+
+    std::vector<std::u16string> reversedRun = sorted;
+    std::reverse(reversedRun.begin() + 700, reversedRun.begin() + 760);
+    EXPECT_EQ(arrive(reversedRun), sorted);
+
+    // An index read before the last titles arrived: what came before stays checked.
+    ASSERT_EQ(sorted.size() % 2, 0u);
+    const size_t half = sorted.size() / 2;
+    SortList list;
+    for (size_t i = 0; i < half; ++i)
+        list.Add(sorted[i * 2]);
+    EXPECT_EQ(list.At(0), sorted[0]);
+    for (size_t i = 0; i < half; ++i)
+        list.Add(sorted[i * 2 + 1]);
+    EXPECT_EQ(Contents(list), sorted);
+}
+
+TEST(SortList, EqualTitlesAreAllKept)
+{
+    SortList list;
+    for (const char16_t* t : {u"b", u"a", u"b", u"A", u"a", u"b"})
+        list.Add(t);
+    EXPECT_EQ(Contents(list), (std::vector<std::u16string>{u"A", u"a", u"a", u"b", u"b", u"b"}));
+    list.RemoveAt(1);
+    EXPECT_EQ(Contents(list), (std::vector<std::u16string>{u"A", u"a", u"b", u"b", u"b"}));
+}
+
 TEST(SortList, RemoveThenAddKeepsOrder)
 {
     SortList list;
