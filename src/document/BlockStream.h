@@ -3,6 +3,7 @@
 // copied, turned or gathered into a separate stream.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +27,35 @@ public:
     }
 
     size_t Remaining() const { return remaining_; }
+
+    // Hands the next `count` values (count <= Remaining()) to sink(i, value), i from 0.
+    // The values are taken a block's run at a time with the position in locals, so the
+    // inner loop is a load through the order and the sink.
+    template <typename Sink>
+    void Take(size_t count, Sink&& sink)
+    {
+        const uint8_t* block = block_;
+        size_t inBlock = inBlock_;
+        const size_t perBlock = perBlock_;
+        size_t i = 0;
+        while (i < count) {
+            if (inBlock == perBlock) {
+                block += StreamBlockBytes;
+                inBlock = 0;
+            }
+            const size_t run = std::min(count - i, perBlock - inBlock);
+            const uint8_t* offsets = offsets_.data() + inBlock;
+            for (size_t j = 0; j < run; ++j) {
+                const uint8_t* value = block + offsets[j];
+                sink(i + j, static_cast<uint16_t>(value[0] | (value[1] << 8)));
+            }
+            i += run;
+            inBlock += run;
+        }
+        block_ = block;
+        inBlock_ = inBlock;
+        remaining_ -= count;
+    }
 
     // The next value; only while Remaining() > 0.
     int16_t Next()

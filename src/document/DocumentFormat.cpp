@@ -1,6 +1,7 @@
 #include "document/DocumentFormat.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <limits>
 #include <tuple>
@@ -79,41 +80,54 @@ FormatResult CheckStorable(const PasswordDocument& doc)
     return {};
 }
 
-// The key codes of the document password as the stream's texts cycle through them; an
-// empty password (only a document made outside the dialogs has one) XORs with 0.
+// The key codes of the document password as the stream's texts cycle through them,
+// written out for the first positions of a text so that decoding needs no modulo and no
+// wrap test; an empty password (only a document made outside the dialogs has one) XORs
+// with 0.
 class KeyCycle {
 public:
+    static constexpr size_t Unrolled = 256;
+
     explicit KeyCycle(std::u16string_view password) : codes_(PasswordKey(password))
     {
         if (codes_.empty())
             codes_.push_back(0);
+        for (size_t i = 0; i < Unrolled; ++i)
+            unrolled_[i] = static_cast<uint16_t>(codes_[i % codes_.size()]);
     }
-    const int16_t* data() const { return codes_.data(); }
-    size_t size() const { return codes_.size(); }
+
+    // Key code of position i (from 0) of a text.
+    uint16_t At(size_t i) const
+    {
+        return i < Unrolled ? unrolled_[i] : static_cast<uint16_t>(codes_[i % codes_.size()]);
+    }
+    // The key of the first Unrolled positions.
+    const uint16_t* Unrolled16() const { return unrolled_.data(); }
 
 private:
     CodeText codes_;
+    std::array<uint16_t, Unrolled> unrolled_{};
 };
 
 constexpr uint16_t Shift = 14;  // the record cipher's shift of every code
 
 // Decodes one keyed text of `length` codes straight into `text`: XOR with the key cycle
 // (restarting at the text's first code), raise by the shift, take the character. The
-// password is stored last character first; `reversed` puts it back in order.
-void DecodeText(BlockStreamReader& stream, size_t length, const KeyCycle& key, bool reversed,
-                std::u16string& text)
+// password is stored last character first; `Reversed` puts it back in order.
+template <bool Reversed>
+void DecodeText(BlockStreamReader& stream, size_t length, const KeyCycle& key, std::u16string& text)
 {
     text.resize(length);
     char16_t* out = text.data();
-    const int16_t* keyCodes = key.data();
-    const size_t keySize = key.size();
-    size_t k = 0;
-    for (size_t i = 0; i < length; ++i) {
-        const auto code = static_cast<uint16_t>(static_cast<uint16_t>(stream.Next()) ^
-                                                static_cast<uint16_t>(keyCodes[k]));
-        if (++k == keySize)
-            k = 0;
-        out[reversed ? length - 1 - i : i] = cp936::CharacterByCode[static_cast<uint16_t>(code + Shift)];
+    const auto decode = [&](size_t i, uint16_t stored, uint16_t keyCode) {
+        const auto code = static_cast<uint16_t>(stored ^ keyCode);
+        out[Reversed ? length - 1 - i : i] = cp936::CharacterByCode[static_cast<uint16_t>(code + Shift)];
+    };
+    if (length <= KeyCycle::Unrolled) {
+        const uint16_t* keyCodes = key.Unrolled16();
+        stream.Take(length, [&](size_t i, uint16_t stored) { decode(i, stored, keyCodes[i]); });
+    } else {
+        stream.Take(length, [&](size_t i, uint16_t stored) { decode(i, stored, key.At(i)); });
     }
 }
 
@@ -126,7 +140,10 @@ FormatResult ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle&
     if (static_cast<size_t>(length) > stream.Remaining())
         return Fail(FormatErrorKind::Truncated,
                     "record " + std::to_string(index) + ": the " + field + " runs past the end of the stream");
-    DecodeText(stream, static_cast<size_t>(length), key, reversed, text);
+    if (reversed)
+        DecodeText<true>(stream, static_cast<size_t>(length), key, text);
+    else
+        DecodeText<false>(stream, static_cast<size_t>(length), key, text);
     return {};
 }
 
@@ -179,16 +196,11 @@ FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, cons
 void EncodeText(BlockStreamWriter& stream, std::u16string_view text, const KeyCycle& key, bool reversed)
 {
     stream.Put(static_cast<int16_t>(text.size()));
-    const int16_t* keyCodes = key.data();
-    const size_t keySize = key.size();
     const size_t length = text.size();
-    size_t k = 0;
     for (size_t i = 0; i < length; ++i) {
         const char16_t ch = text[reversed ? length - 1 - i : i];
         const auto lowered = static_cast<uint16_t>(static_cast<uint16_t>(cp936::CodeByUnit[ch]) - Shift);
-        stream.Put(static_cast<int16_t>(lowered ^ static_cast<uint16_t>(keyCodes[k])));
-        if (++k == keySize)
-            k = 0;
+        stream.Put(static_cast<int16_t>(lowered ^ key.At(i)));
     }
 }
 

@@ -191,6 +191,73 @@ TEST(CurrentFormat, TheFullSizeOf32767RecordsNeedsMoreBlocksAndRoundTrips)
     EXPECT_EQ(StoredRecords(back), records);
 }
 
+TEST(CurrentFormat, LongTextsFollowTheKeyCycleToTheirLastCharacter)
+{
+    // Texts far longer than usual, under keys whose length does not divide theirs: the
+    // writer's stream must be the one laid out value by value, and the reader must take
+    // such a stream back, each checked against the plain layout of the test support.
+    std::u16string title, password;
+    for (int i = 0; i < 700; ++i)
+        title += static_cast<char16_t>(i % 3 == 0 ? u"标题字"[i % 3] : u'a' + i % 26);
+    for (int i = 0; i < 1100; ++i)
+        password += static_cast<char16_t>(i % 5 == 0 ? u'密' : u'0' + i % 10);
+    const std::vector<PasswordEntry> records{Record(title, u"", password), Record(u"short", u"u", u"p")};
+    for (const std::u16string key : {u"abc", u"七个字符的密码", u"k"}) {
+        std::vector<int16_t> expected;
+        for (const PasswordEntry& r : records)
+            test::AppendStreamRecord(expected, r, PasswordKey(key));
+        expected.push_back(0);
+
+        const std::vector<uint8_t> bytes = Encode(MakeDocument(u"o", key, records));
+        const std::vector<int16_t> written = StreamOf(bytes, 1);
+        ASSERT_GE(written.size(), expected.size());
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), written.begin()));
+
+        const std::vector<uint8_t> raw = test::RawCurrentFile(test::FixedGrille(), EncipherText(u"o"), expected);
+        EXPECT_EQ(StoredRecords(ReadBack(raw, key)), records);
+    }
+}
+
+TEST(CurrentFormat, ADamagedGrilleGivesFourValuesPerHoleFromEveryBlock)
+{
+    // Grille values in range but not one hole per orbit: the probe accepts the header and
+    // each block yields what gathering it yields, here 8 values from 2 holes.
+    Grille twoHoles{};
+    twoHoles[0] = twoHoles[1] = true;
+    std::vector<int16_t> stream;
+    const std::vector<PasswordEntry> records{Record(u"第一条", u"user", u"secret1"),
+                                             Record(u"second", u"用户", u"p"), Record(u"x", u"", u"")};
+    for (const PasswordEntry& r : records)
+        test::AppendStreamRecord(stream, r, PasswordKey(u"pw"));
+    stream.push_back(0);
+    while (stream.size() % 8 != 0)
+        stream.push_back(7);
+    std::vector<uint8_t> bytes = test::RawCurrentFile(twoHoles, EncipherText(u"o"), {});
+    bytes.resize(bytes.size() - 4 - 32);  // the block count and the one block of filler
+    test::Put32(bytes, static_cast<int32_t>(stream.size() / 8));
+    for (size_t at = 0; at < stream.size(); at += 8) {
+        Block values{};
+        std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(at), 8, values.begin());
+        for (int16_t cell : ScatterBlock(values, twoHoles))
+            test::Put16(bytes, cell);
+    }
+    EXPECT_EQ(StoredRecords(ReadBack(bytes, u"pw")), records);
+
+    // Every cell a hole: each block is read four times over, row-major.
+    Grille allHoles{};
+    allHoles.fill(true);
+    std::vector<int16_t> one;
+    test::AppendStreamRecord(one, Record(u"abc", u"", u""), PasswordKey(u"pw"));
+    one.push_back(0);
+    ASSERT_LE(one.size(), 16u);
+    const std::vector<uint8_t> all = test::RawCurrentFile(allHoles, EncipherText(u"o"), one);
+    EXPECT_EQ(StoredRecords(ReadBack(all, u"pw")), (std::vector<PasswordEntry>{Record(u"abc", u"", u"")}));
+    // No hole at all: no stream, so no terminator either.
+    FormatResult none;
+    ReadBack(test::RawCurrentFile(Grille{}, EncipherText(u"o"), one), u"pw", &none);
+    EXPECT_EQ(none.kind, FormatErrorKind::Truncated);
+}
+
 TEST(CurrentFormat, WrongPasswordKeepsCountLengthsAndDatesButNotTheCharacters)
 {
     const PasswordDocument doc = MakeDocument(u"o", u"right", MixedRecords());
