@@ -37,7 +37,7 @@ bool PasswordDocument::ReorderEntries(bool dropLast)
     // already; the general matching below would then give the same order.
     if (Titles.size() >= static_cast<size_t>(newCount)) {
         int j = 0;
-        while (j < newCount && Titles.At(static_cast<size_t>(j)) == Entries[static_cast<size_t>(j) + 1].Title)
+        while (j < newCount && Titles.View(static_cast<size_t>(j)) == Entries[static_cast<size_t>(j) + 1].Title)
             ++j;
         if (j == newCount) {
             Entries.resize(static_cast<size_t>(newCount) + 1);
@@ -69,7 +69,7 @@ bool PasswordDocument::ReorderEntries(bool dropLast)
     std::vector<char> used(static_cast<size_t>(n) + 1, 0);
     const size_t titled = std::min(Titles.size(), static_cast<size_t>(newCount));
     for (size_t j = 0; j < titled; ++j) {
-        const auto found = firstUnused.find(std::u16string_view(Titles.At(j)));
+        const auto found = firstUnused.find(Titles.View(j));
         if (found != firstUnused.end() && found->second != 0) {
             const int idx = found->second;
             found->second = nextSameTitle[static_cast<size_t>(idx)];
@@ -95,7 +95,7 @@ bool PasswordDocument::ReorderEntries(bool dropLast)
         } else {
             // An empty record under that title, as the index demands.
             PasswordEntry empty;
-            empty.Title = Titles.At(static_cast<size_t>(-k - 1));
+            empty.Title = Titles.View(static_cast<size_t>(-k - 1));
             ordered.push_back(std::move(empty));
         }
     }

@@ -166,6 +166,48 @@ TEST(SortList, EqualTitlesAreAllKept)
     EXPECT_EQ(Contents(list), (std::vector<std::u16string>{u"A", u"a", u"b", u"b", u"b"}));
 }
 
+TEST(SortList, ViewsAndStringsAgreeThroughLongRunsOfEdits)
+{
+    // Edits remove titles and add others for a long time: what the list shows, as views
+    // or strings, must stay exactly the titles a plain sorted list would hold.
+    std::vector<std::u16string> model = Titles(1500, 5);
+    SortList list;
+    for (const auto& t : model)
+        list.Add(t);
+    model = Ordered(model);
+    std::mt19937 random(9);
+    for (int round = 0; round < 3000; ++round) {
+        const size_t line = random() % model.size();
+        if (round % 3 == 0) {
+            EXPECT_EQ(list.At(line), model[line]);  // some titles get strings of their own
+        }
+        list.RemoveAt(line);
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(line));
+        std::u16string added = u"新" + std::u16string(1 + random() % 30, static_cast<char16_t>(u'a' + round % 26));
+        list.Add(added);
+        model.insert(std::upper_bound(model.begin(), model.end(), added,
+                                      [](const std::u16string& a, const std::u16string& b) {
+                                          return TitleCollator::Compare(a, b) < 0;
+                                      }),
+                     added);
+        if (round % 500 == 0) {
+            const SortList copy = list;  // the undo snapshot
+            ASSERT_EQ(Contents(copy), model) << round;
+        }
+    }
+    ASSERT_EQ(list.size(), model.size());
+    for (size_t i = 0; i < model.size(); ++i)
+        ASSERT_EQ(list.View(i), model[i]) << i;
+    EXPECT_EQ(Contents(list), model);
+
+    // A string handed out stays what it was while other lines get theirs.
+    const std::u16string& first = list.At(0);
+    const std::u16string copyOfFirst = first;
+    for (size_t i = 1; i < list.size(); ++i)
+        list.At(i);
+    EXPECT_EQ(first, copyOfFirst);
+}
+
 TEST(SortList, RemoveThenAddKeepsOrder)
 {
     SortList list;
