@@ -57,6 +57,20 @@ public:
         remaining_ -= count;
     }
 
+    // Passes over the next `count` values (count <= Remaining()).
+    void Skip(size_t count)
+    {
+        if (count == 0)
+            return;
+        // The position stays "at the end of a block" rather than at the start of the next
+        // one, as Next() leaves it, so that the last block is never stepped past.
+        const size_t position = inBlock_ + count;
+        const size_t whole = (position - 1) / perBlock_;
+        block_ += whole * StreamBlockBytes;
+        inBlock_ = position - whole * perBlock_;
+        remaining_ -= count;
+    }
+
     // The next value; only while Remaining() > 0.
     int16_t Next()
     {

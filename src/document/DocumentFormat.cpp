@@ -147,11 +147,41 @@ FormatResult ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle&
     return {};
 }
 
+// How many records the stream holds up to its terminating 0, found by hopping over the
+// texts, so that the records can be stored without the vector growing under them. Stops
+// early (and the count is then only a hint) where the stream is damaged; the reader
+// reports that.
+size_t CountRecords(BlockStreamReader stream)
+{
+    size_t count = 0;
+    while (count <= static_cast<size_t>(PasswordDocument::MaxEntries) && stream.Remaining() > 0) {
+        int16_t length = stream.Next();
+        if (length == 0)
+            break;
+        for (int text = 0; text < 3; ++text) {  // title, user name, password
+            if (text > 0) {
+                if (stream.Remaining() == 0)
+                    return count;
+                length = stream.Next();
+            }
+            if (length < 0 || static_cast<size_t>(length) > stream.Remaining())
+                return count;
+            stream.Skip(static_cast<size_t>(length));
+        }
+        if (stream.Remaining() < 3)
+            return count;
+        stream.Skip(3);  // the date
+        ++count;
+    }
+    return count;
+}
+
 // Every record of the stream into the document, each decoded straight into its place.
 FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, const ExpiryContext& expiry,
                           ReaderYieldClock& clock)
 {
     const KeyCycle key(doc.DocumentPassword());
+    doc.Entries.reserve(1 + std::min(CountRecords(stream), static_cast<size_t>(PasswordDocument::MaxEntries)));
     for (int index = 1;; ++index) {
         if (stream.Remaining() == 0)
             return Fail(FormatErrorKind::Truncated, "the record stream ends without its terminating 0");
@@ -251,9 +281,9 @@ FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> by
 
 FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path)
 {
-    // A header is a few dozen bytes; only an owner name of thousands of characters needs
+    // A header is a few dozen bytes; only an owner name of hundreds of characters needs
     // more than the start of the file, and only then is the whole file read.
-    constexpr size_t ProbeBytes = 4096;
+    constexpr size_t ProbeBytes = 512;
     std::vector<uint8_t> bytes;
     std::string error;
     if (!ReadFileStart(path, ProbeBytes, bytes, error))

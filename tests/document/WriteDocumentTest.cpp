@@ -155,7 +155,7 @@ TEST(ReadFiles, TheProbeReadsAHeaderOfAnyLengthFromItsFile)
     // The probe looks at the start of the file first; an owner name too long for that
     // start, and files shorter than it, must probe as the bytes do.
     ScratchFolder folder;
-    for (size_t ownerLength : {size_t{1}, size_t{2029}, size_t{2030}, size_t{2031}, size_t{5000}}) {
+    for (size_t ownerLength : {1, 200, 237, 238, 239, 2029, 2030, 2031, 5000}) {
         std::u16string owner;
         for (size_t i = 0; i < ownerLength; ++i)
             owner += i % 2 ? u'名' : static_cast<char16_t>(u'a' + i % 26);
