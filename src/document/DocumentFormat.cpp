@@ -222,16 +222,21 @@ FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, cons
 }
 
 // Writes one keyed text: its length, then each character's code lowered by the shift
-// and XORed with the key cycle. CheckStorable has made sure every character has a code.
-void EncodeText(BlockStreamWriter& stream, std::u16string_view text, const KeyCycle& key, bool reversed)
+// and XORed with the key cycle. True when a character has no code (what is written for
+// it is then of no use, and the caller refuses the document).
+bool EncodeText(BlockStreamWriter& stream, std::u16string_view text, const KeyCycle& key, bool reversed)
 {
     stream.Put(static_cast<int16_t>(text.size()));
     const size_t length = text.size();
+    bool unencodable = false;
     for (size_t i = 0; i < length; ++i) {
         const char16_t ch = text[reversed ? length - 1 - i : i];
-        const auto lowered = static_cast<uint16_t>(static_cast<uint16_t>(cp936::CodeByUnit[ch]) - Shift);
+        const int16_t code = cp936::CodeByUnit[ch];
+        unencodable |= code == cp936::NoCode;
+        const auto lowered = static_cast<uint16_t>(static_cast<uint16_t>(code) - Shift);
         stream.Put(static_cast<int16_t>(lowered ^ key.At(i)));
     }
+    return unencodable;
 }
 
 uint8_t* Put16(uint8_t* out, int16_t value)
@@ -345,12 +350,18 @@ FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expir
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out)
 {
     out.clear();
-    if (auto r = CheckStorable(doc); !r)
-        return r;
-
+    // CheckStorable names the first thing the format cannot hold; it only runs when the
+    // cheap checks on the way (lengths here, characters while encoding) found something,
+    // so a storable document is looked at once.
+    if (doc.EntryCount() > PasswordDocument::MaxEntries ||
+        FindUnstorableInOwnerName(doc.OwnerName()) != std::u16string_view::npos)
+        return CheckStorable(doc);
     size_t values = 1;  // the terminating 0
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
+        if (record.Title.empty() || record.Title.size() > MaxTextLength || record.UserName.size() > MaxTextLength ||
+            record.Password.size() > MaxTextLength)
+            return CheckStorable(doc);
         values += record.Title.size() + record.UserName.size() + record.Password.size() + RecordOverhead;
     }
     const size_t streamSize = (values + StreamBlockValues - 1) / StreamBlockValues * StreamBlockValues;
@@ -374,14 +385,19 @@ FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& o
     // The stream goes straight into its cells: no stream vector, no block turned.
     const KeyCycle key(doc.DocumentPassword());
     BlockStreamWriter stream(at, GrilleReadOrder(grille));
+    bool unencodable = false;
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
-        EncodeText(stream, record.Title, key, false);
-        EncodeText(stream, record.UserName, key, false);
-        EncodeText(stream, record.Password, key, true);
+        unencodable |= EncodeText(stream, record.Title, key, false);
+        unencodable |= EncodeText(stream, record.UserName, key, false);
+        unencodable |= EncodeText(stream, record.Password, key, true);
         stream.Put(record.ChangedYear);
         stream.Put(record.ChangedMonth);
         stream.Put(record.ChangedDay);
+    }
+    if (unencodable) {
+        out.clear();
+        return CheckStorable(doc);
     }
     stream.Put(0);
     for (size_t filled = values; filled < streamSize; ++filled)

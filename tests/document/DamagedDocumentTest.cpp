@@ -191,6 +191,13 @@ TEST(Unstorable, WhatTheFormatCannotHoldIsRefusedNamingTheRecord)
     cases.push_back({MakeDocument(u"o", u"k", {Record(u"กข", u"u", u"p")}), "U+0E01"});
     cases.push_back({MakeDocument(u"ow\x0Ener", u"k", {}), "owner name"});
     cases.push_back({MakeDocument(u"ownerก", u"k", {}), "owner name"});
+    // The first problem in record order is the one named, whichever kind it is.
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"b", u"u", u"€€ก"),
+                                               Record(u"", u"u", u"p"), Record(tooLong, u"u", u"p")}),
+                     "record 2 \"b\": the password holds a character code page 936 lacks: U+0E01 at position 3"});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"", u"u", u"p"),
+                                               Record(u"c", u"ก", u"p")}),
+                     "record 2 \"\" has an empty title"});
     PasswordDocument tooMany = MakeDocument(u"o", u"k", {});
     tooMany.Entries.resize(PasswordDocument::MaxEntries + 2, Record(u"t", u"u", u"p"));
     cases.push_back({std::move(tooMany), "32768"});
