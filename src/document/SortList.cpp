@@ -130,17 +130,17 @@ void SortList::SortIfNeeded() const
             items_.insert(at, std::move(item));
         }
     } else {
-        // By the first bytes of their sort keys, which mostly differ and then order the
-        // titles as Compare does; where they are equal Compare decides. So the late titles
-        // end up in exactly Compare's order and can be merged with the kept ones.
-        std::vector<std::pair<TitleCollator::KeyPrefix, size_t>> keys;
+        // By key; equal keys fall back to the code units, as Compare does, so the late
+        // titles end up in exactly Compare's order (ICU keys order like its comparison)
+        // and can be merged with the kept ones by comparison.
+        std::vector<std::pair<std::string, size_t>> keys;
         keys.reserve(late.size());
         for (size_t i = 0; i < late.size(); ++i)
-            keys.emplace_back(TitleCollator::SortKeyPrefix(ViewOf(late[i])), i);
+            keys.emplace_back(TitleCollator::SortKey(ViewOf(late[i])), i);
         std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
             if (a.first != b.first)
                 return a.first < b.first;
-            return before(late[a.second], late[b.second]);
+            return ViewOf(late[a.second]) < ViewOf(late[b.second]);
         });
         const auto middle = static_cast<std::ptrdiff_t>(items_.size());
         for (const auto& key : keys)

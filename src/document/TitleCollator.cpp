@@ -3,7 +3,6 @@
 #include <memory>
 #include <stdexcept>
 #include <unicode/ucol.h>
-#include <unicode/uiter.h>
 #include <unicode/uscript.h>
 
 namespace kyq {
@@ -59,22 +58,6 @@ std::string TitleCollator::SortKey(std::u16string_view title)
     // The key ends with a NUL that ICU counts; drop it so keys compare as plain strings.
     key.resize(needed > 0 ? static_cast<size_t>(needed - 1) : 0);
     return key;
-}
-
-TitleCollator::KeyPrefix TitleCollator::SortKeyPrefix(std::u16string_view title)
-{
-    KeyPrefix prefix{};
-    UCharIterator iterator;
-    uiter_setString(&iterator, reinterpret_cast<const UChar*>(title.data()), static_cast<int32_t>(title.size()));
-    uint32_t state[2] = {0, 0};
-    UErrorCode status = U_ZERO_ERROR;
-    // Sort keys hold no 0 byte before their end, so the zero padding of a short key
-    // orders it as the whole key would.
-    ucol_nextSortKeyPart(SharedCollator(), &iterator, state, prefix.data(), static_cast<int32_t>(prefix.size()),
-                         &status);
-    if (U_FAILURE(status))
-        prefix.fill(0);  // says nothing: Compare decides
-    return prefix;
 }
 
 int TitleCollator::Compare(std::u16string_view a, std::u16string_view b)
