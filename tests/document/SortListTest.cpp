@@ -144,6 +144,14 @@ TEST(SortList, AnOrderedLoadWithStragglersAnywhere)
     std::reverse(reversedRun.begin() + 700, reversedRun.begin() + 760);
     EXPECT_EQ(arrive(reversedRun), sorted);
 
+    // Many late titles that share long beginnings.
+    std::vector<std::u16string> shared;
+    for (int i = 0; i < 300; ++i)
+        shared.push_back(u"同一个很长的开头 the same long start " + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+                         (i % 2 ? u"X" : u"x") + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)));
+    const std::vector<std::u16string> sharedSorted = Ordered(shared);
+    EXPECT_EQ(arrive(std::vector<std::u16string>(sharedSorted.rbegin(), sharedSorted.rend())), sharedSorted);
+
     // An index read before the last titles arrived: what came before stays checked.
     ASSERT_EQ(sorted.size() % 2, 0u);
     const size_t half = sorted.size() / 2;
