@@ -1,12 +1,14 @@
 #include "entries/FoundResult.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStringList>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/KyqApp.h"
 #include "document/FindEntries.h"
@@ -50,6 +52,27 @@ FoundResult::FoundResult(KyqApp& app, frmMain& main)
     connect(List1, &QListWidget::itemDoubleClicked, this, [this] { List1_DblClick(); });
     connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
     connect(Cancel, &QPushButton::clicked, this, [this] { Cancel_Click(); });
+    List1->installEventFilter(this);
+}
+
+bool FoundResult::eventFilter(QObject* watched, QEvent* event)
+{
+    // The list starts with its first line current but none selected; the first arrow key
+    // selects that line, as a click would, instead of skipping over it to the second.
+    if (watched == List1 && event->type() == QEvent::KeyPress && List1->count() > 0 &&
+        List1->selectedItems().isEmpty()) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Down:
+        case Qt::Key_Up:
+        case Qt::Key_Space:
+            List1->setCurrentRow(std::max(List1->currentRow(), 0),
+                                 QItemSelectionModel::ClearAndSelect);
+            return true;
+        default:
+            break;
+        }
+    }
+    return OwnedDialog::eventFilter(watched, event);
 }
 
 void FoundResult::Form_Load()

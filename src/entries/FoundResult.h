@@ -40,6 +40,7 @@ public:
 protected:
     void Form_Load() override;
     void OnCancel() override { Cancel_Click(); }
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The record of the selected line, or 0 (no line, or the record is gone).

@@ -130,8 +130,9 @@ TEST_F(EntryFormsTest, ResultsKeepDocumentOrderAndMatchTitlesAndUserNames)
     r = Search(QStringLiteral("CI"));
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(Lines(r), QStringList{QStringLiteral("c")});
-    // Keyboard selection enables OK too, and Enter presses it.
-    r->List1->setFocus();
+    // Keyboard selection enables OK too, and Enter presses it. The list gets the focus
+    // with its first line current but not selected (as a focused list does).
+    r->List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     QTest::keyClick(r->List1, Qt::Key_Down);
     EXPECT_TRUE(r->OK->isEnabled());
     QTest::keyClick(r->List1, Qt::Key_Return);
@@ -139,6 +140,17 @@ TEST_F(EntryFormsTest, ResultsKeepDocumentOrderAndMatchTitlesAndUserNames)
     EXPECT_EQ(Results(), nullptr);
     main_->Tree.Timer1_Timer();
     EXPECT_EQ(app_->SelectedIndex, 3);
+
+    // With several lines the first arrow key selects the first line, the next moves on.
+    r = Search(QStringLiteral("a"));
+    ASSERT_NE(r, nullptr);
+    r->List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    EXPECT_FALSE(r->OK->isEnabled());
+    QTest::keyClick(r->List1, Qt::Key_Down);
+    EXPECT_EQ(r->List1->selectedItems().value(0), r->List1->item(0));
+    QTest::keyClick(r->List1, Qt::Key_Down);
+    EXPECT_EQ(r->List1->selectedItems().value(0), r->List1->item(1));
+    EXPECT_TRUE(r->OK->isEnabled());
 }
 
 TEST_F(EntryFormsTest, NoMatchShowsCountZeroWithOkDisabled)
