@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdio>
 #include <limits>
-#include <tuple>
 #include <utility>
 
 #include "document/BlockStream.h"
@@ -131,20 +130,26 @@ void DecodeText(BlockStreamReader& stream, size_t length, const KeyCycle& key, s
     }
 }
 
-FormatResult ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle& key, bool reversed,
-                      std::u16string& text, int index, const char* field)
+// Decodes the text when its length can be used, else leaves it and says no; the message
+// is made apart (TextFailure), off the path every text takes.
+bool ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle& key, bool reversed, std::u16string& text)
 {
-    if (length < 0)
-        return Fail(FormatErrorKind::BadCount,
-                    "record " + std::to_string(index) + ": " + field + " length " + std::to_string(length));
-    if (static_cast<size_t>(length) > stream.Remaining())
-        return Fail(FormatErrorKind::Truncated,
-                    "record " + std::to_string(index) + ": the " + field + " runs past the end of the stream");
+    if (length < 0 || static_cast<size_t>(length) > stream.Remaining())
+        return false;
     if (reversed)
         DecodeText<true>(stream, static_cast<size_t>(length), key, text);
     else
         DecodeText<false>(stream, static_cast<size_t>(length), key, text);
-    return {};
+    return true;
+}
+
+[[gnu::cold]] [[gnu::noinline]] FormatResult TextFailure(int16_t length, int index, const char* field)
+{
+    if (length < 0)
+        return Fail(FormatErrorKind::BadCount,
+                    "record " + std::to_string(index) + ": " + field + " length " + std::to_string(length));
+    return Fail(FormatErrorKind::Truncated,
+                "record " + std::to_string(index) + ": the " + field + " runs past the end of the stream");
 }
 
 // How many records the stream holds up to its terminating 0, found by hopping over the
@@ -192,16 +197,18 @@ FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, cons
             return Fail(FormatErrorKind::BadCount, "more than 32767 records");
 
         PasswordEntry& record = doc.Entries.emplace_back();
-        if (auto r = ReadText(stream, titleLength, key, false, record.Title, index, "title"); !r)
-            return r;
-        for (auto [text, field, reversed] : {std::tuple{&record.UserName, "user name", false},
-                                             std::tuple{&record.Password, "password", true}}) {
-            if (stream.Remaining() == 0)
-                return Fail(FormatErrorKind::Truncated,
-                            "record " + std::to_string(index) + ": the stream ends before the " + field);
-            if (auto r = ReadText(stream, stream.Next(), key, reversed, *text, index, field); !r)
-                return r;
-        }
+        if (!ReadText(stream, titleLength, key, false, record.Title))
+            return TextFailure(titleLength, index, "title");
+        if (stream.Remaining() == 0)
+            return Fail(FormatErrorKind::Truncated,
+                        "record " + std::to_string(index) + ": the stream ends before the user name");
+        if (const int16_t length = stream.Next(); !ReadText(stream, length, key, false, record.UserName))
+            return TextFailure(length, index, "user name");
+        if (stream.Remaining() == 0)
+            return Fail(FormatErrorKind::Truncated,
+                        "record " + std::to_string(index) + ": the stream ends before the password");
+        if (const int16_t length = stream.Next(); !ReadText(stream, length, key, true, record.Password))
+            return TextFailure(length, index, "password");
         if (stream.Remaining() < 3)
             return Fail(FormatErrorKind::Truncated,
                         "record " + std::to_string(index) + ": the stream ends inside the date");
