@@ -101,7 +101,9 @@ void Asking::Command1_Click()
     const bool legacy = doc.FormatVersion == LegacyFormatNumber;
     FormatResult result;
     if (legacy) {
-        doc.LegacyKey = DeriveLegacyKey(doc.DocumentPassword(), doc.LegacyKey);
+        // An overflowing key falls back to 0, a fresh program's key, so the same password
+        // opens the same file the same way however many files were opened before.
+        doc.LegacyKey = DeriveLegacyKey(doc.DocumentPassword());
         result = ReadLegacyFormat(doc, expiry, yield);
     } else {
         result = ReadCurrentFormat(doc, expiry, yield);
