@@ -54,7 +54,9 @@ void SendClientMessage(uint32_t window, uint32_t message, uint32_t wParam, uint3
     std::free(atom);
     xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&event));
-    xcb_flush(connection);
+    // A round trip before closing: the server may drop requests it has not read yet when
+    // their connection closes.
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     xcb_disconnect(connection);
 }
 
