@@ -20,8 +20,13 @@ std::string HotKeyKeyName(int32_t virtualKey)
     }
     if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z'))
         return std::string(1, static_cast<char>(virtualKey));
-    if (virtualKey >= 112 && virtualKey <= 123)
-        return "F" + std::to_string(virtualKey - 111);
+    if (virtualKey >= 112 && virtualKey <= 123) {
+        // Appending instead of "F" + to_string(...): g++ 12 warns falsely (-Wrestrict) on
+        // the latter in optimised builds, and warnings are errors here.
+        std::string name = "F";
+        name += std::to_string(virtualKey - 111);
+        return name;
+    }
     return {};
 }
 
