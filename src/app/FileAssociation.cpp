@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/MimeAppsList.h"
+#include "platform/WholeFile.h"
 
 extern char** environ;
 
@@ -100,29 +101,9 @@ ReadResult ReadSmallFile(const std::string& path, std::string& text) {
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    std::string temp = path + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    mode_t mode = (::stat(path.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0;
-    size_t done = 0;
-    while (ok && done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    std::string error;
+    return ReplaceFileContents(
+        path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), error);
 }
 
 bool RemoveIfPresent(const std::string& path) {

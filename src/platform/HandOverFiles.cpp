@@ -1,5 +1,7 @@
 #include "platform/HandOverFiles.h"
 
+#include "platform/WholeFile.h"
+
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -12,26 +14,9 @@ namespace kyq {
 namespace {
 
 bool WriteWhole(const std::string& path, std::string_view text) {
-    std::string temp = path + ".XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
-    }
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    std::string error;
+    return ReplaceFileContents(
+        path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), error);
 }
 
 // Reads at most HandOverFileCap bytes; false when the file is missing, unreadable or
