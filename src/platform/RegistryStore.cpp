@@ -223,7 +223,7 @@ std::filesystem::path RegistryStore::DefaultFolder()
     const std::string overridden = EnvText("KYQ_REGISTRY_DIR");
     if (!overridden.empty())
         return overridden;
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // The XDG base-directory rules ignore a relative XDG_CONFIG_HOME.
     const std::string config = EnvText("XDG_CONFIG_HOME");
     if (!config.empty() && config.front() == '/')
         return std::filesystem::path(config) / "Tarnwick";
