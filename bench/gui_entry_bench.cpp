@@ -18,6 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/BudgetTable.h"
 #include "app/GuiResources.h"
 #include "app/KyqApp.h"
 #include "bench/LargeDocument.h"
@@ -152,23 +153,6 @@ void EditOne(benchmark::State& state)
 }
 BENCHMARK(EditOne)->Name("edit_one_record")->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-class BudgetReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Milliseconds;
-    std::map<std::string, double> CpuMilliseconds;
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                // Without the "/min_time:..." suffix.
-                Milliseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
-                CpuMilliseconds[run.run_name.function_name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 }  // namespace kyq::bench
@@ -185,34 +169,9 @@ int main(int argc, char** argv)
     kyq::bench::BudgetReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    struct Budget {
-        const char* name;
-        double limitMs;
-    };
-    bool missed = false;
-    std::printf("\n%-22s %10s %10s %10s\n", "budget", "wall", "cpu", "limit");
-    for (const Budget& b : {Budget{"find_click_to_list", 30}, Budget{"edit_one_record", 30}}) {
-        const auto it = reporter.Milliseconds.find(b.name);
-        if (it == reporter.Milliseconds.end())
-            continue;
-        const bool ok = it->second <= b.limitMs;
-        missed = missed || !ok;
-        std::printf("%-22s %8.2fms %8.2fms %8.0fms  %s\n", b.name, it->second,
-                    reporter.CpuMilliseconds.at(b.name), b.limitMs, ok ? "ok" : "MISSED");
-    }
-    double load = 0;
-    if (FILE* file = std::fopen("/proc/loadavg", "r")) {
-        if (std::fscanf(file, "%lf", &load) != 1)
-            load = 0;
-        std::fclose(file);
-    }
-    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
-    if (load > static_cast<double>(cores))
-        std::printf("note: load average %.1f on %ld cores: wall times are inflated; compare the "
-                    "cpu column\n",
-                    load, cores);
+    const bool held = kyq::bench::PrintBudgets(reporter, {{"find_click_to_list", 30}, {"edit_one_record", 30}});
+    kyq::bench::NoteMachineLoad();
     kyq::bench::SharedFixture().reset();
     benchmark::Shutdown();
-    const char* enforce = std::getenv("KYQ_BENCH_ENFORCE");
-    return missed && enforce && std::string(enforce) == "1" ? 1 : 0;
+    return kyq::bench::BudgetExitStatus(held);
 }

@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/BudgetTable.h"
 #include "bench/LargeDocument.h"
 #include "document/DocumentFormat.h"
 #include "document/FindEntries.h"
@@ -151,34 +152,6 @@ void Find(benchmark::State& state)
 BENCHMARK(Find)->Name("find_keyword")->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", Fastest);
 
-// Keeps each benchmark's time per iteration (ms) for the budget table at the end.
-class BudgetReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Milliseconds;     // wall clock
-    std::map<std::string, double> CpuMilliseconds;  // this thread's CPU time
-
-private:
-    std::set<std::string> fastestSeen_;
-
-public:
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            const std::string name = run.run_name.function_name;
-            const bool fastest = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
-            if (fastest || (run.run_type == Run::RT_Iteration && !fastestSeen_.count(name))) {
-                Milliseconds[name] = run.GetAdjustedRealTime();
-                CpuMilliseconds[name] = run.GetAdjustedCPUTime();
-            }
-            if (fastest)
-                fastestSeen_.insert(name);
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 }  // namespace kyq::bench
@@ -193,44 +166,20 @@ int main(int argc, char** argv)
 
     const auto& ms = reporter.Milliseconds;
     const auto& cpu = reporter.CpuMilliseconds;
-    struct Budget {
-        const char* name;
-        double limitMs;
-    };
-    bool missed = false;
-    std::printf("\n%-22s %10s %10s %10s\n", "budget", "wall", "cpu", "limit");
-    for (const Budget& b : {Budget{"write", 20}, Budget{"probe_read_reorder", 40}, Budget{"find_keyword", 10}}) {
-        const auto it = ms.find(b.name);
-        if (it == ms.end())
-            continue;
-        const bool ok = it->second <= b.limitMs;
-        missed = missed || !ok;
-        std::printf("%-22s %8.2fms %8.2fms %8.0fms  %s\n", b.name, it->second, cpu.at(b.name), b.limitMs,
-                    ok ? "ok" : "MISSED");
-    }
+    bool held = kyq::bench::PrintBudgets(
+        reporter, {{"write", 20}, {"probe_read_reorder", 40}, {"find_keyword", 10}});
     const auto read = ms.find("probe_read"), floor = ms.find("read_bytes_and_sum");
     if (read != ms.end() && floor != ms.end() && floor->second > 0) {
         const double ratio = read->second / floor->second;
         const double cpuRatio = cpu.at("probe_read") / std::max(cpu.at("read_bytes_and_sum"), 1e-9);
         const bool ok = ratio <= 5.0;
-        missed = missed || !ok;
+        held = held && ok;
         std::printf("%-22s %9.1fx %9.1fx %9.0fx  %s  (probe_read %.2fms / read_bytes_and_sum %.2fms)\n",
                     "read_vs_bytes", ratio, cpuRatio, 5.0, ok ? "ok" : "MISSED", read->second, floor->second);
     }
-    // Budgets hold for an otherwise idle machine; say so when it was not.
-    double load = 0;
-    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
-        if (std::fscanf(f, "%lf", &load) != 1)
-            load = 0;
-        std::fclose(f);
-    }
-    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
-    if (load > static_cast<double>(cores))
-        std::printf("note: load average %.1f on %ld cores: wall times are inflated; compare the cpu column\n",
-                    load, cores);
+    kyq::bench::NoteMachineLoad();
     std::error_code ec;
     std::filesystem::remove(kyq::bench::LargeFile(), ec);
     benchmark::Shutdown();
-    const char* enforce = std::getenv("KYQ_BENCH_ENFORCE");
-    return missed && enforce && std::string(enforce) == "1" ? 1 : 0;
+    return kyq::bench::BudgetExitStatus(held);
 }
