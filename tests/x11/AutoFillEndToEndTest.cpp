@@ -32,6 +32,7 @@
 #include "platform/Utf.h"
 #include "platform/X11Display.h"
 #include "x11/TargetProcess.h"
+#include "x11/ProgramProcess.h"
 #include "x11/XvfbServer.h"
 
 // After the program's headers: Xlib's macros (None, Status...) would break them.
@@ -44,6 +45,9 @@ namespace {
 using namespace std::chrono_literals;
 using test::RunCommand;
 using test::TargetProcess;
+using test::ProgramProcess;
+using test::ReadText;
+using test::WaitFor;
 
 [[maybe_unused]] auto* const g_xvfb =
     ::testing::AddGlobalTestEnvironment(new test::XvfbEnvironment);
@@ -51,17 +55,6 @@ using test::TargetProcess;
 constexpr char HotKeyPress[] =
     "xdotool keydown ctrl keydown alt keydown p keyup p keyup alt keyup ctrl";
 constexpr char DocumentPassword[] = "Doc-pass1";
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
 
 // Top-level windows with their titles, read the way a pager would (_NET_WM_NAME).
 std::string WindowTitle(Display* dpy, Window window)
@@ -115,52 +108,6 @@ Window FocusWindow(Display* dpy)
     XGetInputFocus(dpy, &focus, &revertTo);
     return focus;
 }
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The program, started the way a user starts it with a file: "KYQ path".
-class ProgramProcess {
-public:
-    ProgramProcess(const std::string& program, const std::string& document,
-                   const std::filesystem::path& log)
-    {
-        pid_ = fork();
-        if (pid_ == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(out, 1);
-            dup2(out, 2);
-            setenv("QT_QPA_PLATFORM", "xcb", 1);
-            execl(program.c_str(), program.c_str(), document.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    ~ProgramProcess()
-    {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGTERM);
-        int status = 0;
-        const bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, 5s);
-        if (!ended) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-        }
-    }
-    ProgramProcess(const ProgramProcess&) = delete;
-    ProgramProcess& operator=(const ProgramProcess&) = delete;
-
-    bool Running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
-
-private:
-    pid_t pid_ = -1;
-};
 
 PasswordEntry Record(std::u16string title, std::u16string user, std::u16string password)
 {
@@ -228,7 +175,7 @@ protected:
         const FormatResult written = WriteDocument(doc, path);
         ASSERT_TRUE(written) << written.detail;
 
-        program_ = std::make_unique<ProgramProcess>(KYQ_PROGRAM, path, home_ / "kyq.log");
+        program_ = std::make_unique<ProgramProcess>(KYQ_PROGRAM, std::vector<std::string>{path}, home_ / "kyq.log");
         // The password prompt for the file, as a user meets it.
         Window prompt = None;
         ASSERT_TRUE(WaitFor([&] { return (prompt = FindWindow(display_.get(), "login.kyq”的密码")) != None; },
@@ -274,7 +221,7 @@ protected:
         return RunCommand(keys + " key Return");
     }
 
-    static std::string ProgramLog() { return "program output:\n" + ReadFile(home_ / "kyq.log"); }
+    static std::string ProgramLog() { return "program output:\n" + ReadText(home_ / "kyq.log"); }
 
     static std::u16string LongUser()
     {

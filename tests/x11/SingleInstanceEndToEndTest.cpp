@@ -23,6 +23,7 @@
 
 #include "document/DocumentFormat.h"
 #include "document/PasswordDocument.h"
+#include "x11/ProgramProcess.h"
 #include "x11/XvfbServer.h"
 
 namespace kyq::test {
@@ -31,17 +32,6 @@ namespace {
 using namespace std::chrono_literals;
 
 [[maybe_unused]] auto* const g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
 
 // Output of a shell command (DISPLAY is already the test's server).
 std::string Capture(const std::string& command)
@@ -64,65 +54,6 @@ std::string FindWindowNamed(const std::string& name)
     ids >> id;
     return id;
 }
-
-std::string ReadText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class Program {
-public:
-    Program(const std::vector<std::string>& arguments, const std::filesystem::path& log)
-    {
-        pid_ = fork();
-        if (pid_ == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-            dup2(out, 1);
-            dup2(out, 2);
-            setenv("QT_QPA_PLATFORM", "xcb", 1);
-            std::vector<char*> argv{const_cast<char*>(KYQ_PROGRAM)};
-            for (const std::string& a : arguments)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(KYQ_PROGRAM, argv.data());
-            _exit(127);
-        }
-    }
-    ~Program()
-    {
-        if (Running()) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool Running()
-    {
-        if (pid_ <= 0 || ended_)
-            return false;
-        if (waitpid(pid_, &status_, WNOHANG) == pid_)
-            ended_ = true;
-        return !ended_;
-    }
-    // True when the process ended within `timeout` with exit status 0.
-    bool EndsCleanly(std::chrono::milliseconds timeout)
-    {
-        return WaitFor([&] { return !Running(); }, timeout) && WIFEXITED(status_) &&
-               WEXITSTATUS(status_) == 0;
-    }
-    void Signal(int number) { kill(pid_, number); }
-
-private:
-    pid_t pid_ = -1;
-    int status_ = 0;
-    bool ended_ = false;
-};
 
 class SingleInstanceEndToEnd : public ::testing::Test {
 protected:
@@ -172,17 +103,17 @@ protected:
 TEST_F(SingleInstanceEndToEnd, SecondStartHandsItsDocumentOverAndWaitsForThePrompt)
 {
     const std::string document = MakeDocument("handed.kyq", u"pw");
-    Program first({}, home_ / "kyq.log");
+    ProgramProcess first(KYQ_PROGRAM, {}, home_ / "kyq.log");
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(instance_ / "Handle.dat"); }, 30s))
         << Log();
     ASSERT_TRUE(first.Running());
 
     // Without arguments: ends at once, nothing shown.
-    Program empty({}, home_ / "kyq.log");
+    ProgramProcess empty(KYQ_PROGRAM, {}, home_ / "kyq.log");
     EXPECT_TRUE(empty.EndsCleanly(15s)) << Log();
 
     // With the document: the running instance asks for its password, the sender waits.
-    Program second({document}, home_ / "kyq.log");
+    ProgramProcess second(KYQ_PROGRAM, {document}, home_ / "kyq.log");
     std::string prompt;
     ASSERT_TRUE(WaitFor([&] { return !(prompt = FindWindowNamed("检查文档“handed.kyq”的密码")).empty(); },
                         30s))
