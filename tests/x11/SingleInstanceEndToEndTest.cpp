@@ -24,14 +24,14 @@
 #include "document/DocumentFormat.h"
 #include "document/PasswordDocument.h"
 #include "x11/ProgramProcess.h"
-#include "x11/XvfbServer.h"
+#include "x11/DesktopSession.h"
 
 namespace kyq::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-[[maybe_unused]] auto* const g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+[[maybe_unused]] auto* const g_xvfb = ::testing::AddGlobalTestEnvironment(new DesktopEnvironment);
 
 // Output of a shell command (DISPLAY is already the test's server).
 std::string Capture(const std::string& command)
