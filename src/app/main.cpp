@@ -1,6 +1,8 @@
 // KYQ: the password manager's program. The start-up sequence decides whether this is the
 // first start or a second one handing its file over, and brings the program up.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QProcess>
 #include <memory>
 #include <string>
@@ -62,6 +64,15 @@ int main(int argc, char** argv)
     // (the main window may be hidden in the tray; the splash may be the only one shown).
     QApplication::setQuitOnLastWindowClosed(false);
     kyq::InitGuiResources();
+    // Qt's own texts (file dialogs, standard buttons, context menus) in Chinese whatever
+    // the locale: the whole interface is Chinese by design.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
+    else
+        qWarning("KYQ: Qt's Chinese translation qtbase_zh_CN.qm was not found in %s",
+                 qPrintable(QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
 
     kyq::StartUpOptions options;
     options.ProgramFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
