@@ -2,6 +2,7 @@
 // first start or a second one handing its file over, and brings the program up.
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <QProcess>
 #include <memory>
@@ -66,6 +67,7 @@ int main(int argc, char** argv)
     kyq::InitGuiResources();
     // Qt's own texts (file dialogs, standard buttons, context menus) in Chinese whatever
     // the locale: the whole interface is Chinese by design.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -17,8 +17,10 @@ OwnedDialog::OwnedDialog(KyqApp& app, QWidget* owner, const QString& formName)
 {
     setObjectName(formName);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    // Title and close box only, like a fixed dialog: window managers then offer no
+    // maximise or minimise button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     if (owner_ && owner_->window())
         setWindowIcon(owner_->window()->windowIcon());
 }
