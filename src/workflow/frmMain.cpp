@@ -493,6 +493,7 @@ bool frmMain::event(QEvent* event)
         } else if (message.Msg == WM_HANDOVER && app_.Modal.Busy()) {
             // A hand-over opens a document: it waits for the dialog in front (its sender
             // keeps waiting for the reply meanwhile).
+            qInfo("KYQ: a handed-over document waits for the open dialog to close");
             OwnedDialog::WhenNoneOpen(app_, this, [this, message] {
                 QCoreApplication::postEvent(this, new WindowMessageEvent(message));
             });
