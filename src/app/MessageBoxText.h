@@ -16,7 +16,7 @@ struct MessageBoxText {
 
 // At most `maxLines` lines of at most `maxLineLength` characters each: longer lines lose
 // their middle to "…", further lines give way to a line saying how many there are.
-MessageBoxText FitMessageBoxText(std::u16string_view text, size_t maxLines = 24,
+MessageBoxText FitMessageBoxText(std::u16string_view text, size_t maxLines = 16,
                                  size_t maxLineLength = 64);
 
 }  // namespace kyq

@@ -4,10 +4,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QTreeView>
 
 #include "app/CommonDialog.h"
 #include "app/MessageBoxText.h"
@@ -146,6 +148,13 @@ std::optional<std::string> QtMessageService::ChooseFile(const FileDialogRequest&
     dialog.setDirectory(!folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath());
     if (!request.FileName.empty())
         dialog.selectFile(QString::fromStdString(request.FileName));
+    // Qt's dialog opens with columns too narrow for sizes and dates; a little wider and
+    // with the detail columns fitted to their texts, nothing is cut off.
+    dialog.resize(std::max(dialog.width(), 760), std::max(dialog.height(), 460));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        for (int column = 1; column < 4; ++column)
+            details->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     PlaceOverProgram(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

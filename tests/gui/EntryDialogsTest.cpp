@@ -16,10 +16,22 @@
 #include "entries/EditPass.h"
 #include "entries/EntryForms.h"
 #include "gui/GuiFixture.h"
+#include "workflow/PathText.h"
 #include "workflow/UnstorableMessage.h"
+#include "workflow/frmMain.h"
 
 namespace kyq::test {
 namespace {
+
+// After a change that rebuilds the tree nothing is selected: the status bar counts the
+// records now there, the details are empty and the record commands are off.
+void ExpectCountAndNoSelectionShown(const frmMain& main, const KyqApp& app)
+{
+    EXPECT_EQ(main.StatusPanel(1), StatusPanelText(app.Document.Path, app.Document.EntryCount()));
+    EXPECT_TRUE(main.txtTitle->text().isEmpty());
+    EXPECT_FALSE(main.Menus.passEdit->isEnabled());
+    EXPECT_FALSE(main.Menus.passDel->isEnabled());
+}
 
 // Where Tab moves the focus from w: the next widget of the focus chain that takes it.
 QWidget* NextTabStop(QWidget* w)
@@ -235,6 +247,7 @@ TEST_F(EntryDialogs, UndoingTheSecondOfTwoChangesKeepsTheDocumentModified)
     main_->Commands.passUndo_Click();
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"c", u"Mail", u"one"}));
     EXPECT_TRUE(app_->Document.Modified);
+    ExpectCountAndNoSelectionShown(*main_, *app_);
     main_->Commands.passUndo_Click();
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"b", u"c", u"Mail", u"one"}));
     EXPECT_TRUE(app_->Document.Modified);
@@ -243,6 +256,7 @@ TEST_F(EntryDialogs, UndoingTheSecondOfTwoChangesKeepsTheDocumentModified)
     messages_->Answers = {MsgAnswer::Yes};
     main_->Commands.passDelAll_Click();
     EXPECT_TRUE(TreeRows().empty());
+    ExpectCountAndNoSelectionShown(*main_, *app_);
     main_->Commands.passUndo_Click();
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"b", u"c", u"Mail", u"one"}));
     EXPECT_TRUE(app_->Document.Modified);
