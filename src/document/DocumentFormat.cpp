@@ -25,55 +25,129 @@ constexpr size_t RecordOverhead = 6;  // three lengths, year, month, day
 
 FormatResult Fail(FormatErrorKind kind, std::string detail)
 {
-    return FormatResult{kind, std::move(detail)};
+    return FormatResult{kind, std::move(detail), {}};
 }
 
-std::string RecordName(int index, const std::u16string& title)
+FormatResult FileFailure(FormatErrorKind kind, const FileError& error)
+{
+    return FormatResult{kind, error.Detail, error.Reason};
+}
+
+// What the format cannot hold, said twice: in English for standard error, in Chinese for
+// the user.
+FormatResult Unstorable(std::string detail, std::string reason)
+{
+    return FormatResult{FormatErrorKind::Unstorable, std::move(detail), std::move(reason)};
+}
+
+std::u16string ShortTitle(const std::u16string& title)
 {
     constexpr size_t Shown = 40;
     std::u16string shown = title.substr(0, Shown);
     if (title.size() > Shown)
         shown += u"…";
-    return "record " + std::to_string(index) + " \"" + Utf16ToUtf8(shown) + "\"";
+    return shown;
+}
+
+std::string RecordName(int index, const std::u16string& title)
+{
+    return "record " + std::to_string(index) + " \"" + Utf16ToUtf8(ShortTitle(title)) + "\"";
+}
+
+std::string RecordNameChinese(int index, const std::u16string& title)
+{
+    std::string name = "第" + std::to_string(index) + "条记录";
+    if (!title.empty())
+        name += "“" + Utf16ToUtf8(ShortTitle(title)) + "”";
+    return name;
+}
+
+struct CharacterAt {
+    char32_t code = 0;
+    size_t units = 1;   // 2 for a surrogate pair
+    size_t number = 1;  // the how-manieth character of the text, from 1
+};
+
+CharacterAt CharacterOf(std::u16string_view text, size_t position)
+{
+    CharacterAt c;
+    c.code = text[position];
+    if (c.code >= 0xD800 && c.code < 0xDC00 && position + 1 < text.size() && text[position + 1] >= 0xDC00 &&
+        text[position + 1] < 0xE000) {
+        c.code = 0x10000 + ((c.code - 0xD800) << 10) + (text[position + 1] - 0xDC00);
+        c.units = 2;
+    }
+    for (size_t i = 0; i < position; ++i) {
+        const bool secondHalf = i > 0 && text[i] >= 0xDC00 && text[i] < 0xE000 && text[i - 1] >= 0xD800 &&
+                                text[i - 1] < 0xDC00;
+        c.number += secondHalf ? 0 : 1;
+    }
+    return c;
+}
+
+std::string CodePoint(char32_t code)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(code));
+    return text;
 }
 
 std::string CharacterName(std::u16string_view text, size_t position)
 {
-    char32_t ch = text[position];
-    if (ch >= 0xD800 && ch < 0xDC00 && position + 1 < text.size() && text[position + 1] >= 0xDC00 &&
-        text[position + 1] < 0xE000)
-        ch = 0x10000 + ((ch - 0xD800) << 10) + (text[position + 1] - 0xDC00);
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
-    return std::string(code) + " at position " + std::to_string(position + 1);
+    const CharacterAt c = CharacterOf(text, position);
+    return CodePoint(c.code) + " at position " + std::to_string(c.number);
+}
+
+// "字符“€”（U+20AC，第2个字符）", or only the code when the character is invisible.
+std::string CharacterNameChinese(std::u16string_view text, size_t position)
+{
+    const CharacterAt c = CharacterOf(text, position);
+    const std::string number = "第" + std::to_string(c.number) + "个字符";
+    const bool invisible = c.code < 0x20 || (c.code >= 0x7F && c.code < 0xA0) || (c.code >= 0xD800 && c.code < 0xE000);
+    if (invisible)
+        return "字符 " + CodePoint(c.code) + "（" + number + "）";
+    return "字符“" + Utf16ToUtf8(text.substr(position, c.units)) + "”（" + CodePoint(c.code) + "，" + number + "）";
 }
 
 FormatResult CheckStorable(const PasswordDocument& doc)
 {
     const size_t ownerBad = FindUnstorableInOwnerName(doc.OwnerName());
-    if (ownerBad != std::u16string::npos)
-        return Fail(FormatErrorKind::Unstorable,
-                    "the owner name holds a character a document cannot store: " +
-                        CharacterName(doc.OwnerName(), ownerBad));
+    if (ownerBad != std::u16string::npos) {
+        const bool terminator = doc.OwnerName()[ownerBad] == u'\x0E';
+        return Unstorable("the owner name holds a character a document cannot store: " +
+                              CharacterName(doc.OwnerName(), ownerBad),
+                          "文档用户名中的" + CharacterNameChinese(doc.OwnerName(), ownerBad) +
+                              (terminator ? "不能保存在文档中" : "不在GBK字符集中"));
+    }
     if (doc.EntryCount() > PasswordDocument::MaxEntries)
-        return Fail(FormatErrorKind::Unstorable, std::to_string(doc.EntryCount()) +
-                                                     " records, more than a document holds (32767)");
+        return Unstorable(std::to_string(doc.EntryCount()) + " records, more than a document holds (32767)",
+                          "文档有" + std::to_string(doc.EntryCount()) + "条记录，超过了一个文档能保存的32767条");
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
         if (record.Title.empty())
-            return Fail(FormatErrorKind::Unstorable, RecordName(i, record.Title) + " has an empty title");
-        const std::pair<const char*, const std::u16string*> fields[] = {
-            {"title", &record.Title}, {"user name", &record.UserName}, {"password", &record.Password}};
-        for (const auto& [field, text] : fields) {
-            if (text->size() > MaxTextLength)
-                return Fail(FormatErrorKind::Unstorable,
-                            RecordName(i, record.Title) + ": the " + field + " has " +
-                                std::to_string(text->size()) + " characters, more than 32767");
-            const size_t bad = CodePage936::FindUnencodable(*text);
+            return Unstorable(RecordName(i, record.Title) + " has an empty title",
+                              RecordNameChinese(i, record.Title) + "没有标题");
+        struct Field {
+            const char* english;
+            const char* chinese;
+            const std::u16string* text;
+        };
+        const Field fields[] = {{"title", "标题", &record.Title},
+                                {"user name", "用户名称", &record.UserName},
+                                {"password", "密码", &record.Password}};
+        for (const Field& field : fields) {
+            const std::u16string& text = *field.text;
+            if (text.size() > MaxTextLength)
+                return Unstorable(RecordName(i, record.Title) + ": the " + field.english + " has " +
+                                      std::to_string(text.size()) + " characters, more than 32767",
+                                  RecordNameChinese(i, record.Title) + "的" + field.chinese + "有" +
+                                      std::to_string(text.size()) + "个字符，超过了32767个");
+            const size_t bad = CodePage936::FindUnencodable(text);
             if (bad != std::u16string::npos)
-                return Fail(FormatErrorKind::Unstorable,
-                            RecordName(i, record.Title) + ": the " + field +
-                                " holds a character code page 936 lacks: " + CharacterName(*text, bad));
+                return Unstorable(RecordName(i, record.Title) + ": the " + field.english +
+                                      " holds a character code page 936 lacks: " + CharacterName(text, bad),
+                                  RecordNameChinese(i, record.Title) + "的" + field.chinese + "中的" +
+                                      CharacterNameChinese(text, bad) + "不在GBK字符集中");
         }
     }
     return {};
@@ -278,6 +352,15 @@ size_t FindUnstorableInOwnerName(std::u16string_view name)
     return std::min(terminator, unencodable);
 }
 
+size_t FindUnusableInDocumentPassword(std::u16string_view password)
+{
+    const auto control = std::find_if(password.begin(), password.end(),
+                                      [](char16_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); });
+    const auto controlAt = static_cast<size_t>(control - password.begin());
+    return std::min(controlAt == password.size() ? std::u16string_view::npos : controlAt,
+                    CodePage936::FindUnencodable(password));
+}
+
 FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> bytes)
 {
     ByteCursor cursor(bytes);
@@ -297,13 +380,13 @@ FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path)
     // more than the start of the file, and only then is the whole file read.
     constexpr size_t ProbeBytes = 512;
     std::vector<uint8_t> bytes;
-    std::string error;
+    FileError error;
     if (!ReadFileStart(path, ProbeBytes, bytes, error))
-        return Fail(FormatErrorKind::CannotOpen, error);
+        return FileFailure(FormatErrorKind::CannotOpen, error);
     FormatResult result = ProbeHeaderBytes(doc, bytes);
     if (!result && bytes.size() == ProbeBytes) {
         if (!ReadWholeFile(path, bytes, error))
-            return Fail(FormatErrorKind::CannotOpen, error);
+            return FileFailure(FormatErrorKind::CannotOpen, error);
         result = ProbeHeaderBytes(doc, bytes);
     }
     return result;
@@ -346,10 +429,10 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
 {
     std::vector<uint8_t> bytes;
-    std::string error;
+    FileError error;
     if (!ReadWholeFile(doc.Path, bytes, error)) {
         DiscardPartialRead(doc);
-        return Fail(FormatErrorKind::CannotOpen, error);
+        return FileFailure(FormatErrorKind::CannotOpen, error);
     }
     return ReadCurrentFormatBytes(doc, bytes, expiry, yield);
 }
@@ -417,9 +500,9 @@ FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path)
     std::vector<uint8_t> bytes;
     if (auto r = EncodeDocument(doc, bytes); !r)
         return r;
-    std::string error;
+    FileError error;
     if (!ReplaceFileContents(path, bytes, error))
-        return Fail(FormatErrorKind::CannotWrite, error);
+        return FileFailure(FormatErrorKind::CannotWrite, error);
     return {};
 }
 

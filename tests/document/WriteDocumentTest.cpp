@@ -100,14 +100,25 @@ TEST(WriteDocument, RefusedDocumentsAndImpossibleTargetsLeaveTheDiskAlone)
 
 TEST(ReadFiles, MissingOrUnreadablePathsCannotBeOpened)
 {
+    // The cause is not the file's content: the result says why, in Chinese.
     ScratchFolder folder;
     PasswordDocument doc;
-    EXPECT_EQ(ProbeHeader(doc, folder.File("nothing.kyq")).kind, FormatErrorKind::CannotOpen);
-    EXPECT_EQ(ProbeHeader(doc, folder.path()).kind, FormatErrorKind::CannotOpen);
     const std::string fifo = folder.File("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(ProbeHeader(doc, fifo).kind, FormatErrorKind::CannotOpen);  // and does not block
-    EXPECT_EQ(ProbeHeader(doc, "/dev/zero").kind, FormatErrorKind::CannotOpen);
+    test::WriteBytes(folder.File("secret.kyq"), std::vector<uint8_t>{200, 0, 0, 0});
+    ::chmod(folder.File("secret.kyq").c_str(), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {folder.File("nothing.kyq"), "无法打开文件：文件或文件夹不存在"},
+        {folder.path(), "这是一个文件夹，不是文件"},
+        {fifo, "这不是普通文件（可能是设备或管道）"},  // and does not block
+        {"/dev/zero", "这不是普通文件（可能是设备或管道）"},
+        {folder.File("secret.kyq"), ::geteuid() == 0 ? "" : "无法打开文件：没有权限"},  // root reads it
+    };
+    for (const auto& [path, reason] : cases) {
+        const FormatResult r = ProbeHeader(doc, path);
+        EXPECT_EQ(r.kind, reason.empty() ? FormatErrorKind::Truncated : FormatErrorKind::CannotOpen) << path;
+        EXPECT_EQ(r.reason, reason) << path;
+    }
     doc.Path = folder.File("nothing.kyq");
     doc.Entries.push_back(Record(u"t", u"u", u"p"));
     EXPECT_EQ(ReadCurrentFormat(doc, NoExpiry).kind, FormatErrorKind::CannotOpen);
