@@ -8,6 +8,7 @@
 
 #include "document/BlockStream.h"
 #include "document/ByteCursor.h"
+#include "document/CharacterDescription.h"
 #include "document/Cipher.h"
 #include "document/DocumentHeader.h"
 #include "document/GrilleTransposition.h"
@@ -62,61 +63,14 @@ std::string RecordNameChinese(int index, const std::u16string& title)
     return name;
 }
 
-struct CharacterAt {
-    char32_t code = 0;
-    size_t units = 1;   // 2 for a surrogate pair
-    size_t number = 1;  // the how-manieth character of the text, from 1
-};
-
-CharacterAt CharacterOf(std::u16string_view text, size_t position)
-{
-    CharacterAt c;
-    c.code = text[position];
-    if (c.code >= 0xD800 && c.code < 0xDC00 && position + 1 < text.size() && text[position + 1] >= 0xDC00 &&
-        text[position + 1] < 0xE000) {
-        c.code = 0x10000 + ((c.code - 0xD800) << 10) + (text[position + 1] - 0xDC00);
-        c.units = 2;
-    }
-    for (size_t i = 0; i < position; ++i) {
-        const bool secondHalf = i > 0 && text[i] >= 0xDC00 && text[i] < 0xE000 && text[i - 1] >= 0xD800 &&
-                                text[i - 1] < 0xDC00;
-        c.number += secondHalf ? 0 : 1;
-    }
-    return c;
-}
-
-std::string CodePoint(char32_t code)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(code));
-    return text;
-}
-
-std::string CharacterName(std::u16string_view text, size_t position)
-{
-    const CharacterAt c = CharacterOf(text, position);
-    return CodePoint(c.code) + " at position " + std::to_string(c.number);
-}
-
-// "字符“€”（U+20AC，第2个字符）", or only the code when the character is invisible.
-std::string CharacterNameChinese(std::u16string_view text, size_t position)
-{
-    const CharacterAt c = CharacterOf(text, position);
-    const std::string number = "第" + std::to_string(c.number) + "个字符";
-    const bool invisible = c.code < 0x20 || (c.code >= 0x7F && c.code < 0xA0) || (c.code >= 0xD800 && c.code < 0xE000);
-    if (invisible)
-        return "字符 " + CodePoint(c.code) + "（" + number + "）";
-    return "字符“" + Utf16ToUtf8(text.substr(position, c.units)) + "”（" + CodePoint(c.code) + "，" + number + "）";
-}
-
 FormatResult CheckStorable(const PasswordDocument& doc)
 {
     const size_t ownerBad = FindUnstorableInOwnerName(doc.OwnerName());
     if (ownerBad != std::u16string::npos) {
         const bool terminator = doc.OwnerName()[ownerBad] == u'\x0E';
         return Unstorable("the owner name holds a character a document cannot store: " +
-                              CharacterName(doc.OwnerName(), ownerBad),
-                          "文档用户名中的" + CharacterNameChinese(doc.OwnerName(), ownerBad) +
+                              DescribeCharacterInEnglish(doc.OwnerName(), ownerBad),
+                          "文档用户名中的" + DescribeCharacter(doc.OwnerName(), ownerBad) +
                               (terminator ? "不能保存在文档中" : "不在GBK字符集中"));
     }
     if (doc.EntryCount() > PasswordDocument::MaxEntries)
@@ -145,9 +99,9 @@ FormatResult CheckStorable(const PasswordDocument& doc)
             const size_t bad = CodePage936::FindUnencodable(text);
             if (bad != std::u16string::npos)
                 return Unstorable(RecordName(i, record.Title) + ": the " + field.english +
-                                      " holds a character code page 936 lacks: " + CharacterName(text, bad),
+                                      " holds a character code page 936 lacks: " + DescribeCharacterInEnglish(text, bad),
                                   RecordNameChinese(i, record.Title) + "的" + field.chinese + "中的" +
-                                      CharacterNameChinese(text, bad) + "不在GBK字符集中");
+                                      DescribeCharacter(text, bad) + "不在GBK字符集中");
         }
     }
     return {};

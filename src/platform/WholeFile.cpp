@@ -56,6 +56,7 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
+    void Release() { fd_ = -1; }
     // Closes now and reports the result: a write-back error may only show up here.
     int Close()
     {
@@ -98,24 +99,12 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, int& error)
 bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, FileError& error)
 {
     bytes.clear();
-    // Non-blocking so that a FIFO cannot stall the open; only regular files are read, as
-    // a device or a pipe could go on for ever.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0) {
-        error = SystemFailure("无法打开文件", "open", errno);
+    FileDescriptor file(OpenRegularFile(path, error));
+    if (file.get() < 0)
         return false;
-    }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) {
         error = SystemFailure("无法读取文件", "fstat", errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = Refusal("这是一个文件夹，不是文件", "it is a folder", EISDIR);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = Refusal("这不是普通文件（可能是设备或管道）", "not a regular file", 0);
         return false;
     }
     // Room for the size the file has now, plus a little to notice that it grew; the bytes
@@ -329,6 +318,33 @@ void RemoveLeftovers(const std::string& folder)
 }
 
 }  // namespace
+
+int OpenRegularFile(const std::string& path, FileError& error)
+{
+    // Non-blocking so that a FIFO cannot stall the open; only regular files are read, as
+    // a device or a pipe could go on for ever.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0) {
+        error = SystemFailure("无法打开文件", "open", errno);
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        error = SystemFailure("无法读取文件", "fstat", errno);
+        return -1;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error = Refusal("这是一个文件夹，不是文件", "it is a folder", EISDIR);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = Refusal("这不是普通文件（可能是设备或管道）", "not a regular file", 0);
+        return -1;
+    }
+    const int fd = file.get();
+    file.Release();
+    return fd;
+}
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, FileError& error)
 {

@@ -17,6 +17,10 @@ struct FileError {
     int Code = 0;        // errno; 0 when no system call failed (e.g. a folder was named)
 };
 
+// Opens a regular file for reading: its descriptor (the caller closes it), or -1 and why
+// for a path that cannot be opened or is no regular file (a folder, a pipe, a device).
+int OpenRegularFile(const std::string& path, FileError& error);
+
 // Reads everything; false (and why) when the path cannot be opened or read or is no
 // regular file (a folder, a pipe, a device).
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, FileError& error);

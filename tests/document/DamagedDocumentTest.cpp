@@ -230,7 +230,7 @@ TEST(Unstorable, OwnerNameAndPasswordChecksFindWhatAFileCannotCarry)
 {
     // A document password may hold no control character: no password box can take one.
     EXPECT_EQ(FindUnusableInDocumentPassword(u"密码abc€"), std::u16string::npos);
-    EXPECT_EQ(FindUnusableInDocumentPassword(u"a\x01b"), 1u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"a\x01" u"b"), 1u);
     EXPECT_EQ(FindUnusableInDocumentPassword(u"\x1B[A"), 0u);
     EXPECT_EQ(FindUnusableInDocumentPassword(u"tab\there"), 3u);
     EXPECT_EQ(FindUnusableInDocumentPassword(u"del\x7F"), 3u);
