@@ -16,6 +16,7 @@
 #include "cli/Utf8Check.h"
 #include "document/Cipher.h"
 #include "document/DocumentFormat.h"
+#include "document/TitleCollator.h"
 #include "platform/Utf.h"
 #include "platform/WholeFile.h"
 
@@ -196,20 +197,50 @@ int RunExport(const Arguments& a, const CliContext& cx)
         return Failure(cx, "密码不可能为空！ (the password cannot be empty)");
     doc.DocumentPassword() = password.Password;
 
+    const ExportKind kind = format == "csv" ? ExportKind::Csv : ExportKind::Json;
+    std::vector<uint8_t> bytes;
+    FileError error;
+    if (!ReadWholeFile(path, bytes, error))
+        return Unusable(cx, path, FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Reason});
+
+    // The order the program shows after opening a file is title order, and a saved file
+    // is in it: its titles alone show whether the records can go out as they are read,
+    // without a document being built.
+    if (doc.FormatVersion == CurrentFormatNumber) {
+        bool inOrder = true;
+        std::u16string previous;
+        bool first = true;
+        const FormatResult titles =
+            VisitCurrentFormatRecords(bytes, doc.DocumentPassword(), true, [&](const PasswordEntry& e) {
+                if (inOrder && !first && TitleCollator::Compare(e.Title, previous) < 0)
+                    inOrder = false;
+                previous = e.Title;
+                first = false;
+            });
+        if (!titles)
+            return Unusable(cx, path, titles);
+        if (inOrder) {
+            // Checked once already: the second walk finds nothing new.
+            WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(),
+                        [&](const std::function<void(const PasswordEntry&)>& emit) {
+                            (void)VisitCurrentFormatRecords(bytes, doc.DocumentPassword(), false, emit);
+                        });
+            return ExitOk;
+        }
+    }
+
     const ExpiryContext noReminder{0, 0, 0, 0};
     FormatResult read;
     if (doc.FormatVersion == LegacyFormatNumber) {
         doc.LegacyKey = DeriveLegacyKey(doc.DocumentPassword());
-        read = ReadLegacyFormat(doc, noReminder);
+        read = ReadLegacyFormatBytes(doc, bytes, noReminder);
     } else {
-        read = ReadCurrentFormat(doc, noReminder);
+        read = ReadCurrentFormatBytes(doc, bytes, noReminder);
     }
     if (!read)
         return Unusable(cx, path, read);
-    // The order the program shows after opening a file: title order.
     doc.ReorderEntries(false);
-
-    cx.Out << (format == "csv" ? ExportCsv(doc) : ExportJson(doc));
+    WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
     return ExitOk;
 }
 

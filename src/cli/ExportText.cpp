@@ -1,19 +1,56 @@
 #include "cli/ExportText.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <sstream>
 
 namespace kyq::cli {
 
 namespace {
 
+// Marks, in the length byte of Utf8Of, a character JSON writes escaped.
+constexpr uint32_t JsonEscaped = 0x80;
+
+// The UTF-8 bytes of every UTF-16 unit, first byte lowest, with their number in the top
+// byte (plus JsonEscaped); 0 for a surrogate, which is a character only with its partner.
+constexpr std::array<uint32_t, 65536> MakeUtf8Table()
+{
+    std::array<uint32_t, 65536> table{};
+    for (uint32_t cp = 0; cp < 65536; ++cp) {
+        if (cp < 0x80)
+            table[cp] = cp | 1u << 24 | (cp < 0x20 || cp == '"' || cp == '\\' ? JsonEscaped << 24 : 0);
+        else if (cp < 0x800)
+            table[cp] = (0xC0 | cp >> 6) | (0x80 | (cp & 0x3F)) << 8 | 2u << 24;
+        else if (cp < 0xD800 || cp > 0xDFFF)
+            table[cp] = (0xE0 | cp >> 12) | (0x80 | ((cp >> 6) & 0x3F)) << 8 | (0x80 | (cp & 0x3F)) << 16 | 3u << 24;
+    }
+    return table;
+}
+constexpr std::array<uint32_t, 65536> Utf8Of = MakeUtf8Table();
+
 // The export text under construction, written through a pointer: a full document is about
 // a hundred thousand texts, and appending byte by byte cost more than everything else here.
+// With a stream it is handed on in pieces, so a large export is never in memory whole.
 class TextOut {
 public:
-    explicit TextOut(size_t expected) { buffer_.resize(expected); }
+    explicit TextOut(size_t expected, std::ostream* sink = nullptr) : sink_(sink) { buffer_.resize(expected); }
+
+    // Hands what is written so far to the stream once it is a good piece.
+    void Pass()
+    {
+        if (sink_ != nullptr && used_ >= PieceBytes)
+            Flush();
+    }
+    void Flush()
+    {
+        if (sink_ == nullptr)
+            return;
+        sink_->write(buffer_.data(), static_cast<std::streamsize>(used_));
+        used_ = 0;
+    }
 
     // Room for `n` more bytes; write them at the pointer, then Commit the end.
     char* Room(size_t n)
@@ -41,56 +78,64 @@ public:
     // hold raw. A lone surrogate becomes U+FFFD, as Utf16ToUtf8 does.
     void AppendUtf8(std::u16string_view text, bool escapeJson)
     {
-        static constexpr char hex[] = "0123456789abcdef";
-        // Worst cases: 6 bytes for an escaped control character, 3 for any other unit.
-        char* p = Room(text.size() * 6);
+        // Worst cases: 6 bytes for an escaped control character, 3 for any other unit; and
+        // each character is stored as a whole 4-byte word.
+        char* p = Room(text.size() * 6 + 4);
         const size_t n = text.size();
+        const uint32_t slowMark = escapeJson ? JsonEscaped : 0;
         for (size_t i = 0; i < n; ++i) {
-            uint32_t cp = text[i];
-            if (cp < 0x80) {
-                if (escapeJson && (cp < 0x20 || cp == '"' || cp == '\\')) {
-                    *p++ = '\\';
-                    switch (cp) {
-                    case '"': *p++ = '"'; break;
-                    case '\\': *p++ = '\\'; break;
-                    case '\b': *p++ = 'b'; break;
-                    case '\f': *p++ = 'f'; break;
-                    case '\n': *p++ = 'n'; break;
-                    case '\r': *p++ = 'r'; break;
-                    case '\t': *p++ = 't'; break;
-                    default:
-                        *p++ = 'u';
-                        *p++ = '0';
-                        *p++ = '0';
-                        *p++ = hex[(cp >> 4) & 0xF];
-                        *p++ = hex[cp & 0xF];
-                    }
-                } else {
-                    *p++ = static_cast<char>(cp);
-                }
+            // Latin and Chinese mix at random in a text: a table lookup, not a branch on the
+            // kind of character, keeps the common ones fast.
+            const uint32_t word = Utf8Of[text[i]];
+            const uint32_t length = word >> 24;
+            if (length == 0 || (length & slowMark) != 0) [[unlikely]] {
+                p = AppendSpecial(p, text, i);
                 continue;
             }
-            if (cp >= 0xD800 && cp <= 0xDFFF) {
-                if (cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-                    cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-                    ++i;
-                } else {
-                    cp = 0xFFFD;
-                }
-            }
-            if (cp < 0x800) {
-                *p++ = static_cast<char>(0xC0 | (cp >> 6));
-            } else if (cp < 0x10000) {
-                *p++ = static_cast<char>(0xE0 | (cp >> 12));
-                *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            } else {
-                *p++ = static_cast<char>(0xF0 | (cp >> 18));
-                *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-                *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            }
-            *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+            std::memcpy(p, &word, 4);  // the bytes, low one first, and a byte to be overwritten
+            p += length & 3;
         }
         Commit(p);
+    }
+
+    // An escaped character, or a surrogate: a pair is one character of four bytes, a lone
+    // one becomes U+FFFD. `i` moves past what was taken.
+    static char* AppendSpecial(char* p, std::u16string_view text, size_t& i)
+    {
+        static constexpr char hex[] = "0123456789abcdef";
+        uint32_t cp = text[i];
+        if (cp < 0x80) {
+            *p++ = '\\';
+            switch (cp) {
+            case '"': *p++ = '"'; break;
+            case '\\': *p++ = '\\'; break;
+            case '\b': *p++ = 'b'; break;
+            case '\f': *p++ = 'f'; break;
+            case '\n': *p++ = 'n'; break;
+            case '\r': *p++ = 'r'; break;
+            case '\t': *p++ = 't'; break;
+            default:
+                *p++ = 'u';
+                *p++ = '0';
+                *p++ = '0';
+                *p++ = hex[(cp >> 4) & 0xF];
+                *p++ = hex[cp & 0xF];
+            }
+            return p;
+        }
+        if (cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+            ++i;
+            *p++ = static_cast<char>(0xF0 | (cp >> 18));
+            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+            return p;
+        }
+        *p++ = '\xEF';  // U+FFFD
+        *p++ = '\xBF';
+        *p++ = '\xBD';
+        return p;
     }
 
     void AppendJsonString(std::u16string_view text)
@@ -124,6 +169,8 @@ public:
     }
 
 private:
+    static constexpr size_t PieceBytes = 65536;
+    std::ostream* sink_;
     std::string buffer_;
     size_t used_ = 0;
 };
@@ -153,54 +200,84 @@ std::string CsvField(std::string_view utf8)
     return out;
 }
 
+void WriteExport(std::ostream& out, ExportKind kind, int32_t formatVersion, std::u16string_view owner,
+                 const RecordSource& records)
+{
+    // Room for a piece and the longest record that may end it.
+    TextOut text(2 * 65536, &out);
+    if (kind == ExportKind::Json) {
+        text.Append("{\"format\":");
+        text.AppendNumber(formatVersion);
+        text.Append(",\"owner\":");
+        text.AppendJsonString(owner);
+        text.Append(",\"entries\":[");
+        bool first = true;
+        records([&](const PasswordEntry& e) {
+            text.Append(first ? "\n{\"title\":" : ",\n{\"title\":");
+            first = false;
+            text.AppendJsonString(e.Title);
+            text.Append(",\"username\":");
+            text.AppendJsonString(e.UserName);
+            text.Append(",\"password\":");
+            text.AppendJsonString(e.Password);
+            text.Append(",\"year\":");
+            text.AppendNumber(e.ChangedYear);
+            text.Append(",\"month\":");
+            text.AppendNumber(e.ChangedMonth);
+            text.Append(",\"day\":");
+            text.AppendNumber(e.ChangedDay);
+            text.Append('}');
+            text.Pass();
+        });
+        text.Append(first ? "]}\n" : "\n]}\n");
+    } else {
+        text.Append("Title,UserName,Password,Year,Month,Day\r\n");
+        records([&](const PasswordEntry& e) {
+            text.AppendCsvField(e.Title);
+            text.Append(',');
+            text.AppendCsvField(e.UserName);
+            text.Append(',');
+            text.AppendCsvField(e.Password);
+            text.Append(',');
+            text.AppendNumber(e.ChangedYear);
+            text.Append(',');
+            text.AppendNumber(e.ChangedMonth);
+            text.Append(',');
+            text.AppendNumber(e.ChangedDay);
+            text.Append("\r\n");
+            text.Pass();
+        });
+    }
+    text.Flush();
+}
+
+RecordSource RecordsOf(const PasswordDocument& doc)
+{
+    return [&doc](const std::function<void(const PasswordEntry&)>& emit) {
+        for (int n = 1; n <= doc.EntryCount(); ++n)
+            emit(doc.Entries[static_cast<size_t>(n)]);
+    };
+}
+
+namespace {
+
+std::string ExportToText(const PasswordDocument& doc, ExportKind kind)
+{
+    std::ostringstream out;
+    WriteExport(out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
+    return std::move(out).str();
+}
+
+}  // namespace
+
 std::string ExportJson(const PasswordDocument& doc)
 {
-    TextOut out(static_cast<size_t>(doc.EntryCount()) * 140 + 64);
-    out.Append("{\"format\":");
-    out.AppendNumber(doc.FormatVersion);
-    out.Append(",\"owner\":");
-    out.AppendJsonString(doc.OwnerName());
-    out.Append(",\"entries\":[");
-    for (int n = 1; n <= doc.EntryCount(); ++n) {
-        const PasswordEntry& e = doc.Entries[static_cast<size_t>(n)];
-        out.Append(n == 1 ? "\n{\"title\":" : ",\n{\"title\":");
-        out.AppendJsonString(e.Title);
-        out.Append(",\"username\":");
-        out.AppendJsonString(e.UserName);
-        out.Append(",\"password\":");
-        out.AppendJsonString(e.Password);
-        out.Append(",\"year\":");
-        out.AppendNumber(e.ChangedYear);
-        out.Append(",\"month\":");
-        out.AppendNumber(e.ChangedMonth);
-        out.Append(",\"day\":");
-        out.AppendNumber(e.ChangedDay);
-        out.Append('}');
-    }
-    out.Append(doc.EntryCount() > 0 ? "\n]}\n" : "]}\n");
-    return out.Take();
+    return ExportToText(doc, ExportKind::Json);
 }
 
 std::string ExportCsv(const PasswordDocument& doc)
 {
-    TextOut out(static_cast<size_t>(doc.EntryCount()) * 80 + 64);
-    out.Append("Title,UserName,Password,Year,Month,Day\r\n");
-    for (int n = 1; n <= doc.EntryCount(); ++n) {
-        const PasswordEntry& e = doc.Entries[static_cast<size_t>(n)];
-        out.AppendCsvField(e.Title);
-        out.Append(',');
-        out.AppendCsvField(e.UserName);
-        out.Append(',');
-        out.AppendCsvField(e.Password);
-        out.Append(',');
-        out.AppendNumber(e.ChangedYear);
-        out.Append(',');
-        out.AppendNumber(e.ChangedMonth);
-        out.Append(',');
-        out.AppendNumber(e.ChangedDay);
-        out.Append("\r\n");
-    }
-    return out.Take();
+    return ExportToText(doc, ExportKind::Csv);
 }
 
 }  // namespace kyq::cli

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "document/BlockStream.h"
@@ -209,12 +210,21 @@ size_t CountRecords(BlockStreamReader stream)
     return count;
 }
 
-// Every record of the stream into the document, each decoded straight into its place.
-FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, const ExpiryContext& expiry,
-                          ReaderYieldClock& clock)
+// Passes over a text, checked as ReadText checks it.
+bool SkipText(BlockStreamReader& stream, int16_t length)
 {
-    const KeyCycle key(doc.DocumentPassword());
-    doc.Entries.reserve(1 + std::min(CountRecords(stream), static_cast<size_t>(PasswordDocument::MaxEntries)));
+    if (length < 0 || static_cast<size_t>(length) > stream.Remaining())
+        return false;
+    stream.Skip(static_cast<size_t>(length));
+    return true;
+}
+
+// Reads every record of the stream up to its terminating 0, checking each count: `place()`
+// gives the entry a record is decoded into, `placed(entry)` takes it once its date is
+// read. With `titlesOnly` the user name and the password are passed over, not decoded.
+template <typename Place, typename Placed>
+FormatResult WalkRecords(BlockStreamReader& stream, const KeyCycle& key, bool titlesOnly, Place place, Placed placed)
+{
     for (int index = 1;; ++index) {
         if (stream.Remaining() == 0)
             return Fail(FormatErrorKind::Truncated, "the record stream ends without its terminating 0");
@@ -224,18 +234,20 @@ FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, cons
         if (index > PasswordDocument::MaxEntries)
             return Fail(FormatErrorKind::BadCount, "more than 32767 records");
 
-        PasswordEntry& record = doc.Entries.emplace_back();
+        PasswordEntry& record = place();
         if (!ReadText(stream, titleLength, key, false, record.Title))
             return TextFailure(titleLength, index, "title");
         if (stream.Remaining() == 0)
             return Fail(FormatErrorKind::Truncated,
                         "record " + std::to_string(index) + ": the stream ends before the user name");
-        if (const int16_t length = stream.Next(); !ReadText(stream, length, key, false, record.UserName))
+        if (const int16_t length = stream.Next();
+            !(titlesOnly ? SkipText(stream, length) : ReadText(stream, length, key, false, record.UserName)))
             return TextFailure(length, index, "user name");
         if (stream.Remaining() == 0)
             return Fail(FormatErrorKind::Truncated,
                         "record " + std::to_string(index) + ": the stream ends before the password");
-        if (const int16_t length = stream.Next(); !ReadText(stream, length, key, true, record.Password))
+        if (const int16_t length = stream.Next();
+            !(titlesOnly ? SkipText(stream, length) : ReadText(stream, length, key, true, record.Password)))
             return TextFailure(length, index, "password");
         if (stream.Remaining() < 3)
             return Fail(FormatErrorKind::Truncated,
@@ -249,11 +261,47 @@ FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, cons
         record.ChangedYear = year;
         record.ChangedMonth = static_cast<uint8_t>(month);
         record.ChangedDay = static_cast<uint8_t>(day);
-
-        CheckExpiry(record, expiry, doc.ExpiredList);
-        doc.AddTitle(record);
-        clock.Step();
+        placed(record);
     }
+}
+
+// Every record of the stream into the document, each decoded straight into its place.
+FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, const ExpiryContext& expiry,
+                          ReaderYieldClock& clock)
+{
+    const KeyCycle key(doc.DocumentPassword());
+    doc.Entries.reserve(1 + std::min(CountRecords(stream), static_cast<size_t>(PasswordDocument::MaxEntries)));
+    return WalkRecords(
+        stream, key, false, [&]() -> PasswordEntry& { return doc.Entries.emplace_back(); },
+        [&](PasswordEntry& record) {
+            CheckExpiry(record, expiry, doc.ExpiredList);
+            doc.AddTitle(record);
+            clock.Step();
+        });
+}
+
+// The record stream of a format-200 file whose header and block count hold.
+FormatResult OpenRecordStream(std::span<const uint8_t> bytes, DocumentHeader& header,
+                              std::optional<BlockStreamReader>& stream)
+{
+    ByteCursor cursor(bytes);
+    if (auto r = ReadDocumentHeader(cursor, header); !r)
+        return r;
+    if (header.FormatVersion != CurrentFormatNumber)
+        return Fail(FormatErrorKind::UnknownFormat, "not a format-200 file");
+    int32_t blocks = 0;
+    if (!cursor.ReadInt32(blocks))
+        return Fail(FormatErrorKind::Truncated, "the file ends before the block count");
+    if (blocks < 1)
+        return Fail(FormatErrorKind::BadCount, "block count " + std::to_string(blocks));
+    if (static_cast<uint64_t>(blocks) * StreamBlockBytes > cursor.Remaining())
+        return Fail(FormatErrorKind::Truncated, "the file announces " + std::to_string(blocks) +
+                                                    " blocks but holds " +
+                                                    std::to_string(cursor.Remaining() / StreamBlockBytes));
+    // The grille is the same for every block, so its read order is worked out once and
+    // the records are read through it where they lie.
+    stream.emplace(bytes.data() + cursor.Position(), static_cast<size_t>(blocks), GrilleReadOrder(header.FileGrille));
+    return {};
 }
 
 // Writes one keyed text: its length, then each character's code lowered by the shift
@@ -352,32 +400,30 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
     DiscardPartialRead(doc);
     ReaderYieldClock clock(yield);
     auto result = [&]() -> FormatResult {
-        ByteCursor cursor(bytes);
         DocumentHeader header;
-        if (auto r = ReadDocumentHeader(cursor, header); !r)
+        std::optional<BlockStreamReader> stream;
+        if (auto r = OpenRecordStream(bytes, header, stream); !r)
             return r;
-        if (header.FormatVersion != CurrentFormatNumber)
-            return Fail(FormatErrorKind::UnknownFormat, "not a format-200 file");
         doc.FileGrille = header.FileGrille;
-
-        int32_t blocks = 0;
-        if (!cursor.ReadInt32(blocks))
-            return Fail(FormatErrorKind::Truncated, "the file ends before the block count");
-        if (blocks < 1)
-            return Fail(FormatErrorKind::BadCount, "block count " + std::to_string(blocks));
-        if (static_cast<uint64_t>(blocks) * StreamBlockBytes > cursor.Remaining())
-            return Fail(FormatErrorKind::Truncated, "the file announces " + std::to_string(blocks) +
-                                                        " blocks but holds " +
-                                                        std::to_string(cursor.Remaining() / StreamBlockBytes));
-        // The grille is the same for every block, so its read order is worked out once and
-        // the records are read through it where they lie.
-        BlockStreamReader stream(bytes.data() + cursor.Position(), static_cast<size_t>(blocks),
-                                 GrilleReadOrder(header.FileGrille));
-        return ParseRecords(doc, stream, expiry, clock);
+        return ParseRecords(doc, *stream, expiry, clock);
     }();
     if (!result)
         DiscardPartialRead(doc);
     return result;
+}
+
+FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16string_view password,
+                                       bool titlesOnly, const std::function<void(const PasswordEntry&)>& visit)
+{
+    DocumentHeader header;
+    std::optional<BlockStreamReader> stream;
+    if (auto r = OpenRecordStream(bytes, header, stream); !r)
+        return r;
+    const KeyCycle key(password);
+    PasswordEntry entry;  // its texts keep their room from one record to the next
+    return WalkRecords(
+        *stream, key, titlesOnly, [&]() -> PasswordEntry& { return entry; },
+        [&](const PasswordEntry& record) { visit(record); });
 }
 
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)

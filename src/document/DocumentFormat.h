@@ -84,6 +84,13 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
                                     const ExpiryContext& expiry, const ReaderYield& yield = {});
 FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
                                    const ExpiryContext& expiry, const ReaderYield& yield = {});
+// Walks the records of a format-200 file in memory, in file order, without building a
+// document (for a reader that only passes them on): each record is decoded into one
+// entry, whose texts keep their room from record to record, and handed to `visit`. With
+// `titlesOnly` the user name and password are passed over and stay empty. The bytes are
+// checked as ReadCurrentFormatBytes checks them; the header is not kept.
+FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16string_view password,
+                                       bool titlesOnly, const std::function<void(const PasswordEntry&)>& visit);
 // The complete format-200 file, with a fresh random grille and filler. `out` is left
 // empty on failure.
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out);
