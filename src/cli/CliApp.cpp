@@ -211,10 +211,10 @@ int RunExport(const Arguments& a, const CliContext& cx)
         std::u16string previous;
         bool first = true;
         const FormatResult titles =
-            VisitCurrentFormatRecords(bytes, doc.DocumentPassword(), true, [&](const PasswordEntry& e) {
-                if (inOrder && !first && TitleCollator::Compare(e.Title, previous) < 0)
+            VisitCurrentFormatTitles(bytes, doc.DocumentPassword(), [&](std::u16string_view title) {
+                if (inOrder && !first && TitleCollator::Compare(title, previous) < 0)
                     inOrder = false;
-                previous = e.Title;
+                previous = title;
                 first = false;
             });
         if (!titles)
@@ -222,8 +222,8 @@ int RunExport(const Arguments& a, const CliContext& cx)
         if (inOrder) {
             // Checked once already: the second walk finds nothing new.
             WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(),
-                        [&](const std::function<void(const PasswordEntry&)>& emit) {
-                            (void)VisitCurrentFormatRecords(bytes, doc.DocumentPassword(), false, emit);
+                        [&](const std::function<void(const Utf8Entry&)>& emit) {
+                            (void)VisitCurrentFormatRecords(bytes, doc.DocumentPassword(), emit);
                         });
             return ExitOk;
         }

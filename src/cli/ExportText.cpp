@@ -7,29 +7,32 @@
 #include <cstring>
 #include <sstream>
 
+#include "platform/Utf.h"
+
 namespace kyq::cli {
 
 namespace {
 
-// Marks, in the length byte of Utf8Of, a character JSON writes escaped.
-constexpr uint32_t JsonEscaped = 0x80;
-
-// The UTF-8 bytes of every UTF-16 unit, first byte lowest, with their number in the top
-// byte (plus JsonEscaped); 0 for a surrogate, which is a character only with its partner.
-constexpr std::array<uint32_t, 65536> MakeUtf8Table()
+// Bytes a JSON string may not hold raw.
+constexpr std::array<bool, 256> MakeJsonEscaped()
 {
-    std::array<uint32_t, 65536> table{};
-    for (uint32_t cp = 0; cp < 65536; ++cp) {
-        if (cp < 0x80)
-            table[cp] = cp | 1u << 24 | (cp < 0x20 || cp == '"' || cp == '\\' ? JsonEscaped << 24 : 0);
-        else if (cp < 0x800)
-            table[cp] = (0xC0 | cp >> 6) | (0x80 | (cp & 0x3F)) << 8 | 2u << 24;
-        else if (cp < 0xD800 || cp > 0xDFFF)
-            table[cp] = (0xE0 | cp >> 12) | (0x80 | ((cp >> 6) & 0x3F)) << 8 | (0x80 | (cp & 0x3F)) << 16 | 3u << 24;
-    }
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 0x20; ++c)
+        table[static_cast<size_t>(c)] = true;
+    table['"'] = table['\\'] = true;
     return table;
 }
-constexpr std::array<uint32_t, 65536> Utf8Of = MakeUtf8Table();
+constexpr std::array<bool, 256> JsonEscaped = MakeJsonEscaped();
+
+// True when one of the eight bytes is below 0x20, a quote or a backslash.
+bool MayNeedEscaping(uint64_t bytes)
+{
+    constexpr uint64_t Ones = 0x0101010101010101ULL;
+    constexpr uint64_t Highs = 0x8080808080808080ULL;
+    const auto hasZero = [](uint64_t v) { return (v - Ones) & ~v & Highs; };
+    const uint64_t below = (bytes - Ones * 0x20) & ~bytes & Highs;
+    return (below | hasZero(bytes ^ (Ones * '"')) | hasZero(bytes ^ (Ones * '\\'))) != 0;
+}
 
 // The export text under construction, written through a pointer: a full document is about
 // a hundred thousand texts, and appending byte by byte cost more than everything else here.
@@ -74,39 +77,31 @@ public:
         Commit(std::to_chars(p, p + 16, value).ptr);
     }
 
-    // The UTF-8 form of `text`; with `escapeJson` also escaping what a JSON string may not
-    // hold raw. A lone surrogate becomes U+FFFD, as Utf16ToUtf8 does.
-    void AppendUtf8(std::u16string_view text, bool escapeJson)
-    {
-        // Worst cases: 6 bytes for an escaped control character, 3 for any other unit; and
-        // each character is stored as a whole 4-byte word.
-        char* p = Room(text.size() * 6 + 4);
-        const size_t n = text.size();
-        const uint32_t slowMark = escapeJson ? JsonEscaped : 0;
-        for (size_t i = 0; i < n; ++i) {
-            // Latin and Chinese mix at random in a text: a table lookup, not a branch on the
-            // kind of character, keeps the common ones fast.
-            const uint32_t word = Utf8Of[text[i]];
-            const uint32_t length = word >> 24;
-            if (length == 0 || (length & slowMark) != 0) [[unlikely]] {
-                p = AppendSpecial(p, text, i);
-                continue;
-            }
-            std::memcpy(p, &word, 4);  // the bytes, low one first, and a byte to be overwritten
-            p += length & 3;
-        }
-        Commit(p);
-    }
-
-    // An escaped character, or a surrogate: a pair is one character of four bytes, a lone
-    // one becomes U+FFFD. `i` moves past what was taken.
-    static char* AppendSpecial(char* p, std::u16string_view text, size_t& i)
+    // A JSON string of UTF-8 text, quotes included: runs of plain bytes are copied whole,
+    // ", \ and control characters escaped.
+    void AppendJsonString(std::string_view text)
     {
         static constexpr char hex[] = "0123456789abcdef";
-        uint32_t cp = text[i];
-        if (cp < 0x80) {
+        char* p = Room(text.size() * 6 + 2);  // worst case: every byte a \u00XX
+        *p++ = '"';
+        size_t from = 0;
+        size_t i = 0;
+        // Eight bytes at a time while none of them needs escaping, as is nearly always so.
+        for (; i + 8 <= text.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (MayNeedEscaping(word))
+                break;
+        }
+        for (; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (!JsonEscaped[c]) [[likely]]
+                continue;
+            std::memcpy(p, text.data() + from, i - from);
+            p += i - from;
+            from = i + 1;
             *p++ = '\\';
-            switch (cp) {
+            switch (c) {
             case '"': *p++ = '"'; break;
             case '\\': *p++ = '\\'; break;
             case '\b': *p++ = 'b'; break;
@@ -118,48 +113,33 @@ public:
                 *p++ = 'u';
                 *p++ = '0';
                 *p++ = '0';
-                *p++ = hex[(cp >> 4) & 0xF];
-                *p++ = hex[cp & 0xF];
+                *p++ = hex[c >> 4];
+                *p++ = hex[c & 0xF];
             }
-            return p;
         }
-        if (cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-            ++i;
-            *p++ = static_cast<char>(0xF0 | (cp >> 18));
-            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-            return p;
-        }
-        *p++ = '\xEF';  // U+FFFD
-        *p++ = '\xBF';
-        *p++ = '\xBD';
-        return p;
+        std::memcpy(p, text.data() + from, text.size() - from);
+        p += text.size() - from;
+        *p++ = '"';
+        Commit(p);
     }
 
-    void AppendJsonString(std::u16string_view text)
+    // One CSV field of UTF-8 text: quoted (quotes doubled) when it holds a comma, a quote,
+    // CR or LF.
+    void AppendCsvField(std::string_view text)
     {
-        Append('"');
-        AppendUtf8(text, true);
-        Append('"');
-    }
-
-    void AppendCsvField(std::u16string_view text)
-    {
-        if (text.find_first_of(u",\"\r\n") == std::u16string_view::npos) {
-            AppendUtf8(text, false);
+        if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+            Append(text);
             return;
         }
-        Append('"');
-        size_t from = 0;
-        for (size_t quote = text.find(u'"'); quote != std::u16string_view::npos; quote = text.find(u'"', from)) {
-            AppendUtf8(text.substr(from, quote + 1 - from), false);
-            Append('"');
-            from = quote + 1;
+        char* p = Room(2 * text.size() + 2);
+        *p++ = '"';
+        for (const char c : text) {
+            if (c == '"')
+                *p++ = '"';
+            *p++ = c;
         }
-        AppendUtf8(text.substr(from), false);
-        Append('"');
+        *p++ = '"';
+        Commit(p);
     }
 
     std::string Take()
@@ -175,29 +155,28 @@ private:
     size_t used_ = 0;
 };
 
+std::string ExportToText(const PasswordDocument& doc, ExportKind kind)
+{
+    std::ostringstream out;
+    WriteExport(out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
+    return std::move(out).str();
+}
+
 }  // namespace
 
 std::string JsonString(std::u16string_view text)
 {
-    TextOut out(text.size() + 2);
-    out.AppendJsonString(text);
+    const std::string utf8 = Utf16ToUtf8(text);
+    TextOut out(utf8.size() * 6 + 2);
+    out.AppendJsonString(utf8);
     return out.Take();
 }
 
 std::string CsvField(std::string_view utf8)
 {
-    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(utf8);
-    std::string out;
-    out.reserve(utf8.size() + 4);
-    out += '"';
-    for (const char c : utf8) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
+    TextOut out(utf8.size() * 2 + 2);
+    out.AppendCsvField(utf8);
+    return out.Take();
 }
 
 void WriteExport(std::ostream& out, ExportKind kind, int32_t formatVersion, std::u16string_view owner,
@@ -209,10 +188,10 @@ void WriteExport(std::ostream& out, ExportKind kind, int32_t formatVersion, std:
         text.Append("{\"format\":");
         text.AppendNumber(formatVersion);
         text.Append(",\"owner\":");
-        text.AppendJsonString(owner);
+        text.AppendJsonString(Utf16ToUtf8(owner));
         text.Append(",\"entries\":[");
         bool first = true;
-        records([&](const PasswordEntry& e) {
+        records([&](const Utf8Entry& e) {
             text.Append(first ? "\n{\"title\":" : ",\n{\"title\":");
             first = false;
             text.AppendJsonString(e.Title);
@@ -232,7 +211,7 @@ void WriteExport(std::ostream& out, ExportKind kind, int32_t formatVersion, std:
         text.Append(first ? "]}\n" : "\n]}\n");
     } else {
         text.Append("Title,UserName,Password,Year,Month,Day\r\n");
-        records([&](const PasswordEntry& e) {
+        records([&](const Utf8Entry& e) {
             text.AppendCsvField(e.Title);
             text.Append(',');
             text.AppendCsvField(e.UserName);
@@ -253,22 +232,20 @@ void WriteExport(std::ostream& out, ExportKind kind, int32_t formatVersion, std:
 
 RecordSource RecordsOf(const PasswordDocument& doc)
 {
-    return [&doc](const std::function<void(const PasswordEntry&)>& emit) {
-        for (int n = 1; n <= doc.EntryCount(); ++n)
-            emit(doc.Entries[static_cast<size_t>(n)]);
+    return [&doc](const std::function<void(const Utf8Entry&)>& emit) {
+        Utf8Entry e;
+        for (int n = 1; n <= doc.EntryCount(); ++n) {
+            const PasswordEntry& entry = doc.Entries[static_cast<size_t>(n)];
+            e.Title = Utf16ToUtf8(entry.Title);
+            e.UserName = Utf16ToUtf8(entry.UserName);
+            e.Password = Utf16ToUtf8(entry.Password);
+            e.ChangedYear = entry.ChangedYear;
+            e.ChangedMonth = entry.ChangedMonth;
+            e.ChangedDay = entry.ChangedDay;
+            emit(e);
+        }
     };
 }
-
-namespace {
-
-std::string ExportToText(const PasswordDocument& doc, ExportKind kind)
-{
-    std::ostringstream out;
-    WriteExport(out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
-    return std::move(out).str();
-}
-
-}  // namespace
 
 std::string ExportJson(const PasswordDocument& doc)
 {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/DocumentFormat.h"
 #include "document/PasswordDocument.h"
 
 namespace kyq::cli {
@@ -26,7 +27,7 @@ enum class ExportKind {
 };
 
 // Hands each record, in the order of the export, to the function it is given.
-using RecordSource = std::function<void(const std::function<void(const PasswordEntry&)>& emit)>;
+using RecordSource = std::function<void(const std::function<void(const Utf8Entry&)>& emit)>;
 RecordSource RecordsOf(const PasswordDocument& doc);
 
 // Writes the export of the records `records` hands out to `out`, in pieces of about

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -172,6 +172,44 @@ bool ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle& key, bo
     return true;
 }
 
+// The same straight into UTF-8, for a reader that passes the texts on as such. A password
+// (stored last character first) goes through UTF-16 to be turned round.
+bool ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle& key, bool reversed, std::string& text)
+{
+    if (length < 0 || static_cast<size_t>(length) > stream.Remaining())
+        return false;
+    const auto count = static_cast<size_t>(length);
+    if (reversed) {
+        thread_local std::u16string turned;
+        DecodeText<true>(stream, count, key, turned);
+        text.resize(3 * count + 4);
+        char* out = text.data();
+        for (const char16_t ch : turned) {
+            const uint32_t word = Utf8OfUnit[ch];
+            std::memcpy(out, &word, 4);  // the bytes, lowest first; the fourth is written over
+            out += word >> 24;
+        }
+        text.resize(static_cast<size_t>(out - text.data()));
+        return true;
+    }
+    text.resize(3 * count + 4);
+    char* out = text.data();
+    const auto decode = [&](size_t, uint16_t stored, uint16_t keyCode) {
+        const auto code = static_cast<uint16_t>(stored ^ keyCode);
+        const uint32_t word = Utf8OfUnit[cp936::CharacterByCode[static_cast<uint16_t>(code + Shift)]];
+        std::memcpy(out, &word, 4);
+        out += word >> 24;
+    };
+    if (count <= KeyCycle::Unrolled) {
+        const uint16_t* keyCodes = key.Unrolled16();
+        stream.Take(count, [&](size_t i, uint16_t stored) { decode(i, stored, keyCodes[i]); });
+    } else {
+        stream.Take(count, [&](size_t i, uint16_t stored) { decode(i, stored, key.At(i)); });
+    }
+    text.resize(static_cast<size_t>(out - text.data()));
+    return true;
+}
+
 [[gnu::cold]] [[gnu::noinline]] FormatResult TextFailure(int16_t length, int index, const char* field)
 {
     if (length < 0)
@@ -234,7 +272,7 @@ FormatResult WalkRecords(BlockStreamReader& stream, const KeyCycle& key, bool ti
         if (index > PasswordDocument::MaxEntries)
             return Fail(FormatErrorKind::BadCount, "more than 32767 records");
 
-        PasswordEntry& record = place();
+        auto& record = place();
         if (!ReadText(stream, titleLength, key, false, record.Title))
             return TextFailure(titleLength, index, "title");
         if (stream.Remaining() == 0)
@@ -412,18 +450,31 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
     return result;
 }
 
-FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16string_view password,
-                                       bool titlesOnly, const std::function<void(const PasswordEntry&)>& visit)
+FormatResult VisitCurrentFormatTitles(std::span<const uint8_t> bytes, std::u16string_view password,
+                                      const std::function<void(std::u16string_view)>& visit)
 {
     DocumentHeader header;
     std::optional<BlockStreamReader> stream;
     if (auto r = OpenRecordStream(bytes, header, stream); !r)
         return r;
     const KeyCycle key(password);
-    PasswordEntry entry;  // its texts keep their room from one record to the next
+    PasswordEntry entry;  // its title keeps its room from one record to the next
     return WalkRecords(
-        *stream, key, titlesOnly, [&]() -> PasswordEntry& { return entry; },
-        [&](const PasswordEntry& record) { visit(record); });
+        *stream, key, true, [&]() -> PasswordEntry& { return entry; },
+        [&](const PasswordEntry& record) { visit(record.Title); });
+}
+
+FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16string_view password,
+                                       const std::function<void(const Utf8Entry&)>& visit)
+{
+    DocumentHeader header;
+    std::optional<BlockStreamReader> stream;
+    if (auto r = OpenRecordStream(bytes, header, stream); !r)
+        return r;
+    const KeyCycle key(password);
+    Utf8Entry entry;  // its texts keep their room from one record to the next
+    return WalkRecords(
+        *stream, key, false, [&]() -> Utf8Entry& { return entry; }, [&](const Utf8Entry& record) { visit(record); });
 }
 
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)

@@ -84,13 +84,25 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
                                     const ExpiryContext& expiry, const ReaderYield& yield = {});
 FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
                                    const ExpiryContext& expiry, const ReaderYield& yield = {});
-// Walks the records of a format-200 file in memory, in file order, without building a
-// document (for a reader that only passes them on): each record is decoded into one
-// entry, whose texts keep their room from record to record, and handed to `visit`. With
-// `titlesOnly` the user name and password are passed over and stay empty. The bytes are
-// checked as ReadCurrentFormatBytes checks them; the header is not kept.
+// A record as UTF-8 texts, for a reader that passes records on without building a document.
+struct Utf8Entry {
+    std::string Title, UserName, Password;
+    int16_t ChangedYear = 0;
+    uint8_t ChangedMonth = 0;
+    uint8_t ChangedDay = 0;
+};
+
+// Walk the records of a format-200 file in memory, in file order, without building a
+// document (for a reader that only passes them on): each record is decoded into one entry,
+// whose texts keep their room from record to record, and handed to `visit`. The bytes are
+// checked as ReadCurrentFormatBytes checks them, the same way by both: where one walk
+// succeeds, so does the other. The header is not kept.
+// The titles only, in UTF-16 (the user names and passwords are passed over):
+FormatResult VisitCurrentFormatTitles(std::span<const uint8_t> bytes, std::u16string_view password,
+                                      const std::function<void(std::u16string_view)>& visit);
+// Every record, its texts decoded straight into UTF-8:
 FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16string_view password,
-                                       bool titlesOnly, const std::function<void(const PasswordEntry&)>& visit);
+                                       const std::function<void(const Utf8Entry&)>& visit);
 // The complete format-200 file, with a fresh random grille and filler. `out` is left
 // empty on failure.
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out);

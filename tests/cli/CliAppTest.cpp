@@ -9,6 +9,7 @@
 
 #include "cli/CliApp.h"
 #include "cli/JsonImport.h"
+#include "document/DocumentFormat.h"
 #include "document/PasswordDocument.h"
 #include "CliTestSupport.h"
 
@@ -55,6 +56,14 @@ const std::string Canonical =
     "{\"title\":\"ICBC工商银行\",\"username\":\"用户\\n二行\",\"password\":\"密码\\r\\n\\t\",\"year\":-1,\"month\":0,\"day\":255}\n"
     "]}\n";
 
+// Export of the document `path` read back: the records as the parser sees them.
+std::vector<ImportRecord> Exported(const std::string& path)
+{
+    const ImportParseResult back = ParseJsonImport(Cli({"export", path}).Out);
+    EXPECT_TRUE(back.Ok) << back.Error;
+    return back.Table.Records;
+}
+
 TEST(CliApp, ImportThenExportRoundTripsExactly)
 {
     TempDir dir;
@@ -91,6 +100,22 @@ TEST(CliApp, ExportListsRecordsInTitleOrderAndFillsInToday)
     EXPECT_EQ(back.Table.Records[2].Title, u"zz");
     EXPECT_EQ(back.Table.Records[2].Password, u"1");
     EXPECT_EQ(back.Table.Records[0].Changed, (ImportDate{2025, 3, 14}));
+
+    // A file not in title order (written elsewhere, or under another collation) comes out
+    // in title order all the same.
+    PasswordDocument unordered;
+    unordered.OwnerName() = u"o";
+    unordered.DocumentPassword() = u"pw";
+    for (const char16_t* title : {u"zz", u"AA", u"银行", u"mm"}) {
+        PasswordEntry e;
+        e.Title = title;
+        unordered.Entries.push_back(e);
+    }
+    ASSERT_TRUE(WriteDocument(unordered, dir / "unordered.kyq"));
+    std::vector<std::u16string> titles;
+    for (const ImportRecord& r : Exported(dir / "unordered.kyq"))
+        titles.push_back(r.Title);
+    EXPECT_EQ(titles, (std::vector<std::u16string>{u"AA", u"mm", u"zz", u"银行"}));
 }
 
 TEST(CliApp, OwnerOptionWinsOverTheFile)
@@ -102,14 +127,6 @@ TEST(CliApp, OwnerOptionWinsOverTheFile)
     EXPECT_EQ(info.Status, 0);
     EXPECT_EQ(info.Out, "格式 (format): 200\n用户名 (owner): 李四\n块数 (blocks): 1\n");
     EXPECT_TRUE(info.PasswordRequests.empty());
-}
-
-// Export of the document `path` read back: the records as the parser sees them.
-std::vector<ImportRecord> Exported(const std::string& path)
-{
-    const ImportParseResult back = ParseJsonImport(Cli({"export", path}).Out);
-    EXPECT_TRUE(back.Ok) << back.Error;
-    return back.Table.Records;
 }
 
 TEST(CliApp, ImportInputs)
