@@ -32,8 +32,8 @@ std::u16string WriteFailureReason(const FormatResult& result)
         reason = u"文件无法写入（可能是没有写入权限、磁盘已满或文件夹不存在）。";
         break;
     }
-    if (!result.detail.empty())
-        reason += u"\n（" + Utf8ToUtf16(result.detail) + u"）";
+    if (!result.reason.empty())
+        reason += u"\n（" + Utf8ToUtf16(result.reason) + u"）";
     return reason;
 }
 
