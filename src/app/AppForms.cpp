@@ -8,9 +8,9 @@ namespace kyq {
 
 void RegisterAppForms(frmMain& main)
 {
-    main.RegisterForm(QStringLiteral("Options"),
+    main.RegisterForm(FormId::Options,
                       [](frmMain& m) -> OwnedDialog* { return new Options(m.App(), &m); });
-    main.RegisterForm(QStringLiteral("About"),
+    main.RegisterForm(FormId::About,
                       [](frmMain& m) -> OwnedDialog* { return new About(m.App(), &m); });
 }
 

@@ -10,13 +10,13 @@ namespace kyq {
 
 void RegisterEntryForms(frmMain& main)
 {
-    main.RegisterForm(QStringLiteral("AddPass"),
+    main.RegisterForm(FormId::AddPass,
                       [](frmMain& m) -> OwnedDialog* { return new AddPass(m.App(), m); });
-    main.RegisterForm(QStringLiteral("EditPass"),
+    main.RegisterForm(FormId::EditPass,
                       [](frmMain& m) -> OwnedDialog* { return new EditPass(m.App(), m); });
-    main.RegisterForm(QStringLiteral("FoundResult"),
+    main.RegisterForm(FormId::FoundResult,
                       [](frmMain& m) -> OwnedDialog* { return new FoundResult(m.App(), m); });
-    main.RegisterForm(QStringLiteral("frmUser"),
+    main.RegisterForm(FormId::frmUser,
                       [](frmMain& m) -> OwnedDialog* { return new frmUser(m.App(), m); });
 }
 

@@ -1,17 +1,17 @@
 #include "workflow/DocumentWorkflow.h"
 
-#include <QAction>
-#include <QLineEdit>
-#include <QLabel>
+#include <cstdio>
+
+#include "app/CommonDialog.h"
 
 #include "app/KyqApp.h"
-#include "document/Asking.h"
 #include "document/Expiry.h"
-#include "document/NewOne.h"
 #include "document/SameText.h"
 #include "platform/Utf.h"
+#include "workflow/EntryCommands.h"
+#include "workflow/PasswordTree.h"
 #include "workflow/PathText.h"
-#include "workflow/frmMain.h"
+#include "workflow/WorkflowView.h"
 
 namespace kyq {
 
@@ -43,8 +43,7 @@ bool DocumentWorkflow::CloseDocument()
 {
     PasswordDocument& doc = app_.Document;
     if (doc.PasswordPromptOpen) {
-        if (OwnedDialog* prompt = main_.FindForm(QStringLiteral("Asking")))
-            prompt->Unload();
+        view_.ClosePasswordPrompt();
         doc.PasswordPromptOpen = false;
     }
     doc.SnapshotModified = false;
@@ -54,7 +53,7 @@ bool DocumentWorkflow::CloseDocument()
                         MsgButtons::YesNoCancel, MsgIcon::Question);
         if (answer == MsgAnswer::Yes) {
             if (doc.Path == PasswordDocument::NewDocumentPath) {
-                CommonDialog& dialog = main_.Dialog;
+                CommonDialog& dialog = dialog_;
                 dialog.Filter = DocumentFilter;
                 dialog.DialogTitle = u"另存为...";
                 dialog.FileName = OwnerFileName();
@@ -65,7 +64,7 @@ bool DocumentWorkflow::CloseDocument()
                 }
                 const std::string target = dialog.FileName;
                 dialog.FileName.clear();
-                main_.txtKey->clear();
+                view_.ClearFindBox();
                 doc.SnapshotModified = true;
                 // Closing after a failed save would throw the changes away: stay open.
                 if (!SaveTo(target))
@@ -82,7 +81,7 @@ bool DocumentWorkflow::CloseDocument()
         }
     }
     doc.PreviousPath = doc.Path;
-    main_.Commands.TakeUndoSnapshot();
+    commands_.TakeUndoSnapshot();
     doc.Path.clear();
     RefreshDocumentView();
     return false;
@@ -92,50 +91,34 @@ void DocumentWorkflow::RefreshDocumentView()
 {
     PasswordDocument& doc = app_.Document;
     if (doc.Path.empty()) {
-        SetDocumentCommandsEnabled(false);
-        main_.Menus.passUndo->setEnabled(false);
-        main_.Tree.ResetTree(true, true);
-        main_.SetStatusPanel(1, u"未打开文件");
-        main_.setWindowTitle(QStringLiteral("Keyquill"));
+        view_.SetDocumentCommandsEnabled(false);
+        view_.SetUndoEnabled(false);
+        tree_.ResetTree(true, true);
+        view_.SetStatusText(u"未打开文件");
+        view_.SetCaption(u"Keyquill");
     } else {
         if (!SameText(Utf8ToUtf16(doc.Path), u"nul")) {
             app_.Settings.LastFile = doc.Path;
             app_.Settings.InitDir = FolderOfPath(doc.Path);
             app_.SaveSettings();
         }
-        SetDocumentCommandsEnabled(true);
-        main_.setWindowTitle(QStringLiteral("Keyquill - ") +
-                             QString::fromStdU16String(DisplayNameOfPath(doc.Path)));
-        main_.SetStatusPanel(1, StatusPanelText(doc.Path, doc.EntryCount()));
+        view_.SetDocumentCommandsEnabled(true);
+        view_.SetCaption(u"Keyquill - " + DisplayNameOfPath(doc.Path));
+        view_.SetStatusText(StatusPanelText(doc.Path, doc.EntryCount()));
     }
-    main_.txtTitle->clear();
-    main_.txtName->clear();
-    main_.txtPass->clear();
-    main_.txtDate->clear();
+    view_.ShowDetails({});
 }
 
 void DocumentWorkflow::RestorePreviousDocument()
 {
     PasswordDocument& doc = app_.Document;
     doc.Path = doc.PreviousPath;
-    main_.Tree.ResetTree(true, true);
+    tree_.ResetTree(true, true);
     if (!doc.Path.empty()) {
-        main_.Commands.ExchangeWithUndoSnapshot(true);
+        commands_.ExchangeWithUndoSnapshot(true);
         doc.Modified = doc.SnapshotModified;
         RefreshDocumentView();
     }
-}
-
-void DocumentWorkflow::SetDocumentCommandsEnabled(bool enabled)
-{
-    main_.Menus.passAdd->setEnabled(enabled);
-    main_.Menus.passDelAll->setEnabled(enabled);
-    main_.Menus.fileSave->setEnabled(enabled);
-    main_.Menus.fileSaveas->setEnabled(enabled);
-    main_.Menus.fileUser->setEnabled(enabled);
-    main_.Menus.fileClose->setEnabled(enabled);
-    main_.txtKey->setEnabled(enabled);
-    main_.lblFind->setEnabled(enabled);
 }
 
 void DocumentWorkflow::OpenFromPath(const std::string& path)
@@ -151,19 +134,19 @@ void DocumentWorkflow::ProbeDocument(const std::string& path)
     app_.Settings.InitDir = FolderOfPath(path);
     const FormatResult probe = ProbeHeader(doc, path);
     if (!probe) {
-        ShowDamagedFileMessage(path);
+        ShowDamagedFileMessage(path, probe);
         RestorePreviousDocument();
         return;
     }
     doc.Modified = false;
-    main_.ShowOwnedForm(new Asking(app_, main_));
+    view_.ShowPasswordPrompt();
 }
 
 void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
 {
     PasswordDocument& doc = app_.Document;
     if (!result) {
-        ShowDamagedFileMessage(doc.Path);
+        ShowDamagedFileMessage(doc.Path, result);
         RestorePreviousDocument();
         return;
     }
@@ -171,23 +154,23 @@ void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
         app_.MsgBox(LegacyFormatNotice, MsgButtons::OkOnly, MsgIcon::Information);
     ShowExpiredList();
     RefreshDocumentView();
-    main_.Tree.ReorderEntries(false);
+    tree_.ReorderEntries(false);
     doc.Modified = false;
-    main_.Menus.passUndo->setEnabled(false);
+    view_.SetUndoEnabled(false);
 }
 
 void DocumentWorkflow::fileNew_Click()
 {
     if (CloseDocument())
         return;
-    main_.ShowOwnedForm(new NewOne(app_, main_));
+    view_.ShowForm(FormId::NewOne);
 }
 
 void DocumentWorkflow::fileOpen_Click()
 {
     if (CloseDocument())
         return;
-    CommonDialog& dialog = main_.Dialog;
+    CommonDialog& dialog = dialog_;
     dialog.Filter = OpenFilter;
     dialog.DialogTitle = u"打开文件...";
     dialog.Flags = CommonDialog::FileMustExist;
@@ -196,7 +179,7 @@ void DocumentWorkflow::fileOpen_Click()
         RestorePreviousDocument();
         return;
     }
-    main_.Tree.ResetTree(true, true);
+    tree_.ResetTree(true, true);
     app_.Document.Path = dialog.FileName;
     ProbeDocument(app_.Document.Path);
     app_.Document.Modified = false;
@@ -208,7 +191,7 @@ void DocumentWorkflow::fileSave_Click()
     if (doc.Path.empty())
         return;
     if (doc.Path == PasswordDocument::NewDocumentPath) {
-        CommonDialog& dialog = main_.Dialog;
+        CommonDialog& dialog = dialog_;
         dialog.Filter = DocumentFilter;
         dialog.DialogTitle = u"保存文档";
         dialog.FileName = OwnerFileName();
@@ -231,7 +214,7 @@ void DocumentWorkflow::fileSaveas_Click()
     PasswordDocument& doc = app_.Document;
     if (doc.Path.empty())
         return;
-    CommonDialog& dialog = main_.Dialog;
+    CommonDialog& dialog = dialog_;
     dialog.Filter = DocumentFilter;
     dialog.DialogTitle = u"另存为...";
     dialog.FileName = doc.Path == PasswordDocument::NewDocumentPath ? OwnerFileName() : doc.Path;
@@ -245,7 +228,7 @@ void DocumentWorkflow::fileSaveas_Click()
 
 void DocumentWorkflow::fileUser_Click()
 {
-    main_.ShowForm(QStringLiteral("frmUser"));
+    view_.ShowForm(FormId::frmUser);
 }
 
 void DocumentWorkflow::fileClose_Click()
@@ -290,10 +273,17 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
     return true;
 }
 
-void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path)
+void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path, const FormatResult& result)
 {
-    app_.MsgBox(std::u16string(DamagedFileMessage) + u"\n" + FileNameLabel + Utf8ToUtf16(path),
-                MsgButtons::OkOnly, MsgIcon::Information);
+    std::u16string text =
+        std::u16string(DamagedFileMessage) + u"\n" + FileNameLabel + Utf8ToUtf16(path);
+    // A file that is missing or may not be read is no damaged file: say what stood in the
+    // way.
+    if (result.kind == FormatErrorKind::CannotOpen && !result.reason.empty())
+        text += u"\n" + Utf8ToUtf16(result.reason);
+    if (!result.detail.empty())
+        std::fprintf(stderr, "KYQ: %s: %s\n", path.c_str(), result.detail.c_str());
+    app_.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Information);
 }
 
 void DocumentWorkflow::ShowExpiredList()

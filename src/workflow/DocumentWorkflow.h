@@ -9,12 +9,19 @@
 
 namespace kyq {
 
+class CommonDialog;
+class EntryCommands;
 class KyqApp;
-class frmMain;
+class PasswordTree;
+class WorkflowView;
 
 class DocumentWorkflow {
 public:
-    DocumentWorkflow(KyqApp& app, frmMain& main) : app_(app), main_(main) {}
+    DocumentWorkflow(KyqApp& app, WorkflowView& view, CommonDialog& dialog, PasswordTree& tree,
+                     EntryCommands& commands)
+        : app_(app), view_(view), dialog_(dialog), tree_(tree), commands_(commands)
+    {
+    }
 
     // Offers to save unsaved changes, then closes. True when the user cancelled (or the
     // save failed): the document is then still open and unchanged.
@@ -24,12 +31,11 @@ public:
     // Puts back the document CloseDocument closed before an open that failed or was
     // cancelled.
     void RestorePreviousDocument();
-    void SetDocumentCommandsEnabled(bool enabled);
     // CloseDocument, then (unless cancelled) ProbeDocument.
     void OpenFromPath(const std::string& path);
     // Reads the file's header and puts up the password prompt over the disabled main
-    // window; returns at once. An unreadable file is reported and the previous document
-    // comes back.
+    // window; returns at once. An unreadable file is reported (with the reason when it is
+    // missing or may not be read) and the previous document comes back.
     void ProbeDocument(const std::string& path);
     // What follows the reader that the password prompt ran: on success the notices, the
     // re-order and the refresh; on failure the damaged-file message and the restore.
@@ -51,12 +57,15 @@ public:
     bool SaveTo(const std::string& path);
 
 private:
-    void ShowDamagedFileMessage(const std::string& path);
+    void ShowDamagedFileMessage(const std::string& path, const FormatResult& result);
     void ShowExpiredList();
     std::string OwnerFileName() const;
 
     KyqApp& app_;
-    frmMain& main_;
+    WorkflowView& view_;
+    CommonDialog& dialog_;
+    PasswordTree& tree_;
+    EntryCommands& commands_;
 };
 
 }  // namespace kyq

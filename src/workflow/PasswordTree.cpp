@@ -1,15 +1,11 @@
 #include "workflow/PasswordTree.h"
 
-#include <QItemSelectionModel>
-#include <QLineEdit>
-#include <QTreeView>
 #include <string>
 #include <vector>
 
 #include "app/KyqApp.h"
-#include "workflow/PasswordTreeModel.h"
 #include "workflow/PathText.h"
-#include "workflow/frmMain.h"
+#include "workflow/WorkflowView.h"
 
 namespace kyq {
 
@@ -21,22 +17,13 @@ std::u16string Number(int value)
     return std::u16string(digits.begin(), digits.end());
 }
 
-void SetBox(QLineEdit* box, const std::u16string& text)
-{
-    box->setText(QString::fromStdU16String(text));
-    box->setCursorPosition(0);
-}
-
 }  // namespace
 
 void PasswordTree::ResetTree(bool noDocument, bool clearSortList)
 {
     if (clearSortList)
         app_.Document.Titles.Clear();
-    main_.TreeModel->Reset(noDocument ? std::u16string(u"未打开任何文件")
-                                      : app_.Document.OwnerName(),
-                           {});
-    main_.TV1->expandAll();
+    view_.ShowTree(noDocument ? std::u16string(u"未打开任何文件") : app_.Document.OwnerName(), {});
 }
 
 void PasswordTree::RebuildTree()
@@ -46,8 +33,7 @@ void PasswordTree::RebuildTree()
     rows.reserve(titles.size());
     for (size_t i = 0; i < titles.size(); ++i)
         rows.push_back(titles.At(i));
-    main_.TreeModel->Reset(app_.Document.OwnerName(), std::move(rows));
-    main_.TV1->expand(main_.TreeModel->RootIndex());
+    view_.ShowTree(app_.Document.OwnerName(), std::move(rows));
 }
 
 void PasswordTree::ReorderEntries(bool dropLast)
@@ -63,25 +49,13 @@ void PasswordTree::ShowSelectedEntry()
         idx = 0;  // a row the records no longer back (the tree awaits its rebuild)
     if (idx > 0) {
         const PasswordEntry& e = app_.Document.Entries[static_cast<size_t>(idx)];
-        SetEntryCommandsEnabled(true);
-        SetBox(main_.txtTitle, e.Title);
-        SetBox(main_.txtName, e.UserName);
-        SetBox(main_.txtPass, e.Password);
-        SetBox(main_.txtDate, DateText(e));
+        view_.SetRecordCommandsEnabled(true);
+        view_.ShowDetails({e.Title, e.UserName, e.Password, DateText(e)});
     } else {
-        SetEntryCommandsEnabled(false);
-        main_.txtTitle->clear();
-        main_.txtName->clear();
-        main_.txtPass->clear();
-        main_.txtDate->clear();
+        view_.SetRecordCommandsEnabled(false);
+        view_.ShowDetails({});
     }
-    main_.SetStatusPanel(1, StatusPanelText(app_.Document.Path, app_.Document.EntryCount()));
-}
-
-void PasswordTree::SetEntryCommandsEnabled(bool enabled)
-{
-    main_.Menus.passEdit->setEnabled(enabled);
-    main_.Menus.passDel->setEnabled(enabled);
+    view_.SetStatusText(StatusPanelText(app_.Document.Path, app_.Document.EntryCount()));
 }
 
 void PasswordTree::Timer1_Timer()
@@ -113,7 +87,9 @@ void PasswordTree::TV1_DblClick()
         break;
     }
     case 2:
-        main_.Commands.passEdit_Click();
+        // The same as the edit command: the selection is current, so edit opens on it.
+        app_.EditIndex = index;
+        view_.ShowForm(FormId::EditPass);
         break;
     default:
         break;
@@ -122,28 +98,18 @@ void PasswordTree::TV1_DblClick()
 
 int PasswordTree::SelectedPosition() const
 {
-    const QItemSelectionModel* selection = main_.TV1->selectionModel();
-    if (!selection)
-        return 0;
-    const QModelIndexList rows = selection->selectedRows();
-    if (rows.isEmpty())
-        return 0;
-    return main_.TreeModel->PositionOf(rows.first());
+    return view_.SelectedPosition();
 }
 
 void PasswordTree::SelectNode(int position)
 {
-    const QModelIndex index = main_.TreeModel->IndexAt(position);
-    if (!index.isValid())
-        return;
-    main_.TV1->setCurrentIndex(index);
-    main_.TV1->scrollTo(index);
+    view_.SelectPosition(position);
     Timer1_Timer();
 }
 
 std::u16string PasswordTree::NodeText(int position) const
 {
-    return main_.TreeModel->NodeText(position);
+    return view_.RowText(position);
 }
 
 std::u16string PasswordTree::DateText(const PasswordEntry& entry)

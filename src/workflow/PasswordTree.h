@@ -9,22 +9,22 @@
 namespace kyq {
 
 class KyqApp;
-class frmMain;
+class WorkflowView;
 
 class PasswordTree {
 public:
-    PasswordTree(KyqApp& app, frmMain& main) : app_(app), main_(main) {}
+    PasswordTree(KyqApp& app, WorkflowView& view) : app_(app), view_(view) {}
 
     // Only the root: "未打开任何文件" with noDocument, the owner name otherwise.
     void ResetTree(bool noDocument, bool clearSortList);
-    // Root with the owner name and one row per title of the title index, root expanded.
+    // Root with the owner name and one row per title of the title index.
     void RebuildTree();
     // Entries follow the title index (dropping the record whose title was taken out with
     // dropLast); the tree is rebuilt. Nothing happens for a document without records.
     void ReorderEntries(bool dropLast);
 
+    // Details, record commands and record count for the selection as it is now.
     void ShowSelectedEntry();
-    void SetEntryCommandsEnabled(bool enabled);
     // Brings SelectedIndex up to date with the tree (Timer1 does this every 100 ms).
     void Timer1_Timer();
     void TV1_NodeClick();
@@ -42,7 +42,7 @@ public:
 
 private:
     KyqApp& app_;
-    frmMain& main_;
+    WorkflowView& view_;
 };
 
 }  // namespace kyq

@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDropEvent>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +19,12 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "app/HelpViewer.h"
 #include "app/KyqApp.h"
+#include "app/LinkTargets.h"
+#include "document/Asking.h"
+#include "document/NewOne.h"
+#include "entries/LaunchGenerator.h"
 #include "app/WindowMessageEvent.h"
 #include "workflow/MainWindowLayout.h"
 #include "workflow/OwnedDialog.h"
@@ -75,7 +82,11 @@ void PlaceLabel(QLabel* label, int leftTw, int topTw, int widthTw)
 }  // namespace
 
 frmMain::frmMain(KyqApp& app)
-    : Menus(*this), Dialog(app), Tree(app, *this), Workflow(app, *this), Commands(app, *this),
+    : Menus(*this),
+      Dialog(app),
+      Tree(app, *this),
+      Commands(app, *this, Tree),
+      Workflow(app, *this, Dialog, Tree, Commands),
       app_(app)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -89,6 +100,10 @@ frmMain::frmMain(KyqApp& app)
     resize(Px(MainWindowMinWidth), Px(MainWindowMinHeight));
     setMinimumSize(Px(MainWindowMinWidth), Px(MainWindowMinHeight));
 
+    // The new-document dialog belongs with the window; the other folders register theirs.
+    RegisterForm(FormId::NewOne, [](frmMain& main) -> OwnedDialog* {
+        return new NewOne(main.App(), main);
+    });
     app_.SetMessagePoster([this](const WindowMessage& message) {
         QCoreApplication::postEvent(this, new WindowMessageEvent(message));
     });
@@ -246,15 +261,19 @@ void frmMain::ConnectHandlers()
     connect(Menus.passEdit, &QAction::triggered, this, [this] { Commands.passEdit_Click(); });
     connect(Menus.passDel, &QAction::triggered, this, [this] { Commands.passDel_Click(); });
     connect(Menus.passDelAll, &QAction::triggered, this, [this] { Commands.passDelAll_Click(); });
-    connect(Menus.toolPass, &QAction::triggered, this, [this] { Commands.toolPass_Click(); });
-    connect(Menus.toolOption, &QAction::triggered, this, [this] { Commands.toolOption_Click(); });
-    connect(Menus.helpHelp, &QAction::triggered, this, [this] { Commands.helpHelp_Click(); });
-    connect(Menus.helpAbout, &QAction::triggered, this, [this] { Commands.helpAbout_Click(); });
-    connect(Menus.helpRead, &QAction::triggered, this, [this] { Commands.helpRead_Click(); });
-    connect(Menus.WebTarnwick, &QAction::triggered, this, [this] { Commands.WebTarnwick_Click(); });
-    connect(Menus.WebKYQ, &QAction::triggered, this, [this] { Commands.WebKYQ_Click(); });
-    connect(Menus.WebGuest, &QAction::triggered, this, [this] { Commands.WebGuest_Click(); });
-    connect(Menus.WebMail, &QAction::triggered, this, [this] { Commands.WebMail_Click(); });
+    connect(Menus.toolPass, &QAction::triggered, this, [this] { toolPass_Click(); });
+    connect(Menus.toolOption, &QAction::triggered, this, [this] { toolOption_Click(); });
+    connect(Menus.helpHelp, &QAction::triggered, this, [this] { helpHelp_Click(); });
+    connect(Menus.helpAbout, &QAction::triggered, this, [this] { helpAbout_Click(); });
+    connect(Menus.helpRead, &QAction::triggered, this, [this] { helpRead_Click(); });
+    const std::pair<QAction*, const char*> links[] = {{Menus.WebTarnwick, LinkMakerHome},
+                                                      {Menus.WebKYQ, LinkProductHome},
+                                                      {Menus.WebGuest, LinkGuestBook},
+                                                      {Menus.WebMail, LinkMail}};
+    for (const auto& [item, link] : links) {
+        connect(item, &QAction::triggered, this,
+                [link] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(link))); });
+    }
     connect(Menus.TrayShow, &QAction::triggered, this, [this] { TrayShow_Click(); });
     connect(Menus.TrayHelp, &QAction::triggered, this, [this] { Menus.helpHelp->trigger(); });
     connect(Menus.TrayExit, &QAction::triggered, this, [this] { fileExit_Click(); });
@@ -262,7 +281,7 @@ void frmMain::ConnectHandlers()
     connect(Toolbar, &QToolBar::actionTriggered, this, [this](QAction* action) {
         const auto it = std::find(ToolbarButtons.begin(), ToolbarButtons.end(), action);
         if (it != ToolbarButtons.end())
-            Commands.Toolbar_ButtonClick(static_cast<int>(it - ToolbarButtons.begin()) + 1);
+            Toolbar_ButtonClick(static_cast<int>(it - ToolbarButtons.begin()) + 1);
     });
 
     connect(TV1, &QTreeView::clicked, this, [this] { Tree.TV1_NodeClick(); });
@@ -372,7 +391,7 @@ void frmMain::lblFind_Click()
     if (!lblFind->isEnabled() || txtKey->text().isEmpty())
         return;
     app_.FindKeyword = txtKey->text().toStdU16String();
-    ShowForm(QStringLiteral("FoundResult"));
+    ShowForm(FormId::FoundResult);
 }
 
 void frmMain::txtKey_KeyDown(int key, Qt::KeyboardModifiers modifiers)
@@ -437,20 +456,167 @@ void frmMain::TrayShow_Click()
     }
 }
 
-void frmMain::RegisterForm(const QString& name, FormFactory factory)
+void frmMain::SetCaption(const std::u16string& caption)
 {
-    factories_[name] = std::move(factory);
+    setWindowTitle(QString::fromStdU16String(caption));
 }
 
-bool frmMain::ShowForm(const QString& name)
+void frmMain::SetStatusText(const std::u16string& text)
 {
-    const auto it = factories_.find(name);
+    SetStatusPanel(1, text);
+}
+
+void frmMain::SetDocumentCommandsEnabled(bool enabled)
+{
+    for (QAction* item : {Menus.passAdd, Menus.passDelAll, Menus.fileSave, Menus.fileSaveas,
+                          Menus.fileUser, Menus.fileClose})
+        item->setEnabled(enabled);
+    txtKey->setEnabled(enabled);
+    lblFind->setEnabled(enabled);
+}
+
+void frmMain::SetRecordCommandsEnabled(bool enabled)
+{
+    Menus.passEdit->setEnabled(enabled);
+    Menus.passDel->setEnabled(enabled);
+}
+
+void frmMain::SetUndoEnabled(bool enabled)
+{
+    Menus.passUndo->setEnabled(enabled);
+}
+
+void frmMain::ShowTree(const std::u16string& root, std::vector<std::u16string> rows)
+{
+    TreeModel->Reset(root, std::move(rows));
+    TV1->expand(TreeModel->RootIndex());
+}
+
+int frmMain::SelectedPosition() const
+{
+    const QItemSelectionModel* selection = TV1->selectionModel();
+    if (!selection)
+        return 0;
+    const QModelIndexList rows = selection->selectedRows();
+    if (rows.isEmpty())
+        return 0;
+    return TreeModel->PositionOf(rows.first());
+}
+
+void frmMain::SelectPosition(int position)
+{
+    const QModelIndex index = TreeModel->IndexAt(position);
+    if (!index.isValid())
+        return;
+    TV1->setCurrentIndex(index);
+    TV1->scrollTo(index);
+}
+
+std::u16string frmMain::RowText(int position) const
+{
+    return TreeModel->NodeText(position);
+}
+
+void frmMain::ShowDetails(const std::array<std::u16string, 4>& texts)
+{
+    QLineEdit* boxes[4] = {txtTitle, txtName, txtPass, txtDate};
+    for (size_t i = 0; i < 4; ++i) {
+        boxes[i]->setText(QString::fromStdU16String(texts[i]));
+        boxes[i]->setCursorPosition(0);
+    }
+}
+
+void frmMain::ClearFindBox()
+{
+    txtKey->clear();
+}
+
+void frmMain::ShowPasswordPrompt()
+{
+    ShowOwnedForm(new Asking(app_, *this));
+}
+
+void frmMain::ClosePasswordPrompt()
+{
+    if (OwnedDialog* prompt = FindForm(QStringLiteral("Asking")))
+        prompt->Unload();
+}
+
+void frmMain::toolPass_Click()
+{
+    LaunchGenerator(app_, Dialog);
+}
+
+void frmMain::toolOption_Click()
+{
+    ShowForm(FormId::Options);
+}
+
+void frmMain::helpAbout_Click()
+{
+    ShowForm(FormId::About);
+}
+
+void frmMain::helpHelp_Click()
+{
+    ShowHelpTopic(app_, this, "intro.htm");
+}
+
+void frmMain::helpRead_Click()
+{
+    OpenReadme(app_);
+}
+
+void frmMain::Toolbar_ButtonClick(int position)
+{
+    const bool open = !app_.Document.Path.empty();
+    switch (position) {
+    case 1:
+        Workflow.fileNew_Click();
+        break;
+    case 2:
+        Workflow.fileOpen_Click();
+        break;
+    case 3:
+        if (open)
+            Workflow.fileSave_Click();
+        break;
+    case 4:
+        if (open)
+            Workflow.fileUser_Click();
+        break;
+    case 5:
+        if (open)
+            Commands.passAdd_Click();
+        break;
+    case 6:
+        Commands.passEdit_Click();
+        break;
+    case 7:
+        Commands.passDel_Click();
+        break;
+    case 8:
+        Menus.helpHelp->trigger();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::RegisterForm(FormId form, FormFactory factory)
+{
+    factories_[form] = std::move(factory);
+}
+
+bool frmMain::ShowForm(FormId form)
+{
+    const auto it = factories_.find(form);
     if (it == factories_.end() || !it->second)
         return false;
-    OwnedDialog* form = it->second(*this);
-    if (!form)
+    OwnedDialog* dialog = it->second(*this);
+    if (!dialog)
         return false;
-    ShowOwnedForm(form);
+    ShowOwnedForm(dialog);
     return true;
 }
 

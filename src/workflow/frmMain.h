@@ -15,6 +15,7 @@
 #include "workflow/EntryCommands.h"
 #include "workflow/MainMenus.h"
 #include "workflow/PasswordTree.h"
+#include "workflow/WorkflowView.h"
 
 class QFrame;
 class QKeyEvent;
@@ -32,7 +33,7 @@ class KyqApp;
 class OwnedDialog;
 class PasswordTreeModel;
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public WorkflowView {
     Q_OBJECT
 public:
     explicit frmMain(KyqApp& app);
@@ -68,8 +69,8 @@ public:
     MainMenus Menus;
     CommonDialog Dialog;
     PasswordTree Tree;
-    DocumentWorkflow Workflow;
     EntryCommands Commands;
+    DocumentWorkflow Workflow;
 
     // Panels count from 1.
     void SetStatusPanel(int panel, const std::u16string& text);
@@ -83,6 +84,13 @@ public:
     void Form_Resize();
 
     void fileExit_Click();
+    void toolPass_Click();
+    void toolOption_Click();
+    void helpAbout_Click();
+    void helpHelp_Click();
+    void helpRead_Click();
+    // position counts from 1 (new, open, save, user, add, edit, delete, help).
+    void Toolbar_ButtonClick(int position);
     void lblFind_Click();
     void txtKey_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void TV1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -98,18 +106,33 @@ public:
     // The tray menu's show/hide item.
     void TrayShow_Click();
 
-    // Forms that later parts of the program provide register a factory by form name;
-    // ShowForm then disables this window and shows the form modeless over it. Without a
-    // factory it does nothing and returns false.
+    // The forms of the other folders register a factory by id; ShowForm then disables this
+    // window and shows the form modeless over it. Without a factory it does nothing and
+    // returns false.
     using FormFactory = std::function<OwnedDialog*(frmMain&)>;
-    void RegisterForm(const QString& name, FormFactory factory);
-    bool ShowForm(const QString& name);
+    void RegisterForm(FormId form, FormFactory factory);
     // Shows a form made by the caller the same way.
     void ShowOwnedForm(OwnedDialog* form);
     // The loaded form of that name owned by this program, or null.
     OwnedDialog* FindForm(const QString& name) const;
     // Shutdown step: unloads every other form, in the program's fixed order.
     void UnloadForms();
+
+    // The view the workflow drives.
+    void SetCaption(const std::u16string& caption) override;
+    void SetStatusText(const std::u16string& text) override;
+    void SetDocumentCommandsEnabled(bool enabled) override;
+    void SetRecordCommandsEnabled(bool enabled) override;
+    void SetUndoEnabled(bool enabled) override;
+    void ShowTree(const std::u16string& root, std::vector<std::u16string> rows) override;
+    int SelectedPosition() const override;
+    void SelectPosition(int position) override;
+    std::u16string RowText(int position) const override;
+    void ShowDetails(const std::array<std::u16string, 4>& texts) override;
+    void ClearFindBox() override;
+    bool ShowForm(FormId form) override;
+    void ShowPasswordPrompt() override;
+    void ClosePasswordPrompt() override;
 
 signals:
     // The shutdown has run to its end (after the save prompt, when there was one).
@@ -134,7 +157,7 @@ private:
 
     KyqApp& app_;
     std::vector<WindowMessage> heldMessages_;
-    std::map<QString, FormFactory> factories_;
+    std::map<FormId, FormFactory> factories_;
     bool findHover_ = false;
     bool closingFromProgram_ = false;
     bool unloaded_ = false;

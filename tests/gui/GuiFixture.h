@@ -12,7 +12,7 @@
 #include "app/KyqApp.h"
 #include "app/MainWindowPlatform.h"
 #include "document/PasswordEntry.h"
-#include "gui/ScriptedMessageService.h"
+#include "support/ScriptedMessageService.h"
 #include "workflow/frmMain.h"
 
 namespace kyq {

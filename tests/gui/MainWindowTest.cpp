@@ -35,10 +35,10 @@ protected:
                                Entry(u"Mail", u"me", u"pm"), Entry(u"c", u"cid", u"pc")}),
                      u"pw");
     }
-    // A stand-in for a form a later part provides: records that it was shown.
-    void RegisterProbeForm(const QString& name)
+    // A stand-in for a form registered by another folder: records that it was shown.
+    void RegisterProbeForm(FormId form, const QString& name)
     {
-        main_->RegisterForm(name, [this, name](frmMain& owner) {
+        main_->RegisterForm(form, [this, name](frmMain& owner) {
             shownForms_.push_back(name);
             return new OwnedDialog(*app_, &owner, name);
         });
@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, DoubleClickShowsTheRecordOrEditsIt)
     EXPECT_EQ(messages_->Boxes[0].Text,
               u"密码标题：“b”\r\n用户名称：“bob”\r\n密码内容：“pb”\r\n上次修改日期：2000年7月4日");
 
-    RegisterProbeForm(QStringLiteral("EditPass"));
+    RegisterProbeForm(FormId::EditPass, QStringLiteral("EditPass"));
     app_->Settings.DblClick = 2;
     DoubleClickNode(4);
     EXPECT_EQ(shownForms_, std::vector<QString>{QStringLiteral("EditPass")});
@@ -224,13 +224,13 @@ TEST_F(MainWindowTest, DeleteAllAsksThenEmptiesAndUndoRestores)
 
 TEST_F(MainWindowTest, ToolbarDispatchesByPositionAndChecksForADocument)
 {
-    RegisterProbeForm(QStringLiteral("frmUser"));
-    RegisterProbeForm(QStringLiteral("AddPass"));
+    RegisterProbeForm(FormId::frmUser, QStringLiteral("frmUser"));
+    RegisterProbeForm(FormId::AddPass, QStringLiteral("AddPass"));
     ASSERT_EQ(main_->ToolbarButtons.size(), 8u);
     EXPECT_EQ(main_->ToolbarButtons[0]->toolTip(), QStringLiteral("新建一个Keyquill文档"));
     EXPECT_EQ(main_->ToolbarButtons[7]->toolTip(), QStringLiteral("显示帮助主题"));
     for (int position : {3, 4, 5, 6, 7, 9, 0})
-        main_->Commands.Toolbar_ButtonClick(position);
+        main_->Toolbar_ButtonClick(position);
     EXPECT_TRUE(shownForms_.empty());
     EXPECT_TRUE(messages_->Boxes.empty());
     EXPECT_TRUE(messages_->FileRequests.empty());
@@ -249,13 +249,13 @@ TEST_F(MainWindowTest, ToolbarDispatchesByPositionAndChecksForADocument)
     FlushDeletes();
 
     OpenThree();
-    main_->Commands.Toolbar_ButtonClick(4);
+    main_->Toolbar_ButtonClick(4);
     EXPECT_EQ(shownForms_, std::vector<QString>{QStringLiteral("frmUser")});
 }
 
 TEST_F(MainWindowTest, AddRefusesAtTheRecordLimitAndStaysUsable)
 {
-    RegisterProbeForm(QStringLiteral("AddPass"));
+    RegisterProbeForm(FormId::AddPass, QStringLiteral("AddPass"));
     NewDocument(u"ann", u"pw");
     messages_->Boxes.clear();
     app_->Document.Entries.resize(PasswordDocument::MaxEntries + 1);
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, AddRefusesAtTheRecordLimitAndStaysUsable)
 
 TEST_F(MainWindowTest, EnterInTheFindBoxSearchesShiftEnterDoesNot)
 {
-    RegisterProbeForm(QStringLiteral("FoundResult"));
+    RegisterProbeForm(FormId::FoundResult, QStringLiteral("FoundResult"));
     OpenThree();
     QTest::keyClick(main_->txtKey, Qt::Key_Return);  // empty box: no search
     EXPECT_TRUE(shownForms_.empty());
@@ -453,10 +453,10 @@ TEST_F(MainWindowTest, ExitWithCancelKeepsEverything)
 
 TEST_F(MainWindowTest, ExitUnloadsFormsAndUndoesTheLoadInOrder)
 {
-    RegisterProbeForm(QStringLiteral("Options"));
+    RegisterProbeForm(FormId::Options, QStringLiteral("Options"));
     app_->Settings.ClearClip = true;
     QGuiApplication::clipboard()->setText(QStringLiteral("a password"));
-    main_->Commands.toolOption_Click();
+    main_->toolOption_Click();
     ASSERT_NE(main_->FindForm(QStringLiteral("Options")), nullptr);
     platform_->Steps.clear();
     main_->Menus.fileExit->trigger();

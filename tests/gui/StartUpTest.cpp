@@ -28,7 +28,7 @@
 #include "document/Asking.h"
 #include "document/DocumentFormat.h"
 #include "gui/GuiFixture.h"
-#include "gui/ScriptedMessageService.h"
+#include "support/ScriptedMessageService.h"
 #include "platform/HandOverChannel.h"
 #include "platform/HandOverFiles.h"
 #include "workflow/frmMain.h"

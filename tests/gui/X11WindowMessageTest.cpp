@@ -13,7 +13,7 @@
 #include "app/GuiResources.h"
 #include "app/KyqApp.h"
 #include "app/X11MessageFilter.h"
-#include "gui/ScriptedMessageService.h"
+#include "support/ScriptedMessageService.h"
 #include "platform/HookMessage.h"
 #include "workflow/frmMain.h"
 #include "x11/XvfbServer.h"

@@ -1,4 +1,4 @@
-#include "gui/ScriptedMessageService.h"
+#include "support/ScriptedMessageService.h"
 
 namespace kyq::test {
 

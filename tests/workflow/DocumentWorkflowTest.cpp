@@ -1,0 +1,263 @@
+// The open/save/close rules, the tree rules and the entry commands without a window: a
+// recording view stands in for the main window and the scripted service answers the
+// boxes and file dialogs. These run under the sanitizers too.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/CommonDialog.h"
+#include "app/KyqApp.h"
+#include "document/DocumentFormat.h"
+#include "document/DocumentTestSupport.h"
+#include "support/ScriptedMessageService.h"
+#include "workflow/DocumentWorkflow.h"
+#include "workflow/EntryCommands.h"
+#include "workflow/PasswordTree.h"
+#include "workflow/WorkflowView.h"
+
+namespace kyq::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The main window as the rules see it.
+struct RecordingView final : WorkflowView {
+    std::u16string Caption, Status, Root;
+    std::vector<std::u16string> Rows;
+    bool DocumentCommands = false, RecordCommands = false, Undo = false;
+    int Selected = 0;
+    std::array<std::u16string, 4> Details;
+    std::vector<FormId> Forms;
+    int PromptsShown = 0, PromptsClosed = 0;
+
+    void SetCaption(const std::u16string& caption) override { Caption = caption; }
+    void SetStatusText(const std::u16string& text) override { Status = text; }
+    void SetDocumentCommandsEnabled(bool on) override { DocumentCommands = on; }
+    void SetRecordCommandsEnabled(bool on) override { RecordCommands = on; }
+    void SetUndoEnabled(bool on) override { Undo = on; }
+    void ShowTree(const std::u16string& root, std::vector<std::u16string> rows) override
+    {
+        Root = root;
+        Rows = std::move(rows);
+        Selected = 0;
+    }
+    int SelectedPosition() const override { return Selected; }
+    void SelectPosition(int position) override { Selected = position; }
+    std::u16string RowText(int position) const override
+    {
+        return position == 1 ? Root : Rows.at(static_cast<size_t>(position - 2));
+    }
+    void ShowDetails(const std::array<std::u16string, 4>& texts) override { Details = texts; }
+    void ClearFindBox() override {}
+    bool ShowForm(FormId form) override
+    {
+        Forms.push_back(form);
+        return true;
+    }
+    void ShowPasswordPrompt() override { ++PromptsShown; }
+    void ClosePasswordPrompt() override { ++PromptsClosed; }
+};
+
+class DocumentRules : public ::testing::Test {
+protected:
+    DocumentRules()
+        : folder_(fs::temp_directory_path() / ("kyq-rules-" + std::to_string(getpid())))
+    {
+        fs::remove_all(folder_);
+        fs::create_directories(folder_ / "registry");
+        auto messages = std::make_unique<ScriptedMessageService>();
+        boxes_ = messages.get();
+        app_ = std::make_unique<KyqApp>(folder_.string() + "/", folder_ / "registry",
+                                        std::move(messages));
+        dialog_ = std::make_unique<CommonDialog>(*app_);
+        tree_ = std::make_unique<PasswordTree>(*app_, view_);
+        commands_ = std::make_unique<EntryCommands>(*app_, view_, *tree_);
+        workflow_ = std::make_unique<DocumentWorkflow>(*app_, view_, *dialog_, *tree_, *commands_);
+        workflow_->RefreshDocumentView();
+    }
+    ~DocumentRules() override { fs::remove_all(folder_); }
+
+    std::string File(const std::string& name) const { return (folder_ / name).string(); }
+    std::string MakeFile(const std::string& name)
+    {
+        const PasswordDocument doc = MakeDocument(
+            u"ann", u"pw", {Record(u"b", u"bob", u"pb"), Record(u"A", u"ann", u"pa")});
+        EXPECT_TRUE(WriteDocument(doc, File(name)));
+        return File(name);
+    }
+    // What the password prompt's OK does: the reader, then the rest of the open.
+    void AnswerPrompt(const std::u16string& password)
+    {
+        app_->Document.DocumentPassword() = password;
+        const FormatResult read = ReadCurrentFormat(app_->Document, ExpiryContextForToday(60000));
+        workflow_->FinishRead(read, false);
+    }
+    void Open(const std::string& path)
+    {
+        boxes_->Files.push_back(path);
+        workflow_->fileOpen_Click();
+        ASSERT_EQ(view_.PromptsShown, 1);
+        view_.PromptsShown = 0;
+        AnswerPrompt(u"pw");
+    }
+
+    fs::path folder_;
+    ScriptedMessageService* boxes_ = nullptr;
+    std::unique_ptr<KyqApp> app_;
+    RecordingView view_;
+    std::unique_ptr<CommonDialog> dialog_;
+    std::unique_ptr<PasswordTree> tree_;
+    std::unique_ptr<EntryCommands> commands_;
+    std::unique_ptr<DocumentWorkflow> workflow_;
+};
+
+// Each row of the state table: how the window looks in it.
+TEST_F(DocumentRules, EachStateShowsItsCaptionStatusAndCommands)
+{
+    // No document.
+    EXPECT_EQ(view_.Caption, u"Keyquill");
+    EXPECT_EQ(view_.Status, u"未打开文件");
+    EXPECT_EQ(view_.Root, u"未打开任何文件");
+    EXPECT_FALSE(view_.DocumentCommands);
+
+    // Opening: the prompt is up for the chosen file.
+    const std::string a = MakeFile("a.kyq");
+    boxes_->Files.push_back(a);
+    workflow_->fileOpen_Click();
+    EXPECT_EQ(view_.PromptsShown, 1);
+    EXPECT_EQ(app_->Document.Path, a);
+    EXPECT_EQ(app_->Document.OwnerName(), u"ann");
+
+    // File document.
+    AnswerPrompt(u"pw");
+    EXPECT_EQ(view_.Caption, u"Keyquill - a.kyq");
+    EXPECT_EQ(view_.Status, u"文件a.kyq共有2个密码。");
+    EXPECT_EQ(view_.Rows, (std::vector<std::u16string>{u"A", u"b"}));
+    EXPECT_TRUE(view_.DocumentCommands);
+    EXPECT_FALSE(app_->Document.Modified);
+    EXPECT_EQ(app_->Settings.LastFile, a);
+
+    // Untitled document (the new-document dialog's OK sets it up like this).
+    workflow_->fileNew_Click();
+    EXPECT_EQ(view_.Forms, std::vector<FormId>{FormId::NewOne});
+    app_->Document.ResetEntries();
+    app_->Document.Path = PasswordDocument::NewDocumentPath;
+    workflow_->RefreshDocumentView();
+    EXPECT_EQ(view_.Caption, u"Keyquill - 无标题");
+    EXPECT_EQ(view_.Status, u"文件无标题共有0个密码。");
+    EXPECT_EQ(app_->Settings.LastFile, a);  // a new document is no last file
+
+    // Save as leaves the untitled state for a file document.
+    const std::string b = File("b.kyq");
+    boxes_->Files.push_back(b);
+    workflow_->fileSaveas_Click();
+    EXPECT_EQ(view_.Caption, u"Keyquill - b.kyq");
+    EXPECT_TRUE(fs::exists(b));
+
+    // Close: back to no document.
+    EXPECT_EQ(workflow_->CloseDocument(), false);
+    EXPECT_EQ(view_.Caption, u"Keyquill");
+    EXPECT_FALSE(view_.DocumentCommands);
+    EXPECT_EQ(boxes_->Unexpected, 0);
+}
+
+// Every way an open or a close can be called off leaves the document as it was.
+TEST_F(DocumentRules, CancelsAndFailuresKeepOrRestoreTheDocument)
+{
+    const std::string a = MakeFile("a.kyq");
+    Open(a);
+    app_->Document.Modified = true;
+
+    // Cancel at the save prompt: still open, still modified.
+    boxes_->Answers = {MsgAnswer::Cancel};
+    EXPECT_TRUE(workflow_->CloseDocument());
+    EXPECT_EQ(app_->Document.Path, a);
+    EXPECT_TRUE(app_->Document.Modified);
+
+    // No, then cancel the open dialog: the document comes back, unmodified.
+    boxes_->Answers = {MsgAnswer::No};
+    boxes_->Files.push_back(std::nullopt);
+    workflow_->fileOpen_Click();
+    EXPECT_EQ(app_->Document.Path, a);
+    EXPECT_FALSE(app_->Document.Modified);
+    EXPECT_EQ(view_.Rows, (std::vector<std::u16string>{u"A", u"b"}));
+
+    // Cancel of the password prompt: the same.
+    boxes_->Files.push_back(MakeFile("other.kyq"));
+    workflow_->fileOpen_Click();
+    EXPECT_EQ(view_.PromptsShown, 1);
+    workflow_->RestorePreviousDocument();
+    EXPECT_EQ(app_->Document.Path, a);
+    EXPECT_EQ(view_.Caption, u"Keyquill - a.kyq");
+
+    // A file that is not there: the damaged-file message names why, the document stays.
+    boxes_->Boxes.clear();
+    boxes_->Files.push_back(File("missing.kyq"));
+    workflow_->fileOpen_Click();
+    ASSERT_EQ(boxes_->Boxes.size(), 1u);
+    EXPECT_EQ(boxes_->Boxes[0].Text.rfind(u"不支持此文件格式或此文件已损坏。", 0), 0u);
+    EXPECT_NE(boxes_->Boxes[0].Text.find(u"不存在"), std::u16string::npos);
+    EXPECT_EQ(app_->Document.Path, a);
+
+    // Damaged content: the message alone, no reason line.
+    const std::string junk = File("junk.kyq");
+    WriteBytes(junk, std::vector<uint8_t>{1, 2, 3, 4, 5});
+    boxes_->Boxes.clear();
+    boxes_->Files.push_back(junk);
+    workflow_->fileOpen_Click();
+    ASSERT_EQ(boxes_->Boxes.size(), 1u);
+    EXPECT_EQ(boxes_->Boxes[0].Text, u"不支持此文件格式或此文件已损坏。\n文件名：" +
+                                         std::u16string(junk.begin(), junk.end()));
+    EXPECT_EQ(app_->Document.Path, a);
+
+    // A save that fails keeps the path and the flag; closing after it stays open.
+    app_->Document.Modified = true;
+    boxes_->Files.push_back(File("no/such/folder/x.kyq"));
+    workflow_->fileSaveas_Click();
+    EXPECT_EQ(app_->Document.Path, a);
+    EXPECT_TRUE(app_->Document.Modified);
+    boxes_->Answers = {MsgAnswer::Yes};
+    fs::permissions(a, fs::perms::owner_read);  // no write bit: refused even for root
+    EXPECT_TRUE(workflow_->CloseDocument());
+    EXPECT_EQ(app_->Document.Path, a);
+    EXPECT_EQ(boxes_->Unexpected, 0);
+}
+
+TEST_F(DocumentRules, UndoAlwaysLeavesTheDocumentModifiedSoCloseAsks)
+{
+    const std::string a = MakeFile("a.kyq");
+    Open(a);
+    view_.SelectPosition(2);  // "A"
+    boxes_->Answers = {MsgAnswer::Yes};
+    commands_->passDel_Click();
+    EXPECT_EQ(view_.Rows, std::vector<std::u16string>{u"b"});
+    EXPECT_EQ(view_.Status, u"文件a.kyq共有1个密码。");
+    workflow_->fileSave_Click();
+    EXPECT_FALSE(app_->Document.Modified);
+
+    commands_->passUndo_Click();
+    EXPECT_EQ(view_.Rows, (std::vector<std::u16string>{u"A", u"b"}));
+    EXPECT_TRUE(app_->Document.Modified);
+    // Nothing is selected in the rebuilt tree: count, details and record commands follow.
+    EXPECT_EQ(view_.Status, u"文件a.kyq共有2个密码。");
+    EXPECT_EQ(view_.Details, (std::array<std::u16string, 4>{}));
+    EXPECT_FALSE(view_.RecordCommands);
+
+    // Quitting asks; Yes writes the record back into the file.
+    boxes_->Answers = {MsgAnswer::Yes};
+    EXPECT_FALSE(workflow_->CloseDocument());
+    PasswordDocument reread;
+    reread.Path = a;
+    ASSERT_TRUE(ProbeHeader(reread, a));
+    reread.DocumentPassword() = u"pw";
+    ASSERT_TRUE(ReadCurrentFormat(reread, ExpiryContextForToday(60000)));
+    EXPECT_EQ(reread.EntryCount(), 2);
+    EXPECT_EQ(boxes_->Unexpected, 0);
+}
+
+}  // namespace
+}  // namespace kyq::test
