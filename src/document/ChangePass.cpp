@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/KyqApp.h"
+#include "document/DocumentFormat.h"
 #include "document/SameText.h"
 #include "platform/CodePage936.h"
 #include "workflow/SelectAllOnFocus.h"
@@ -104,7 +105,7 @@ void ChangePass::cmdOK_Click()
     }
     // The password keys every text of the file: one the code page lacks could not open
     // the saved document again.
-    if (const size_t bad = CodePage936::FindUnencodable(fresh); bad != std::u16string::npos) {
+    if (const size_t bad = FindUnusableInDocumentPassword(fresh); bad != std::u16string::npos) {
         app.MsgBox(UnstorableCharacterMessage(u"新密码", fresh, bad), MsgButtons::OkOnly,
                    MsgIcon::Warning);
         NewPass->setFocus(Qt::OtherFocusReason);

@@ -105,7 +105,7 @@ void NewOne::cmdOK_Click()
         UserName->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (const size_t bad = CodePage936::FindUnencodable(pass); bad != std::u16string::npos) {
+    if (const size_t bad = FindUnusableInDocumentPassword(pass); bad != std::u16string::npos) {
         app.MsgBox(UnstorableCharacterMessage(u"密码", pass, bad), MsgButtons::OkOnly,
                    MsgIcon::Warning);
         UserPass->setFocus(Qt::OtherFocusReason);

@@ -248,13 +248,17 @@ TEST_F(ChangePassTest, AcceptsTheOldPasswordInOtherCaseAndMarksTheDocument)
 
 TEST_F(ChangePassTest, RefusesANewPasswordTheDocumentCannotStore)
 {
-    Fill(QStringLiteral("secret"), QString::fromStdU16String(u"x한"), QString::fromStdU16String(u"x한"));
-    dialog_->cmdOK_Click();
-    ASSERT_EQ(messages_->Boxes.size(), 1u);
-    EXPECT_EQ(messages_->Boxes[0].Text,
-              u"新密码中含有字符“한”，它无法保存在Keyquill文档中，请换用其他字符。");
-    EXPECT_EQ(app_->Document.DocumentPassword(), u"Secret");
-    EXPECT_FALSE(dialog_.isNull());
+    // A character the file cannot key with, and a control character no password box can
+    // take again (the document could never be opened).
+    for (const std::u16string bad : {u"x한", u"a\tb"}) {
+        messages_->Boxes.clear();
+        Fill(QStringLiteral("secret"), QString::fromStdU16String(bad), QString::fromStdU16String(bad));
+        dialog_->cmdOK_Click();
+        ASSERT_EQ(messages_->Boxes.size(), 1u);
+        EXPECT_EQ(messages_->Boxes[0].Text.rfind(u"新密码中含有", 0), 0u);
+        EXPECT_EQ(app_->Document.DocumentPassword(), u"Secret");
+        EXPECT_FALSE(dialog_.isNull());
+    }
 }
 
 TEST_F(ChangePassTest, CancelAndCloseBoxEnableTheOwner)
