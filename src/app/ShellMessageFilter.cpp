@@ -70,7 +70,7 @@ void ShellMessageFilter::HandOver(int32_t token)
     if (auto* splash = qobject_cast<Splash*>(main_.FindForm(QStringLiteral("Splash"))))
         splash->Dismiss();
     ShowMainWindow(main_);
-    if (main_.Workflow.CloseDocument()) {
+    if (main_.Workflow.CloseDocument() == DocumentWorkflow::CloseResult::Cancelled) {
         Finish(token);
         return;
     }

@@ -40,7 +40,7 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
 void HotKeyWatcherFilter::ShowFillDialog()
 {
     const FillDialogDecision decision =
-        ShowStepDecision(!app_.Document.Path.empty(), !app_.OptionsClosed,
+        ShowStepDecision(app_.Document.IsOpen(), !app_.OptionsClosed,
                          static_cast<unsigned long>(app_.FillTarget),
                          static_cast<unsigned long>(app_.OptionsWindow));
     if (decision != FillDialogDecision::Show)

@@ -17,6 +17,10 @@ public:
     static constexpr int MaxEntries = 32767;
     // Path of a new document that was never saved.
     static constexpr const char* NewDocumentPath = "nul";
+    // A document is open (new or from a file): Path is not "".
+    bool IsOpen() const { return !Path.empty(); }
+    // A new document never saved: Path is exactly "nul".
+    bool IsUntitled() const { return Path == NewDocumentPath; }
 
     // Element 0 is the owner record: Title = owner name, Password = document password.
     std::vector<PasswordEntry> Entries{1};

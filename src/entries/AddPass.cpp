@@ -26,7 +26,7 @@ void AddPass::OK_Click()
     PasswordDocument& doc = app.Document;
     // The document this dialog was opened for may have been closed behind it (a file
     // handed over by a second start); there is nothing left to add to then.
-    if (doc.Path.empty()) {
+    if (!doc.IsOpen()) {
         Cancel_Click();
         return;
     }

@@ -38,7 +38,7 @@ void EditPass::Command1_Click()
     // Only the record this dialog was filled from may be overwritten: when the document
     // was closed or replaced behind the dialog, that record is gone and the edit is void.
     const bool recordThere = index_ >= 1 && index_ == app.EditIndex &&
-                             index_ <= doc.EntryCount() && !doc.Path.empty() &&
+                             index_ <= doc.EntryCount() && doc.IsOpen() &&
                              doc.Entries[static_cast<size_t>(index_)].Title == loadedTitle_;
     if (!recordThere) {
         Command2_Click();

@@ -63,7 +63,7 @@ void frmName::cmdOK_Click()
         return;
     }
     // With the document closed behind the card (a hand-over), there is no owner to rename.
-    if (!app.Document.Path.empty()) {
+    if (app.Document.IsOpen()) {
         app.Document.OwnerName() = name;
         card_.txtName->setText(QString::fromStdU16String(name));
         card_.Main().Workflow.RefreshDocumentView();

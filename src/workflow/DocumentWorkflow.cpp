@@ -39,7 +39,7 @@ std::u16string WriteFailureReason(const FormatResult& result)
 
 }  // namespace
 
-bool DocumentWorkflow::CloseDocument()
+DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
 {
     PasswordDocument& doc = app_.Document;
     if (doc.PasswordPromptOpen) {
@@ -52,7 +52,7 @@ bool DocumentWorkflow::CloseDocument()
             app_.MsgBox(u"将改动保存到" + DisplayNameOfPath(doc.Path) + u"吗？",
                         MsgButtons::YesNoCancel, MsgIcon::Question);
         if (answer == MsgAnswer::Yes) {
-            if (doc.Path == PasswordDocument::NewDocumentPath) {
+            if (doc.IsUntitled()) {
                 CommonDialog& dialog = dialog_;
                 dialog.Filter = DocumentFilter;
                 dialog.DialogTitle = u"另存为...";
@@ -60,7 +60,7 @@ bool DocumentWorkflow::CloseDocument()
                 dialog.Flags = CommonDialog::OverwritePrompt;
                 if (!dialog.ShowSave()) {
                     dialog.FileName.clear();
-                    return true;
+                    return CloseResult::Cancelled;
                 }
                 const std::string target = dialog.FileName;
                 dialog.FileName.clear();
@@ -68,36 +68,36 @@ bool DocumentWorkflow::CloseDocument()
                 doc.SnapshotModified = true;
                 // Closing after a failed save would throw the changes away: stay open.
                 if (!SaveTo(target))
-                    return true;
+                    return CloseResult::Cancelled;
             } else {
                 doc.SnapshotModified = true;
                 if (!WriteDocumentFile())
-                    return true;
+                    return CloseResult::Cancelled;
             }
         } else if (answer == MsgAnswer::No) {
             doc.Modified = false;
         } else {
-            return true;
+            return CloseResult::Cancelled;
         }
     }
     doc.PreviousPath = doc.Path;
     commands_.TakeUndoSnapshot();
     doc.Path.clear();
     RefreshDocumentView();
-    return false;
+    return CloseResult::Closed;
 }
 
 void DocumentWorkflow::RefreshDocumentView()
 {
     PasswordDocument& doc = app_.Document;
-    if (doc.Path.empty()) {
+    if (!doc.IsOpen()) {
         view_.SetDocumentCommandsEnabled(false);
         view_.SetUndoEnabled(false);
         tree_.ResetTree(true, true);
         view_.SetStatusText(u"未打开文件");
         view_.SetCaption(u"Keyquill");
     } else {
-        if (!SameText(Utf8ToUtf16(doc.Path), u"nul")) {
+        if (!doc.IsUntitled()) {
             app_.Settings.LastFile = doc.Path;
             app_.Settings.InitDir = FolderOfPath(doc.Path);
             app_.SaveSettings();
@@ -114,7 +114,7 @@ void DocumentWorkflow::RestorePreviousDocument()
     PasswordDocument& doc = app_.Document;
     doc.Path = doc.PreviousPath;
     tree_.ResetTree(true, true);
-    if (!doc.Path.empty()) {
+    if (doc.IsOpen()) {
         commands_.ExchangeWithUndoSnapshot(true);
         doc.Modified = doc.SnapshotModified;
         RefreshDocumentView();
@@ -123,7 +123,7 @@ void DocumentWorkflow::RestorePreviousDocument()
 
 void DocumentWorkflow::OpenFromPath(const std::string& path)
 {
-    if (!CloseDocument())
+    if (CloseDocument() == CloseResult::Closed)
         ProbeDocument(path);
 }
 
@@ -161,14 +161,14 @@ void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
 
 void DocumentWorkflow::fileNew_Click()
 {
-    if (CloseDocument())
+    if (CloseDocument() == CloseResult::Cancelled)
         return;
     view_.ShowForm(FormId::NewOne);
 }
 
 void DocumentWorkflow::fileOpen_Click()
 {
-    if (CloseDocument())
+    if (CloseDocument() == CloseResult::Cancelled)
         return;
     CommonDialog& dialog = dialog_;
     dialog.Filter = OpenFilter;
@@ -188,9 +188,9 @@ void DocumentWorkflow::fileOpen_Click()
 void DocumentWorkflow::fileSave_Click()
 {
     PasswordDocument& doc = app_.Document;
-    if (doc.Path.empty())
+    if (!doc.IsOpen())
         return;
-    if (doc.Path == PasswordDocument::NewDocumentPath) {
+    if (doc.IsUntitled()) {
         CommonDialog& dialog = dialog_;
         dialog.Filter = DocumentFilter;
         dialog.DialogTitle = u"保存文档";
@@ -212,12 +212,12 @@ void DocumentWorkflow::fileSave_Click()
 void DocumentWorkflow::fileSaveas_Click()
 {
     PasswordDocument& doc = app_.Document;
-    if (doc.Path.empty())
+    if (!doc.IsOpen())
         return;
     CommonDialog& dialog = dialog_;
     dialog.Filter = DocumentFilter;
     dialog.DialogTitle = u"另存为...";
-    dialog.FileName = doc.Path == PasswordDocument::NewDocumentPath ? OwnerFileName() : doc.Path;
+    dialog.FileName = doc.IsUntitled() ? OwnerFileName() : doc.Path;
     dialog.Flags = CommonDialog::OverwritePrompt;
     if (!dialog.ShowSave())
         return;
@@ -238,7 +238,7 @@ void DocumentWorkflow::fileClose_Click()
 
 void DocumentWorkflow::DropFiles(const std::vector<std::string>& files)
 {
-    if (CloseDocument())
+    if (CloseDocument() == CloseResult::Cancelled)
         return;
     // Only the first file counts; data without files has closed the document all the same.
     if (!files.empty())

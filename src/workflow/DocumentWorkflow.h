@@ -23,9 +23,10 @@ public:
     {
     }
 
-    // Offers to save unsaved changes, then closes. True when the user cancelled (or the
-    // save failed): the document is then still open and unchanged.
-    bool CloseDocument();
+    // Offers to save unsaved changes, then closes. Cancelled when the user cancelled (or
+    // the save failed): the document is then still open and unchanged.
+    enum class CloseResult { Closed, Cancelled };
+    CloseResult CloseDocument();
     // Caption, status panel, document commands and details pane in line with Path.
     void RefreshDocumentView();
     // Puts back the document CloseDocument closed before an open that failed or was

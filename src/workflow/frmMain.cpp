@@ -340,7 +340,7 @@ bool frmMain::Form_Unload()
 {
     if (unloaded_)
         return true;
-    if (Workflow.CloseDocument())
+    if (Workflow.CloseDocument() == DocumentWorkflow::CloseResult::Cancelled)
         return false;
     app_.SaveSettings();
     if (app_.Settings.ClearClip)
@@ -569,7 +569,7 @@ void frmMain::helpRead_Click()
 
 void frmMain::Toolbar_ButtonClick(int position)
 {
-    const bool open = !app_.Document.Path.empty();
+    const bool open = app_.Document.IsOpen();
     switch (position) {
     case 1:
         Workflow.fileNew_Click();

@@ -259,7 +259,7 @@ TEST_F(Workflow, ClosingModifiedUntitledDocumentOffersTheSaveDialog)
     messages_->Boxes.clear();
     messages_->Answers = {MsgAnswer::Yes};
     messages_->Files.push_back(std::nullopt);
-    EXPECT_TRUE(main_->Workflow.CloseDocument());
+    EXPECT_EQ(main_->Workflow.CloseDocument(), DocumentWorkflow::CloseResult::Cancelled);
 
     EXPECT_EQ(messages_->Texts(), std::vector<std::u16string>{u"将改动保存到无标题吗？"});
     ASSERT_EQ(messages_->FileRequests.size(), 1u);
@@ -282,7 +282,7 @@ TEST_F(Workflow, YesAtTheClosePromptSavesTheUntitledDocumentThenCloses)
     messages_->Answers = {MsgAnswer::Yes};
     messages_->Files.push_back(target);
     main_->txtKey->setText(QStringLiteral("x"));
-    EXPECT_FALSE(main_->Workflow.CloseDocument());
+    EXPECT_EQ(main_->Workflow.CloseDocument(), DocumentWorkflow::CloseResult::Closed);
 
     EXPECT_TRUE(Exists(target));
     EXPECT_EQ(app_->Settings.LastFile, target);
@@ -300,7 +300,7 @@ TEST_F(Workflow, NoAtTheClosePromptDiscardsTheChanges)
 {
     NewDocument(u"ann", u"pw");
     messages_->Answers = {MsgAnswer::No};
-    EXPECT_FALSE(main_->Workflow.CloseDocument());
+    EXPECT_EQ(main_->Workflow.CloseDocument(), DocumentWorkflow::CloseResult::Closed);
     EXPECT_FALSE(app_->Document.Modified);
     EXPECT_EQ(app_->Document.Path, "");
     EXPECT_TRUE(messages_->FileRequests.empty());
@@ -394,7 +394,7 @@ TEST_F(Workflow, FailedSaveWarnsKeepsModifiedAndLeavesTheOldFile)
 
     // The save offered on close fails the same way: the document stays open.
     messages_->Answers = {MsgAnswer::Yes};
-    EXPECT_TRUE(main_->Workflow.CloseDocument());
+    EXPECT_EQ(main_->Workflow.CloseDocument(), DocumentWorkflow::CloseResult::Cancelled);
     EXPECT_EQ(app_->Document.Path, a);
     EXPECT_TRUE(app_->Document.Modified);
 }
@@ -481,7 +481,7 @@ TEST_F(Workflow, ClosingWhileThePromptIsUpClosesThePrompt)
     messages_->Files.push_back(a);
     main_->Workflow.fileOpen_Click();
     ASSERT_NE(Prompt(), nullptr);
-    EXPECT_FALSE(main_->Workflow.CloseDocument());
+    EXPECT_EQ(main_->Workflow.CloseDocument(), DocumentWorkflow::CloseResult::Closed);
     FlushDeletes();
     EXPECT_EQ(Prompt(), nullptr);
     EXPECT_FALSE(app_->Document.PasswordPromptOpen);

@@ -159,7 +159,7 @@ TEST_F(DocumentRules, EachStateShowsItsCaptionStatusAndCommands)
     EXPECT_TRUE(fs::exists(b));
 
     // Close: back to no document.
-    EXPECT_EQ(workflow_->CloseDocument(), false);
+    EXPECT_EQ(workflow_->CloseDocument(), DocumentWorkflow::CloseResult::Closed);
     EXPECT_EQ(view_.Caption, u"Keyquill");
     EXPECT_FALSE(view_.DocumentCommands);
     EXPECT_EQ(boxes_->Unexpected, 0);
@@ -174,7 +174,7 @@ TEST_F(DocumentRules, CancelsAndFailuresKeepOrRestoreTheDocument)
 
     // Cancel at the save prompt: still open, still modified.
     boxes_->Answers = {MsgAnswer::Cancel};
-    EXPECT_TRUE(workflow_->CloseDocument());
+    EXPECT_EQ(workflow_->CloseDocument(), DocumentWorkflow::CloseResult::Cancelled);
     EXPECT_EQ(app_->Document.Path, a);
     EXPECT_TRUE(app_->Document.Modified);
 
@@ -222,7 +222,7 @@ TEST_F(DocumentRules, CancelsAndFailuresKeepOrRestoreTheDocument)
     EXPECT_TRUE(app_->Document.Modified);
     boxes_->Answers = {MsgAnswer::Yes};
     fs::permissions(a, fs::perms::owner_read);  // no write bit: refused even for root
-    EXPECT_TRUE(workflow_->CloseDocument());
+    EXPECT_EQ(workflow_->CloseDocument(), DocumentWorkflow::CloseResult::Cancelled);
     EXPECT_EQ(app_->Document.Path, a);
     EXPECT_EQ(boxes_->Unexpected, 0);
 }
@@ -249,7 +249,7 @@ TEST_F(DocumentRules, UndoAlwaysLeavesTheDocumentModifiedSoCloseAsks)
 
     // Quitting asks; Yes writes the record back into the file.
     boxes_->Answers = {MsgAnswer::Yes};
-    EXPECT_FALSE(workflow_->CloseDocument());
+    EXPECT_EQ(workflow_->CloseDocument(), DocumentWorkflow::CloseResult::Closed);
     PasswordDocument reread;
     reread.Path = a;
     ASSERT_TRUE(ProbeHeader(reread, a));
