@@ -1,16 +1,22 @@
 // libFuzzer target for what kyq-cli reads from outside: import files (JSON, CSV, dates in
-// them) and the count after a document's header. Beyond "no crash", whatever imports
-// must survive export and import again unchanged.
+// them), the count after a document's header, and a document walked record by record for
+// export. Beyond "no crash", whatever imports must survive export and import again
+// unchanged, and the export's walks must refuse or read exactly what the reader does.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/CsvImport.h"
 #include "cli/DateText.h"
 #include "cli/ExportText.h"
 #include "cli/JsonImport.h"
 #include "cli/StoredCount.h"
+#include "document/DocumentFormat.h"
+#include "platform/Utf.h"
 
 namespace {
 
@@ -50,6 +56,32 @@ void RequireSameTexts(const kyq::cli::ImportTable& a, const kyq::cli::ImportTabl
     }
 }
 
+void RequireWalksAgreeWithTheReader(std::span<const uint8_t> bytes)
+{
+    constexpr char16_t Password[] = u"key1";
+    kyq::PasswordDocument doc;
+    doc.DocumentPassword() = Password;
+    const bool read = static_cast<bool>(kyq::ReadCurrentFormatBytes(doc, bytes, kyq::ExpiryContext{0, 2024, 6, 1}));
+    std::vector<std::u16string> titles;
+    const bool walkedTitles = static_cast<bool>(kyq::VisitCurrentFormatTitles(
+        bytes, Password, [&](std::u16string_view title) { titles.emplace_back(title); }));
+    std::vector<kyq::Utf8Entry> records;
+    const bool walked = static_cast<bool>(kyq::VisitCurrentFormatRecords(
+        bytes, Password, [&](const kyq::Utf8Entry& e) { records.push_back(e); }));
+    Require(walkedTitles == read && walked == read);
+    if (!read)
+        return;
+    Require(titles.size() == static_cast<size_t>(doc.EntryCount()) && records.size() == titles.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        const kyq::PasswordEntry& e = doc.Entries[i + 1];
+        Require(titles[i] == e.Title);
+        Require(records[i].Title == kyq::Utf16ToUtf8(e.Title) && records[i].UserName == kyq::Utf16ToUtf8(e.UserName) &&
+                records[i].Password == kyq::Utf16ToUtf8(e.Password));
+        Require(records[i].ChangedYear == e.ChangedYear && records[i].ChangedMonth == e.ChangedMonth &&
+                records[i].ChangedDay == e.ChangedDay);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -57,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
     (void)kyq::cli::ReadStoredCount(text);
+    RequireWalksAgreeWithTheReader(std::span(data, size));
     if (size < 64)
         (void)kyq::cli::ParseDateText(text);
 

@@ -450,31 +450,35 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
     return result;
 }
 
-FormatResult VisitCurrentFormatTitles(std::span<const uint8_t> bytes, std::u16string_view password,
-                                      const std::function<void(std::u16string_view)>& visit)
+namespace {
+
+// Walks the records into one entry of type Entry, reused from record to record.
+template <typename Entry, typename Visit>
+FormatResult VisitRecords(std::span<const uint8_t> bytes, std::u16string_view password, bool titlesOnly,
+                          Visit visit)
 {
     DocumentHeader header;
     std::optional<BlockStreamReader> stream;
     if (auto r = OpenRecordStream(bytes, header, stream); !r)
         return r;
     const KeyCycle key(password);
-    PasswordEntry entry;  // its title keeps its room from one record to the next
-    return WalkRecords(
-        *stream, key, true, [&]() -> PasswordEntry& { return entry; },
-        [&](const PasswordEntry& record) { visit(record.Title); });
+    Entry entry;
+    return WalkRecords(*stream, key, titlesOnly, [&]() -> Entry& { return entry; }, visit);
+}
+
+}  // namespace
+
+FormatResult VisitCurrentFormatTitles(std::span<const uint8_t> bytes, std::u16string_view password,
+                                      const std::function<void(std::u16string_view)>& visit)
+{
+    return VisitRecords<PasswordEntry>(bytes, password, true,
+                                       [&](const PasswordEntry& record) { visit(record.Title); });
 }
 
 FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16string_view password,
                                        const std::function<void(const Utf8Entry&)>& visit)
 {
-    DocumentHeader header;
-    std::optional<BlockStreamReader> stream;
-    if (auto r = OpenRecordStream(bytes, header, stream); !r)
-        return r;
-    const KeyCycle key(password);
-    Utf8Entry entry;  // its texts keep their room from one record to the next
-    return WalkRecords(
-        *stream, key, false, [&]() -> Utf8Entry& { return entry; }, [&](const Utf8Entry& record) { visit(record); });
+    return VisitRecords<Utf8Entry>(bytes, password, false, [&](const Utf8Entry& record) { visit(record); });
 }
 
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)

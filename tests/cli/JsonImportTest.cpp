@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 
 #include "cli/ExportText.h"
 #include "cli/JsonImport.h"
+#include "cli/TextSource.h"
 
 namespace kyq::cli {
 namespace {
@@ -121,6 +125,47 @@ TEST(JsonImport, DeepNestingIsRefusedNotRecursedInto)
     std::string shallow = R"({"x":)";
     shallow += std::string(MaxJsonDepth - 1, '[') + std::string(MaxJsonDepth - 1, ']') + "}";
     MustParse(shallow);
+}
+
+// An import file is read 64 KiB at a time: characters, escapes and keywords cut by the
+// end of a piece must read as from memory, and a fault past the first piece be found.
+TEST(JsonImport, AFileReadsAsTheSameTextInMemory)
+{
+    std::string json = "{\"entries\":[";
+    for (int i = 0; json.size() < 300000; ++i) {
+        json += i ? "," : "";
+        json += R"({"title":"标题)" + std::to_string(i) + R"(\u4e2d\ud83d\ude00","username":null,"password":"密码","year":2024,"month":1,"day":2})";
+        json += std::string(static_cast<size_t>(i % 7), ' ');
+    }
+    json += "]}";
+    // A Chinese character across the end of the first piece, whatever the lengths above.
+    const size_t first = json.find("标", 65000);
+    json.insert(0, std::string(65535 - first, ' '));
+    ASSERT_EQ(json.compare(65535, 3, "标"), 0);
+    char name[] = "/tmp/kyq-json-XXXXXX";
+    const int fd = ::mkstemp(name);
+    ASSERT_GE(fd, 0);
+    ::unlink(name);
+    auto parseFile = [&](const std::string& text) {
+        EXPECT_EQ(::ftruncate(fd, 0), 0);
+        EXPECT_EQ(::pwrite(fd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
+        ::lseek(fd, 0, SEEK_SET);
+        TextSource source(fd);
+        return ParseJsonImport(source);
+    };
+    const ImportParseResult fromFile = parseFile(json);
+    ASSERT_TRUE(fromFile.Ok) << fromFile.Error;
+    const ImportTable inMemory = MustParse(json);
+    ASSERT_EQ(fromFile.Table.Records.size(), inMemory.Records.size());
+    for (size_t i = 0; i < inMemory.Records.size(); ++i)
+        ASSERT_EQ(fromFile.Table.Records[i].Title, inMemory.Records[i].Title) << i;
+
+    std::string broken = json;
+    broken[200000] = '\xFF';
+    const ImportParseResult bad = parseFile(broken);
+    EXPECT_FALSE(bad.Ok);
+    EXPECT_NE(bad.Error.find("UTF-8"), std::string::npos) << bad.Error;
+    ::close(fd);
 }
 
 TEST(JsonString, EscapesWhatJsonRequires)
