@@ -49,12 +49,19 @@ private:
     bool wasOn_ = false;
 };
 
-// Gives spare keycodes the symbols of a chunk; whatever was given is taken away again
-// (back to no symbol) when this goes, on every way out.
+// Gives spare keycodes the symbols of a chunk, two per keycode (the second typed with
+// Shift); whatever was given is taken away again (back to no symbol) once, when this goes,
+// on every way out. Every request makes every client reload its keymap, so a chunk takes
+// one request per run of consecutive keycodes and chunks overwrite each other unrestored.
 class SpareKeycodes {
 public:
-    SpareKeycodes(Display* display, const std::vector<unsigned>& keycodes)
-        : display_(display), keycodes_(keycodes)
+    struct Key {
+        unsigned keycode = 0;
+        bool shifted = false;
+    };
+
+    SpareKeycodes(Display* display, const std::vector<unsigned>& keycodes, bool twoLevels)
+        : display_(display), keycodes_(keycodes), levels_(twoLevels ? 2 : 1)
     {
     }
     ~SpareKeycodes()
@@ -78,22 +85,29 @@ public:
     SpareKeycodes(const SpareKeycodes&) = delete;
     SpareKeycodes& operator=(const SpareKeycodes&) = delete;
 
-    // Maps keysyms[i] onto the i-th spare keycode, all before one round trip. Returns the
-    // keycode of each symbol that really got one.
-    std::unordered_map<unsigned long, unsigned> Map(const std::vector<unsigned long>& keysyms)
+    // How many symbols fit at once.
+    size_t Capacity() const { return levels_ * keycodes_.size(); }
+
+    // Puts keysyms[i] onto level i % 2 of the (i / 2)-th spare keycode (one level per key
+    // without a Shift key), all before one round trip. Returns the key of each symbol that
+    // really got one.
+    std::unordered_map<unsigned long, Key> Map(const std::vector<unsigned long>& keysyms)
     {
-        std::unordered_map<unsigned long, unsigned> mapped;
+        std::unordered_map<unsigned long, Key> mapped;
         X11ErrorTrap trap(display_);
-        const size_t count = std::min(keysyms.size(), keycodes_.size());
-        // Consecutive keycodes go in one request: the target reloads its map per request.
-        for (size_t i = 0; i < count;) {
+        const size_t count = std::min(keysyms.size(), Capacity());
+        const size_t keys = (count + levels_ - 1) / levels_;
+        for (size_t i = 0; i < keys;) {
             size_t end = i + 1;
-            while (end < count && keycodes_[end] == keycodes_[end - 1] + 1)
+            while (end < keys && keycodes_[end] == keycodes_[end - 1] + 1)
                 ++end;
             std::vector<KeySym> symbols;
             for (size_t k = i; k < end; ++k) {
-                symbols.push_back(keysyms[k]);  // both levels, so that no case is derived
-                symbols.push_back(keysyms[k]);
+                const size_t first = k * levels_;
+                const size_t second = levels_ == 2 && first + 1 < count ? first + 1 : first;
+                // A symbol alone on a key goes on both levels: no case is derived for it.
+                symbols.push_back(keysyms[first]);
+                symbols.push_back(keysyms[second]);
                 touched_.push_back(keycodes_[k]);
             }
             XChangeKeyboardMapping(display_, static_cast<int>(keycodes_[i]), 2, symbols.data(),
@@ -102,7 +116,7 @@ public:
         }
         if (trap.Succeeded()) {
             for (size_t i = 0; i < count; ++i)
-                mapped[keysyms[i]] = keycodes_[i];
+                mapped[keysyms[i]] = Key{keycodes_[i / levels_], i % levels_ == 1};
         }
         return mapped;
     }
@@ -110,7 +124,58 @@ public:
 private:
     Display* display_;
     const std::vector<unsigned>& keycodes_;
+    size_t levels_;
     std::vector<unsigned> touched_;
+};
+
+// The server times of the keymap changes made on one connection, read from the XKB map
+// notifications the server sends back for them.
+class MapChangeClock {
+public:
+    explicit MapChangeClock(Display* display) : display_(display)
+    {
+        int opcode = 0;
+        int error = 0;
+        int major = XkbMajorVersion;
+        int minor = XkbMinorVersion;
+        if (!XkbQueryExtension(display_, &opcode, &eventBase_, &error, &major, &minor)) {
+            eventBase_ = -1;
+            return;
+        }
+        XkbSelectEventDetails(display_, XkbUseCoreKbd, XkbMapNotify, XkbAllMapComponentsMask,
+                              XkbAllMapComponentsMask);
+        KeymapChangeSpan earlier;
+        Collect(earlier);
+    }
+    ~MapChangeClock()
+    {
+        if (eventBase_ >= 0)
+            XkbSelectEventDetails(display_, XkbUseCoreKbd, XkbMapNotify, XkbAllMapComponentsMask, 0);
+    }
+    MapChangeClock(const MapChangeClock&) = delete;
+    MapChangeClock& operator=(const MapChangeClock&) = delete;
+
+    // Adds the notifications that came in since the last call.
+    void Collect(KeymapChangeSpan& span)
+    {
+        if (eventBase_ < 0)
+            return;
+        XSync(display_, False);
+        XEvent event;
+        while (XCheckTypedEvent(display_, eventBase_, &event)) {
+            const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
+            if (xkb.any.xkb_type != XkbMapNotify)
+                continue;
+            if (span.count == 0)
+                span.first = xkb.any.time;
+            span.last = xkb.any.time;
+            ++span.count;
+        }
+    }
+
+private:
+    Display* display_;
+    int eventBase_ = -1;
 };
 
 Window FocusWindow(Display* display)
@@ -163,6 +228,7 @@ void KeystrokeSender::ReleaseHeldModifiers()
 
 size_t KeystrokeSender::Type(std::u16string_view text)
 {
+    lastChanges_ = {};
     const std::vector<unsigned long> keysyms = KeysymsForText(text);
     if (!display_.IsOpen())
         return keysyms.size();
@@ -174,9 +240,20 @@ size_t KeystrokeSender::Type(std::u16string_view text)
     KeystrokeSenderKeymap keymap;
     if (!keymap.Load(dpy))
         return keysyms.size();
+    MapChangeClock clock(dpy);
+    const size_t skipped = TypeWith(keymap, keysyms);
+    clock.Collect(lastChanges_);
+    return skipped;
+}
+
+size_t KeystrokeSender::TypeWith(const KeystrokeSenderKeymap& keymap,
+                                 const std::vector<unsigned long>& keysyms)
+{
+    Display* dpy = display_.get();
+    SpareKeycodes spare(dpy, keymap.SpareKeycodes(), keymap.ShiftKeycode() != 0);
     const auto chunks = PlanTypingChunks(
         keysyms, [&keymap](unsigned long keysym) { return keymap.Find(keysym) != nullptr; },
-        keymap.SpareKeycodes().size());
+        spare.Capacity());
 
     // A symbol on a spare keycode arrives as itself only if the target rereads the map,
     // and handles the keys, while the symbol is still there. A target that answers pings
@@ -188,21 +265,33 @@ size_t KeystrokeSender::Type(std::u16string_view text)
     if (remaps)
         ping = KeystrokeSenderPing::For(dpy, FocusWindow(dpy));
 
+    const std::vector<unsigned> shift{keymap.ShiftKeycode()};
     size_t skipped = 0;
-    SpareKeycodes spare(dpy, keymap.SpareKeycodes());
     for (const TypingChunk& chunk : chunks) {
-        std::unordered_map<unsigned long, unsigned> spareKeys;
+        std::unordered_map<unsigned long, SpareKeycodes::Key> spareKeys;
         if (!chunk.spareKeysyms.empty()) {
             spareKeys = spare.Map(chunk.spareKeysyms);
             if (!ping)
                 std::this_thread::sleep_for(timing_.remapSettle);
         }
         for (size_t i = chunk.begin; i < chunk.end; ++i) {
-            const unsigned long keysym = keysyms[i];
+            const unsigned long keysym = BaseKeysym(keysyms[i]);
+            std::vector<unsigned> modifiers;
+            if ((keysyms[i] & kWithControl) != 0) {
+                if (keymap.ControlKeycode() == 0) {
+                    ++skipped;
+                    continue;
+                }
+                modifiers.push_back(keymap.ControlKeycode());
+            }
             if (const KeyStroke* stroke = keysym != kNoKeysym ? keymap.Find(keysym) : nullptr) {
-                Tap(dpy, stroke->keycode, stroke->modifierKeycodes);
+                modifiers.insert(modifiers.end(), stroke->modifierKeycodes.begin(),
+                                 stroke->modifierKeycodes.end());
+                Tap(dpy, stroke->keycode, modifiers);
             } else if (auto found = spareKeys.find(keysym); found != spareKeys.end()) {
-                Tap(dpy, found->second, {});
+                if (found->second.shifted)
+                    modifiers.push_back(shift.front());
+                Tap(dpy, found->second.keycode, modifiers);
             } else {
                 ++skipped;
             }

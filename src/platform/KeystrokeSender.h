@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "platform/X11Display.h"
 
@@ -24,6 +25,15 @@ struct KeystrokeTiming {
     std::chrono::milliseconds remapSettle{100};
 };
 
+// The keyboard-map changes one Type made, by the server times of their notifications.
+struct KeymapChangeSpan {
+    unsigned long first = 0;
+    unsigned long last = 0;
+    size_t count = 0;  // 0: the map was not touched
+};
+
+class KeystrokeSenderKeymap;
+
 class KeystrokeSender {
 public:
     explicit KeystrokeSender(X11Display& display, KeystrokeTiming timing = {});
@@ -33,12 +43,18 @@ public:
     // Modifiers held when typing starts are released, Caps Lock is off while typing and
     // restored afterwards, and the keyboard map is always left as it was found.
     size_t Type(std::u16string_view text);
+    // What the last Type did to the keyboard map. Every client is told of each change and
+    // reloads its keymap; the program skips its own reloads for these (the map ends as it
+    // was found).
+    const KeymapChangeSpan& LastKeymapChanges() const { return lastChanges_; }
 
 private:
     void ReleaseHeldModifiers();
+    size_t TypeWith(const KeystrokeSenderKeymap& keymap, const std::vector<unsigned long>& keysyms);
 
     X11Display& display_;
     KeystrokeTiming timing_;
+    KeymapChangeSpan lastChanges_;
 };
 
 }  // namespace kyq
