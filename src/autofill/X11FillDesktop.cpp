@@ -1,6 +1,5 @@
 #include "autofill/X11FillDesktop.h"
 
-#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -43,18 +42,7 @@ void WaitForKeysUp(Display* display, std::chrono::milliseconds timeout)
 X11FillDesktop::X11FillDesktop(const char* displayName)
     : display_(displayName), foreground_(display_), sender_(display_)
 {
-    if (!display_.IsOpen())
-        return;
-    int opcode = 0;
-    int eventBase = -1;
-    int error = 0;
-    int major = XkbMajorVersion;
-    int minor = XkbMinorVersion;
-    if (XkbQueryExtension(display_.get(), &opcode, &eventBase, &error, &major, &minor))
-        keymapFilter_ = std::make_unique<KeymapChangeFilter>(eventBase);
 }
-
-X11FillDesktop::~X11FillDesktop() = default;
 
 uint64_t X11FillDesktop::Foreground()
 {
@@ -74,9 +62,6 @@ void X11FillDesktop::Type(const std::u16string& text)
     WaitForKeysUp(display_.get(), KeyReleaseWait);
     // Characters that cannot be typed are skipped; the rest still arrives in order.
     sender_.Type(text);
-    const KeymapChangeSpan& changes = sender_.LastKeymapChanges();
-    if (keymapFilter_ && changes.count > 0)
-        keymapFilter_->Skip(changes.first, changes.last);
 }
 
 }  // namespace kyq

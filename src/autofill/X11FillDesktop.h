@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "autofill/FillDesktop.h"
-#include "autofill/KeymapChangeFilter.h"
 #include "platform/ForegroundWindow.h"
 #include "platform/KeystrokeSender.h"
 #include "platform/X11Display.h"
@@ -16,7 +15,6 @@ class X11FillDesktop final : public FillDesktop {
 public:
     // displayName: null for $DISPLAY.
     explicit X11FillDesktop(const char* displayName = nullptr);
-    ~X11FillDesktop() override;
 
     uint64_t Foreground() override;
     bool Activate(uint64_t window) override;
@@ -26,7 +24,6 @@ private:
     X11Display display_;
     ForegroundWindow foreground_;
     KeystrokeSender sender_;
-    std::unique_ptr<KeymapChangeFilter> keymapFilter_;
 };
 
 }  // namespace kyq

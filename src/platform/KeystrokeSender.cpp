@@ -4,6 +4,7 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <thread>
 #include <unordered_map>
@@ -50,9 +51,12 @@ private:
 };
 
 // Gives spare keycodes the symbols of a chunk, two per keycode (the second typed with
-// Shift); whatever was given is taken away again (back to no symbol) once, when this goes,
-// on every way out. Every request makes every client reload its keymap, so a chunk takes
-// one request per run of consecutive keycodes and chunks overwrite each other unrestored.
+// Shift), and takes them away again (back to no symbol) once, when this goes, on every way
+// out. Every change makes every client reload its keymap (some, such as window managers,
+// also grab their keys anew), so each chunk is one XKB request, and so is the restore: the
+// request covers the keys from the first to the last spare keycode, those in between sent
+// back exactly as they are, which core requests could not do (they re-derive the XKB
+// types and actions of every key they touch).
 class SpareKeycodes {
 public:
     struct Key {
@@ -61,26 +65,31 @@ public:
     };
 
     SpareKeycodes(Display* display, const std::vector<unsigned>& keycodes, bool twoLevels)
-        : display_(display), keycodes_(keycodes), levels_(twoLevels ? 2 : 1)
+        : display_(display),
+          keycodes_(keycodes),
+          levels_(twoLevels ? 2 : 1),
+          xkb_(XkbGetMap(display, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd))
     {
+        if (xkb_ == nullptr || xkb_->map == nullptr || xkb_->map->num_types <= XkbTwoLevelIndex)
+            keycodes_.clear();
     }
     ~SpareKeycodes()
     {
-        if (touched_.empty())
-            return;
-        std::sort(touched_.begin(), touched_.end());
-        touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
-        X11ErrorTrap trap(display_);
-        for (size_t i = 0; i < touched_.size();) {
-            size_t end = i + 1;
-            while (end < touched_.size() && touched_[end] == touched_[end - 1] + 1)
-                ++end;
-            std::vector<KeySym> none(2 * (end - i), NoSymbol);
-            XChangeKeyboardMapping(display_, static_cast<int>(touched_[i]), 2, none.data(),
-                                   static_cast<int>(end - i));
-            i = end;
+        if (!touched_.empty()) {
+            X11ErrorTrap trap(display_);
+            // As the spare keys were found: no group, no symbol (XkbChangeTypesOfKey
+            // refuses zero groups).
+            for (unsigned keycode : touched_) {
+                XkbSymMapRec& map = xkb_->map->key_sym_map[keycode];
+                map.group_info = 0;
+                map.width = 0;
+                std::fill(std::begin(map.kt_index), std::end(map.kt_index), 0);
+            }
+            Send(touched_);
+            XSync(display_, False);
         }
-        XSync(display_, False);
+        if (xkb_ != nullptr)
+            XkbFreeKeyboard(xkb_, 0, True);
     }
     SpareKeycodes(const SpareKeycodes&) = delete;
     SpareKeycodes& operator=(const SpareKeycodes&) = delete;
@@ -89,93 +98,63 @@ public:
     size_t Capacity() const { return levels_ * keycodes_.size(); }
 
     // Puts keysyms[i] onto level i % 2 of the (i / 2)-th spare keycode (one level per key
-    // without a Shift key), all before one round trip. Returns the key of each symbol that
-    // really got one.
+    // without a Shift key), all in one request. Returns the key of each symbol that really
+    // got one.
     std::unordered_map<unsigned long, Key> Map(const std::vector<unsigned long>& keysyms)
     {
         std::unordered_map<unsigned long, Key> mapped;
         X11ErrorTrap trap(display_);
         const size_t count = std::min(keysyms.size(), Capacity());
         const size_t keys = (count + levels_ - 1) / levels_;
-        for (size_t i = 0; i < keys;) {
-            size_t end = i + 1;
-            while (end < keys && keycodes_[end] == keycodes_[end - 1] + 1)
-                ++end;
-            std::vector<KeySym> symbols;
-            for (size_t k = i; k < end; ++k) {
-                const size_t first = k * levels_;
-                const size_t second = levels_ == 2 && first + 1 < count ? first + 1 : first;
-                // A symbol alone on a key goes on both levels: no case is derived for it.
-                symbols.push_back(keysyms[first]);
-                symbols.push_back(keysyms[second]);
-                touched_.push_back(keycodes_[k]);
-            }
-            XChangeKeyboardMapping(display_, static_cast<int>(keycodes_[i]), 2, symbols.data(),
-                                   static_cast<int>(end - i));
-            i = end;
+        std::vector<unsigned> changed;
+        for (size_t k = 0; k < keys; ++k) {
+            const unsigned keycode = keycodes_[k];
+            int type[XkbNumKbdGroups] = {XkbTwoLevelIndex};
+            XkbMapChangesRec changes{};
+            if (XkbChangeTypesOfKey(xkb_, static_cast<int>(keycode), 1, XkbGroup1Mask, type,
+                                    &changes) != Success)
+                continue;
+            KeySym* symbols = XkbResizeKeySyms(xkb_, static_cast<int>(keycode), 2);
+            if (symbols == nullptr)
+                continue;
+            const size_t first = k * levels_;
+            const size_t second = levels_ == 2 && first + 1 < count ? first + 1 : first;
+            symbols[0] = keysyms[first];
+            symbols[1] = keysyms[second];
+            changed.push_back(keycode);
+            if (std::find(touched_.begin(), touched_.end(), keycode) == touched_.end())
+                touched_.push_back(keycode);
         }
+        Send(changed);
         if (trap.Succeeded()) {
-            for (size_t i = 0; i < count; ++i)
-                mapped[keysyms[i]] = Key{keycodes_[i / levels_], i % levels_ == 1};
+            for (size_t i = 0; i < count; ++i) {
+                const unsigned keycode = keycodes_[i / levels_];
+                if (std::find(changed.begin(), changed.end(), keycode) != changed.end())
+                    mapped[keysyms[i]] = Key{keycode, i % levels_ == 1};
+            }
         }
         return mapped;
     }
 
 private:
+    // One request with the symbols of every key from the lowest to the highest of `keycodes`.
+    void Send(const std::vector<unsigned>& keycodes)
+    {
+        if (keycodes.empty())
+            return;
+        const auto [low, high] = std::minmax_element(keycodes.begin(), keycodes.end());
+        XkbMapChangesRec changes{};
+        changes.changed = XkbKeySymsMask;
+        changes.first_key_sym = static_cast<KeyCode>(*low);
+        changes.num_key_syms = static_cast<unsigned char>(*high - *low + 1);
+        XkbChangeMap(display_, xkb_, &changes);
+    }
+
     Display* display_;
-    const std::vector<unsigned>& keycodes_;
+    std::vector<unsigned> keycodes_;
     size_t levels_;
+    XkbDescPtr xkb_;
     std::vector<unsigned> touched_;
-};
-
-// The server times of the keymap changes made on one connection, read from the XKB map
-// notifications the server sends back for them.
-class MapChangeClock {
-public:
-    explicit MapChangeClock(Display* display) : display_(display)
-    {
-        int opcode = 0;
-        int error = 0;
-        int major = XkbMajorVersion;
-        int minor = XkbMinorVersion;
-        if (!XkbQueryExtension(display_, &opcode, &eventBase_, &error, &major, &minor)) {
-            eventBase_ = -1;
-            return;
-        }
-        XkbSelectEventDetails(display_, XkbUseCoreKbd, XkbMapNotify, XkbAllMapComponentsMask,
-                              XkbAllMapComponentsMask);
-        KeymapChangeSpan earlier;
-        Collect(earlier);
-    }
-    ~MapChangeClock()
-    {
-        if (eventBase_ >= 0)
-            XkbSelectEventDetails(display_, XkbUseCoreKbd, XkbMapNotify, XkbAllMapComponentsMask, 0);
-    }
-    MapChangeClock(const MapChangeClock&) = delete;
-    MapChangeClock& operator=(const MapChangeClock&) = delete;
-
-    // Adds the notifications that came in since the last call.
-    void Collect(KeymapChangeSpan& span)
-    {
-        if (eventBase_ < 0)
-            return;
-        XSync(display_, False);
-        XEvent event;
-        while (XCheckTypedEvent(display_, eventBase_, &event)) {
-            const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
-            if (xkb.any.xkb_type != XkbMapNotify)
-                continue;
-            if (span.count == 0)
-                span.first = xkb.any.time;
-            span.last = xkb.any.time;
-            ++span.count;
-        }
-    }
-
-private:
-    Display* display_;
-    int eventBase_ = -1;
 };
 
 Window FocusWindow(Display* display)
@@ -228,7 +207,6 @@ void KeystrokeSender::ReleaseHeldModifiers()
 
 size_t KeystrokeSender::Type(std::u16string_view text)
 {
-    lastChanges_ = {};
     const std::vector<unsigned long> keysyms = KeysymsForText(text);
     if (!display_.IsOpen())
         return keysyms.size();
@@ -240,10 +218,7 @@ size_t KeystrokeSender::Type(std::u16string_view text)
     KeystrokeSenderKeymap keymap;
     if (!keymap.Load(dpy))
         return keysyms.size();
-    MapChangeClock clock(dpy);
-    const size_t skipped = TypeWith(keymap, keysyms);
-    clock.Collect(lastChanges_);
-    return skipped;
+    return TypeWith(keymap, keysyms);
 }
 
 size_t KeystrokeSender::TypeWith(const KeystrokeSenderKeymap& keymap,

@@ -25,13 +25,6 @@ struct KeystrokeTiming {
     std::chrono::milliseconds remapSettle{100};
 };
 
-// The keyboard-map changes one Type made, by the server times of their notifications.
-struct KeymapChangeSpan {
-    unsigned long first = 0;
-    unsigned long last = 0;
-    size_t count = 0;  // 0: the map was not touched
-};
-
 class KeystrokeSenderKeymap;
 
 class KeystrokeSender {
@@ -43,10 +36,6 @@ public:
     // Modifiers held when typing starts are released, Caps Lock is off while typing and
     // restored afterwards, and the keyboard map is always left as it was found.
     size_t Type(std::u16string_view text);
-    // What the last Type did to the keyboard map. Every client is told of each change and
-    // reloads its keymap; the program skips its own reloads for these (the map ends as it
-    // was found).
-    const KeymapChangeSpan& LastKeymapChanges() const { return lastChanges_; }
 
 private:
     void ReleaseHeldModifiers();
@@ -54,7 +43,6 @@ private:
 
     X11Display& display_;
     KeystrokeTiming timing_;
-    KeymapChangeSpan lastChanges_;
 };
 
 }  // namespace kyq
