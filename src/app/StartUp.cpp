@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <system_error>
 
+#include "app/DamagedSettings.h"
 #include "app/KyqApp.h"
 #include "app/MainWindowPlatform.h"
 #include "app/MessageService.h"
@@ -72,6 +73,8 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     }
     // The help pages are found beside the program when they are opened: nothing to set.
 
+    // Asked before the first write, which replaces a damaged file.
+    const std::vector<Hive> damagedHives = app.Registry.DamagedHives();
     if (!CheckInstalledVersion(commandLine))
         return StartOutcome::Ended;
 
@@ -93,6 +96,7 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     app.SaveSettings();
     LoadFillHistory(app.History, app.Registry);
     SaveFillHistory(app.History, app.Registry);
+    ReportDamagedSettings(app, damagedHives);
     app.Platform().InstallShellMessageFilter(app.WindowMessages);
     if (options_.DesktopMessages) {
         signals_ = std::make_unique<SignalBridge>(
