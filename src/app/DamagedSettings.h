@@ -11,8 +11,8 @@ namespace kyq {
 
 class KyqApp;
 
-// `damaged`: RegistryStore::DamagedHives() as it stood before start-up wrote any setting.
-// Logs each file on standard error and shows one message box; nothing when none is damaged.
+// `damaged`: RegistryStore::DamagedHives(), asked before start-up writes any setting. Logs
+// each file on standard error and shows one message box; nothing when none is damaged.
 void ReportDamagedSettings(KyqApp& app, const std::vector<Hive>& damaged);
 
 }  // namespace kyq

@@ -73,8 +73,9 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     }
     // The help pages are found beside the program when they are opened: nothing to set.
 
-    // Asked before the first write, which replaces a damaged file.
-    const std::vector<Hive> damagedHives = app.Registry.DamagedHives();
+    // Said before the first write, which replaces a damaged file, and before the splash,
+    // which would cover the message.
+    ReportDamagedSettings(app, app.Registry.DamagedHives());
     if (!CheckInstalledVersion(commandLine))
         return StartOutcome::Ended;
 
@@ -96,7 +97,6 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     app.SaveSettings();
     LoadFillHistory(app.History, app.Registry);
     SaveFillHistory(app.History, app.Registry);
-    ReportDamagedSettings(app, damagedHives);
     app.Platform().InstallShellMessageFilter(app.WindowMessages);
     if (options_.DesktopMessages) {
         signals_ = std::make_unique<SignalBridge>(
