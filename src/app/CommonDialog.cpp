@@ -25,7 +25,9 @@ bool CommonDialog::Show(bool save)
     request.Filter = Filter;
     request.DialogTitle = DialogTitle;
     request.Flags = Flags;
+    app_.Modal.Enter();
     std::optional<std::string> chosen = app_.Messages().ChooseFile(request);
+    app_.Modal.Leave();
     if (!chosen)
         return false;
     FileName = std::move(*chosen);

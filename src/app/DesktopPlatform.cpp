@@ -183,9 +183,10 @@ bool DesktopPlatform::MinimizeToTray(QWidget& mainWindow)
     QTimer::singleShot(0, main, [this, main] {
         if (!main->isMinimized())
             return;
+        // The minimised state stays until the window is shown again (showNormal):
+        // clearing it on a hidden window maps the window again under X11, leaving a
+        // frame the program no longer paints.
         HideToTray(*main);
-        // Shown again, it comes back in its normal size.
-        main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
     });
     return true;
 }

@@ -37,7 +37,10 @@ void KyqApp::SetMessagePoster(std::function<void(const WindowMessage&)> poster)
 MsgAnswer KyqApp::MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
                          const std::u16string& title)
 {
-    return messages_->MsgBox(text, buttons, icon, title);
+    Modal.Enter();
+    const MsgAnswer answer = messages_->MsgBox(text, buttons, icon, title);
+    Modal.Leave();
+    return answer;
 }
 
 void KyqApp::SetPlatform(std::unique_ptr<MainWindowPlatform> platform)

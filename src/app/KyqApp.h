@@ -12,6 +12,7 @@
 #include "app/MainWindowPlatform.h"
 #include "app/MessageChain.h"
 #include "app/MessageService.h"
+#include "app/ModalGate.h"
 #include "autofill/FillHistory.h"
 #include "document/PasswordDocument.h"
 #include "platform/RegistryStore.h"
@@ -43,6 +44,9 @@ public:
     uint64_t OptionsWindow = 0;    // the options dialog's window, 0 until first loaded
     bool OptionsClosed = true;
     bool ReaderRunning = false;    // a document reader is at work (it lets events through)
+
+    // The modal windows open now; message boxes and file dialogs count themselves here.
+    ModalGate Modal;
 
     // The main window's message handling; filters go in front of it.
     MessageChain WindowMessages;

@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QTreeView>
 
 #include "app/CommonDialog.h"
+#include "app/MessageBoxText.h"
 
 #include <algorithm>
 
@@ -68,10 +72,21 @@ MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons button
 {
     // No parent: the window that would be the natural one is often disabled while a dialog
     // of its own is up, and a child of a disabled window takes no input.
-    QMessageBox box(BoxIcon(icon), QString::fromStdU16String(title),
-                    QString::fromStdU16String(text));
+    const MessageBoxText fitted = FitMessageBoxText(text);
+    // Captions can be a record's title, which may be thousands of characters long.
+    const QString caption = QString::fromStdU16String(FitMessageBoxText(title, 2).Shown);
+    QMessageBox box(BoxIcon(icon), caption, QString::fromStdU16String(fitted.Shown));
     box.setWindowModality(Qt::ApplicationModal);
     box.setTextFormat(Qt::PlainText);
+    if (!fitted.Details.empty())
+        box.setDetailedText(QString::fromStdU16String(fitted.Details));
+    // A box sizes itself to its text; a short one would leave the window manager too
+    // little title bar for the caption.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int width = std::max(260, box.fontMetrics().horizontalAdvance(caption) + 180);
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;
     QPushButton* yes = nullptr;
@@ -133,6 +148,13 @@ std::optional<std::string> QtMessageService::ChooseFile(const FileDialogRequest&
     dialog.setDirectory(!folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath());
     if (!request.FileName.empty())
         dialog.selectFile(QString::fromStdString(request.FileName));
+    // Qt's dialog opens with columns too narrow for sizes and dates; a little wider and
+    // with the detail columns fitted to their texts, nothing is cut off.
+    dialog.resize(std::max(dialog.width(), 760), std::max(dialog.height(), 460));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        for (int column = 1; column < 4; ++column)
+            details->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     PlaceOverProgram(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -187,21 +187,12 @@ void StartUp::LoadMainWindow()
             X11MessageFilter::InternMessageAtom());
         QCoreApplication::instance()->installNativeEventFilter(x11Messages_.get());
     }
+    // Queued: the unload may run inside the save prompt's or a dialog's own event loop,
+    // and only the main loop's end ends the program.
     if (options_.QuitOnUnload)
-        main_->installEventFilter(this);
+        connect(main_.get(), &frmMain::Unloaded, QCoreApplication::instance(),
+                &QCoreApplication::quit, Qt::QueuedConnection);
     main_->Form_Load();
-}
-
-bool StartUp::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == main_.get() && event->type() == QEvent::Close) {
-        // Known only once the window has handled the close (the user may cancel).
-        QTimer::singleShot(0, this, [this] {
-            if (main_ && main_->IsUnloaded())
-                QCoreApplication::quit();
-        });
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace kyq

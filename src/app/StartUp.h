@@ -72,9 +72,6 @@ public:
     const std::string& InstanceFolder() const { return instanceFolder_; }
     bool IsSecondInstance() const { return secondInstance_; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     StartOutcome RunSecondInstance(const std::string& commandLine);
     // False when this process is to end (the newer version was started).

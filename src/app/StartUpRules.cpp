@@ -26,9 +26,11 @@ bool HasHelpSwitch(std::string_view commandLine)
 
 std::u16string UsageText()
 {
-    return u"参数说明： KYQ.exe [文件名] [/?]\r\n"
-           u"  文件名  用“Keyquill”打开文件\r\n"
-           u"  /?      显示参数说明";
+    // Tabs, not blanks: the box's font is proportional, and tab stops line the
+    // descriptions up.
+    return u"参数说明： KYQ [文件名] [/?]\r\n"
+           u"  文件名\t用“Keyquill”打开文件\r\n"
+           u"  /?\t显示参数说明";
 }
 
 std::u16string InvalidCommandText(std::string_view commandLine)

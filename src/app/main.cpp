@@ -1,6 +1,10 @@
 // KYQ: the password manager's program. The start-up sequence decides whether this is the
 // first start or a second one handing its file over, and brings the program up.
 #include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QProcess>
 #include <memory>
 #include <string>
@@ -62,6 +66,18 @@ int main(int argc, char** argv)
     // (the main window may be hidden in the tray; the splash may be the only one shown).
     QApplication::setQuitOnLastWindowClosed(false);
     kyq::InitGuiResources();
+    // Message boxes and file dialogs carry the program's icon like its own windows.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/keyquill.svg")));
+    // Qt's own texts (file dialogs, standard buttons, context menus) in Chinese whatever
+    // the locale: the whole interface is Chinese by design.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
+    else
+        qWarning("KYQ: Qt's Chinese translation qtbase_zh_CN.qm was not found in %s",
+                 qPrintable(QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
 
     kyq::StartUpOptions options;
     options.ProgramFolder = QCoreApplication::applicationDirPath().toStdString() + "/";

@@ -3,6 +3,7 @@
 #include "app/KyqApp.h"
 #include "autofill/FillDesktop.h"
 #include "autofill/frmFill.h"
+#include "workflow/OwnedDialog.h"
 
 namespace kyq {
 
@@ -22,7 +23,18 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
     if (!watcher_.OnMessage(message.Msg, message.wParam, message.lParam, app_.Settings.hotKey))
         return;
     app_.FillTarget = desktop_.Foreground();
-    ShowFillDialog();
+    // The options dialog is the exception: there the hot key is being typed, not used.
+    if (!app_.OptionsClosed || !app_.Modal.Busy()) {
+        ShowFillDialog();
+        return;
+    }
+    if (fillWaiting_)
+        return;
+    fillWaiting_ = true;
+    OwnedDialog::WhenNoneOpen(app_, &lifetime_, [this] {
+        fillWaiting_ = false;
+        ShowFillDialog();
+    });
 }
 
 void HotKeyWatcherFilter::ShowFillDialog()

@@ -3,6 +3,7 @@
 // dialog. It hands every message on.
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 
 #include "app/MessageChain.h"
@@ -39,6 +40,9 @@ private:
     FillDesktop& desktop_;
     HotKeyWatcher watcher_;
     QPointer<frmFill> dialog_;
+    // A hot key pressed while a dialog of ours was open waits for it, once.
+    bool fillWaiting_ = false;
+    QObject lifetime_;
 };
 
 }  // namespace kyq

@@ -1,8 +1,9 @@
 #include "cli/CliApp.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <optional>
 #include <string_view>
 
@@ -11,10 +12,13 @@
 #include "cli/ImportBuilder.h"
 #include "cli/JsonImport.h"
 #include "cli/StoredCount.h"
+#include "cli/TextSource.h"
 #include "cli/Utf8Check.h"
 #include "document/Cipher.h"
 #include "document/DocumentFormat.h"
+#include "document/TitleCollator.h"
 #include "platform/Utf.h"
+#include "platform/WholeFile.h"
 
 namespace kyq::cli {
 
@@ -30,9 +34,13 @@ constexpr std::string_view UsageText =
     "(The document password is typed on the terminal without echo, or is the first line of\n"
     "standard input.)\n"
     "import 的输入可以是 export 写出的 JSON 或 CSV；CSV 也可用 Title、Username、Password、\n"
-    "Last Modified 列。--owner 可省略，若 JSON 带有 \"owner\"。已有的输出文件只在给出 --force 时替换。\n"
+    "Last Modified 列，日期写成 2024-01-05 或 2024-01-05T10:20:30Z，空白表示今天。--owner 可省略，\n"
+    "若 JSON 带有 \"owner\"；以“-”开头的值写成 --owner=值。已有的输出文件只在给出 --force 时替换，\n"
+    "输出文件不能是输入文件。\n"
     "(import reads the JSON or CSV that export writes, or CSV with the columns Title, Username,\n"
-    "Password, Last Modified; an existing output file is replaced only with --force.)\n"
+    "Password, Last Modified, dates as 2024-01-05 or 2024-01-05T10:20:30Z, empty for today; a\n"
+    "value starting with \"-\" is given as --owner=VALUE. An existing output file is replaced only\n"
+    "with --force, and never the input itself.)\n"
     "\n"
     "退出状态 (exit status): 0 成功 (ok), 1 失败 (failed), 2 用法错误 (usage),\n"
     "3 不支持的文件格式或文件已损坏 (unsupported or damaged document).\n";
@@ -45,30 +53,32 @@ int Usage(const CliContext& cx, const std::string& problem)
     return ExitUsage;
 }
 
-int Damaged(const CliContext& cx, const std::string& path)
-{
-    cx.Err << Utf16ToUtf8(DamagedFileMessage) << "\n" << Utf16ToUtf8(FileNameLabel) << path << "\n";
-    return ExitDamaged;
-}
-
 int Failure(const CliContext& cx, const std::string& message)
 {
     cx.Err << "kyq-cli: " << message << "\n";
     return ExitFailure;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path)
+// A file that could not be read or written: the reason in Chinese, the system's words after it.
+std::string Why(const std::string& reason, const std::string& detail)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
+    return detail.empty() ? reason : reason + " (" + detail + ")";
+}
+
+// A document that cannot be used: when the cause is not its content (missing, no read
+// permission, a folder), the reason and status 1; else the program's damaged-file message
+// and status 3.
+int Unusable(const CliContext& cx, const std::string& path, const FormatResult& result)
+{
+    if (result.kind == FormatErrorKind::CannotOpen) {
+        cx.Err << "kyq-cli: " << Why(result.reason, result.detail) << "\n"
+               << Utf16ToUtf8(FileNameLabel) << path << "\n";
+        return ExitFailure;
+    }
+    cx.Err << Utf16ToUtf8(DamagedFileMessage) << "\n" << Utf16ToUtf8(FileNameLabel) << path << "\n";
+    if (!result.detail.empty())
+        cx.Err << "(" << result.detail << ")\n";
+    return ExitDamaged;
 }
 
 // Command-line words: positional ones in order, options with their values.
@@ -79,6 +89,12 @@ struct Arguments {
     std::string Problem;  // set on a usage error
 };
 
+// "-o --force" lacks its value: a word that looks like an option is never taken as one.
+bool IsOption(const std::string& word)
+{
+    return word.size() > 1 && word[0] == '-';
+}
+
 Arguments SplitArguments(const std::vector<std::string>& args, size_t first)
 {
     Arguments a;
@@ -88,7 +104,7 @@ Arguments SplitArguments(const std::vector<std::string>& args, size_t first)
             const std::string prefix = std::string(name) + "=";
             if (word.rfind(prefix, 0) == 0) {
                 slot = word.substr(prefix.size());
-            } else if (i + 1 < args.size()) {
+            } else if (i + 1 < args.size() && !IsOption(args[i + 1])) {
                 slot = args[++i];
             } else {
                 a.Problem = "选项" + std::string(name) + "缺少值 (" + std::string(name) + " needs a value)";
@@ -122,23 +138,41 @@ int RunInfo(const Arguments& a, const CliContext& cx)
     if (a.Positional.size() != 1)
         return Usage(cx, "info 需要一个文件名 (info needs one file name)");
     const std::string& path = a.Positional[0];
+    // The header and the count after it are all info shows: the start of the file holds
+    // them unless the owner name is very long, and only then is the whole file read.
+    constexpr size_t StartBytes = 65536;
+    std::vector<uint8_t> bytes;
+    FileError error;
+    if (!ReadFileStart(path, StartBytes, bytes, error))
+        return Unusable(cx, path, FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Reason});
+    struct stat info {};
+    const uint64_t size = ::stat(path.c_str(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : bytes.size();
     PasswordDocument doc;
-    doc.Path = path;
-    if (!ProbeHeader(doc, path))
-        return Damaged(cx, path);
-    const std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes)
-        return Damaged(cx, path);
-    const std::optional<StoredCount> count = ReadStoredCount(*bytes);
+    FormatResult probe = ProbeHeaderBytes(doc, bytes);
+    std::optional<StoredCount> count;
+    auto countOf = [&](uint64_t fileSize) {
+        return ReadStoredCount(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), fileSize);
+    };
+    if (probe)
+        count = countOf(size);
+    if ((!probe || !count) && bytes.size() == StartBytes) {
+        if (!ReadWholeFile(path, bytes, error))
+            return Unusable(cx, path, FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Reason});
+        probe = ProbeHeaderBytes(doc, bytes);
+        if (probe)
+            count = countOf(bytes.size());
+    }
+    if (!probe)
+        return Unusable(cx, path, probe);
     if (!count || count->Format != doc.FormatVersion)
-        return Damaged(cx, path);
+        return Unusable(cx, path, FormatResult{FormatErrorKind::BadCount, "the count after the header is out of range", {}});
     cx.Out << "格式 (format): " << doc.FormatVersion << "\n"
            << "用户名 (owner): " << Utf16ToUtf8(doc.OwnerName()) << "\n";
     if (doc.FormatVersion == CurrentFormatNumber)
         cx.Out << "块数 (blocks): " << count->Count << "\n";
     else
         cx.Out << "记录数 (records): " << count->Count << "\n";
-    return cx.Out.good() ? ExitOk : Failure(cx, "无法写出结果 (cannot write the output)");
+    return ExitOk;
 }
 
 int RunExport(const Arguments& a, const CliContext& cx)
@@ -154,8 +188,8 @@ int RunExport(const Arguments& a, const CliContext& cx)
 
     PasswordDocument doc;
     doc.Path = path;
-    if (!ProbeHeader(doc, path))
-        return Damaged(cx, path);
+    if (const FormatResult probe = ProbeHeader(doc, path); !probe)
+        return Unusable(cx, path, probe);
     const PasswordRead password = cx.ReadPassword(false);
     if (!password.Ok)
         return Failure(cx, password.Error);
@@ -163,22 +197,58 @@ int RunExport(const Arguments& a, const CliContext& cx)
         return Failure(cx, "密码不可能为空！ (the password cannot be empty)");
     doc.DocumentPassword() = password.Password;
 
+    const ExportKind kind = format == "csv" ? ExportKind::Csv : ExportKind::Json;
+    std::vector<uint8_t> bytes;
+    FileError error;
+    if (!ReadWholeFile(path, bytes, error))
+        return Unusable(cx, path, FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Reason});
+
+    // The order the program shows after opening a file is title order, and a saved file
+    // is in it: its titles alone show whether the records can go out as they are read,
+    // without a document being built.
+    if (doc.FormatVersion == CurrentFormatNumber) {
+        bool inOrder = true;
+        std::u16string previous;
+        bool first = true;
+        const FormatResult titles =
+            VisitCurrentFormatTitles(bytes, doc.DocumentPassword(), [&](std::u16string_view title) {
+                if (inOrder && !first && TitleCollator::Compare(title, previous) < 0)
+                    inOrder = false;
+                previous = title;
+                first = false;
+            });
+        if (!titles)
+            return Unusable(cx, path, titles);
+        if (inOrder) {
+            // Checked once already: the second walk finds nothing new.
+            WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(),
+                        [&](const std::function<void(const Utf8Entry&)>& emit) {
+                            (void)VisitCurrentFormatRecords(bytes, doc.DocumentPassword(), emit);
+                        });
+            return ExitOk;
+        }
+    }
+
     const ExpiryContext noReminder{0, 0, 0, 0};
     FormatResult read;
     if (doc.FormatVersion == LegacyFormatNumber) {
         doc.LegacyKey = DeriveLegacyKey(doc.DocumentPassword());
-        read = ReadLegacyFormat(doc, noReminder);
+        read = ReadLegacyFormatBytes(doc, bytes, noReminder);
     } else {
-        read = ReadCurrentFormat(doc, noReminder);
+        read = ReadCurrentFormatBytes(doc, bytes, noReminder);
     }
     if (!read)
-        return Damaged(cx, path);
-    // The order the program shows after opening a file: title order.
+        return Unusable(cx, path, read);
     doc.ReorderEntries(false);
+    WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
+    return ExitOk;
+}
 
-    cx.Out << (format == "csv" ? ExportCsv(doc) : ExportJson(doc));
-    cx.Out.flush();
-    return cx.Out.good() ? ExitOk : Failure(cx, "无法写出结果 (cannot write the output)");
+// True when there is a file at `path` (a link that names no file yet has none to lose).
+bool Exists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 || errno != ENOENT;
 }
 
 int RunImport(const Arguments& a, const CliContext& cx)
@@ -194,20 +264,30 @@ int RunImport(const Arguments& a, const CliContext& cx)
     if (inPath == "-")
         return Usage(cx, "输入必须是文件：标准输入用于密码 (the input must be a file: standard input "
                          "carries the password)");
+    const std::string exists = "输出文件已存在，未改写；要替换请加 --force (" + outPath + " exists; use --force to replace it)";
+    if (!a.Force && Exists(outPath))
+        return Failure(cx, exists);
 
-    std::error_code ec;
-    if (!a.Force && std::filesystem::symlink_status(outPath, ec).type() != std::filesystem::file_type::not_found &&
-        !ec)
-        return Failure(cx, "输出文件已存在，未改写；要替换请加 --force (" + outPath +
-                               " exists; use --force to replace it)");
+    FileError error;
+    const int fd = OpenRegularFile(inPath, error);
+    if (fd < 0)
+        return Failure(cx, "无法读取输入文件 " + inPath + "：" + Why(error.Reason, error.Detail));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // The output replaces the input (a link to it, another path to it, a hard link): the
+    // plain text would be lost, and what is read would be what is being written.
+    struct stat in {}, out {};
+    if (::fstat(fd, &in) == 0 && ::stat(outPath.c_str(), &out) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+        return Failure(cx, "输出文件就是输入文件，未改写 (the output " + outPath + " is the input file)");
 
-    const std::optional<std::string> input = ReadWholeFile(inPath);
-    if (!input)
-        return Failure(cx, "无法读取输入文件 (cannot read) " + inPath);
-    const std::string_view text = WithoutByteOrderMark(*input);
-    const size_t firstMark = text.find_first_not_of(" \t\r\n");
-    const bool json = firstMark != std::string_view::npos && text[firstMark] == '{';
-    const ImportParseResult parsed = json ? ParseJsonImport(*input) : ParseCsvImport(*input);
+    TextSource source(fd);
+    source.SkipBlanks();
+    if (source.AtEnd() && !source.Failed())
+        return Failure(cx, "导入失败，未写入任何文件：输入文件是空的 (nothing written: the input file is empty)");
+    const bool json = source.Peek() == '{';
+    ImportParseResult parsed = json ? ParseJsonImport(source) : ParseCsvImport(source);
     if (!parsed.Ok)
         return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + parsed.Error);
 
@@ -227,18 +307,16 @@ int RunImport(const Arguments& a, const CliContext& cx)
         return Failure(cx, password.Error);
 
     PasswordDocument doc;
-    const ImportCheck check = BuildImportDocument(parsed.Table, owner, password.Password, cx.Today(), doc);
+    const ImportCheck check = BuildImportDocument(std::move(parsed.Table), owner, password.Password, cx.Today(), doc);
     if (!check.Ok)
         return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + check.Error);
 
     // Checked again right before writing: the password prompt may have taken a while.
-    if (!a.Force && std::filesystem::symlink_status(outPath, ec).type() != std::filesystem::file_type::not_found &&
-        !ec)
-        return Failure(cx, "输出文件已存在，未改写；要替换请加 --force (" + outPath +
-                               " exists; use --force to replace it)");
+    if (!a.Force && Exists(outPath))
+        return Failure(cx, exists);
     const FormatResult written = WriteDocument(doc, outPath);
     if (!written)
-        return Failure(cx, "无法写入 (cannot write) " + outPath + (written.detail.empty() ? "" : ": " + written.detail));
+        return Failure(cx, "无法写入 " + outPath + "：" + Why(written.reason, written.detail));
     cx.Out << "已导入 " << doc.EntryCount() << " 条记录 (records imported): " << outPath << "\n";
     return ExitOk;
 }
@@ -250,20 +328,28 @@ int RunCli(const std::vector<std::string>& args, const CliContext& cx)
     if (args.empty())
         return Usage(cx, "");
     const std::string& command = args[0];
+    int status = ExitOk;
     if (command == "-h" || command == "--help" || command == "help") {
         cx.Out << UsageText;
-        return ExitOk;
+    } else {
+        const Arguments a = SplitArguments(args, 1);
+        if (!a.Problem.empty())
+            return Usage(cx, a.Problem);
+        if (command == "info")
+            status = RunInfo(a, cx);
+        else if (command == "export")
+            status = RunExport(a, cx);
+        else if (command == "import")
+            status = RunImport(a, cx);
+        else
+            return Usage(cx, "未知命令 (unknown command) " + command);
     }
-    const Arguments a = SplitArguments(args, 1);
-    if (!a.Problem.empty())
-        return Usage(cx, a.Problem);
-    if (command == "info")
-        return RunInfo(a, cx);
-    if (command == "export")
-        return RunExport(a, cx);
-    if (command == "import")
-        return RunImport(a, cx);
-    return Usage(cx, "未知命令 (unknown command) " + command);
+    // A full disk or a closed pipe must not pass for success: what was printed has to
+    // have arrived.
+    cx.Out.flush();
+    if (status == ExitOk && !cx.Out.good())
+        return Failure(cx, "无法写出结果 (cannot write the output)");
+    return status;
 }
 
 }  // namespace kyq::cli

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "cli/DateText.h"
+#include "cli/TextSource.h"
 #include "cli/Utf8Check.h"
 #include "platform/Utf.h"
 
@@ -69,87 +70,35 @@ struct Columns {
 CsvRows ReadCsvRows(std::string_view text)
 {
     CsvRows out;
-    size_t i = 0, line = 1;
-    const size_t n = text.size();
-    while (i < n) {
-        CsvRow row;
-        row.Line = line;
-        bool rowDone = false;
-        bool sawQuote = false;
-        while (!rowDone) {
-            std::string field;
-            if (i < n && text[i] == '"') {
-                sawQuote = true;
-                const size_t openLine = line;
-                ++i;
-                while (true) {
-                    if (i >= n) {
-                        out.Error = LineLabel(openLine) + "：引号中的字段没有结束 (unterminated quoted field)";
-                        return out;
-                    }
-                    const char c = text[i];
-                    if (c == '"') {
-                        if (i + 1 < n && text[i + 1] == '"') {
-                            field += '"';
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
-                    }
-                    if (c == '\n' || (c == '\r' && !(i + 1 < n && text[i + 1] == '\n')))
-                        ++line;
-                    field += c;
-                    ++i;
-                }
-                if (i < n && text[i] != ',' && text[i] != '\r' && text[i] != '\n') {
-                    out.Error = LineLabel(line) + "：右引号之后应为逗号或行尾 (text after closing quote)";
-                    return out;
-                }
-            } else {
-                while (i < n && text[i] != ',' && text[i] != '\r' && text[i] != '\n')
-                    field += text[i++];
-            }
-            row.Fields.push_back(std::move(field));
-            if (i < n && text[i] == ',') {
-                ++i;
-                continue;
-            }
-            // End of row: CRLF, LF, lone CR or end of text.
-            if (i < n && text[i] == '\r')
-                ++i;
-            if (i < n && text[i] == '\n')
-                ++i;
-            ++line;
-            rowDone = true;
-        }
-        const bool blank = !sawQuote && row.Fields.size() == 1 && row.Fields[0].empty();
-        if (!blank)
-            out.Rows.push_back(std::move(row));
-    }
-    out.Ok = true;
+    TextSource source(text);
+    CsvReader reader(source);
+    CsvRow row;
+    while (reader.Next(row))
+        out.Rows.push_back(std::move(row));
+    out.Error = source.Failed() ? source.Error() : reader.Error();
+    out.Ok = out.Error.empty();
     return out;
 }
 
-ImportParseResult ParseCsvImport(std::string_view input)
+ImportParseResult ParseCsvImport(TextSource& source)
 {
     ImportParseResult result;
-    const std::string_view text = WithoutByteOrderMark(input);
-    if (const size_t bad = FirstInvalidUtf8(text); bad != std::string_view::npos) {
-        result.Error = LineLabel(PositionOf(text, bad).Line) + "：不是有效的UTF-8文本 (invalid UTF-8)";
+    auto fail = [&](std::string error) {
+        result.Error = source.Failed() ? source.Error() : std::move(error);
+        result.Table = ImportTable{};
         return result;
-    }
-    CsvRows rows = ReadCsvRows(text);
-    if (!rows.Ok) {
-        result.Error = rows.Error;
-        return result;
-    }
-    if (rows.Rows.empty()) {
-        result.Error = "CSV文件是空的，缺少标题行 (empty file, no header row)";
-        return result;
+    };
+    CsvReader reader(source);
+    // Column names are short; a long one is cut and matches nothing.
+    constexpr size_t LongestName = 64;
+    reader.SetLimits({}, LongestName);
+    CsvRow header;
+    if (!reader.Next(header)) {
+        if (!reader.Error().empty() || source.Failed())
+            return fail(reader.Error());
+        return fail("CSV文件是空的，缺少标题行 (empty file, no header row)");
     }
 
-    const CsvRow& header = rows.Rows.front();
     Columns col;
     for (size_t c = 0; c < header.Fields.size(); ++c) {
         const std::string name = NormalizedName(header.Fields[c]);
@@ -172,20 +121,43 @@ ImportParseResult ParseCsvImport(std::string_view input)
         if (target && *target < 0)
             *target = static_cast<int>(c);
     }
-    if (col.Title < 0) {
-        result.Error = LineLabel(header.Line) + "：标题行中没有Title列 (no Title column in the header row)";
-        return result;
-    }
+    if (col.Title < 0)
+        return fail(LineLabel(header.Line) + "：标题行中没有Title列 (no Title column in the header row)");
     const bool splitDate = col.Year >= 0 && col.Month >= 0 && col.Day >= 0;
 
-    for (size_t r = 1; r < rows.Rows.size(); ++r) {
-        const CsvRow& row = rows.Rows[r];
-        const size_t number = r;
-        if (row.Fields.size() > header.Fields.size()) {
-            result.Error = RecordLabel(number, row.Line) + "：字段比标题行多 (more fields than the header)";
-            result.Table = ImportTable{};
-            return result;
+    // The columns read are kept up to a document's longest text (dates: as long as a
+    // date can be shown in a message); the others are dropped as they are read.
+    constexpr size_t LongestDate = 64;
+    std::vector<size_t> limits(header.Fields.size(), 0);
+    for (int c : {col.Title, col.UserName, col.Password})
+        if (c >= 0)
+            limits[static_cast<size_t>(c)] = MaxImportTextLength;
+    for (int c : {col.Year, col.Month, col.Day, col.Modified})
+        if (c >= 0)
+            limits[static_cast<size_t>(c)] = LongestDate;
+    reader.SetLimits(limits, 0);
+
+    size_t total = 0;  // characters of every text so far
+    CsvRow row;
+    for (size_t number = 1;; ++number) {
+        const size_t line = source.Where().Line;
+        if (!reader.Next(row)) {
+            if (const int c = reader.TooLongColumn(); c >= 0) {
+                const std::string what = c == col.Title      ? "标题"
+                                         : c == col.UserName ? "用户名"
+                                         : c == col.Password ? "密码"
+                                                             : "日期";
+                return fail(RecordLabel(number, line) + "：" + what + "超过" +
+                            std::to_string(limits[static_cast<size_t>(c)]) + "个字符 (too long)");
+            }
+            if (!reader.Error().empty() || source.Failed())
+                return fail(reader.Error());
+            break;
         }
+        if (number > MaxImportRecords)
+            return fail(TooManyRecordsMessage());
+        if (row.Fields.size() > header.Fields.size())
+            return fail(RecordLabel(number, row.Line) + "：字段比标题行多 (more fields than the header)");
         auto cell = [&row](int index) -> std::string_view {
             if (index < 0 || static_cast<size_t>(index) >= row.Fields.size())
                 return {};
@@ -200,21 +172,36 @@ ImportParseResult ParseCsvImport(std::string_view input)
             if (!(y.empty() && m.empty() && d.empty())) {
                 const auto year = CellNumber(y), month = CellNumber(m), day = CellNumber(d);
                 if (!year || !month || !day || *year < INT16_MIN || *year > INT16_MAX || *month < 0 ||
-                    *month > 255 || *day < 0 || *day > 255) {
-                    result.Error = RecordLabel(number, row.Line) +
-                                   "：Year、Month、Day不是文档能保存的日期 (bad or out-of-range date)";
-                    result.Table = ImportTable{};
-                    return result;
-                }
+                    *month > 255 || *day < 0 || *day > 255)
+                    return fail(RecordLabel(number, row.Line) + "：Year、Month、Day（“" + std::string(y) + "”、“" +
+                                std::string(m) + "”、“" + std::string(d) +
+                                "”）不是文档能保存的日期 (bad or out-of-range date)");
                 record.Changed = ImportDate{*year, *month, *day};
             }
         } else if (col.Modified >= 0) {
-            record.Changed = ParseDateText(cell(col.Modified));
+            const std::string_view text = cell(col.Modified);
+            if (text.find_first_not_of(" \t") != std::string_view::npos) {
+                record.Changed = ParseDateText(text);
+                if (!record.Changed)
+                    return fail(RecordLabel(number, row.Line) + "：“" + header.Fields[static_cast<size_t>(col.Modified)] +
+                                "”列的“" + std::string(text) +
+                                "”不是能识别的日期，请写成2024-01-05或2024-01-05T10:20:30Z这样的形式 "
+                                "(not a date: use ISO 8601, e.g. 2024-01-05)");
+            }
         }
+        total += record.Title.size() + record.UserName.size() + record.Password.size();
+        if (total > MaxImportTotalLength)
+            return fail(TooMuchTextMessage(number));
         result.Table.Records.push_back(std::move(record));
     }
     result.Ok = true;
     return result;
+}
+
+ImportParseResult ParseCsvImport(std::string_view text)
+{
+    TextSource source(text);
+    return ParseCsvImport(source);
 }
 
 }  // namespace kyq::cli

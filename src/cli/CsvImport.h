@@ -1,19 +1,17 @@
-// Reads CSV (RFC 4180, as `kyq-cli export --format csv` and other password managers write it)
-// into an ImportTable.
+// Reads CSV (as `kyq-cli export --format csv` and other password managers write it) into
+// an ImportTable.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/CsvReader.h"
 #include "cli/ImportTable.h"
 
 namespace kyq::cli {
 
-struct CsvRow {
-    size_t Line = 0;  // 1-based line where the row starts
-    std::vector<std::string> Fields;
-};
+class TextSource;
 
 struct CsvRows {
     bool Ok = false;
@@ -21,18 +19,18 @@ struct CsvRows {
     std::vector<CsvRow> Rows;
 };
 
-// Splits CSV text into rows. Fields may be quoted ("" is a quote inside one; commas, CR
-// and LF inside quotes are data); rows end at CRLF, LF or a lone CR. A quote inside an
-// unquoted field is taken as data. Blank lines are skipped. A quoted field that never
-// ends, or text right after a closing quote, is an error naming the line.
+// Every row of CSV text in memory (see CsvReader).
 CsvRows ReadCsvRows(std::string_view text);
 
 // The first row names the columns, matched ignoring case and surrounding blanks:
 //   title: "Title" or "Name"; user name: "UserName", "User Name", "Username", "Login";
 //   password: "Password"; date: "Year", "Month", "Day" (all three), or else
-//   "Last Modified" / "Modified" (see ParseDateText; unreadable dates give today's).
+//   "Last Modified" / "Modified" (see ParseDateText; an empty cell gives today's date,
+//   any other text that is no date is refused naming the record and the text).
 // Other columns are ignored. A row with more fields than the header is refused; missing
-// trailing fields are empty.
+// trailing fields are empty. Reading stops at the first record or text past the import
+// limits (ImportTable.h).
+ImportParseResult ParseCsvImport(TextSource& source);
 ImportParseResult ParseCsvImport(std::string_view text);
 
 }  // namespace kyq::cli

@@ -1,5 +1,6 @@
 #include "cli/DateText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 
@@ -57,6 +58,48 @@ std::optional<ImportDate> FromUnixTime(std::string_view digits)
     return ImportDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
+// What may follow a date after 'T' or a blank: hours (one or two digits) and minutes,
+// optionally seconds and a fraction, optionally "Z" or an offset of hours and minutes.
+bool IsTimeOfDay(std::string_view s, char introducer)
+{
+    if (introducer != 'T' && introducer != 't' && introducer != ' ')
+        return false;
+    const auto hours = TakeNumber(s, 2);
+    if (!hours || *hours > 23 || !TakePrefix(s, ":"))
+        return false;
+    const size_t before = s.size();
+    const auto minutes = TakeNumber(s, 2);
+    if (!minutes || before - s.size() != 2 || *minutes > 59)
+        return false;
+    if (TakePrefix(s, ":")) {
+        const size_t at = s.size();
+        const auto seconds = TakeNumber(s, 2);
+        if (!seconds || at - s.size() != 2 || *seconds > 60)
+            return false;
+        if (TakePrefix(s, ".") || TakePrefix(s, ",")) {
+            const size_t digits = std::min(s.find_first_not_of("0123456789"), s.size());
+            if (digits == 0)
+                return false;
+            s.remove_prefix(digits);
+        }
+    }
+    if (s.empty() || s == "Z" || s == "z")
+        return true;
+    if (s.front() != '+' && s.front() != '-')
+        return false;
+    s.remove_prefix(1);
+    const size_t offset = s.size();
+    const auto offsetHours = TakeNumber(s, 2);
+    if (!offsetHours || offset - s.size() != 2 || *offsetHours > 14)
+        return false;
+    if (s.empty())
+        return true;
+    TakePrefix(s, ":");
+    const size_t rest = s.size();
+    const auto offsetMinutes = TakeNumber(s, 2);
+    return offsetMinutes && rest - s.size() == 2 && *offsetMinutes <= 59 && s.empty();
+}
+
 }  // namespace
 
 bool IsCalendarDate(const ImportDate& d)
@@ -86,8 +129,10 @@ std::optional<ImportDate> ParseDateText(std::string_view text)
     }
 
     ImportDate date;
+    // Four digits: "24-01-05" or "01/05/2024" could mean more than one date.
+    const size_t whole = s.size();
     const auto year = TakeNumber(s, 4);
-    if (!year || s.empty())
+    if (!year || whole - s.size() != 4 || s.empty())
         return std::nullopt;
     date.Year = *year;
 
@@ -111,13 +156,12 @@ std::optional<ImportDate> ParseDateText(std::string_view text)
     date.Day = *day;
     if (chinese)
         TakePrefix(s, "日");
-
-    // A time may follow; what it says does not change the date as written.
-    if (!s.empty() && s.front() != 'T' && s.front() != 't' && s.front() != ' ')
-        return std::nullopt;
     if (!IsCalendarDate(date))
         return std::nullopt;
-    return date;
+    // A time may follow; it does not change the date as written, but it must be a time.
+    if (s.empty() || IsTimeOfDay(s.substr(1), s.front()))
+        return date;
+    return std::nullopt;
 }
 
 }  // namespace kyq::cli

@@ -8,12 +8,14 @@
 
 namespace kyq::cli {
 
-// Year first, then month and day, separated by '-', '/' or '.', or written with 年月日:
-// "2024-02-29", "2024-02-29T10:00:00Z", "2024-02-29 10:00:00+08:00", "2024/2/29",
-// "2024.02.29", "2024年2月29日". Whatever follows the day after a 'T' or a blank (a time)
-// is ignored: the document keeps dates only, and the date as written is the one the user
-// saw. Also a Unix time in seconds (10 digits) or milliseconds (13 digits), taken in the
-// local time zone. Anything else, and impossible dates (2023-02-29), give nothing.
+// ISO 8601 dates and date-times, year first with four digits: "2024-02-29",
+// "2024-02-29T10:00:00Z", "2024-02-29T10:00:00.5+08:00", "2024-02-29 10:00"; also written
+// with '/' or '.' ("2024/2/29") or with 年月日 ("2024年2月29日"). A time that follows
+// (hours and minutes, seconds, a fraction, "Z" or an offset) must be one, but does not
+// change the date: the document keeps dates only, and the date as written is the one the
+// user saw. Also a Unix time in seconds (10 digits) or milliseconds (13 digits), taken in
+// the local time zone. Anything else gives nothing: a two-digit year ("24-01-05"), day or
+// month first ("01/05/2024", "5.1.2024"), impossible dates ("2024-13-01", "2023-02-29").
 std::optional<ImportDate> ParseDateText(std::string_view text);
 
 // True for a date of the proleptic Gregorian calendar with a year of 1..9999.

@@ -1,19 +1,59 @@
 #include "cli/ExportText.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <sstream>
+
+#include "platform/Utf.h"
 
 namespace kyq::cli {
 
 namespace {
 
+// Bytes a JSON string may not hold raw.
+constexpr std::array<bool, 256> MakeJsonEscaped()
+{
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 0x20; ++c)
+        table[static_cast<size_t>(c)] = true;
+    table['"'] = table['\\'] = true;
+    return table;
+}
+constexpr std::array<bool, 256> JsonEscaped = MakeJsonEscaped();
+
+// True when one of the eight bytes is below 0x20, a quote or a backslash.
+bool MayNeedEscaping(uint64_t bytes)
+{
+    constexpr uint64_t Ones = 0x0101010101010101ULL;
+    constexpr uint64_t Highs = 0x8080808080808080ULL;
+    const auto hasZero = [](uint64_t v) { return (v - Ones) & ~v & Highs; };
+    const uint64_t below = (bytes - Ones * 0x20) & ~bytes & Highs;
+    return (below | hasZero(bytes ^ (Ones * '"')) | hasZero(bytes ^ (Ones * '\\'))) != 0;
+}
+
 // The export text under construction, written through a pointer: a full document is about
 // a hundred thousand texts, and appending byte by byte cost more than everything else here.
+// With a stream it is handed on in pieces, so a large export is never in memory whole.
 class TextOut {
 public:
-    explicit TextOut(size_t expected) { buffer_.resize(expected); }
+    explicit TextOut(size_t expected, std::ostream* sink = nullptr) : sink_(sink) { buffer_.resize(expected); }
+
+    // Hands what is written so far to the stream once it is a good piece.
+    void Pass()
+    {
+        if (sink_ != nullptr && used_ >= PieceBytes)
+            Flush();
+    }
+    void Flush()
+    {
+        if (sink_ == nullptr)
+            return;
+        sink_->write(buffer_.data(), static_cast<std::streamsize>(used_));
+        used_ = 0;
+    }
 
     // Room for `n` more bytes; write them at the pointer, then Commit the end.
     char* Room(size_t n)
@@ -37,84 +77,69 @@ public:
         Commit(std::to_chars(p, p + 16, value).ptr);
     }
 
-    // The UTF-8 form of `text`; with `escapeJson` also escaping what a JSON string may not
-    // hold raw. A lone surrogate becomes U+FFFD, as Utf16ToUtf8 does.
-    void AppendUtf8(std::u16string_view text, bool escapeJson)
+    // A JSON string of UTF-8 text, quotes included: runs of plain bytes are copied whole,
+    // ", \ and control characters escaped.
+    void AppendJsonString(std::string_view text)
     {
         static constexpr char hex[] = "0123456789abcdef";
-        // Worst cases: 6 bytes for an escaped control character, 3 for any other unit.
-        char* p = Room(text.size() * 6);
-        const size_t n = text.size();
-        for (size_t i = 0; i < n; ++i) {
-            uint32_t cp = text[i];
-            if (cp < 0x80) {
-                if (escapeJson && (cp < 0x20 || cp == '"' || cp == '\\')) {
-                    *p++ = '\\';
-                    switch (cp) {
-                    case '"': *p++ = '"'; break;
-                    case '\\': *p++ = '\\'; break;
-                    case '\b': *p++ = 'b'; break;
-                    case '\f': *p++ = 'f'; break;
-                    case '\n': *p++ = 'n'; break;
-                    case '\r': *p++ = 'r'; break;
-                    case '\t': *p++ = 't'; break;
-                    default:
-                        *p++ = 'u';
-                        *p++ = '0';
-                        *p++ = '0';
-                        *p++ = hex[(cp >> 4) & 0xF];
-                        *p++ = hex[cp & 0xF];
-                    }
-                } else {
-                    *p++ = static_cast<char>(cp);
-                }
-                continue;
-            }
-            if (cp >= 0xD800 && cp <= 0xDFFF) {
-                if (cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-                    cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-                    ++i;
-                } else {
-                    cp = 0xFFFD;
-                }
-            }
-            if (cp < 0x800) {
-                *p++ = static_cast<char>(0xC0 | (cp >> 6));
-            } else if (cp < 0x10000) {
-                *p++ = static_cast<char>(0xE0 | (cp >> 12));
-                *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            } else {
-                *p++ = static_cast<char>(0xF0 | (cp >> 18));
-                *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-                *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            }
-            *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+        char* p = Room(text.size() * 6 + 2);  // worst case: every byte a \u00XX
+        *p++ = '"';
+        size_t from = 0;
+        size_t i = 0;
+        // Eight bytes at a time while none of them needs escaping, as is nearly always so.
+        for (; i + 8 <= text.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (MayNeedEscaping(word))
+                break;
         }
+        for (; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (!JsonEscaped[c]) [[likely]]
+                continue;
+            std::memcpy(p, text.data() + from, i - from);
+            p += i - from;
+            from = i + 1;
+            *p++ = '\\';
+            switch (c) {
+            case '"': *p++ = '"'; break;
+            case '\\': *p++ = '\\'; break;
+            case '\b': *p++ = 'b'; break;
+            case '\f': *p++ = 'f'; break;
+            case '\n': *p++ = 'n'; break;
+            case '\r': *p++ = 'r'; break;
+            case '\t': *p++ = 't'; break;
+            default:
+                *p++ = 'u';
+                *p++ = '0';
+                *p++ = '0';
+                *p++ = hex[c >> 4];
+                *p++ = hex[c & 0xF];
+            }
+        }
+        std::memcpy(p, text.data() + from, text.size() - from);
+        p += text.size() - from;
+        *p++ = '"';
         Commit(p);
     }
 
-    void AppendJsonString(std::u16string_view text)
+    // One CSV field of UTF-8 text: quoted (quotes doubled) when it holds a comma, a quote,
+    // CR or LF.
+    void AppendCsvField(std::string_view text)
     {
-        Append('"');
-        AppendUtf8(text, true);
-        Append('"');
-    }
-
-    void AppendCsvField(std::u16string_view text)
-    {
-        if (text.find_first_of(u",\"\r\n") == std::u16string_view::npos) {
-            AppendUtf8(text, false);
+        if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+            Append(text);
             return;
         }
-        Append('"');
-        size_t from = 0;
-        for (size_t quote = text.find(u'"'); quote != std::u16string_view::npos; quote = text.find(u'"', from)) {
-            AppendUtf8(text.substr(from, quote + 1 - from), false);
-            Append('"');
-            from = quote + 1;
+        char* p = Room(2 * text.size() + 2);
+        *p++ = '"';
+        for (const char c : text) {
+            if (c == '"')
+                *p++ = '"';
+            *p++ = c;
         }
-        AppendUtf8(text.substr(from), false);
-        Append('"');
+        *p++ = '"';
+        Commit(p);
     }
 
     std::string Take()
@@ -124,83 +149,112 @@ public:
     }
 
 private:
+    static constexpr size_t PieceBytes = 65536;
+    std::ostream* sink_;
     std::string buffer_;
     size_t used_ = 0;
 };
+
+std::string ExportToText(const PasswordDocument& doc, ExportKind kind)
+{
+    std::ostringstream out;
+    WriteExport(out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
+    return std::move(out).str();
+}
 
 }  // namespace
 
 std::string JsonString(std::u16string_view text)
 {
-    TextOut out(text.size() + 2);
-    out.AppendJsonString(text);
+    const std::string utf8 = Utf16ToUtf8(text);
+    TextOut out(utf8.size() * 6 + 2);
+    out.AppendJsonString(utf8);
     return out.Take();
 }
 
 std::string CsvField(std::string_view utf8)
 {
-    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(utf8);
-    std::string out;
-    out.reserve(utf8.size() + 4);
-    out += '"';
-    for (const char c : utf8) {
-        if (c == '"')
-            out += '"';
-        out += c;
+    TextOut out(utf8.size() * 2 + 2);
+    out.AppendCsvField(utf8);
+    return out.Take();
+}
+
+void WriteExport(std::ostream& out, ExportKind kind, int32_t formatVersion, std::u16string_view owner,
+                 const RecordSource& records)
+{
+    // Room for a piece and the longest record that may end it.
+    TextOut text(2 * 65536, &out);
+    if (kind == ExportKind::Json) {
+        text.Append("{\"format\":");
+        text.AppendNumber(formatVersion);
+        text.Append(",\"owner\":");
+        text.AppendJsonString(Utf16ToUtf8(owner));
+        text.Append(",\"entries\":[");
+        bool first = true;
+        records([&](const Utf8Entry& e) {
+            text.Append(first ? "\n{\"title\":" : ",\n{\"title\":");
+            first = false;
+            text.AppendJsonString(e.Title);
+            text.Append(",\"username\":");
+            text.AppendJsonString(e.UserName);
+            text.Append(",\"password\":");
+            text.AppendJsonString(e.Password);
+            text.Append(",\"year\":");
+            text.AppendNumber(e.ChangedYear);
+            text.Append(",\"month\":");
+            text.AppendNumber(e.ChangedMonth);
+            text.Append(",\"day\":");
+            text.AppendNumber(e.ChangedDay);
+            text.Append('}');
+            text.Pass();
+        });
+        text.Append(first ? "]}\n" : "\n]}\n");
+    } else {
+        text.Append("Title,UserName,Password,Year,Month,Day\r\n");
+        records([&](const Utf8Entry& e) {
+            text.AppendCsvField(e.Title);
+            text.Append(',');
+            text.AppendCsvField(e.UserName);
+            text.Append(',');
+            text.AppendCsvField(e.Password);
+            text.Append(',');
+            text.AppendNumber(e.ChangedYear);
+            text.Append(',');
+            text.AppendNumber(e.ChangedMonth);
+            text.Append(',');
+            text.AppendNumber(e.ChangedDay);
+            text.Append("\r\n");
+            text.Pass();
+        });
     }
-    out += '"';
-    return out;
+    text.Flush();
+}
+
+RecordSource RecordsOf(const PasswordDocument& doc)
+{
+    return [&doc](const std::function<void(const Utf8Entry&)>& emit) {
+        Utf8Entry e;
+        for (int n = 1; n <= doc.EntryCount(); ++n) {
+            const PasswordEntry& entry = doc.Entries[static_cast<size_t>(n)];
+            e.Title = Utf16ToUtf8(entry.Title);
+            e.UserName = Utf16ToUtf8(entry.UserName);
+            e.Password = Utf16ToUtf8(entry.Password);
+            e.ChangedYear = entry.ChangedYear;
+            e.ChangedMonth = entry.ChangedMonth;
+            e.ChangedDay = entry.ChangedDay;
+            emit(e);
+        }
+    };
 }
 
 std::string ExportJson(const PasswordDocument& doc)
 {
-    TextOut out(static_cast<size_t>(doc.EntryCount()) * 140 + 64);
-    out.Append("{\"format\":");
-    out.AppendNumber(doc.FormatVersion);
-    out.Append(",\"owner\":");
-    out.AppendJsonString(doc.OwnerName());
-    out.Append(",\"entries\":[");
-    for (int n = 1; n <= doc.EntryCount(); ++n) {
-        const PasswordEntry& e = doc.Entries[static_cast<size_t>(n)];
-        out.Append(n == 1 ? "\n{\"title\":" : ",\n{\"title\":");
-        out.AppendJsonString(e.Title);
-        out.Append(",\"username\":");
-        out.AppendJsonString(e.UserName);
-        out.Append(",\"password\":");
-        out.AppendJsonString(e.Password);
-        out.Append(",\"year\":");
-        out.AppendNumber(e.ChangedYear);
-        out.Append(",\"month\":");
-        out.AppendNumber(e.ChangedMonth);
-        out.Append(",\"day\":");
-        out.AppendNumber(e.ChangedDay);
-        out.Append('}');
-    }
-    out.Append(doc.EntryCount() > 0 ? "\n]}\n" : "]}\n");
-    return out.Take();
+    return ExportToText(doc, ExportKind::Json);
 }
 
 std::string ExportCsv(const PasswordDocument& doc)
 {
-    TextOut out(static_cast<size_t>(doc.EntryCount()) * 80 + 64);
-    out.Append("Title,UserName,Password,Year,Month,Day\r\n");
-    for (int n = 1; n <= doc.EntryCount(); ++n) {
-        const PasswordEntry& e = doc.Entries[static_cast<size_t>(n)];
-        out.AppendCsvField(e.Title);
-        out.Append(',');
-        out.AppendCsvField(e.UserName);
-        out.Append(',');
-        out.AppendCsvField(e.Password);
-        out.Append(',');
-        out.AppendNumber(e.ChangedYear);
-        out.Append(',');
-        out.AppendNumber(e.ChangedMonth);
-        out.Append(',');
-        out.AppendNumber(e.ChangedDay);
-        out.Append("\r\n");
-    }
-    return out.Take();
+    return ExportToText(doc, ExportKind::Csv);
 }
 
 }  // namespace kyq::cli

@@ -16,12 +16,12 @@ struct ImportCheck {
 
 // Checks, in this order: the owner name (not empty, code page 936 only, no character with
 // code 14, which ends the name in the file), the document password (not empty, code page
-// 936 only), the number of records (at most PasswordDocument::MaxEntries), then each record
+// 936 only, no control character), the number of records (at most PasswordDocument::MaxEntries), then each record
 // in file order: a title, texts of at most 32,767 characters, code page 936 only, a title no
 // earlier record has (ignoring case, as SameText). The first failure is reported and `doc`
 // is left alone. Otherwise `doc` becomes the new document, records in title order; records
-// without a date get `today`.
-ImportCheck BuildImportDocument(const ImportTable& table, std::u16string_view owner,
+// without a date get `today`. The table's texts are moved into the document.
+ImportCheck BuildImportDocument(ImportTable table, std::u16string_view owner,
                                 std::u16string_view password, const ImportDate& today,
                                 PasswordDocument& doc);
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/TextSource.h"
 #include "cli/Utf8Check.h"
 #include "platform/Utf.h"
 
@@ -49,47 +50,47 @@ struct IntField {
     std::optional<int64_t> Value;  // none: absent or null
 };
 
+// Counts the UTF-16 units of UTF-8 text byte by byte: a lead byte starts one unit, a
+// four-byte one (a character outside the basic plane) two.
+size_t UnitsOfByte(unsigned char b)
+{
+    if ((b & 0xC0) == 0x80)
+        return 0;
+    return (b & 0xF8) == 0xF0 ? 2 : 1;
+}
+
 class JsonCursor {
 public:
-    explicit JsonCursor(std::string_view text) : text_(text) {}
+    explicit JsonCursor(TextSource& source) : src_(source) {}
 
     bool Failed() const { return failed_; }
     std::string ErrorMessage() const
     {
-        const TextPosition at = PositionOf(text_, errorAt_);
-        return "JSON第" + std::to_string(at.Line) + "行第" + std::to_string(at.Column) +
-               "列：" + error_;
+        return "JSON第" + std::to_string(errorAt_.Line) + "行第" + std::to_string(errorAt_.Column) + "列：" +
+               error_;
     }
 
-    bool Fail(std::string message)
+    bool Fail(std::string message) { return FailAt(src_.Where(), std::move(message)); }
+    bool FailAt(TextPosition where, std::string message)
     {
         if (!failed_) {
             failed_ = true;
             error_ = std::move(message);
-            errorAt_ = pos_;
+            errorAt_ = where;
         }
         return false;
     }
 
-    void SkipSpace()
-    {
-        while (pos_ < text_.size()) {
-            const char c = text_[pos_];
-            if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
-                break;
-            ++pos_;
-        }
-    }
-
-    bool AtEnd() const { return pos_ >= text_.size(); }
-    char Peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
+    void SkipSpace() { src_.SkipBlanks(); }
+    bool AtEnd() { return src_.AtEnd(); }
+    char Peek() { return src_.Peek(); }
 
     bool Expect(char c, const char* what)
     {
         SkipSpace();
         if (Peek() != c)
             return Fail(std::string("此处应为") + what + " (expected " + what + ")");
-        ++pos_;
+        src_.Skip();
         return true;
     }
 
@@ -99,82 +100,71 @@ public:
         SkipSpace();
         if (Peek() != c)
             return false;
-        ++pos_;
+        src_.Skip();
+        return true;
+    }
+
+    bool AcceptWord(std::string_view word)
+    {
+        if (!src_.LooksAt(word))
+            return false;
+        src_.Skip(word.size());
         return true;
     }
 
     bool AcceptNull()
     {
         SkipSpace();
-        if (text_.substr(pos_, 4) == "null") {
-            pos_ += 4;
-            return true;
-        }
-        return false;
+        return AcceptWord("null");
     }
 
-    // A JSON string, escapes resolved, as UTF-8 (the input was validated as UTF-8 before).
-    bool ReadString(std::string& out)
+    // A JSON string, escapes resolved, as UTF-8 into `out`, or only passed over when `out`
+    // is null. Past `limit` UTF-16 units a string either stops the read (`refuseLonger`;
+    // TooLong() then says so) or is kept cut at the limit while the rest is passed over.
+    // Units() is the length of the whole string.
+    bool ReadString(std::string* out, size_t limit, bool refuseLonger)
     {
-        out.clear();
+        if (out)
+            out->clear();
+        tooLong_ = false;
+        units_ = 0;
         SkipSpace();
         if (Peek() != '"')
             return Fail("此处应为字符串 (expected a string)");
-        ++pos_;
-        while (true) {
-            if (pos_ >= text_.size())
+        src_.Skip();
+        std::string utf8;  // one escaped character
+        for (;;) {
+            if (src_.AtEnd())
                 return Fail("字符串没有结束 (unterminated string)");
-            const char c = text_[pos_];
+            const char c = src_.Peek();
             if (c == '"') {
-                ++pos_;
+                src_.Skip();
                 return true;
             }
+            utf8.clear();
             if (static_cast<unsigned char>(c) < 0x20)
                 return Fail("字符串中有未转义的控制字符 (unescaped control character)");
             if (c != '\\') {
-                out += c;
-                ++pos_;
-                continue;
+                utf8 += c;
+                src_.Skip();
+            } else if (!ReadEscape(utf8)) {
+                return false;
             }
-            if (pos_ + 1 >= text_.size())
-                return Fail("字符串没有结束 (unterminated string)");
-            const char e = text_[pos_ + 1];
-            pos_ += 2;
-            switch (e) {
-            case '"': out += '"'; break;
-            case '\\': out += '\\'; break;
-            case '/': out += '/'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'u': {
-                uint32_t unit = 0;
-                if (!ReadHex4(unit))
+            for (const char b : utf8)
+                units_ += UnitsOfByte(static_cast<unsigned char>(b));
+            if (units_ > limit) {
+                if (refuseLonger) {
+                    tooLong_ = true;
                     return false;
-                if (unit >= 0xDC00 && unit <= 0xDFFF)
-                    return Fail("孤立的低位代理项 (lone low surrogate)");
-                if (unit >= 0xD800 && unit <= 0xDBFF) {
-                    uint32_t low = 0;
-                    if (text_.substr(pos_, 2) != "\\u")
-                        return Fail("孤立的高位代理项 (lone high surrogate)");
-                    pos_ += 2;
-                    if (!ReadHex4(low))
-                        return false;
-                    if (low < 0xDC00 || low > 0xDFFF)
-                        return Fail("孤立的高位代理项 (lone high surrogate)");
-                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
                 }
-                AppendUtf8(out, unit);
-                break;
+                continue;  // the start is kept, the rest passed over
             }
-            default:
-                pos_ -= 1;
-                return Fail("无效的转义序列 (invalid escape)");
-            }
+            if (out)
+                *out += utf8;
         }
     }
+    bool TooLong() const { return tooLong_; }
+    size_t Units() const { return units_; }
 
     // Any JSON number; `value` is set only for a plain integer that fits comfortably.
     bool ReadNumber(bool& integral, std::optional<int64_t>& value)
@@ -183,41 +173,41 @@ public:
         bool negative = false;
         if (Peek() == '-') {
             negative = true;
-            ++pos_;
+            src_.Skip();
         }
         if (!IsDigit(Peek()))
             return Fail("此处应为数字 (expected a number)");
         int64_t magnitude = 0;
         bool tooBig = false;
         if (Peek() == '0') {
-            ++pos_;
+            src_.Skip();
         } else {
             while (IsDigit(Peek())) {
                 if (magnitude > 1'000'000'000'000LL)
                     tooBig = true;
                 else
                     magnitude = magnitude * 10 + (Peek() - '0');
-                ++pos_;
+                src_.Skip();
             }
         }
         integral = true;
         if (Peek() == '.') {
             integral = false;
-            ++pos_;
+            src_.Skip();
             if (!IsDigit(Peek()))
                 return Fail("数字格式错误 (malformed number)");
             while (IsDigit(Peek()))
-                ++pos_;
+                src_.Skip();
         }
         if (Peek() == 'e' || Peek() == 'E') {
             integral = false;
-            ++pos_;
+            src_.Skip();
             if (Peek() == '+' || Peek() == '-')
-                ++pos_;
+                src_.Skip();
             if (!IsDigit(Peek()))
                 return Fail("数字格式错误 (malformed number)");
             while (IsDigit(Peek()))
-                ++pos_;
+                src_.Skip();
         }
         value.reset();
         if (integral && !tooBig)
@@ -231,18 +221,14 @@ public:
         if (AcceptNull())
             return true;
         SkipSpace();
-        const size_t at = pos_;
+        const TextPosition at = src_.Where();
         bool integral = false;
         if (!ReadNumber(integral, field.Value))
             return false;
-        if (!integral) {
-            pos_ = at;
-            return Fail(std::string("“") + name + "”应为整数 (" + name + " must be an integer)");
-        }
-        if (!field.Value) {
-            pos_ = at;
-            return Fail(std::string("“") + name + "”超出范围 (" + name + " out of range)");
-        }
+        if (!integral)
+            return FailAt(at, std::string("“") + name + "”应为整数 (" + name + " must be an integer)");
+        if (!field.Value)
+            return FailAt(at, std::string("“") + name + "”超出范围 (" + name + " out of range)");
         return true;
     }
 
@@ -253,23 +239,20 @@ public:
             return Fail("嵌套层次太深 (nesting too deep)");
         SkipSpace();
         const char c = Peek();
-        if (c == '"') {
-            std::string ignored;
-            return ReadString(ignored);
-        }
+        if (c == '"')
+            return ReadString(nullptr, 0, false);
         if (c == '{') {
-            ++pos_;
+            src_.Skip();
             if (Accept('}'))
                 return true;
             do {
-                std::string key;
-                if (!ReadString(key) || !Expect(':', "“:”") || !SkipValue(depth + 1))
+                if (!ReadString(nullptr, 0, false) || !Expect(':', "“:”") || !SkipValue(depth + 1))
                     return false;
             } while (Accept(','));
             return Expect('}', "“}”");
         }
         if (c == '[') {
-            ++pos_;
+            src_.Skip();
             if (Accept(']'))
                 return true;
             do {
@@ -279,28 +262,62 @@ public:
             return Expect(']', "“]”");
         }
         for (std::string_view word : {"true", "false", "null"}) {
-            if (text_.substr(pos_, word.size()) == word) {
-                pos_ += word.size();
+            if (AcceptWord(word))
                 return true;
-            }
         }
         bool integral = false;
         std::optional<int64_t> ignored;
         return ReadNumber(integral, ignored);
     }
 
-    size_t Position() const { return pos_; }
-
 private:
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+    // After a backslash: the character it stands for, as UTF-8.
+    bool ReadEscape(std::string& out)
+    {
+        src_.Skip();  // the backslash
+        const TextPosition at = src_.Where();
+        const char e = src_.Peek();
+        if (src_.AtEnd())
+            return Fail("字符串没有结束 (unterminated string)");
+        src_.Skip();
+        switch (e) {
+        case '"': out += '"'; return true;
+        case '\\': out += '\\'; return true;
+        case '/': out += '/'; return true;
+        case 'b': out += '\b'; return true;
+        case 'f': out += '\f'; return true;
+        case 'n': out += '\n'; return true;
+        case 'r': out += '\r'; return true;
+        case 't': out += '\t'; return true;
+        case 'u': break;
+        default: return FailAt(at, "无效的转义序列 (invalid escape)");
+        }
+        uint32_t unit = 0;
+        if (!ReadHex4(unit))
+            return false;
+        if (unit >= 0xDC00 && unit <= 0xDFFF)
+            return Fail("孤立的低位代理项 (lone low surrogate)");
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            uint32_t low = 0;
+            if (!AcceptWord("\\u"))
+                return Fail("孤立的高位代理项 (lone high surrogate)");
+            if (!ReadHex4(low))
+                return false;
+            if (low < 0xDC00 || low > 0xDFFF)
+                return Fail("孤立的高位代理项 (lone high surrogate)");
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        }
+        AppendUtf8(out, unit);
+        return true;
+    }
+
     bool ReadHex4(uint32_t& unit)
     {
-        if (text_.size() - pos_ < 4)
-            return Fail("\\u后应有四位十六进制数 (\\u needs four hex digits)");
         unit = 0;
-        for (int i = 0; i < 4; ++i) {
-            const char h = text_[pos_ + static_cast<size_t>(i)];
+        for (size_t i = 0; i < 4; ++i) {
+            const char h = src_.Peek(i);
             unit <<= 4;
             if (h >= '0' && h <= '9')
                 unit |= static_cast<uint32_t>(h - '0');
@@ -311,21 +328,42 @@ private:
             else
                 return Fail("\\u后应有四位十六进制数 (\\u needs four hex digits)");
         }
-        pos_ += 4;
+        src_.Skip(4);
         return true;
     }
 
-    std::string_view text_;
-    size_t pos_ = 0;
+    TextSource& src_;
     bool failed_ = false;
     std::string error_;
-    size_t errorAt_ = 0;
+    TextPosition errorAt_;
+    bool tooLong_ = false;
+    size_t units_ = 0;
 };
 
 std::string RecordLabel(size_t number)
 {
     return "第" + std::to_string(number) + "条记录 (record " + std::to_string(number) + ")";
 }
+
+// The owner name or a record's text: refused past the longest text a document holds.
+bool ReadText(JsonCursor& json, std::u16string& text, const std::string& whose, std::string& error)
+{
+    text.clear();
+    if (json.AcceptNull())
+        return true;
+    std::string value;
+    if (!json.ReadString(&value, MaxImportTextLength, true)) {
+        if (json.TooLong())
+            error = whose + "超过" + std::to_string(MaxImportTextLength) + "个字符 (longer than " +
+                    std::to_string(MaxImportTextLength) + " characters)";
+        return false;
+    }
+    text = Utf8ToUtf16(value);
+    return true;
+}
+
+// Keys that matter are a few letters; a longer one is read cut short and matches none.
+constexpr size_t LongestKey = 16;
 
 bool ReadEntry(JsonCursor& json, size_t number, ImportRecord& record, std::string& error)
 {
@@ -335,24 +373,19 @@ bool ReadEntry(JsonCursor& json, size_t number, ImportRecord& record, std::strin
     if (!json.Accept('}')) {
         do {
             std::string key;
-            if (!json.ReadString(key) || !json.Expect(':', "“:”"))
+            if (!json.ReadString(&key, LongestKey, false) || !json.Expect(':', "“:”"))
                 return false;
             std::u16string* text = nullptr;
+            const char* field = "";
             if (KeyIs(key, "title"))
-                text = &record.Title;
+                text = &record.Title, field = "的标题";
             else if (KeyIs(key, "username"))
-                text = &record.UserName;
+                text = &record.UserName, field = "的用户名";
             else if (KeyIs(key, "password"))
-                text = &record.Password;
+                text = &record.Password, field = "的密码";
             if (text) {
-                if (json.AcceptNull()) {
-                    text->clear();
-                    continue;
-                }
-                std::string value;
-                if (!json.ReadString(value))
+                if (!ReadText(json, *text, RecordLabel(number) + field, error))
                     return false;
-                *text = Utf8ToUtf16(value);
             } else if (KeyIs(key, "year")) {
                 if (!json.ReadIntField(year, "year"))
                     return false;
@@ -379,9 +412,11 @@ bool ReadEntry(JsonCursor& json, size_t number, ImportRecord& record, std::strin
         return false;
     }
     // The widths the document stores: a signed 16-bit year, month and day in one byte each.
-    if (*year.Value < INT16_MIN || *year.Value > INT16_MAX || *month.Value < 0 ||
-        *month.Value > 255 || *day.Value < 0 || *day.Value > 255) {
-        error = RecordLabel(number) + "的日期超出文档能保存的范围 (date out of range)";
+    // What export writes for any stored date comes back unchanged.
+    if (*year.Value < INT16_MIN || *year.Value > INT16_MAX || *month.Value < 0 || *month.Value > 255 ||
+        *day.Value < 0 || *day.Value > 255) {
+        error = RecordLabel(number) + "的日期" + std::to_string(*year.Value) + "-" + std::to_string(*month.Value) +
+                "-" + std::to_string(*day.Value) + "超出文档能保存的范围 (date out of range)";
         return false;
     }
     record.Changed = ImportDate{static_cast<int>(*year.Value), static_cast<int>(*month.Value),
@@ -389,26 +424,24 @@ bool ReadEntry(JsonCursor& json, size_t number, ImportRecord& record, std::strin
     return true;
 }
 
+size_t TextUnits(const ImportRecord& r)
+{
+    return r.Title.size() + r.UserName.size() + r.Password.size();
+}
+
 }  // namespace
 
-ImportParseResult ParseJsonImport(std::string_view input)
+ImportParseResult ParseJsonImport(TextSource& source)
 {
     ImportParseResult result;
-    const std::string_view text = WithoutByteOrderMark(input);
-    if (const size_t bad = FirstInvalidUtf8(text); bad != std::string_view::npos) {
-        const TextPosition at = PositionOf(text, bad);
-        result.Error = "JSON第" + std::to_string(at.Line) + "行第" + std::to_string(at.Column) +
-                       "列：不是有效的UTF-8文本 (invalid UTF-8)";
-        return result;
-    }
-
-    JsonCursor json(text);
+    JsonCursor json(source);
     std::string entryError;
+    size_t total = 0;  // characters of every text so far
     bool ok = json.Expect('{', "“{”");
     if (ok && !json.Accept('}')) {
         do {
             std::string key;
-            if (!json.ReadString(key) || !json.Expect(':', "“:”")) {
+            if (!json.ReadString(&key, LongestKey, false) || !json.Expect(':', "“:”")) {
                 ok = false;
                 break;
             }
@@ -417,10 +450,10 @@ ImportParseResult ParseJsonImport(std::string_view input)
                     result.Table.Owner.reset();
                     continue;
                 }
-                std::string owner;
-                if (!(ok = json.ReadString(owner)))
+                std::u16string owner;
+                if (!(ok = ReadText(json, owner, "文档用户名", entryError)))
                     break;
-                result.Table.Owner = Utf8ToUtf16(owner);
+                result.Table.Owner = std::move(owner);
             } else if (KeyIs(key, "format")) {
                 // Informational: whatever format the export came from, import writes 200.
                 IntField format;
@@ -428,6 +461,7 @@ ImportParseResult ParseJsonImport(std::string_view input)
                     break;
             } else if (KeyIs(key, "entries")) {
                 result.Table.Records.clear();
+                total = 0;
                 if (json.AcceptNull())
                     continue;
                 if (!(ok = json.Expect('[', "“[”")))
@@ -435,8 +469,19 @@ ImportParseResult ParseJsonImport(std::string_view input)
                 if (json.Accept(']'))
                     continue;
                 do {
+                    if (result.Table.Records.size() == MaxImportRecords) {
+                        entryError = TooManyRecordsMessage();
+                        ok = false;
+                        break;
+                    }
                     ImportRecord record;
                     if (!ReadEntry(json, result.Table.Records.size() + 1, record, entryError)) {
+                        ok = false;
+                        break;
+                    }
+                    total += TextUnits(record);
+                    if (total > MaxImportTotalLength) {
+                        entryError = TooMuchTextMessage(result.Table.Records.size() + 1);
                         ok = false;
                         break;
                     }
@@ -456,13 +501,19 @@ ImportParseResult ParseJsonImport(std::string_view input)
         if (!json.AtEnd())
             ok = json.Fail("JSON对象之后还有多余的内容 (trailing content)");
     }
-    if (!ok) {
-        result.Error = entryError.empty() ? json.ErrorMessage() : entryError;
+    if (!ok || source.Failed()) {
+        result.Error = source.Failed() ? source.Error() : entryError.empty() ? json.ErrorMessage() : entryError;
         result.Table = ImportTable{};
         return result;
     }
     result.Ok = true;
     return result;
+}
+
+ImportParseResult ParseJsonImport(std::string_view text)
+{
+    TextSource source(text);
+    return ParseJsonImport(source);
 }
 
 }  // namespace kyq::cli

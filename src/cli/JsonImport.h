@@ -12,7 +12,10 @@ namespace kyq::cli {
 // "title" may be missing (null counts as missing); unknown keys are skipped. A record has
 // either all three date fields or none. Nesting deeper than MaxJsonDepth is refused, so
 // hostile input cannot exhaust the stack.
+// Reading stops at the first record or text past the import limits (ImportTable.h).
 inline constexpr int MaxJsonDepth = 64;
+class TextSource;
+ImportParseResult ParseJsonImport(TextSource& source);
 ImportParseResult ParseJsonImport(std::string_view text);
 
 }  // namespace kyq::cli

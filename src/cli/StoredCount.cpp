@@ -1,5 +1,7 @@
 #include "cli/StoredCount.h"
 
+#include <algorithm>
+#include <cstdint>
 
 namespace kyq::cli {
 
@@ -27,6 +29,13 @@ int32_t ValueAt(std::string_view file, size_t at, size_t width)
 
 std::optional<StoredCount> ReadStoredCount(std::string_view file)
 {
+    return ReadStoredCount(file, file.size());
+}
+
+std::optional<StoredCount> ReadStoredCount(std::string_view file, uint64_t fileSize)
+{
+    if (fileSize < file.size())
+        return std::nullopt;
     if (file.size() < 4)
         return std::nullopt;
     StoredCount result;
@@ -56,7 +65,7 @@ std::optional<StoredCount> ReadStoredCount(std::string_view file)
         return std::nullopt;
     result.Count = ValueAt(file, at, 4);
     at += 4;
-    const auto remaining = static_cast<int64_t>(file.size() - at);
+    const auto remaining = static_cast<int64_t>(std::min<uint64_t>(fileSize - at, INT64_MAX));
 
     if (result.Format == 200) {
         if (result.Count < 1 || result.Count > remaining / BlockBytes)

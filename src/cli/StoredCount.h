@@ -17,5 +17,7 @@ struct StoredCount {
 // count is out of its range (200: at least 1 block; 150: 0..32,767 records) or the bytes
 // that remain cannot hold what the count announces.
 std::optional<StoredCount> ReadStoredCount(std::string_view file);
+// The same from the start of a file of `fileSize` bytes (`start` holds the count).
+std::optional<StoredCount> ReadStoredCount(std::string_view start, uint64_t fileSize);
 
 }  // namespace kyq::cli

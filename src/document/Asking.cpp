@@ -54,20 +54,21 @@ Asking::Asking(KyqApp& app, frmMain& main)
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+
+    // Texts before the window is shown, so that it is mapped at its final size.
+    const PasswordDocument& doc = App().Document;
+    setWindowTitle(QStringLiteral("检查文档“") +
+                   QString::fromStdU16String(DisplayNameOfPath(doc.Path)) +
+                   QStringLiteral("”的密码"));
+    Label2->setText(QStringLiteral("您好，") + QString::fromStdU16String(doc.OwnerName()) +
+                    QStringLiteral("！欢迎您使用Tarnwick工作室制作的“Keyquill”软件。请输入您的密码："));
 }
 
 void Asking::Form_Load()
 {
     PasswordDocument& doc = App().Document;
     doc.PasswordPromptOpen = true;
-    setWindowTitle(QStringLiteral("检查文档“") +
-                   QString::fromStdU16String(DisplayNameOfPath(doc.Path)) +
-                   QStringLiteral("”的密码"));
     main_.Tree.ResetTree(false, true);
-    Label2->setText(QStringLiteral("您好，") + QString::fromStdU16String(doc.OwnerName()) +
-                    QStringLiteral("！欢迎您使用Tarnwick工作室制作的“Keyquill”软件。请输入您的密码："));
-    layout()->activate();
-    resize(sizeHint());
     txtPass->setFocus(Qt::OtherFocusReason);
 }
 

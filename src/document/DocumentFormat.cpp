@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "document/BlockStream.h"
 #include "document/ByteCursor.h"
+#include "document/CharacterDescription.h"
 #include "document/Cipher.h"
 #include "document/DocumentHeader.h"
 #include "document/GrilleTransposition.h"
@@ -25,55 +27,82 @@ constexpr size_t RecordOverhead = 6;  // three lengths, year, month, day
 
 FormatResult Fail(FormatErrorKind kind, std::string detail)
 {
-    return FormatResult{kind, std::move(detail)};
+    return FormatResult{kind, std::move(detail), {}};
 }
 
-std::string RecordName(int index, const std::u16string& title)
+FormatResult FileFailure(FormatErrorKind kind, const FileError& error)
+{
+    return FormatResult{kind, error.Detail, error.Reason};
+}
+
+// What the format cannot hold, said twice: in English for standard error, in Chinese for
+// the user.
+FormatResult Unstorable(std::string detail, std::string reason)
+{
+    return FormatResult{FormatErrorKind::Unstorable, std::move(detail), std::move(reason)};
+}
+
+std::u16string ShortTitle(const std::u16string& title)
 {
     constexpr size_t Shown = 40;
     std::u16string shown = title.substr(0, Shown);
     if (title.size() > Shown)
         shown += u"…";
-    return "record " + std::to_string(index) + " \"" + Utf16ToUtf8(shown) + "\"";
+    return shown;
 }
 
-std::string CharacterName(std::u16string_view text, size_t position)
+std::string RecordName(int index, const std::u16string& title)
 {
-    char32_t ch = text[position];
-    if (ch >= 0xD800 && ch < 0xDC00 && position + 1 < text.size() && text[position + 1] >= 0xDC00 &&
-        text[position + 1] < 0xE000)
-        ch = 0x10000 + ((ch - 0xD800) << 10) + (text[position + 1] - 0xDC00);
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
-    return std::string(code) + " at position " + std::to_string(position + 1);
+    return "record " + std::to_string(index) + " \"" + Utf16ToUtf8(ShortTitle(title)) + "\"";
+}
+
+std::string RecordNameChinese(int index, const std::u16string& title)
+{
+    std::string name = "第" + std::to_string(index) + "条记录";
+    if (!title.empty())
+        name += "“" + Utf16ToUtf8(ShortTitle(title)) + "”";
+    return name;
 }
 
 FormatResult CheckStorable(const PasswordDocument& doc)
 {
     const size_t ownerBad = FindUnstorableInOwnerName(doc.OwnerName());
-    if (ownerBad != std::u16string::npos)
-        return Fail(FormatErrorKind::Unstorable,
-                    "the owner name holds a character a document cannot store: " +
-                        CharacterName(doc.OwnerName(), ownerBad));
+    if (ownerBad != std::u16string::npos) {
+        const bool terminator = doc.OwnerName()[ownerBad] == u'\x0E';
+        return Unstorable("the owner name holds a character a document cannot store: " +
+                              DescribeCharacterInEnglish(doc.OwnerName(), ownerBad),
+                          "文档用户名中的" + DescribeCharacter(doc.OwnerName(), ownerBad) +
+                              (terminator ? "不能保存在文档中" : "不在GBK字符集中"));
+    }
     if (doc.EntryCount() > PasswordDocument::MaxEntries)
-        return Fail(FormatErrorKind::Unstorable, std::to_string(doc.EntryCount()) +
-                                                     " records, more than a document holds (32767)");
+        return Unstorable(std::to_string(doc.EntryCount()) + " records, more than a document holds (32767)",
+                          "文档有" + std::to_string(doc.EntryCount()) + "条记录，超过了一个文档能保存的32767条");
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
         if (record.Title.empty())
-            return Fail(FormatErrorKind::Unstorable, RecordName(i, record.Title) + " has an empty title");
-        const std::pair<const char*, const std::u16string*> fields[] = {
-            {"title", &record.Title}, {"user name", &record.UserName}, {"password", &record.Password}};
-        for (const auto& [field, text] : fields) {
-            if (text->size() > MaxTextLength)
-                return Fail(FormatErrorKind::Unstorable,
-                            RecordName(i, record.Title) + ": the " + field + " has " +
-                                std::to_string(text->size()) + " characters, more than 32767");
-            const size_t bad = CodePage936::FindUnencodable(*text);
+            return Unstorable(RecordName(i, record.Title) + " has an empty title",
+                              RecordNameChinese(i, record.Title) + "没有标题");
+        struct Field {
+            const char* english;
+            const char* chinese;
+            const std::u16string* text;
+        };
+        const Field fields[] = {{"title", "标题", &record.Title},
+                                {"user name", "用户名称", &record.UserName},
+                                {"password", "密码", &record.Password}};
+        for (const Field& field : fields) {
+            const std::u16string& text = *field.text;
+            if (text.size() > MaxTextLength)
+                return Unstorable(RecordName(i, record.Title) + ": the " + field.english + " has " +
+                                      std::to_string(text.size()) + " characters, more than 32767",
+                                  RecordNameChinese(i, record.Title) + "的" + field.chinese + "有" +
+                                      std::to_string(text.size()) + "个字符，超过了32767个");
+            const size_t bad = CodePage936::FindUnencodable(text);
             if (bad != std::u16string::npos)
-                return Fail(FormatErrorKind::Unstorable,
-                            RecordName(i, record.Title) + ": the " + field +
-                                " holds a character code page 936 lacks: " + CharacterName(*text, bad));
+                return Unstorable(RecordName(i, record.Title) + ": the " + field.english +
+                                      " holds a character code page 936 lacks: " + DescribeCharacterInEnglish(text, bad),
+                                  RecordNameChinese(i, record.Title) + "的" + field.chinese + "中的" +
+                                      DescribeCharacter(text, bad) + "不在GBK字符集中");
         }
     }
     return {};
@@ -143,6 +172,44 @@ bool ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle& key, bo
     return true;
 }
 
+// The same straight into UTF-8, for a reader that passes the texts on as such. A password
+// (stored last character first) goes through UTF-16 to be turned round.
+bool ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle& key, bool reversed, std::string& text)
+{
+    if (length < 0 || static_cast<size_t>(length) > stream.Remaining())
+        return false;
+    const auto count = static_cast<size_t>(length);
+    if (reversed) {
+        thread_local std::u16string turned;
+        DecodeText<true>(stream, count, key, turned);
+        text.resize(3 * count + 4);
+        char* out = text.data();
+        for (const char16_t ch : turned) {
+            const uint32_t word = Utf8OfUnit[ch];
+            std::memcpy(out, &word, 4);  // the bytes, lowest first; the fourth is written over
+            out += word >> 24;
+        }
+        text.resize(static_cast<size_t>(out - text.data()));
+        return true;
+    }
+    text.resize(3 * count + 4);
+    char* out = text.data();
+    const auto decode = [&](size_t, uint16_t stored, uint16_t keyCode) {
+        const auto code = static_cast<uint16_t>(stored ^ keyCode);
+        const uint32_t word = Utf8OfUnit[cp936::CharacterByCode[static_cast<uint16_t>(code + Shift)]];
+        std::memcpy(out, &word, 4);
+        out += word >> 24;
+    };
+    if (count <= KeyCycle::Unrolled) {
+        const uint16_t* keyCodes = key.Unrolled16();
+        stream.Take(count, [&](size_t i, uint16_t stored) { decode(i, stored, keyCodes[i]); });
+    } else {
+        stream.Take(count, [&](size_t i, uint16_t stored) { decode(i, stored, key.At(i)); });
+    }
+    text.resize(static_cast<size_t>(out - text.data()));
+    return true;
+}
+
 [[gnu::cold]] [[gnu::noinline]] FormatResult TextFailure(int16_t length, int index, const char* field)
 {
     if (length < 0)
@@ -181,12 +248,21 @@ size_t CountRecords(BlockStreamReader stream)
     return count;
 }
 
-// Every record of the stream into the document, each decoded straight into its place.
-FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, const ExpiryContext& expiry,
-                          ReaderYieldClock& clock)
+// Passes over a text, checked as ReadText checks it.
+bool SkipText(BlockStreamReader& stream, int16_t length)
 {
-    const KeyCycle key(doc.DocumentPassword());
-    doc.Entries.reserve(1 + std::min(CountRecords(stream), static_cast<size_t>(PasswordDocument::MaxEntries)));
+    if (length < 0 || static_cast<size_t>(length) > stream.Remaining())
+        return false;
+    stream.Skip(static_cast<size_t>(length));
+    return true;
+}
+
+// Reads every record of the stream up to its terminating 0, checking each count: `place()`
+// gives the entry a record is decoded into, `placed(entry)` takes it once its date is
+// read. With `titlesOnly` the user name and the password are passed over, not decoded.
+template <typename Place, typename Placed>
+FormatResult WalkRecords(BlockStreamReader& stream, const KeyCycle& key, bool titlesOnly, Place place, Placed placed)
+{
     for (int index = 1;; ++index) {
         if (stream.Remaining() == 0)
             return Fail(FormatErrorKind::Truncated, "the record stream ends without its terminating 0");
@@ -196,18 +272,20 @@ FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, cons
         if (index > PasswordDocument::MaxEntries)
             return Fail(FormatErrorKind::BadCount, "more than 32767 records");
 
-        PasswordEntry& record = doc.Entries.emplace_back();
+        auto& record = place();
         if (!ReadText(stream, titleLength, key, false, record.Title))
             return TextFailure(titleLength, index, "title");
         if (stream.Remaining() == 0)
             return Fail(FormatErrorKind::Truncated,
                         "record " + std::to_string(index) + ": the stream ends before the user name");
-        if (const int16_t length = stream.Next(); !ReadText(stream, length, key, false, record.UserName))
+        if (const int16_t length = stream.Next();
+            !(titlesOnly ? SkipText(stream, length) : ReadText(stream, length, key, false, record.UserName)))
             return TextFailure(length, index, "user name");
         if (stream.Remaining() == 0)
             return Fail(FormatErrorKind::Truncated,
                         "record " + std::to_string(index) + ": the stream ends before the password");
-        if (const int16_t length = stream.Next(); !ReadText(stream, length, key, true, record.Password))
+        if (const int16_t length = stream.Next();
+            !(titlesOnly ? SkipText(stream, length) : ReadText(stream, length, key, true, record.Password)))
             return TextFailure(length, index, "password");
         if (stream.Remaining() < 3)
             return Fail(FormatErrorKind::Truncated,
@@ -221,11 +299,47 @@ FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, cons
         record.ChangedYear = year;
         record.ChangedMonth = static_cast<uint8_t>(month);
         record.ChangedDay = static_cast<uint8_t>(day);
-
-        CheckExpiry(record, expiry, doc.ExpiredList);
-        doc.AddTitle(record);
-        clock.Step();
+        placed(record);
     }
+}
+
+// Every record of the stream into the document, each decoded straight into its place.
+FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, const ExpiryContext& expiry,
+                          ReaderYieldClock& clock)
+{
+    const KeyCycle key(doc.DocumentPassword());
+    doc.Entries.reserve(1 + std::min(CountRecords(stream), static_cast<size_t>(PasswordDocument::MaxEntries)));
+    return WalkRecords(
+        stream, key, false, [&]() -> PasswordEntry& { return doc.Entries.emplace_back(); },
+        [&](PasswordEntry& record) {
+            CheckExpiry(record, expiry, doc.ExpiredList);
+            doc.AddTitle(record);
+            clock.Step();
+        });
+}
+
+// The record stream of a format-200 file whose header and block count hold.
+FormatResult OpenRecordStream(std::span<const uint8_t> bytes, DocumentHeader& header,
+                              std::optional<BlockStreamReader>& stream)
+{
+    ByteCursor cursor(bytes);
+    if (auto r = ReadDocumentHeader(cursor, header); !r)
+        return r;
+    if (header.FormatVersion != CurrentFormatNumber)
+        return Fail(FormatErrorKind::UnknownFormat, "not a format-200 file");
+    int32_t blocks = 0;
+    if (!cursor.ReadInt32(blocks))
+        return Fail(FormatErrorKind::Truncated, "the file ends before the block count");
+    if (blocks < 1)
+        return Fail(FormatErrorKind::BadCount, "block count " + std::to_string(blocks));
+    if (static_cast<uint64_t>(blocks) * StreamBlockBytes > cursor.Remaining())
+        return Fail(FormatErrorKind::Truncated, "the file announces " + std::to_string(blocks) +
+                                                    " blocks but holds " +
+                                                    std::to_string(cursor.Remaining() / StreamBlockBytes));
+    // The grille is the same for every block, so its read order is worked out once and
+    // the records are read through it where they lie.
+    stream.emplace(bytes.data() + cursor.Position(), static_cast<size_t>(blocks), GrilleReadOrder(header.FileGrille));
+    return {};
 }
 
 // Writes one keyed text: its length, then each character's code lowered by the shift
@@ -278,6 +392,15 @@ size_t FindUnstorableInOwnerName(std::u16string_view name)
     return std::min(terminator, unencodable);
 }
 
+size_t FindUnusableInDocumentPassword(std::u16string_view password)
+{
+    const auto control = std::find_if(password.begin(), password.end(),
+                                      [](char16_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); });
+    const auto controlAt = static_cast<size_t>(control - password.begin());
+    return std::min(controlAt == password.size() ? std::u16string_view::npos : controlAt,
+                    CodePage936::FindUnencodable(password));
+}
+
 FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> bytes)
 {
     ByteCursor cursor(bytes);
@@ -297,13 +420,13 @@ FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path)
     // more than the start of the file, and only then is the whole file read.
     constexpr size_t ProbeBytes = 512;
     std::vector<uint8_t> bytes;
-    std::string error;
+    FileError error;
     if (!ReadFileStart(path, ProbeBytes, bytes, error))
-        return Fail(FormatErrorKind::CannotOpen, error);
+        return FileFailure(FormatErrorKind::CannotOpen, error);
     FormatResult result = ProbeHeaderBytes(doc, bytes);
     if (!result && bytes.size() == ProbeBytes) {
         if (!ReadWholeFile(path, bytes, error))
-            return Fail(FormatErrorKind::CannotOpen, error);
+            return FileFailure(FormatErrorKind::CannotOpen, error);
         result = ProbeHeaderBytes(doc, bytes);
     }
     return result;
@@ -315,41 +438,52 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
     DiscardPartialRead(doc);
     ReaderYieldClock clock(yield);
     auto result = [&]() -> FormatResult {
-        ByteCursor cursor(bytes);
         DocumentHeader header;
-        if (auto r = ReadDocumentHeader(cursor, header); !r)
+        std::optional<BlockStreamReader> stream;
+        if (auto r = OpenRecordStream(bytes, header, stream); !r)
             return r;
-        if (header.FormatVersion != CurrentFormatNumber)
-            return Fail(FormatErrorKind::UnknownFormat, "not a format-200 file");
         doc.FileGrille = header.FileGrille;
-
-        int32_t blocks = 0;
-        if (!cursor.ReadInt32(blocks))
-            return Fail(FormatErrorKind::Truncated, "the file ends before the block count");
-        if (blocks < 1)
-            return Fail(FormatErrorKind::BadCount, "block count " + std::to_string(blocks));
-        if (static_cast<uint64_t>(blocks) * StreamBlockBytes > cursor.Remaining())
-            return Fail(FormatErrorKind::Truncated, "the file announces " + std::to_string(blocks) +
-                                                        " blocks but holds " +
-                                                        std::to_string(cursor.Remaining() / StreamBlockBytes));
-        // The grille is the same for every block, so its read order is worked out once and
-        // the records are read through it where they lie.
-        BlockStreamReader stream(bytes.data() + cursor.Position(), static_cast<size_t>(blocks),
-                                 GrilleReadOrder(header.FileGrille));
-        return ParseRecords(doc, stream, expiry, clock);
+        return ParseRecords(doc, *stream, expiry, clock);
     }();
     if (!result)
         DiscardPartialRead(doc);
     return result;
 }
 
+FormatResult VisitCurrentFormatTitles(std::span<const uint8_t> bytes, std::u16string_view password,
+                                      const std::function<void(std::u16string_view)>& visit)
+{
+    DocumentHeader header;
+    std::optional<BlockStreamReader> stream;
+    if (auto r = OpenRecordStream(bytes, header, stream); !r)
+        return r;
+    const KeyCycle key(password);
+    PasswordEntry entry;  // its title keeps its room from one record to the next
+    return WalkRecords(
+        *stream, key, true, [&]() -> PasswordEntry& { return entry; },
+        [&](const PasswordEntry& record) { visit(record.Title); });
+}
+
+FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16string_view password,
+                                       const std::function<void(const Utf8Entry&)>& visit)
+{
+    DocumentHeader header;
+    std::optional<BlockStreamReader> stream;
+    if (auto r = OpenRecordStream(bytes, header, stream); !r)
+        return r;
+    const KeyCycle key(password);
+    Utf8Entry entry;  // its texts keep their room from one record to the next
+    return WalkRecords(
+        *stream, key, false, [&]() -> Utf8Entry& { return entry; }, [&](const Utf8Entry& record) { visit(record); });
+}
+
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
 {
     std::vector<uint8_t> bytes;
-    std::string error;
+    FileError error;
     if (!ReadWholeFile(doc.Path, bytes, error)) {
         DiscardPartialRead(doc);
-        return Fail(FormatErrorKind::CannotOpen, error);
+        return FileFailure(FormatErrorKind::CannotOpen, error);
     }
     return ReadCurrentFormatBytes(doc, bytes, expiry, yield);
 }
@@ -417,9 +551,9 @@ FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path)
     std::vector<uint8_t> bytes;
     if (auto r = EncodeDocument(doc, bytes); !r)
         return r;
-    std::string error;
+    FileError error;
     if (!ReplaceFileContents(path, bytes, error))
-        return Fail(FormatErrorKind::CannotWrite, error);
+        return FileFailure(FormatErrorKind::CannotWrite, error);
     return {};
 }
 

@@ -27,7 +27,7 @@ inline constexpr char16_t LegacyFormatNotice[] =
 
 enum class FormatErrorKind {
     None,
-    CannotOpen,     // missing, unreadable
+    CannotOpen,     // missing, no read permission, a folder or device: not the content's fault
     UnknownFormat,  // first value neither 150 nor 200
     BadHeader,      // grille value out of range, owner name without end
     Truncated,      // the bytes end before a count or text they announce
@@ -39,7 +39,11 @@ enum class FormatErrorKind {
 
 struct FormatResult {
     FormatErrorKind kind = FormatErrorKind::None;
-    std::string detail;  // for logs and the command-line tool; UTF-8
+    std::string detail;  // technical, English, for standard error; UTF-8
+    // For the user, Chinese, UTF-8; set when the cause is not the file's content
+    // (CannotOpen, CannotWrite: what failed and why, "无法打开文件：没有权限") and for
+    // Unstorable (which record, field and character). Empty for a damaged file.
+    std::string reason;
     explicit operator bool() const { return kind == FormatErrorKind::None; }
 };
 
@@ -64,10 +68,10 @@ FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expir
 FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry,
                               const ReaderYield& yield = {});
 
-// Writes the document in format 200 to `path` through a temporary file in the same folder
-// and a rename: on failure the old file is untouched. New files get mode 0600; an
-// existing file keeps its permission bits; a symbolic link is followed, not replaced.
-// Refuses (Unstorable, naming the record) what the format cannot hold: more than
+// Writes the document in format 200 to `path` through ReplaceFileContents: on failure
+// the old file is untouched; new files get mode 0600, an existing one keeps its mode,
+// owner and group; a symbolic link is followed, not replaced; a file this user may not
+// write is refused (CannotWrite). Refuses (Unstorable, naming the record) what the format cannot hold: more than
 // 32,767 records, an empty title, a text over 32,767 characters, a character code page
 // 936 lacks, the character with code 14 in the owner name.
 FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path);
@@ -80,6 +84,25 @@ FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8
                                     const ExpiryContext& expiry, const ReaderYield& yield = {});
 FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
                                    const ExpiryContext& expiry, const ReaderYield& yield = {});
+// A record as UTF-8 texts, for a reader that passes records on without building a document.
+struct Utf8Entry {
+    std::string Title, UserName, Password;
+    int16_t ChangedYear = 0;
+    uint8_t ChangedMonth = 0;
+    uint8_t ChangedDay = 0;
+};
+
+// Walk the records of a format-200 file in memory, in file order, without building a
+// document (for a reader that only passes them on): each record is decoded into one entry,
+// whose texts keep their room from record to record, and handed to `visit`. The bytes are
+// checked as ReadCurrentFormatBytes checks them, the same way by both: where one walk
+// succeeds, so does the other. The header is not kept.
+// The titles only, in UTF-16 (the user names and passwords are passed over):
+FormatResult VisitCurrentFormatTitles(std::span<const uint8_t> bytes, std::u16string_view password,
+                                      const std::function<void(std::u16string_view)>& visit);
+// Every record, its texts decoded straight into UTF-8:
+FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16string_view password,
+                                       const std::function<void(const Utf8Entry&)>& visit);
 // The complete format-200 file, with a fresh random grille and filler. `out` is left
 // empty on failure.
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out);
@@ -90,5 +113,10 @@ inline constexpr size_t MaxTextLength = 32767;
 // 936 lacks, or the one with code 14, whose stored code is the name's terminator), or
 // npos. Texts of records only need CodePage936::FindUnencodable.
 size_t FindUnstorableInOwnerName(std::u16string_view name);
+// Position of the first character a new document password may not have, or npos: one
+// code page 936 lacks (the file could not be keyed with it) or a control character
+// (U+0000-U+001F, U+007F-U+009F), which no password box can take, so the document could
+// not be opened again. For creating a document and changing its password.
+size_t FindUnusableInDocumentPassword(std::u16string_view password);
 
 }  // namespace kyq

@@ -9,7 +9,7 @@ namespace {
 
 FormatResult Fail(FormatErrorKind kind, std::string detail)
 {
-    return FormatResult{kind, std::move(detail)};
+    return FormatResult{kind, std::move(detail), {}};
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ constexpr int16_t TextEndMarker = 2;
 
 FormatResult Fail(FormatErrorKind kind, std::string detail)
 {
-    return FormatResult{kind, std::move(detail)};
+    return FormatResult{kind, std::move(detail), {}};
 }
 
 FormatResult ReadText(ByteCursor& cursor, int32_t key, const Grille& grille, CodeText& codes,
@@ -141,10 +141,10 @@ FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_
 FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
 {
     std::vector<uint8_t> bytes;
-    std::string error;
+    FileError error;
     if (!ReadWholeFile(doc.Path, bytes, error)) {
         DiscardPartialRead(doc);
-        return FormatResult{FormatErrorKind::CannotOpen, error};
+        return FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Reason};
     }
     return ReadLegacyFormatBytes(doc, bytes, expiry, yield);
 }

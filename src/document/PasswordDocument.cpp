@@ -136,6 +136,9 @@ void PasswordDocument::ExchangeWithUndoSnapshot(bool restoreOnly)
         std::swap(Entries, SnapshotEntries);
         std::swap(Titles, snapshotTitles_);
         SnapshotCount = static_cast<int>(SnapshotEntries.size()) - 1;
+        // The records differ from the file whichever way the swap went (an undo after a
+        // save brings back what the file no longer has): closing must offer to save.
+        Modified = true;
     }
     if (Entries.empty())
         Entries.resize(1);

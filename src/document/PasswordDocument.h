@@ -65,7 +65,8 @@ public:
     void TakeUndoSnapshot();
     // restoreOnly false: swap document and snapshot (undo; again = redo).
     // restoreOnly true: the snapshot becomes the document and is used up.
-    // Both swap Modified with SnapshotModified.
+    // Both swap Modified with SnapshotModified; an undo or redo then leaves the document
+    // modified, a restore keeps the swapped flag.
     void ExchangeWithUndoSnapshot(bool restoreOnly);
     bool HasUndoSnapshot() const { return SnapshotCount >= 0; }
 

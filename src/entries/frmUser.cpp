@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -25,6 +26,8 @@ QLabel* Link(QWidget* parent, const char* name, const QString& text)
     label->setObjectName(QString::fromLatin1(name));
     label->setCursor(Qt::PointingHandCursor);
     label->setMouseTracking(true);
+    // Reachable from the keyboard too: Tab to it, Enter or Space follows it.
+    label->setFocusPolicy(Qt::StrongFocus);
     return label;
 }
 
@@ -132,6 +135,25 @@ bool frmUser::eventFilter(QObject* watched, QEvent* event)
         if (isLink && hovered_ == watched)
             SetLinkHover(nullptr);
         break;
+    case QEvent::FocusIn:
+        if (isLink)
+            SetLinkHover(static_cast<QLabel*>(watched));
+        break;
+    case QEvent::FocusOut:
+        if (isLink && hovered_ == watched)
+            SetLinkHover(nullptr);
+        break;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (isLink && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+            if (watched == lblName)
+                lblName_Click();
+            else
+                lblPass_Click();
+            return true;
+        }
+        break;
+    }
     case QEvent::MouseButtonRelease: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (isLink && mouse->button() == Qt::LeftButton &&

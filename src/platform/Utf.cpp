@@ -2,6 +2,27 @@
 
 namespace kyq {
 
+namespace {
+
+constexpr std::array<uint32_t, 65536> MakeUtf8OfUnit()
+{
+    std::array<uint32_t, 65536> table{};
+    for (uint32_t unit = 0; unit < 65536; ++unit) {
+        const uint32_t cp = unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit;
+        if (cp < 0x80)
+            table[unit] = cp | 1u << 24;
+        else if (cp < 0x800)
+            table[unit] = (0xC0 | cp >> 6) | (0x80 | (cp & 0x3F)) << 8 | 2u << 24;
+        else
+            table[unit] = (0xE0 | cp >> 12) | (0x80 | ((cp >> 6) & 0x3F)) << 8 | (0x80 | (cp & 0x3F)) << 16 | 3u << 24;
+    }
+    return table;
+}
+
+}  // namespace
+
+constexpr std::array<uint32_t, 65536> Utf8OfUnit = MakeUtf8OfUnit();
+
 std::u16string Utf8ToUtf16(std::string_view in)
 {
     std::u16string out;

@@ -1,22 +1,48 @@
 #include "platform/WholeFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
-#include <cstdlib>
-#include <cstring>
+#include <ctime>
 #include <limits>
+#include <string_view>
+
+#include "platform/SystemErrorText.h"
 
 namespace kyq {
 namespace {
 
-std::string Why(const char* what, int error)
+// Hidden temporary files are named ".kyq-save-<process id>-<six letters>", so that a
+// later save can tell those of a process that is gone.
+constexpr std::string_view TemporaryPrefix = ".kyq-save-";
+// Earlier versions named them ".kyq-save-<six letters>"; none of their saves takes an hour.
+constexpr std::time_t OldStyleLeftoverAge = 3600;
+constexpr int MaxLinks = 40;  // as the kernel follows
+
+FileError SystemFailure(const char* reason, const char* step, int code)
 {
-    return std::string(what) + ": " + std::strerror(error);
+    FileError e;
+    e.Code = code;
+    e.Reason = std::string(reason) + "：" + SystemErrorReason(code);
+    e.Detail = std::string(step) + ": " + SystemErrorDetail(code);
+    return e;
+}
+
+FileError Refusal(const char* reason, const char* detail, int code)
+{
+    FileError e;
+    e.Code = code;
+    e.Reason = reason;
+    e.Detail = detail;
+    return e;
 }
 
 class FileDescriptor {
@@ -30,6 +56,7 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
+    void Release() { fd_ = -1; }
     // Closes now and reports the result: a write-back error may only show up here.
     int Close()
     {
@@ -68,32 +95,16 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, int& error)
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // Reads up to `limit` bytes from the start of a regular file straight into `bytes`.
-bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, std::string& error)
+bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, FileError& error)
 {
     bytes.clear();
-    // Non-blocking so that a FIFO cannot stall the open; only regular files are read, as
-    // a device or a pipe could go on for ever.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0) {
-        error = Why("cannot open", errno);
+    FileDescriptor file(OpenRegularFile(path, error));
+    if (file.get() < 0)
         return false;
-    }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) {
-        error = Why("cannot read", errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = "cannot read: it is a folder";
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = "cannot read: not a regular file";
+        error = SystemFailure("无法读取文件", "fstat", errno);
         return false;
     }
     // Room for the size the file has now, plus a little to notice that it grew; the bytes
@@ -113,7 +124,7 @@ bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = Why("cannot read", errno);
+            error = SystemFailure("无法读取文件", "read", errno);
             bytes.clear();
             return false;
         }
@@ -123,62 +134,258 @@ bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>
     return true;
 }
 
+// The path the bytes go to: `path` with the symbolic links of its last component followed,
+// also to a file that does not exist yet (the folders on the way are the kernel's).
+bool ResolveTarget(const std::string& path, std::string& target, FileError& error)
+{
+    target = path;
+    for (int depth = 0;; ++depth) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return true;  // no link (or nothing there): the steps that follow say what is wrong
+        if (depth == MaxLinks) {
+            error = SystemFailure("无法找到符号链接指向的文件", "readlink", ELOOP);
+            return false;
+        }
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<size_t>(n) >= link.size()) {
+            error = SystemFailure("无法找到符号链接指向的文件", "readlink", n < 0 ? errno : ENAMETOOLONG);
+            return false;
+        }
+        link.resize(static_cast<size_t>(n));
+        target = link.front() == '/' ? link : FolderOf(target) + "/" + link;
+    }
+}
+
+// A file its owner made read-only (no write bit at all) stays so for root too, who may
+// write anything otherwise; for everyone else the system answers, knowing their groups
+// and any access list.
+bool WriteProtected(const std::string& target, const struct stat& info, int& code)
+{
+    if ((info.st_mode & 0222) == 0) {
+        code = EACCES;
+        return true;
+    }
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 &&
+        (errno == EACCES || errno == EPERM || errno == EROFS || errno == ETXTBSY)) {
+        code = errno;
+        return true;
+    }
+    return false;
+}
+
+// Writes the bytes, gives the file the existing target's owner, group and mode (as far as
+// the process may) and flushes it to the disk.
+bool FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original, FileError& error)
+{
+    int code = 0;
+    if (!WriteAll(fd, bytes, code)) {
+        error = SystemFailure("无法写入文件", "write", code);
+        return false;
+    }
+    if (original) {
+        // Before the mode: a change of owner clears the set-user-ID and set-group-ID bits.
+        // Only root may give a file away; anyone may pass it to a group of their own.
+        if (::fchown(fd, original->st_uid, original->st_gid) != 0)
+            (void)::fchown(fd, static_cast<uid_t>(-1), original->st_gid);
+        if (::fchmod(fd, original->st_mode & 07777) != 0) {
+            error = SystemFailure("无法设置文件的权限", "fchmod", errno);
+            return false;
+        }
+    }
+    if (::fsync(fd) != 0) {
+        error = SystemFailure("无法把文件写入磁盘", "fsync", errno);
+        return false;
+    }
+    return true;
+}
+
+std::string TemporaryStem(const std::string& folder)
+{
+    return folder + "/" + std::string(TemporaryPrefix) + std::to_string(::getpid()) + "-";
+}
+
+std::string RandomTemporaryName(const std::string& folder)
+{
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    uint8_t random[6] = {};
+    if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+        auto seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        for (uint8_t& r : random) {
+            r = static_cast<uint8_t>(seed);
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        }
+    }
+    std::string name = TemporaryStem(folder);
+    for (uint8_t r : random)
+        name += Letters[r % (sizeof Letters - 1)];
+    return name;
+}
+
+constexpr char CreateReason[] = "无法在文件所在的文件夹中创建文件";
+constexpr char ReplaceReason[] = "无法替换原来的文件";
+
+enum class Outcome { Done, Failed, NoUnnamedFiles };
+
+// The bytes go into a file without a name, which is linked into the folder only to be
+// renamed over the target at once: a killed save leaves nothing behind.
+Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& target,
+                                  std::span<const uint8_t> bytes, const struct stat* original, FileError& error)
+{
+    FileDescriptor file(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (file.get() < 0) {
+        // EISDIR: a kernel without unnamed files; EOPNOTSUPP: a file system without them.
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+            return Outcome::NoUnnamedFiles;
+        error = SystemFailure(CreateReason, "open O_TMPFILE", errno);
+        return Outcome::Failed;
+    }
+    if (!FillAndFlush(file.get(), bytes, original, error))
+        return Outcome::Failed;
+    // Any user may link through /proc; AT_EMPTY_PATH needs a privilege but no /proc.
+    const std::string self = "/proc/self/fd/" + std::to_string(file.get());
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::string name = RandomTemporaryName(folder);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0 &&
+            ::linkat(file.get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return Outcome::NoUnnamedFiles;  // the named way says what is wrong, if anything
+        }
+        if (::rename(name.c_str(), target.c_str()) != 0) {
+            error = SystemFailure(ReplaceReason, "rename", errno);
+            ::unlink(name.c_str());
+            return Outcome::Failed;
+        }
+        return Outcome::Done;
+    }
+    return Outcome::NoUnnamedFiles;
+}
+
+bool ReplaceThroughNamedFile(const std::string& folder, const std::string& target,
+                             std::span<const uint8_t> bytes, const struct stat* original, FileError& error)
+{
+    std::string temporary = TemporaryStem(folder) + "XXXXXX";
+    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));  // mode 0600
+    if (file.get() < 0) {
+        error = SystemFailure(CreateReason, "mkostemp", errno);
+        return false;
+    }
+    bool ok = FillAndFlush(file.get(), bytes, original, error);
+    if (ok && file.Close() != 0) {
+        error = SystemFailure("无法写入文件", "close", errno);
+        ok = false;
+    }
+    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = SystemFailure(ReplaceReason, "rename", errno);
+        ok = false;
+    }
+    if (!ok)
+        ::unlink(temporary.c_str());
+    return ok;
+}
+
+// Removes the hidden files of saves that were killed in this folder: those of processes
+// that are gone, and those of earlier versions once they are an hour old.
+void RemoveLeftovers(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const int dirFd = ::dirfd(dir);
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view rest = entry->d_name;
+        if (!rest.starts_with(TemporaryPrefix))
+            continue;
+        rest.remove_prefix(TemporaryPrefix.size());
+        const size_t digits = std::min(rest.find_first_not_of("0123456789"), rest.size());
+        struct stat info {};
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        bool gone = false;
+        if (digits > 0 && digits <= 9 && digits < rest.size() && rest[digits] == '-') {
+            const auto pid = static_cast<pid_t>(std::stol(std::string(rest.substr(0, digits))));
+            gone = pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
+        } else if (rest.size() == 6) {
+            gone = now - info.st_mtime > OldStyleLeftoverAge;
+        }
+        if (gone)
+            ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
+int OpenRegularFile(const std::string& path, FileError& error)
+{
+    // Non-blocking so that a FIFO cannot stall the open; only regular files are read, as
+    // a device or a pipe could go on for ever.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0) {
+        error = SystemFailure("无法打开文件", "open", errno);
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        error = SystemFailure("无法读取文件", "fstat", errno);
+        return -1;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error = Refusal("这是一个文件夹，不是文件", "it is a folder", EISDIR);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = Refusal("这不是普通文件（可能是设备或管道）", "not a regular file", 0);
+        return -1;
+    }
+    const int fd = file.get();
+    file.Release();
+    return fd;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, FileError& error)
 {
     return ReadRegularFile(path, std::numeric_limits<size_t>::max(), bytes, error);
 }
 
-bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, std::string& error)
+bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, FileError& error)
 {
     return ReadRegularFile(path, limit, bytes, error);
 }
 
-bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, std::string& error)
+bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, FileError& error)
 {
-    std::string target = path;
+    std::string target;
+    if (!ResolveTarget(path, target, error))
+        return false;
     struct stat info {};
-    if (::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* real = ::realpath(target.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT) {
+        error = SystemFailure("无法访问文件", "stat", errno);
+        return false;
     }
-    bool exists = false;
-    mode_t mode = 0600;
-    if (::stat(target.c_str(), &info) == 0) {
+    if (exists) {
         if (!S_ISREG(info.st_mode)) {
-            error = "cannot write: not a regular file";
+            error = Refusal("这不是普通文件，不能改写", "not a regular file", S_ISDIR(info.st_mode) ? EISDIR : 0);
             return false;
         }
-        exists = true;
-        mode = info.st_mode & 07777;
+        if (int code = 0; WriteProtected(target, info, code)) {
+            error = SystemFailure("文件不允许写入", "write permission of the file", code);
+            return false;
+        }
     }
 
     const std::string folder = FolderOf(target);
-    std::string temporary = folder + "/.kyq-save-XXXXXX";
-    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));  // mode 0600
-    if (file.get() < 0) {
-        error = Why("cannot create a file in the folder", errno);
+    const struct stat* original = exists ? &info : nullptr;
+    Outcome outcome = ReplaceThroughUnnamedFile(folder, target, bytes, original, error);
+    if (outcome == Outcome::NoUnnamedFiles)
+        outcome = ReplaceThroughNamedFile(folder, target, bytes, original, error) ? Outcome::Done : Outcome::Failed;
+    RemoveLeftovers(folder);
+    if (outcome != Outcome::Done)
         return false;
-    }
-    auto fail = [&](const char* what, int code) {
-        ::unlink(temporary.c_str());
-        error = Why(what, code);
-        return false;
-    };
-    int code = 0;
-    if (!WriteAll(file.get(), bytes, code))
-        return fail("cannot write", code);
-    if (exists && ::fchmod(file.get(), mode) != 0)
-        return fail("cannot set the file mode", errno);
-    if (::fsync(file.get()) != 0)
-        return fail("cannot flush to disk", errno);
-    if (file.Close() != 0)
-        return fail("cannot write", errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        return fail("cannot replace the file", errno);
 
     // Make the rename itself durable; the data is complete either way, so a folder that
     // cannot be synced is no failure.
@@ -186,6 +393,14 @@ bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes
     if (dir.get() >= 0)
         ::fsync(dir.get());
     return true;
+}
+
+bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, std::string& error)
+{
+    FileError why;
+    const bool ok = ReplaceFileContents(path, bytes, why);
+    error = why.Reason;
+    return ok;
 }
 
 }  // namespace kyq

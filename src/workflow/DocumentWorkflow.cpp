@@ -32,8 +32,8 @@ std::u16string WriteFailureReason(const FormatResult& result)
         reason = u"文件无法写入（可能是没有写入权限、磁盘已满或文件夹不存在）。";
         break;
     }
-    if (!result.detail.empty())
-        reason += u"\n（" + Utf8ToUtf16(result.detail) + u"）";
+    if (!result.reason.empty())
+        reason += u"\n（" + Utf8ToUtf16(result.reason) + u"）";
     return reason;
 }
 
@@ -63,17 +63,18 @@ bool DocumentWorkflow::CloseDocument()
                     dialog.FileName.clear();
                     return true;
                 }
-                doc.Path = dialog.FileName;
-                app_.Settings.LastFile = doc.Path;
-                dialog.InitDir = FolderOfPath(doc.Path);
+                const std::string target = dialog.FileName;
                 dialog.FileName.clear();
-                app_.SaveSettings();
                 main_.txtKey->clear();
+                doc.SnapshotModified = true;
+                // Closing after a failed save would throw the changes away: stay open.
+                if (!SaveTo(target))
+                    return true;
+            } else {
+                doc.SnapshotModified = true;
+                if (!WriteDocumentFile())
+                    return true;
             }
-            doc.SnapshotModified = true;
-            // Closing after a failed save would throw the changes away: stay open instead.
-            if (!WriteDocumentFile())
-                return true;
         } else if (answer == MsgAnswer::No) {
             doc.Modified = false;
         } else {
@@ -214,12 +215,13 @@ void DocumentWorkflow::fileSave_Click()
         dialog.Flags = CommonDialog::OverwritePrompt;
         if (!dialog.ShowSave())
             return;
-        doc.Path = dialog.FileName;
+        std::string target = dialog.FileName;
         // A bare file name lands in the dialog's folder. (A file right under "/" has an
         // empty folder too, but is no bare name.)
-        if (doc.Path.find('/') == std::string::npos)
-            doc.Path = dialog.InitDir + "/" + doc.Path;
-        RefreshDocumentView();
+        if (target.find('/') == std::string::npos)
+            target = dialog.InitDir + "/" + target;
+        SaveTo(target);
+        return;
     }
     WriteDocumentFile();
 }
@@ -236,11 +238,9 @@ void DocumentWorkflow::fileSaveas_Click()
     dialog.Flags = CommonDialog::OverwritePrompt;
     if (!dialog.ShowSave())
         return;
-    doc.Path = dialog.FileName;
-    dialog.InitDir = FolderOfPath(doc.Path);
+    const std::string target = dialog.FileName;
     dialog.FileName.clear();
-    WriteDocumentFile();
-    RefreshDocumentView();
+    SaveTo(target);
 }
 
 void DocumentWorkflow::fileUser_Click()
@@ -264,20 +264,30 @@ void DocumentWorkflow::DropFiles(const std::vector<std::string>& files)
 
 bool DocumentWorkflow::WriteDocumentFile()
 {
+    return SaveTo(app_.Document.Path);
+}
+
+bool DocumentWorkflow::SaveTo(const std::string& path)
+{
     PasswordDocument& doc = app_.Document;
-    app_.Settings.LastFile = doc.Path;
-    app_.Settings.InitDir = FolderOfPath(doc.Path);
-    const FormatResult result = WriteDocument(doc, doc.Path);
-    app_.SaveSettings();
-    if (result) {
-        doc.Modified = false;
-        return true;
+    const FormatResult result = WriteDocument(doc, path);
+    if (!result) {
+        // The window keeps naming the file that really holds the document.
+        app_.MsgBox(u"无法保存文档“" + DisplayNameOfPath(path) + u"”：" +
+                        WriteFailureReason(result) + u"\n文件名：" + Utf8ToUtf16(path) +
+                        u"\n原有的文件没有改动，文档中的改动仍未保存。",
+                    MsgButtons::OkOnly, MsgIcon::Warning);
+        return false;
     }
-    app_.MsgBox(u"无法保存文档“" + DisplayNameOfPath(doc.Path) + u"”：" +
-                    WriteFailureReason(result) + u"\n文件名：" + Utf8ToUtf16(doc.Path) +
-                    u"\n原有的文件没有改动，文档中的改动仍未保存。",
-                MsgButtons::OkOnly, MsgIcon::Warning);
-    return false;
+    const bool renamed = path != doc.Path;
+    doc.Path = path;
+    doc.Modified = false;
+    app_.Settings.LastFile = path;
+    app_.Settings.InitDir = FolderOfPath(path);
+    app_.SaveSettings();
+    if (renamed)
+        RefreshDocumentView();
+    return true;
 }
 
 void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path)

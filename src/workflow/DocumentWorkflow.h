@@ -47,6 +47,8 @@ public:
     // Writes the document to Path. A failure is reported, keeps Modified and leaves the
     // old file as it was; false then.
     bool WriteDocumentFile();
+    // The same to `path`, which becomes Path (caption, LastFile) only once written.
+    bool SaveTo(const std::string& path);
 
 private:
     void ShowDamagedFileMessage(const std::string& path);

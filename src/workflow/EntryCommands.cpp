@@ -28,6 +28,8 @@ void EntryCommands::ExchangeWithUndoSnapshot(bool restoreOnly)
 {
     app_.Document.ExchangeWithUndoSnapshot(restoreOnly);
     main_.Tree.RebuildTree();
+    // The rebuilt tree has no selection: details, record commands and count follow it.
+    main_.Tree.ShowSelectedEntry();
     if (restoreOnly)
         main_.Menus.passUndo->setEnabled(false);
 }
@@ -89,6 +91,7 @@ void EntryCommands::passDelAll_Click()
     main_.Tree.ResetTree(false, true);
     app_.Document.Entries.resize(1);
     app_.Document.Modified = true;
+    main_.Tree.ShowSelectedEntry();
 }
 
 void EntryCommands::toolPass_Click()

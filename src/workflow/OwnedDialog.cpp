@@ -1,9 +1,14 @@
 #include "workflow/OwnedDialog.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QWindow>
+#include <QTimer>
+#include <QVariant>
 #include <algorithm>
+
+#include "app/KyqApp.h"
 
 namespace kyq {
 
@@ -12,15 +17,34 @@ OwnedDialog::OwnedDialog(KyqApp& app, QWidget* owner, const QString& formName)
 {
     setObjectName(formName);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // Title and close box only, like a fixed dialog: window managers then offer no
+    // maximise or minimise button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     if (owner_ && owner_->window())
         setWindowIcon(owner_->window()->windowIcon());
 }
 
+namespace {
+
+const char* const HeldBy = "kyqDialogsOver";
+
+}  // namespace
+
+OwnedDialog::~OwnedDialog()
+{
+    // Destroyed without Unload (the program ending): the count must still come down.
+    ReleaseOwner();
+}
+
 void OwnedDialog::ShowOverOwner()
 {
-    if (owner_)
+    if (owner_ && !holdsOwner_) {
+        holdsOwner_ = true;
+        owner_->setProperty(HeldBy, owner_->property(HeldBy).toInt() + 1);
         owner_->setEnabled(false);
+        app_.Modal.Enter();
+    }
     PlaceOverOwner();
     show();
     raise();
@@ -35,12 +59,26 @@ void OwnedDialog::Unload()
     unloaded_ = true;
     Form_Unload();
     hide();
-    if (owner_) {
-        owner_->setEnabled(true);
-        owner_->activateWindow();
-        owner_->setFocus(Qt::ActiveWindowFocusReason);
-    }
+    ReleaseOwner();
     deleteLater();
+}
+
+void OwnedDialog::ReleaseOwner()
+{
+    if (!holdsOwner_)
+        return;
+    holdsOwner_ = false;
+    if (owner_) {
+        const int over = owner_->property(HeldBy).toInt() - 1;
+        owner_->setProperty(HeldBy, over > 0 ? over : 0);
+        if (over <= 0) {
+            owner_->setEnabled(true);
+            owner_->activateWindow();
+            owner_->setFocus(Qt::ActiveWindowFocusReason);
+        }
+    }
+    // Last: what waited for the dialogs to close may open one of its own.
+    app_.Modal.Leave();
 }
 
 void OwnedDialog::reject()
@@ -49,8 +87,29 @@ void OwnedDialog::reject()
         OnCancel();
 }
 
+void OwnedDialog::WhenNoneOpen(KyqApp& app, QObject* context, std::function<void()> action)
+{
+    if (!app.Modal.Busy()) {
+        action();
+        return;
+    }
+    QPointer<QObject> guard(context);
+    app.Modal.WhenFree([&app, guard, action = std::move(action)]() mutable {
+        if (!guard)
+            return;
+        // Not from inside the closing dialog's own handler: from the event loop.
+        QTimer::singleShot(0, guard, [&app, guard, action = std::move(action)]() mutable {
+            WhenNoneOpen(app, guard, std::move(action));
+        });
+    });
+}
+
 void OwnedDialog::PlaceOverOwner()
 {
+    // Fixed like the forms they stand for: no resizing, no maximise box; a dialog whose
+    // content grows (a warning line) still grows with it.
+    if (layout())
+        layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     QWidget* top = owner_ ? owner_->window() : nullptr;
     if (top && top->isVisible()) {

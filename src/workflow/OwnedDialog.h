@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 namespace kyq {
 
@@ -18,6 +19,7 @@ public:
     // The dialog has no Qt parent (a child window would be disabled with its owner); it is
     // kept above the owner and deletes itself once unloaded.
     OwnedDialog(KyqApp& app, QWidget* owner, const QString& formName);
+    ~OwnedDialog() override;
 
     KyqApp& App() const { return app_; }
     QWidget* Owner() const { return owner_; }
@@ -32,6 +34,11 @@ public:
     // What Esc and the close box do.
     void reject() override;
 
+    // Runs `action` now when none of the program's modal windows is open, else from the
+    // event loop once the last one has closed (and none opened meanwhile). Nothing runs
+    // when `context` is gone by then.
+    static void WhenNoneOpen(KyqApp& app, QObject* context, std::function<void()> action);
+
 protected:
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
@@ -40,10 +47,14 @@ protected:
 
 private:
     void PlaceOverOwner();
+    // The owner is disabled once per dialog over it and enabled only when the last one
+    // has gone: closing one dialog must not free the window under another.
+    void ReleaseOwner();
 
     KyqApp& app_;
     QPointer<QWidget> owner_;
     bool unloaded_ = false;
+    bool holdsOwner_ = false;
 };
 
 }  // namespace kyq

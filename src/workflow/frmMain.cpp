@@ -1,5 +1,6 @@
 #include "workflow/frmMain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -279,6 +280,18 @@ void frmMain::ConnectHandlers()
     }
     TV1->installEventFilter(this);
     TV1->viewport()->installEventFilter(this);
+    for (QLineEdit* box : {txtTitle, txtName, txtPass, txtDate})
+        box->installEventFilter(this);
+}
+
+bool frmMain::IsMenuShortcut(const QKeyEvent& key) const
+{
+    const QKeySequence pressed(key.keyCombination());
+    for (const QAction* action : findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty() && action->shortcut() == pressed)
+            return true;
+    }
+    return false;
 }
 
 void frmMain::SetStatusPanel(int panel, const std::u16string& text)
@@ -321,6 +334,7 @@ bool frmMain::Form_Unload()
     platform.RemoveHotKeyWatcher(app_.WindowMessages);
     Timer1->stop();
     unloaded_ = true;
+    emit Unloaded();
     return true;
 }
 
@@ -386,7 +400,7 @@ void frmMain::OLEDragDrop(const QMimeData* data)
                 files.push_back(url.toLocalFile().toStdString());
         }
     }
-    Workflow.DropFiles(files);
+    OwnedDialog::WhenNoneOpen(app_, this, [this, files] { Workflow.DropFiles(files); });
 }
 
 void frmMain::SetFindHover(bool on)
@@ -474,10 +488,18 @@ bool frmMain::event(QEvent* event)
 {
     if (event->type() == WindowMessageEvent::EventType()) {
         const WindowMessage& message = static_cast<WindowMessageEvent*>(event)->Message();
-        if (app_.ReaderRunning)
+        if (app_.ReaderRunning) {
             heldMessages_.push_back(message);
-        else
+        } else if (message.Msg == WM_HANDOVER && app_.Modal.Busy()) {
+            // A hand-over opens a document: it waits for the dialog in front (its sender
+            // keeps waiting for the reply meanwhile).
+            qInfo("KYQ: a handed-over document waits for the open dialog to close");
+            OwnedDialog::WhenNoneOpen(app_, this, [this, message] {
+                QCoreApplication::postEvent(this, new WindowMessageEvent(message));
+            });
+        } else {
             app_.SendMessage(message);
+        }
         return true;
     }
     return QMainWindow::event(event);
@@ -552,6 +574,15 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             TV1_KeyDown(key->key(), key->modifiers());
         break;
     }
+    case QEvent::ShortcutOverride:
+        // Text boxes claim Ctrl+A, Ctrl+Z and the like for themselves; in this window
+        // those keys are the menu's (添加, 撤消, ...), wherever the focus is.
+        if (qobject_cast<QLineEdit*>(watched) &&
+            IsMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+            event->ignore();
+            return true;
+        }
+        break;
     case QEvent::DragEnter:
     case QEvent::DragMove:
         if (watched == TV1->viewport()) {

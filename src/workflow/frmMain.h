@@ -17,6 +17,7 @@
 #include "workflow/PasswordTree.h"
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMimeData;
@@ -110,6 +111,10 @@ public:
     // Shutdown step: unloads every other form, in the program's fixed order.
     void UnloadForms();
 
+signals:
+    // The shutdown has run to its end (after the save prompt, when there was one).
+    void Unloaded();
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -121,6 +126,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    bool IsMenuShortcut(const QKeyEvent& key) const;
     void BuildControls();
     void BuildToolbar();
     void ConnectHandlers();

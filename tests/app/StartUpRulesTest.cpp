@@ -38,11 +38,8 @@ TEST(StartUpRulesTest, HelpSwitchAnywhere)
     EXPECT_FALSE(HasHelpSwitch(""));
 }
 
-TEST(StartUpRulesTest, UsageAndWarningTexts)
+TEST(StartUpRulesTest, InvalidCommandNamesTheCommandBeforeTheUsage)
 {
-    EXPECT_EQ(UsageText(), u"参数说明： KYQ.exe [文件名] [/?]\r\n"
-                           u"  文件名  用“Keyquill”打开文件\r\n"
-                           u"  /?      显示参数说明");
     EXPECT_EQ(InvalidCommandText("/tmp/无.kyq"),
               u"无效的命令或找不到此文件：/tmp/无.kyq\r\n\r\n" + UsageText());
 }

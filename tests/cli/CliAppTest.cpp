@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/CliApp.h"
 #include "cli/JsonImport.h"
+#include "document/DocumentFormat.h"
+#include "document/PasswordDocument.h"
 #include "CliTestSupport.h"
 
 namespace kyq::cli {
@@ -51,6 +56,14 @@ const std::string Canonical =
     "{\"title\":\"ICBC工商银行\",\"username\":\"用户\\n二行\",\"password\":\"密码\\r\\n\\t\",\"year\":-1,\"month\":0,\"day\":255}\n"
     "]}\n";
 
+// Export of the document `path` read back: the records as the parser sees them.
+std::vector<ImportRecord> Exported(const std::string& path)
+{
+    const ImportParseResult back = ParseJsonImport(Cli({"export", path}).Out);
+    EXPECT_TRUE(back.Ok) << back.Error;
+    return back.Table.Records;
+}
+
 TEST(CliApp, ImportThenExportRoundTripsExactly)
 {
     TempDir dir;
@@ -87,6 +100,22 @@ TEST(CliApp, ExportListsRecordsInTitleOrderAndFillsInToday)
     EXPECT_EQ(back.Table.Records[2].Title, u"zz");
     EXPECT_EQ(back.Table.Records[2].Password, u"1");
     EXPECT_EQ(back.Table.Records[0].Changed, (ImportDate{2025, 3, 14}));
+
+    // A file not in title order (written elsewhere, or under another collation) comes out
+    // in title order all the same.
+    PasswordDocument unordered;
+    unordered.OwnerName() = u"o";
+    unordered.DocumentPassword() = u"pw";
+    for (const char16_t* title : {u"zz", u"AA", u"银行", u"mm"}) {
+        PasswordEntry e;
+        e.Title = title;
+        unordered.Entries.push_back(e);
+    }
+    ASSERT_TRUE(WriteDocument(unordered, dir / "unordered.kyq"));
+    std::vector<std::u16string> titles;
+    for (const ImportRecord& r : Exported(dir / "unordered.kyq"))
+        titles.push_back(r.Title);
+    EXPECT_EQ(titles, (std::vector<std::u16string>{u"AA", u"mm", u"zz", u"银行"}));
 }
 
 TEST(CliApp, OwnerOptionWinsOverTheFile)
@@ -100,60 +129,141 @@ TEST(CliApp, OwnerOptionWinsOverTheFile)
     EXPECT_TRUE(info.PasswordRequests.empty());
 }
 
-TEST(CliApp, RefusedImportsNameTheRecordAndWriteNothing)
+TEST(CliApp, ImportInputs)
 {
-    TempDir dir;
-    const std::string out = dir / "doc.kyq";
     struct Case {
-        const char* input;
-        const char* expected;
+        const char* file;  // the input's name
+        std::string input;
+        std::string refusal;  // parts of the message, separated by '|'; empty: imported
+        std::u16string password = u"pw";
+        std::optional<ImportDate> date = std::nullopt;  // of the first record, when imported
     };
-    const Case cases[] = {
-        {R"({"entries":[{"title":"Mail"},{"title":"x"},{"title":"MAIL"}]})", "第3条记录“MAIL”"},
-        {R"({"entries":[{"title":"a"},{"username":"no title"}]})", "第2条记录"},
-        {R"({"entries":[{"title":"a","password":"\ud83d\ude00"}]})", "第1条记录“a”"},
-        {"Title,Password\r\nok,1\r\n\"bad\",2,3\r\n", "record 2"},
-        {R"({"entries":[{"title":"a"})", "JSON"},
+    const std::string dated = "Title,Last Modified\r\n";
+    std::string tooMany = "Title\r\n";
+    for (int i = 0; i <= PasswordDocument::MaxEntries; ++i)
+        tooMany += "t" + std::to_string(i) + "\r\n";
+    const ImportDate today{2025, 3, 14};
+    const std::vector<Case> cases = {
+        // Dates: ISO 8601 or empty; anything else is named with its record and refused.
+        {"in.csv", dated + "A,2024-01-05\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,2024-01-05T10:20:30Z\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,2024-01-05T10:20:30+08:00\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,\r\n", "", u"pw", today},
+        {"in.csv", dated + "A,2024-01-05\r\nB,01/05/2024\r\n", "第2条记录（CSV第3行）|“Last Modified”列的“01/05/2024”"},
+        {"in.csv", dated + "A,5.1.2024\r\n", "第1条记录（CSV第2行）|“Last Modified”列的“5.1.2024”"},
+        {"in.csv", dated + "A,2024-13-01\r\n", "“2024-13-01”不是能识别的日期"},
+        {"in.csv", dated + "A,24-01-05\r\n", "“24-01-05”不是能识别的日期"},
+        // A document password no prompt could take, or the file could not be keyed with.
+        {"in.json", R"({"entries":[{"title":"t"}]})", "密码中的字符 U+0001（第2个字符）", u"a\x01" u"b"},
+        {"in.json", R"({"entries":[{"title":"t"}]})", "字符 U+001B（第1个字符）", u"\x1B"},
+        {"in.json", R"({"entries":[{"title":"t"}]})", "字符 U+0009（第2个字符）", u"a\tb"},
+        // What a document cannot hold, named; reading stops at the first record past the limits.
+        {"in.json", R"({"entries":[{"title":"Mail"},{"title":"x"},{"title":"MAIL"}]})", "第3条记录“MAIL”"},
+        {"in.json", R"({"entries":[{"title":"a"},{"username":"no title"}]})", "第2条记录"},
+        {"in.json", R"({"entries":[{"title":"a","password":"\ud83d\ude00"}]})", "第1条记录“a”"},
+        {"in.csv", tooMany, "记录太多"},
+        {"in.json", R"({"entries":[{"title":")" + std::string(32768, 'x') + "\"}]}", "第1条记录 (record 1)的标题超过32767个字符"},
+        // Malformed input, and an empty one, whatever its name says.
+        {"in.csv", "Title,Password\r\nok,1\r\n\"bad\",2,3\r\n", "record 2"},
+        {"in.json", R"({"entries":[{"title":"a"})", "JSON"},
+        {"in.json", " \r\n", "输入文件是空的"},
+        {"missing.json", "", "无法读取输入文件"},
     };
     for (const Case& c : cases) {
-        WriteFile(dir / "in.txt", c.input);
-        Outcome o = Cli({"import", dir / "in.txt", "--owner", "o", "-o", out});
-        EXPECT_EQ(o.Status, 1) << c.input;
-        EXPECT_NE(o.Err.find(c.expected), std::string::npos) << o.Err;
-        EXPECT_NE(o.Err.find("nothing written"), std::string::npos) << o.Err;
-        EXPECT_FALSE(Exists(out)) << c.input;
+        TempDir dir;
+        const std::string out = dir / "doc.kyq";
+        if (std::string(c.file) != "missing.json")
+            WriteFile(dir / c.file, c.input);
+        Outcome o = Cli({"import", dir / c.file, "--owner", "o", "-o", out}, c.password);
+        const std::string shown = c.input.substr(0, 60);
+        if (c.refusal.empty()) {
+            ASSERT_EQ(o.Status, 0) << shown << o.Err;
+            const std::vector<ImportRecord> records = Exported(out);
+            ASSERT_FALSE(records.empty());
+            EXPECT_EQ(records[0].Changed, c.date) << shown;
+            continue;
+        }
+        EXPECT_EQ(o.Status, 1) << shown;
+        for (size_t from = 0; from < c.refusal.size();) {  // parts separated by '|'
+            const size_t bar = std::min(c.refusal.find('|', from), c.refusal.size());
+            EXPECT_NE(o.Err.find(c.refusal.substr(from, bar - from)), std::string::npos) << shown << "\n" << o.Err;
+            from = bar + 1;
+        }
+        EXPECT_FALSE(Exists(out)) << shown;
         EXPECT_TRUE(o.Out.empty());
     }
-
-    WriteFile(dir / "in.json", R"({"entries":[]})");
-    Outcome badOwner = Cli({"import", dir / "in.json", "--owner", "a\x0E", "-o", out});
-    EXPECT_EQ(badOwner.Status, 1);
-    EXPECT_FALSE(Exists(out));
-    Outcome emptyPassword = Cli({"import", dir / "in.json", "--owner", "o", "-o", out}, u"");
-    EXPECT_EQ(emptyPassword.Status, 1);
-    EXPECT_FALSE(Exists(out));
-    Outcome noInput = Cli({"import", dir / "missing.json", "--owner", "o", "-o", out});
-    EXPECT_EQ(noInput.Status, 1);
-    EXPECT_FALSE(Exists(out));
 }
 
-TEST(CliApp, AnExistingOutputIsReplacedOnlyWithForce)
+TEST(CliApp, ImportOutputPaths)
 {
+    struct Case {
+        const char* what;
+        std::function<std::string(const TempDir&)> output;  // prepares it and names it
+        bool force;
+        int status;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {"the input itself", [](const TempDir& d) { return d / "in.json"; }, true, 1, "就是输入文件"},
+        {"the input by another path", [](const TempDir& d) { return d / "./sub/../in.json"; }, true, 1, "就是输入文件"},
+        {"a link to the input",
+         [](const TempDir& d) {
+             std::filesystem::create_symlink(d / "in.json", d / "link");
+             return d / "link";
+         },
+         true, 1, "就是输入文件"},
+        {"a hard link to the input",
+         [](const TempDir& d) {
+             std::filesystem::create_hard_link(d / "in.json", d / "hard");
+             return d / "hard";
+         },
+         true, 1, "就是输入文件"},
+        {"an existing file without --force",
+         [](const TempDir& d) {
+             WriteFile(d / "old.kyq", "keep me");
+             return d / "old.kyq";
+         },
+         false, 1, "--force"},
+        {"a dangling link: its file is created",
+         [](const TempDir& d) {
+             std::filesystem::create_symlink("made.kyq", d / "dangling.kyq");
+             return d / "dangling.kyq";
+         },
+         false, 0, ""},
+        {"a folder that does not exist", [](const TempDir& d) { return d / "nowhere/doc.kyq"; }, false, 1,
+         "文件或文件夹不存在"},
+        {"a device", [](const TempDir&) { return std::string("/dev/full"); }, true, 1, "不是普通文件"},
+    };
+    const std::string input = R"({"entries":[{"title":"t"}]})";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        std::filesystem::create_directory(dir / "sub");
+        WriteFile(dir / "in.json", input);
+        const std::string out = c.output(dir);
+        std::vector<std::string> args = {"import", dir / "in.json", "--owner", "o", "-o", out};
+        if (c.force)
+            args.push_back("--force");
+        Outcome o = Cli(args);
+        EXPECT_EQ(o.Status, c.status) << o.Err;
+        EXPECT_NE(o.Err.find(c.says), std::string::npos) << o.Err;
+        EXPECT_EQ(ReadFile(dir / "in.json"), input);
+    }
+    // The dangling link stays a link, and the document is where it points.
     TempDir dir;
-    WriteFile(dir / "in.json", R"({"entries":[{"title":"t"}]})");
-    WriteFile(dir / "doc.kyq", "keep me");
-    Outcome refused = Cli({"import", dir / "in.json", "--owner", "o", "-o", dir / "doc.kyq"});
-    EXPECT_EQ(refused.Status, 1);
-    EXPECT_NE(refused.Err.find("--force"), std::string::npos);
-    EXPECT_TRUE(refused.PasswordRequests.empty());  // refused before asking
-    EXPECT_EQ(ReadFile(dir / "doc.kyq"), "keep me");
+    WriteFile(dir / "in.json", input);
+    std::filesystem::create_symlink("made.kyq", dir / "dangling.kyq");
+    ASSERT_EQ(Cli({"import", dir / "in.json", "--owner", "o", "-o", dir / "dangling.kyq"}).Status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.kyq"));
+    EXPECT_EQ(Exported(dir / "made.kyq").size(), 1u);
 
-    Outcome forced = Cli({"import", dir / "in.json", "--owner", "o", "-o", dir / "doc.kyq", "--force"});
-    EXPECT_EQ(forced.Status, 0) << forced.Err;
-    EXPECT_EQ(Cli({"info", dir / "doc.kyq"}).Status, 0);
+    // A missing option value is a usage error; nothing named after the next option appears.
+    Outcome usage = Cli({"import", dir / "in.json", "--owner", "o", "-o", "--force"});
+    EXPECT_EQ(usage.Status, 2);
+    EXPECT_FALSE(Exists("--force"));
 }
 
-TEST(CliApp, DamagedOrForeignFilesGiveStatusThree)
+TEST(CliApp, DamagedOrForeignFilesGiveStatusThreeAndMissingOnesTheReason)
 {
     TempDir dir;
     WriteFile(dir / "doc.json", R"({"entries":[{"title":"t","username":"u","password":"p"}]})");
@@ -166,12 +276,18 @@ TEST(CliApp, DamagedOrForeignFilesGiveStatusThree)
     badGrille[4] = 27;  // first grille cell: 27 lies outside 7..26
     badGrille[5] = 0;
     WriteFile(dir / "grille.kyq", badGrille);
-    for (const std::string name : {"text.kyq", "short.kyq", "grille.kyq", "missing.kyq"}) {
+    for (const std::string name : {"text.kyq", "short.kyq", "grille.kyq", "missing.kyq", "."}) {
         for (const char* command : {"info", "export"}) {
+            SCOPED_TRACE(std::string(command) + " " + name);
             Outcome o = Cli({command, dir / name});
-            EXPECT_EQ(o.Status, 3) << command << " " << name;
-            EXPECT_EQ(o.Err, DamagedText + (dir / name) + "\n");
             EXPECT_TRUE(o.Out.empty());
+            if (name == "missing.kyq" || name == ".") {
+                EXPECT_EQ(o.Status, 1);
+                EXPECT_NE(o.Err.find(name == "." ? "这是一个文件夹" : "文件或文件夹不存在"), std::string::npos) << o.Err;
+                continue;
+            }
+            EXPECT_EQ(o.Status, 3);
+            EXPECT_EQ(o.Err.rfind(DamagedText + (dir / name) + "\n", 0), 0u) << o.Err;
         }
     }
 }
@@ -229,6 +345,8 @@ TEST(CliApp, UsageErrorsGiveStatusTwo)
         {"import", "in.json", "-o", "x.kyq", "--format", "json"},
         {"import", "-", "-o", "x.kyq", "--owner", "o"},
         {"import", "in.json", "-o", "x.kyq", "--colour"},
+        {"import", "in.json", "--owner", "o", "-o", "--force"},
+        {"import", "in.json", "--owner", "-o", "x.kyq"},
     };
     for (const auto& args : bad) {
         Outcome o = Cli(args);

@@ -29,14 +29,16 @@ struct Outcome {
 
 // Standard input comes from a file holding `input`; the streams go to files, so no pipe
 // can fill up and stall either side.
-Outcome Kyq(const TempDir& dir, const std::vector<std::string>& args, const std::string& input)
+Outcome Kyq(const TempDir& dir, const std::vector<std::string>& args, const std::string& input,
+            const std::string& standardOutput = "")
 {
-    const std::string in = dir / "stdin", out = dir / "stdout", err = dir / "stderr";
+    const std::string in = dir / "stdin", err = dir / "stderr";
+    const std::string out = standardOutput.empty() ? dir / "stdout" : standardOutput;
     WriteFile(in, input);
     const pid_t pid = fork();
     if (pid == 0) {
         const int fdIn = open(in.c_str(), O_RDONLY);
-        const int fdOut = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int fdOut = open(out.c_str(), O_WRONLY | O_CREAT | (standardOutput.empty() ? O_TRUNC : 0), 0600);
         const int fdErr = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fdIn < 0 || fdOut < 0 || fdErr < 0)
             _exit(126);
@@ -57,7 +59,8 @@ Outcome Kyq(const TempDir& dir, const std::vector<std::string>& args, const std:
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
         o.Status = WEXITSTATUS(status);
-    o.Out = ReadFile(out);
+    if (standardOutput.empty())
+        o.Out = ReadFile(out);
     o.Err = ReadFile(err);
     return o;
 }
@@ -119,7 +122,7 @@ TEST(CliProcess, ExitStatuses)
     WriteFile(dir / "junk.kyq", std::string("\xC8\x00\x00\x00\x05", 5));
     Outcome damaged = Kyq(dir, {"export", dir / "junk.kyq"}, "pw\n");
     EXPECT_EQ(damaged.Status, 3);
-    EXPECT_EQ(damaged.Err, "不支持此文件格式或此文件已损坏。\n文件名：" + (dir / "junk.kyq") + "\n");
+    EXPECT_EQ(damaged.Err.rfind("不支持此文件格式或此文件已损坏。\n文件名：" + (dir / "junk.kyq") + "\n", 0), 0u);
     EXPECT_TRUE(damaged.Out.empty());
     EXPECT_EQ(Kyq(dir, {"info", dir / "junk.kyq"}, "").Status, 3);
 
@@ -137,7 +140,20 @@ TEST(CliProcess, UnwritableOutputIsAFailureNotACrash)
     WriteFile(dir / "ok.csv", "Title,Password\r\nA,1\r\n");
     Outcome o = Kyq(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "no-such-folder/x.kyq"}, "pw\n");
     EXPECT_EQ(o.Status, 1);
-    EXPECT_NE(o.Err.find("cannot write"), std::string::npos) << o.Err;
+    EXPECT_NE(o.Err.find("无法写入"), std::string::npos) << o.Err;
+}
+
+TEST(CliProcess, AnOutputThatCannotBeWrittenIsAFailure)
+{
+    TempDir dir;
+    WriteFile(dir / "ok.csv", "Title,Password\r\nA,1\r\n");
+    ASSERT_EQ(Kyq(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "x.kyq"}, "pw\n").Status, 0);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"info", dir / "x.kyq"}, {"export", dir / "x.kyq"}, {"--help"}}) {
+        Outcome full = Kyq(dir, args, "pw\n", "/dev/full");
+        EXPECT_EQ(full.Status, 1) << args[0];
+        EXPECT_NE(full.Err.find("无法写出结果"), std::string::npos) << full.Err;
+    }
 }
 
 // Runs kyq-cli on a pseudo-terminal, typing each line once the program has said something

@@ -84,7 +84,7 @@ TEST(CsvImport, OtherManagersColumns)
         "\xEF\xBB\xBF\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"Last Modified\"\n"
         "\"Root\",\"Mail\",\"me\",\"s3cret\",\"https://x\",\"n\",\"2024-02-29T10:00:00Z\"\n"
         "\"Root\",\"Shop\",\"me\",\"pw\",\"\",\"\",\"2023/7/4\"\n"
-        "\"Root\",\"Odd\",\"me\",\"pw\",\"\",\"\",\"yesterday\"\n"
+        "\"Root\",\"Undated\",\"me\",\"pw\",\"\",\"\",\" \"\n"
         "\"Root\",\"Short\",\"me\"\n");
     ASSERT_TRUE(r.Ok) << r.Error;
     ASSERT_EQ(r.Table.Records.size(), 4u);

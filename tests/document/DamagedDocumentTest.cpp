@@ -182,22 +182,22 @@ TEST(Unstorable, WhatTheFormatCannotHoldIsRefusedNamingTheRecord)
     };
     const std::u16string tooLong(MaxTextLength + 1, u'x');
     std::vector<Case> cases;
-    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"", u"u", u"p")}), "record 2"});
-    cases.push_back({MakeDocument(u"o", u"k", {Record(tooLong, u"u", u"p")}), "record 1"});
-    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", tooLong, u"p")}), "user name"});
-    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", tooLong)}), "password"});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"", u"u", u"p")}), "第2条记录没有标题"});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(tooLong, u"u", u"p")}), "第1条记录“xxx"});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", tooLong, u"p")}), "第1条记录“a”的用户名称有32768个字符"});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", tooLong)}), "的密码有32768个字符"});
     cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"b", u"ok", u"pass😀")}),
-                     "U+1F600"});
-    cases.push_back({MakeDocument(u"o", u"k", {Record(u"กข", u"u", u"p")}), "U+0E01"});
-    cases.push_back({MakeDocument(u"ow\x0Ener", u"k", {}), "owner name"});
-    cases.push_back({MakeDocument(u"ownerก", u"k", {}), "owner name"});
+                     "第2条记录“b”的密码中的字符“😀”（U+1F600，第5个字符）不在GBK字符集中"});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"กข", u"u", u"p")}), "的标题中的字符“ก”（U+0E01，第1个字符）"});
+    cases.push_back({MakeDocument(u"ow\x0Ener", u"k", {}), "文档用户名中的字符 U+000E（第3个字符）不能保存在文档中"});
+    cases.push_back({MakeDocument(u"ownerก", u"k", {}), "文档用户名中的字符“ก”（U+0E01，第6个字符）不在GBK字符集中"});
     // The first problem in record order is the one named, whichever kind it is.
     cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"b", u"u", u"€€ก"),
                                                Record(u"", u"u", u"p"), Record(tooLong, u"u", u"p")}),
-                     "record 2 \"b\": the password holds a character code page 936 lacks: U+0E01 at position 3"});
+                     "第2条记录“b”的密码中的字符“ก”（U+0E01，第3个字符）不在GBK字符集中"});
     cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"", u"u", u"p"),
                                                Record(u"c", u"ก", u"p")}),
-                     "record 2 \"\" has an empty title"});
+                     "第2条记录没有标题"});
     PasswordDocument tooMany = MakeDocument(u"o", u"k", {});
     tooMany.Entries.resize(PasswordDocument::MaxEntries + 2, Record(u"t", u"u", u"p"));
     cases.push_back({std::move(tooMany), "32768"});
@@ -206,7 +206,8 @@ TEST(Unstorable, WhatTheFormatCannotHoldIsRefusedNamingTheRecord)
         std::vector<uint8_t> bytes{1, 2, 3};
         const FormatResult r = EncodeDocument(c.doc, bytes);
         EXPECT_EQ(r.kind, FormatErrorKind::Unstorable) << c.mentions;
-        EXPECT_NE(r.detail.find(c.mentions), std::string::npos) << r.detail;
+        EXPECT_NE(r.reason.find(c.mentions), std::string::npos) << r.reason;
+        EXPECT_FALSE(r.detail.empty());  // the English for standard error
         EXPECT_TRUE(bytes.empty());
     }
 }
@@ -225,8 +226,15 @@ TEST(Unstorable, TheLimitsThemselvesAreStored)
     EXPECT_EQ(test::StoredRecords(doc), records);
 }
 
-TEST(Unstorable, OwnerNameCheckFindsTheTerminatorCodeAndUnencodableCharacters)
+TEST(Unstorable, OwnerNameAndPasswordChecksFindWhatAFileCannotCarry)
 {
+    // A document password may hold no control character: no password box can take one.
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"密码abc€"), std::u16string::npos);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"a\x01" u"b"), 1u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"\x1B[A"), 0u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"tab\there"), 3u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"del\x7F"), 3u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"aก\x01"), 1u);
     EXPECT_EQ(FindUnstorableInOwnerName(u"张三abc"), std::u16string::npos);
     EXPECT_EQ(FindUnstorableInOwnerName(u"ab\x0E"), 2u);
     EXPECT_EQ(FindUnstorableInOwnerName(u"aก\x0E"), 1u);

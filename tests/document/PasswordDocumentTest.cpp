@@ -119,9 +119,11 @@ TEST(PasswordDocument, UndoSwapsAndRedoesThenRestoreUsesTheSnapshotUp)
     doc.TakeUndoSnapshot();
     doc.RemoveEntryAt(1);
 
+    doc.Modified = false;  // saved after the delete
     doc.ExchangeWithUndoSnapshot(false);  // undo
     EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"a", u"b"}));
     EXPECT_EQ(doc.Titles.size(), 2u);
+    EXPECT_TRUE(doc.Modified);  // the file lacks "a" now
     doc.ExchangeWithUndoSnapshot(false);  // redo
     EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"b"}));
     EXPECT_EQ(doc.Titles.size(), 1u);

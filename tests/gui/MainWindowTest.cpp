@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -283,6 +284,24 @@ TEST_F(MainWindowTest, EnterInTheFindBoxSearchesShiftEnterDoesNot)
     QTest::keyClick(main_->txtKey, Qt::Key_Return);
     EXPECT_EQ(shownForms_, std::vector<QString>{QStringLiteral("FoundResult")});
     EXPECT_EQ(app_->FindKeyword, u"Ma");
+}
+
+TEST_F(MainWindowTest, MenuShortcutsWinOverTheTextBoxesOwnKeys)
+{
+    OpenThree();
+    // A text box would take Ctrl+A (select all) and Ctrl+Z (its own undo) for itself;
+    // here they are 添加 and 撤消 wherever the focus is. Copying stays the box's.
+    const auto claimed = [](QWidget* box, Qt::Key key) {
+        QKeyEvent override(QEvent::ShortcutOverride, key, Qt::ControlModifier);
+        override.ignore();
+        QApplication::sendEvent(box, &override);
+        return override.isAccepted();
+    };
+    for (QLineEdit* box : {main_->txtKey, main_->txtTitle, main_->txtPass}) {
+        EXPECT_FALSE(claimed(box, Qt::Key_A)) << box->objectName().toStdString();
+        EXPECT_FALSE(claimed(box, Qt::Key_Z)) << box->objectName().toStdString();
+        EXPECT_TRUE(claimed(box, Qt::Key_C)) << box->objectName().toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, FindLabelHoverLook)

@@ -204,9 +204,12 @@ TEST_F(TrayTest, MinimisingHidesToTheTrayWhateverCloseMinSays)
     app_->Settings.CloseMin = false;
     main_->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !main_->isVisible(); }, 2000));
-    EXPECT_FALSE(main_->windowState() & Qt::WindowMinimized);
     EXPECT_EQ(ShowCaption(), QStringLiteral("显示窗口"));
     EXPECT_FALSE(main_->IsUnloaded());
+    // Back from the tray in its normal size.
+    main_->Menus.TrayShow->trigger();
+    EXPECT_TRUE(main_->isVisible());
+    EXPECT_FALSE(main_->windowState() & Qt::WindowMinimized);
 }
 
 TEST_F(TrayTest, CloseBoxWithCloseMinHidesAndQuitItemsQuit)

@@ -399,15 +399,39 @@ TEST_F(Workflow, FailedSaveWarnsKeepsModifiedAndLeavesTheOldFile)
     EXPECT_TRUE(app_->Document.Modified);
 }
 
-TEST_F(Workflow, SaveIntoAMissingFolderIsReported)
+TEST_F(Workflow, SaveIntoAMissingFolderIsReportedAndTheWindowKeepsItsFile)
 {
-    NewDocument(u"ann", u"pw");
-    messages_->Files.push_back(Folder() + "/no/such/folder/x.kyq");
-    main_->Workflow.fileSave_Click();
-    ASSERT_EQ(messages_->Boxes.size(), 2u);  // the welcome, then the failure
-    EXPECT_EQ(messages_->Boxes[1].Icon, MsgIcon::Warning);
-    EXPECT_NE(messages_->Boxes[1].Text.find(u"原有的文件没有改动"), std::u16string::npos);
-    EXPECT_TRUE(app_->Document.Modified);
+    const std::string a = MakeFile("a.kyq", u"ann", u"pw", ThreeEntries());
+    struct Case {
+        bool untitled;  // Save of a new document, else Save As of an opened one
+    };
+    for (const Case c : {Case{true}, Case{false}}) {
+        SCOPED_TRACE(c.untitled ? "save new" : "save as");
+        if (c.untitled)
+            NewDocument(u"ann", u"pw");
+        else
+            OpenDocument(a, u"pw");
+        app_->Document.Modified = true;
+        const std::string path = app_->Document.Path;
+        const std::u16string caption = Caption();
+        const std::string lastFile = app_->Settings.LastFile;
+        messages_->Boxes.clear();
+        messages_->Files.push_back(Folder() + "/no/such/folder/x.kyq");
+        if (c.untitled)
+            main_->Workflow.fileSave_Click();
+        else
+            main_->Workflow.fileSaveas_Click();
+        ASSERT_EQ(messages_->Boxes.size(), 1u);
+        EXPECT_EQ(messages_->Boxes[0].Icon, MsgIcon::Warning);
+        EXPECT_NE(messages_->Boxes[0].Text.find(u"原有的文件没有改动"), std::u16string::npos);
+        EXPECT_TRUE(app_->Document.Modified);
+        // Nothing was written there: the window still names the file that holds the document.
+        EXPECT_EQ(app_->Document.Path, path);
+        EXPECT_EQ(Caption(), caption);
+        EXPECT_EQ(app_->Settings.LastFile, lastFile);
+        messages_->Answers = {MsgAnswer::No};
+        main_->Workflow.CloseDocument();
+    }
 }
 
 TEST_F(Workflow, DropOpensOnlyTheFirstFile)

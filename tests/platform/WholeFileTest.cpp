@@ -1,0 +1,216 @@
+#include "platform/WholeFile.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kyq {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Folder {
+public:
+    Folder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "kyq-file-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~Folder()
+    {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(path_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::string path_;
+};
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Write(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::span<const uint8_t> Bytes(const std::string& text)
+{
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+TEST(ReplaceFileContents, TargetsAreReplacedInPlaceOrRefusedWithTheReason)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const Folder&)> prepare;  // makes "target" and what it needs
+        const char* reason;                         // empty: replaced
+        std::function<void(const Folder&)> check;   // after the call
+    };
+    const std::vector<Case> cases = {
+        {"a new file is private", [](const Folder&) {}, "",
+         [](const Folder& f) { EXPECT_EQ(StatOf(f / "target").st_mode & 07777, 0600u); }},
+        {"an existing file keeps its mode",
+         [](const Folder& f) {
+             Write(f / "target", "old");
+             ::chmod((f / "target").c_str(), 0640);
+         },
+         "", [](const Folder& f) { EXPECT_EQ(StatOf(f / "target").st_mode & 07777, 0640u); }},
+        {"a link is followed and stays",
+         [](const Folder& f) {
+             Write(f / "real", "old");
+             fs::create_symlink(f / "real", f / "target");
+         },
+         "",
+         [](const Folder& f) {
+             EXPECT_TRUE(fs::is_symlink(f / "target"));
+             EXPECT_EQ(Read(f / "real"), "new");
+         }},
+        {"a dangling link's file is created, through a chain of relative links",
+         [](const Folder& f) {
+             fs::create_symlink("middle", f / "target");
+             fs::create_symlink("absent", f / "middle");
+         },
+         "",
+         [](const Folder& f) {
+             EXPECT_TRUE(fs::is_symlink(f / "target"));
+             EXPECT_TRUE(fs::is_symlink(f / "middle"));
+             EXPECT_EQ(Read(f / "absent"), "new");
+         }},
+        {"a write-protected file is refused, also for root",
+         [](const Folder& f) {
+             Write(f / "target", "old");
+             ::chmod((f / "target").c_str(), 0444);
+         },
+         "文件不允许写入：没有权限", [](const Folder& f) { EXPECT_EQ(Read(f / "target"), "old"); }},
+        {"a folder is refused", [](const Folder& f) { fs::create_directory(f / "target"); }, "不是普通文件",
+         [](const Folder& f) { EXPECT_TRUE(fs::is_directory(f / "target")); }},
+        {"a link into a missing folder is refused",
+         [](const Folder& f) { fs::create_symlink("no/such/folder", f / "target"); }, "文件或文件夹不存在",
+         [](const Folder&) {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Folder folder;
+        c.prepare(folder);
+        FileError error;
+        const bool ok = ReplaceFileContents(folder / "target", Bytes("new"), error);
+        EXPECT_EQ(ok, *c.reason == '\0') << error.Reason;
+        if (ok) {
+            EXPECT_EQ(Read(folder / "target"), "new");
+        } else {
+            EXPECT_NE(error.Reason.find(c.reason), std::string::npos) << error.Reason;
+            EXPECT_FALSE(error.Detail.empty());
+        }
+        c.check(folder);
+        for (const std::string& name : folder.Names())
+            EXPECT_NE(name.rfind(".kyq", 0), 0u) << name;  // no temporary file left
+    }
+}
+
+TEST(ReplaceFileContents, KeepsOwnerAndGroupWhereTheProcessMay)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root may give a file to another user";
+    Folder folder;
+    Write(folder / "target", "old");
+    ASSERT_EQ(::chown((folder / "target").c_str(), 4321, 8765), 0);
+    FileError error;
+    ASSERT_TRUE(ReplaceFileContents(folder / "target", Bytes("new"), error)) << error.Reason;
+    EXPECT_EQ(StatOf(folder / "target").st_uid, 4321u);
+    EXPECT_EQ(StatOf(folder / "target").st_gid, 8765u);
+}
+
+TEST(ReplaceFileContents, AKilledSaveLeavesTheOldOrTheNewFileAndNoCopy)
+{
+    Folder folder;
+    const std::string target = folder / "doc";
+    const std::string a(1 << 20, 'a'), b(1 << 20, 'b');
+    Write(target, a);
+    using Clock = std::chrono::steady_clock;
+
+    for (int round = 0; round < 12; ++round) {
+        int progress[2];
+        ASSERT_EQ(::pipe(progress), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(progress[0]);
+            for (int i = 0;; ++i) {
+                FileError error;
+                if (!ReplaceFileContents(target, Bytes(i % 2 ? a : b), error))
+                    ::_exit(1);
+                if (::write(progress[1], "x", 1) != 1)
+                    ::_exit(1);
+            }
+        }
+        ::close(progress[1]);
+        // Two saves done tell how long one takes; the kill lands at a different point of
+        // the third in every round.
+        char done = 0;
+        ASSERT_EQ(::read(progress[0], &done, 1), 1);
+        const auto first = Clock::now();
+        ASSERT_EQ(::read(progress[0], &done, 1), 1);
+        const auto cycle = Clock::now() - first;
+        std::this_thread::sleep_for(cycle * round / 12);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ::close(progress[0]);
+
+        const std::string now = Read(target);
+        EXPECT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes";
+        // The next save, as when the program is started again, finds nothing to leave behind.
+        FileError error;
+        ASSERT_TRUE(ReplaceFileContents(target, Bytes(a), error)) << error.Reason;
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"doc"}) << "round " << round;
+    }
+}
+
+TEST(ReadWholeFile, SaysInChineseWhyAFileCannotBeRead)
+{
+    Folder folder;
+    std::vector<uint8_t> bytes;
+    FileError error;
+    EXPECT_FALSE(ReadWholeFile(folder / "absent", bytes, error));
+    EXPECT_EQ(error.Reason, "无法打开文件：文件或文件夹不存在");
+    EXPECT_EQ(error.Code, ENOENT);
+    EXPECT_FALSE(ReadWholeFile(folder / ".", bytes, error));
+    EXPECT_EQ(error.Reason, "这是一个文件夹，不是文件");
+}
+
+}  // namespace
+}  // namespace kyq
