@@ -17,12 +17,9 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -33,12 +30,12 @@
 #include "platform/ForegroundWindow.h"
 #include "platform/Utf.h"
 #include "platform/X11Display.h"
+#include "x11/DesktopDriver.h"
 #include "x11/DesktopSession.h"
 #include "x11/ProgramProcess.h"
 #include "x11/TargetProcess.h"
 
 // After the program's headers: Xlib's macros (None, Status...) would break them.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace kyq {
@@ -58,61 +55,11 @@ constexpr char HotKeyPress[] =
     "xdotool keydown ctrl keydown alt keydown p keyup p keyup alt keyup ctrl";
 constexpr char DocumentPassword[] = "Doc-pass1";
 
-// A window's title, read the way a pager would (_NET_WM_NAME, else WM_NAME).
-std::string WindowTitle(Display* dpy, Window window)
+// The visible window whose title matches `pattern`; 0 when there is none.
+Window FindWindow(const std::string& pattern)
 {
-    X11ErrorTrap trap(dpy);
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(dpy, window, XInternAtom(dpy, "_NET_WM_NAME", False), 0, 1024, False,
-                           XInternAtom(dpy, "UTF8_STRING", False), &type, &format, &items,
-                           &remaining, &data) == Success &&
-        data != nullptr && format == 8)
-        title.assign(reinterpret_cast<const char*>(data), items);
-    if (data != nullptr)
-        XFree(data);
-    // Programs that name their window the old way only (xterm).
-    char* name = nullptr;
-    if (title.empty() && XFetchName(dpy, window, &name) != 0 && name != nullptr) {
-        title = name;
-        XFree(name);
-    }
-    return trap.Succeeded() ? title : std::string();
-}
-
-// The viewable client window whose title holds `part` (UTF-8), among those the window
-// manager lists; 0 when there is none.
-Window FindWindow(Display* dpy, const std::string& part)
-{
-    X11ErrorTrap trap(dpy);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    Window found = None;
-    if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), XInternAtom(dpy, "_NET_CLIENT_LIST", False),
-                           0, 4096, False, XA_WINDOW, &type, &format, &count, &remaining,
-                           &data) == Success &&
-        data != nullptr && format == 32) {
-        const auto* windows = reinterpret_cast<const unsigned long*>(data);
-        for (unsigned long i = 0; i < count && found == None; ++i) {
-            XWindowAttributes attributes{};
-            if (XGetWindowAttributes(dpy, windows[i], &attributes) == 0 ||
-                attributes.map_state != IsViewable)
-                continue;
-            if (WindowTitle(dpy, windows[i]).find(part) != std::string::npos)
-                found = windows[i];
-        }
-    }
-    if (data != nullptr)
-        XFree(data);
-    trap.Succeeded();
-    return found;
+    const std::string id = test::VisibleWindow(pattern);
+    return id.empty() ? None : std::stoul(id);
 }
 
 Window FocusWindow(Display* dpy)
@@ -143,23 +90,11 @@ PasswordEntry Record(std::u16string title, std::u16string user, std::u16string p
 // test starts its own login window.
 class AutoFillEndToEnd : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        home_ = std::filesystem::temp_directory_path() /
-                ("kyq-autofill-" + std::to_string(getpid()));
-        std::filesystem::remove_all(home_);
-        std::filesystem::create_directories(home_ / "runtime");
-        chmod((home_ / "runtime").c_str(), 0700);
-        for (const auto& [name, sub] :
-             {std::pair{"HOME", ""}, std::pair{"KYQ_REGISTRY_DIR", "registry"},
-              std::pair{"XDG_CONFIG_HOME", "config"}, std::pair{"XDG_DATA_HOME", "data"},
-              std::pair{"XDG_CACHE_HOME", "cache"}, std::pair{"XDG_RUNTIME_DIR", "runtime"}})
-            setenv(name, (home_ / sub).c_str(), 1);
-    }
+    static void SetUpTestSuite() { home_ = std::make_unique<test::ProgramHome>("kyq-autofill"); }
     static void TearDownTestSuite()
     {
         program_.reset();
-        std::filesystem::remove_all(home_);
+        home_.reset();
     }
 
     void SetUp() override
@@ -171,7 +106,7 @@ protected:
                 return;
         }
         ASSERT_TRUE(program_->Running()) << ProgramLog();
-        output_ = home_ / ("target-" + std::to_string(++round_) + ".txt");
+        output_ = home_->Path() / ("target-" + std::to_string(++round_) + ".txt");
         target_ = std::make_unique<TargetProcess>(KYQ_X11_TARGET, output_);
         ASSERT_TRUE(target_->Ready()) << "the login window did not come up";
         ASSERT_TRUE(ForegroundWindow(display_).Activate(target_->Window()));
@@ -186,26 +121,26 @@ protected:
         doc.AppendEntry(Record(u"a-bank", u"alice", u"bank-pw"));
         doc.AppendEntry(Record(u"c-long", LongUser(), LongPassword()));
         doc.AppendEntry(Record(u"d-cjk", ChineseText(0), ChineseText(1)));
-        const std::string path = (home_ / "login.kyq").string();
+        const std::string path = (home_->Path() / "login.kyq").string();
         const FormatResult written = WriteDocument(doc, path);
         ASSERT_TRUE(written) << written.detail;
 
-        program_ = std::make_unique<ProgramProcess>(KYQ_PROGRAM, std::vector<std::string>{path}, home_ / "kyq.log");
+        program_ = std::make_unique<ProgramProcess>(KYQ_PROGRAM, std::vector<std::string>{path}, home_->LogFile());
         // The password prompt for the file, as a user meets it.
         Window prompt = None;
-        ASSERT_TRUE(WaitFor([&] { return (prompt = FindWindow(display_.get(), "login.kyq”的密码")) != None; },
+        ASSERT_TRUE(WaitFor([&] { return (prompt = FindWindow("login.kyq”的密码")) != None; },
                             30s))
             << "no password prompt; " << ProgramLog();
         ASSERT_TRUE(ForegroundWindow(display_).Activate(prompt));
-        // Typed once the prompt has settled with the focus in its password box: a wrong
-        // password would open the document garbled.
-        std::this_thread::sleep_for(300ms);
+        // Typed once the prompt has the focus: a wrong password would open the document
+        // garbled.
+        ASSERT_TRUE(WaitFor([&] { return FocusWindow(display_.get()) == prompt; }, 5s));
         ASSERT_TRUE(RunCommand(std::string("xdotool type --delay 30 ") + DocumentPassword));
         ASSERT_TRUE(RunCommand("xdotool key Return"));
-        ASSERT_TRUE(WaitFor([&] { return FindWindow(display_.get(), "Keyquill - login.kyq") != None; },
+        ASSERT_TRUE(WaitFor([&] { return FindWindow("Keyquill - login.kyq") != None; },
                             15s))
             << "the document did not open; " << ProgramLog();
-        ASSERT_TRUE(WaitFor([&] { return FindWindow(display_.get(), "”的密码") == None; }, 5s));
+        ASSERT_TRUE(WaitFor([&] { return FindWindow("”的密码") == None; }, 5s));
     }
 
     // Presses the hot key over the login window and waits until the fill dialog has the focus.
@@ -216,7 +151,7 @@ protected:
         Window dialog = None;
         const bool focused = WaitFor(
             [&] {
-                dialog = FindWindow(display_.get(), "选择填写的密码");
+                dialog = FindWindow("选择填写的密码");
                 return dialog != None && FocusWindow(display_.get()) == dialog;
             },
             10s);
@@ -237,7 +172,7 @@ protected:
                RunCommand("xdotool key Return");
     }
 
-    static std::string ProgramLog() { return "program output:\n" + ReadText(home_ / "kyq.log"); }
+    static std::string ProgramLog() { return home_->Log(); }
 
     static std::u16string LongUser()
     {
@@ -276,7 +211,7 @@ protected:
     static constexpr char16_t MailUser[] = u"张三_{user}";
     static constexpr char16_t MailPassword[] = u"密码x^py{}+%~()[]^€ü";
 
-    static inline std::filesystem::path home_;
+    static inline std::unique_ptr<test::ProgramHome> home_;
     static inline std::unique_ptr<ProgramProcess> program_;
     static inline int round_ = 0;
     X11Display display_;
@@ -289,18 +224,22 @@ TEST_F(AutoFillEndToEnd, HotKeyFillDialogAndEnterTypeTheChosenRecordIntoTheLogin
     ASSERT_TRUE(OpenFillDialog()) << ProgramLog();
     ASSERT_TRUE(Fill(1, "^n^t^p^r"));  // a-bank, b-mail, c-long, d-cjk: the second
     EXPECT_EQ(target_->TakeOutput(10s), Expected(MailUser, MailPassword)) << ProgramLog();
-    // Exactly one submission: nothing more arrives.
-    std::this_thread::sleep_for(300ms);
-    EXPECT_FALSE(std::filesystem::exists(output_));
+    // Exactly one submission: what the user types next finds both fields empty.
+    ASSERT_TRUE(RunCommand("xdotool type Z"));
+    ASSERT_TRUE(RunCommand("xdotool key Return"));
+    EXPECT_EQ(target_->TakeOutput(10s), "Z\n\n");
 }
 
 TEST_F(AutoFillEndToEnd, EscapeClosesTheFillDialogAndTypesNothing)
 {
     ASSERT_TRUE(OpenFillDialog());
     ASSERT_TRUE(RunCommand("xdotool key Escape"));
-    ASSERT_TRUE(WaitFor([&] { return FindWindow(display_.get(), "选择填写的密码") == None; }, 5s));
-    std::this_thread::sleep_for(300ms);
-    EXPECT_FALSE(std::filesystem::exists(output_));
+    ASSERT_TRUE(WaitFor([&] { return FindWindow("选择填写的密码") == None; }, 5s));
+    // The login window has the focus back, and nothing was typed into it.
+    ASSERT_TRUE(WaitFor([&] { return FocusWindow(display_.get()) == target_->Window(); }, 5s));
+    ASSERT_TRUE(RunCommand("xdotool type Z"));
+    ASSERT_TRUE(RunCommand("xdotool key Return"));
+    EXPECT_EQ(target_->TakeOutput(10s), "Z\n\n");
 }
 
 // A fill with 130 Chinese characters remaps spare keys many times; the program must still
@@ -313,7 +252,7 @@ TEST_F(AutoFillEndToEnd, ChineseHeavyFillThenTheNextHotKeyOpensTheFillDialog)
     ASSERT_TRUE(ForegroundWindow(display_).Activate(target_->Window()));
     ASSERT_TRUE(OpenFillDialog()) << ProgramLog();
     ASSERT_TRUE(RunCommand("xdotool key Escape"));
-    ASSERT_TRUE(WaitFor([&] { return FindWindow(display_.get(), "选择填写的密码") == None; }, 5s));
+    ASSERT_TRUE(WaitFor([&] { return FindWindow("选择填写的密码") == None; }, 5s));
 }
 
 // An xterm in raw mode whose shell copies every byte the terminal sends into a file: what a
@@ -362,12 +301,12 @@ private:
 // method arrive as the keys that send them (Escape, BackSpace, Ctrl+A).
 TEST_F(AutoFillEndToEnd, RawTerminalReceivesOnlyTheFillWithControlCodesAsTheirKeys)
 {
-    const std::filesystem::path bytes = home_ / "terminal.bin";
+    const std::filesystem::path bytes = home_->Path() / "terminal.bin";
     RawTerminal terminal(bytes);
     Window window = None;
     ASSERT_TRUE(WaitFor(
         [&] {
-            window = FindWindow(display_.get(), RawTerminal::Title);
+            window = FindWindow(RawTerminal::Title);
             return window != None && std::filesystem::exists(bytes);
         },
         20s))
@@ -428,7 +367,7 @@ TEST_F(AutoFillEndToEndBenchmark, ChineseHeavyFillAndTheNextHotKeyTwentyTimes)
         ASSERT_TRUE(OpenFillDialog()) << "run " << run;
         dialogs.push_back(Milliseconds(std::chrono::steady_clock::now() - again));
         ASSERT_TRUE(RunCommand("xdotool key Escape"));
-        ASSERT_TRUE(WaitFor([&] { return FindWindow(display_.get(), "选择填写的密码") == None; }, 5s));
+        ASSERT_TRUE(WaitFor([&] { return FindWindow("选择填写的密码") == None; }, 5s));
         std::printf("run %2d: 200 characters (130 Chinese) after %5.0f ms, next dialog after %4.0f ms%s\n",
                     run, fills.back(), dialogs.back(), received == expected ? "" : "  LOST");
     }
