@@ -1,5 +1,6 @@
 #include "app/DesktopPlatform.h"
 
+#include "app/HotKeyText.h"
 #include "app/KyqApp.h"
 #include "app/ShellMessageFilter.h"
 #include "app/TrayIcon.h"
@@ -8,11 +9,13 @@
 #include "platform/HandOverChannel.h"
 #include "platform/HandOverFiles.h"
 #include "platform/HookMessage.h"
+#include "platform/KeybHook.h"
 #include "platform/KeyboardHookLoader.h"
 #include "workflow/frmMain.h"
 
 #include <QAction>
 #include <QTimer>
+#include <cstdio>
 #include <limits>
 #include <stdexcept>
 
@@ -45,6 +48,25 @@ void DesktopPlatform::InstallHotKeyWatcher(MessageChain& chain, uint64_t window)
         hookLoader_ = std::make_unique<KeyboardHookLoader>(app_.ProgramFolder);
     hookActive_ = hookLoader_->Set(static_cast<unsigned long>(window), KeyboardHookMessage);
     hotKeyFilter_->Install(chain);
+    HotKeyChanged();
+}
+
+void DesktopPlatform::HotKeyChanged()
+{
+    hotKeyBusy_ = false;
+    if (!hookActive_)
+        return;
+    const HotKey& key = app_.Settings.hotKey;
+    const unsigned modifiers = (key.Shift ? KEYBHOOK_SHIFT : 0) | (key.Ctrl ? KEYBHOOK_CTRL : 0) |
+                               (key.Alt ? KEYBHOOK_ALT : 0);
+    const int result = hookLoader_->Grab(static_cast<unsigned>(key.Main), modifiers);
+    hotKeyBusy_ = result == KEYBHOOK_GRAB_BUSY;
+    if (hotKeyBusy_) {
+        std::fprintf(stderr,
+                     "Keyquill: another X client holds a grab of the hot key %s; the hot key "
+                     "still works, but the focused window receives the chord too\n",
+                     HotKeyText(key).c_str());
+    }
 }
 
 void DesktopPlatform::RemoveHotKeyWatcher(MessageChain& /*chain*/)
@@ -52,6 +74,7 @@ void DesktopPlatform::RemoveHotKeyWatcher(MessageChain& /*chain*/)
     if (hookLoader_)
         hookLoader_->Release();
     hookActive_ = false;
+    hotKeyBusy_ = false;
     hotKeyFilter_->Remove();
 }
 
@@ -166,6 +189,11 @@ bool DesktopPlatform::MinimizeToTray(QWidget& mainWindow)
         HideToTray(*main);
     });
     return true;
+}
+
+bool DesktopPlatform::TrayUsable() const
+{
+    return tray_ && tray_->Usable();
 }
 
 void DesktopPlatform::HideToTray(frmMain& main)

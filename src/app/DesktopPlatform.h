@@ -31,6 +31,10 @@ public:
     void InstallHotKeyWatcher(MessageChain& chain, uint64_t window) override;
     // Stops the hook, then takes the watcher out again.
     void RemoveHotKeyWatcher(MessageChain& chain) override;
+    // Takes the chord of the hot key in the settings from the other programs (a passive
+    // grab), in place of the previous one; said once on standard error when it is taken.
+    void HotKeyChanged() override;
+    bool HotKeyHeldElsewhere() const override { return hotKeyBusy_; }
     HotKeyWatcherFilter& HotKeyFilter() const { return *hotKeyFilter_; }
     // Whether the hook library was found and started.
     bool HotKeyHookActive() const { return hookActive_; }
@@ -56,6 +60,7 @@ public:
     // and the desktop has a tray. Elsewhere closing quits and minimising just minimises.
     bool CloseToTray(QWidget& mainWindow) override;
     bool MinimizeToTray(QWidget& mainWindow) override;
+    bool TrayUsable() const override;
     TrayIcon* Tray() const { return tray_.get(); }
     ShellMessageFilter* ShellFilter() const { return shellFilter_.get(); }
 
@@ -69,6 +74,7 @@ private:
     std::unique_ptr<HotKeyWatcherFilter> hotKeyFilter_;
     std::unique_ptr<KeyboardHookLoader> hookLoader_;
     bool hookActive_ = false;
+    bool hotKeyBusy_ = false;
 
     // Single instance.
     std::string instanceFolder_;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QPointer>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
@@ -153,6 +154,20 @@ void ShowHelpTopic(KyqApp& app, QWidget* owner, const std::string& topic)
     }
     if (made)
         PlaceNear(viewer, owner);
+    // An owner that stays on top (the fill dialog) would cover its own help: the help
+    // stays on top as long as that owner is there, and is an ordinary window again after.
+    QWidget* ownerWindow = owner ? owner->window() : nullptr;
+    if (ownerWindow && ownerWindow->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+        !viewer->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        viewer->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        QPointer<HelpViewer> help = viewer;
+        QObject::connect(ownerWindow, &QObject::destroyed, viewer, [help] {
+            if (!help || !help->isVisible())
+                return;
+            help->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+            help->show();
+        });
+    }
     viewer->show();
     viewer->showNormal();
     viewer->raise();

@@ -33,6 +33,13 @@ public:
     // Releases the keyboard hook, then restores the handler the watcher replaced.
     virtual void RemoveHotKeyWatcher(MessageChain& /*chain*/) {}
 
+    // The hot key in the settings has changed: take the new chord from the other programs.
+    virtual void HotKeyChanged() {}
+    // Another program holds the hot key's chord, so it also reaches the focused window.
+    virtual bool HotKeyHeldElsewhere() const { return false; }
+    // A notification area shows the program's icon, so a hidden window can come back.
+    virtual bool TrayUsable() const { return false; }
+
     // The user closed the main window from its title bar: true when the window went to the
     // tray instead of closing.
     virtual bool CloseToTray(QWidget& /*mainWindow*/) { return false; }

@@ -70,13 +70,21 @@ void Options::BuildControls()
     Label4->setBuddy(txtKey);
     txtKey->installEventFilter(this);
 
+    lblMinNote = Named(new QLabel(QStringLiteral("（没有系统托盘：关闭主窗口时程序将退出）"), Frame1),
+                       "lblMinNote");
+    lblMinNote->setVisible(false);
+    lblKeyNote = Named(new QLabel(Frame1), "lblKeyNote");
+    lblKeyNote->setWordWrap(true);
+
     auto* keyRow = new QHBoxLayout;
     keyRow->addWidget(Label4);
     keyRow->addWidget(txtKey, 1);
     auto* system = new QVBoxLayout(Frame1);
     for (QCheckBox* box : {chkExt, chkAutoLoad, chkClear, chkMin})
         system->addWidget(box);
+    system->addWidget(lblMinNote);
     system->addLayout(keyRow);
+    system->addWidget(lblKeyNote);
 
     Frame2 = Named(new QGroupBox(QStringLiteral("杂项"), this), "Frame2");
     Label1 = Named(new QLabel(QStringLiteral("密码过期时间(&D)："), Frame2), "Label1");
@@ -185,7 +193,14 @@ void Options::Form_Load()
     txtKey->setText(QString::fromStdString(HotKeyText(hotKey_)));
     chkAutoLoad->setChecked(settings.AutoLoad);
     chkClear->setChecked(settings.ClearClip);
-    chkMin->setChecked(settings.CloseMin);
+    // Without a notification area a hidden window could not come back, so closing quits
+    // whatever the setting says; the setting itself is kept for a desktop with one.
+    const bool trayUsable = app.Platform().TrayUsable();
+    chkMin->setEnabled(trayUsable);
+    chkMin->setChecked(settings.CloseMin && trayUsable);
+    chkMin->setToolTip(trayUsable ? QString() : lblMinNote->text());
+    lblMinNote->setVisible(!trayUsable);
+    ShowHotKeyNote();
     // Stored values beyond the arrows' range show (and are saved) as the nearest end.
     UpDown1->setValue(settings.Days);
     optEdit->setChecked(settings.DblClick == 2);
@@ -260,14 +275,42 @@ void Options::Command3_Click()
     ApplyFileAssociation();
     KyqApp& app = App();
     AppSettings& settings = app.Settings;
+    const bool hotKeyChanged = !(settings.hotKey == hotKey_);
     settings.hotKey = hotKey_;
     settings.AutoLoad = chkAutoLoad->isChecked();
     settings.ClearClip = chkClear->isChecked();
-    settings.CloseMin = chkMin->isChecked();
+    if (chkMin->isEnabled())
+        settings.CloseMin = chkMin->isChecked();
     settings.Days = static_cast<int16_t>(UpDown1->value());
     settings.DblClick = optEdit->isChecked() ? 2 : 1;
     app.SaveSettings();
+    if (hotKeyChanged) {
+        app.Platform().HotKeyChanged();
+        ShowHotKeyNote();
+    }
     Command3->setEnabled(false);
+}
+
+void Options::ShowHotKeyNote()
+{
+    KyqApp& app = App();
+    const HotKey& hotKey = app.Settings.hotKey;
+    const bool busy = app.Platform().HotKeyHeldElsewhere();
+    // The keyboard hook takes only chords that no one types as text.
+    const bool taken = hotKey.Ctrl || hotKey.Alt || (hotKey.Main >= 112 && hotKey.Main <= 123);
+    const QString key = QString::fromStdString(HotKeyText(hotKey));
+    QString note;
+    if (busy)
+        note = QStringLiteral("快捷键 %1 已被其他程序占用：它仍会打开填写窗口，但也会传给当前窗口"
+                              "（在终端中会多出字符）。请换一个快捷键。")
+                   .arg(key);
+    else if (!taken)
+        note = QStringLiteral("不含 Ctrl 或 Alt 的快捷键不由本程序独占：按下时它也会传给当前窗口。");
+    else
+        note = QStringLiteral("在任何窗口（包括终端）中按下快捷键都会打开填写窗口，"
+                              "按键本身不会传给该窗口。");
+    lblKeyNote->setText(note);
+    lblKeyNote->setStyleSheet(busy ? QStringLiteral("color: #b00000;") : QString());
 }
 
 void Options::Command1_Click()

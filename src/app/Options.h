@@ -43,6 +43,8 @@ public:
     QCheckBox* chkMin;
     QLabel* Label4;
     QLineEdit* txtKey;
+    QLabel* lblKeyNote;   // what the hot key does in other windows, or who holds it
+    QLabel* lblMinNote;   // why chkMin is unavailable (shown only then)
     QGroupBox* Frame2;
     QLabel* Label1;
     QSpinBox* UpDown1;
@@ -72,6 +74,7 @@ private:
     void BuildControls();
     void ApplyFileAssociation();
     void SomethingChanged();
+    void ShowHotKeyNote();
 
     FileAssociation association_;
     HotKey hotKey_;

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <system_error>
 
+#include "app/DamagedSettings.h"
 #include "app/KyqApp.h"
 #include "app/MainWindowPlatform.h"
 #include "app/MessageService.h"
@@ -72,6 +73,9 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     }
     // The help pages are found beside the program when they are opened: nothing to set.
 
+    // Said before the first write, which replaces a damaged file, and before the splash,
+    // which would cover the message.
+    ReportDamagedSettings(app, app.Registry.DamagedHives());
     if (!CheckInstalledVersion(commandLine))
         return StartOutcome::Ended;
 

@@ -28,3 +28,10 @@ extern "C" __attribute__((visibility("default"))) int ReleaseKeyboardHook(void)
     g_hook.reset();
     return 1;
 }
+
+extern "C" __attribute__((visibility("default"))) int SetHotKeyGrab(unsigned int virtualKey,
+                                                                    unsigned int modifiers)
+{
+    std::lock_guard lock(g_hookMutex);
+    return g_hook ? g_hook->Grab(virtualKey, modifiers) : KEYBHOOK_GRAB_NONE;
+}

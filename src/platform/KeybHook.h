@@ -12,7 +12,26 @@ int SetKeyboardHook(unsigned long window, unsigned int message);
 // Stops the hook; no message is delivered after it returns. Harmless without a hook.
 int ReleaseKeyboardHook(void);
 
+// Modifier bits of SetHotKeyGrab.
+#define KEYBHOOK_SHIFT 1
+#define KEYBHOOK_CTRL 2
+#define KEYBHOOK_ALT 4
+
+// Results of SetHotKeyGrab.
+#define KEYBHOOK_GRAB_TAKEN 1      // the chord now reaches only the hook
+#define KEYBHOOK_GRAB_NONE 0       // nothing grabbed: no hook, no key, or a chord not worth taking
+#define KEYBHOOK_GRAB_BUSY (-1)    // another program holds the chord
+
+// Takes the chord `virtualKey` + `modifiers` (KEYBHOOK_* bits) from the other programs with a
+// passive grab on the root window (with and without Caps Lock and Num Lock), so that the hot
+// key does not also type into the focused window; key events still reach the hook. Replaces
+// the previous grab; virtualKey 0 only gives it up. A chord without Ctrl or Alt is taken only
+// for F1-F12: a plain letter, digit, space or arrow would be lost to every other program.
+// ReleaseKeyboardHook gives the grab up too.
+int SetHotKeyGrab(unsigned int virtualKey, unsigned int modifiers);
+
 typedef int (*SetKeyboardHookFunction)(unsigned long, unsigned int);
 typedef int (*ReleaseKeyboardHookFunction)(void);
+typedef int (*SetHotKeyGrabFunction)(unsigned int, unsigned int);
 
 }

@@ -4,10 +4,13 @@
 #include <X11/Xproto.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/HookMessage.h"
+#include "platform/KeybHook.h"
 #include "platform/KeybHookKeyMap.h"
+#include "platform/X11Display.h"
 
 namespace kyq {
 
@@ -112,6 +115,10 @@ bool KeybHookRecorder::Begin()
 
 KeybHookRecorder::~KeybHookRecorder()
 {
+    {
+        std::lock_guard lock(controlMutex_);
+        Ungrab();
+    }
     if (thread_.joinable()) {
         {
             std::lock_guard lock(controlMutex_);
@@ -239,18 +246,89 @@ void KeybHookRecorder::LoadKeyboardMap()
     XFree(map);
 
     numLockMask_ = 0;
+    altMask_ = 0;
     if (XModifierKeymap* modifiers = XGetModifierMapping(control_)) {
         for (int mod = 0; mod < 8; ++mod) {
             for (int k = 0; k < modifiers->max_keypermod; ++k) {
                 const long index =
                     static_cast<long>(modifiers->modifiermap[mod * modifiers->max_keypermod + k]) -
                     minKeycode_;
-                if (index >= 0 && index < count && unshifted_[index] == XK_Num_Lock)
+                if (index < 0 || index >= count)
+                    continue;
+                if (unshifted_[index] == XK_Num_Lock)
                     numLockMask_ |= 1u << mod;
+                // Shift and Control are themselves; Alt is whichever bit holds the Alt keys.
+                if (mod > ControlMapIndex && (unshifted_[index] == XK_Alt_L ||
+                                              unshifted_[index] == XK_Alt_R ||
+                                              unshifted_[index] == XK_Meta_L))
+                    altMask_ |= 1u << mod;
             }
         }
         XFreeModifiermap(modifiers);
     }
+    if (altMask_ == 0)
+        altMask_ = Mod1Mask;
+}
+
+int KeybHookRecorder::Grab(unsigned virtualKey, unsigned modifiers)
+{
+    std::lock_guard lock(controlMutex_);
+    Ungrab();
+    const bool functionKey = virtualKey >= 112 && virtualKey <= 123;
+    if (virtualKey == 0 || ((modifiers & (KEYBHOOK_CTRL | KEYBHOOK_ALT)) == 0 && !functionKey))
+        return KEYBHOOK_GRAB_NONE;
+    ApplyPendingMappingChanges();
+
+    unsigned mask = 0;
+    if (modifiers & KEYBHOOK_SHIFT)
+        mask |= ShiftMask;
+    if (modifiers & KEYBHOOK_CTRL)
+        mask |= ControlMask;
+    if (modifiers & KEYBHOOK_ALT)
+        mask |= altMask_;
+    // Caps Lock and Num Lock change the state the server compares, not the chord.
+    std::vector<unsigned> locks;
+    for (unsigned lock : {0u, unsigned(LockMask), numLockMask_, LockMask | numLockMask_}) {
+        if ((lock & mask) == 0 && std::find(locks.begin(), locks.end(), lock) == locks.end())
+            locks.push_back(lock);
+    }
+
+    const Window root = DefaultRootWindow(control_);
+    bool busy = false;
+    for (size_t i = 0; i < unshifted_.size(); ++i) {
+        // The keys the hook reports as this code (keypad keys as with Num Lock off).
+        if (VirtualKeyForKey(unshifted_[i], shifted_[i], false) != virtualKey)
+            continue;
+        const unsigned keycode = static_cast<unsigned>(minKeycode_) + static_cast<unsigned>(i);
+        for (unsigned lock : locks) {
+            // One round trip per grab: a refused one must not be released later, since
+            // the grab would then be the other program's.
+            X11ErrorTrap trap(control_);
+            XGrabKey(control_, static_cast<int>(keycode), mask | lock, root, True, GrabModeAsync,
+                     GrabModeAsync);
+            if (trap.Succeeded())
+                grabs_.emplace_back(keycode, mask | lock);
+            else if (trap.ErrorCode() == BadAccess)
+                busy = true;
+        }
+    }
+    if (busy) {
+        Ungrab();
+        return KEYBHOOK_GRAB_BUSY;
+    }
+    return grabs_.empty() ? KEYBHOOK_GRAB_NONE : KEYBHOOK_GRAB_TAKEN;
+}
+
+void KeybHookRecorder::Ungrab()
+{
+    if (grabs_.empty())
+        return;
+    const Window root = DefaultRootWindow(control_);
+    X11ErrorTrap trap(control_);
+    for (const auto& [keycode, mask] : grabs_)
+        XUngrabKey(control_, static_cast<int>(keycode), mask, root);
+    grabs_.clear();
+    trap.Succeeded();
 }
 
 }  // namespace kyq

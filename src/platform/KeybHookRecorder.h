@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace kyq {
@@ -20,6 +21,9 @@ public:
     // Returns only once key events are being watched.
     static std::unique_ptr<KeybHookRecorder> Start(unsigned long window, unsigned int message);
     ~KeybHookRecorder();
+
+    // See SetHotKeyGrab; returns one of its KEYBHOOK_GRAB_* results.
+    int Grab(unsigned virtualKey, unsigned modifiers);
 
     KeybHookRecorder(const KeybHookRecorder&) = delete;
     KeybHookRecorder& operator=(const KeybHookRecorder&) = delete;
@@ -36,6 +40,7 @@ private:
     // Both need controlMutex_ held.
     void LoadKeyboardMap();
     void ApplyPendingMappingChanges();
+    void Ungrab();
 
     Display* control_;  // requests, replies, mapping-change events, delivery
     Display* data_;     // blocked in XRecordEnableContext on the recording thread
@@ -54,6 +59,9 @@ private:
     std::vector<unsigned long> unshifted_;  // first keysym of each keycode from minKeycode_
     std::vector<unsigned long> shifted_;    // second keysym
     unsigned numLockMask_ = 0;
+    unsigned altMask_ = Mod1Mask;
+    // The passive grabs in place: keycode and modifier mask of each.
+    std::vector<std::pair<unsigned, unsigned>> grabs_;
     int xkbEventBase_ = -1;
     std::bitset<256> down_;  // touched on the recording thread only
 };

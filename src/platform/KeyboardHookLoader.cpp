@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include "platform/KeybHook.h"
+
 namespace kyq {
 
 KeyboardHookLoader::KeyboardHookLoader(const std::string& programFolder)
@@ -25,6 +27,7 @@ KeyboardHookLoader::KeyboardHookLoader(const std::string& programFolder)
         handle_ = handle;
         set_ = set;
         release_ = release;
+        grab_ = reinterpret_cast<GrabFunction>(dlsym(handle, "SetHotKeyGrab"));
         loadedFrom_ = path;
         return;
     }
@@ -38,6 +41,11 @@ bool KeyboardHookLoader::Set(unsigned long window, unsigned int message)
 bool KeyboardHookLoader::Release()
 {
     return release_ != nullptr && release_() != 0;
+}
+
+int KeyboardHookLoader::Grab(unsigned virtualKey, unsigned modifiers)
+{
+    return grab_ != nullptr ? grab_(virtualKey, modifiers) : KEYBHOOK_GRAB_NONE;
 }
 
 }  // namespace kyq

@@ -20,15 +20,20 @@ public:
     // False when the library is missing or refuses (no display, no RECORD extension).
     bool Set(unsigned long window, unsigned int message);
     bool Release();
+    // SetHotKeyGrab of the library: KEYBHOOK_GRAB_NONE when it is not loaded or too old to
+    // grab.
+    int Grab(unsigned virtualKey, unsigned modifiers);
 
 private:
     using SetFunction = int (*)(unsigned long, unsigned int);
     using ReleaseFunction = int (*)();
+    using GrabFunction = int (*)(unsigned, unsigned);
 
     // The library is never unloaded: its thread and X error handler may outlive a release.
     void* handle_ = nullptr;
     SetFunction set_ = nullptr;
     ReleaseFunction release_ = nullptr;
+    GrabFunction grab_ = nullptr;  // optional
     std::string loadedFrom_;
 };
 

@@ -4,6 +4,7 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <thread>
 #include <unordered_map>
@@ -49,67 +50,110 @@ private:
     bool wasOn_ = false;
 };
 
-// Gives spare keycodes the symbols of a chunk; whatever was given is taken away again
-// (back to no symbol) when this goes, on every way out.
+// Gives spare keycodes the symbols of a chunk, two per keycode (the second typed with
+// Shift), and takes them away again (back to no symbol) once, when this goes, on every way
+// out. Every change makes every client reload its keymap (some, such as window managers,
+// also grab their keys anew), so each chunk is one XKB request, and so is the restore: the
+// request covers the keys from the first to the last spare keycode, those in between sent
+// back exactly as they are, which core requests could not do (they re-derive the XKB
+// types and actions of every key they touch).
 class SpareKeycodes {
 public:
-    SpareKeycodes(Display* display, const std::vector<unsigned>& keycodes)
-        : display_(display), keycodes_(keycodes)
+    struct Key {
+        unsigned keycode = 0;
+        bool shifted = false;
+    };
+
+    SpareKeycodes(Display* display, const std::vector<unsigned>& keycodes, bool twoLevels)
+        : display_(display),
+          keycodes_(keycodes),
+          levels_(twoLevels ? 2 : 1),
+          xkb_(XkbGetMap(display, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd))
     {
+        if (xkb_ == nullptr || xkb_->map == nullptr || xkb_->map->num_types <= XkbTwoLevelIndex)
+            keycodes_.clear();
     }
     ~SpareKeycodes()
     {
-        if (touched_.empty())
-            return;
-        std::sort(touched_.begin(), touched_.end());
-        touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
-        X11ErrorTrap trap(display_);
-        for (size_t i = 0; i < touched_.size();) {
-            size_t end = i + 1;
-            while (end < touched_.size() && touched_[end] == touched_[end - 1] + 1)
-                ++end;
-            std::vector<KeySym> none(2 * (end - i), NoSymbol);
-            XChangeKeyboardMapping(display_, static_cast<int>(touched_[i]), 2, none.data(),
-                                   static_cast<int>(end - i));
-            i = end;
+        if (!touched_.empty()) {
+            X11ErrorTrap trap(display_);
+            // As the spare keys were found: no group, no symbol (XkbChangeTypesOfKey
+            // refuses zero groups).
+            for (unsigned keycode : touched_) {
+                XkbSymMapRec& map = xkb_->map->key_sym_map[keycode];
+                map.group_info = 0;
+                map.width = 0;
+                std::fill(std::begin(map.kt_index), std::end(map.kt_index), 0);
+            }
+            Send(touched_);
+            XSync(display_, False);
         }
-        XSync(display_, False);
+        if (xkb_ != nullptr)
+            XkbFreeKeyboard(xkb_, 0, True);
     }
     SpareKeycodes(const SpareKeycodes&) = delete;
     SpareKeycodes& operator=(const SpareKeycodes&) = delete;
 
-    // Maps keysyms[i] onto the i-th spare keycode, all before one round trip. Returns the
-    // keycode of each symbol that really got one.
-    std::unordered_map<unsigned long, unsigned> Map(const std::vector<unsigned long>& keysyms)
+    // How many symbols fit at once.
+    size_t Capacity() const { return levels_ * keycodes_.size(); }
+
+    // Puts keysyms[i] onto level i % 2 of the (i / 2)-th spare keycode (one level per key
+    // without a Shift key), all in one request. Returns the key of each symbol that really
+    // got one.
+    std::unordered_map<unsigned long, Key> Map(const std::vector<unsigned long>& keysyms)
     {
-        std::unordered_map<unsigned long, unsigned> mapped;
+        std::unordered_map<unsigned long, Key> mapped;
         X11ErrorTrap trap(display_);
-        const size_t count = std::min(keysyms.size(), keycodes_.size());
-        // Consecutive keycodes go in one request: the target reloads its map per request.
-        for (size_t i = 0; i < count;) {
-            size_t end = i + 1;
-            while (end < count && keycodes_[end] == keycodes_[end - 1] + 1)
-                ++end;
-            std::vector<KeySym> symbols;
-            for (size_t k = i; k < end; ++k) {
-                symbols.push_back(keysyms[k]);  // both levels, so that no case is derived
-                symbols.push_back(keysyms[k]);
-                touched_.push_back(keycodes_[k]);
-            }
-            XChangeKeyboardMapping(display_, static_cast<int>(keycodes_[i]), 2, symbols.data(),
-                                   static_cast<int>(end - i));
-            i = end;
+        const size_t count = std::min(keysyms.size(), Capacity());
+        const size_t keys = (count + levels_ - 1) / levels_;
+        std::vector<unsigned> changed;
+        for (size_t k = 0; k < keys; ++k) {
+            const unsigned keycode = keycodes_[k];
+            int type[XkbNumKbdGroups] = {XkbTwoLevelIndex};
+            XkbMapChangesRec changes{};
+            if (XkbChangeTypesOfKey(xkb_, static_cast<int>(keycode), 1, XkbGroup1Mask, type,
+                                    &changes) != Success)
+                continue;
+            KeySym* symbols = XkbResizeKeySyms(xkb_, static_cast<int>(keycode), 2);
+            if (symbols == nullptr)
+                continue;
+            const size_t first = k * levels_;
+            const size_t second = levels_ == 2 && first + 1 < count ? first + 1 : first;
+            symbols[0] = keysyms[first];
+            symbols[1] = keysyms[second];
+            changed.push_back(keycode);
+            if (std::find(touched_.begin(), touched_.end(), keycode) == touched_.end())
+                touched_.push_back(keycode);
         }
+        Send(changed);
         if (trap.Succeeded()) {
-            for (size_t i = 0; i < count; ++i)
-                mapped[keysyms[i]] = keycodes_[i];
+            for (size_t i = 0; i < count; ++i) {
+                const unsigned keycode = keycodes_[i / levels_];
+                if (std::find(changed.begin(), changed.end(), keycode) != changed.end())
+                    mapped[keysyms[i]] = Key{keycode, i % levels_ == 1};
+            }
         }
         return mapped;
     }
 
 private:
+    // One request with the symbols of every key from the lowest to the highest of `keycodes`.
+    void Send(const std::vector<unsigned>& keycodes)
+    {
+        if (keycodes.empty())
+            return;
+        const auto [low, high] = std::minmax_element(keycodes.begin(), keycodes.end());
+        XkbMapChangesRec changes{};
+        changes.changed = XkbKeySymsMask;
+        changes.first_key_sym = static_cast<KeyCode>(*low);
+        changes.num_key_syms = static_cast<unsigned char>(*high - *low + 1);
+        XkbChangeMap(display_, xkb_, &changes);
+    }
+
     Display* display_;
-    const std::vector<unsigned>& keycodes_;
+    std::vector<unsigned> keycodes_;
+    size_t levels_;
+    XkbDescPtr xkb_;
     std::vector<unsigned> touched_;
 };
 
@@ -174,9 +218,17 @@ size_t KeystrokeSender::Type(std::u16string_view text)
     KeystrokeSenderKeymap keymap;
     if (!keymap.Load(dpy))
         return keysyms.size();
+    return TypeWith(keymap, keysyms);
+}
+
+size_t KeystrokeSender::TypeWith(const KeystrokeSenderKeymap& keymap,
+                                 const std::vector<unsigned long>& keysyms)
+{
+    Display* dpy = display_.get();
+    SpareKeycodes spare(dpy, keymap.SpareKeycodes(), keymap.ShiftKeycode() != 0);
     const auto chunks = PlanTypingChunks(
         keysyms, [&keymap](unsigned long keysym) { return keymap.Find(keysym) != nullptr; },
-        keymap.SpareKeycodes().size());
+        spare.Capacity());
 
     // A symbol on a spare keycode arrives as itself only if the target rereads the map,
     // and handles the keys, while the symbol is still there. A target that answers pings
@@ -188,21 +240,33 @@ size_t KeystrokeSender::Type(std::u16string_view text)
     if (remaps)
         ping = KeystrokeSenderPing::For(dpy, FocusWindow(dpy));
 
+    const std::vector<unsigned> shift{keymap.ShiftKeycode()};
     size_t skipped = 0;
-    SpareKeycodes spare(dpy, keymap.SpareKeycodes());
     for (const TypingChunk& chunk : chunks) {
-        std::unordered_map<unsigned long, unsigned> spareKeys;
+        std::unordered_map<unsigned long, SpareKeycodes::Key> spareKeys;
         if (!chunk.spareKeysyms.empty()) {
             spareKeys = spare.Map(chunk.spareKeysyms);
             if (!ping)
                 std::this_thread::sleep_for(timing_.remapSettle);
         }
         for (size_t i = chunk.begin; i < chunk.end; ++i) {
-            const unsigned long keysym = keysyms[i];
+            const unsigned long keysym = BaseKeysym(keysyms[i]);
+            std::vector<unsigned> modifiers;
+            if ((keysyms[i] & kWithControl) != 0) {
+                if (keymap.ControlKeycode() == 0) {
+                    ++skipped;
+                    continue;
+                }
+                modifiers.push_back(keymap.ControlKeycode());
+            }
             if (const KeyStroke* stroke = keysym != kNoKeysym ? keymap.Find(keysym) : nullptr) {
-                Tap(dpy, stroke->keycode, stroke->modifierKeycodes);
+                modifiers.insert(modifiers.end(), stroke->modifierKeycodes.begin(),
+                                 stroke->modifierKeycodes.end());
+                Tap(dpy, stroke->keycode, modifiers);
             } else if (auto found = spareKeys.find(keysym); found != spareKeys.end()) {
-                Tap(dpy, found->second, {});
+                if (found->second.shifted)
+                    modifiers.push_back(shift.front());
+                Tap(dpy, found->second.keycode, modifiers);
             } else {
                 ++skipped;
             }

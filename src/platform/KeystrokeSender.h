@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "platform/X11Display.h"
 
@@ -24,6 +25,8 @@ struct KeystrokeTiming {
     std::chrono::milliseconds remapSettle{100};
 };
 
+class KeystrokeSenderKeymap;
+
 class KeystrokeSender {
 public:
     explicit KeystrokeSender(X11Display& display, KeystrokeTiming timing = {});
@@ -36,6 +39,7 @@ public:
 
 private:
     void ReleaseHeldModifiers();
+    size_t TypeWith(const KeystrokeSenderKeymap& keymap, const std::vector<unsigned long>& keysyms);
 
     X11Display& display_;
     KeystrokeTiming timing_;

@@ -100,6 +100,8 @@ bool KeystrokeSenderKeymap::Load(Display* display)
     XkbStateRec state{};
     XkbGetState(display, XkbUseCoreKbd, &state);
     const PressableModifiers pressable = ReadPressableModifiers(display);
+    shift_ = pressable.keyFor[ShiftMapIndex];
+    control_ = pressable.keyFor[ControlMapIndex];
     const unsigned lockedMods = state.locked_mods;
 
     std::vector<unsigned> spare;

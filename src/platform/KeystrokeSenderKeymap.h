@@ -25,10 +25,16 @@ public:
     // Keycodes without any symbol, those in the longest consecutive runs first (a run is
     // remapped with one request).
     const std::vector<unsigned>& SpareKeycodes() const { return spare_; }
+    // A key that holds Shift (second level of a spare keycode), one that holds Ctrl
+    // (control codes); 0 when the map has none.
+    unsigned ShiftKeycode() const { return shift_; }
+    unsigned ControlKeycode() const { return control_; }
 
 private:
     std::unordered_map<unsigned long, KeyStroke> strokes_;
     std::vector<unsigned> spare_;
+    unsigned shift_ = 0;
+    unsigned control_ = 0;
 };
 
 // Every keycode of the modifier map, and the ones of Shift, Ctrl and Alt among them

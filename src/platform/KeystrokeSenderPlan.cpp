@@ -6,8 +6,11 @@ namespace kyq {
 
 namespace {
 
+constexpr unsigned long kBackSpaceKeysym = 0xff08;
 constexpr unsigned long kTabKeysym = 0xff09;
 constexpr unsigned long kReturnKeysym = 0xff0d;
+constexpr unsigned long kEscapeKeysym = 0xff1b;
+constexpr unsigned long kDeleteKeysym = 0xffff;
 constexpr unsigned long kUnicodeKeysymBase = 0x01000000;
 
 bool IsHighSurrogate(char16_t c)
@@ -45,6 +48,14 @@ std::vector<unsigned long> KeysymsForText(std::u16string_view text)
             keysyms.push_back(kReturnKeysym);
         } else if (c == u'\n') {
             keysyms.push_back(kReturnKeysym);
+        } else if (c == 8) {
+            keysyms.push_back(kBackSpaceKeysym);
+        } else if (c == 27) {
+            keysyms.push_back(kEscapeKeysym);
+        } else if (c == 127) {
+            keysyms.push_back(kDeleteKeysym);
+        } else if (c >= 1 && c <= 26) {
+            keysyms.push_back(kWithControl | (u'a' + c - 1));
         } else if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             const char32_t codePoint =
                 0x10000 + ((static_cast<char32_t>(c) - 0xd800) << 10) + (text[i + 1] - 0xdc00);
@@ -70,7 +81,7 @@ std::vector<TypingChunk> PlanTypingChunks(const std::vector<unsigned long>& keys
     }
     TypingChunk current;
     for (size_t i = 0; i < keysyms.size(); ++i) {
-        const unsigned long keysym = keysyms[i];
+        const unsigned long keysym = BaseKeysym(keysyms[i]);
         if (keysym != kNoKeysym && !hasKey(keysym)) {
             auto& spare = current.spareKeysyms;
             if (std::find(spare.begin(), spare.end(), keysym) == spare.end()) {

@@ -11,10 +11,20 @@ namespace kyq {
 
 inline constexpr unsigned long kNoKeysym = 0;
 
+// Marks a symbol typed with Ctrl held (a control code as a terminal receives it).
+inline constexpr unsigned long kWithControl = 0x40000000ul;
+
+// The symbol without kWithControl: what has to be on a key.
+constexpr unsigned long BaseKeysym(unsigned long keysym)
+{
+    return keysym & ~kWithControl;
+}
+
 // One key symbol per character to type, in order: "\t" is Tab, "\r\n", a lone "\r" and a
-// lone "\n" are each one Return, a surrogate pair is one character. Other control
-// characters (and unpaired surrogates) give kNoKeysym: they cannot be typed as themselves
-// (a code 8 would delete, a code 27 would cancel the target's dialog), so they are skipped.
+// lone "\n" are each one Return, a surrogate pair is one character. Control codes with a
+// key of their own type it (8 BackSpace, 27 Escape, 127 Delete); the other codes 1-26 are
+// Ctrl plus the letter (code 1 Ctrl+A), which is how a terminal receives them. Code 0,
+// 28-31, 128-159 and unpaired surrogates give kNoKeysym: nothing types them as themselves.
 std::vector<unsigned long> KeysymsForText(std::u16string_view text);
 
 // The key symbol of a printable character: Latin-1 has its own, everything else the
@@ -30,8 +40,9 @@ struct TypingChunk {
 };
 
 // Cuts `keysyms` into as few consecutive chunks as possible such that each needs at most
-// `spareCount` spare keycodes. With no spare keycode everything is one chunk and the
-// symbols without a key are skipped. kNoKeysym entries need nothing.
+// `spareCount` spare symbols (two per spare keycode: both shift levels). With none
+// everything is one chunk and the symbols without a key are skipped. kNoKeysym entries
+// need nothing; a kWithControl symbol needs its base symbol on a key.
 std::vector<TypingChunk> PlanTypingChunks(const std::vector<unsigned long>& keysyms,
                                           const std::function<bool(unsigned long)>& hasKey,
                                           size_t spareCount);

@@ -240,8 +240,29 @@ RegistryStore::FileState RegistryStore::Inspect(Hive hive) const
     const FileBytes file = ReadFileBytes(HivePath(hive));
     FileState state;
     state.exists = file.exists;
-    state.error = ParseFile(file, HiveName(hive)).error;
+    const HiveTextResult parsed = ParseFile(file, HiveName(hive));
+    state.error = parsed.error;
+    state.line = parsed.line;
+    state.damagedLines = parsed.damagedLines;
     return state;
+}
+
+std::vector<Hive> RegistryStore::DamagedHives() const
+{
+    std::vector<Hive> damaged;
+    for (Hive hive : {Hive::CurrentUser, Hive::LocalMachine, Hive::ClassesRoot}) {
+        const FileState state = Inspect(hive);
+        if (state.exists && state.error != HiveTextError::None)
+            damaged.push_back(hive);
+    }
+    return damaged;
+}
+
+std::filesystem::path RegistryStore::DamagedCopyPath(const std::filesystem::path& hiveFile)
+{
+    std::filesystem::path aside = hiveFile;
+    aside += ".damaged";
+    return aside;
 }
 
 RegistryHive RegistryStore::Read(Hive hive) const
@@ -346,11 +367,10 @@ bool RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) co
     // A file too large to be read back would lose everything at the next start.
     if (text.size() > MaxHiveBytes)
         return false;
-    // A damaged file is replaced, but kept aside so that whatever it held is not lost
-    // without a trace.
+    // A damaged file is replaced by what could be read of it, but kept aside so that what
+    // could not be read is not lost without a trace.
     if (current.error != HiveTextError::None && file.exists) {
-        std::filesystem::path aside = path;
-        aside += ".damaged";
+        const std::filesystem::path aside = DamagedCopyPath(path);
         ::rename(path.c_str(), aside.c_str());
     }
     return ReplaceFile(path, text);

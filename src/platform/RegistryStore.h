@@ -36,16 +36,24 @@ public:
     const std::filesystem::path& Folder() const { return folder_; }
     std::filesystem::path HivePath(Hive hive) const;
 
-    // The hive as stored, with the changes of an open batch applied. A missing, unreadable or
-    // damaged file reads as an empty hive.
+    // The hive as stored, with the changes of an open batch applied. A missing or unreadable
+    // file reads as an empty hive; a damaged one as every key and value it still holds
+    // readably (see ParseRegistryText).
     RegistryHive Read(Hive hive) const;
     // What reading the file found: no file at all, or the outcome of parsing it (None for a
     // good file).
     struct FileState {
         bool exists = false;
         HiveTextError error = HiveTextError::None;
+        size_t line = 0;          // first damaged line
+        size_t damagedLines = 0;  // lines skipped
     };
     FileState Inspect(Hive hive) const;
+    // The hives whose file exists but is damaged or cannot be read. The first write to such
+    // a hive keeps the file as it was beside it, as "<file>.damaged", and writes what could
+    // be read with the change.
+    std::vector<Hive> DamagedHives() const;
+    static std::filesystem::path DamagedCopyPath(const std::filesystem::path& hiveFile);
 
     std::optional<RegistryValue> GetValue(Hive hive, std::string_view keyPath,
                                           std::string_view valueName) const;

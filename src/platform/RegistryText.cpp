@@ -58,13 +58,28 @@ int HexDigit(char c)
     return -1;
 }
 
+bool IsEntryStart(std::string_view line)
+{
+    return !line.empty() && (line.front() == '[' || line.front() == '"' || line.front() == '@');
+}
+
 // Splits the text into lines; a "\r" before the "\n" is dropped.
 class LineCursor {
 public:
-    explicit LineCursor(std::string_view text) : text_(text) {}
+    explicit LineCursor(std::string_view text) : text_(text), end_(text.size()) {}
 
-    bool AtEnd() const { return pos_ >= text_.size(); }
+    bool AtEnd() const { return pos_ >= end_; }
     size_t LineNumber() const { return lineNumber_; }
+    // The next line, without handing it out.
+    std::string_view Peek() const
+    {
+        LineCursor copy = *this;
+        return copy.Next();
+    }
+    // The line Next returned last.
+    std::string_view Last() const { return last_; }
+    // Lines from `offset` on are not handed out.
+    void StopAt(size_t offset) { end_ = std::min(end_, offset); }
 
     std::string_view Next()
     {
@@ -76,11 +91,14 @@ public:
         ++lineNumber_;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
+        last_ = line;
         return line;
     }
 
 private:
     std::string_view text_;
+    size_t end_;
+    std::string_view last_;
     size_t pos_ = 0;
     size_t lineNumber_ = 0;
 };
@@ -139,52 +157,76 @@ public:
     HiveTextResult Run()
     {
         HiveTextResult result;
-        const auto fail = [&](HiveTextError error) {
-            result.hive = RegistryHive();
-            result.error = error;
-            result.line = lines_.LineNumber();
-            return std::move(result);
+        const auto damaged = [&](HiveTextError error, size_t line, size_t count = 1) {
+            if (result.error == HiveTextError::None) {
+                result.error = error;
+                result.line = line;
+            }
+            result.damagedLines += count;
         };
-        if (lines_.AtEnd())
-            return fail(HiveTextError::NoHeader);
+        if (lines_.AtEnd()) {
+            damaged(HiveTextError::NoHeader, 1, 0);
+            return result;
+        }
         const std::string_view header = TrimRight(lines_.Next());
         if (header != HeaderV5 && header != HeaderV4)
-            return fail(HiveTextError::NoHeader);
+            damaged(HiveTextError::NoHeader, 1);
         // Every line ends in a line end; a last line without one means the file was cut,
         // and its value (a dword, hex data, ...) may look whole while it is not.
         const size_t lastEnd = text_.rfind('\n');
-        std::string_view lastLine = lastEnd == std::string_view::npos ? text_ : text_.substr(lastEnd + 1);
-        if (!lastLine.empty() && lastLine.back() == '\r')
-            lastLine.remove_suffix(1);
-        if (!TrimLeft(TrimRight(lastLine)).empty()) {
-            result.hive = RegistryHive();
-            result.error = HiveTextError::Truncated;
-            result.line = static_cast<size_t>(std::count(text_.begin(), text_.end(), '\n')) + 1;
-            return result;
+        if (lastEnd != std::string_view::npos) {
+            std::string_view lastLine = text_.substr(lastEnd + 1);
+            if (!lastLine.empty() && lastLine.back() == '\r')
+                lastLine.remove_suffix(1);
+            if (!TrimLeft(TrimRight(lastLine)).empty()) {
+                lines_.StopAt(lastEnd + 1);
+                cutLine_ = static_cast<size_t>(std::count(text_.begin(), text_.end(), '\n')) + 1;
+            }
         }
 
         RegistryKey* current = nullptr;
         while (!lines_.AtEnd()) {
             const std::string_view line = lines_.Next();
+            const size_t number = lines_.LineNumber();
             const std::string_view trimmed = TrimLeft(line);
             if (trimmed.empty() || trimmed.front() == ';')
                 continue;
             if (trimmed.front() == '[') {
+                // Values after a section that cannot be read have no key to go to.
                 const HiveTextError error = ParseSection(trimmed, result.hive, current);
-                if (error != HiveTextError::None)
-                    return fail(error);
+                if (error != HiveTextError::None) {
+                    current = nullptr;
+                    damaged(error, number);
+                }
                 continue;
             }
-            if (!current)
-                return fail(HiveTextError::ValueBeforeKey);
+            if (!current) {
+                damaged(HiveTextError::ValueBeforeKey, number, 1 + SkipContinuation(line));
+                continue;
+            }
             const HiveTextError error = ParseValueLine(trimmed, *current);
             if (error != HiveTextError::None)
-                return fail(error);
+                damaged(error, number, 1 + SkipContinuation(lines_.Last()));
         }
+        if (cutLine_ != 0)
+            damaged(HiveTextError::Truncated, cutLine_);
         return result;
     }
 
 private:
+    // After a value that could not be read: the lines that still belong to it (those that
+    // follow a line ending in "\\"). Returns how many were skipped.
+    size_t SkipContinuation(std::string_view line)
+    {
+        size_t skipped = 0;
+        while (!TrimRight(line).empty() && TrimRight(line).back() == '\\' && !lines_.AtEnd() &&
+               !IsEntryStart(TrimLeft(lines_.Peek()))) {
+            line = lines_.Next();
+            ++skipped;
+        }
+        return skipped;
+    }
+
     HiveTextError ParseSection(std::string_view line, RegistryHive& hive, RegistryKey*& current)
     {
         line = TrimRight(line);
@@ -294,7 +336,9 @@ private:
                 return HiveTextError::ValueTooLarge;
             if (!continues)
                 break;
-            if (lines_.AtEnd())
+            // A section or value line is never a continuation: it must not be taken into
+            // the damaged value, or what follows would land under the wrong key.
+            if (lines_.AtEnd() || IsEntryStart(TrimLeft(lines_.Peek())))
                 return HiveTextError::BadValue;
             rest = TrimLeft(lines_.Next());
         }
@@ -353,6 +397,7 @@ private:
     std::string_view text_;
     LineCursor lines_;
     std::string_view rootName_;
+    size_t cutLine_ = 0;  // the last line, when it has no line end
 };
 
 // The quoted form cannot carry a line end, and a NUL would end the text for many readers.
@@ -482,6 +527,7 @@ HiveTextResult ParseRegistryText(std::string_view bytes, std::string_view rootNa
     if (!text) {
         result.error = HiveTextError::NoHeader;
         result.line = 1;
+        result.damagedLines = 1;
         return result;
     }
     return Parser(*text, rootName).Run();

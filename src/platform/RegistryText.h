@@ -16,6 +16,8 @@ inline constexpr size_t MaxHiveBytes = 16u * 1024 * 1024;
 // or the bytes of any other type.
 inline constexpr size_t MaxValueBytes = 1024u * 1024;
 
+// What was wrong with a hive text: for the kinds from NoHeader on, with the first line that
+// could not be read.
 enum class HiveTextError {
     None,
     Unreadable,      // the file exists but could not be read (set by the store)
@@ -31,13 +33,19 @@ enum class HiveTextError {
 };
 
 struct HiveTextResult {
-    RegistryHive hive;  // empty unless error is None
-    HiveTextError error = HiveTextError::None;
-    size_t line = 0;  // 1-based line of the first error, 0 when none
+    // Every key and value that could be read, also when the text is damaged.
+    RegistryHive hive;
+    HiveTextError error = HiveTextError::None;  // the first fault found
+    size_t line = 0;          // 1-based line of the first fault, 0 when none
+    size_t damagedLines = 0;  // lines skipped because they could not be read
 };
 
 // rootName is the hive's own name ("HKEY_CURRENT_USER"); every section must lie below it.
-// Never throws on any input; a damaged text gives an empty hive and the error's kind.
+// Never throws on any input. A damaged text is read as an import of an export would be:
+// each line that cannot be read is skipped (a value's continuation lines with it, and the
+// values under a [key] line that cannot be read, since they have no key to go to), and
+// every other key and value is kept. The last line must end in a line end: without one
+// the file was cut short there, and a cut value may look whole.
 HiveTextResult ParseRegistryText(std::string_view bytes, std::string_view rootName);
 
 // Whether the value can be written and read back within the limits above.

@@ -289,6 +289,9 @@ TEST_F(AutoFillTest, ControlsCarryTheirTextsAndTheMainWindowStaysUsable)
     HelpViewer* viewer = FindHelpViewer();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->CurrentTopic(), "fill.htm");
+    // The fill dialog stays on top of every window: its help must too, or it opens
+    // underneath.
+    EXPECT_TRUE(viewer->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     viewer->close();
     EXPECT_EQ(Fill(), f);
 }

@@ -26,6 +26,8 @@ class RecordingPlatform final : public MainWindowPlatform {
 public:
     std::vector<std::string> Steps;
     bool HideOnClose = false;
+    bool HasTray = true;
+    bool HotKeyBusy = false;
 
     void WriteHandleFile(uint64_t) override { Steps.push_back("WriteHandleFile"); }
     void InstallHotKeyWatcher(MessageChain&, uint64_t) override
@@ -50,6 +52,9 @@ public:
         return HideOnClose;
     }
     void ShowHelp(const std::string& topic) override { Steps.push_back("ShowHelp " + topic); }
+    void HotKeyChanged() override { Steps.push_back("HotKeyChanged"); }
+    bool HotKeyHeldElsewhere() const override { return HotKeyBusy; }
+    bool TrayUsable() const override { return HasTray; }
 };
 
 PasswordEntry Entry(std::u16string title, std::u16string user, std::u16string password,

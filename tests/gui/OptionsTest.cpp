@@ -5,12 +5,14 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/FileAssociation.h"
@@ -227,6 +229,38 @@ TEST_F(OptionsTest, ApplyCopiesEveryControlIntoTheSettingsAndSavesThem)
     EXPECT_EQ(app_->Settings.DblClick, 1);
     options->chkExt->click();
     EXPECT_TRUE(options->Command3->isEnabled());
+}
+
+// Without a notification area closing quits whatever the setting says: the box is not
+// offered, and Apply keeps the stored setting for a desktop that has one.
+TEST_F(OptionsTest, WithoutATrayClosingToItIsNotOfferedAndTheSettingIsKept)
+{
+    platform_->HasTray = false;
+    app_->Settings.CloseMin = true;
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    EXPECT_FALSE(options->chkMin->isEnabled());
+    EXPECT_FALSE(options->chkMin->isChecked());
+    EXPECT_TRUE(options->lblMinNote->isVisibleTo(options));
+    options->Command1->click();
+    EXPECT_TRUE(app_->Settings.CloseMin);
+    EXPECT_TRUE(Saved().CloseMin);
+}
+
+// The keyboard hook takes the new chord from other programs as soon as it is applied.
+TEST_F(OptionsTest, ApplyHandsAChangedHotKeyToTheHook)
+{
+    const auto retakes = [this] {
+        return std::count(platform_->Steps.begin(), platform_->Steps.end(), "HotKeyChanged");
+    };
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    options->chkClear->click();
+    options->Command3->click();
+    EXPECT_EQ(retakes(), 0);
+    PressInKeyBox(options, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+    options->Command3->click();
+    EXPECT_EQ(retakes(), 1);
 }
 
 TEST_F(OptionsTest, CancelAndTheCloseBoxChangeNothing)

@@ -188,41 +188,43 @@ TEST(RegistryStore, ABatchIsReplayedOnTheFileAsItStandsAtCommit)
     EXPECT_EQ(TextOf(theirs.GetValue(Hive::CurrentUser, "K", "shared")), "new");
 }
 
-TEST(RegistryStore, ADamagedHiveReadsAsEmptyAndTheNextWriteReplacesIt)
+// A settings file with one damaged line: the hot key, the fill history and every other
+// setting still read; the first write keeps the damaged file aside and writes what was read.
+TEST(RegistryStore, ADamagedLineCostsOnlyItselfAndTheFileIsKeptAsideAtTheNextWrite)
 {
-    struct Case {
-        const char* what;
-        std::string bytes;
-        HiveTextError error;
-    };
-    const Case cases[] = {
-        {"binary junk", "\0\x01\x02\xff\xfe garbage \x80\x81"s, HiveTextError::NoHeader},
-        {"truncated", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=dword:000",
-         HiveTextError::Truncated},
-        {"unterminated quote", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"abc\n",
-         HiveTextError::BadValue},
-        {"huge line", "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"" +
-                          std::string(MaxValueBytes + 10, 'x') + "\"\n",
-         HiveTextError::ValueTooLarge},
-    };
-    for (const Case& c : cases) {
-        RegistryTestFolder tmp;
-        tmp.WriteFile("HKEY_CURRENT_USER.reg", c.bytes);
-        RegistryStore store(tmp.Hives());
+    const std::string damaged =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Tarnwick\\KYQ\\Key]\n"
+        "\"Alt\"=dword:00000002\n\"Main\"=dword:0000004b\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Tarnwick\\KYQ\\Setting]\n"
+        "\"LastFile\"=\"/home/用户/密码.kyq\n"  // its closing quote lost
+        "\"Days\"=\"30\"\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Tarnwick\\KYQ\\History]\n"
+        "\"Total\"=dword:00000001\n\"1\"=\"^p^r\"\n";
+    RegistryTestFolder tmp;
+    tmp.WriteFile("HKEY_CURRENT_USER.reg", damaged);
+    RegistryStore store(tmp.Hives());
 
-        const RegistryStore::FileState state = store.Inspect(Hive::CurrentUser);
-        EXPECT_TRUE(state.exists) << c.what;
-        EXPECT_EQ(state.error, c.error) << c.what;
-        EXPECT_EQ(store.Read(Hive::CurrentUser).Root().ChildCount(), 0u) << c.what;
-        EXPECT_FALSE(store.GetValue(Hive::CurrentUser, "K", "v")) << c.what;
+    const RegistryStore::FileState state = store.Inspect(Hive::CurrentUser);
+    EXPECT_EQ(state.error, HiveTextError::BadValue);
+    EXPECT_EQ(state.line, 8u);
+    EXPECT_EQ(state.damagedLines, 1u);
+    EXPECT_EQ(store.DamagedHives(), std::vector<Hive>{Hive::CurrentUser});
+    const auto check = [&](const char* when) {
+        EXPECT_EQ(store.GetValue(Hive::CurrentUser, "Software\\Tarnwick\\KYQ\\Key", "Main")->number, 0x4bu) << when;
+        EXPECT_EQ(store.GetValue(Hive::CurrentUser, "Software\\Tarnwick\\KYQ\\Key", "Alt")->number, 2u) << when;
+        EXPECT_EQ(TextOf(store.GetValue(Hive::CurrentUser, "Software\\Tarnwick\\KYQ\\Setting", "Days")), "30") << when;
+        EXPECT_EQ(TextOf(store.GetValue(Hive::CurrentUser, "Software\\Tarnwick\\KYQ\\History", "1")), "^p^r") << when;
+        EXPECT_FALSE(store.GetValue(Hive::CurrentUser, "Software\\Tarnwick\\KYQ\\Setting", "LastFile")) << when;
+    };
+    check("read");
 
-        ASSERT_TRUE(store.SetValue(Hive::CurrentUser, "K", "w", RegistryValue::Number(7))) << c.what;
-        EXPECT_EQ(store.Inspect(Hive::CurrentUser).error, HiveTextError::None) << c.what;
-        ASSERT_TRUE(store.GetValue(Hive::CurrentUser, "K", "w")) << c.what;
-        EXPECT_EQ(store.GetValue(Hive::CurrentUser, "K", "w")->number, 7u) << c.what;
-        // What the damaged file held is kept aside rather than lost without a trace.
-        EXPECT_EQ(tmp.ReadFile("HKEY_CURRENT_USER.reg.damaged"), c.bytes) << c.what;
-    }
+    ASSERT_TRUE(store.SetValue(Hive::CurrentUser, "K", "w", RegistryValue::Number(7)));
+    check("after a write");
+    EXPECT_EQ(store.GetValue(Hive::CurrentUser, "K", "w")->number, 7u);
+    EXPECT_EQ(store.Inspect(Hive::CurrentUser).error, HiveTextError::None);
+    EXPECT_TRUE(store.DamagedHives().empty());
+    EXPECT_EQ(tmp.ReadFile("HKEY_CURRENT_USER.reg.damaged"), damaged);
 }
 
 TEST(RegistryStore, AnOversizedOrUnreadableHiveIsNotRead)

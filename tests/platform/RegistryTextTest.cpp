@@ -130,52 +130,88 @@ TEST(RegistryText, NamesCompareIgnoringCaseAndKeepTheirFirstSpelling)
     EXPECT_EQ(hive.Root().ChildCount(), 1u);
 }
 
-TEST(RegistryText, DamagedTextReadsAsEmptyWithTheKindOfDamage)
+// A damaged line is skipped as an import skips it: the keys and values around it are kept,
+// and the result tells the first fault and how many lines were lost.
+TEST(RegistryText, DamagedLinesAreSkippedAndEverythingElseIsKept)
+{
+    struct Case {
+        const char* what;
+        std::string damaged;  // goes between a good key before and a good key after
+        HiveTextError error;
+        size_t lines;
+    };
+    const Case cases[] = {
+        {"unterminated quote", "\"v\"=\"text\n", HiveTextError::BadValue, 1},
+        {"unterminated name", "\"v=\"text\"\n", HiveTextError::BadValue, 1},
+        {"unknown escape", "\"v\"=\"C:\\dir\"\n", HiveTextError::BadValue, 1},
+        {"text after string", "\"v\"=\"a\"b\n", HiveTextError::BadValue, 1},
+        {"dword too long", "\"v\"=dword:123456789\n", HiveTextError::BadValue, 1},
+        {"dword not hex", "\"v\"=dword:12g4\n", HiveTextError::BadValue, 1},
+        {"dword short", "\"v\"=dword:1a\n", HiveTextError::BadValue, 1},
+        {"odd hex(1)", "\"v\"=hex(1):41\n", HiveTextError::BadValue, 1},
+        {"bad hex byte", "\"v\"=hex:4\n", HiveTextError::BadValue, 1},
+        {"bad hex in a continuation", "\"v\"=hex:41,\\\n  4x,\\\n  42\n", HiveTextError::BadValue, 2},
+        {"continued into a value", "\"v\"=hex:41,\\\n", HiveTextError::BadValue, 1},
+        {"hex trailing comma", "\"v\"=hex:41,\n", HiveTextError::BadValue, 1},
+        {"bad hex type", "\"v\"=hex(zz):41\n", HiveTextError::BadValue, 1},
+        {"deletion value", "\"v\"=-\n", HiveTextError::BadValue, 1},
+        {"no equals", "\"v\"\n", HiveTextError::BadValue, 1},
+        {"value too large", "\"v\"=\"" + std::string(MaxValueBytes + 1, 'x') + "\"\n",
+         HiveTextError::ValueTooLarge, 1},
+        // The values of a key that cannot be read are lost with it ("same" included).
+        {"unclosed section", "[HKEY_CURRENT_USER\\K\n\"v\"=\"x\"\n", HiveTextError::BadSection, 3},
+        {"deletion section", "[-HKEY_CURRENT_USER\\K]\n", HiveTextError::BadSection, 2},
+        {"empty key name", "[HKEY_CURRENT_USER\\K\\\\L]\n", HiveTextError::BadSection, 2},
+        {"control in key", "[HKEY_CURRENT_USER\\K\x01]\n", HiveTextError::BadSection, 2},
+        {"other hive", "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"x\"\n", HiveTextError::ForeignRoot, 3},
+        {"root prefix only", "[HKEY_CURRENT_USERX\\K]\n", HiveTextError::ForeignRoot, 2},
+    };
+    for (const Case& c : cases) {
+        const std::string text = Hive("[HKEY_CURRENT_USER\\Before]\n\"b\"=\"kept\"\n" + c.damaged +
+                                      "\"same\"=dword:00000001\n[HKEY_CURRENT_USER\\After]\n\"a\"=\"kept\"\n");
+        const HiveTextResult result = ParseRegistryText(text, Root);
+        EXPECT_EQ(result.error, c.error) << c.what;
+        EXPECT_EQ(result.line, 5u) << c.what;
+        EXPECT_EQ(result.damagedLines, c.lines) << c.what;
+        EXPECT_FALSE(result.hive.FindValue("Before", "v")) << c.what;
+        const RegistryValue* before = result.hive.FindValue("Before", "b");
+        const RegistryValue* after = result.hive.FindValue("After", "a");
+        EXPECT_TRUE(before && before->text == "kept") << c.what;
+        EXPECT_TRUE(after && after->text == "kept") << c.what;
+        // A value line after a damaged value stays in its key; after a damaged section it
+        // has no key.
+        const bool badSection = c.error == HiveTextError::BadSection || c.error == HiveTextError::ForeignRoot;
+        EXPECT_EQ(result.hive.FindValue("Before", "same") != nullptr, !badSection) << c.what;
+    }
+}
+
+TEST(RegistryText, AFileWithoutHeaderOrCutShortKeepsWhatItCanRead)
 {
     struct Case {
         const char* what;
         std::string text;
         HiveTextError error;
+        bool keptK;  // [K] "v"="ok" survives
     };
-    const std::string good = Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"ok\"\n");
     const Case cases[] = {
-        {"empty file", "", HiveTextError::NoHeader},
-        {"binary junk", "\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\xfd"s, HiveTextError::NoHeader},
-        {"header cut", "Windows Registry Ed", HiveTextError::NoHeader},
-        {"odd UTF-16", "\xFF\xFEW\0i\0n"s, HiveTextError::NoHeader},
-        {"unterminated quote", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"text\n"), HiveTextError::BadValue},
-        {"unterminated name", Hive("[HKEY_CURRENT_USER\\K]\n\"v=\"text\"\n"), HiveTextError::BadValue},
-        {"unknown escape", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"C:\\dir\"\n"), HiveTextError::BadValue},
-        {"text after string", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"a\"b\n"), HiveTextError::BadValue},
-        {"dword too long", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:123456789\n"), HiveTextError::BadValue},
-        {"dword not hex", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:12g4\n"), HiveTextError::BadValue},
-        {"dword empty", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:\n"), HiveTextError::BadValue},
-        {"odd hex(1)", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(1):41\n"), HiveTextError::BadValue},
-        {"bad hex byte", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:4\n"), HiveTextError::BadValue},
-        {"hex continued past end", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:41,\\\n"), HiveTextError::BadValue},
-        {"hex trailing comma", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:41,\n"), HiveTextError::BadValue},
-        {"dword short", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:1a\n"), HiveTextError::BadValue},
-        {"cut in a dword", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=dword:0000"), HiveTextError::Truncated},
-        {"cut after a section", Hive("[HKEY_CURRENT_USER\\K]"), HiveTextError::Truncated},
-        {"bad hex type", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(zz):41\n"), HiveTextError::BadValue},
-        {"deletion value", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=-\n"), HiveTextError::BadValue},
-        {"no equals", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"\n"), HiveTextError::BadValue},
-        {"value before key", Hive("\"v\"=\"x\"\n"), HiveTextError::ValueBeforeKey},
-        {"unclosed section", Hive("[HKEY_CURRENT_USER\\K\n"), HiveTextError::BadSection},
-        {"deletion section", Hive("[-HKEY_CURRENT_USER\\K]\n"), HiveTextError::BadSection},
-        {"empty key name", Hive("[HKEY_CURRENT_USER\\K\\\\L]\n"), HiveTextError::BadSection},
-        {"control in key", Hive("[HKEY_CURRENT_USER\\K\x01]\n"), HiveTextError::BadSection},
-        {"other hive", Hive("[HKEY_LOCAL_MACHINE\\K]\n"), HiveTextError::ForeignRoot},
-        {"root prefix only", Hive("[HKEY_CURRENT_USERX\\K]\n"), HiveTextError::ForeignRoot},
+        {"empty file", "", HiveTextError::NoHeader, false},
+        {"binary junk", "\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\xfd"s, HiveTextError::NoHeader, false},
+        {"odd UTF-16", "\xFF\xFEW\0i\0n"s, HiveTextError::NoHeader, false},
+        {"header cut", "Windows Registry Ed\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"ok\"\n", HiveTextError::NoHeader, true},
+        {"value line for a header", "\"w\"=\"x\"\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"ok\"\n", HiveTextError::NoHeader, true},
+        {"cut in a dword", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"ok\"\n\"w\"=dword:0000"), HiveTextError::Truncated, true},
+        {"cut in a hex value", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"ok\"\n\"w\"=hex:41,\\\n  42"), HiveTextError::BadValue, true},
+        {"cut after a section", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"ok\"\n[HKEY_CURRENT_USER\\L]"), HiveTextError::Truncated, true},
     };
     for (const Case& c : cases) {
         const HiveTextResult result = ParseRegistryText(c.text, Root);
         EXPECT_EQ(result.error, c.error) << c.what;
-        EXPECT_EQ(result.hive.Root().ChildCount(), 0u) << c.what;
-        EXPECT_EQ(result.hive.Root().ValueCount(), 0u) << c.what;
+        EXPECT_FALSE(result.hive.FindValue("K", "w")) << c.what;
+        EXPECT_FALSE(result.hive.FindKey("L")) << c.what;
+        EXPECT_EQ(result.hive.FindValue("K", "v") != nullptr, c.keptK) << c.what;
     }
-    EXPECT_EQ(ParseRegistryText(good, Root).error, HiveTextError::None);
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"x\n"), Root).line, 4u);
+    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"ok\"\n"), Root).error,
+              HiveTextError::None);
 }
 
 TEST(RegistryText, EveryCutOfAGoodFileParsesOrFailsCleanly)

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "platform/HookMessage.h"
+#include "platform/KeybHook.h"
 #include "platform/KeyboardHookLoader.h"
+#include "platform/X11Display.h"
 #include "x11/XvfbServer.h"
 
 namespace kyq {
@@ -276,6 +278,49 @@ TEST_F(KeybHookTest, FailsWithoutADisplayOrWithoutRecord)
     setenv("DISPLAY", display.c_str(), 1);
     MessageWindow window;
     ASSERT_TRUE(hook_.Set(window.Id(), 1024));
+}
+
+// The chord of the hot key is taken from every other client (so it types nothing into the
+// focused window) while the hook still reports it; one another client holds is reported.
+TEST_F(KeybHookTest, TakesTheHotKeysChordFromOtherClientsOrSaysWhoHoldsIt)
+{
+    MessageWindow window;
+    ASSERT_TRUE(window.Ok());
+    ASSERT_TRUE(hook_.Set(window.Id(), 1024));
+    Display* other = window.Dpy();
+    const Window root = DefaultRootWindow(other);
+    const int k = XKeysymToKeycode(other, XK_k);
+    const unsigned chord = ControlMask | Mod1Mask;
+    const auto otherCanGrab = [&] {
+        X11ErrorTrap trap(other);
+        XGrabKey(other, k, chord, root, True, GrabModeAsync, GrabModeAsync);
+        const bool taken = trap.Succeeded();
+        XUngrabKey(other, k, chord, root);
+        XSync(other, False);
+        return taken;
+    };
+    constexpr unsigned CtrlAlt = KEYBHOOK_CTRL | KEYBHOOK_ALT;
+
+    XGrabKey(other, k, chord, root, True, GrabModeAsync, GrabModeAsync);
+    XSync(other, False);
+    EXPECT_EQ(hook_.Grab('K', CtrlAlt), KEYBHOOK_GRAB_BUSY);
+    XUngrabKey(other, k, chord, root);
+    XSync(other, False);
+
+    ASSERT_EQ(hook_.Grab('K', CtrlAlt), KEYBHOOK_GRAB_TAKEN);
+    EXPECT_FALSE(otherCanGrab());
+    window.Collect(100, 100ms);
+    ASSERT_TRUE(RunCommand("xdotool keydown ctrl keydown alt keydown k keyup k keyup alt keyup ctrl"));
+    EXPECT_EQ(Keys(window.Collect(6, 3s)),
+              (std::vector<Key>{{17, false}, {18, false}, {'K', false}, {'K', true}, {18, true}, {17, true}}));
+
+    // A plain letter is never taken: every other program would lose it. Giving the chord up
+    // (and releasing the hook) leaves it free.
+    EXPECT_EQ(hook_.Grab('K', 0), KEYBHOOK_GRAB_NONE);
+    EXPECT_TRUE(otherCanGrab());
+    ASSERT_EQ(hook_.Grab('K', CtrlAlt), KEYBHOOK_GRAB_TAKEN);
+    EXPECT_TRUE(hook_.Release());
+    EXPECT_TRUE(otherCanGrab());
 }
 
 }  // namespace

@@ -27,11 +27,14 @@ TEST(KeysymsForText, TabAndLineEndsAreKeys)
     EXPECT_EQ(KeysymsForText(u"\n\r"), (std::vector<unsigned long>{Return, Return}));
 }
 
-TEST(KeysymsForText, UntypableCharactersKeepTheirPlaceAsNoSymbol)
+TEST(KeysymsForText, ControlCodesAreTheirKeysOrCtrlLettersAndTheRestKeepTheirPlace)
 {
-    const std::u16string text = {u'a', 0, 8, 27, 0x7f, 0x85, 0xd800, u'b', 0xdc00};
+    constexpr unsigned long BackSpace = 0xff08, Escape = 0xff1b, Delete = 0xffff;
+    const std::u16string text = {u'a', 8, 27, 0x7f, 1, 3, 26, 0, 28, 31, 0x85, 0xd800, u'b', 0xdc00};
     EXPECT_EQ(KeysymsForText(text),
-              (std::vector<unsigned long>{'a', 0, 0, 0, 0, 0, 0, 'b', 0}));
+              (std::vector<unsigned long>{'a', BackSpace, Escape, Delete, kWithControl | 'a',
+                                          kWithControl | 'c', kWithControl | 'z', 0, 0, 0, 0, 0,
+                                          'b', 0}));
 }
 
 // Symbols >= 0x01000000 have no key in these plans.
