@@ -22,6 +22,7 @@
 #include "autofill/HotKeyWatcherFilter.h"
 #include "autofill/frmFill.h"
 #include "gui/GuiFixture.h"
+#include "workflow/OwnedDialog.h"
 
 namespace kyq::test {
 namespace {
@@ -201,6 +202,20 @@ TEST_F(AutoFillTest, NothingOpensWhileTheOptionsDialogIsInFront)
     desktop_.ForegroundWindow = 0x3c00002;
     PressHotKey();
     EXPECT_NE(Fill(), nullptr);
+}
+
+TEST_F(AutoFillTest, AHotKeyWhileADialogOfOursIsOpenWaitsForItOnce)
+{
+    OpenFour();
+    // A dialog of ours over the disabled main window (添加密码, say).
+    auto* dialog = new OwnedDialog(*app_, main_.get(), QStringLiteral("AddPass"));
+    dialog->ShowOverOwner();
+    PressHotKey();
+    PressHotKey();
+    EXPECT_EQ(Fill(), nullptr);
+    dialog->Unload();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Fill() != nullptr; }, 2000));
+    EXPECT_EQ(app_->FillTarget, desktop_.ForegroundWindow);
 }
 
 TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithTheNewTarget)
