@@ -4,7 +4,7 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "document/SameText.h"
+#include "core/document/SameText.h"
 
 namespace kyq::bench {
 

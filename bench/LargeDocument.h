@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "document/PasswordDocument.h"
+#include "core/document/PasswordDocument.h"
 
 namespace kyq::bench {
 

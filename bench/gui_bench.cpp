@@ -18,15 +18,16 @@
 #include <vector>
 
 #include "bench/BudgetTable.h"
-#include "app/GuiResources.h"
-#include "app/KyqApp.h"
+#include "gui/credentials/CredentialForms.h"
+#include "gui/shell/GuiResources.h"
+#include "core/workflow/KyqApp.h"
 #include "bench/LargeDocument.h"
-#include "document/Asking.h"
-#include "document/DocumentFormat.h"
-#include "entries/AddPass.h"
-#include "entries/EntryForms.h"
-#include "workflow/PasswordTreeModel.h"
-#include "workflow/frmMain.h"
+#include "gui/credentials/Asking.h"
+#include "core/document/DocumentFormat.h"
+#include "gui/entries/AddPass.h"
+#include "gui/entries/EntryForms.h"
+#include "gui/main/PasswordTreeModel.h"
+#include "gui/main/frmMain.h"
 
 namespace kyq::bench {
 namespace {
@@ -69,6 +70,7 @@ struct Fixture {
         app = std::make_unique<KyqApp>((folder / "program").string() + "/", folder / "registry",
                                        std::move(service));
         main = std::make_unique<frmMain>(*app);
+        RegisterCredentialForms(*main);
         RegisterEntryForms(*main);
         main->Form_Load();
         main->resize(800, 600);

@@ -19,13 +19,14 @@
 #include <vector>
 
 #include "bench/BudgetTable.h"
-#include "app/GuiResources.h"
-#include "app/KyqApp.h"
+#include "gui/credentials/CredentialForms.h"
+#include "gui/shell/GuiResources.h"
+#include "core/workflow/KyqApp.h"
 #include "bench/LargeDocument.h"
-#include "entries/EditPass.h"
-#include "entries/EntryForms.h"
-#include "entries/FoundResult.h"
-#include "workflow/frmMain.h"
+#include "gui/entries/EditPass.h"
+#include "gui/entries/EntryForms.h"
+#include "gui/entries/FoundResult.h"
+#include "gui/main/frmMain.h"
 
 namespace kyq::bench {
 namespace {
@@ -54,6 +55,7 @@ struct Fixture {
         app = std::make_unique<KyqApp>((folder / "program").string() + "/", folder / "registry",
                                        std::make_unique<BenchMessages>());
         main = std::make_unique<frmMain>(*app);
+        RegisterCredentialForms(*main);
         RegisterEntryForms(*main);
         main->Form_Load();
         main->resize(800, 600);

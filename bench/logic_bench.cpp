@@ -18,8 +18,8 @@
 
 #include "bench/BudgetTable.h"
 #include "bench/LargeDocument.h"
-#include "document/DocumentFormat.h"
-#include "document/FindEntries.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/FindEntries.h"
 
 namespace kyq::bench {
 namespace {

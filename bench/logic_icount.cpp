@@ -8,7 +8,7 @@
 #include <string>
 
 #include "bench/LargeDocument.h"
-#include "document/DocumentFormat.h"
+#include "core/document/DocumentFormat.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "bench/LargeDocument.h"
-#include "document/DocumentFormat.h"
+#include "core/document/DocumentFormat.h"
 #include "platform/Utf.h"
 
 int main(int argc, char** argv)

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/CommandLineItem.h"
+#include "core/workflow/CommandLineItem.h"
 #include "platform/HandOverFiles.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "document/Cipher.h"
-#include "document/DocumentFormat.h"
+#include "core/document/Cipher.h"
+#include "core/document/DocumentFormat.h"
 
 namespace {
 

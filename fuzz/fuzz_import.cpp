@@ -15,7 +15,7 @@
 #include "cli/ExportText.h"
 #include "cli/JsonImport.h"
 #include "cli/StoredCount.h"
-#include "document/DocumentFormat.h"
+#include "core/document/DocumentFormat.h"
 #include "platform/Utf.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/MimeAppsList.h"
+#include "core/settings/MimeAppsList.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test:
+#   0. the layering of src/ (scripts/check-layers.py)
 #   1. everything (unit, GUI on the offscreen platform, X11 end to end under Xvfb), warnings as errors
 #   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the fuzz targets for about a minute each under AddressSanitizer
@@ -8,6 +9,9 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+
+echo "== layers: no include runs up a layer or round between folders"
+python3 scripts/check-layers.py
 
 echo "== build and test (warnings are errors)"
 cmake -S . -B build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKYQ_WERROR=ON -DKYQ_BUILD_BENCH=ON >/dev/null

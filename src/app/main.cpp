@@ -10,18 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "app/AppForms.h"
-#include "app/DesktopPlatform.h"
-#include "app/GuiResources.h"
-#include "app/MessageChain.h"
-#include "app/QtMessageService.h"
-#include "app/StartUp.h"
-#include "app/StartUpRules.h"
-#include "autofill/X11FillDesktop.h"
-#include "entries/EntryForms.h"
-#include "platform/HandOverChannel.h"
+#include "gui/shell/AppForms.h"
+#include "gui/shell/DesktopPlatform.h"
+#include "gui/shell/GuiResources.h"
+#include "core/workflow/MessageChain.h"
+#include "gui/shell/QtMessageService.h"
+#include "gui/shell/StartUp.h"
+#include "core/workflow/StartUpRules.h"
+#include "gui/autofill/X11FillDesktop.h"
+#include "gui/entries/EntryForms.h"
+#include "platform/qt/HandOverChannel.h"
 #include "platform/RegistryStore.h"
-#include "workflow/frmMain.h"
+#include "gui/main/frmMain.h"
 
 namespace {
 

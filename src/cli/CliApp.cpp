@@ -14,9 +14,9 @@
 #include "cli/StoredCount.h"
 #include "cli/TextSource.h"
 #include "cli/Utf8Check.h"
-#include "document/Cipher.h"
-#include "document/DocumentFormat.h"
-#include "document/TitleCollator.h"
+#include "core/document/Cipher.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/TitleCollator.h"
 #include "platform/Utf.h"
 #include "platform/WholeFile.h"
 

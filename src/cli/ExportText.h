@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "document/DocumentFormat.h"
-#include "document/PasswordDocument.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/PasswordDocument.h"
 
 namespace kyq::cli {
 

@@ -3,9 +3,9 @@
 #include <ctime>
 #include <unordered_map>
 
-#include "document/CharacterDescription.h"
-#include "document/DocumentFormat.h"
-#include "document/SameText.h"
+#include "core/document/CharacterDescription.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/SameText.h"
 #include "platform/CodePage936.h"
 #include "platform/Utf.h"
 

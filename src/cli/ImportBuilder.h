@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "cli/ImportTable.h"
-#include "document/PasswordDocument.h"
+#include "core/document/PasswordDocument.h"
 
 namespace kyq::cli {
 

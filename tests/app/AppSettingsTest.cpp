@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "core/settings/AppSettings.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "app/Registry.h"
-#include "autofill/FillHistory.h"
+#include "core/settings/Registry.h"
+#include "core/settings/FillHistory.h"
 #include "platform/RegistryTestFolder.h"
 
 namespace kyq {

@@ -1,4 +1,4 @@
-#include "app/CommandLineItem.h"
+#include "core/workflow/CommandLineItem.h"
 
 #include <gtest/gtest.h>
 

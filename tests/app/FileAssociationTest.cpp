@@ -1,8 +1,8 @@
-#include "app/FileAssociation.h"
+#include "core/settings/FileAssociation.h"
 
 #include <gtest/gtest.h>
 
-#include "app/MimeAppsList.h"
+#include "core/settings/MimeAppsList.h"
 #include "app/XdgTestFolders.h"
 
 namespace kyq {

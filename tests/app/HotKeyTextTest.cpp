@@ -1,4 +1,4 @@
-#include "app/HotKeyText.h"
+#include "core/autofill/HotKeyText.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/MessageBoxText.h"
+#include "core/workflow/MessageBoxText.h"
 
 namespace kyq {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/MimeAppsList.h"
+#include "core/settings/MimeAppsList.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/ModalGate.h"
+#include "core/workflow/ModalGate.h"
 
 namespace kyq {
 namespace {

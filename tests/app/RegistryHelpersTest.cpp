@@ -1,4 +1,4 @@
-#include "app/Registry.h"
+#include "core/settings/Registry.h"
 
 #include <gtest/gtest.h>
 

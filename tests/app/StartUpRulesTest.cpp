@@ -9,8 +9,8 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "app/CommandLineItem.h"
-#include "app/StartUpRules.h"
+#include "core/workflow/CommandLineItem.h"
+#include "core/workflow/StartUpRules.h"
 
 namespace kyq {
 namespace {

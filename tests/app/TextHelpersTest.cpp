@@ -1,4 +1,4 @@
-#include "app/TextHelpers.h"
+#include "core/settings/TextHelpers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "autofill/FillHistory.h"
+#include "core/settings/FillHistory.h"
 
 #include <gtest/gtest.h>
 
-#include "app/Registry.h"
+#include "core/settings/Registry.h"
 #include "platform/RegistryTestFolder.h"
 
 namespace kyq {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "autofill/FillMacro.h"
+#include "core/autofill/FillMacro.h"
 
 namespace kyq {
 namespace {

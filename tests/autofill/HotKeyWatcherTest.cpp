@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "autofill/HotKeyWatcher.h"
+#include "core/autofill/HotKeyWatcher.h"
 #include "platform/HookMessage.h"
 
 namespace kyq {

@@ -9,8 +9,8 @@
 
 #include "cli/CliApp.h"
 #include "cli/JsonImport.h"
-#include "document/DocumentFormat.h"
-#include "document/PasswordDocument.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/PasswordDocument.h"
 #include "CliTestSupport.h"
 
 namespace kyq::cli {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "document/Cipher.h"
-#include "document/GrilleTransposition.h"
-#include "document/PasswordEntry.h"
+#include "core/document/Cipher.h"
+#include "core/document/GrilleTransposition.h"
+#include "core/document/PasswordEntry.h"
 
 namespace kyq::cli::testing {
 

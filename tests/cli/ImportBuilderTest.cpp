@@ -3,7 +3,7 @@
 #include <string>
 
 #include "cli/ImportBuilder.h"
-#include "document/TitleCollator.h"
+#include "core/document/TitleCollator.h"
 
 namespace kyq::cli {
 namespace {

@@ -3,8 +3,8 @@
 #include <random>
 #include <vector>
 
-#include "document/BlockStream.h"
-#include "document/GrilleTransposition.h"
+#include "core/document/BlockStream.h"
+#include "core/document/GrilleTransposition.h"
 
 namespace kyq {
 namespace {

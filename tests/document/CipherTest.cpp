@@ -3,7 +3,7 @@
 #include <set>
 
 #include "DocumentTestSupport.h"
-#include "document/Cipher.h"
+#include "core/document/Cipher.h"
 #include "platform/CodePage936.h"
 
 namespace kyq {

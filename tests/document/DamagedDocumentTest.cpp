@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DocumentTestSupport.h"
-#include "document/DocumentFormat.h"
+#include "core/document/DocumentFormat.h"
 
 namespace kyq {
 namespace {

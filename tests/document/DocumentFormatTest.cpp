@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "DocumentTestSupport.h"
-#include "document/DocumentFormat.h"
-#include "document/GrilleTransposition.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/GrilleTransposition.h"
 #include "platform/CodePage936.h"
 
 namespace kyq {

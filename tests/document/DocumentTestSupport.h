@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "document/Cipher.h"
-#include "document/Grille.h"
-#include "document/GrilleTransposition.h"
-#include "document/PasswordDocument.h"
+#include "core/document/Cipher.h"
+#include "core/document/Grille.h"
+#include "core/document/GrilleTransposition.h"
+#include "core/document/PasswordDocument.h"
 
 namespace kyq::test {
 

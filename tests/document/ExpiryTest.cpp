@@ -4,7 +4,7 @@
 #include <random>
 
 #include "DocumentTestSupport.h"
-#include "document/Expiry.h"
+#include "core/document/Expiry.h"
 
 namespace kyq {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "document/FindEntries.h"
+#include "core/document/FindEntries.h"
 
 namespace kyq {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "DocumentTestSupport.h"
-#include "document/Cipher.h"
-#include "document/DocumentFormat.h"
+#include "core/document/Cipher.h"
+#include "core/document/DocumentFormat.h"
 
 namespace kyq {
 namespace {

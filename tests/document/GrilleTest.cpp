@@ -5,8 +5,8 @@
 #include <set>
 
 #include "DocumentTestSupport.h"
-#include "document/GrilleTransposition.h"
-#include "document/RandomInRange.h"
+#include "core/document/GrilleTransposition.h"
+#include "core/document/RandomInRange.h"
 
 namespace kyq {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "DocumentTestSupport.h"
-#include "document/Cipher.h"
-#include "document/DocumentFormat.h"
+#include "core/document/Cipher.h"
+#include "core/document/DocumentFormat.h"
 
 namespace kyq {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "document/PasswordDocument.h"
-#include "document/SameText.h"
-#include "document/TitleCollator.h"
+#include "core/document/PasswordDocument.h"
+#include "core/document/SameText.h"
+#include "core/document/TitleCollator.h"
 
 namespace kyq {
 namespace {

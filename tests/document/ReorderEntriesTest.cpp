@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "document/PasswordDocument.h"
+#include "core/document/PasswordDocument.h"
 
 namespace kyq {
 namespace {

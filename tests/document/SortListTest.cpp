@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "document/SortList.h"
-#include "document/TitleCollator.h"
+#include "core/document/SortList.h"
+#include "core/document/TitleCollator.h"
 
 namespace kyq {
 namespace {

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "DocumentTestSupport.h"
-#include "document/DocumentFormat.h"
+#include "core/document/DocumentFormat.h"
 
 namespace kyq {
 namespace {

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/About.h"
-#include "app/LinkTargets.h"
+#include "gui/shell/About.h"
+#include "core/workflow/LinkTargets.h"
 #include "gui/AppFormsFixture.h"
 
 namespace kyq::test {

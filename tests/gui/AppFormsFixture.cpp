@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/AppForms.h"
-#include "app/HelpViewer.h"
+#include "gui/shell/AppForms.h"
+#include "gui/widgets/HelpViewer.h"
 
 namespace kyq::test {
 

@@ -15,14 +15,14 @@
 #include <functional>
 #include <memory>
 
-#include "app/DesktopPlatform.h"
-#include "app/HelpViewer.h"
-#include "autofill/FillDesktop.h"
-#include "autofill/FillHistory.h"
-#include "autofill/HotKeyWatcherFilter.h"
-#include "autofill/frmFill.h"
+#include "gui/shell/DesktopPlatform.h"
+#include "gui/widgets/HelpViewer.h"
+#include "core/autofill/FillDesktop.h"
+#include "core/settings/FillHistory.h"
+#include "gui/autofill/HotKeyWatcherFilter.h"
+#include "gui/autofill/frmFill.h"
 #include "gui/GuiFixture.h"
-#include "workflow/OwnedDialog.h"
+#include "gui/widgets/OwnedDialog.h"
 
 namespace kyq::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <QStyle>
 #include <QTest>
 
-#include "document/ChangePass.h"
-#include "document/NewOne.h"
+#include "gui/credentials/ChangePass.h"
+#include "gui/credentials/NewOne.h"
 #include "gui/GuiFixture.h"
 
 namespace kyq::test {

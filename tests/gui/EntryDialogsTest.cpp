@@ -11,14 +11,14 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "document/Asking.h"
-#include "entries/AddPass.h"
-#include "entries/EditPass.h"
-#include "entries/EntryForms.h"
+#include "gui/credentials/Asking.h"
+#include "gui/entries/AddPass.h"
+#include "gui/entries/EditPass.h"
+#include "gui/entries/EntryForms.h"
 #include "gui/GuiFixture.h"
-#include "workflow/PathText.h"
-#include "workflow/UnstorableMessage.h"
-#include "workflow/frmMain.h"
+#include "core/document/PathText.h"
+#include "core/document/UnstorableMessage.h"
+#include "gui/main/frmMain.h"
 
 namespace kyq::test {
 namespace {

@@ -9,15 +9,15 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "document/Asking.h"
-#include "document/ChangePass.h"
-#include "entries/AddPass.h"
-#include "entries/EntryForms.h"
-#include "entries/FoundResult.h"
-#include "entries/frmName.h"
-#include "entries/frmUser.h"
+#include "gui/credentials/Asking.h"
+#include "gui/credentials/ChangePass.h"
+#include "gui/entries/AddPass.h"
+#include "gui/entries/EntryForms.h"
+#include "gui/entries/FoundResult.h"
+#include "gui/entries/frmName.h"
+#include "gui/entries/frmUser.h"
 #include "gui/GuiFixture.h"
-#include "workflow/UnstorableMessage.h"
+#include "core/document/UnstorableMessage.h"
 
 namespace kyq::test {
 namespace {

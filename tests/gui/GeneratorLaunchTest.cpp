@@ -11,10 +11,10 @@
 #include <sys/stat.h>
 #include <thread>
 
-#include "app/Registry.h"
-#include "entries/AddPass.h"
-#include "entries/EntryForms.h"
-#include "entries/LaunchGenerator.h"
+#include "core/settings/Registry.h"
+#include "gui/entries/AddPass.h"
+#include "gui/entries/EntryForms.h"
+#include "gui/main/LaunchGenerator.h"
 #include "gui/GuiFixture.h"
 
 namespace kyq::test {

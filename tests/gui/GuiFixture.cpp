@@ -1,15 +1,17 @@
 #include "gui/GuiFixture.h"
 
+#include "gui/credentials/CredentialForms.h"
+
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
 #include <cstdlib>
 
-#include "document/Asking.h"
-#include "document/DocumentFormat.h"
-#include "document/NewOne.h"
-#include "workflow/PasswordTreeModel.h"
+#include "gui/credentials/Asking.h"
+#include "core/document/DocumentFormat.h"
+#include "gui/credentials/NewOne.h"
+#include "gui/main/PasswordTreeModel.h"
 
 namespace kyq::test {
 
@@ -41,6 +43,7 @@ void GuiTest::SetUp()
     // switch them on.
     app_->Settings.Days = 0;
     main_ = std::make_unique<frmMain>(*app_);
+    RegisterCredentialForms(*main_);
     main_->Form_Load();
     main_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/KyqApp.h"
-#include "app/MainWindowPlatform.h"
-#include "document/PasswordEntry.h"
+#include "core/workflow/KyqApp.h"
+#include "core/workflow/MainWindowPlatform.h"
+#include "core/document/PasswordEntry.h"
 #include "support/ScriptedMessageService.h"
-#include "workflow/frmMain.h"
+#include "gui/main/frmMain.h"
 
 namespace kyq {
 class Asking;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-#include "app/GuiResources.h"
+#include "gui/shell/GuiResources.h"
 
 int main(int argc, char** argv)
 {

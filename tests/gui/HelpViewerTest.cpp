@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "app/HelpViewer.h"
-#include "app/LinkTargets.h"
-#include "app/ProgramFiles.h"
+#include "gui/widgets/HelpViewer.h"
+#include "core/workflow/LinkTargets.h"
+#include "core/workflow/ProgramFiles.h"
 #include "gui/AppFormsFixture.h"
 
 namespace kyq::test {

@@ -15,13 +15,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/HelpViewer.h"
-#include "app/WindowMessageEvent.h"
-#include "document/NewOne.h"
+#include "gui/widgets/HelpViewer.h"
+#include "gui/main/WindowMessageEvent.h"
+#include "gui/credentials/NewOne.h"
 #include "gui/GuiFixture.h"
-#include "workflow/MainWindowLayout.h"
-#include "workflow/OwnedDialog.h"
-#include "workflow/PasswordTreeModel.h"
+#include "core/workflow/MainWindowLayout.h"
+#include "gui/widgets/OwnedDialog.h"
+#include "gui/main/PasswordTreeModel.h"
 
 namespace kyq::test {
 namespace {

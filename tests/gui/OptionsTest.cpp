@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/FileAssociation.h"
-#include "app/Options.h"
+#include "core/settings/FileAssociation.h"
+#include "gui/shell/Options.h"
 #include "gui/AppFormsFixture.h"
 
 namespace kyq::test {

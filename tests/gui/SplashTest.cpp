@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <fstream>
 
-#include "app/Splash.h"
-#include "document/Asking.h"
+#include "gui/shell/Splash.h"
+#include "gui/credentials/Asking.h"
 #include "gui/GuiFixture.h"
 
 namespace kyq::test {

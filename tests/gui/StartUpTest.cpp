@@ -16,22 +16,22 @@
 #include <future>
 #include <sstream>
 
-#include "app/AppSettings.h"
-#include "app/DesktopPlatform.h"
-#include "app/KyqApp.h"
-#include "app/Registry.h"
-#include "app/ShellMessageFilter.h"
-#include "app/Splash.h"
-#include "app/StartUp.h"
-#include "app/StartUpRules.h"
-#include "autofill/FillDesktop.h"
-#include "document/Asking.h"
-#include "document/DocumentFormat.h"
+#include "core/settings/AppSettings.h"
+#include "gui/shell/DesktopPlatform.h"
+#include "core/workflow/KyqApp.h"
+#include "core/settings/Registry.h"
+#include "gui/shell/ShellMessageFilter.h"
+#include "gui/shell/Splash.h"
+#include "gui/shell/StartUp.h"
+#include "core/workflow/StartUpRules.h"
+#include "core/autofill/FillDesktop.h"
+#include "gui/credentials/Asking.h"
+#include "core/document/DocumentFormat.h"
 #include "gui/GuiFixture.h"
 #include "support/ScriptedMessageService.h"
-#include "platform/HandOverChannel.h"
+#include "platform/qt/HandOverChannel.h"
 #include "platform/HandOverFiles.h"
-#include "workflow/frmMain.h"
+#include "gui/main/frmMain.h"
 
 namespace kyq::test {
 namespace {

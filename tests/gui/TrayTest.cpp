@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/DesktopPlatform.h"
-#include "app/ShellMessageFilter.h"
-#include "app/TrayIcon.h"
-#include "autofill/FillDesktop.h"
+#include "gui/shell/DesktopPlatform.h"
+#include "gui/shell/ShellMessageFilter.h"
+#include "gui/shell/TrayIcon.h"
+#include "core/autofill/FillDesktop.h"
 #include "gui/GuiFixture.h"
 
 namespace kyq::test {

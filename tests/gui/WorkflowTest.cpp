@@ -11,13 +11,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "document/Asking.h"
-#include "document/Cipher.h"
+#include "gui/credentials/Asking.h"
+#include "core/document/Cipher.h"
 #include "document/DocumentTestSupport.h"
-#include "document/NewOne.h"
+#include "gui/credentials/NewOne.h"
 #include "gui/GuiFixture.h"
 #include "platform/Utf.h"
-#include "workflow/PathText.h"
+#include "core/document/PathText.h"
 
 namespace kyq::test {
 namespace {

@@ -10,12 +10,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/GuiResources.h"
-#include "app/KyqApp.h"
-#include "app/X11MessageFilter.h"
+#include "gui/shell/GuiResources.h"
+#include "core/workflow/KyqApp.h"
+#include "gui/shell/X11MessageFilter.h"
 #include "support/ScriptedMessageService.h"
 #include "platform/HookMessage.h"
-#include "workflow/frmMain.h"
+#include "gui/main/frmMain.h"
 #include "x11/XvfbServer.h"
 
 #include <xcb/xcb.h>

@@ -1,4 +1,4 @@
-#include "platform/HandOverChannel.h"
+#include "platform/qt/HandOverChannel.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/HandOverChannel.h"
+#include "platform/qt/HandOverChannel.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageService.h"
+#include "core/workflow/MessageService.h"
 
 namespace kyq::test {
 

@@ -9,15 +9,15 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/CommonDialog.h"
-#include "app/KyqApp.h"
-#include "document/DocumentFormat.h"
+#include "core/workflow/CommonDialog.h"
+#include "core/workflow/KyqApp.h"
+#include "core/document/DocumentFormat.h"
 #include "document/DocumentTestSupport.h"
 #include "support/ScriptedMessageService.h"
-#include "workflow/DocumentWorkflow.h"
-#include "workflow/EntryCommands.h"
-#include "workflow/PasswordTree.h"
-#include "workflow/WorkflowView.h"
+#include "core/workflow/DocumentWorkflow.h"
+#include "core/workflow/EntryCommands.h"
+#include "core/workflow/PasswordTree.h"
+#include "core/workflow/WorkflowView.h"
 
 namespace kyq::test {
 namespace {

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageChain.h"
+#include "core/workflow/MessageChain.h"
 
 namespace kyq {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "workflow/MainWindowLayout.h"
-#include "workflow/PathText.h"
-#include "workflow/UnstorableMessage.h"
+#include "core/workflow/MainWindowLayout.h"
+#include "core/document/PathText.h"
+#include "core/document/UnstorableMessage.h"
 
 namespace kyq {
 namespace {

@@ -25,11 +25,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "document/DocumentFormat.h"
-#include "document/PasswordDocument.h"
-#include "platform/ForegroundWindow.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/PasswordDocument.h"
+#include "platform/x11/ForegroundWindow.h"
 #include "platform/Utf.h"
-#include "platform/X11Display.h"
+#include "platform/x11/X11Display.h"
 #include "x11/DesktopDriver.h"
 #include "x11/DesktopSession.h"
 #include "x11/ProgramProcess.h"

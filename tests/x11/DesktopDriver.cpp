@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "document/DocumentFormat.h"
-#include "document/PasswordDocument.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/PasswordDocument.h"
 #include "x11/ProgramProcess.h"
 #include "x11/XvfbServer.h"
 

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/ForegroundWindow.h"
+#include "platform/x11/ForegroundWindow.h"
 #include "x11/XvfbServer.h"
 
 namespace kyq {

@@ -3,7 +3,7 @@
 #include <X11/X.h>
 #include <X11/keysym.h>
 
-#include "platform/KeybHookKeyMap.h"
+#include "platform/x11/KeybHookKeyMap.h"
 
 namespace kyq {
 namespace {

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/HookMessage.h"
-#include "platform/KeybHook.h"
-#include "platform/KeyboardHookLoader.h"
-#include "platform/X11Display.h"
+#include "platform/x11/KeybHook.h"
+#include "platform/x11/KeyboardHookLoader.h"
+#include "platform/x11/X11Display.h"
 #include "x11/XvfbServer.h"
 
 namespace kyq {

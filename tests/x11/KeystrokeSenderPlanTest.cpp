@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "platform/KeystrokeSenderPlan.h"
+#include "platform/x11/KeystrokeSenderPlan.h"
 
 namespace kyq {
 namespace {

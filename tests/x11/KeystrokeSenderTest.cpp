@@ -14,8 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/ForegroundWindow.h"
-#include "platform/KeystrokeSender.h"
+#include "platform/x11/ForegroundWindow.h"
+#include "platform/x11/KeystrokeSender.h"
 #include "platform/Utf.h"
 #include "x11/TargetProcess.h"
 #include "x11/XvfbServer.h"

@@ -21,8 +21,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "document/DocumentFormat.h"
-#include "document/PasswordDocument.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/PasswordDocument.h"
 #include "x11/ProgramProcess.h"
 #include "x11/DesktopDriver.h"
 #include "x11/DesktopSession.h"

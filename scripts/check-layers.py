@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""Fails when an include in src/ runs up a layer or round in a circle between folders.
+
+Layers, bottom up: platform (platform/, with platform/x11/ and platform/qt/ beside each
+other), core, then gui and cli, then app. The plain layers (platform/, core/) include no
+Qt and no X11 header; core/ includes neither platform/x11/ nor platform/qt/.
+Usage: scripts/check-layers.py [SRC_DIR]   (exit status 1 with a list of offences)
+"""
+import os
+import re
+import sys
+
+RANK = {"platform": 0, "platform/x11": 0, "platform/qt": 0, "core": 1, "gui": 2, "cli": 2, "app": 3}
+# Folders a layer may not include although they are not above it.
+FORBIDDEN = {
+    "platform": {"platform/x11", "platform/qt"},
+    "platform/x11": {"platform/qt"},
+    "platform/qt": {"platform/x11"},
+    "core": {"platform/x11", "platform/qt"},
+    "cli": {"gui", "platform/x11", "platform/qt"},
+    "gui": {"cli"},
+}
+PLAIN = {"platform", "core"}  # no Qt, no X11
+QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+ANGLED = re.compile(r'^\s*#\s*include\s+<([^>]+)>', re.M)
+
+
+def layer(folder):
+    for name in sorted(RANK, key=len, reverse=True):
+        if folder == name or folder.startswith(name + "/"):
+            return name
+    return None
+
+
+def main():
+    src = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "src")
+    src = os.path.normpath(src)
+    problems = []
+    edges = {}
+    for root, _, files in os.walk(src):
+        for name in files:
+            if not name.endswith((".h", ".cpp")):
+                continue
+            path = os.path.join(root, name)
+            folder = os.path.relpath(root, src)
+            own = layer(folder)
+            if own is None:
+                problems.append(f"{path}: folder {folder} belongs to no layer")
+                continue
+            text = open(path, encoding="utf-8").read()
+            if own in PLAIN:
+                for header in ANGLED.findall(text):
+                    if header.startswith(("Q", "X11/", "xcb/")):
+                        problems.append(f"{path}: the {own} layer includes <{header}>")
+            for header in QUOTED.findall(text):
+                target = os.path.dirname(header)
+                if not os.path.exists(os.path.join(src, header)):
+                    continue  # a generated file or one of the tests' own
+                other = layer(target)
+                if other is None:
+                    continue
+                if RANK[other] > RANK[own] or other in FORBIDDEN.get(own, ()):
+                    problems.append(f"{path}: {own} includes {header} ({other})")
+                if target != folder:
+                    edges.setdefault(folder, set()).add(target)
+    # Folders that include each other, directly or round a longer circle.
+    index, low, stack, on_stack, counter = {}, {}, [], set(), [0]
+
+    def visit(node):
+        index[node] = low[node] = counter[0]
+        counter[0] += 1
+        stack.append(node)
+        on_stack.add(node)
+        for nxt in edges.get(node, ()):
+            if nxt not in index:
+                visit(nxt)
+                low[node] = min(low[node], low[nxt])
+            elif nxt in on_stack:
+                low[node] = min(low[node], index[nxt])
+        if low[node] == index[node]:
+            group = []
+            while True:
+                member = stack.pop()
+                on_stack.discard(member)
+                group.append(member)
+                if member == node:
+                    break
+            if len(group) > 1:
+                problems.append("folders include each other: " + " <-> ".join(sorted(group)))
+
+    for node in sorted(edges):
+        if node not in index:
+            visit(node)
+    for problem in problems:
+        print(problem, file=sys.stderr)
+    if problems:
+        print(f"{len(problems)} layering problem(s)", file=sys.stderr)
+        return 1
+    print("layers: no include runs up a layer or round between folders")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,45 @@
+#include "core/autofill/HotKeyText.h"
+
+namespace kyq {
+
+std::string HotKeyKeyName(int32_t virtualKey)
+{
+    switch (virtualKey) {
+    case 32:
+        return "Space";
+    case 37:
+        return "Left";
+    case 38:
+        return "Up";
+    case 39:
+        return "Right";
+    case 40:
+        return "Down";
+    default:
+        break;
+    }
+    if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z'))
+        return std::string(1, static_cast<char>(virtualKey));
+    if (virtualKey >= 112 && virtualKey <= 123) {
+        // Appending instead of "F" + to_string(...): g++ 12 warns falsely (-Wrestrict) on
+        // the latter in optimised builds, and warnings are errors here.
+        std::string name = "F";
+        name += std::to_string(virtualKey - 111);
+        return name;
+    }
+    return {};
+}
+
+std::string HotKeyText(const HotKey& hotKey)
+{
+    std::string text;
+    if (hotKey.Shift)
+        text += "Shift+";
+    if (hotKey.Ctrl)
+        text += "Ctrl+";
+    if (hotKey.Alt)
+        text += "Alt+";
+    return text + HotKeyKeyName(hotKey.Main);
+}
+
+}  // namespace kyq

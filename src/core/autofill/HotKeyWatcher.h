@@ -1,0 +1,48 @@
+// The hot-key watcher: follows Shift, Ctrl and Alt through the keyboard hook's messages and
+// says when the configured hot key fires, plus the decision whether to show the fill dialog.
+#pragma once
+
+#include <cstdint>
+
+#include "core/autofill/HotKey.h"
+
+namespace kyq {
+
+class HotKeyWatcher {
+public:
+    // Generic modifier codes the hook reports for either side of the keyboard.
+    static constexpr int32_t ShiftKey = 16;
+    static constexpr int32_t ControlKey = 17;
+    static constexpr int32_t AltKey = 18;
+
+    // Forgets every modifier: one already held counts as up until released and pressed
+    // again. Called before the hook is started.
+    void Install();
+
+    // Looks at one message of the main window. True exactly when the hot key fires: the
+    // main key is released while exactly the hot key's modifiers are down. The caller then
+    // records the fill target and runs the show step, and hands every message on either way.
+    bool OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, const HotKey& hotKey);
+
+    bool AltDown() const { return altDown_; }
+    bool CtrlDown() const { return ctrlDown_; }
+    bool ShiftDown() const { return shiftDown_; }
+
+private:
+    bool altDown_ = false;
+    bool ctrlDown_ = false;
+    bool shiftDown_ = false;
+};
+
+enum class FillDialogDecision {
+    Show,            // create the fill dialog if needed and show it (or bring it forward)
+    NoDocument,      // nothing to fill from
+    OptionsInFront,  // the user is typing a new hot key into the options dialog
+};
+
+// documentOpen: the document's Path is not empty ("nul", new and unsaved, counts as open).
+// optionsOpen: the options dialog is loaded. fillTarget: the window just recorded.
+FillDialogDecision ShowStepDecision(bool documentOpen, bool optionsOpen, unsigned long fillTarget,
+                                    unsigned long optionsWindow);
+
+}  // namespace kyq

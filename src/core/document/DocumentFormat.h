@@ -1,0 +1,122 @@
+// Reading and writing .kyq documents: the header probe (both formats), the format-200
+// reader and writer, the format-150 reader.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/document/Expiry.h"  // ExpiryContext
+#include "core/document/PasswordDocument.h"
+
+namespace kyq {
+
+inline constexpr int32_t CurrentFormatNumber = 200;
+inline constexpr int32_t LegacyFormatNumber = 150;
+
+// What a caller shows for any read failure, followed by a line break, "文件名：" and the path.
+inline constexpr char16_t DamagedFileMessage[] = u"不支持此文件格式或此文件已损坏。";
+inline constexpr char16_t FileNameLabel[] = u"文件名：";
+// Shown after a format-150 file was read.
+inline constexpr char16_t LegacyFormatNotice[] =
+    u"此文件是Keyquill文档的老版本，在下次保存时将被按新格式保存。";
+
+enum class FormatErrorKind {
+    None,
+    CannotOpen,     // missing, no read permission, a folder or device: not the content's fault
+    UnknownFormat,  // first value neither 150 nor 200
+    BadHeader,      // grille value out of range, owner name without end
+    Truncated,      // the bytes end before a count or text they announce
+    BadCount,       // a block, record or text count outside its range
+    BadValue,       // a date or character value outside its range
+    Unstorable,     // writer: something the format cannot hold (names the record)
+    CannotWrite,    // writer: the file system refused (old file left as it was)
+};
+
+struct FormatResult {
+    FormatErrorKind kind = FormatErrorKind::None;
+    std::string detail;  // technical, English, for standard error; UTF-8
+    // For the user, Chinese, UTF-8; set when the cause is not the file's content
+    // (CannotOpen, CannotWrite: what failed and why, "无法打开文件：没有权限") and for
+    // Unstorable (which record, field and character). Empty for a damaged file.
+    std::string reason;
+    explicit operator bool() const { return kind == FormatErrorKind::None; }
+};
+
+// Called between records while a reader runs (about every 15 ms of work) so a GUI keeps
+// painting. May be empty.
+using ReaderYield = std::function<void()>;
+
+// Reads the format number, the grille and the owner name of the file at `path` into
+// doc.FormatVersion, doc.FileGrille and doc.OwnerName() (after KeepOwnerOnly, deciphered).
+// Touches nothing else; on failure touches nothing at all.
+FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
+
+// Reads the records of doc.Path keyed with doc.DocumentPassword() (format 200) or
+// doc.LegacyKey (format 150): AppendEntry + AddTitle for each, in file order, and
+// doc.ExpiredList collected on the way. Does not reorder and does not touch Modified.
+// Each reads the header again (the file may have changed since the probe) and keeps its
+// grille in doc.FileGrille. Records and titles present before the call are dropped first.
+// On failure the document is left with its owner record only, no titles, and ExpiredList
+// at its starting text, so nothing half-read can be shown.
+FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry,
+                               const ReaderYield& yield = {});
+FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry,
+                              const ReaderYield& yield = {});
+
+// Writes the document in format 200 to `path` through ReplaceFileContents: on failure
+// the old file is untouched; new files get mode 0600, an existing one keeps its mode,
+// owner and group; a symbolic link is followed, not replaced; a file this user may not
+// write is refused (CannotWrite). Refuses (Unstorable, naming the record) what the format cannot hold: more than
+// 32,767 records, an empty title, a text over 32,767 characters, a character code page
+// 936 lacks, the character with code 14 in the owner name.
+FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path);
+
+// The same on bytes in memory (tests, fuzzers, the command-line tool). Each file function
+// above reads the whole file once and calls its counterpart here. Any input is read or
+// refused; no input makes them allocate more than a small multiple of its size.
+FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> bytes);
+FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
+                                    const ExpiryContext& expiry, const ReaderYield& yield = {});
+FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
+                                   const ExpiryContext& expiry, const ReaderYield& yield = {});
+// A record as UTF-8 texts, for a reader that passes records on without building a document.
+struct Utf8Entry {
+    std::string Title, UserName, Password;
+    int16_t ChangedYear = 0;
+    uint8_t ChangedMonth = 0;
+    uint8_t ChangedDay = 0;
+};
+
+// Walk the records of a format-200 file in memory, in file order, without building a
+// document (for a reader that only passes them on): each record is decoded into one entry,
+// whose texts keep their room from record to record, and handed to `visit`. The bytes are
+// checked as ReadCurrentFormatBytes checks them, the same way by both: where one walk
+// succeeds, so does the other. The header is not kept.
+// The titles only, in UTF-16 (the user names and passwords are passed over):
+FormatResult VisitCurrentFormatTitles(std::span<const uint8_t> bytes, std::u16string_view password,
+                                      const std::function<void(std::u16string_view)>& visit);
+// Every record, its texts decoded straight into UTF-8:
+FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16string_view password,
+                                       const std::function<void(const Utf8Entry&)>& visit);
+// The complete format-200 file, with a fresh random grille and filler. `out` is left
+// empty on failure.
+FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out);
+
+// The longest text a record field can hold (its length is a signed 16-bit value).
+inline constexpr size_t MaxTextLength = 32767;
+// Position of the first character an owner name cannot hold in a file (one code page
+// 936 lacks, or the one with code 14, whose stored code is the name's terminator), or
+// npos. Texts of records only need CodePage936::FindUnencodable.
+size_t FindUnstorableInOwnerName(std::u16string_view name);
+// Position of the first character a new document password may not have, or npos: one
+// code page 936 lacks (the file could not be keyed with it) or a control character
+// (U+0000-U+001F, U+007F-U+009F), which no password box can take, so the document could
+// not be opened again. For creating a document and changing its password.
+size_t FindUnusableInDocumentPassword(std::u16string_view password);
+
+}  // namespace kyq

@@ -1,0 +1,81 @@
+// The one open document: owner record, stored passwords in title order, path, modified
+// flag, the one-step undo snapshot and the scratch state of an open in progress.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/document/Grille.h"
+#include "core/document/PasswordEntry.h"
+#include "core/document/SortList.h"
+
+namespace kyq {
+
+class PasswordDocument {
+public:
+    static constexpr int MaxEntries = 32767;
+    // Path of a new document that was never saved.
+    static constexpr const char* NewDocumentPath = "nul";
+    // A document is open (new or from a file): Path is not "".
+    bool IsOpen() const { return !Path.empty(); }
+    // A new document never saved: Path is exactly "nul".
+    bool IsUntitled() const { return Path == NewDocumentPath; }
+
+    // Element 0 is the owner record: Title = owner name, Password = document password.
+    std::vector<PasswordEntry> Entries{1};
+    // The title index; Entries 1..EntryCount() follow its order after ReorderEntries.
+    SortList Titles;
+
+    std::string Path;  // "" = none open, "nul" = new and unsaved, else a file path (UTF-8)
+    std::string PreviousPath;
+    bool Modified = false;
+
+    std::vector<PasswordEntry> SnapshotEntries;
+    int SnapshotCount = -1;  // -1: no snapshot (used up by a restore)
+    bool SnapshotModified = false;
+
+    int32_t FormatVersion = 0;
+    Grille FileGrille{};
+    int32_t LegacyKey = 0;
+    std::u16string ExpiredList;
+    bool PasswordPromptOpen = false;
+
+    int EntryCount() const { return static_cast<int>(Entries.size()) - 1; }
+    std::u16string& OwnerName() { return Entries[0].Title; }
+    const std::u16string& OwnerName() const { return Entries[0].Title; }
+    std::u16string& DocumentPassword() { return Entries[0].Password; }
+    const std::u16string& DocumentPassword() const { return Entries[0].Password; }
+
+    void AddTitle(const PasswordEntry& entry) { Titles.Add(entry.Title); }
+    // Stores the record after the last one; false (nothing stored) at MaxEntries.
+    bool AppendEntry(PasswordEntry entry);
+    // A single empty owner record, no stored passwords.
+    void ResetEntries();
+    // Drops every stored password and clears the owner name (the probe reads it anew).
+    void KeepOwnerOnly();
+
+    // Puts Entries 1.. into the order of Titles and sets Modified. With dropLast the
+    // record whose title was taken out of Titles is dropped. Records are matched to
+    // titles exactly, each at most once, so even a file holding equal titles comes out
+    // as a permutation of its records. Returns false (and changes nothing) when the
+    // document has no stored passwords.
+    bool ReorderEntries(bool dropLast);
+
+    // Removes record `index` (1-based) and its title; sets Modified.
+    void RemoveEntryAt(int index);
+
+    // Copies Entries (and the title index) into the snapshot.
+    void TakeUndoSnapshot();
+    // restoreOnly false: swap document and snapshot (undo; again = redo).
+    // restoreOnly true: the snapshot becomes the document and is used up.
+    // Both swap Modified with SnapshotModified; an undo or redo then leaves the document
+    // modified, a restore keeps the swapped flag.
+    void ExchangeWithUndoSnapshot(bool restoreOnly);
+    bool HasUndoSnapshot() const { return SnapshotCount >= 0; }
+
+private:
+    SortList snapshotTitles_;
+};
+
+}  // namespace kyq

@@ -1,0 +1,301 @@
+#include "core/workflow/DocumentWorkflow.h"
+
+#include <cstdio>
+
+#include "core/workflow/CommonDialog.h"
+
+#include "core/workflow/KyqApp.h"
+#include "core/document/Expiry.h"
+#include "core/document/SameText.h"
+#include "platform/Utf.h"
+#include "core/workflow/EntryCommands.h"
+#include "core/workflow/PasswordTree.h"
+#include "core/document/PathText.h"
+#include "core/workflow/WorkflowView.h"
+
+namespace kyq {
+
+namespace {
+
+constexpr char16_t DocumentFilter[] = u"Keyquill文档 (*.kyq)|*.kyq";
+constexpr char16_t OpenFilter[] = u"Keyquill文档 (*.kyq)|*.kyq|所有文件 (*.*)|*.*";
+
+std::u16string WriteFailureReason(const FormatResult& result)
+{
+    std::u16string reason;
+    switch (result.kind) {
+    case FormatErrorKind::Unstorable:
+        reason = u"文档中有Keyquill文档格式无法保存的内容。";
+        break;
+    case FormatErrorKind::CannotWrite:
+    default:
+        reason = u"文件无法写入（可能是没有写入权限、磁盘已满或文件夹不存在）。";
+        break;
+    }
+    if (!result.reason.empty())
+        reason += u"\n（" + Utf8ToUtf16(result.reason) + u"）";
+    return reason;
+}
+
+}  // namespace
+
+DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
+{
+    PasswordDocument& doc = app_.Document;
+    if (doc.PasswordPromptOpen) {
+        view_.ClosePasswordPrompt();
+        doc.PasswordPromptOpen = false;
+    }
+    doc.SnapshotModified = false;
+    if (doc.Modified) {
+        const MsgAnswer answer =
+            app_.MsgBox(u"将改动保存到" + DisplayNameOfPath(doc.Path) + u"吗？",
+                        MsgButtons::YesNoCancel, MsgIcon::Question);
+        if (answer == MsgAnswer::Yes) {
+            if (doc.IsUntitled()) {
+                CommonDialog& dialog = dialog_;
+                dialog.Filter = DocumentFilter;
+                dialog.DialogTitle = u"另存为...";
+                dialog.FileName = OwnerFileName();
+                dialog.Flags = CommonDialog::OverwritePrompt;
+                if (!dialog.ShowSave()) {
+                    dialog.FileName.clear();
+                    return CloseResult::Cancelled;
+                }
+                const std::string target = dialog.FileName;
+                dialog.FileName.clear();
+                view_.ClearFindBox();
+                doc.SnapshotModified = true;
+                // Closing after a failed save would throw the changes away: stay open.
+                if (!SaveTo(target))
+                    return CloseResult::Cancelled;
+            } else {
+                doc.SnapshotModified = true;
+                if (!WriteDocumentFile())
+                    return CloseResult::Cancelled;
+            }
+        } else if (answer == MsgAnswer::No) {
+            doc.Modified = false;
+        } else {
+            return CloseResult::Cancelled;
+        }
+    }
+    doc.PreviousPath = doc.Path;
+    commands_.TakeUndoSnapshot();
+    doc.Path.clear();
+    RefreshDocumentView();
+    return CloseResult::Closed;
+}
+
+void DocumentWorkflow::RefreshDocumentView()
+{
+    PasswordDocument& doc = app_.Document;
+    if (!doc.IsOpen()) {
+        view_.SetDocumentCommandsEnabled(false);
+        view_.SetUndoEnabled(false);
+        tree_.ResetTree(true, true);
+        view_.SetStatusText(u"未打开文件");
+        view_.SetCaption(u"Keyquill");
+    } else {
+        if (!doc.IsUntitled()) {
+            app_.Settings.LastFile = doc.Path;
+            app_.Settings.InitDir = FolderOfPath(doc.Path);
+            app_.SaveSettings();
+        }
+        view_.SetDocumentCommandsEnabled(true);
+        view_.SetCaption(u"Keyquill - " + DisplayNameOfPath(doc.Path));
+        view_.SetStatusText(StatusPanelText(doc.Path, doc.EntryCount()));
+    }
+    view_.ShowDetails({});
+}
+
+void DocumentWorkflow::RestorePreviousDocument()
+{
+    PasswordDocument& doc = app_.Document;
+    doc.Path = doc.PreviousPath;
+    tree_.ResetTree(true, true);
+    if (doc.IsOpen()) {
+        commands_.ExchangeWithUndoSnapshot(true);
+        doc.Modified = doc.SnapshotModified;
+        RefreshDocumentView();
+    }
+}
+
+void DocumentWorkflow::OpenFromPath(const std::string& path)
+{
+    if (CloseDocument() == CloseResult::Closed)
+        ProbeDocument(path);
+}
+
+void DocumentWorkflow::ProbeDocument(const std::string& path)
+{
+    PasswordDocument& doc = app_.Document;
+    doc.Path = path;
+    app_.Settings.InitDir = FolderOfPath(path);
+    const FormatResult probe = ProbeHeader(doc, path);
+    if (!probe) {
+        ShowDamagedFileMessage(path, probe);
+        RestorePreviousDocument();
+        return;
+    }
+    doc.Modified = false;
+    view_.ShowPasswordPrompt();
+}
+
+void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
+{
+    PasswordDocument& doc = app_.Document;
+    if (!result) {
+        ShowDamagedFileMessage(doc.Path, result);
+        RestorePreviousDocument();
+        return;
+    }
+    if (legacyFormat)
+        app_.MsgBox(LegacyFormatNotice, MsgButtons::OkOnly, MsgIcon::Information);
+    ShowExpiredList();
+    RefreshDocumentView();
+    tree_.ReorderEntries(false);
+    doc.Modified = false;
+    view_.SetUndoEnabled(false);
+}
+
+void DocumentWorkflow::fileNew_Click()
+{
+    if (CloseDocument() == CloseResult::Cancelled)
+        return;
+    view_.ShowForm(FormId::NewOne);
+}
+
+void DocumentWorkflow::fileOpen_Click()
+{
+    if (CloseDocument() == CloseResult::Cancelled)
+        return;
+    CommonDialog& dialog = dialog_;
+    dialog.Filter = OpenFilter;
+    dialog.DialogTitle = u"打开文件...";
+    dialog.Flags = CommonDialog::FileMustExist;
+    dialog.FileName.clear();
+    if (!dialog.ShowOpen()) {
+        RestorePreviousDocument();
+        return;
+    }
+    tree_.ResetTree(true, true);
+    app_.Document.Path = dialog.FileName;
+    ProbeDocument(app_.Document.Path);
+    app_.Document.Modified = false;
+}
+
+void DocumentWorkflow::fileSave_Click()
+{
+    PasswordDocument& doc = app_.Document;
+    if (!doc.IsOpen())
+        return;
+    if (doc.IsUntitled()) {
+        CommonDialog& dialog = dialog_;
+        dialog.Filter = DocumentFilter;
+        dialog.DialogTitle = u"保存文档";
+        dialog.FileName = OwnerFileName();
+        dialog.Flags = CommonDialog::OverwritePrompt;
+        if (!dialog.ShowSave())
+            return;
+        std::string target = dialog.FileName;
+        // A bare file name lands in the dialog's folder. (A file right under "/" has an
+        // empty folder too, but is no bare name.)
+        if (target.find('/') == std::string::npos)
+            target = dialog.InitDir + "/" + target;
+        SaveTo(target);
+        return;
+    }
+    WriteDocumentFile();
+}
+
+void DocumentWorkflow::fileSaveas_Click()
+{
+    PasswordDocument& doc = app_.Document;
+    if (!doc.IsOpen())
+        return;
+    CommonDialog& dialog = dialog_;
+    dialog.Filter = DocumentFilter;
+    dialog.DialogTitle = u"另存为...";
+    dialog.FileName = doc.IsUntitled() ? OwnerFileName() : doc.Path;
+    dialog.Flags = CommonDialog::OverwritePrompt;
+    if (!dialog.ShowSave())
+        return;
+    const std::string target = dialog.FileName;
+    dialog.FileName.clear();
+    SaveTo(target);
+}
+
+void DocumentWorkflow::fileUser_Click()
+{
+    view_.ShowForm(FormId::frmUser);
+}
+
+void DocumentWorkflow::fileClose_Click()
+{
+    CloseDocument();
+}
+
+void DocumentWorkflow::DropFiles(const std::vector<std::string>& files)
+{
+    if (CloseDocument() == CloseResult::Cancelled)
+        return;
+    // Only the first file counts; data without files has closed the document all the same.
+    if (!files.empty())
+        ProbeDocument(files.front());
+}
+
+bool DocumentWorkflow::WriteDocumentFile()
+{
+    return SaveTo(app_.Document.Path);
+}
+
+bool DocumentWorkflow::SaveTo(const std::string& path)
+{
+    PasswordDocument& doc = app_.Document;
+    const FormatResult result = WriteDocument(doc, path);
+    if (!result) {
+        // The window keeps naming the file that really holds the document.
+        app_.MsgBox(u"无法保存文档“" + DisplayNameOfPath(path) + u"”：" +
+                        WriteFailureReason(result) + u"\n文件名：" + Utf8ToUtf16(path) +
+                        u"\n原有的文件没有改动，文档中的改动仍未保存。",
+                    MsgButtons::OkOnly, MsgIcon::Warning);
+        return false;
+    }
+    const bool renamed = path != doc.Path;
+    doc.Path = path;
+    doc.Modified = false;
+    app_.Settings.LastFile = path;
+    app_.Settings.InitDir = FolderOfPath(path);
+    app_.SaveSettings();
+    if (renamed)
+        RefreshDocumentView();
+    return true;
+}
+
+void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path, const FormatResult& result)
+{
+    std::u16string text =
+        std::u16string(DamagedFileMessage) + u"\n" + FileNameLabel + Utf8ToUtf16(path);
+    // A file that is missing or may not be read is no damaged file: say what stood in the
+    // way.
+    if (result.kind == FormatErrorKind::CannotOpen && !result.reason.empty())
+        text += u"\n" + Utf8ToUtf16(result.reason);
+    if (!result.detail.empty())
+        std::fprintf(stderr, "KYQ: %s: %s\n", path.c_str(), result.detail.c_str());
+    app_.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Information);
+}
+
+void DocumentWorkflow::ShowExpiredList()
+{
+    const PasswordDocument& doc = app_.Document;
+    if (doc.ExpiredList != ExpiredListStart)
+        app_.MsgBox(doc.ExpiredList, MsgButtons::OkOnly, MsgIcon::Information, u"消息");
+}
+
+std::string DocumentWorkflow::OwnerFileName() const
+{
+    return Utf16ToUtf8(app_.Document.OwnerName()) + ".kyq";
+}
+
+}  // namespace kyq

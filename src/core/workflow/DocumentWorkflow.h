@@ -1,0 +1,72 @@
+// New, open, save, save as and close of the one document, the save prompt that guards
+// unsaved changes, and the way a failed or cancelled open puts the previous document back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/document/DocumentFormat.h"
+
+namespace kyq {
+
+class CommonDialog;
+class EntryCommands;
+class KyqApp;
+class PasswordTree;
+class WorkflowView;
+
+class DocumentWorkflow {
+public:
+    DocumentWorkflow(KyqApp& app, WorkflowView& view, CommonDialog& dialog, PasswordTree& tree,
+                     EntryCommands& commands)
+        : app_(app), view_(view), dialog_(dialog), tree_(tree), commands_(commands)
+    {
+    }
+
+    // Offers to save unsaved changes, then closes. Cancelled when the user cancelled (or
+    // the save failed): the document is then still open and unchanged.
+    enum class CloseResult { Closed, Cancelled };
+    CloseResult CloseDocument();
+    // Caption, status panel, document commands and details pane in line with Path.
+    void RefreshDocumentView();
+    // Puts back the document CloseDocument closed before an open that failed or was
+    // cancelled.
+    void RestorePreviousDocument();
+    // CloseDocument, then (unless cancelled) ProbeDocument.
+    void OpenFromPath(const std::string& path);
+    // Reads the file's header and puts up the password prompt over the disabled main
+    // window; returns at once. An unreadable file is reported (with the reason when it is
+    // missing or may not be read) and the previous document comes back.
+    void ProbeDocument(const std::string& path);
+    // What follows the reader that the password prompt ran: on success the notices, the
+    // re-order and the refresh; on failure the damaged-file message and the restore.
+    void FinishRead(const FormatResult& result, bool legacyFormat);
+
+    void fileNew_Click();
+    void fileOpen_Click();
+    void fileSave_Click();
+    void fileSaveas_Click();
+    void fileUser_Click();
+    void fileClose_Click();
+    // A drop on the window or the tree: the first of the files (UTF-8 paths), if any.
+    void DropFiles(const std::vector<std::string>& files);
+
+    // Writes the document to Path. A failure is reported, keeps Modified and leaves the
+    // old file as it was; false then.
+    bool WriteDocumentFile();
+    // The same to `path`, which becomes Path (caption, LastFile) only once written.
+    bool SaveTo(const std::string& path);
+
+private:
+    void ShowDamagedFileMessage(const std::string& path, const FormatResult& result);
+    void ShowExpiredList();
+    std::string OwnerFileName() const;
+
+    KyqApp& app_;
+    WorkflowView& view_;
+    CommonDialog& dialog_;
+    PasswordTree& tree_;
+    EntryCommands& commands_;
+};
+
+}  // namespace kyq

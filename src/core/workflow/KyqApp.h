@@ -1,0 +1,77 @@
+// The application object: the one document, the settings, the fill history and the other
+// process-wide state, created by main and handed to every form by reference.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/settings/AppSettings.h"
+#include "core/workflow/MainWindowPlatform.h"
+#include "core/workflow/MessageChain.h"
+#include "core/workflow/MessageService.h"
+#include "core/workflow/ModalGate.h"
+#include "core/settings/FillHistory.h"
+#include "core/document/PasswordDocument.h"
+#include "platform/RegistryStore.h"
+
+namespace kyq {
+
+class KyqApp {
+public:
+    // programFolder: the executable's folder ending in "/". registryFolder: where the
+    // registry hives live (RegistryStore::DefaultFolder() in the program). messages: the
+    // message boxes and file dialogs (Qt ones in the program, scripted ones in tests).
+    KyqApp(std::string programFolder, const std::filesystem::path& registryFolder,
+           std::unique_ptr<MessageService> messages);
+    KyqApp(const KyqApp&) = delete;
+    KyqApp& operator=(const KyqApp&) = delete;
+    ~KyqApp();
+
+    PasswordDocument Document;
+    AppSettings Settings;
+    FillHistory History;
+    RegistryStore Registry;
+    const std::string ProgramFolder;
+
+    uint64_t FillTarget = 0;       // the window auto-fill types into
+    int SelectedIndex = 0;         // Entries index of the record selected in the tree
+    int EditIndex = 0;             // the record the edit dialog works on
+    std::u16string FindKeyword;    // keyword of the last search
+    std::string GeneratorPath;     // where the password generator was found ("" = not yet)
+    uint64_t OptionsWindow = 0;    // the options dialog's window, 0 until first loaded
+    bool OptionsClosed = true;
+    bool ReaderRunning = false;    // a document reader is at work (it lets events through)
+
+    // The modal windows open now; message boxes and file dialogs count themselves here.
+    ModalGate Modal;
+
+    // The main window's message handling; filters go in front of it.
+    MessageChain WindowMessages;
+    // Queues a message for the main window (handled later on the GUI thread). Does nothing
+    // until the main window exists.
+    void PostMessage(const WindowMessage& message) const;
+    // Runs a message through the chain now.
+    int32_t SendMessage(const WindowMessage& message) const;
+    void SetMessagePoster(std::function<void(const WindowMessage&)> poster);
+
+    MessageService& Messages() const { return *messages_; }
+    // A message box; the title defaults to "Keyquill".
+    MsgAnswer MsgBox(const std::u16string& text, MsgButtons buttons = MsgButtons::OkOnly,
+                     MsgIcon icon = MsgIcon::None, const std::u16string& title = ProductTitle);
+
+    MainWindowPlatform& Platform() const { return *platform_; }
+    void SetPlatform(std::unique_ptr<MainWindowPlatform> platform);
+
+    void LoadSettings();
+    void SaveSettings();
+
+private:
+    std::unique_ptr<MessageService> messages_;
+    std::unique_ptr<MainWindowPlatform> platform_;
+    std::function<void(const WindowMessage&)> poster_;
+};
+
+}  // namespace kyq

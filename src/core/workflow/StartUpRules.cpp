@@ -1,0 +1,89 @@
+#include "core/workflow/StartUpRules.h"
+
+#include <climits>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Utf.h"
+
+namespace kyq {
+
+std::string JoinCommandLine(int argc, const char* const* argv)
+{
+    std::string line;
+    for (int i = 1; i < argc && argv && argv[i]; ++i) {
+        if (i > 1)
+            line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
+bool HasHelpSwitch(std::string_view commandLine)
+{
+    return commandLine.find("/?") != std::string_view::npos;
+}
+
+std::u16string UsageText()
+{
+    // Tabs, not blanks: the box's font is proportional, and tab stops line the
+    // descriptions up.
+    return u"参数说明： KYQ [文件名] [/?]\r\n"
+           u"  文件名\t用“Keyquill”打开文件\r\n"
+           u"  /?\t显示参数说明";
+}
+
+std::u16string InvalidCommandText(std::string_view commandLine)
+{
+    return u"无效的命令或找不到此文件：" + Utf8ToUtf16(commandLine) + u"\r\n\r\n" + UsageText();
+}
+
+int InstalledMajorVersion(std::string_view version)
+{
+    const std::string_view major = version.substr(0, version.find('.'));
+    long long value = 0;
+    for (const char c : major) {
+        if (c < '0' || c > '9')
+            break;
+        value = value * 10 + (c - '0');
+        if (value > INT_MAX)
+            return INT_MAX;
+    }
+    return static_cast<int>(value);
+}
+
+ProgramLaunch NewerVersionLaunch(std::string_view installedPath, std::string_view commandLine)
+{
+    ProgramLaunch launch;
+    launch.Program = std::string(installedPath);
+    // The record keeps its trailing "/"; one written by hand may lack it.
+    if (!launch.Program.empty() && launch.Program.back() != '/')
+        launch.Program += '/';
+    launch.Program += "KYQ";
+    if (!commandLine.empty())
+        launch.Arguments.emplace_back(commandLine);
+    return launch;
+}
+
+std::string ExistingFileOf(std::string_view commandLine)
+{
+    if (commandLine.empty())
+        return {};
+    std::error_code error;
+    const std::filesystem::path path(commandLine);
+    if (!std::filesystem::is_regular_file(path, error))
+        return {};
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error)
+        return {};
+    return absolute.lexically_normal().string();
+}
+
+std::string HandOverCommandText(std::string_view path)
+{
+    if (path.find('"') != std::string_view::npos)
+        return std::string(path);
+    return "\"" + std::string(path) + "\"";
+}
+
+}  // namespace kyq

@@ -1,0 +1,61 @@
+#include "gui/autofill/HotKeyWatcherFilter.h"
+
+#include "core/workflow/KyqApp.h"
+#include "core/autofill/FillDesktop.h"
+#include "gui/autofill/frmFill.h"
+#include "gui/widgets/OwnedDialog.h"
+
+namespace kyq {
+
+HotKeyWatcherFilter::HotKeyWatcherFilter(KyqApp& app, FillDesktop& desktop)
+    : app_(app), desktop_(desktop)
+{
+}
+
+HotKeyWatcherFilter::~HotKeyWatcherFilter()
+{
+    delete dialog_.data();
+}
+
+void HotKeyWatcherFilter::Filter(const WindowMessage& message)
+{
+    // The hot key is read at every event, so a new one from the options takes effect at once.
+    if (!watcher_.OnMessage(message.Msg, message.wParam, message.lParam, app_.Settings.hotKey))
+        return;
+    app_.FillTarget = desktop_.Foreground();
+    // The options dialog is the exception: there the hot key is being typed, not used.
+    if (!app_.OptionsClosed || !app_.Modal.Busy()) {
+        ShowFillDialog();
+        return;
+    }
+    if (fillWaiting_)
+        return;
+    fillWaiting_ = true;
+    OwnedDialog::WhenNoneOpen(app_, &lifetime_, [this] {
+        fillWaiting_ = false;
+        ShowFillDialog();
+    });
+}
+
+void HotKeyWatcherFilter::ShowFillDialog()
+{
+    const FillDialogDecision decision =
+        ShowStepDecision(app_.Document.IsOpen(), !app_.OptionsClosed,
+                         static_cast<unsigned long>(app_.FillTarget),
+                         static_cast<unsigned long>(app_.OptionsWindow));
+    if (decision != FillDialogDecision::Show)
+        return;
+    if (frmFill* open = FillDialog()) {
+        open->BringForward();
+        return;
+    }
+    dialog_ = new frmFill(app_, desktop_);
+    dialog_->ShowFill();
+}
+
+frmFill* HotKeyWatcherFilter::FillDialog() const
+{
+    return dialog_ && !dialog_->IsUnloaded() ? dialog_.data() : nullptr;
+}
+
+}  // namespace kyq

@@ -1,0 +1,48 @@
+// The hot-key watcher in front of the main window's message handling: follows the keyboard
+// hook's messages, and when the hot key fires records the fill target and shows the fill
+// dialog. It hands every message on.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "core/workflow/MessageChain.h"
+#include "core/autofill/HotKeyWatcher.h"
+
+namespace kyq {
+
+class FillDesktop;
+class KyqApp;
+class frmFill;
+
+class HotKeyWatcherFilter final : public MessageFilter {
+public:
+    HotKeyWatcherFilter(KyqApp& app, FillDesktop& desktop);
+    // Takes an open fill dialog with it: the dialog types through this filter's desktop.
+    ~HotKeyWatcherFilter() override;
+
+    // Load step, before the hook starts: every modifier counts as up.
+    void ClearModifiers() { watcher_.Install(); }
+    const HotKeyWatcher& Watcher() const { return watcher_; }
+
+    // The show step: nothing without a document or while the user is typing a hot key into
+    // the options dialog; else the fill dialog is created and shown, or, when it is open,
+    // brought forward unchanged.
+    void ShowFillDialog();
+    // The open fill dialog, or null.
+    frmFill* FillDialog() const;
+
+protected:
+    void Filter(const WindowMessage& message) override;
+
+private:
+    KyqApp& app_;
+    FillDesktop& desktop_;
+    HotKeyWatcher watcher_;
+    QPointer<frmFill> dialog_;
+    // A hot key pressed while a dialog of ours was open waits for it, once.
+    bool fillWaiting_ = false;
+    QObject lifetime_;
+};
+
+}  // namespace kyq

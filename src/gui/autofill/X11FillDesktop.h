@@ -1,0 +1,29 @@
+// Auto-fill's desktop on X11: an Xlib connection of its own for the foreground window and
+// for typing through XTest. Without a display every step does nothing.
+#pragma once
+
+#include <memory>
+
+#include "core/autofill/FillDesktop.h"
+#include "platform/x11/ForegroundWindow.h"
+#include "platform/x11/KeystrokeSender.h"
+#include "platform/x11/X11Display.h"
+
+namespace kyq {
+
+class X11FillDesktop final : public FillDesktop {
+public:
+    // displayName: null for $DISPLAY.
+    explicit X11FillDesktop(const char* displayName = nullptr);
+
+    uint64_t Foreground() override;
+    bool Activate(uint64_t window) override;
+    void Type(const std::u16string& text) override;
+
+private:
+    X11Display display_;
+    ForegroundWindow foreground_;
+    KeystrokeSender sender_;
+};
+
+}  // namespace kyq

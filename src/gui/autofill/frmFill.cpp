@@ -1,0 +1,245 @@
+#include "gui/autofill/frmFill.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QGridLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "gui/widgets/HelpViewer.h"
+#include "core/workflow/KyqApp.h"
+#include "core/autofill/FillDesktop.h"
+#include "core/settings/FillHistory.h"
+#include "core/autofill/FillMacro.h"
+
+namespace kyq {
+
+frmFill::frmFill(KyqApp& app, FillDesktop& desktop)
+    : OwnedDialog(app, nullptr, QStringLiteral("frmFill")), desktop_(desktop)
+{
+    setWindowTitle(QStringLiteral("选择填写的密码"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/keyquill.svg")));
+    // Over whatever window the hot key came from, which may itself be a top-most one.
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+
+    lstPass = new QListWidget(this);
+    lstPass->setObjectName(QStringLiteral("lstPass"));
+    lstPass->setToolTip(QStringLiteral("密码列表"));
+    lstPass->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstPass->setMinimumSize(220, 160);
+
+    Label1 = new QLabel(QStringLiteral("填写方式："), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cboLine = new QComboBox(this);
+    cboLine->setObjectName(QStringLiteral("cboLine"));
+    cboLine->setEditable(true);
+    // The drop-down shows the history only; what is typed is taken as typed, in its own
+    // letter case, without completion.
+    cboLine->setInsertPolicy(QComboBox::NoInsert);
+    cboLine->setCompleter(nullptr);
+    cboLine->setMaxVisibleItems(static_cast<int>(FillHistory::MaxItems));
+    cboLine->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Label1->setBuddy(cboLine);
+
+    cmdMacro = new QPushButton(QStringLiteral(">>"), this);
+    cmdMacro->setObjectName(QStringLiteral("cmdMacro"));
+    cmdMacro->setToolTip(QStringLiteral("插入宏"));
+    cmdMacro->setAutoDefault(false);
+    cmdMacro->setFixedWidth(32);
+
+    cmdOK = new QPushButton(QStringLiteral("确定"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdHelp = new QPushButton(QStringLiteral("帮助(&H)"), this);
+    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
+
+    mnuPop = new QMenu(this);
+    mnuPop->setObjectName(QStringLiteral("mnuPop"));
+    PopID = AddPopItem("PopID", QStringLiteral("标题 ^i"), QStringLiteral("^i"));
+    PopName = AddPopItem("PopName", QStringLiteral("名称 ^n"), QStringLiteral("^n"));
+    PopPass = AddPopItem("PopPass", QStringLiteral("密码 ^p"), QStringLiteral("^p"));
+    PopTab = AddPopItem("PopTab", QStringLiteral("切换 ^t"), QStringLiteral("^t"));
+    PopReturn = AddPopItem("PopReturn", QStringLiteral("回车 ^r"), QStringLiteral("^r"));
+    mnuPop->addSeparator();
+    PopHex = AddPopItem("PopHex", QStringLiteral("Ascii码 ^h"), QStringLiteral("^h"));
+    PopSign = AddPopItem("PopSign", QStringLiteral("符号\"^\" ^^"), QStringLiteral("^^"));
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdHelp);
+    buttons->addStretch(1);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(lstPass, 0, 0, 1, 3);
+    grid->addLayout(buttons, 0, 3);
+    grid->addWidget(Label1, 1, 0);
+    grid->addWidget(cboLine, 1, 1);
+    grid->addWidget(cmdMacro, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(0, 1);
+
+    setTabOrder(lstPass, cboLine);
+    setTabOrder(cboLine, cmdMacro);
+    setTabOrder(cmdMacro, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    setTabOrder(cmdCancel, cmdHelp);
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+    connect(cmdMacro, &QPushButton::clicked, this, [this] { cmdMacro_Click(); });
+}
+
+QAction* frmFill::AddPopItem(const char* name, const QString& caption, const QString& escape)
+{
+    QAction* item = mnuPop->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    connect(item, &QAction::triggered, this, [this, escape] { InsertEscape(escape); });
+    return item;
+}
+
+void frmFill::ShowFill()
+{
+    // The native window first, so its first exposure is seen.
+    winId();
+    if (QWindow* window = windowHandle())
+        window->installEventFilter(this);
+    activationPending_ = true;
+    ShowOverOwner();
+}
+
+void frmFill::BringForward()
+{
+    if (IsUnloaded())
+        return;
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    ClaimFocus();
+}
+
+void frmFill::Form_Load()
+{
+    const PasswordDocument& doc = App().Document;
+    lstPass->clear();
+    for (int i = 1; i <= doc.EntryCount(); ++i)
+        lstPass->addItem(QString::fromStdU16String(doc.Entries[static_cast<size_t>(i)].Title));
+    if (lstPass->count() > 0) {
+        // The record selected in the tree; the root (or nothing) stands for the first.
+        int row = App().SelectedIndex - 1;
+        if (row < 0 || row >= lstPass->count())
+            row = 0;
+        lstPass->setCurrentRow(row);
+    }
+
+    cboLine->clear();
+    for (const std::u16string& macro : App().History.Items())
+        cboLine->addItem(QString::fromStdU16String(macro));
+    if (cboLine->count() > 0)
+        cboLine->setCurrentIndex(0);
+    else
+        cboLine->setEditText(QString::fromStdU16String(DefaultFillMacro));
+
+    lstPass->setFocus(Qt::OtherFocusReason);
+    ClaimFocus();
+}
+
+void frmFill::cmdOK_Click()
+{
+    if (IsUnloaded())
+        return;
+    KyqApp& app = App();
+    const PasswordDocument& doc = app.Document;
+    const QList<QListWidgetItem*> selected = lstPass->selectedItems();
+    const int row = selected.isEmpty() ? -1 : lstPass->row(selected.first());
+    // The record at that place now; none when nothing is selected or the document has
+    // lost records meanwhile (never the owner record: it holds the document password).
+    const int record = row + 1;
+    const PasswordEntry* entry = row >= 0 && record <= doc.EntryCount()
+                                     ? &doc.Entries[static_cast<size_t>(record)]
+                                     : nullptr;
+    const std::u16string macro = cboLine->currentText().toStdU16String();
+    const std::u16string text = ExpandFillMacro(macro, entry);
+
+    app.History.Update(macro);
+    SaveFillHistory(app.History, app.Registry);
+
+    // Everything the rest needs is copied out: the dialog is gone from here on.
+    FillDesktop& desktop = desktop_;
+    const uint64_t target = app.FillTarget;
+    Unload();
+
+    const bool active = desktop.Activate(target);
+    QCoreApplication::processEvents();
+    // A password goes nowhere but into the window it was meant for.
+    if (active)
+        desktop.Type(text);
+}
+
+void frmFill::cmdCancel_Click()
+{
+    Unload();
+}
+
+void frmFill::cmdHelp_Click()
+{
+    ShowHelpTopic(App(), this, "fill.htm");
+}
+
+void frmFill::cmdMacro_Click()
+{
+    mnuPop->popup(QCursor::pos());
+}
+
+void frmFill::InsertEscape(const QString& escape)
+{
+    QLineEdit* edit = cboLine->lineEdit();
+    const QString before = edit->text();
+    edit->setText(before + escape);
+    cboLine->setFocus(Qt::OtherFocusReason);
+    edit->setSelection(static_cast<int>(before.size()), static_cast<int>(escape.size()));
+}
+
+void frmFill::ClaimFocus()
+{
+    // Qt asks for the focus as an application; a window manager that prevents focus
+    // stealing may refuse that for a window that pops up on a global hot key, so the
+    // desktop is asked as well, once the window can take the focus.
+    activationPending_ = true;
+    const QWindow* window = windowHandle();
+    if (window && window->isExposed())
+        QTimer::singleShot(0, this, [this] { ActivateOwnWindow(); });
+}
+
+void frmFill::ActivateOwnWindow()
+{
+    if (!activationPending_ || IsUnloaded() || !isVisible())
+        return;
+    activationPending_ = false;
+    desktop_.Activate(static_cast<uint64_t>(winId()));
+}
+
+bool frmFill::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && activationPending_ &&
+        windowHandle()->isExposed())
+        QTimer::singleShot(0, this, [this] { ActivateOwnWindow(); });
+    return OwnedDialog::eventFilter(watched, event);
+}
+
+}  // namespace kyq

@@ -1,0 +1,70 @@
+// The fill dialog: the user picks a record and a fill macro; OK expands the macro for that
+// record, remembers the macro, and types the result into the window the hot key came from.
+#pragma once
+
+#include <QString>
+
+#include "gui/widgets/OwnedDialog.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace kyq {
+
+class FillDesktop;
+
+class frmFill : public OwnedDialog {
+    Q_OBJECT
+public:
+    // The dialog has no owner: the main window stays usable while it is open.
+    frmFill(KyqApp& app, FillDesktop& desktop);
+
+    QListWidget* lstPass = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* cboLine = nullptr;
+    QPushButton* cmdMacro = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdHelp = nullptr;
+    QMenu* mnuPop = nullptr;
+    QAction* PopID = nullptr;
+    QAction* PopName = nullptr;
+    QAction* PopPass = nullptr;
+    QAction* PopTab = nullptr;
+    QAction* PopReturn = nullptr;
+    QAction* PopHex = nullptr;
+    QAction* PopSign = nullptr;
+
+    // The show step's first opening: shown modeless and on top, list and fill method
+    // loaded, with the focus.
+    void ShowFill();
+    // The show step while the dialog is open: shown, raised and focused, nothing reloaded.
+    void BringForward();
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdHelp_Click();
+    void cmdMacro_Click();
+    // A pop-up item: appends its escape to the fill method and selects it there.
+    void InsertEscape(const QString& escape);
+
+protected:
+    void Form_Load() override;
+    void OnCancel() override { cmdCancel_Click(); }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* AddPopItem(const char* name, const QString& caption, const QString& escape);
+    void ClaimFocus();
+    void ActivateOwnWindow();
+
+    FillDesktop& desktop_;
+    // Set while the window manager still has to be asked for the focus (once exposed).
+    bool activationPending_ = false;
+};
+
+}  // namespace kyq

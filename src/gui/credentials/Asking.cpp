@@ -1,0 +1,135 @@
+#include "gui/credentials/Asking.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/workflow/KyqApp.h"
+#include "core/document/Cipher.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/Expiry.h"
+#include "core/document/PathText.h"
+#include "gui/widgets/SelectAllOnFocus.h"
+#include "gui/main/frmMain.h"
+
+namespace kyq {
+
+Asking::Asking(KyqApp& app, frmMain& main)
+    : OwnedDialog(app, &main, QStringLiteral("Asking")), main_(main)
+{
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setWordWrap(true);
+    // A fixed width lets the wrapped greeting report the height it needs.
+    Label2->setFixedWidth(320);
+    txtPass = new QLineEdit(this);
+    txtPass->setObjectName(QStringLiteral("txtPass"));
+    txtPass->setEchoMode(QLineEdit::Password);
+    SelectAllOnFocus::Attach(txtPass);
+    Command1 = new QPushButton(QStringLiteral("确定"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    Command2 = new QPushButton(QStringLiteral("取消"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QIcon(QStringLiteral(":/icons/keyquill.svg")).pixmap(32, 32));
+    icon->setAlignment(Qt::AlignTop);
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    auto* text = new QVBoxLayout;
+    text->addWidget(Label2);
+    text->addWidget(txtPass);
+    top->addLayout(text, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(top);
+    all->addLayout(buttons);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+
+    // Texts before the window is shown, so that it is mapped at its final size.
+    const PasswordDocument& doc = App().Document;
+    setWindowTitle(QStringLiteral("检查文档“") +
+                   QString::fromStdU16String(DisplayNameOfPath(doc.Path)) +
+                   QStringLiteral("”的密码"));
+    Label2->setText(QStringLiteral("您好，") + QString::fromStdU16String(doc.OwnerName()) +
+                    QStringLiteral("！欢迎您使用Tarnwick工作室制作的“Keyquill”软件。请输入您的密码："));
+}
+
+void Asking::Form_Load()
+{
+    PasswordDocument& doc = App().Document;
+    doc.PasswordPromptOpen = true;
+    main_.Tree.ResetTree(false, true);
+    txtPass->setFocus(Qt::OtherFocusReason);
+}
+
+void Asking::Form_Unload()
+{
+    App().Document.PasswordPromptOpen = false;
+}
+
+void Asking::Command1_Click()
+{
+    if (reading_)
+        return;
+    KyqApp& app = App();
+    PasswordDocument& doc = app.Document;
+    if (txtPass->text().isEmpty()) {
+        app.MsgBox(u"密码不可能为空！", MsgButtons::OkOnly, MsgIcon::Information, u"错误");
+        txtPass->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    doc.DocumentPassword() = txtPass->text().toStdU16String();
+
+    // Nothing may act on the document while the reader runs: this prompt is disabled like
+    // the main window, user input waits, and window messages are held back until the end.
+    reading_ = true;
+    app.ReaderRunning = true;
+    setEnabled(false);
+    const ReaderYield yield = [] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    const ExpiryContext expiry = ExpiryContextForToday(app.Settings.Days);
+    const bool legacy = doc.FormatVersion == LegacyFormatNumber;
+    FormatResult result;
+    if (legacy) {
+        // An overflowing key falls back to 0, a fresh program's key, so the same password
+        // opens the same file the same way however many files were opened before.
+        doc.LegacyKey = DeriveLegacyKey(doc.DocumentPassword());
+        result = ReadLegacyFormat(doc, expiry, yield);
+    } else {
+        result = ReadCurrentFormat(doc, expiry, yield);
+    }
+    app.ReaderRunning = false;
+    reading_ = false;
+    setEnabled(true);
+
+    main_.Workflow.FinishRead(result, legacy);
+    main_.Workflow.RefreshDocumentView();
+    Unload();
+    main_.ReleaseHeldMessages();
+}
+
+void Asking::Command2_Click()
+{
+    if (reading_)
+        return;
+    main_.Workflow.RestorePreviousDocument();
+    Unload();
+}
+
+void Asking::OnCancel()
+{
+    Command2_Click();
+}
+
+}  // namespace kyq

@@ -1,0 +1,39 @@
+// The password prompt of an open: shown after the probe read the file's header, it takes
+// the document password and runs the reader for the file's format.
+#pragma once
+
+#include "gui/widgets/OwnedDialog.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kyq {
+
+class frmMain;
+
+class Asking : public OwnedDialog {
+    Q_OBJECT
+public:
+    Asking(KyqApp& app, frmMain& main);
+
+    QLabel* Label2;
+    QLineEdit* txtPass;
+    QPushButton* Command1;  // OK
+    QPushButton* Command2;  // Cancel
+
+    void Command1_Click();
+    void Command2_Click();
+    bool IsReading() const { return reading_; }
+
+protected:
+    void Form_Load() override;
+    void Form_Unload() override;
+    void OnCancel() override;
+
+private:
+    frmMain& main_;
+    bool reading_ = false;
+};
+
+}  // namespace kyq

@@ -1,0 +1,134 @@
+#include "gui/credentials/ChangePass.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/workflow/KyqApp.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/SameText.h"
+#include "platform/CodePage936.h"
+#include "gui/widgets/SelectAllOnFocus.h"
+#include "core/document/UnstorableMessage.h"
+
+namespace kyq {
+
+namespace {
+
+QLineEdit* PasswordBox(QWidget* parent, const char* name)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setEchoMode(QLineEdit::Password);
+    SelectAllOnFocus::Attach(box);
+    return box;
+}
+
+QLabel* Caption(QWidget* parent, const char* name, const QString& text, QLineEdit* buddy)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setBuddy(buddy);
+    return label;
+}
+
+}  // namespace
+
+ChangePass::ChangePass(KyqApp& app, QWidget* owner)
+    : OwnedDialog(app, owner, QStringLiteral("ChangePass"))
+{
+    setWindowTitle(QStringLiteral("更改用户密码"));
+    OldPass = PasswordBox(this, "OldPass");
+    NewPass = PasswordBox(this, "NewPass");
+    Confirm = PasswordBox(this, "Confirm");
+    Label1 = Caption(this, "Label1", QStringLiteral("请输入原密码(&O)："), OldPass);
+    Label2 = Caption(this, "Label2", QStringLiteral("请输入新密码(&N)："), NewPass);
+    Label3 = Caption(this, "Label3", QStringLiteral("请确认新密码(&C)："), Confirm);
+    cmdOK = new QPushButton(QStringLiteral("确定"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(Label1, 0, 0);
+    fields->addWidget(OldPass, 0, 1);
+    fields->addWidget(Label2, 1, 0);
+    fields->addWidget(NewPass, 1, 1);
+    fields->addWidget(Label3, 2, 0);
+    fields->addWidget(Confirm, 2, 1);
+    fields->setColumnMinimumWidth(1, 160);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(fields);
+    all->addLayout(buttons);
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+}
+
+void ChangePass::Form_Load()
+{
+    const bool hasPassword = !App().Document.DocumentPassword().empty();
+    Label1->setEnabled(hasPassword);
+    OldPass->setEnabled(hasPassword);
+    (hasPassword ? OldPass : NewPass)->setFocus(Qt::OtherFocusReason);
+}
+
+void ChangePass::cmdOK_Click()
+{
+    KyqApp& app = App();
+    PasswordDocument& doc = app.Document;
+    const std::u16string fresh = NewPass->text().toStdU16String();
+    if (!SameText(OldPass->text().toStdU16String(), doc.DocumentPassword())) {
+        app.MsgBox(u"原密码错误！请重输。", MsgButtons::OkOnly, MsgIcon::Warning);
+        OldPass->clear();
+        OldPass->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (fresh.empty()) {
+        app.MsgBox(u"密码不能为空！", MsgButtons::OkOnly, MsgIcon::Information);
+        NewPass->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (!SameText(fresh, Confirm->text().toStdU16String())) {
+        app.MsgBox(u"两次输入的新密码不一样！请重输。", MsgButtons::OkOnly, MsgIcon::Warning);
+        Confirm->clear();
+        Confirm->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The password keys every text of the file: one the code page lacks could not open
+    // the saved document again.
+    if (const size_t bad = FindUnusableInDocumentPassword(fresh); bad != std::u16string::npos) {
+        app.MsgBox(UnstorableCharacterMessage(u"新密码", fresh, bad), MsgButtons::OkOnly,
+                   MsgIcon::Warning);
+        NewPass->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    doc.DocumentPassword() = fresh;
+    Unload();
+    app.MsgBox(u"成功改变用户密码！", MsgButtons::OkOnly, MsgIcon::Information);
+    if (QWidget* owner = Owner()) {
+        owner->setEnabled(true);
+        owner->activateWindow();
+    }
+    doc.Modified = true;
+}
+
+void ChangePass::cmdCancel_Click()
+{
+    Unload();
+}
+
+void ChangePass::OnCancel()
+{
+    cmdCancel_Click();
+}
+
+}  // namespace kyq

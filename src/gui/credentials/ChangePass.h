@@ -1,0 +1,35 @@
+// Changes the document password: the old one (unless there is none), the new one twice.
+#pragma once
+
+#include "gui/widgets/OwnedDialog.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kyq {
+
+class ChangePass : public OwnedDialog {
+    Q_OBJECT
+public:
+    // owner: the window that opened it (the user card), disabled while this is open.
+    ChangePass(KyqApp& app, QWidget* owner);
+
+    QLabel* Label1;
+    QLineEdit* OldPass;
+    QLabel* Label2;
+    QLineEdit* NewPass;
+    QLabel* Label3;
+    QLineEdit* Confirm;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+protected:
+    void Form_Load() override;
+    void OnCancel() override;
+};
+
+}  // namespace kyq

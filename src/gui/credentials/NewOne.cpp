@@ -1,0 +1,138 @@
+#include "gui/credentials/NewOne.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/workflow/KyqApp.h"
+#include "core/settings/TextHelpers.h"
+#include "core/document/DocumentFormat.h"
+#include "core/document/SameText.h"
+#include "platform/CodePage936.h"
+#include "platform/Utf.h"
+#include "gui/widgets/SelectAllOnFocus.h"
+#include "core/document/UnstorableMessage.h"
+#include "gui/main/frmMain.h"
+
+namespace kyq {
+
+namespace {
+
+QLineEdit* Box(QWidget* parent, const char* name, bool password)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    if (password)
+        box->setEchoMode(QLineEdit::Password);
+    SelectAllOnFocus::Attach(box);
+    return box;
+}
+
+}  // namespace
+
+NewOne::NewOne(KyqApp& app, frmMain& main)
+    : OwnedDialog(app, &main, QStringLiteral("NewOne")), main_(main)
+{
+    setWindowTitle(QStringLiteral("新用户登记"));
+    ShowToNew = new QLabel(this);
+    ShowToNew->setObjectName(QStringLiteral("ShowToNew"));
+    ShowToNew->setWordWrap(true);
+    ShowToNew->setText(QStringLiteral(
+        "感谢您选用Keyquill！有了它，您只需记住一个密码，就能记住所有的密码。"
+        "请为新文档登记用户名和密码：打开文档时要输入这个密码，请牢记它。"));
+    UserName = Box(this, "UserName", false);
+    UserPass = Box(this, "UserPass", true);
+    PassConfirm = Box(this, "PassConfirm", true);
+    cmdOK = new QPushButton(QStringLiteral("确定(&O)"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("取消(&C)"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("请输入用户名："), UserName);
+    fields->addRow(QStringLiteral("请输入密码："), UserPass);
+    fields->addRow(QStringLiteral("请确认密码："), PassConfirm);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* all = new QVBoxLayout(this);
+    all->addWidget(ShowToNew);
+    all->addLayout(fields);
+    all->addLayout(buttons);
+    ShowToNew->setMinimumWidth(320);
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+}
+
+void NewOne::Form_Load()
+{
+    UserName->setText(QString::fromStdString(WindowsUserName(App().Registry)));
+    UserName->setFocus(Qt::OtherFocusReason);
+}
+
+void NewOne::cmdOK_Click()
+{
+    KyqApp& app = App();
+    const std::u16string name = UserName->text().toStdU16String();
+    const std::u16string pass = UserPass->text().toStdU16String();
+    if (name.empty()) {
+        app.MsgBox(u"请输入用户名！", MsgButtons::OkOnly, MsgIcon::Information);
+        UserName->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (!SameText(pass, PassConfirm->text().toStdU16String())) {
+        app.MsgBox(u"两次输入的密码不一样，请检查！", MsgButtons::OkOnly, MsgIcon::Warning);
+        PassConfirm->clear();
+        PassConfirm->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (pass.empty()) {
+        app.MsgBox(u"请输入密码！", MsgButtons::OkOnly, MsgIcon::Information);
+        UserPass->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // A name or password the file cannot carry would be changed silently on the next save
+    // (and a changed password no longer opens the file): refuse it here.
+    if (const size_t bad = FindUnstorableInOwnerName(name); bad != std::u16string::npos) {
+        app.MsgBox(UnstorableCharacterMessage(u"用户名", name, bad), MsgButtons::OkOnly,
+                   MsgIcon::Warning);
+        UserName->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (const size_t bad = FindUnusableInDocumentPassword(pass); bad != std::u16string::npos) {
+        app.MsgBox(UnstorableCharacterMessage(u"密码", pass, bad), MsgButtons::OkOnly,
+                   MsgIcon::Warning);
+        UserPass->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
+    PasswordDocument& doc = app.Document;
+    doc.ResetEntries();
+    doc.OwnerName() = name;
+    doc.DocumentPassword() = pass;
+    main_.Tree.ResetTree(false, true);
+    Unload();
+    app.MsgBox(u"欢迎您使用Keyquill！", MsgButtons::OkOnly, MsgIcon::Information);
+    doc.Path = PasswordDocument::NewDocumentPath;
+    main_.Workflow.RefreshDocumentView();
+    main_.activateWindow();
+    doc.Modified = true;
+}
+
+void NewOne::cmdCancel_Click()
+{
+    Unload();
+}
+
+void NewOne::OnCancel()
+{
+    cmdCancel_Click();
+}
+
+}  // namespace kyq

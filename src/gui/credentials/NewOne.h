@@ -1,0 +1,37 @@
+// The new-document dialog: an owner name and a document password, typed twice.
+#pragma once
+
+#include "gui/widgets/OwnedDialog.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kyq {
+
+class frmMain;
+
+class NewOne : public OwnedDialog {
+    Q_OBJECT
+public:
+    NewOne(KyqApp& app, frmMain& main);
+
+    QLineEdit* UserName;
+    QLineEdit* UserPass;
+    QLineEdit* PassConfirm;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+    QLabel* ShowToNew;
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+protected:
+    void Form_Load() override;
+    void OnCancel() override;
+
+private:
+    frmMain& main_;
+};
+
+}  // namespace kyq

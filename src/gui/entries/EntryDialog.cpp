@@ -1,0 +1,194 @@
+#include "gui/entries/EntryDialog.h"
+
+#include <QClipboard>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/workflow/KyqApp.h"
+#include "gui/main/LaunchGenerator.h"
+#include "gui/widgets/SelectAllOnFocus.h"
+#include "gui/main/frmMain.h"
+
+namespace kyq {
+
+namespace {
+
+QLineEdit* Field(QWidget* parent, const char* name)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    // Room for a long title without making the dialog wide.
+    box->setMinimumWidth(210);
+    SelectAllOnFocus::Attach(box);
+    return box;
+}
+
+QLabel* Caption(QWidget* parent, const char* name, const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setBuddy(buddy);
+    return label;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Moves the one record that is out of place (just appended or retitled) to the line its
+// title has in the index, so the re-order that follows finds every record in place and
+// need not match 32,767 titles anew. Nothing moves when the title is not in the index.
+void MoveToTitleLine(PasswordDocument& doc, int index)
+{
+    const std::u16string& title = doc.Entries[static_cast<size_t>(index)].Title;
+    const size_t lines = doc.Titles.size();
+    for (size_t line = 0; line < lines; ++line) {
+        if (doc.Titles.At(line) != title)
+            continue;
+        const auto from = doc.Entries.begin() + index;
+        const auto to = doc.Entries.begin() + static_cast<std::ptrdiff_t>(line) + 1;
+        if (to < doc.Entries.end()) {
+            if (to < from)
+                std::rotate(to, from, from + 1);
+            else if (from < to)
+                std::rotate(from, from + 1, to + 1);
+        }
+        return;
+    }
+}
+
+}  // namespace
+
+EntryDialog::EntryDialog(KyqApp& app, frmMain& main, const Names& names)
+    : OwnedDialog(app, &main, QString::fromLatin1(names.formName)), main_(main)
+{
+    setWindowTitle(QString::fromUtf8(names.caption));
+    txtID = Field(this, "txtID");
+    txtName = Field(this, "txtName");
+    txtPass = Field(this, "txtPass");
+    Label1 = Caption(this, "Label1", QStringLiteral("密码标题(&I)："), txtID);
+    Label3 = Caption(this, "Label3", QStringLiteral("用户名称(&N)："), txtName);
+    Label2 = Caption(this, "Label2", QStringLiteral("密码内容(&P)："), txtPass);
+    if (names.hints) {
+        txtID->setPlaceholderText(QStringLiteral("在此输入密码标题"));
+        txtPass->setPlaceholderText(QStringLiteral("在此输入密码内容"));
+    }
+    Pro = Button(this, "Pro", QStringLiteral("参考(&A)"));
+    cmdPaste = Button(this, "cmdPaste", QString::fromUtf8(names.pasteCaption));
+    ok_ = Button(this, names.okName, QStringLiteral("确定"));
+    ok_->setDefault(true);
+    cancel_ = Button(this, names.cancelName, QStringLiteral("取消"));
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(Label1, 0, 0);
+    fields->addWidget(txtID, 0, 1, 1, 3);
+    fields->addWidget(Label3, 1, 0);
+    fields->addWidget(txtName, 1, 1, 1, 3);
+    fields->addWidget(Label2, 2, 0);
+    fields->addWidget(txtPass, 2, 1);
+    fields->addWidget(Pro, 2, 2);
+    fields->addWidget(cmdPaste, 2, 3);
+    fields->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(fields);
+    all->addSpacing(6);
+    all->addLayout(buttons);
+
+    QWidget* order[] = {txtID, txtName, txtPass, Pro, cmdPaste, ok_, cancel_};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(Pro, &QPushButton::clicked, this, [this] { Pro_Click(); });
+    connect(cmdPaste, &QPushButton::clicked, this, [this] { cmdPaste_Click(); });
+    connect(ok_, &QPushButton::clicked, this, [this] { OkClicked(); });
+    connect(cancel_, &QPushButton::clicked, this, [this] { CancelClicked(); });
+}
+
+std::u16string EntryDialog::TitleText() const
+{
+    return txtID->text().toStdU16String();
+}
+
+std::u16string EntryDialog::UserNameText() const
+{
+    return txtName->text().toStdU16String();
+}
+
+std::u16string EntryDialog::PasswordText() const
+{
+    return txtPass->text().toStdU16String();
+}
+
+void EntryDialog::cmdPaste_Click()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    txtPass->setText(clipboard->text());
+    // The password should not stay where any program can read it.
+    clipboard->clear();
+}
+
+void EntryDialog::Pro_Click()
+{
+    LaunchGenerator(App(), main_.Dialog);
+}
+
+bool EntryDialog::ValidateFields(int editIndex)
+{
+    const EntryFieldProblem problem =
+        CheckEntryFields(App().Document, TitleText(), UserNameText(), PasswordText(), editIndex);
+    if (!problem)
+        return true;
+    App().MsgBox(problem.Message, MsgButtons::OkOnly, problem.Icon);
+    FocusField(problem.Field);
+    return false;
+}
+
+void EntryDialog::FocusField(EntryField field)
+{
+    QLineEdit* box = field == EntryField::UserName   ? txtName
+                     : field == EntryField::Password ? txtPass
+                                                     : txtID;
+    box->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryDialog::FinishChange(int index)
+{
+    frmMain& main = main_;
+    PasswordDocument& doc = App().Document;
+    const std::u16string title = doc.Entries[static_cast<size_t>(index)].Title;
+    Unload();  // enables and focuses the main window; `this` lives until the event loop
+    doc.Modified = true;
+    MoveToTitleLine(doc, index);
+    main.Tree.ReorderEntries(false);
+    // The rebuilt tree has no selection; the record just written is the one the user
+    // wants to see (and may want to edit again), so it becomes the selection.
+    for (int n = 1; n <= doc.EntryCount(); ++n) {
+        if (doc.Entries[static_cast<size_t>(n)].Title == title) {
+            main.Tree.SelectNode(n + 1);
+            break;
+        }
+    }
+    main.Tree.ShowSelectedEntry();
+}
+
+void EntryDialog::CloseToMain()
+{
+    Unload();
+}
+
+}  // namespace kyq

@@ -1,0 +1,52 @@
+// The results of a search from the main window's find box: every stored password whose
+// title, user name or password holds the keyword, to pick one and select it in the tree.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gui/widgets/OwnedDialog.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace kyq {
+
+class frmMain;
+struct PasswordEntry;
+
+class FoundResult : public OwnedDialog {
+    Q_OBJECT
+public:
+    FoundResult(KyqApp& app, frmMain& main);
+
+    QLabel* Label1;
+    QListWidget* List1;
+    QPushButton* OK;
+    QPushButton* Cancel;
+
+    // Record number of each line of List1, in the same order.
+    std::vector<int> FoundIndexes;
+
+    void List1_Click();
+    void List1_DblClick();
+    void OK_Click();
+    void Cancel_Click();
+
+    // The details box of a double-clicked line: user name, password, date of change.
+    static std::u16string DetailsText(const PasswordEntry& entry);
+
+protected:
+    void Form_Load() override;
+    void OnCancel() override { Cancel_Click(); }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The record of the selected line, or 0 (no line, or the record is gone).
+    int SelectedRecord() const;
+
+    frmMain& main_;
+};
+
+}  // namespace kyq

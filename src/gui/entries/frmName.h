@@ -1,0 +1,35 @@
+// Renames the document's owner, over the user card.
+#pragma once
+
+#include "gui/widgets/OwnedDialog.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kyq {
+
+class frmUser;
+
+class frmName : public OwnedDialog {
+    Q_OBJECT
+public:
+    frmName(KyqApp& app, frmUser& card);
+
+    QLabel* Label1;
+    QLineEdit* Text1;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+protected:
+    void Form_Load() override;
+    void OnCancel() override { cmdCancel_Click(); }
+
+private:
+    frmUser& card_;
+};
+
+}  // namespace kyq

@@ -1,0 +1,47 @@
+// The user card: shows the document's owner name and leads to renaming the owner and to
+// changing the document password.
+#pragma once
+
+#include "gui/widgets/OwnedDialog.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kyq {
+
+class frmMain;
+
+class frmUser : public OwnedDialog {
+    Q_OBJECT
+public:
+    frmUser(KyqApp& app, frmMain& main);
+
+    QLabel* Label1;
+    QLineEdit* txtName;
+    QLabel* lblName;
+    QLabel* lblPass;
+    QPushButton* cmdClose;
+
+    frmMain& Main() const { return main_; }
+
+    void lblName_Click();
+    void lblPass_Click();
+    void cmdClose_Click();
+
+    // The link look: hovered is red and underlined, the other blue. null: both blue.
+    void SetLinkHover(QLabel* hovered);
+    QLabel* LinkHover() const { return hovered_; }
+
+protected:
+    void Form_Load() override;
+    void OnCancel() override { cmdClose_Click(); }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    frmMain& main_;
+    QLabel* hovered_ = nullptr;
+};
+
+}  // namespace kyq

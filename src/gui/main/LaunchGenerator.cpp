@@ -1,0 +1,73 @@
+#include "gui/main/LaunchGenerator.h"
+
+#include <QProcess>
+#include <QString>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "core/workflow/CommonDialog.h"
+#include "core/workflow/KyqApp.h"
+#include "core/settings/Registry.h"
+
+namespace kyq {
+
+namespace {
+
+constexpr char GeneratorFile[] = "ranzel.exe";
+constexpr char GeneratorKey[] = "Software\\Tarnwick\\Ranzel";
+
+bool IsFile(const std::string& path)
+{
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+void Start(const std::string& path)
+{
+    // Not waited for and nothing taken back; a program that will not start is ignored.
+    QProcess::startDetached(QString::fromStdString(path), {});
+}
+
+}  // namespace
+
+void LaunchGenerator(KyqApp& app, CommonDialog& dialog)
+{
+    std::string& path = app.GeneratorPath;
+    if (IsFile(path)) {
+        Start(path);
+        return;
+    }
+    path = ReadTextValue(app.Registry, Hive::LocalMachine, GeneratorKey, "Path");
+    if (!path.empty()) {
+        // The recorded folder ends in a separator; one written by hand may not.
+        if (path.back() != '/')
+            path += '/';
+        path += GeneratorFile;
+    }
+    if (!IsFile(path))
+        path = app.ProgramFolder + GeneratorFile;
+    if (IsFile(path)) {
+        Start(path);
+        return;
+    }
+
+    dialog.DialogTitle = u"请指定Ranzel的文件名";
+    dialog.Flags = CommonDialog::FileMustExist;
+    dialog.FileName.clear();
+    dialog.Filter = u"可执行文件(*.exe)|*.exe|所有文件|*.*";
+    const bool chosen = dialog.ShowOpen();
+    if (!chosen) {
+        dialog.Filter.clear();
+        app.MsgBox(u"没有找到Ranzel，所以不能使用。\r\n请到Tarnwick工作室网站下载Ranzel。",
+                   MsgButtons::OkOnly, MsgIcon::Information);
+        path.clear();
+        return;
+    }
+    path = dialog.FileName;
+    dialog.FileName.clear();
+    dialog.Filter.clear();
+    Start(path);
+}
+
+}  // namespace kyq

@@ -1,0 +1,205 @@
+#include "gui/shell/DesktopPlatform.h"
+
+#include "core/autofill/HotKeyText.h"
+#include "core/workflow/KyqApp.h"
+#include "gui/shell/ShellMessageFilter.h"
+#include "gui/shell/TrayIcon.h"
+#include "core/autofill/FillDesktop.h"
+#include "gui/autofill/HotKeyWatcherFilter.h"
+#include "platform/qt/HandOverChannel.h"
+#include "platform/HandOverFiles.h"
+#include "platform/HookMessage.h"
+#include "platform/x11/KeybHook.h"
+#include "platform/x11/KeyboardHookLoader.h"
+#include "gui/main/frmMain.h"
+
+#include <QAction>
+#include <QTimer>
+#include <cstdio>
+#include <limits>
+#include <stdexcept>
+
+namespace kyq {
+
+DesktopPlatform::DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop)
+    : app_(app),
+      fillDesktop_(std::move(fillDesktop)),
+      hotKeyFilter_(fillDesktop_ ? std::make_unique<HotKeyWatcherFilter>(app_, *fillDesktop_)
+                                 : nullptr)
+{
+    if (!fillDesktop_)
+        throw std::invalid_argument("DesktopPlatform needs a fill desktop");
+}
+
+DesktopPlatform::~DesktopPlatform()
+{
+    // Filters leave the chain in the reverse order of their installation.
+    shellFilter_.reset();
+    // The watcher (and a fill dialog it opened) goes before the desktop it types through.
+    hotKeyFilter_.reset();
+}
+
+// --- Hot key and auto-fill ---
+
+void DesktopPlatform::InstallHotKeyWatcher(MessageChain& chain, uint64_t window)
+{
+    hotKeyFilter_->ClearModifiers();
+    if (!hookLoader_)
+        hookLoader_ = std::make_unique<KeyboardHookLoader>(app_.ProgramFolder);
+    hookActive_ = hookLoader_->Set(static_cast<unsigned long>(window), KeyboardHookMessage);
+    hotKeyFilter_->Install(chain);
+    HotKeyChanged();
+}
+
+void DesktopPlatform::HotKeyChanged()
+{
+    hotKeyBusy_ = false;
+    if (!hookActive_)
+        return;
+    const HotKey& key = app_.Settings.hotKey;
+    const unsigned modifiers = (key.Shift ? KEYBHOOK_SHIFT : 0) | (key.Ctrl ? KEYBHOOK_CTRL : 0) |
+                               (key.Alt ? KEYBHOOK_ALT : 0);
+    const int result = hookLoader_->Grab(static_cast<unsigned>(key.Main), modifiers);
+    hotKeyBusy_ = result == KEYBHOOK_GRAB_BUSY;
+    if (hotKeyBusy_) {
+        std::fprintf(stderr,
+                     "Keyquill: another X client holds a grab of the hot key %s; the hot key "
+                     "still works, but the focused window receives the chord too\n",
+                     HotKeyText(key).c_str());
+    }
+}
+
+void DesktopPlatform::RemoveHotKeyWatcher(MessageChain& /*chain*/)
+{
+    if (hookLoader_)
+        hookLoader_->Release();
+    hookActive_ = false;
+    hotKeyBusy_ = false;
+    hotKeyFilter_->Remove();
+}
+
+// --- Single instance: Handle.dat and the hand-over channel ---
+
+void DesktopPlatform::SetInstanceFolder(std::string folder)
+{
+    instanceFolder_ = std::move(folder);
+}
+
+void DesktopPlatform::WriteHandleFile(uint64_t window)
+{
+    if (instanceFolder_.empty())
+        return;
+    if (!handOverServer_) {
+        handOverServer_ = std::make_unique<HandOverServer>();
+        HandOverServer* server = handOverServer_.get();
+        QObject::connect(server, &HandOverServer::messageReceived, server,
+                         [this, server](quint64 id, qint64 message, qint64, qint64) {
+                             // Only the hand-over is taken from another process. Its id
+                             // rides in lParam (which the handler does not otherwise
+                             // use) so that the reply finds the sender that waits.
+                             if (message != WM_HANDOVER ||
+                                 id > static_cast<quint64>(std::numeric_limits<int32_t>::max())) {
+                                 server->Reply(id, 0);
+                                 return;
+                             }
+                             app_.PostMessage(
+                                 WindowMessage{WM_HANDOVER, 0, static_cast<int32_t>(id)});
+                         });
+    }
+    // Listening first: whoever reads Handle.dat finds the window answering.
+    handOverServer_->Listen(window);
+    RemoveHandleFile(instanceFolder_);
+    kyq::WriteHandleFile(instanceFolder_, window);
+}
+
+void DesktopPlatform::DeleteHandleFile()
+{
+    if (instanceFolder_.empty())
+        return;
+    RemoveHandleFile(instanceFolder_);
+    if (handOverServer_)
+        handOverServer_->Close();
+}
+
+bool DesktopPlatform::TakingHandOvers() const
+{
+    return handOverServer_ && handOverServer_->IsListening();
+}
+
+// --- Tray icon, shell message filter, closing and minimising to the tray ---
+
+void DesktopPlatform::AddTrayIcon(QWidget& mainWindow)
+{
+    main_ = qobject_cast<frmMain*>(&mainWindow);
+    if (!tray_)
+        tray_ = std::make_unique<TrayIcon>(app_);
+    tray_->Add(mainWindow.windowIcon());
+}
+
+void DesktopPlatform::DeleteTrayIcon()
+{
+    if (tray_)
+        tray_->Remove();
+}
+
+void DesktopPlatform::InstallShellMessageFilter(MessageChain& chain)
+{
+    if (!main_)
+        return;
+    if (!shellFilter_) {
+        shellFilter_ = std::make_unique<ShellMessageFilter>(app_, *main_, instanceFolder_,
+                                                             fillDesktop_.get());
+        shellFilter_->SetHandOverFinished([this](int32_t token) {
+            if (token > 0 && handOverServer_)
+                handOverServer_->Reply(static_cast<quint64>(token), 0);
+        });
+    }
+    shellFilter_->Install(chain);
+}
+
+void DesktopPlatform::RemoveShellMessageFilter(MessageChain& /*chain*/)
+{
+    // Only taken out of the chain: the removal may run inside the filter's own message.
+    if (shellFilter_)
+        shellFilter_->Remove();
+}
+
+bool DesktopPlatform::CloseToTray(QWidget& mainWindow)
+{
+    auto* main = qobject_cast<frmMain*>(&mainWindow);
+    if (!main || !app_.Settings.CloseMin || !tray_ || !tray_->Usable())
+        return false;
+    HideToTray(*main);
+    return true;
+}
+
+bool DesktopPlatform::MinimizeToTray(QWidget& mainWindow)
+{
+    auto* main = qobject_cast<frmMain*>(&mainWindow);
+    if (!main || !tray_ || !tray_->Usable())
+        return false;
+    // After the state change has run its course: whoever minimised may still show the
+    // window minimised (QWidget::showMinimized does), which would undo an earlier hide.
+    QTimer::singleShot(0, main, [this, main] {
+        if (!main->isMinimized())
+            return;
+        // The minimised state stays until the window is shown again (showNormal):
+        // clearing it on a hidden window maps the window again under X11, leaving a
+        // frame the program no longer paints.
+        HideToTray(*main);
+    });
+    return true;
+}
+
+bool DesktopPlatform::TrayUsable() const
+{
+    return tray_ && tray_->Usable();
+}
+
+void DesktopPlatform::HideToTray(frmMain& main)
+{
+    main.hide();
+    main.Menus.TrayShow->setText(QStringLiteral("显示窗口"));
+}
+
+}  // namespace kyq

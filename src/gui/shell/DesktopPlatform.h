@@ -1,0 +1,89 @@
+// The main window's platform steps on an X11 desktop. Each feature keeps to its own group
+// of methods and members below.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/workflow/MainWindowPlatform.h"
+
+namespace kyq {
+
+class FillDesktop;
+class HandOverServer;
+class HotKeyWatcherFilter;
+class KeyboardHookLoader;
+class KyqApp;
+class ShellMessageFilter;
+class TrayIcon;
+class frmMain;
+
+class DesktopPlatform : public MainWindowPlatform {
+public:
+    // fillDesktop: what auto-fill types through (X11FillDesktop in the program).
+    DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop);
+    ~DesktopPlatform() override;
+
+    // --- Hot key and auto-fill ---
+    // Clears the watcher's modifiers, starts the keyboard hook for `window` with message
+    // 1024, then puts the watcher in front of the window's handling. Without the hook
+    // library, an X display or the RECORD extension no key messages come: no hot key.
+    void InstallHotKeyWatcher(MessageChain& chain, uint64_t window) override;
+    // Stops the hook, then takes the watcher out again.
+    void RemoveHotKeyWatcher(MessageChain& chain) override;
+    // Takes the chord of the hot key in the settings from the other programs (a passive
+    // grab), in place of the previous one; said once on standard error when it is taken.
+    void HotKeyChanged() override;
+    bool HotKeyHeldElsewhere() const override { return hotKeyBusy_; }
+    HotKeyWatcherFilter& HotKeyFilter() const { return *hotKeyFilter_; }
+    // Whether the hook library was found and started.
+    bool HotKeyHookActive() const { return hookActive_; }
+
+    // --- Single instance: Handle.dat and the hand-over channel ---
+    // The per-user folder of Handle.dat and Command.dat, with its trailing "/". Without
+    // one (the default) the program neither writes Handle.dat nor takes hand-overs.
+    void SetInstanceFolder(std::string folder);
+    const std::string& InstanceFolder() const { return instanceFolder_; }
+    // Starts taking hand-overs for `window`, then writes its number to Handle.dat.
+    void WriteHandleFile(uint64_t window) override;
+    // Deletes Handle.dat and stops taking hand-overs; a second start still waiting is let go.
+    void DeleteHandleFile() override;
+    bool TakingHandOvers() const;
+
+    // --- Tray icon, shell message filter, closing and minimising to the tray ---
+    // Also makes `mainWindow` (the frmMain) the window the shell message filter serves.
+    void AddTrayIcon(QWidget& mainWindow) override;
+    void DeleteTrayIcon() override;
+    void InstallShellMessageFilter(MessageChain& chain) override;
+    void RemoveShellMessageFilter(MessageChain& chain) override;
+    // To the tray only where the user can get the window back from there: the icon is up
+    // and the desktop has a tray. Elsewhere closing quits and minimising just minimises.
+    bool CloseToTray(QWidget& mainWindow) override;
+    bool MinimizeToTray(QWidget& mainWindow) override;
+    bool TrayUsable() const override;
+    TrayIcon* Tray() const { return tray_.get(); }
+    ShellMessageFilter* ShellFilter() const { return shellFilter_.get(); }
+
+private:
+    void HideToTray(frmMain& main);
+
+    KyqApp& app_;
+
+    // Hot key and auto-fill.
+    std::unique_ptr<FillDesktop> fillDesktop_;
+    std::unique_ptr<HotKeyWatcherFilter> hotKeyFilter_;
+    std::unique_ptr<KeyboardHookLoader> hookLoader_;
+    bool hookActive_ = false;
+    bool hotKeyBusy_ = false;
+
+    // Single instance.
+    std::string instanceFolder_;
+    std::unique_ptr<HandOverServer> handOverServer_;
+
+    // Tray and shell messages.
+    frmMain* main_ = nullptr;
+    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<ShellMessageFilter> shellFilter_;
+};
+
+}  // namespace kyq

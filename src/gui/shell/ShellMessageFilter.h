@@ -1,0 +1,52 @@
+// The filter in front of the main window's message handling that the desktop talks
+// through: the end-of-session query (17), a second start's hand-over (1025) and the tray
+// icon's notifications. It hands every message on.
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/workflow/MessageChain.h"
+
+namespace kyq {
+
+class FillDesktop;
+class KyqApp;
+class frmMain;
+
+class ShellMessageFilter final : public QObject, public MessageFilter {
+    Q_OBJECT
+public:
+    // instanceFolder: where Command.dat is (with its trailing "/"; "" = none). desktop:
+    // what tells the foreground window (may be null: then the pointer-move event records
+    // nothing).
+    ShellMessageFilter(KyqApp& app, frmMain& main, std::string instanceFolder,
+                       FillDesktop* desktop);
+
+    // Called with a hand-over's lParam once it has been dealt with entirely: after the
+    // save prompt, and after the password prompt of the handed-over document has closed.
+    void SetHandOverFinished(std::function<void(int32_t)> finished);
+
+    // Shows the main window, also from the tray or minimised, in front and with the focus.
+    static void ShowMainWindow(frmMain& main);
+
+protected:
+    void Filter(const WindowMessage& message) override;
+
+private:
+    void QueryEndSession();
+    void HandOver(int32_t token);
+    void TrayNotification(int32_t mouseEvent);
+    void Finish(int32_t token);
+
+    KyqApp& app_;
+    frmMain& main_;
+    std::string instanceFolder_;
+    FillDesktop* desktop_;
+    std::function<void(int32_t)> handOverFinished_;
+    bool unloading_ = false;
+};
+
+}  // namespace kyq

@@ -1,0 +1,94 @@
+// The program's start: tells a first start from a second one, hands a second start's file
+// over to the running instance, and brings the first one up (version check, splash, hidden
+// main window, settings, fill history, shell message filter, the document to open). It
+// owns what the running program is made of and ends it once the main window has unloaded.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gui/shell/Splash.h"
+#include "platform/InstanceLock.h"
+
+namespace kyq {
+
+class KyqApp;
+class MainWindowPlatform;
+class MessageService;
+class SignalBridge;
+class X11MessageFilter;
+class frmMain;
+
+// What differs between the program and a test of its start.
+struct StartUpOptions {
+    std::string ProgramFolder;  // the executable's folder with its trailing "/"
+    std::filesystem::path RegistryFolder;
+    // The per-user folder of the lock, Handle.dat and Command.dat (trailing "/");
+    // empty: PerUserRuntimeFolder().
+    std::string InstanceFolder;
+
+    // The main window's platform back end; null or empty: one without desktop features.
+    std::function<std::unique_ptr<MainWindowPlatform>(KyqApp&, const std::string& instanceFolder)>
+        MakePlatform;
+    // Makes the forms of the other parts known to the main window, before its load.
+    std::function<void(frmMain&)> RegisterForms;
+    // Starts a program detached; false when it could not be started.
+    std::function<bool(const std::string& program, const std::vector<std::string>& arguments)>
+        StartProgram;
+    // A second start's message 1025 to the running instance's window, waiting for the reply.
+    std::function<std::optional<int64_t>(uint64_t window)> SendHandOver;
+    // The program: X11 messages of the keyboard hook, SIGTERM and the session manager.
+    bool DesktopMessages = false;
+    // The program: the application quits once the main window has unloaded (also when it
+    // was hidden in the tray, where closing it closes no visible window).
+    bool QuitOnUnload = false;
+};
+
+enum class StartOutcome {
+    Running,  // the main window runs the program from here on
+    Ended,    // the process ends now
+};
+
+class StartUp : public QObject {
+    Q_OBJECT
+public:
+    StartUp(StartUpOptions options, std::unique_ptr<MessageService> messages);
+    ~StartUp() override;
+
+    // The start-up sequence for this command line (the whole argument text, one file name).
+    StartOutcome Run(const std::string& commandLine);
+
+    KyqApp& App() const { return *app_; }
+    // Null before the first start created it.
+    frmMain* MainWindow() const { return main_.get(); }
+    Splash* SplashWindow() const { return splash_; }
+    const std::string& InstanceFolder() const { return instanceFolder_; }
+    bool IsSecondInstance() const { return secondInstance_; }
+
+private:
+    StartOutcome RunSecondInstance(const std::string& commandLine);
+    // False when this process is to end (the newer version was started).
+    bool CheckInstalledVersion(const std::string& commandLine);
+    // Creates the main window (hidden) and runs its load, once.
+    void LoadMainWindow();
+
+    StartUpOptions options_;
+    std::unique_ptr<KyqApp> app_;
+    std::string instanceFolder_;
+    std::unique_ptr<InstanceLock> lock_;
+    std::unique_ptr<frmMain> main_;
+    std::unique_ptr<X11MessageFilter> x11Messages_;
+    std::unique_ptr<SignalBridge> signals_;
+    QPointer<Splash> splash_;
+    bool mainLoaded_ = false;
+    bool secondInstance_ = false;
+};
+
+}  // namespace kyq

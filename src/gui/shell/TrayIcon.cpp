@@ -1,0 +1,82 @@
+#include "gui/shell/TrayIcon.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QTimer>
+
+#include "core/workflow/KyqApp.h"
+
+namespace kyq {
+
+TrayIcon::TrayIcon(KyqApp& app, QObject* parent)
+    : QObject(parent),
+      app_(app),
+      icon_(new QSystemTrayIcon(this)),
+      singleClick_(new QTimer(this)),
+      available_(&QSystemTrayIcon::isSystemTrayAvailable)
+{
+    icon_->setObjectName(QStringLiteral("TrayIcon"));
+    singleClick_->setSingleShot(true);
+    connect(singleClick_, &QTimer::timeout, this, [this] { Post(LeftButtonDown); });
+    connect(icon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { OnActivated(reason); });
+}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::Add(const QIcon& icon)
+{
+    icon_->setIcon(icon);
+    icon_->setToolTip(QStringLiteral("Keyquill"));
+    icon_->show();
+    added_ = true;
+}
+
+void TrayIcon::Remove()
+{
+    singleClick_->stop();
+    icon_->hide();
+    added_ = false;
+}
+
+bool TrayIcon::Usable() const
+{
+    return added_ && available_ && available_();
+}
+
+void TrayIcon::SetTrayAvailable(std::function<bool()> available)
+{
+    available_ = std::move(available);
+}
+
+void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (!added_)
+        return;
+    Post(MouseMove);
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        singleClick_->start(QApplication::doubleClickInterval());
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        singleClick_->stop();
+        Post(LeftDoubleClick);
+        break;
+    case QSystemTrayIcon::Context:
+        singleClick_->stop();
+        Post(RightButtonDown);
+        break;
+    case QSystemTrayIcon::MiddleClick:
+        Post(MiddleButtonDown);
+        break;
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+}
+
+void TrayIcon::Post(int32_t mouseEvent)
+{
+    app_.PostMessage(WindowMessage{WM_TRAY_NOTIFY, IconId, mouseEvent});
+}
+
+}  // namespace kyq
