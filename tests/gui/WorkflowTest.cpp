@@ -13,7 +13,7 @@
 
 #include "gui/credentials/Asking.h"
 #include "core/document/Cipher.h"
-#include "document/DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 #include "gui/credentials/NewOne.h"
 #include "gui/GuiFixture.h"
 #include "platform/Utf.h"

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 #include "core/document/DocumentFormat.h"
 
 namespace kyq {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 #include "core/document/DocumentFormat.h"
 #include "core/document/GrilleTransposition.h"
 #include "platform/CodePage936.h"

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <random>
 
-#include "DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 #include "core/document/Expiry.h"
 
 namespace kyq {

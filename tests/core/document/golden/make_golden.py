@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the golden .kyq documents of tests/document/GoldenFileTest.cpp from the file layout
+"""Writes the golden .kyq documents of tests/core/document/GoldenFileTest.cpp from the file layout
 alone, sharing no code with the program: character codes come from Python's own GBK codec,
 the cipher, the grille and both formats are spelt out here. Run it from anywhere; it
 rewrites the files next to itself.
 
-    python3 tests/document/golden/make_golden.py
+    python3 tests/core/document/golden/make_golden.py
 """
 import os
 import struct

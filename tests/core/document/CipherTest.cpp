@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 #include "core/document/Cipher.h"
 #include "platform/CodePage936.h"
 

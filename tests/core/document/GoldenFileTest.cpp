@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 #include "core/document/Cipher.h"
 #include "core/document/DocumentFormat.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 #include "core/document/Cipher.h"
 #include "core/document/DocumentFormat.h"
 

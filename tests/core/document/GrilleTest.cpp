@@ -4,7 +4,7 @@
 #include <numeric>
 #include <set>
 
-#include "DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 #include "core/document/GrilleTransposition.h"
 #include "core/document/RandomInRange.h"
 

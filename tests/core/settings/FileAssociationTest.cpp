@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/settings/MimeAppsList.h"
-#include "app/XdgTestFolders.h"
+#include "core/settings/XdgTestFolders.h"
 
 namespace kyq {
 namespace {

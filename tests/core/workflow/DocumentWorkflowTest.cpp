@@ -12,7 +12,7 @@
 #include "core/workflow/CommonDialog.h"
 #include "core/workflow/KyqApp.h"
 #include "core/document/DocumentFormat.h"
-#include "document/DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 #include "support/ScriptedMessageService.h"
 #include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/EntryCommands.h"

@@ -1,4 +1,4 @@
-#include "DocumentTestSupport.h"
+#include "support/DocumentTestSupport.h"
 
 #include <algorithm>
 #include <filesystem>
