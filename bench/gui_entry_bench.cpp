@@ -144,7 +144,7 @@ void EditOne(benchmark::State& state)
         dialog->Command1_Click();
         f.Settle();
         state.PauseTiming();
-        if (doc.EntryCount() != count || f.app->SelectedIndex == count / 3) {
+        if (doc.EntryCount() != count || f.app->Session.SelectedIndex == count / 3) {
             state.SkipWithError("the record was not edited");
             break;
         }

@@ -137,7 +137,7 @@ TEST_F(AutoFillTest, HotKeyOpensTheFillDialogOnReleaseOfTheMainKeyAndHandsEveryM
     EXPECT_EQ(Key('P', Released), 77);  // the window's own answer comes back
     QCoreApplication::processEvents();
     ASSERT_NE(Fill(), nullptr);
-    EXPECT_EQ(app_->FillTarget, desktop_.ForegroundWindow);
+    EXPECT_EQ(app_->Session.FillTarget, desktop_.ForegroundWindow);
     EXPECT_TRUE(Fill()->isVisible());
     // Asked the desktop for its own focus too (a window manager may refuse Qt's request),
     // once the window could take it.
@@ -178,10 +178,10 @@ TEST_F(AutoFillTest, OnlyTheExactModifiersOfTheHotKeyFireAndANewHotKeyCountsAtOn
 
 TEST_F(AutoFillTest, WithoutADocumentNothingOpensButTheTargetIsStillRecorded)
 {
-    app_->FillTarget = 5;
+    app_->Session.FillTarget = 5;
     PressHotKey();
     EXPECT_EQ(Fill(), nullptr);
-    EXPECT_EQ(app_->FillTarget, desktop_.ForegroundWindow);
+    EXPECT_EQ(app_->Session.FillTarget, desktop_.ForegroundWindow);
 
     // A new, never saved document counts as open.
     NewDocument(u"me", u"pw");
@@ -193,8 +193,8 @@ TEST_F(AutoFillTest, WithoutADocumentNothingOpensButTheTargetIsStillRecorded)
 TEST_F(AutoFillTest, NothingOpensWhileTheOptionsDialogIsInFront)
 {
     OpenFour();
-    app_->OptionsClosed = false;
-    app_->OptionsWindow = desktop_.ForegroundWindow;
+    app_->Session.OptionsClosed = false;
+    app_->Session.OptionsWindow = desktop_.ForegroundWindow;
     PressHotKey();
     EXPECT_EQ(Fill(), nullptr);
 
@@ -215,7 +215,7 @@ TEST_F(AutoFillTest, AHotKeyWhileADialogOfOursIsOpenWaitsForItOnce)
     EXPECT_EQ(Fill(), nullptr);
     dialog->Unload();
     EXPECT_TRUE(QTest::qWaitFor([&] { return Fill() != nullptr; }, 2000));
-    EXPECT_EQ(app_->FillTarget, desktop_.ForegroundWindow);
+    EXPECT_EQ(app_->Session.FillTarget, desktop_.ForegroundWindow);
 }
 
 TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithTheNewTarget)
@@ -236,7 +236,7 @@ TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithTheNe
     PressHotKey();
     EXPECT_EQ(Fill(), first);
     EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(app_->FillTarget, 0x4400001u);
+    EXPECT_EQ(app_->Session.FillTarget, 0x4400001u);
     EXPECT_EQ(ListLines().size(), 4u);
     EXPECT_EQ(first->lstPass->currentRow(), 3);
     EXPECT_EQ(first->cboLine->currentText(), QStringLiteral("^p"));
@@ -257,7 +257,7 @@ TEST_F(AutoFillTest, DialogShowsTheTitlesInDocumentOrderAndPicksTheTreesRecord)
     FlushDeletes();
 
     SelectInTree(4);  // third record
-    ASSERT_EQ(app_->SelectedIndex, 3);
+    ASSERT_EQ(app_->Session.SelectedIndex, 3);
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
     EXPECT_EQ(Fill()->lstPass->currentRow(), 2);
@@ -552,17 +552,17 @@ TEST_F(DesktopPlatformTest, WatcherIsInFrontFromLoadToShutdown)
     send('P', Pressed);
     send('P', Released);
     ASSERT_NE(platform.HotKeyFilter().FillDialog(), nullptr);
-    EXPECT_EQ(app_->FillTarget, recording.ForegroundWindow);
+    EXPECT_EQ(app_->Session.FillTarget, recording.ForegroundWindow);
     EXPECT_EQ(seen.size(), 4u);
 
     ASSERT_TRUE(main_->Form_Unload());
     EXPECT_EQ(platform.HotKeyFilter().FillDialog(), nullptr);
     EXPECT_FALSE(platform.HotKeyFilter().Installed());
     EXPECT_TRUE(recording.Typed.empty());
-    app_->FillTarget = 0;
+    app_->Session.FillTarget = 0;
     send('P', Pressed);
     send('P', Released);
-    EXPECT_EQ(app_->FillTarget, 0u);
+    EXPECT_EQ(app_->Session.FillTarget, 0u);
     EXPECT_EQ(seen.size(), 6u);
     app_->WindowMessages.SetWindowProc(before);
 }

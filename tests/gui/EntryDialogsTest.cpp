@@ -202,7 +202,7 @@ TEST_F(EntryDialogs, AddStoresTheRecordInTitleOrderSelectsItAndUndoRedoes)
     EXPECT_EQ(added.ChangedDay, today.day());
     // The new record is selected and shown.
     main_->Tree.Timer1_Timer();
-    EXPECT_EQ(app_->SelectedIndex, 3);
+    EXPECT_EQ(app_->Session.SelectedIndex, 3);
     EXPECT_EQ(main_->txtTitle->text(), QStringLiteral("Bank"));
     EXPECT_TRUE(main_->Menus.passEdit->isEnabled());
 
@@ -270,7 +270,7 @@ TEST_F(EntryDialogs, EditPassIsFilledFromTheSelectedRecordAndShowsHints)
     OpenFour();
     EditPass* d = OpenEdit(5);  // Mail
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(app_->EditIndex, 4);
+    EXPECT_EQ(app_->Session.EditIndex, 4);
     EXPECT_FALSE(main_->isEnabled());
     EXPECT_EQ(d->windowTitle(), QStringLiteral("编辑密码"));
     EXPECT_EQ(d->txtID->text(), QStringLiteral("Mail"));
@@ -312,7 +312,7 @@ TEST_F(EntryDialogs, EditWithoutChangeRenewsTheDateMarksModifiedAndCanBeUndone)
     EXPECT_EQ(Record(4).ChangedYear, QDate::currentDate().year());
     EXPECT_EQ(Titles(), (std::vector<std::u16string>{u"A", u"b", u"c", u"Mail"}));
     main_->Tree.Timer1_Timer();
-    EXPECT_EQ(app_->SelectedIndex, 4);
+    EXPECT_EQ(app_->Session.SelectedIndex, 4);
 
     main_->Commands.passUndo_Click();
     EXPECT_EQ(Record(4).ChangedYear, 2000);
@@ -353,7 +353,7 @@ TEST_F(EntryDialogs, EditThatMovesTheRecordKeepsRecordsAndTitlesInStep)
     EXPECT_EQ(Record(4).UserName, u"ann");
     EXPECT_EQ(Record(1).UserName, u"bob");
     main_->Tree.Timer1_Timer();
-    EXPECT_EQ(app_->SelectedIndex, 4);
+    EXPECT_EQ(app_->Session.SelectedIndex, 4);
     EXPECT_EQ(main_->txtName->text(), QStringLiteral("ann"));
 
     main_->Commands.passUndo_Click();

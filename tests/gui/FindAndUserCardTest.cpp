@@ -95,7 +95,7 @@ TEST_F(EntryFormsTest, AKeywordOnlyInAPasswordFindsItsRecordInAnyCase)
     FoundResult* r = Search(QStringLiteral("PM"));
     ASSERT_NE(r, nullptr);
     EXPECT_FALSE(main_->isEnabled());
-    EXPECT_EQ(app_->FindKeyword, u"PM");
+    EXPECT_EQ(app_->Session.FindKeyword, u"PM");
     EXPECT_EQ(r->windowTitle(), QStringLiteral("查找结果"));
     EXPECT_EQ(r->Label1->text(), QStringLiteral("共找到1个密码，请从列表中选择后单击确定。"));
     EXPECT_EQ(Lines(r), QStringList{QStringLiteral("Mail")});
@@ -110,7 +110,7 @@ TEST_F(EntryFormsTest, AKeywordOnlyInAPasswordFindsItsRecordInAnyCase)
     EXPECT_EQ(Results(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
     main_->Tree.Timer1_Timer();
-    EXPECT_EQ(app_->SelectedIndex, 4);
+    EXPECT_EQ(app_->Session.SelectedIndex, 4);
     EXPECT_EQ(main_->txtTitle->text(), QStringLiteral("Mail"));
     EXPECT_EQ(main_->focusWidget(), main_->TV1);
     EXPECT_TRUE(messages_->Boxes.empty());
@@ -139,7 +139,7 @@ TEST_F(EntryFormsTest, ResultsKeepDocumentOrderAndMatchTitlesAndUserNames)
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
     main_->Tree.Timer1_Timer();
-    EXPECT_EQ(app_->SelectedIndex, 3);
+    EXPECT_EQ(app_->Session.SelectedIndex, 3);
 
     // With several lines the first arrow key selects the first line, the next moves on.
     r = Search(QStringLiteral("a"));
@@ -200,7 +200,7 @@ TEST_F(EntryFormsTest, DoubleClickSelectsTheRecordClosesThenShowsItsDetails)
     messages_->WhileShown = [&](const RecordedBox&) {
         closedFirst = Results() == nullptr && main_->isEnabled();
         main_->Tree.Timer1_Timer();
-        selectedWhileShown = app_->SelectedIndex;
+        selectedWhileShown = app_->Session.SelectedIndex;
     };
     const QRect line = r->List1->visualItemRect(r->List1->item(0));
     QTest::mouseClick(r->List1->viewport(), Qt::LeftButton, {}, line.center());
@@ -237,7 +237,7 @@ TEST_F(EntryFormsTest, ResultsOfADocumentReplacedMeanwhileSelectNothing)
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
     main_->Tree.Timer1_Timer();
-    EXPECT_EQ(app_->SelectedIndex, 0);
+    EXPECT_EQ(app_->Session.SelectedIndex, 0);
 }
 
 TEST_F(EntryFormsTest, TheCardShowsTheOwnerAndClosesWithEnterOrEsc)

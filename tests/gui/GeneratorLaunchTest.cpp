@@ -77,7 +77,7 @@ TEST_F(GeneratorLaunch, TheRecordedFolderComesBeforeTheProgramFolder)
     RecordFolder(Folder() + "/Ranzel/");
     main_->Menus.toolPass->trigger();
     EXPECT_EQ(WaitForStart(recorded), "0");
-    EXPECT_EQ(app_->GeneratorPath, recorded);
+    EXPECT_EQ(app_->Session.GeneratorPath, recorded);
     EXPECT_FALSE(StartedSoon(beside));
     EXPECT_TRUE(messages_->Boxes.empty());
     EXPECT_TRUE(messages_->FileRequests.empty());
@@ -102,7 +102,7 @@ TEST_F(GeneratorLaunch, AFoundGeneratorIsStartedAgainWithoutLookingItUpUntilItIs
     fs::remove(first);
     Launch();
     EXPECT_EQ(WaitForStart(second), "0");
-    EXPECT_EQ(app_->GeneratorPath, second);
+    EXPECT_EQ(app_->Session.GeneratorPath, second);
 }
 
 TEST_F(GeneratorLaunch, ARecordedFolderWithoutTheGeneratorFallsBackToTheProgramFolder)
@@ -111,7 +111,7 @@ TEST_F(GeneratorLaunch, ARecordedFolderWithoutTheGeneratorFallsBackToTheProgramF
     const std::string beside = MakeGenerator(app_->ProgramFolder);
     Launch();
     EXPECT_EQ(WaitForStart(beside), "0");
-    EXPECT_EQ(app_->GeneratorPath, beside);
+    EXPECT_EQ(app_->Session.GeneratorPath, beside);
 }
 
 TEST_F(GeneratorLaunch, ARecordedFolderWithoutItsFinalSeparatorStillFindsTheGenerator)
@@ -139,7 +139,7 @@ TEST_F(GeneratorLaunch, NowhereToBeFoundAsksForTheFileAndStartsTheChosenOne)
     EXPECT_EQ(request.Filter, u"可执行文件(*.exe)|*.exe|所有文件|*.*");
     // The marker is named after the script as started.
     EXPECT_EQ(WaitForStart(renamed), "0");
-    EXPECT_EQ(app_->GeneratorPath, renamed);
+    EXPECT_EQ(app_->Session.GeneratorPath, renamed);
     EXPECT_TRUE(main_->Dialog.FileName.empty());
     EXPECT_TRUE(main_->Dialog.Filter.empty());
     EXPECT_EQ(main_->Dialog.DialogTitle, u"请指定Ranzel的文件名");
@@ -149,7 +149,7 @@ TEST_F(GeneratorLaunch, NowhereToBeFoundAsksForTheFileAndStartsTheChosenOne)
 
 TEST_F(GeneratorLaunch, CancellingTheFileDialogSaysWhereToGetItAndStartsNothing)
 {
-    app_->GeneratorPath = Folder() + "/deleted/ranzel.exe";
+    app_->Session.GeneratorPath = Folder() + "/deleted/ranzel.exe";
     messages_->Files.push_back(std::nullopt);
     NewDocument(u"ann", u"pw");
     messages_->Boxes.clear();
@@ -163,7 +163,7 @@ TEST_F(GeneratorLaunch, CancellingTheFileDialogSaysWhereToGetItAndStartsNothing)
               u"没有找到Ranzel，所以不能使用。\r\n请到Tarnwick工作室网站下载Ranzel。");
     EXPECT_EQ(messages_->Boxes[0].Icon, MsgIcon::Information);
     EXPECT_EQ(messages_->Boxes[0].Title, u"Keyquill");
-    EXPECT_TRUE(app_->GeneratorPath.empty());
+    EXPECT_TRUE(app_->Session.GeneratorPath.empty());
     // The add dialog stays as it was.
     EXPECT_EQ(main_->FindForm(QStringLiteral("AddPass")), add);
 }

@@ -51,7 +51,6 @@ public:
         Steps.push_back("CloseToTray");
         return HideOnClose;
     }
-    void ShowHelp(const std::string& topic) override { Steps.push_back("ShowHelp " + topic); }
     void HotKeyChanged() override { Steps.push_back("HotKeyChanged"); }
     bool HotKeyHeldElsewhere() const override { return HotKeyBusy; }
     bool TrayUsable() const override { return HasTray; }

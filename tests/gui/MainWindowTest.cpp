@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, TreeFollowsTitleOrderAndRowNIsRecordN)
     EXPECT_TRUE(main_->Menus.passEdit->isEnabled());
     EXPECT_TRUE(main_->Menus.passDel->isEnabled());
     main_->Tree.Timer1_Timer();
-    EXPECT_EQ(app_->SelectedIndex, 2);
+    EXPECT_EQ(app_->Session.SelectedIndex, 2);
 
     ClickNode(1);
     EXPECT_TRUE(main_->txtTitle->text().isEmpty());
@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, TreeFollowsTitleOrderAndRowNIsRecordN)
     EXPECT_FALSE(main_->Menus.passDel->isEnabled());
     EXPECT_EQ(main_->StatusPanel(1), u"文件a.kyq共有4个密码。");
     main_->Tree.Timer1_Timer();
-    EXPECT_EQ(app_->SelectedIndex, 0);
+    EXPECT_EQ(app_->Session.SelectedIndex, 0);
 }
 
 TEST_F(MainWindowTest, TreeLabelsCannotBeEditedInPlace)
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, DoubleClickShowsTheRecordOrEditsIt)
     app_->Settings.DblClick = 2;
     DoubleClickNode(4);
     EXPECT_EQ(shownForms_, std::vector<QString>{QStringLiteral("EditPass")});
-    EXPECT_EQ(app_->EditIndex, 3);
+    EXPECT_EQ(app_->Session.EditIndex, 3);
     EXPECT_FALSE(main_->isEnabled());
     main_->FindForm(QStringLiteral("EditPass"))->close();
     EXPECT_TRUE(main_->isEnabled());
@@ -283,7 +283,7 @@ TEST_F(MainWindowTest, EnterInTheFindBoxSearchesShiftEnterDoesNot)
     EXPECT_TRUE(shownForms_.empty());
     QTest::keyClick(main_->txtKey, Qt::Key_Return);
     EXPECT_EQ(shownForms_, std::vector<QString>{QStringLiteral("FoundResult")});
-    EXPECT_EQ(app_->FindKeyword, u"Ma");
+    EXPECT_EQ(app_->Session.FindKeyword, u"Ma");
 }
 
 TEST_F(MainWindowTest, MenuShortcutsWinOverTheTextBoxesOwnKeys)
@@ -420,11 +420,11 @@ TEST_F(MainWindowTest, MessagesPostedToTheWindowPassTheFilters)
     EXPECT_LT(seen[0].lParam, 0);
 
     // Held back while a reader runs, delivered when it is done.
-    app_->ReaderRunning = true;
+    app_->Session.ReaderRunning = true;
     app_->PostMessage({1025, 0, 0});
     QApplication::processEvents();
     EXPECT_EQ(seen.size(), 1u);
-    app_->ReaderRunning = false;
+    app_->Session.ReaderRunning = false;
     main_->ReleaseHeldMessages();
     QApplication::processEvents();
     ASSERT_EQ(seen.size(), 2u);

@@ -86,17 +86,17 @@ TEST_F(OptionsTest, LoadShowsTheSettingsAndPublishesTheWindow)
     EXPECT_FALSE(options->Command3->isEnabled());
 
     EXPECT_FALSE(main_->isEnabled());
-    EXPECT_FALSE(app_->OptionsClosed);
+    EXPECT_FALSE(app_->Session.OptionsClosed);
     const uint64_t window = static_cast<uint64_t>(options->winId());
     EXPECT_NE(window, 0u);
-    EXPECT_EQ(app_->OptionsWindow, window);
+    EXPECT_EQ(app_->Session.OptionsWindow, window);
 
     options->Command2->click();
     FlushDeletes();
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
     EXPECT_TRUE(main_->isEnabled());
-    EXPECT_TRUE(app_->OptionsClosed);
-    EXPECT_EQ(app_->OptionsWindow, window);  // keeps its last value
+    EXPECT_TRUE(app_->Session.OptionsClosed);
+    EXPECT_EQ(app_->Session.OptionsWindow, window);  // keeps its last value
 }
 
 TEST_F(OptionsTest, OpensWhollyOnTheScreenOverAMainWindowInACorner)
@@ -283,7 +283,7 @@ TEST_F(OptionsTest, CancelAndTheCloseBoxChangeNothing)
         FlushDeletes();
         EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
         EXPECT_TRUE(main_->isEnabled());
-        EXPECT_TRUE(app_->OptionsClosed);
+        EXPECT_TRUE(app_->Session.OptionsClosed);
         EXPECT_EQ(app_->Settings.hotKey, before.hotKey);
         EXPECT_EQ(app_->Settings.AutoLoad, before.AutoLoad);
         EXPECT_EQ(app_->Settings.Days, before.Days);
@@ -307,7 +307,7 @@ TEST_F(OptionsTest, OkWithNothingChangedStillRewritesSettingsAndAssociation)
     FlushDeletes();
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
     EXPECT_TRUE(main_->isEnabled());
-    EXPECT_TRUE(app_->OptionsClosed);
+    EXPECT_TRUE(app_->Session.OptionsClosed);
     EXPECT_EQ(Saved().Days, 45);
     // The desktop entry now starts this program, with the product icon installed.
     const std::string entry = ReadFile(Association().DesktopEntryPath());
@@ -399,11 +399,11 @@ TEST_F(OptionsTest, MainWindowShutdownUnloadsTheDialogAndClearsThePublishedState
 {
     Options* options = Open();
     ASSERT_NE(options, nullptr);
-    ASSERT_FALSE(app_->OptionsClosed);
+    ASSERT_FALSE(app_->Session.OptionsClosed);
     main_->UnloadForms();
     FlushDeletes();
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
-    EXPECT_TRUE(app_->OptionsClosed);
+    EXPECT_TRUE(app_->Session.OptionsClosed);
 }
 
 TEST(OptionsKeys, VirtualKeyCodesOfQtKeys)

@@ -107,12 +107,12 @@ TEST_F(TrayTest, EveryMessageIsHandedOnUnchanged)
 
 TEST_F(TrayTest, PointerOverTheIconRecordsTheForegroundWindow)
 {
-    app_->FillTarget = 1;
+    app_->Session.FillTarget = 1;
     Tray(TrayIcon::MouseMove);
-    EXPECT_EQ(app_->FillTarget, desktop_->Window);
+    EXPECT_EQ(app_->Session.FillTarget, desktop_->Window);
     desktop_->Window = 0x4400099;
     Tray(TrayIcon::MouseMove);
-    EXPECT_EQ(app_->FillTarget, 0x4400099u);
+    EXPECT_EQ(app_->Session.FillTarget, 0x4400099u);
 }
 
 TEST_F(TrayTest, ActivationsBecomeTrayMessages)
@@ -121,7 +121,7 @@ TEST_F(TrayTest, ActivationsBecomeTrayMessages)
     icon.OnActivated(QSystemTrayIcon::MiddleClick);
     QTest::qWait(20);
     EXPECT_EQ(TrayEvents(), (std::vector<int32_t>{TrayIcon::MouseMove, TrayIcon::MiddleButtonDown}));
-    EXPECT_EQ(app_->FillTarget, desktop_->Window);
+    EXPECT_EQ(app_->Session.FillTarget, desktop_->Window);
 
     // A double click is not also a click: no menu comes up.
     handedOn_.clear();

@@ -48,9 +48,9 @@ void EntryCommands::passAdd_Click()
 void EntryCommands::passEdit_Click()
 {
     tree_.Timer1_Timer();
-    if (app_.SelectedIndex < 1)
+    if (app_.Session.SelectedIndex < 1)
         return;
-    app_.EditIndex = app_.SelectedIndex;
+    app_.Session.EditIndex = app_.Session.SelectedIndex;
     view_.ShowForm(FormId::EditPass);
 }
 
@@ -59,7 +59,7 @@ void EntryCommands::passDel_Click()
     // SelectedIndex is brought up to date first: a Delete pressed right after moving the
     // selection must not act on the record selected before.
     tree_.Timer1_Timer();
-    const int k = app_.SelectedIndex;
+    const int k = app_.Session.SelectedIndex;
     if (k < 1 || k > app_.Document.EntryCount())
         return;
     const std::u16string title = tree_.NodeText(k + 1);

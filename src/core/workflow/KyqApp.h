@@ -36,14 +36,27 @@ public:
     RegistryStore Registry;
     const std::string ProgramFolder;
 
-    uint64_t FillTarget = 0;       // the window auto-fill types into
-    int SelectedIndex = 0;         // Entries index of the record selected in the tree
-    int EditIndex = 0;             // the record the edit dialog works on
-    std::u16string FindKeyword;    // keyword of the last search
-    std::string GeneratorPath;     // where the password generator was found ("" = not yet)
-    uint64_t OptionsWindow = 0;    // the options dialog's window, 0 until first loaded
-    bool OptionsClosed = true;
-    bool ReaderRunning = false;    // a document reader is at work (it lets events through)
+    // What the program is doing right now, shared between the forms; each field says who
+    // writes it (everyone else only reads).
+    struct SessionState {
+        // The window auto-fill types into: the hot-key watcher, and the tray on a click.
+        uint64_t FillTarget = 0;
+        // Entries index of the record selected in the tree, 0 for none: the tree rules.
+        int SelectedIndex = 0;
+        // The record the edit dialog works on: the edit command, before it opens it.
+        int EditIndex = 0;
+        // Keyword of the last search: the find box, before it opens the results.
+        std::u16string FindKeyword;
+        // Where the password generator was found ("" = not yet): the generator launcher.
+        std::string GeneratorPath;
+        // The options dialog's window (0 until first loaded) and whether it is closed:
+        // the options dialog.
+        uint64_t OptionsWindow = 0;
+        bool OptionsClosed = true;
+        // A document reader is at work and lets events through: the password prompt.
+        bool ReaderRunning = false;
+    };
+    SessionState Session;
 
     // The modal windows open now; message boxes and file dialogs count themselves here.
     ModalGate Modal;

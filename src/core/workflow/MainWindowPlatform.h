@@ -1,5 +1,5 @@
 // The platform steps of the main window's load and shutdown (Handle.dat, the keyboard hook
-// with its watcher, the tray icon, the shell message filter, close-to-tray, help). This
+// with its watcher, the tray icon, the shell message filter, close-to-tray). This
 // base class is the back end for a desktop without them: every step does nothing. The
 // program puts a fuller back end in its place where the platform offers the features.
 #pragma once
@@ -45,9 +45,6 @@ public:
     virtual bool CloseToTray(QWidget& /*mainWindow*/) { return false; }
     // The window was minimised: true when it went to the tray.
     virtual bool MinimizeToTray(QWidget& /*mainWindow*/) { return false; }
-
-    // Opens the help at a topic ("intro.htm", "fill.htm").
-    virtual void ShowHelp(const std::string& /*topic*/) {}
 };
 
 }  // namespace kyq

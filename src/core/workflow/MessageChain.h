@@ -31,7 +31,6 @@ public:
     // Puts proc in front and returns the handler it replaced. Passing a saved handler back
     // removes everything installed after it, so filters come off in reverse order.
     WindowProc SetWindowProc(WindowProc proc);
-    const WindowProc& CurrentProc() const { return current_; }
 
     // Runs the message through the chain now and returns the front handler's answer.
     int32_t Dispatch(const WindowMessage& message) const;

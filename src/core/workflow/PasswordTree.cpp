@@ -60,10 +60,10 @@ void PasswordTree::ShowSelectedEntry()
 
 void PasswordTree::Timer1_Timer()
 {
-    app_.SelectedIndex = 0;
+    app_.Session.SelectedIndex = 0;
     const int position = SelectedPosition();
     if (position > 0)
-        app_.SelectedIndex = position - 1;
+        app_.Session.SelectedIndex = position - 1;
 }
 
 void PasswordTree::TV1_NodeClick()
@@ -77,7 +77,7 @@ void PasswordTree::TV1_DblClick()
     Timer1_Timer();
     if (SelectedPosition() < 2)
         return;
-    const int index = app_.SelectedIndex;
+    const int index = app_.Session.SelectedIndex;
     if (index < 1 || index > app_.Document.EntryCount())
         return;
     switch (app_.Settings.DblClick) {
@@ -88,7 +88,7 @@ void PasswordTree::TV1_DblClick()
     }
     case 2:
         // The same as the edit command: the selection is current, so edit opens on it.
-        app_.EditIndex = index;
+        app_.Session.EditIndex = index;
         view_.ShowForm(FormId::EditPass);
         break;
     default:

@@ -22,9 +22,9 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
     // The hot key is read at every event, so a new one from the options takes effect at once.
     if (!watcher_.OnMessage(message.Msg, message.wParam, message.lParam, app_.Settings.hotKey))
         return;
-    app_.FillTarget = desktop_.Foreground();
+    app_.Session.FillTarget = desktop_.Foreground();
     // The options dialog is the exception: there the hot key is being typed, not used.
-    if (!app_.OptionsClosed || !app_.Modal.Busy()) {
+    if (!app_.Session.OptionsClosed || !app_.Modal.Busy()) {
         ShowFillDialog();
         return;
     }
@@ -40,9 +40,9 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
 void HotKeyWatcherFilter::ShowFillDialog()
 {
     const FillDialogDecision decision =
-        ShowStepDecision(app_.Document.IsOpen(), !app_.OptionsClosed,
-                         static_cast<unsigned long>(app_.FillTarget),
-                         static_cast<unsigned long>(app_.OptionsWindow));
+        ShowStepDecision(app_.Document.IsOpen(), !app_.Session.OptionsClosed,
+                         static_cast<unsigned long>(app_.Session.FillTarget),
+                         static_cast<unsigned long>(app_.Session.OptionsWindow));
     if (decision != FillDialogDecision::Show)
         return;
     if (frmFill* open = FillDialog()) {

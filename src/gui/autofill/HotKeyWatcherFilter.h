@@ -23,7 +23,6 @@ public:
 
     // Load step, before the hook starts: every modifier counts as up.
     void ClearModifiers() { watcher_.Install(); }
-    const HotKeyWatcher& Watcher() const { return watcher_; }
 
     // The show step: nothing without a document or while the user is typing a hot key into
     // the options dialog; else the fill dialog is created and shown, or, when it is open,

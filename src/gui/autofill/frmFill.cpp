@@ -141,7 +141,7 @@ void frmFill::Form_Load()
         lstPass->addItem(QString::fromStdU16String(doc.Entries[static_cast<size_t>(i)].Title));
     if (lstPass->count() > 0) {
         // The record selected in the tree; the root (or nothing) stands for the first.
-        int row = App().SelectedIndex - 1;
+        int row = App().Session.SelectedIndex - 1;
         if (row < 0 || row >= lstPass->count())
             row = 0;
         lstPass->setCurrentRow(row);
@@ -181,7 +181,7 @@ void frmFill::cmdOK_Click()
 
     // Everything the rest needs is copied out: the dialog is gone from here on.
     FillDesktop& desktop = desktop_;
-    const uint64_t target = app.FillTarget;
+    const uint64_t target = app.Session.FillTarget;
     Unload();
 
     const bool active = desktop.Activate(target);

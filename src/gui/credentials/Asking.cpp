@@ -93,7 +93,7 @@ void Asking::Command1_Click()
     // Nothing may act on the document while the reader runs: this prompt is disabled like
     // the main window, user input waits, and window messages are held back until the end.
     reading_ = true;
-    app.ReaderRunning = true;
+    app.Session.ReaderRunning = true;
     setEnabled(false);
     const ReaderYield yield = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -109,7 +109,7 @@ void Asking::Command1_Click()
     } else {
         result = ReadCurrentFormat(doc, expiry, yield);
     }
-    app.ReaderRunning = false;
+    app.Session.ReaderRunning = false;
     reading_ = false;
     setEnabled(true);
 

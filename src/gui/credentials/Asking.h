@@ -24,7 +24,6 @@ public:
 
     void Command1_Click();
     void Command2_Click();
-    bool IsReading() const { return reading_; }
 
 protected:
     void Form_Load() override;

@@ -18,7 +18,7 @@ EditPass::EditPass(KyqApp& app, frmMain& main)
 void EditPass::Form_Load()
 {
     const PasswordDocument& doc = App().Document;
-    index_ = App().EditIndex;
+    index_ = App().Session.EditIndex;
     if (index_ >= 1 && index_ <= doc.EntryCount()) {
         const PasswordEntry& e = doc.Entries[static_cast<size_t>(index_)];
         loadedTitle_ = e.Title;
@@ -37,7 +37,7 @@ void EditPass::Command1_Click()
     PasswordDocument& doc = app.Document;
     // Only the record this dialog was filled from may be overwritten: when the document
     // was closed or replaced behind the dialog, that record is gone and the edit is void.
-    const bool recordThere = index_ >= 1 && index_ == app.EditIndex &&
+    const bool recordThere = index_ >= 1 && index_ == app.Session.EditIndex &&
                              index_ <= doc.EntryCount() && doc.IsOpen() &&
                              doc.Entries[static_cast<size_t>(index_)].Title == loadedTitle_;
     if (!recordThere) {

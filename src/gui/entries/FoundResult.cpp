@@ -78,7 +78,7 @@ bool FoundResult::eventFilter(QObject* watched, QEvent* event)
 void FoundResult::Form_Load()
 {
     const PasswordDocument& doc = App().Document;
-    FoundIndexes = FindEntries(doc, App().FindKeyword);
+    FoundIndexes = FindEntries(doc, App().Session.FindKeyword);
     QStringList titles;
     titles.reserve(static_cast<qsizetype>(FoundIndexes.size()));
     for (const int n : FoundIndexes)

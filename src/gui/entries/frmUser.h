@@ -31,7 +31,6 @@ public:
 
     // The link look: hovered is red and underlined, the other blue. null: both blue.
     void SetLinkHover(QLabel* hovered);
-    QLabel* LinkHover() const { return hovered_; }
 
 protected:
     void Form_Load() override;

@@ -33,7 +33,7 @@ void Start(const std::string& path)
 
 void LaunchGenerator(KyqApp& app, CommonDialog& dialog)
 {
-    std::string& path = app.GeneratorPath;
+    std::string& path = app.Session.GeneratorPath;
     if (IsFile(path)) {
         Start(path);
         return;

@@ -7,10 +7,10 @@ namespace kyq {
 class CommonDialog;
 class KyqApp;
 
-// Looks in app.GeneratorPath, then the folder the generator's installation recorded in
+// Looks in app.Session.GeneratorPath, then the folder the generator's installation recorded in
 // the machine hive (Software\Tarnwick\Ranzel, value Path), then the program folder, and
 // last asks with the main window's file dialog. Starts the program found, detached and
-// without arguments; remembers it in app.GeneratorPath.
+// without arguments; remembers it in app.Session.GeneratorPath.
 void LaunchGenerator(KyqApp& app, CommonDialog& dialog);
 
 }  // namespace kyq

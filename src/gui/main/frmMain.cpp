@@ -384,7 +384,7 @@ void frmMain::lblFind_Click()
 {
     if (!lblFind->isEnabled() || txtKey->text().isEmpty())
         return;
-    app_.FindKeyword = txtKey->text().toStdU16String();
+    app_.Session.FindKeyword = txtKey->text().toStdU16String();
     ShowForm(FormId::FoundResult);
 }
 
@@ -440,14 +440,21 @@ void frmMain::ReleaseHeldMessages()
 
 void frmMain::TrayShow_Click()
 {
-    if (Menus.TrayShow->text() != QStringLiteral("显示窗口")) {
-        Menus.TrayShow->setText(QStringLiteral("显示窗口"));
+    if (!hiddenInTray_) {
+        SetHiddenInTray(true);
         hide();
     } else {
-        Menus.TrayShow->setText(QStringLiteral("隐藏窗口"));
+        SetHiddenInTray(false);
         showNormal();
         activateWindow();
     }
+}
+
+void frmMain::SetHiddenInTray(bool hidden)
+{
+    hiddenInTray_ = hidden;
+    // The tray menu's item offers the other state.
+    Menus.TrayShow->setText(hidden ? QStringLiteral("显示窗口") : QStringLiteral("隐藏窗口"));
 }
 
 void frmMain::SetCaption(const std::u16string& caption)
@@ -648,7 +655,7 @@ bool frmMain::event(QEvent* event)
 {
     if (event->type() == WindowMessageEvent::EventType()) {
         const WindowMessage& message = static_cast<WindowMessageEvent*>(event)->Message();
-        if (app_.ReaderRunning) {
+        if (app_.Session.ReaderRunning) {
             heldMessages_.push_back(message);
         } else if (message.Msg == WM_HANDOVER && app_.Modal.Busy()) {
             // A hand-over opens a document: it waits for the dialog in front (its sender

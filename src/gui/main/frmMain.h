@@ -105,6 +105,9 @@ public:
     void ReleaseHeldMessages();
     // The tray menu's show/hide item.
     void TrayShow_Click();
+    // Whether the window is hidden with only the tray icon left; the tray menu follows.
+    void SetHiddenInTray(bool hidden);
+    bool IsHiddenInTray() const { return hiddenInTray_; }
 
     // The forms of the other folders register a factory by id; ShowForm then disables this
     // window and shows the form modeless over it. Without a factory it does nothing and
@@ -159,6 +162,7 @@ private:
     std::vector<WindowMessage> heldMessages_;
     std::map<FormId, FormFactory> factories_;
     bool findHover_ = false;
+    bool hiddenInTray_ = false;
     bool closingFromProgram_ = false;
     bool unloaded_ = false;
     bool inResize_ = false;

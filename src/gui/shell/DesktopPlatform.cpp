@@ -199,7 +199,7 @@ bool DesktopPlatform::TrayUsable() const
 void DesktopPlatform::HideToTray(frmMain& main)
 {
     main.hide();
-    main.Menus.TrayShow->setText(QStringLiteral("显示窗口"));
+    main.SetHiddenInTray(true);
 }
 
 }  // namespace kyq

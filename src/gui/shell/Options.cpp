@@ -185,8 +185,8 @@ int Options::ShiftStateOf(Qt::KeyboardModifiers modifiers)
 void Options::Form_Load()
 {
     KyqApp& app = App();
-    app.OptionsWindow = static_cast<uint64_t>(winId());
-    app.OptionsClosed = false;
+    app.Session.OptionsWindow = static_cast<uint64_t>(winId());
+    app.Session.OptionsClosed = false;
 
     const AppSettings& settings = app.Settings;
     hotKey_ = settings.hotKey;
@@ -212,7 +212,7 @@ void Options::Form_Load()
 
 void Options::Form_Unload()
 {
-    App().OptionsClosed = true;
+    App().Session.OptionsClosed = true;
 }
 
 void Options::SomethingChanged()

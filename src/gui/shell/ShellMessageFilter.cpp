@@ -65,7 +65,7 @@ void ShellMessageFilter::HandOver(int32_t token)
         Finish(token);
         return;
     }
-    main_.Menus.TrayShow->setText(QStringLiteral("隐藏窗口"));
+    main_.SetHiddenInTray(false);
     // The handed-over document replaces the one start-up still meant to open.
     if (auto* splash = qobject_cast<Splash*>(main_.FindForm(QStringLiteral("Splash"))))
         splash->Dismiss();
@@ -89,7 +89,7 @@ void ShellMessageFilter::TrayNotification(int32_t mouseEvent)
     switch (mouseEvent) {
     case TrayIcon::MouseMove:
         if (desktop_)
-            app_.FillTarget = desktop_->Foreground();
+            app_.Session.FillTarget = desktop_->Foreground();
         break;
     case TrayIcon::LeftButtonDown:
     case TrayIcon::RightButtonDown:
@@ -98,7 +98,7 @@ void ShellMessageFilter::TrayNotification(int32_t mouseEvent)
         break;
     case TrayIcon::LeftDoubleClick:
         ShowMainWindow(main_);
-        main_.Menus.TrayShow->setText(QStringLiteral("隐藏窗口"));
+        main_.SetHiddenInTray(false);
         break;
     default:
         break;

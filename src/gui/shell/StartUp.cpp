@@ -81,8 +81,8 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     if (!CheckInstalledVersion(commandLine))
         return StartOutcome::Ended;
 
-    app.OptionsWindow = 0;
-    app.OptionsClosed = true;
+    app.Session.OptionsWindow = 0;
+    app.Session.OptionsClosed = true;
 
     if (!main_)
         main_ = std::make_unique<frmMain>(app);
@@ -90,9 +90,9 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     splash_->Form_Load();
 
     app.Document.PasswordPromptOpen = false;
-    app.GeneratorPath.clear();
+    app.Session.GeneratorPath.clear();
     app.Document.Path.clear();
-    app.SelectedIndex = 0;
+    app.Session.SelectedIndex = 0;
 
     app.LoadSettings();
     LoadMainWindow();
