@@ -18,16 +18,16 @@
 #include <vector>
 
 #include "bench/BudgetTable.h"
-#include "gui/credentials/CredentialForms.h"
-#include "gui/shell/GuiResources.h"
-#include "core/workflow/KyqApp.h"
 #include "bench/LargeDocument.h"
-#include "gui/credentials/Asking.h"
 #include "core/document/DocumentFormat.h"
+#include "core/workflow/KyqApp.h"
+#include "gui/credentials/Asking.h"
+#include "gui/credentials/CredentialForms.h"
 #include "gui/entries/AddPass.h"
 #include "gui/entries/EntryForms.h"
 #include "gui/main/PasswordTreeModel.h"
 #include "gui/main/frmMain.h"
+#include "gui/shell/GuiResources.h"
 
 namespace kyq::bench {
 namespace {

@@ -19,14 +19,14 @@
 #include <vector>
 
 #include "bench/BudgetTable.h"
-#include "gui/credentials/CredentialForms.h"
-#include "gui/shell/GuiResources.h"
-#include "core/workflow/KyqApp.h"
 #include "bench/LargeDocument.h"
+#include "core/workflow/KyqApp.h"
+#include "gui/credentials/CredentialForms.h"
 #include "gui/entries/EditPass.h"
 #include "gui/entries/EntryForms.h"
 #include "gui/entries/FoundResult.h"
 #include "gui/main/frmMain.h"
+#include "gui/shell/GuiResources.h"
 
 namespace kyq::bench {
 namespace {

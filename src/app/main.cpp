@@ -10,18 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "gui/shell/AppForms.h"
-#include "gui/shell/DesktopPlatform.h"
-#include "gui/shell/GuiResources.h"
 #include "core/workflow/MessageChain.h"
-#include "gui/shell/QtMessageService.h"
-#include "gui/shell/StartUp.h"
 #include "core/workflow/StartUpRules.h"
 #include "gui/autofill/X11FillDesktop.h"
 #include "gui/entries/EntryForms.h"
-#include "platform/qt/HandOverChannel.h"
-#include "platform/RegistryStore.h"
 #include "gui/main/frmMain.h"
+#include "gui/shell/AppForms.h"
+#include "gui/shell/DesktopPlatform.h"
+#include "gui/shell/GuiResources.h"
+#include "gui/shell/QtLog.h"
+#include "gui/shell/QtMessageService.h"
+#include "gui/shell/StartUp.h"
+#include "platform/RegistryStore.h"
+#include "platform/qt/HandOverChannel.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ int main(int argc, char** argv)
     const std::string commandLine = kyq::JoinCommandLine(argc, argv);
 
     QApplication qtApp(argc, argv);
+    kyq::InstallQtLogSink();
     QApplication::setApplicationName(QStringLiteral("Keyquill"));
     // The program ends with the main window's unload, not with its last visible window
     // (the main window may be hidden in the tray; the splash may be the only one shown).

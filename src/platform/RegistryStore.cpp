@@ -1,5 +1,8 @@
 #include "platform/RegistryStore.h"
 
+#include "platform/Log.h"
+#include "platform/WholeFile.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -130,44 +133,6 @@ public:
 private:
     int fd_ = -1;
 };
-
-bool WriteAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// Temporary file, fsync, rename, fsync of the folder: a reader sees the old file or the
-// new one, never a part of either, and a crash cannot leave a truncated hive.
-bool ReplaceFile(const std::filesystem::path& target, std::string_view text)
-{
-    std::filesystem::path temp = target;
-    temp += ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, FileMode);
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    const int dir = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
-}
 
 bool IsValidKeyPath(std::string_view keyPath)
 {
@@ -348,14 +313,18 @@ bool RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) co
 {
     if (changes.empty())
         return true;
-    if (!MakeFolder(folder_))
-        return false;
     const std::filesystem::path path = HivePath(hive);
+    const auto failed = [&](const std::string& why) {
+        LogWarning(LogArea::Settings, "settings not saved to " + path.string() + ": " + why);
+        return false;
+    };
+    if (!MakeFolder(folder_))
+        return failed("cannot create the folder " + folder_.string());
     std::filesystem::path lockPath = path;
     lockPath += ".lock";
     const HiveLock lock(lockPath);
     if (!lock.Held())
-        return false;
+        return failed("cannot lock " + lockPath.string());
 
     const FileBytes file = ReadFileBytes(path);
     HiveTextResult current = ParseFile(file, HiveName(hive));
@@ -366,14 +335,20 @@ bool RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) co
         return true;
     // A file too large to be read back would lose everything at the next start.
     if (text.size() > MaxHiveBytes)
-        return false;
+        return failed("the file would grow past " + std::to_string(MaxHiveBytes) + " bytes");
     // A damaged file is replaced by what could be read of it, but kept aside so that what
     // could not be read is not lost without a trace.
     if (current.error != HiveTextError::None && file.exists) {
         const std::filesystem::path aside = DamagedCopyPath(path);
-        ::rename(path.c_str(), aside.c_str());
+        if (::rename(path.c_str(), aside.c_str()) != 0)
+            LogWarning(LogArea::Settings, "cannot keep the damaged " + path.string() + " as " +
+                                              aside.string());
     }
-    return ReplaceFile(path, text);
+    FileError error;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    if (!ReplaceFileContents(path.string(), std::span<const uint8_t>(bytes, text.size()), error))
+        return failed(error.Detail);
+    return true;
 }
 
 bool RegistryStore::EndBatch()

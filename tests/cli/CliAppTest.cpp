@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "CliTestSupport.h"
 #include "cli/CliApp.h"
 #include "cli/JsonImport.h"
 #include "core/document/DocumentFormat.h"
 #include "core/document/PasswordDocument.h"
-#include "CliTestSupport.h"
 
 namespace kyq::cli {
 namespace {

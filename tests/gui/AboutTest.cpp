@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "gui/shell/About.h"
 #include "core/workflow/LinkTargets.h"
 #include "gui/AppFormsFixture.h"
+#include "gui/shell/About.h"
 
 namespace kyq::test {
 namespace {

@@ -15,13 +15,13 @@
 #include <functional>
 #include <memory>
 
-#include "gui/shell/DesktopPlatform.h"
-#include "gui/widgets/HelpViewer.h"
 #include "core/autofill/FillDesktop.h"
 #include "core/settings/FillHistory.h"
+#include "gui/GuiFixture.h"
 #include "gui/autofill/HotKeyWatcherFilter.h"
 #include "gui/autofill/frmFill.h"
-#include "gui/GuiFixture.h"
+#include "gui/shell/DesktopPlatform.h"
+#include "gui/widgets/HelpViewer.h"
 #include "gui/widgets/OwnedDialog.h"
 
 namespace kyq::test {

@@ -7,9 +7,9 @@
 #include <QStyle>
 #include <QTest>
 
+#include "gui/GuiFixture.h"
 #include "gui/credentials/ChangePass.h"
 #include "gui/credentials/NewOne.h"
-#include "gui/GuiFixture.h"
 
 namespace kyq::test {
 namespace {

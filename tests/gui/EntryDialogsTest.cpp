@@ -11,13 +11,13 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "core/document/PathText.h"
+#include "core/document/UnstorableMessage.h"
+#include "gui/GuiFixture.h"
 #include "gui/credentials/Asking.h"
 #include "gui/entries/AddPass.h"
 #include "gui/entries/EditPass.h"
 #include "gui/entries/EntryForms.h"
-#include "gui/GuiFixture.h"
-#include "core/document/PathText.h"
-#include "core/document/UnstorableMessage.h"
 #include "gui/main/frmMain.h"
 
 namespace kyq::test {

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "core/document/UnstorableMessage.h"
+#include "gui/GuiFixture.h"
 #include "gui/credentials/Asking.h"
 #include "gui/credentials/ChangePass.h"
 #include "gui/entries/AddPass.h"
@@ -16,8 +18,6 @@
 #include "gui/entries/FoundResult.h"
 #include "gui/entries/frmName.h"
 #include "gui/entries/frmUser.h"
-#include "gui/GuiFixture.h"
-#include "core/document/UnstorableMessage.h"
 
 namespace kyq::test {
 namespace {

@@ -12,10 +12,10 @@
 #include <thread>
 
 #include "core/settings/Registry.h"
+#include "gui/GuiFixture.h"
 #include "gui/entries/AddPass.h"
 #include "gui/entries/EntryForms.h"
 #include "gui/main/LaunchGenerator.h"
-#include "gui/GuiFixture.h"
 
 namespace kyq::test {
 namespace {

@@ -8,8 +8,8 @@
 #include <QTreeView>
 #include <cstdlib>
 
-#include "gui/credentials/Asking.h"
 #include "core/document/DocumentFormat.h"
+#include "gui/credentials/Asking.h"
 #include "gui/credentials/NewOne.h"
 #include "gui/main/PasswordTreeModel.h"
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "core/document/PasswordEntry.h"
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/MainWindowPlatform.h"
-#include "core/document/PasswordEntry.h"
-#include "support/ScriptedMessageService.h"
 #include "gui/main/frmMain.h"
+#include "support/ScriptedMessageService.h"
 
 namespace kyq {
 class Asking;

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "gui/widgets/HelpViewer.h"
 #include "core/workflow/LinkTargets.h"
 #include "core/workflow/ProgramFiles.h"
 #include "gui/AppFormsFixture.h"
+#include "gui/widgets/HelpViewer.h"
 
 namespace kyq::test {
 namespace {

@@ -15,13 +15,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "gui/widgets/HelpViewer.h"
-#include "gui/main/WindowMessageEvent.h"
-#include "gui/credentials/NewOne.h"
-#include "gui/GuiFixture.h"
 #include "core/workflow/MainWindowLayout.h"
-#include "gui/widgets/OwnedDialog.h"
+#include "gui/GuiFixture.h"
+#include "gui/credentials/NewOne.h"
 #include "gui/main/PasswordTreeModel.h"
+#include "gui/main/WindowMessageEvent.h"
+#include "gui/widgets/HelpViewer.h"
+#include "gui/widgets/OwnedDialog.h"
 
 namespace kyq::test {
 namespace {

@@ -16,8 +16,8 @@
 #include <filesystem>
 
 #include "core/settings/FileAssociation.h"
-#include "gui/shell/Options.h"
 #include "gui/AppFormsFixture.h"
+#include "gui/shell/Options.h"
 
 namespace kyq::test {
 namespace {

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <xcb/xcb.h>
 
+#include "gui/GuiFixture.h"
+#include "gui/main/PasswordTreeModel.h"
 #include "gui/shell/QtMessageService.h"
 #include "gui/shell/X11MessageFilter.h"
-#include "gui/GuiFixture.h"
 #include "gui/widgets/OwnedDialog.h"
-#include "gui/main/PasswordTreeModel.h"
 
 namespace kyq::test {
 namespace {

@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <fstream>
 
-#include "gui/shell/Splash.h"
-#include "gui/credentials/Asking.h"
 #include "gui/GuiFixture.h"
+#include "gui/credentials/Asking.h"
+#include "gui/shell/Splash.h"
 
 namespace kyq::test {
 namespace {

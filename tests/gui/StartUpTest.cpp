@@ -16,22 +16,22 @@
 #include <future>
 #include <sstream>
 
+#include "core/autofill/FillDesktop.h"
+#include "core/document/DocumentFormat.h"
 #include "core/settings/AppSettings.h"
-#include "gui/shell/DesktopPlatform.h"
-#include "core/workflow/KyqApp.h"
 #include "core/settings/Registry.h"
+#include "core/workflow/KyqApp.h"
+#include "core/workflow/StartUpRules.h"
+#include "gui/GuiFixture.h"
+#include "gui/credentials/Asking.h"
+#include "gui/main/frmMain.h"
+#include "gui/shell/DesktopPlatform.h"
 #include "gui/shell/ShellMessageFilter.h"
 #include "gui/shell/Splash.h"
 #include "gui/shell/StartUp.h"
-#include "core/workflow/StartUpRules.h"
-#include "core/autofill/FillDesktop.h"
-#include "gui/credentials/Asking.h"
-#include "core/document/DocumentFormat.h"
-#include "gui/GuiFixture.h"
-#include "support/ScriptedMessageService.h"
-#include "platform/qt/HandOverChannel.h"
 #include "platform/HandOverFiles.h"
-#include "gui/main/frmMain.h"
+#include "platform/qt/HandOverChannel.h"
+#include "support/ScriptedMessageService.h"
 
 namespace kyq::test {
 namespace {

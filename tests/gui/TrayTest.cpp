@@ -8,11 +8,11 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/autofill/FillDesktop.h"
+#include "gui/GuiFixture.h"
 #include "gui/shell/DesktopPlatform.h"
 #include "gui/shell/ShellMessageFilter.h"
 #include "gui/shell/TrayIcon.h"
-#include "core/autofill/FillDesktop.h"
-#include "gui/GuiFixture.h"
 
 namespace kyq::test {
 namespace {

@@ -11,13 +11,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "gui/credentials/Asking.h"
 #include "core/document/Cipher.h"
-#include "support/DocumentTestSupport.h"
-#include "gui/credentials/NewOne.h"
-#include "gui/GuiFixture.h"
-#include "platform/Utf.h"
 #include "core/document/PathText.h"
+#include "gui/GuiFixture.h"
+#include "gui/credentials/Asking.h"
+#include "gui/credentials/NewOne.h"
+#include "platform/Utf.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq::test {
 namespace {

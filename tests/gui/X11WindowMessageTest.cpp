@@ -10,12 +10,12 @@
 #include <memory>
 #include <vector>
 
-#include "gui/shell/GuiResources.h"
 #include "core/workflow/KyqApp.h"
-#include "gui/shell/X11MessageFilter.h"
-#include "support/ScriptedMessageService.h"
-#include "platform/HookMessage.h"
 #include "gui/main/frmMain.h"
+#include "gui/shell/GuiResources.h"
+#include "gui/shell/X11MessageFilter.h"
+#include "platform/HookMessage.h"
+#include "support/ScriptedMessageService.h"
 #include "x11/XvfbServer.h"
 
 #include <xcb/xcb.h>

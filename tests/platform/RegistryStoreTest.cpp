@@ -5,8 +5,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "platform/Log.h"
 #include "platform/RegistryTestFolder.h"
 
 namespace kyq {
@@ -298,6 +302,34 @@ TEST(RegistryStore, DefaultFolderFollowsTheEnvironment)
     EXPECT_EQ(RegistryStore::DefaultFolder(), "/home/someone/.config/Tarnwick");
     config.Unset();
     EXPECT_EQ(RegistryStore::DefaultFolder(), "/home/someone/.config/Tarnwick");
+}
+
+}  // namespace
+}  // namespace kyq
+
+namespace kyq {
+namespace {
+
+using testing::RegistryTestFolder;
+
+// A settings write that cannot happen is not silent: the log names the file and why.
+TEST(RegistryStoreLog, AFailedWriteIsLoggedWithTheFileAndTheReason)
+{
+    RegistryTestFolder tmp;
+    std::vector<std::string> lines;
+    SetLogSink([&](LogArea area, std::string_view message) {
+        if (area == LogArea::Settings)
+            lines.emplace_back(message);
+    });
+    // The folder the hives should go in is a plain file: nothing can be created there.
+    { std::ofstream(tmp.Root() / "blocked") << "x"; }
+    RegistryStore store(tmp.Root() / "blocked" / "Tarnwick");
+    EXPECT_FALSE(store.SetValue(Hive::CurrentUser, "Software\\Tarnwick\\KYQ", "Days",
+                                RegistryValue::Number(30)));
+    SetLogSink({});
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("HKEY_CURRENT_USER.reg"), std::string::npos);
+    EXPECT_NE(lines[0].find("cannot create the folder"), std::string::npos);
 }
 
 }  // namespace

@@ -27,8 +27,8 @@
 
 #include "core/document/DocumentFormat.h"
 #include "core/document/PasswordDocument.h"
-#include "platform/x11/ForegroundWindow.h"
 #include "platform/Utf.h"
+#include "platform/x11/ForegroundWindow.h"
 #include "platform/x11/X11Display.h"
 #include "x11/DesktopDriver.h"
 #include "x11/DesktopSession.h"

@@ -14,9 +14,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/Utf.h"
 #include "platform/x11/ForegroundWindow.h"
 #include "platform/x11/KeystrokeSender.h"
-#include "platform/Utf.h"
 #include "x11/TargetProcess.h"
 #include "x11/XvfbServer.h"
 

@@ -23,9 +23,9 @@
 
 #include "core/document/DocumentFormat.h"
 #include "core/document/PasswordDocument.h"
-#include "x11/ProgramProcess.h"
 #include "x11/DesktopDriver.h"
 #include "x11/DesktopSession.h"
+#include "x11/ProgramProcess.h"
 
 namespace kyq::test {
 namespace {

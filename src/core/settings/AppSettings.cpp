@@ -3,10 +3,10 @@
 #include <cctype>
 #include <limits>
 
+#include "core/document/PathText.h"
+#include "core/settings/FillHistory.h"
 #include "core/settings/Registry.h"
 #include "core/settings/TextHelpers.h"
-#include "core/settings/FillHistory.h"
-#include "core/document/PathText.h"
 
 namespace kyq {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "core/document/SameText.h"
 #include "core/settings/Registry.h"
 #include "core/settings/TextHelpers.h"
-#include "core/document/SameText.h"
 #include "platform/Utf.h"
 
 namespace kyq {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/workflow/KyqApp.h"
+#include "platform/Log.h"
 #include "platform/Utf.h"
 
 namespace kyq {
@@ -18,12 +19,12 @@ void ReportDamagedSettings(KyqApp& app, const std::vector<Hive>& damaged)
     for (Hive hive : damaged) {
         const std::filesystem::path file = app.Registry.HivePath(hive);
         const RegistryStore::FileState state = app.Registry.Inspect(hive);
-        std::fprintf(stderr,
-                     "Keyquill: settings file %s is damaged (%zu line(s) skipped, the first at "
-                     "line %zu); the rest is kept, and the file itself is kept as %s when the "
-                     "settings are next saved\n",
-                     file.c_str(), state.damagedLines, state.line,
-                     RegistryStore::DamagedCopyPath(file).c_str());
+        LogWarning(LogArea::Settings,
+                   "settings file " + file.string() + " is damaged (" +
+                       std::to_string(state.damagedLines) + " line(s) skipped, the first at line " +
+                       std::to_string(state.line) + "); the rest is kept, and the file itself is "
+                       "kept as " + RegistryStore::DamagedCopyPath(file).string() +
+                       " when the settings are next saved");
         text += u"\n" + Utf8ToUtf16(file.string());
     }
     app.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Information);

@@ -4,14 +4,15 @@
 
 #include "core/workflow/CommonDialog.h"
 
-#include "core/workflow/KyqApp.h"
 #include "core/document/Expiry.h"
-#include "core/document/SameText.h"
-#include "platform/Utf.h"
-#include "core/workflow/EntryCommands.h"
-#include "core/workflow/PasswordTree.h"
 #include "core/document/PathText.h"
+#include "core/document/SameText.h"
+#include "core/workflow/EntryCommands.h"
+#include "core/workflow/KyqApp.h"
+#include "core/workflow/PasswordTree.h"
 #include "core/workflow/WorkflowView.h"
+#include "platform/Log.h"
+#include "platform/Utf.h"
 
 namespace kyq {
 
@@ -255,6 +256,7 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
     PasswordDocument& doc = app_.Document;
     const FormatResult result = WriteDocument(doc, path);
     if (!result) {
+        LogWarning(LogArea::Documents, "cannot save " + path + ": " + result.detail);
         // The window keeps naming the file that really holds the document.
         app_.MsgBox(u"无法保存文档“" + DisplayNameOfPath(path) + u"”：" +
                         WriteFailureReason(result) + u"\n文件名：" + Utf8ToUtf16(path) +
@@ -281,8 +283,8 @@ void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path, const For
     // way.
     if (result.kind == FormatErrorKind::CannotOpen && !result.reason.empty())
         text += u"\n" + Utf8ToUtf16(result.reason);
-    if (!result.detail.empty())
-        std::fprintf(stderr, "KYQ: %s: %s\n", path.c_str(), result.detail.c_str());
+    LogWarning(LogArea::Documents, "cannot open " + path + ": " +
+                                       (result.detail.empty() ? "damaged" : result.detail));
     app_.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Information);
 }
 

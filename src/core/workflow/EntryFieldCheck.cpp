@@ -2,8 +2,8 @@
 
 #include "core/document/DocumentFormat.h"
 #include "core/document/SameText.h"
-#include "platform/CodePage936.h"
 #include "core/document/UnstorableMessage.h"
+#include "platform/CodePage936.h"
 
 namespace kyq {
 

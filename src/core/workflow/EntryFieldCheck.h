@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/workflow/MessageService.h"
 #include "core/document/PasswordDocument.h"
+#include "core/workflow/MessageService.h"
 
 namespace kyq {
 

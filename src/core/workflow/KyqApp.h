@@ -8,13 +8,13 @@
 #include <memory>
 #include <string>
 
+#include "core/document/PasswordDocument.h"
 #include "core/settings/AppSettings.h"
+#include "core/settings/FillHistory.h"
 #include "core/workflow/MainWindowPlatform.h"
 #include "core/workflow/MessageChain.h"
 #include "core/workflow/MessageService.h"
 #include "core/workflow/ModalGate.h"
-#include "core/settings/FillHistory.h"
-#include "core/document/PasswordDocument.h"
 #include "platform/RegistryStore.h"
 
 namespace kyq {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core/workflow/KyqApp.h"
 #include "core/document/PathText.h"
+#include "core/workflow/KyqApp.h"
 #include "core/workflow/WorkflowView.h"
 
 namespace kyq {

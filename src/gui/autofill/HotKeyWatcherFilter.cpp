@@ -1,7 +1,7 @@
 #include "gui/autofill/HotKeyWatcherFilter.h"
 
-#include "core/workflow/KyqApp.h"
 #include "core/autofill/FillDesktop.h"
+#include "core/workflow/KyqApp.h"
 #include "gui/autofill/frmFill.h"
 #include "gui/widgets/OwnedDialog.h"
 

@@ -6,8 +6,8 @@
 #include <QObject>
 #include <QPointer>
 
-#include "core/workflow/MessageChain.h"
 #include "core/autofill/HotKeyWatcher.h"
+#include "core/workflow/MessageChain.h"
 
 namespace kyq {
 

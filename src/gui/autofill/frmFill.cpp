@@ -16,11 +16,11 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "gui/widgets/HelpViewer.h"
-#include "core/workflow/KyqApp.h"
 #include "core/autofill/FillDesktop.h"
-#include "core/settings/FillHistory.h"
 #include "core/autofill/FillMacro.h"
+#include "core/settings/FillHistory.h"
+#include "core/workflow/KyqApp.h"
+#include "gui/widgets/HelpViewer.h"
 
 namespace kyq {
 

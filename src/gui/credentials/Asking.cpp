@@ -7,13 +7,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/workflow/KyqApp.h"
 #include "core/document/Cipher.h"
 #include "core/document/DocumentFormat.h"
 #include "core/document/Expiry.h"
 #include "core/document/PathText.h"
-#include "gui/widgets/SelectAllOnFocus.h"
+#include "core/workflow/KyqApp.h"
 #include "gui/main/frmMain.h"
+#include "gui/widgets/SelectAllOnFocus.h"
 
 namespace kyq {
 

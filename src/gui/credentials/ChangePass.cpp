@@ -7,12 +7,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/workflow/KyqApp.h"
 #include "core/document/DocumentFormat.h"
 #include "core/document/SameText.h"
-#include "platform/CodePage936.h"
-#include "gui/widgets/SelectAllOnFocus.h"
 #include "core/document/UnstorableMessage.h"
+#include "core/workflow/KyqApp.h"
+#include "gui/widgets/SelectAllOnFocus.h"
+#include "platform/CodePage936.h"
 
 namespace kyq {
 

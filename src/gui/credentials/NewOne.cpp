@@ -7,15 +7,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/workflow/KyqApp.h"
-#include "core/settings/TextHelpers.h"
 #include "core/document/DocumentFormat.h"
 #include "core/document/SameText.h"
+#include "core/document/UnstorableMessage.h"
+#include "core/settings/TextHelpers.h"
+#include "core/workflow/KyqApp.h"
+#include "gui/main/frmMain.h"
+#include "gui/widgets/SelectAllOnFocus.h"
 #include "platform/CodePage936.h"
 #include "platform/Utf.h"
-#include "gui/widgets/SelectAllOnFocus.h"
-#include "core/document/UnstorableMessage.h"
-#include "gui/main/frmMain.h"
 
 namespace kyq {
 

@@ -13,8 +13,8 @@
 
 #include "core/workflow/KyqApp.h"
 #include "gui/main/LaunchGenerator.h"
-#include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/main/frmMain.h"
+#include "gui/widgets/SelectAllOnFocus.h"
 
 namespace kyq {
 

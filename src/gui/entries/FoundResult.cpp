@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/workflow/KyqApp.h"
 #include "core/document/FindEntries.h"
+#include "core/workflow/KyqApp.h"
 #include "core/workflow/PasswordTree.h"
 #include "gui/main/frmMain.h"
 

@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/workflow/KyqApp.h"
 #include "core/workflow/EntryFieldCheck.h"
+#include "core/workflow/KyqApp.h"
 #include "gui/entries/frmUser.h"
-#include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/main/frmMain.h"
+#include "gui/widgets/SelectAllOnFocus.h"
 
 namespace kyq {
 

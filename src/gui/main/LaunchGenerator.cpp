@@ -6,9 +6,9 @@
 #include <string>
 #include <system_error>
 
+#include "core/settings/Registry.h"
 #include "core/workflow/CommonDialog.h"
 #include "core/workflow/KyqApp.h"
-#include "core/settings/Registry.h"
 
 namespace kyq {
 

@@ -19,14 +19,14 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "gui/widgets/HelpViewer.h"
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/LinkTargets.h"
-#include "gui/main/LaunchGenerator.h"
-#include "gui/main/WindowMessageEvent.h"
 #include "core/workflow/MainWindowLayout.h"
-#include "gui/widgets/OwnedDialog.h"
+#include "gui/main/LaunchGenerator.h"
 #include "gui/main/PasswordTreeModel.h"
+#include "gui/main/WindowMessageEvent.h"
+#include "gui/widgets/HelpViewer.h"
+#include "gui/widgets/OwnedDialog.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 
 namespace kyq {

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "core/workflow/CommonDialog.h"
-#include "core/workflow/MessageChain.h"
 #include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/EntryCommands.h"
-#include "gui/main/MainMenus.h"
+#include "core/workflow/MessageChain.h"
 #include "core/workflow/PasswordTree.h"
 #include "core/workflow/WorkflowView.h"
+#include "gui/main/MainMenus.h"
 
 class QFrame;
 class QKeyEvent;

@@ -1,8 +1,8 @@
 #include "gui/shell/AppForms.h"
 
+#include "gui/main/frmMain.h"
 #include "gui/shell/About.h"
 #include "gui/shell/Options.h"
-#include "gui/main/frmMain.h"
 
 namespace kyq {
 

@@ -1,17 +1,18 @@
 #include "gui/shell/DesktopPlatform.h"
 
+#include "core/autofill/FillDesktop.h"
 #include "core/autofill/HotKeyText.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/autofill/HotKeyWatcherFilter.h"
+#include "gui/main/frmMain.h"
 #include "gui/shell/ShellMessageFilter.h"
 #include "gui/shell/TrayIcon.h"
-#include "core/autofill/FillDesktop.h"
-#include "gui/autofill/HotKeyWatcherFilter.h"
-#include "platform/qt/HandOverChannel.h"
 #include "platform/HandOverFiles.h"
 #include "platform/HookMessage.h"
+#include "platform/Log.h"
+#include "platform/qt/HandOverChannel.h"
 #include "platform/x11/KeybHook.h"
 #include "platform/x11/KeyboardHookLoader.h"
-#include "gui/main/frmMain.h"
 
 #include <QAction>
 #include <QTimer>
@@ -62,10 +63,9 @@ void DesktopPlatform::HotKeyChanged()
     const int result = hookLoader_->Grab(static_cast<unsigned>(key.Main), modifiers);
     hotKeyBusy_ = result == KEYBHOOK_GRAB_BUSY;
     if (hotKeyBusy_) {
-        std::fprintf(stderr,
-                     "Keyquill: another X client holds a grab of the hot key %s; the hot key "
-                     "still works, but the focused window receives the chord too\n",
-                     HotKeyText(key).c_str());
+        LogWarning(LogArea::Keyboard,
+                   "another X client holds a grab of the hot key " + HotKeyText(key) +
+                       "; the hot key still works, but the focused window receives the chord too");
     }
 }
 

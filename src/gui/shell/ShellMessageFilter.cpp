@@ -5,13 +5,13 @@
 #include <QMenu>
 #include <QPointer>
 
+#include "core/autofill/FillDesktop.h"
 #include "core/workflow/CommandLineItem.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/main/frmMain.h"
 #include "gui/shell/Splash.h"
 #include "gui/shell/TrayIcon.h"
-#include "core/autofill/FillDesktop.h"
 #include "platform/HandOverFiles.h"
-#include "gui/main/frmMain.h"
 
 namespace kyq {
 

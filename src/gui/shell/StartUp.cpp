@@ -7,19 +7,19 @@
 #include <QTimer>
 #include <system_error>
 
+#include "core/document/PathText.h"
+#include "core/settings/FillHistory.h"
 #include "core/workflow/DamagedSettings.h"
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/MainWindowPlatform.h"
 #include "core/workflow/MessageService.h"
+#include "core/workflow/StartUpRules.h"
+#include "gui/main/frmMain.h"
 #include "gui/shell/SignalBridge.h"
 #include "gui/shell/Splash.h"
-#include "core/workflow/StartUpRules.h"
 #include "gui/shell/X11MessageFilter.h"
-#include "core/settings/FillHistory.h"
 #include "platform/HandOverFiles.h"
 #include "platform/RuntimeFolder.h"
-#include "core/document/PathText.h"
-#include "gui/main/frmMain.h"
 
 namespace kyq {
 

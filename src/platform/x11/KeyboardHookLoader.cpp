@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include "platform/Log.h"
 #include "platform/x11/KeybHook.h"
 
 namespace kyq {
@@ -31,11 +32,22 @@ KeyboardHookLoader::KeyboardHookLoader(const std::string& programFolder)
         loadedFrom_ = path;
         return;
     }
+    const char* why = dlerror();
+    LogWarning(LogArea::Keyboard, std::string("the keyboard hook library ") + LibraryName +
+                                      " could not be loaded (" + (why ? why : "not found") +
+                                      "): the program runs without the hot key");
 }
 
 bool KeyboardHookLoader::Set(unsigned long window, unsigned int message)
 {
-    return set_ != nullptr && set_(window, message) != 0;
+    if (set_ == nullptr)
+        return false;
+    if (set_(window, message) != 0)
+        return true;
+    LogWarning(LogArea::Keyboard, "the keyboard hook did not start (the X server's RECORD "
+                                  "extension may be missing): the program runs without the "
+                                  "hot key");
+    return false;
 }
 
 bool KeyboardHookLoader::Release()

@@ -1,4 +1,7 @@
 #include "platform/x11/X11Display.h"
+#include "platform/Log.h"
+
+#include <string>
 
 #include <X11/Xlib.h>
 
@@ -13,9 +16,17 @@ int RecordInTrap(Display* display, XErrorEvent* error)
     for (X11ErrorTrap* trap = t_innermostTrap; trap != nullptr; trap = trap->outer()) {
         if (trap->display() == display) {
             trap->Record(error->error_code);
-            break;
+            // Trapped errors are expected (a window that went away), but not invisible.
+            LogWarning(LogArea::Desktop,
+                       "X error " + std::to_string(error->error_code) + " on request " +
+                           std::to_string(error->request_code) + "." +
+                           std::to_string(error->minor_code) + " for resource " +
+                           std::to_string(error->resourceid) + " (trapped)");
+            return 0;
         }
     }
+    LogWarning(LogArea::Desktop, "X error " + std::to_string(error->error_code) + " on request " +
+                                     std::to_string(error->request_code) + " outside any trap");
     return 0;
 }
 

@@ -2,9 +2,9 @@
 
 #include <set>
 
-#include "support/DocumentTestSupport.h"
 #include "core/document/Cipher.h"
 #include "platform/CodePage936.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/DocumentTestSupport.h"
 #include "core/document/DocumentFormat.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "support/DocumentTestSupport.h"
 #include "core/document/DocumentFormat.h"
 #include "core/document/GrilleTransposition.h"
 #include "platform/CodePage936.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq {
 namespace {

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <random>
 
-#include "support/DocumentTestSupport.h"
 #include "core/document/Expiry.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "support/DocumentTestSupport.h"
 #include "core/document/Cipher.h"
 #include "core/document/DocumentFormat.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq {
 namespace {

@@ -4,9 +4,9 @@
 #include <numeric>
 #include <set>
 
-#include "support/DocumentTestSupport.h"
 #include "core/document/GrilleTransposition.h"
 #include "core/document/RandomInRange.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "support/DocumentTestSupport.h"
 #include "core/document/Cipher.h"
 #include "core/document/DocumentFormat.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq {
 namespace {

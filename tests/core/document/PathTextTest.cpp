@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "core/workflow/MainWindowLayout.h"
 #include "core/document/PathText.h"
 #include "core/document/UnstorableMessage.h"
+#include "core/workflow/MainWindowLayout.h"
 
 namespace kyq {
 namespace {

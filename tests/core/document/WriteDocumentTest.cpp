@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "support/DocumentTestSupport.h"
 #include "core/document/DocumentFormat.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq {
 namespace {

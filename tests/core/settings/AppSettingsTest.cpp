@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "core/settings/Registry.h"
 #include "core/settings/FillHistory.h"
+#include "core/settings/Registry.h"
 #include "platform/RegistryTestFolder.h"
 
 namespace kyq {

@@ -9,15 +9,15 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/workflow/CommonDialog.h"
-#include "core/workflow/KyqApp.h"
 #include "core/document/DocumentFormat.h"
-#include "support/DocumentTestSupport.h"
-#include "support/ScriptedMessageService.h"
+#include "core/workflow/CommonDialog.h"
 #include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/EntryCommands.h"
+#include "core/workflow/KyqApp.h"
 #include "core/workflow/PasswordTree.h"
 #include "core/workflow/WorkflowView.h"
+#include "support/DocumentTestSupport.h"
+#include "support/ScriptedMessageService.h"
 
 namespace kyq::test {
 namespace {

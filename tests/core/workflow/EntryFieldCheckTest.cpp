@@ -2,9 +2,9 @@
 // the record an edit skips, and characters a document cannot store.
 #include <gtest/gtest.h>
 
+#include "core/document/UnstorableMessage.h"
 #include "core/workflow/EntryFieldCheck.h"
 #include "platform/CodePage936.h"
-#include "core/document/UnstorableMessage.h"
 
 namespace kyq {
 namespace {

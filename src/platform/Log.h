@@ -1,0 +1,24 @@
+// The program's log: what it could not do, with the technical detail, for whoever reads
+// standard error (or the journal, when the desktop started the program). Any layer writes
+// to it; the program puts in a sink of its own (Qt's logging categories), everything else
+// gets standard error.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace kyq {
+
+enum class LogArea { Documents, Settings, Files, Keyboard, Desktop };
+
+// "documents", "settings", ...: the category a sink files the line under.
+const char* LogAreaName(LogArea area);
+
+// Something failed that the program carries on without. Safe from any thread.
+void LogWarning(LogArea area, std::string_view message);
+
+using LogSink = std::function<void(LogArea area, std::string_view message)>;
+// An empty sink puts standard error back.
+void SetLogSink(LogSink sink);
+
+}  // namespace kyq
