@@ -68,6 +68,11 @@ std::string Why(const std::string& reason, const std::string& detail)
 // A document that cannot be used: when the cause is not its content (missing, no read
 // permission, a folder), the reason and status 1; else the program's damaged-file message
 // and status 3.
+FormatResult CannotOpen(const Error& error)
+{
+    return FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Message};
+}
+
 int Unusable(const CliContext& cx, const std::string& path, const FormatResult& result)
 {
     if (result.kind == FormatErrorKind::CannotOpen) {
@@ -141,10 +146,10 @@ int RunInfo(const Arguments& a, const CliContext& cx)
     // The header and the count after it are all info shows: the start of the file holds
     // them unless the owner name is very long, and only then is the whole file read.
     constexpr size_t StartBytes = 65536;
-    std::vector<uint8_t> bytes;
-    FileError error;
-    if (!ReadFileStart(path, StartBytes, bytes, error))
-        return Unusable(cx, path, FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Reason});
+    auto start = ReadFileStart(path, StartBytes);
+    if (!start)
+        return Unusable(cx, path, CannotOpen(start.error()));
+    std::vector<uint8_t> bytes = std::move(*start);
     struct stat info {};
     const uint64_t size = ::stat(path.c_str(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : bytes.size();
     PasswordDocument doc;
@@ -156,8 +161,10 @@ int RunInfo(const Arguments& a, const CliContext& cx)
     if (probe)
         count = countOf(size);
     if ((!probe || !count) && bytes.size() == StartBytes) {
-        if (!ReadWholeFile(path, bytes, error))
-            return Unusable(cx, path, FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Reason});
+        auto whole = ReadWholeFile(path);
+        if (!whole)
+            return Unusable(cx, path, CannotOpen(whole.error()));
+        bytes = std::move(*whole);
         probe = ProbeHeaderBytes(doc, bytes);
         if (probe)
             count = countOf(bytes.size());
@@ -198,10 +205,10 @@ int RunExport(const Arguments& a, const CliContext& cx)
     doc.DocumentPassword() = password.Password;
 
     const ExportKind kind = format == "csv" ? ExportKind::Csv : ExportKind::Json;
-    std::vector<uint8_t> bytes;
-    FileError error;
-    if (!ReadWholeFile(path, bytes, error))
-        return Unusable(cx, path, FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Reason});
+    auto contents = ReadWholeFile(path);
+    if (!contents)
+        return Unusable(cx, path, CannotOpen(contents.error()));
+    const std::vector<uint8_t> bytes = std::move(*contents);
 
     // The order the program shows after opening a file is title order, and a saved file
     // is in it: its titles alone show whether the records can go out as they are read,
@@ -268,10 +275,11 @@ int RunImport(const Arguments& a, const CliContext& cx)
     if (!a.Force && Exists(outPath))
         return Failure(cx, exists);
 
-    FileError error;
-    const int fd = OpenRegularFile(inPath, error);
-    if (fd < 0)
-        return Failure(cx, "无法读取输入文件 " + inPath + "：" + Why(error.Reason, error.Detail));
+    const Expected<int> opened = OpenRegularFile(inPath);
+    if (!opened)
+        return Failure(cx, "无法读取输入文件 " + inPath + "：" +
+                               Why(opened.error().Message, opened.error().Detail));
+    const int fd = *opened;
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }

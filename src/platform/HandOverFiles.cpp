@@ -1,3 +1,4 @@
+#include "platform/Log.h"
 #include "platform/HandOverFiles.h"
 
 #include "platform/WholeFile.h"
@@ -14,9 +15,11 @@ namespace kyq {
 namespace {
 
 bool WriteWhole(const std::string& path, std::string_view text) {
-    std::string error;
-    return ReplaceFileContents(
-        path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), error);
+    auto written = ReplaceFileContents(
+        path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    if (!written)
+        LogWarning(LogArea::Files, "cannot write " + path + ": " + written.error().Detail);
+    return written.has_value();
 }
 
 // Reads at most HandOverFileCap bytes; false when the file is missing, unreadable or

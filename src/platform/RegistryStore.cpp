@@ -344,10 +344,10 @@ bool RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) co
             LogWarning(LogArea::Settings, "cannot keep the damaged " + path.string() + " as " +
                                               aside.string());
     }
-    FileError error;
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    if (!ReplaceFileContents(path.string(), std::span<const uint8_t>(bytes, text.size()), error))
-        return failed(error.Detail);
+    if (auto written = ReplaceFileContents(path.string(), std::span<const uint8_t>(bytes, text.size()));
+        !written)
+        return failed(written.error().Detail);
     return true;
 }
 

@@ -27,20 +27,20 @@ constexpr std::string_view TemporaryPrefix = ".kyq-save-";
 constexpr std::time_t OldStyleLeftoverAge = 3600;
 constexpr int MaxLinks = 40;  // as the kernel follows
 
-FileError SystemFailure(const char* reason, const char* step, int code)
+Error SystemFailure(const char* reason, const char* step, int code)
 {
-    FileError e;
+    Error e;
     e.Code = code;
-    e.Reason = std::string(reason) + "：" + SystemErrorReason(code);
+    e.Message = std::string(reason) + "：" + SystemErrorReason(code);
     e.Detail = std::string(step) + ": " + SystemErrorDetail(code);
     return e;
 }
 
-FileError Refusal(const char* reason, const char* detail, int code)
+Error Refusal(const char* reason, const char* detail, int code)
 {
-    FileError e;
+    Error e;
     e.Code = code;
-    e.Reason = reason;
+    e.Message = reason;
     e.Detail = detail;
     return e;
 }
@@ -96,10 +96,12 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, int& error)
 }
 
 // Reads up to `limit` bytes from the start of a regular file straight into `bytes`.
-bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, FileError& error)
+int OpenRegular(const std::string& path, Error& error);
+
+bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, Error& error)
 {
     bytes.clear();
-    FileDescriptor file(OpenRegularFile(path, error));
+    FileDescriptor file(OpenRegular(path, error));
     if (file.get() < 0)
         return false;
     struct stat info {};
@@ -136,7 +138,7 @@ bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>
 
 // The path the bytes go to: `path` with the symbolic links of its last component followed,
 // also to a file that does not exist yet (the folders on the way are the kernel's).
-bool ResolveTarget(const std::string& path, std::string& target, FileError& error)
+bool ResolveTarget(const std::string& path, std::string& target, Error& error)
 {
     target = path;
     for (int depth = 0;; ++depth) {
@@ -177,7 +179,7 @@ bool WriteProtected(const std::string& target, const struct stat& info, int& cod
 
 // Writes the bytes, gives the file the existing target's owner, group and mode (as far as
 // the process may) and flushes it to the disk.
-bool FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original, FileError& error)
+bool FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original, Error& error)
 {
     int code = 0;
     if (!WriteAll(fd, bytes, code)) {
@@ -231,7 +233,7 @@ enum class Outcome { Done, Failed, NoUnnamedFiles };
 // The bytes go into a file without a name, which is linked into the folder only to be
 // renamed over the target at once: a killed save leaves nothing behind.
 Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& target,
-                                  std::span<const uint8_t> bytes, const struct stat* original, FileError& error)
+                                  std::span<const uint8_t> bytes, const struct stat* original, Error& error)
 {
     FileDescriptor file(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (file.get() < 0) {
@@ -264,7 +266,7 @@ Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& 
 }
 
 bool ReplaceThroughNamedFile(const std::string& folder, const std::string& target,
-                             std::span<const uint8_t> bytes, const struct stat* original, FileError& error)
+                             std::span<const uint8_t> bytes, const struct stat* original, Error& error)
 {
     std::string temporary = TemporaryStem(folder) + "XXXXXX";
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));  // mode 0600
@@ -317,9 +319,7 @@ void RemoveLeftovers(const std::string& folder)
     ::closedir(dir);
 }
 
-}  // namespace
-
-int OpenRegularFile(const std::string& path, FileError& error)
+int OpenRegular(const std::string& path, Error& error)
 {
     // Non-blocking so that a FIFO cannot stall the open; only regular files are read, as
     // a device or a pipe could go on for ever.
@@ -346,17 +346,7 @@ int OpenRegularFile(const std::string& path, FileError& error)
     return fd;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, FileError& error)
-{
-    return ReadRegularFile(path, std::numeric_limits<size_t>::max(), bytes, error);
-}
-
-bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, FileError& error)
-{
-    return ReadRegularFile(path, limit, bytes, error);
-}
-
-bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, FileError& error)
+bool Replace(const std::string& path, std::span<const uint8_t> bytes, Error& error)
 {
     std::string target;
     if (!ResolveTarget(path, target, error))
@@ -395,12 +385,37 @@ bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes
     return true;
 }
 
-bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, std::string& error)
+}  // namespace
+
+Expected<int> OpenRegularFile(const std::string& path)
 {
-    FileError why;
-    const bool ok = ReplaceFileContents(path, bytes, why);
-    error = why.Reason;
-    return ok;
+    Error error;
+    const int fd = OpenRegular(path, error);
+    if (fd < 0)
+        return error;
+    return fd;
+}
+
+Expected<std::vector<uint8_t>> ReadWholeFile(const std::string& path)
+{
+    return ReadFileStart(path, std::numeric_limits<size_t>::max());
+}
+
+Expected<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t limit)
+{
+    Error error;
+    std::vector<uint8_t> bytes;
+    if (!ReadRegularFile(path, limit, bytes, error))
+        return error;
+    return bytes;
+}
+
+Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes)
+{
+    Error error;
+    if (!Replace(path, bytes, error))
+        return error;
+    return {};
 }
 
 }  // namespace kyq

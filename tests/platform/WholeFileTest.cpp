@@ -126,14 +126,14 @@ TEST(ReplaceFileContents, TargetsAreReplacedInPlaceOrRefusedWithTheReason)
         SCOPED_TRACE(c.what);
         Folder folder;
         c.prepare(folder);
-        FileError error;
-        const bool ok = ReplaceFileContents(folder / "target", Bytes("new"), error);
-        EXPECT_EQ(ok, *c.reason == '\0') << error.Reason;
-        if (ok) {
+        const Expected<void> written = ReplaceFileContents(folder / "target", Bytes("new"));
+        EXPECT_EQ(written.has_value(), *c.reason == '\0') << (written ? "" : written.error().Message);
+        if (written) {
             EXPECT_EQ(Read(folder / "target"), "new");
         } else {
-            EXPECT_NE(error.Reason.find(c.reason), std::string::npos) << error.Reason;
-            EXPECT_FALSE(error.Detail.empty());
+            EXPECT_NE(written.error().Message.find(c.reason), std::string::npos)
+                << written.error().Message;
+            EXPECT_FALSE(written.error().Detail.empty());
         }
         c.check(folder);
         for (const std::string& name : folder.Names())
@@ -148,8 +148,7 @@ TEST(ReplaceFileContents, KeepsOwnerAndGroupWhereTheProcessMay)
     Folder folder;
     Write(folder / "target", "old");
     ASSERT_EQ(::chown((folder / "target").c_str(), 4321, 8765), 0);
-    FileError error;
-    ASSERT_TRUE(ReplaceFileContents(folder / "target", Bytes("new"), error)) << error.Reason;
+    ASSERT_TRUE(ReplaceFileContents(folder / "target", Bytes("new")));
     EXPECT_EQ(StatOf(folder / "target").st_uid, 4321u);
     EXPECT_EQ(StatOf(folder / "target").st_gid, 8765u);
 }
@@ -170,8 +169,7 @@ TEST(ReplaceFileContents, AKilledSaveLeavesTheOldOrTheNewFileAndNoCopy)
         if (child == 0) {
             ::close(progress[0]);
             for (int i = 0;; ++i) {
-                FileError error;
-                if (!ReplaceFileContents(target, Bytes(i % 2 ? a : b), error))
+                if (!ReplaceFileContents(target, Bytes(i % 2 ? a : b)))
                     ::_exit(1);
                 if (::write(progress[1], "x", 1) != 1)
                     ::_exit(1);
@@ -194,8 +192,7 @@ TEST(ReplaceFileContents, AKilledSaveLeavesTheOldOrTheNewFileAndNoCopy)
         const std::string now = Read(target);
         EXPECT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes";
         // The next save, as when the program is started again, finds nothing to leave behind.
-        FileError error;
-        ASSERT_TRUE(ReplaceFileContents(target, Bytes(a), error)) << error.Reason;
+        ASSERT_TRUE(ReplaceFileContents(target, Bytes(a)));
         EXPECT_EQ(folder.Names(), std::vector<std::string>{"doc"}) << "round " << round;
     }
 }
@@ -203,13 +200,13 @@ TEST(ReplaceFileContents, AKilledSaveLeavesTheOldOrTheNewFileAndNoCopy)
 TEST(ReadWholeFile, SaysInChineseWhyAFileCannotBeRead)
 {
     Folder folder;
-    std::vector<uint8_t> bytes;
-    FileError error;
-    EXPECT_FALSE(ReadWholeFile(folder / "absent", bytes, error));
-    EXPECT_EQ(error.Reason, "无法打开文件：文件或文件夹不存在");
-    EXPECT_EQ(error.Code, ENOENT);
-    EXPECT_FALSE(ReadWholeFile(folder / ".", bytes, error));
-    EXPECT_EQ(error.Reason, "这是一个文件夹，不是文件");
+    const auto absent = ReadWholeFile(folder / "absent");
+    ASSERT_FALSE(absent);
+    EXPECT_EQ(absent.error().Message, "无法打开文件：文件或文件夹不存在");
+    EXPECT_EQ(absent.error().Code, ENOENT);
+    const auto folderRead = ReadWholeFile(folder / ".");
+    ASSERT_FALSE(folderRead);
+    EXPECT_EQ(folderRead.error().Message, "这是一个文件夹，不是文件");
 }
 
 }  // namespace

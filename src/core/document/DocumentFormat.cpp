@@ -30,9 +30,9 @@ FormatResult Fail(FormatErrorKind kind, std::string detail)
     return FormatResult{kind, std::move(detail), {}};
 }
 
-FormatResult FileFailure(FormatErrorKind kind, const FileError& error)
+FormatResult FileFailure(FormatErrorKind kind, const Error& error)
 {
-    return FormatResult{kind, error.Detail, error.Reason};
+    return FormatResult{kind, error.Detail, error.Message};
 }
 
 // What the format cannot hold, said twice: in English for standard error, in Chinese for
@@ -419,15 +419,15 @@ FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path)
     // A header is a few dozen bytes; only an owner name of hundreds of characters needs
     // more than the start of the file, and only then is the whole file read.
     constexpr size_t ProbeBytes = 512;
-    std::vector<uint8_t> bytes;
-    FileError error;
-    if (!ReadFileStart(path, ProbeBytes, bytes, error))
-        return FileFailure(FormatErrorKind::CannotOpen, error);
-    FormatResult result = ProbeHeaderBytes(doc, bytes);
-    if (!result && bytes.size() == ProbeBytes) {
-        if (!ReadWholeFile(path, bytes, error))
-            return FileFailure(FormatErrorKind::CannotOpen, error);
-        result = ProbeHeaderBytes(doc, bytes);
+    auto start = ReadFileStart(path, ProbeBytes);
+    if (!start)
+        return FileFailure(FormatErrorKind::CannotOpen, start.error());
+    FormatResult result = ProbeHeaderBytes(doc, *start);
+    if (!result && start->size() == ProbeBytes) {
+        auto whole = ReadWholeFile(path);
+        if (!whole)
+            return FileFailure(FormatErrorKind::CannotOpen, whole.error());
+        result = ProbeHeaderBytes(doc, *whole);
     }
     return result;
 }
@@ -483,13 +483,12 @@ FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16s
 
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
 {
-    std::vector<uint8_t> bytes;
-    FileError error;
-    if (!ReadWholeFile(doc.Path, bytes, error)) {
+    auto bytes = ReadWholeFile(doc.Path);
+    if (!bytes) {
         DiscardPartialRead(doc);
-        return FileFailure(FormatErrorKind::CannotOpen, error);
+        return FileFailure(FormatErrorKind::CannotOpen, bytes.error());
     }
-    return ReadCurrentFormatBytes(doc, bytes, expiry, yield);
+    return ReadCurrentFormatBytes(doc, *bytes, expiry, yield);
 }
 
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out)
@@ -555,9 +554,8 @@ FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path)
     std::vector<uint8_t> bytes;
     if (auto r = EncodeDocument(doc, bytes); !r)
         return r;
-    FileError error;
-    if (!ReplaceFileContents(path, bytes, error))
-        return FileFailure(FormatErrorKind::CannotWrite, error);
+    if (auto written = ReplaceFileContents(path, bytes); !written)
+        return FileFailure(FormatErrorKind::CannotWrite, written.error());
     return {};
 }
 

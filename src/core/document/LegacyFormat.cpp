@@ -140,13 +140,12 @@ FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_
 
 FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
 {
-    std::vector<uint8_t> bytes;
-    FileError error;
-    if (!ReadWholeFile(doc.Path, bytes, error)) {
+    auto bytes = ReadWholeFile(doc.Path);
+    if (!bytes) {
         DiscardPartialRead(doc);
-        return FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Reason};
+        return FormatResult{FormatErrorKind::CannotOpen, bytes.error().Detail, bytes.error().Message};
     }
-    return ReadLegacyFormatBytes(doc, bytes, expiry, yield);
+    return ReadLegacyFormatBytes(doc, *bytes, expiry, yield);
 }
 
 }  // namespace kyq

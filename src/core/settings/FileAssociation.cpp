@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/settings/MimeAppsList.h"
+#include "platform/Log.h"
 #include "platform/WholeFile.h"
 
 extern char** environ;
@@ -101,9 +102,11 @@ ReadResult ReadSmallFile(const std::string& path, std::string& text) {
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    std::string error;
-    return ReplaceFileContents(
-        path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), error);
+    auto written = ReplaceFileContents(
+        path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    if (!written)
+        LogWarning(LogArea::Files, "cannot write " + path + ": " + written.error().Detail);
+    return written.has_value();
 }
 
 bool RemoveIfPresent(const std::string& path) {
