@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/workflow/CommandLineItem.h"
 #include "core/workflow/CommonDialog.h"
 
 #include "core/document/Expiry.h"
@@ -128,7 +129,15 @@ void DocumentWorkflow::OpenFromPath(const std::string& path)
         ProbeDocument(path);
 }
 
-void DocumentWorkflow::ProbeDocument(const std::string& path)
+DocumentWorkflow::HandOverStep DocumentWorkflow::OpenHandedOver(const std::string& commandText)
+{
+    const std::string name = FirstCommandItem(commandText);
+    if (name.empty() || CloseDocument() == CloseResult::Cancelled)
+        return HandOverStep::Done;
+    return ProbeDocument(name) ? HandOverStep::PromptOpen : HandOverStep::Done;
+}
+
+bool DocumentWorkflow::ProbeDocument(const std::string& path)
 {
     PasswordDocument& doc = app_.Document;
     doc.Path = path;
@@ -137,10 +146,11 @@ void DocumentWorkflow::ProbeDocument(const std::string& path)
     if (!probe) {
         ShowDamagedFileMessage(path, probe);
         RestorePreviousDocument();
-        return;
+        return false;
     }
     doc.Modified = false;
     view_.ShowPasswordPrompt();
+    return true;
 }
 
 void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)

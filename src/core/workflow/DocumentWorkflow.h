@@ -34,10 +34,16 @@ public:
     void RestorePreviousDocument();
     // CloseDocument, then (unless cancelled) ProbeDocument.
     void OpenFromPath(const std::string& path);
+    // A file handed over by a second start (the first item of Command.dat's text):
+    // CloseDocument, then the probe. PromptOpen while its password prompt is up (the
+    // sender waits for it), else Done (nothing named, cancelled, or unreadable).
+    enum class HandOverStep { Done, PromptOpen };
+    HandOverStep OpenHandedOver(const std::string& commandText);
     // Reads the file's header and puts up the password prompt over the disabled main
     // window; returns at once. An unreadable file is reported (with the reason when it is
     // missing or may not be read) and the previous document comes back.
-    void ProbeDocument(const std::string& path);
+    // True when the prompt is up.
+    bool ProbeDocument(const std::string& path);
     // What follows the reader that the password prompt ran: on success the notices, the
     // re-order and the refresh; on failure the damaged-file message and the restore.
     void FinishRead(const FormatResult& result, bool legacyFormat);

@@ -60,8 +60,7 @@ void ShellMessageFilter::HandOver(int32_t token)
 {
     const std::string text = instanceFolder_.empty() ? std::string()
                                                       : TakeCommandFile(instanceFolder_);
-    const std::string name = FirstCommandItem(text);
-    if (name.empty()) {
+    if (FirstCommandItem(text).empty()) {
         Finish(token);
         return;
     }
@@ -70,13 +69,10 @@ void ShellMessageFilter::HandOver(int32_t token)
     if (auto* splash = qobject_cast<Splash*>(main_.FindForm(QStringLiteral("Splash"))))
         splash->Dismiss();
     ShowMainWindow(main_);
-    if (main_.Workflow.CloseDocument() == DocumentWorkflow::CloseResult::Cancelled) {
-        Finish(token);
-        return;
-    }
-    main_.Workflow.ProbeDocument(name);
+    QPointer<OwnedDialog> prompt;
+    if (main_.Workflow.OpenHandedOver(text) == DocumentWorkflow::HandOverStep::PromptOpen)
+        prompt = main_.FindForm(QStringLiteral("Asking"));
     // The sender waits until the password prompt has been answered (and the document read).
-    QPointer<OwnedDialog> prompt = main_.FindForm(QStringLiteral("Asking"));
     if (!prompt) {
         Finish(token);
         return;

@@ -259,5 +259,35 @@ TEST_F(DocumentRules, UndoAlwaysLeavesTheDocumentModifiedSoCloseAsks)
     EXPECT_EQ(boxes_->Unexpected, 0);
 }
 
+// A second start hands a file over: the open document closes first (its save prompt can
+// call it off), and the sender waits only while a password prompt is up.
+TEST_F(DocumentRules, AHandOverClosesFirstAndWaitsOnlyForAPrompt)
+{
+    using Step = DocumentWorkflow::HandOverStep;
+    const std::string a = MakeFile("a.kyq");
+    const std::string b = MakeFile("b.kyq");
+    Open(a);
+    EXPECT_EQ(workflow_->OpenHandedOver(""), Step::Done);  // nothing named
+    EXPECT_EQ(app_->Document.Path, a);
+
+    app_->Document.Modified = true;
+    boxes_->Answers = {MsgAnswer::Cancel};
+    EXPECT_EQ(workflow_->OpenHandedOver("\"" + b + "\""), Step::Done);
+    EXPECT_EQ(app_->Document.Path, a);
+    EXPECT_TRUE(app_->Document.Modified);
+
+    boxes_->Answers = {MsgAnswer::No};
+    EXPECT_EQ(workflow_->OpenHandedOver("\"" + b + "\""), Step::PromptOpen);
+    EXPECT_EQ(app_->Document.Path, b);
+    EXPECT_EQ(view_.PromptsShown, 1);
+    workflow_->RestorePreviousDocument();  // the prompt cancelled
+
+    boxes_->Boxes.clear();
+    EXPECT_EQ(workflow_->OpenHandedOver(File("gone.kyq")), Step::Done);
+    EXPECT_EQ(boxes_->Boxes.size(), 1u);  // why it cannot be opened
+    EXPECT_EQ(app_->Document.Path, a);
+    EXPECT_EQ(boxes_->Unexpected, 0);
+}
+
 }  // namespace
 }  // namespace kyq::test
