@@ -78,6 +78,14 @@ MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons button
     QMessageBox box(BoxIcon(icon), caption, QString::fromStdU16String(fitted.Shown));
     box.setWindowModality(Qt::ApplicationModal);
     box.setTextFormat(Qt::PlainText);
+    // A box asked for while an always-on-top window of ours is up (the splash, the fill
+    // dialog) would open underneath it, out of sight.
+    for (const QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+            box.setWindowFlag(Qt::WindowStaysOnTopHint);
+            break;
+        }
+    }
     if (!fitted.Details.empty())
         box.setDetailedText(QString::fromStdU16String(fitted.Details));
     // A box sizes itself to its text; a short one would leave the window manager too
