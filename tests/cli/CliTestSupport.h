@@ -13,31 +13,11 @@
 #include "core/document/Cipher.h"
 #include "core/document/GrilleTransposition.h"
 #include "core/document/PasswordEntry.h"
+#include "support/ScratchFolder.h"
 
 namespace kyq::cli::testing {
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kyq-cli-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using TempDir = kyq::test::ScratchFolder;
 
 inline std::string ReadFile(const std::string& path)
 {

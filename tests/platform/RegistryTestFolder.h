@@ -10,28 +10,15 @@
 #include <stdexcept>
 #include <string>
 
+#include "support/ScratchFolder.h"
+
 namespace kyq::testing {
 
 class RegistryTestFolder {
 public:
-    RegistryTestFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kyq-reg-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        root_ = pattern;
-    }
-    ~RegistryTestFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    RegistryTestFolder(const RegistryTestFolder&) = delete;
-    RegistryTestFolder& operator=(const RegistryTestFolder&) = delete;
-
     // The hives live one level down, so that the store's creation of its folder is exercised.
-    std::filesystem::path Hives() const { return root_ / "Tarnwick"; }
-    const std::filesystem::path& Root() const { return root_; }
+    std::filesystem::path Hives() const { return Root() / "Tarnwick"; }
+    const std::filesystem::path& Root() const { return folder_.Path(); }
 
     std::string ReadFile(const std::string& name) const
     {
@@ -46,7 +33,7 @@ public:
     }
 
 private:
-    std::filesystem::path root_;
+    test::ScratchFolder folder_{"kyq-reg"};
 };
 
 }  // namespace kyq::testing

@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <string>
 
+#include "support/ScratchFolder.h"
+
 namespace kyq::test {
 
 class RuntimeTestFolder {
 public:
     RuntimeTestFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kyq-run-XXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
         Save("XDG_RUNTIME_DIR", runtime_);
         Save("XDG_CACHE_HOME", cache_);
         ::setenv("XDG_RUNTIME_DIR", Runtime().c_str(), 1);
@@ -22,9 +22,6 @@ public:
     ~RuntimeTestFolder() {
         Restore("XDG_RUNTIME_DIR", runtime_);
         Restore("XDG_CACHE_HOME", cache_);
-        std::error_code ec;
-        std::filesystem::permissions(root_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(root_, ec);
     }
     RuntimeTestFolder(const RuntimeTestFolder&) = delete;
     RuntimeTestFolder& operator=(const RuntimeTestFolder&) = delete;
@@ -53,7 +50,8 @@ private:
             ::unsetenv(name);
     }
 
-    std::string root_;
+    ScratchFolder folder_{"kyq-run"};
+    const std::string root_ = folder_.Path().string();
     Saved runtime_, cache_;
 };
 

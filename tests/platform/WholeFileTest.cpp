@@ -16,38 +16,14 @@
 #include <thread>
 #include <vector>
 
+#include "support/ScratchFolder.h"
+
 namespace kyq {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Folder {
-public:
-    Folder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kyq-file-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~Folder()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::string path_;
-};
+using Folder = test::ScratchFolder;
 
 std::string Read(const std::string& path)
 {

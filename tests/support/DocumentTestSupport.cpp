@@ -139,30 +139,6 @@ std::vector<uint8_t> LegacyFile(const Grille& grille, std::u16string_view owner,
     return out;
 }
 
-ScratchFolder::ScratchFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "kyq-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::vector<std::string> ScratchFolder::Names() const
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<uint8_t> ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ScratchFolder.h"
+
 #include "core/document/Cipher.h"
 #include "core/document/Grille.h"
 #include "core/document/GrilleTransposition.h"
@@ -56,20 +58,6 @@ std::vector<uint8_t> LegacyFile(const Grille& grille, std::u16string_view owner,
                                 const std::vector<LegacyRecord>& records,
                                 std::optional<int32_t> count = std::nullopt);
 
-// A folder under the system's temporary folder, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    std::vector<std::string> Names() const;
-
-private:
-    std::string path_;
-};
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::span<const uint8_t> bytes);

@@ -73,10 +73,8 @@ bool SendTo(const std::string& window, const std::string& xdotoolCommand)
     return RunCommand("xdotool " + xdotoolCommand);
 }
 
-ProgramHome::ProgramHome(const std::string& name)
-    : home_(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid())))
+ProgramHome::ProgramHome(const std::string& name) : scratch_(name), home_(scratch_.Path())
 {
-    std::filesystem::remove_all(home_);
     std::filesystem::create_directories(home_ / "runtime");
     chmod((home_ / "runtime").c_str(), 0700);
     for (const auto& [variable, sub] :
@@ -86,10 +84,7 @@ ProgramHome::ProgramHome(const std::string& name)
         setenv(variable, (home_ / sub).c_str(), 1);
 }
 
-ProgramHome::~ProgramHome()
-{
-    std::filesystem::remove_all(home_);
-}
+ProgramHome::~ProgramHome() = default;
 
 std::string ProgramHome::Log() const
 {

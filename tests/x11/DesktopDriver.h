@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ScratchFolder.h"
+
 namespace kyq::test {
 
 // Output of a shell command (DISPLAY is already the test's server).
@@ -42,6 +44,7 @@ public:
     std::string MakeDocument(const std::string& name, const std::u16string& password) const;
 
 private:
+    ScratchFolder scratch_;
     std::filesystem::path home_;
 };
 

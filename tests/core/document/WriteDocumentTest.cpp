@@ -109,7 +109,7 @@ TEST(ReadFiles, MissingOrUnreadablePathsCannotBeOpened)
     ::chmod(folder.File("secret.kyq").c_str(), 0);
     const std::pair<std::string, std::string> cases[] = {
         {folder.File("nothing.kyq"), "无法打开文件：文件或文件夹不存在"},
-        {folder.path(), "这是一个文件夹，不是文件"},
+        {folder.Path().string(), "这是一个文件夹，不是文件"},
         {fifo, "这不是普通文件（可能是设备或管道）"},  // and does not block
         {"/dev/zero", "这不是普通文件（可能是设备或管道）"},
         {folder.File("secret.kyq"), ::geteuid() == 0 ? "" : "无法打开文件：没有权限"},  // root reads it

@@ -10,13 +10,13 @@
 #include <sstream>
 #include <string>
 
+#include "support/ScratchFolder.h"
+
 namespace kyq::test {
 
 class XdgTestFolders {
 public:
     XdgTestFolders() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kyq-xdg-XXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
         Remember("XDG_DATA_HOME", savedData_, hadData_);
         Remember("XDG_CONFIG_HOME", savedConfig_, hadConfig_);
         ::setenv("XDG_DATA_HOME", DataHome().c_str(), 1);
@@ -25,8 +25,6 @@ public:
     ~XdgTestFolders() {
         Restore("XDG_DATA_HOME", savedData_, hadData_);
         Restore("XDG_CONFIG_HOME", savedConfig_, hadConfig_);
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
     }
     XdgTestFolders(const XdgTestFolders&) = delete;
     XdgTestFolders& operator=(const XdgTestFolders&) = delete;
@@ -61,7 +59,8 @@ private:
             ::unsetenv(name);
     }
 
-    std::string root_;
+    ScratchFolder folder_{"kyq-xdg"};
+    const std::string root_ = folder_.Path().string();
     std::string savedData_, savedConfig_;
     bool hadData_ = false, hadConfig_ = false;
 };

@@ -17,6 +17,7 @@
 #include "core/workflow/PasswordTree.h"
 #include "core/workflow/WorkflowView.h"
 #include "support/DocumentTestSupport.h"
+#include "support/ScratchFolder.h"
 #include "support/ScriptedMessageService.h"
 
 namespace kyq::test {
@@ -65,9 +66,7 @@ struct RecordingView final : WorkflowView {
 class DocumentRules : public ::testing::Test {
 protected:
     DocumentRules()
-        : folder_(fs::temp_directory_path() / ("kyq-rules-" + std::to_string(getpid())))
     {
-        fs::remove_all(folder_);
         fs::create_directories(folder_ / "registry");
         auto messages = std::make_unique<ScriptedMessageService>();
         boxes_ = messages.get();
@@ -79,7 +78,6 @@ protected:
         workflow_ = std::make_unique<DocumentWorkflow>(*app_, view_, *dialog_, *tree_, *commands_);
         workflow_->RefreshDocumentView();
     }
-    ~DocumentRules() override { fs::remove_all(folder_); }
 
     std::string File(const std::string& name) const { return (folder_ / name).string(); }
     std::string MakeFile(const std::string& name)
@@ -105,7 +103,8 @@ protected:
         AnswerPrompt(u"pw");
     }
 
-    fs::path folder_;
+    ScratchFolder scratch_{"kyq-rules"};
+    const fs::path folder_ = scratch_.Path();
     ScriptedMessageService* boxes_ = nullptr;
     std::unique_ptr<KyqApp> app_;
     RecordingView view_;
