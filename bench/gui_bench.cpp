@@ -91,7 +91,7 @@ struct Fixture {
     void Settle()
     {
         QApplication::processEvents();
-        main->TV1->viewport()->repaint();
+        main->findChild<QTreeView*>(QStringLiteral("TV1"))->viewport()->repaint();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -144,7 +144,7 @@ void OpenToTree(benchmark::State& state)
         prompt->Command1_Click();
         f.Settle();
     }
-    if (f.main->TreeModel->NodeCount() != LargeRecordCount + 1)
+    if (static_cast<PasswordTreeModel*>(f.main->findChild<QTreeView*>(QStringLiteral("TV1"))->model())->NodeCount() != LargeRecordCount + 1)
         state.SkipWithError("the tree does not show every record");
 }
 BENCHMARK(OpenToTree)->Name("open_ok_to_tree")->Unit(benchmark::kMillisecond)->MinTime(2.0);

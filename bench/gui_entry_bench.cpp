@@ -101,7 +101,7 @@ Fixture& Shared()
 void FindToList(benchmark::State& state)
 {
     Fixture& f = Shared();
-    f.main->txtKey->setText(QString::fromStdU16String(SearchKeyword));
+    f.main->findChild<QLineEdit*>(QStringLiteral("txtKey"))->setText(QString::fromStdU16String(SearchKeyword));
     int lines = 0;
     for (auto _ : state) {
         f.main->lblFind_Click();

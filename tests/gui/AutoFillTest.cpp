@@ -264,7 +264,7 @@ TEST_F(AutoFillTest, DialogShowsTheTitlesInDocumentOrderAndPicksTheTreesRecord)
     Fill()->cmdCancel_Click();
     FlushDeletes();
 
-    main_->TV1->clearSelection();
+    TreeView()->clearSelection();
     main_->Tree.Timer1_Timer();
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);

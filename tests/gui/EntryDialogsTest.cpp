@@ -28,7 +28,7 @@ namespace {
 void ExpectCountAndNoSelectionShown(const frmMain& main, const KyqApp& app)
 {
     EXPECT_EQ(main.StatusPanel(1), StatusPanelText(app.Document.Path, app.Document.EntryCount()));
-    EXPECT_TRUE(main.txtTitle->text().isEmpty());
+    EXPECT_TRUE(main.findChild<QLineEdit*>(QStringLiteral("txtTitle"))->text().isEmpty());
     EXPECT_FALSE(main.Menus.passEdit->isEnabled());
     EXPECT_FALSE(main.Menus.passDel->isEnabled());
 }
@@ -203,7 +203,7 @@ TEST_F(EntryDialogs, AddStoresTheRecordInTitleOrderSelectsItAndUndoRedoes)
     // The new record is selected and shown.
     main_->Tree.Timer1_Timer();
     EXPECT_EQ(app_->Session.SelectedIndex, 3);
-    EXPECT_EQ(main_->txtTitle->text(), QStringLiteral("Bank"));
+    EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Bank"));
     EXPECT_TRUE(main_->Menus.passEdit->isEnabled());
 
     main_->Menus.passUndo->trigger();
@@ -287,12 +287,12 @@ TEST_F(EntryDialogs, EditPassIsFilledFromTheSelectedRecordAndShowsHints)
     EXPECT_EQ(d->focusWidget(), d->txtID);
 
     // Cancel changes nothing and shows the selected record again.
-    main_->txtTitle->clear();
+    Box("txtTitle")->clear();
     d->Command2_Click();
     FlushDeletes();
     EXPECT_EQ(Edit(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
-    EXPECT_EQ(main_->txtTitle->text(), QStringLiteral("Mail"));
+    EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Mail"));
     EXPECT_FALSE(app_->Document.Modified);
     EXPECT_FALSE(main_->Menus.passUndo->isEnabled());
 }
@@ -354,7 +354,7 @@ TEST_F(EntryDialogs, EditThatMovesTheRecordKeepsRecordsAndTitlesInStep)
     EXPECT_EQ(Record(1).UserName, u"bob");
     main_->Tree.Timer1_Timer();
     EXPECT_EQ(app_->Session.SelectedIndex, 4);
-    EXPECT_EQ(main_->txtName->text(), QStringLiteral("ann"));
+    EXPECT_EQ(Box("txtName")->text(), QStringLiteral("ann"));
 
     main_->Commands.passUndo_Click();
     EXPECT_EQ(Titles(), (std::vector<std::u16string>{u"A", u"b", u"c", u"Mail"}));
@@ -371,7 +371,7 @@ TEST_F(EntryDialogs, EditThatMovesTheRecordKeepsRecordsAndTitlesInStep)
     EXPECT_EQ(Record(1).UserName, u"me");
     EXPECT_EQ(Record(2).UserName, u"ann");
     EXPECT_EQ(Record(4).UserName, u"cid");
-    EXPECT_EQ(main_->txtName->text(), QStringLiteral("me"));
+    EXPECT_EQ(Box("txtName")->text(), QStringLiteral("me"));
 }
 
 TEST_F(EntryDialogs, TheCloseBoxDoesWhatCancelDoes)
@@ -380,12 +380,12 @@ TEST_F(EntryDialogs, TheCloseBoxDoesWhatCancelDoes)
     EditPass* d = OpenEdit(3);
     ASSERT_NE(d, nullptr);
     d->txtID->setText(QStringLiteral("changed"));
-    main_->txtTitle->clear();
+    Box("txtTitle")->clear();
     d->close();
     FlushDeletes();
     EXPECT_EQ(Edit(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
-    EXPECT_EQ(main_->txtTitle->text(), QStringLiteral("b"));
+    EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("b"));
     EXPECT_EQ(Record(2).Title, u"b");
     EXPECT_FALSE(app_->Document.Modified);
 
@@ -481,7 +481,7 @@ TEST_F(EntryDialogs, TypedChineseReachesTheRecord)
     QTest::keyClick(d->txtPass, Qt::Key_Return);
     FlushDeletes();
     EXPECT_EQ(Add(), nullptr);
-    EXPECT_EQ(main_->txtTitle->text(), QStringLiteral("网银"));
+    EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("网银"));
     EXPECT_EQ(app_->Document.EntryCount(), 5);
 }
 

@@ -45,8 +45,8 @@ protected:
     }
     FoundResult* Search(const QString& keyword)
     {
-        main_->txtKey->setText(keyword);
-        QTest::keyClick(main_->txtKey, Qt::Key_Return);
+        Box("txtKey")->setText(keyword);
+        QTest::keyClick(Box("txtKey"), Qt::Key_Return);
         return Results();
     }
     static QStringList Lines(const FoundResult* r)
@@ -111,8 +111,8 @@ TEST_F(EntryFormsTest, AKeywordOnlyInAPasswordFindsItsRecordInAnyCase)
     EXPECT_TRUE(main_->isEnabled());
     main_->Tree.Timer1_Timer();
     EXPECT_EQ(app_->Session.SelectedIndex, 4);
-    EXPECT_EQ(main_->txtTitle->text(), QStringLiteral("Mail"));
-    EXPECT_EQ(main_->focusWidget(), main_->TV1);
+    EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Mail"));
+    EXPECT_EQ(main_->focusWidget(), TreeView());
     EXPECT_TRUE(messages_->Boxes.empty());
 }
 
@@ -174,18 +174,18 @@ TEST_F(EntryFormsTest, NoMatchShowsCountZeroWithOkDisabled)
 TEST_F(EntryFormsTest, OnlyPlainEnterOrTheFindLabelSearches)
 {
     OpenFour();
-    main_->txtKey->setText(QStringLiteral("mail"));
+    Box("txtKey")->setText(QStringLiteral("mail"));
     for (const Qt::KeyboardModifier m : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
-        QTest::keyClick(main_->txtKey, Qt::Key_Return, m);
+        QTest::keyClick(Box("txtKey"), Qt::Key_Return, m);
     EXPECT_EQ(Results(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
 
-    main_->txtKey->clear();
+    Box("txtKey")->clear();
     main_->lblFind_Click();
     EXPECT_EQ(Results(), nullptr);
 
-    main_->txtKey->setText(QStringLiteral("mail"));
-    QTest::mouseClick(main_->lblFind, Qt::LeftButton);
+    Box("txtKey")->setText(QStringLiteral("mail"));
+    QTest::mouseClick(Control<QLabel>("lblFind"), Qt::LeftButton);
     ASSERT_NE(Results(), nullptr);
     EXPECT_EQ(Lines(Results()), QStringList{QStringLiteral("Mail")});
 }

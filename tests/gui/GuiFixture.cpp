@@ -111,10 +111,20 @@ void GuiTest::FlushDeletes()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+QTreeView* GuiTest::TreeView() const
+{
+    return Control<QTreeView>("TV1");
+}
+
+PasswordTreeModel& GuiTest::TreeModel() const
+{
+    return *static_cast<PasswordTreeModel*>(TreeView()->model());
+}
+
 std::vector<std::u16string> GuiTest::TreeRows() const
 {
     std::vector<std::u16string> rows;
-    const PasswordTreeModel& model = *main_->TreeModel;
+    const PasswordTreeModel& model = TreeModel();
     for (int position = 2; position <= model.NodeCount(); ++position)
         rows.push_back(model.NodeText(position));
     return rows;
@@ -122,24 +132,24 @@ std::vector<std::u16string> GuiTest::TreeRows() const
 
 std::u16string GuiTest::RootText() const
 {
-    return main_->TreeModel->NodeText(1);
+    return TreeModel().NodeText(1);
 }
 
 void GuiTest::ClickNode(int position)
 {
-    const QModelIndex index = main_->TreeModel->IndexAt(position);
-    main_->TV1->scrollTo(index);
-    QTest::mouseClick(main_->TV1->viewport(), Qt::LeftButton, {},
-                      main_->TV1->visualRect(index).center());
+    const QModelIndex index = TreeModel().IndexAt(position);
+    TreeView()->scrollTo(index);
+    QTest::mouseClick(TreeView()->viewport(), Qt::LeftButton, {},
+                      TreeView()->visualRect(index).center());
 }
 
 void GuiTest::DoubleClickNode(int position)
 {
-    const QModelIndex index = main_->TreeModel->IndexAt(position);
-    main_->TV1->scrollTo(index);
-    const QPoint at = main_->TV1->visualRect(index).center();
-    QTest::mouseClick(main_->TV1->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(main_->TV1->viewport(), Qt::LeftButton, {}, at);
+    const QModelIndex index = TreeModel().IndexAt(position);
+    TreeView()->scrollTo(index);
+    const QPoint at = TreeView()->visualRect(index).center();
+    QTest::mouseClick(TreeView()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(TreeView()->viewport(), Qt::LeftButton, {}, at);
 }
 
 std::u16string GuiTest::Caption() const

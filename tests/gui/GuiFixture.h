@@ -3,7 +3,9 @@
 // steps, and the real main window on the offscreen platform.
 #pragma once
 
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -18,6 +20,7 @@
 namespace kyq {
 class Asking;
 class NewOne;
+class PasswordTreeModel;
 }  // namespace kyq
 
 namespace kyq::test {
@@ -77,6 +80,18 @@ protected:
     NewOne* NewDialog() const;
     // Runs the deletions that unloaded forms asked for.
     static void FlushDeletes();
+
+    // A control of the main window by its name ("txtKey", "TV1", "Frame1", ...).
+    template <class Widget>
+    Widget* Control(const char* name) const
+    {
+        auto* control = main_->findChild<Widget*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    QLineEdit* Box(const char* name) const { return Control<QLineEdit>(name); }
+    QTreeView* TreeView() const;
+    PasswordTreeModel& TreeModel() const;
 
     std::vector<std::u16string> TreeRows() const;
     std::u16string RootText() const;

@@ -121,7 +121,7 @@ TEST_F(HelpViewerTest, OneWindowServesEveryRequestAndTheToolbarAndTrayOpenIt)
     HelpViewer* viewer = FindHelpViewer();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->CurrentTopic(), "fill.htm");
-    main_->ToolbarButtons[7]->trigger();
+    Control<QAction>("Button8")->trigger();
     EXPECT_EQ(FindHelpViewer(), viewer);
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
     ShowHelpTopic(*app_, main_.get(), "fill.htm");

@@ -118,7 +118,7 @@ void FoundResult::OK_Click()
         main.Tree.ShowSelectedEntry();
     }
     Cancel_Click();
-    main.TV1->setFocus(Qt::OtherFocusReason);
+    main.FocusTree();
 }
 
 void FoundResult::Cancel_Click()

@@ -307,6 +307,11 @@ bool frmMain::IsMenuShortcut(const QKeyEvent& key) const
     return false;
 }
 
+void frmMain::FocusTree()
+{
+    TV1->setFocus(Qt::OtherFocusReason);
+}
+
 void frmMain::SetStatusPanel(int panel, const std::u16string& text)
 {
     if (panel >= 1 && panel <= 3)

@@ -41,36 +41,16 @@ public:
 
     KyqApp& App() const { return app_; }
 
-    // Controls, named as the handlers refer to them.
-    QWidget* Client = nullptr;  // the client area below the menu bar
-    QToolBar* Toolbar = nullptr;
-    std::array<QAction*, 8> ToolbarButtons{};
-    QFrame* Frame2 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* txtKey = nullptr;
-    QLabel* lblFind = nullptr;
-    QTreeView* TV1 = nullptr;
-    PasswordTreeModel* TreeModel = nullptr;
-    QFrame* Frame1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* txtTitle = nullptr;
-    QLabel* Label5 = nullptr;
-    QLineEdit* txtName = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* txtPass = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* txtDate = nullptr;
-    std::array<QFrame*, 4> Line{};
-    QStatusBar* Status = nullptr;
-    std::array<QLabel*, 3> StatusPanels{};
-    QTimer* Timer1 = nullptr;
-
+    // The commands and the logic behind them, which the forms registered by the other
+    // folders drive; the controls themselves are this window's own.
     MainMenus Menus;
     CommonDialog Dialog;
     PasswordTree Tree;
     EntryCommands Commands;
     DocumentWorkflow Workflow;
+
+    // Gives the focus to the password tree (after a search picked a record).
+    void FocusTree();
 
     // Panels count from 1.
     void SetStatusPanel(int panel, const std::u16string& text);
@@ -157,6 +137,32 @@ private:
     void BuildToolbar();
     void ConnectHandlers();
     void PlaceFixedControls();
+
+    // Controls, named as the handlers refer to them; tests find them by these names.
+    QWidget* Client = nullptr;  // the client area below the menu bar
+    QToolBar* Toolbar = nullptr;
+    std::array<QAction*, 8> ToolbarButtons{};
+    QFrame* Frame2 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtKey = nullptr;
+    QLabel* lblFind = nullptr;
+    QTreeView* TV1 = nullptr;
+    PasswordTreeModel* TreeModel = nullptr;
+    QFrame* Frame1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* txtTitle = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* txtName = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txtPass = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* txtDate = nullptr;
+    std::array<QFrame*, 4> Line{};
+    QStatusBar* Status = nullptr;
+    std::array<QLabel*, 3> StatusPanels{};
+    QTimer* Timer1 = nullptr;
+
 
     KyqApp& app_;
     std::vector<WindowMessage> heldMessages_;

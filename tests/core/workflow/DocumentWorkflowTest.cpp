@@ -258,6 +258,85 @@ TEST_F(DocumentRules, UndoAlwaysLeavesTheDocumentModifiedSoCloseAsks)
     EXPECT_EQ(boxes_->Unexpected, 0);
 }
 
+// What a read announces: expired passwords in file order (not title order). A save of an
+// untitled document answered with a bare name lands in the initial folder.
+TEST_F(DocumentRules, AReadListsExpiredPasswordsAndABareNameSavesInTheInitialFolder)
+{
+    const PasswordDocument doc = MakeDocument(
+        u"ann", u"pw",
+        {Record(u"zeta", u"u", u"p", 2001, 1, 1), Record(u"fresh", u"u", u"p", 9999, 1, 1),
+         Record(u"alpha", u"u", u"p", 1999, 5, 5)});
+    ASSERT_TRUE(WriteDocument(doc, File("old.kyq")));
+    boxes_->Files.push_back(File("old.kyq"));
+    workflow_->fileOpen_Click();
+    app_->Document.DocumentPassword() = u"pw";
+    const FormatResult read = ReadCurrentFormat(app_->Document, ExpiryContextForToday(60));
+    workflow_->FinishRead(read, false);
+    ASSERT_EQ(boxes_->Boxes.size(), 1u);
+    EXPECT_EQ(boxes_->Boxes[0].Text, u"以下密码已过期，请更换：\r\nzeta\r\nalpha");
+    EXPECT_EQ(view_.Rows, (std::vector<std::u16string>{u"alpha", u"fresh", u"zeta"}));
+
+    app_->Document.Path = PasswordDocument::NewDocumentPath;  // untitled, as 新建 leaves it
+    dialog_->InitDir = folder_.string();
+    boxes_->Files.push_back(std::string("bare.kyq"));
+    workflow_->fileSave_Click();
+    EXPECT_EQ(app_->Document.Path, File("bare.kyq"));
+    EXPECT_TRUE(fs::exists(File("bare.kyq")));
+    EXPECT_EQ(app_->Settings.LastFile, File("bare.kyq"));
+    EXPECT_EQ(boxes_->Unexpected, 0);
+}
+
+// The password commands: the deletes ask first, add stops at the record limit, and a
+// double click does what the option says.
+TEST_F(DocumentRules, EntryCommandsAskFirstAndKeepToTheLimit)
+{
+    Open(MakeFile("a.kyq"));
+    const auto forms = [this] { return view_.Forms.size(); };
+
+    view_.SelectPosition(3);  // "b"
+    boxes_->Answers = {MsgAnswer::No};
+    commands_->passDel_Click();
+    boxes_->Answers = {MsgAnswer::No};
+    commands_->passDelAll_Click();
+    EXPECT_EQ(app_->Document.EntryCount(), 2);
+    EXPECT_FALSE(app_->Document.Modified);
+
+    struct Click {
+        int dblClick;
+        size_t boxes, forms;  // added by the double click
+    };
+    for (const Click c : {Click{1, 1, 0}, Click{2, 0, 1}, Click{3, 0, 0}}) {
+        SCOPED_TRACE(c.dblClick);
+        app_->Settings.DblClick = c.dblClick;
+        const size_t boxesBefore = boxes_->Boxes.size(), formsBefore = forms();
+        view_.SelectPosition(1);  // the root shows nothing
+        tree_->TV1_DblClick();
+        view_.SelectPosition(3);
+        tree_->TV1_DblClick();
+        EXPECT_EQ(boxes_->Boxes.size() - boxesBefore, c.boxes);
+        EXPECT_EQ(forms() - formsBefore, c.forms);
+    }
+    EXPECT_EQ(app_->Session.EditIndex, 2);
+
+    boxes_->Answers = {MsgAnswer::Yes};
+    commands_->passDelAll_Click();
+    EXPECT_TRUE(view_.Rows.empty());
+    EXPECT_EQ(view_.Root, u"ann");
+    EXPECT_TRUE(app_->Document.Modified);
+    commands_->passUndo_Click();
+    EXPECT_EQ(view_.Rows, (std::vector<std::u16string>{u"A", u"b"}));
+
+    app_->Document.Entries.resize(PasswordDocument::MaxEntries + 1);
+    const size_t formsBefore = forms();
+    commands_->passAdd_Click();
+    EXPECT_EQ(forms(), formsBefore);
+    EXPECT_EQ(boxes_->Boxes.back().Icon, MsgIcon::Warning);
+    app_->Document.Entries.resize(PasswordDocument::MaxEntries);
+    commands_->passAdd_Click();
+    EXPECT_EQ(view_.Forms.back(), FormId::AddPass);
+    EXPECT_EQ(boxes_->Unexpected, 0);
+}
+
 // A second start hands a file over: the open document closes first (its save prompt can
 // call it off), and the sender waits only while a password prompt is up.
 TEST_F(DocumentRules, AHandOverClosesFirstAndWaitsOnlyForAPrompt)
