@@ -3,7 +3,7 @@
 
 Layers, bottom up: platform (platform/, with platform/x11/ and platform/qt/ beside each
 other), core, then gui and cli, then app. The plain layers (platform/, core/) include no
-Qt and no X11 header; core/ includes neither platform/x11/ nor platform/qt/.
+Qt and no X11 header and declare no Qt class; core/ includes neither platform/x11/ nor platform/qt/.
 Usage: scripts/check-layers.py [SRC_DIR]   (exit status 1 with a list of offences)
 """
 import os
@@ -21,6 +21,9 @@ FORBIDDEN = {
     "gui": {"cli"},
 }
 PLAIN = {"platform", "core"}  # no Qt, no X11
+# A forward declaration of a Qt class ("class QWidget;") ties a plain layer to Qt as much
+# as an include does.
+QT_CLASS = re.compile(r'^\s*class\s+(Q[A-Z]\w*)\s*;', re.M)
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 ANGLED = re.compile(r'^\s*#\s*include\s+<([^>]+)>', re.M)
 
@@ -52,6 +55,8 @@ def main():
                 for header in ANGLED.findall(text):
                     if header.startswith(("Q", "X11/", "xcb/")):
                         problems.append(f"{path}: the {own} layer includes <{header}>")
+                for qt_class in QT_CLASS.findall(text):
+                    problems.append(f"{path}: the {own} layer declares the Qt class {qt_class}")
             for header in QUOTED.findall(text):
                 target = os.path.dirname(header)
                 if not os.path.exists(os.path.join(src, header)):

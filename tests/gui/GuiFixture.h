@@ -37,7 +37,7 @@ public:
     {
         Steps.push_back("InstallHotKeyWatcher");
     }
-    void AddTrayIcon(QWidget&) override { Steps.push_back("AddTrayIcon"); }
+    void AddTrayIcon(uint64_t) override { Steps.push_back("AddTrayIcon"); }
     void InstallShellMessageFilter(MessageChain&) override
     {
         Steps.push_back("InstallShellMessageFilter");
@@ -49,7 +49,7 @@ public:
     void DeleteHandleFile() override { Steps.push_back("DeleteHandleFile"); }
     void DeleteTrayIcon() override { Steps.push_back("DeleteTrayIcon"); }
     void RemoveHotKeyWatcher(MessageChain&) override { Steps.push_back("RemoveHotKeyWatcher"); }
-    bool CloseToTray(QWidget&) override
+    bool CloseToTray(uint64_t) override
     {
         Steps.push_back("CloseToTray");
         return HideOnClose;

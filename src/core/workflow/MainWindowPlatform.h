@@ -1,13 +1,12 @@
 // The platform steps of the main window's load and shutdown (Handle.dat, the keyboard hook
-// with its watcher, the tray icon, the shell message filter, close-to-tray). This
+// with its watcher, the tray icon, the shell message filter, close-to-tray). The window is
+// named by its native handle, the one Handle.dat publishes. This
 // base class is the back end for a desktop without them: every step does nothing. The
 // program puts a fuller back end in its place where the platform offers the features.
 #pragma once
 
 #include <cstdint>
 #include <string>
-
-class QWidget;
 
 namespace kyq {
 
@@ -21,7 +20,7 @@ public:
     // then the tray icon.
     virtual void WriteHandleFile(uint64_t /*window*/) {}
     virtual void InstallHotKeyWatcher(MessageChain& /*chain*/, uint64_t /*window*/) {}
-    virtual void AddTrayIcon(QWidget& /*mainWindow*/) {}
+    virtual void AddTrayIcon(uint64_t /*window*/) {}
 
     // Start-up, once the main window exists; shutdown takes it out first.
     virtual void InstallShellMessageFilter(MessageChain& /*chain*/) {}
@@ -42,9 +41,9 @@ public:
 
     // The user closed the main window from its title bar: true when the window went to the
     // tray instead of closing.
-    virtual bool CloseToTray(QWidget& /*mainWindow*/) { return false; }
+    virtual bool CloseToTray(uint64_t /*window*/) { return false; }
     // The window was minimised: true when it went to the tray.
-    virtual bool MinimizeToTray(QWidget& /*mainWindow*/) { return false; }
+    virtual bool MinimizeToTray(uint64_t /*window*/) { return false; }
 };
 
 }  // namespace kyq

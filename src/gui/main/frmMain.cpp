@@ -332,7 +332,7 @@ void frmMain::Form_Load()
     MainWindowPlatform& platform = app_.Platform();
     platform.WriteHandleFile(handle);
     platform.InstallHotKeyWatcher(app_.WindowMessages, handle);
-    platform.AddTrayIcon(*this);
+    platform.AddTrayIcon(handle);
 }
 
 bool frmMain::Form_Unload()
@@ -685,7 +685,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     if (!closingFromProgram_) {
         // A disabled window takes no input, its close box included.
-        if (!isEnabled() || app_.Platform().CloseToTray(*this)) {
+        if (!isEnabled() || app_.Platform().CloseToTray(winId())) {
             event->ignore();
             return;
         }
@@ -710,7 +710,7 @@ void frmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized())
-        app_.Platform().MinimizeToTray(*this);
+        app_.Platform().MinimizeToTray(winId());
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

@@ -15,6 +15,7 @@
 #include "platform/x11/KeyboardHookLoader.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
 #include <limits>
@@ -128,12 +129,19 @@ bool DesktopPlatform::TakingHandOvers() const
 
 // --- Tray icon, shell message filter, closing and minimising to the tray ---
 
-void DesktopPlatform::AddTrayIcon(QWidget& mainWindow)
+namespace {
+frmMain* MainWindowOf(uint64_t window)
 {
-    main_ = qobject_cast<frmMain*>(&mainWindow);
+    return qobject_cast<frmMain*>(QWidget::find(static_cast<WId>(window)));
+}
+}  // namespace
+
+void DesktopPlatform::AddTrayIcon(uint64_t window)
+{
+    main_ = MainWindowOf(window);
     if (!tray_)
         tray_ = std::make_unique<TrayIcon>(app_);
-    tray_->Add(mainWindow.windowIcon());
+    tray_->Add(main_ ? main_->windowIcon() : QGuiApplication::windowIcon());
 }
 
 void DesktopPlatform::DeleteTrayIcon()
@@ -164,18 +172,18 @@ void DesktopPlatform::RemoveShellMessageFilter(MessageChain& /*chain*/)
         shellFilter_->Remove();
 }
 
-bool DesktopPlatform::CloseToTray(QWidget& mainWindow)
+bool DesktopPlatform::CloseToTray(uint64_t window)
 {
-    auto* main = qobject_cast<frmMain*>(&mainWindow);
+    frmMain* main = MainWindowOf(window);
     if (!main || !app_.Settings.CloseMin || !tray_ || !tray_->Usable())
         return false;
     HideToTray(*main);
     return true;
 }
 
-bool DesktopPlatform::MinimizeToTray(QWidget& mainWindow)
+bool DesktopPlatform::MinimizeToTray(uint64_t window)
 {
-    auto* main = qobject_cast<frmMain*>(&mainWindow);
+    frmMain* main = MainWindowOf(window);
     if (!main || !tray_ || !tray_->Usable())
         return false;
     // After the state change has run its course: whoever minimised may still show the

@@ -51,15 +51,15 @@ public:
     bool TakingHandOvers() const;
 
     // --- Tray icon, shell message filter, closing and minimising to the tray ---
-    // Also makes `mainWindow` (the frmMain) the window the shell message filter serves.
-    void AddTrayIcon(QWidget& mainWindow) override;
+    // Also makes that window (the frmMain) the one the shell message filter serves.
+    void AddTrayIcon(uint64_t window) override;
     void DeleteTrayIcon() override;
     void InstallShellMessageFilter(MessageChain& chain) override;
     void RemoveShellMessageFilter(MessageChain& chain) override;
     // To the tray only where the user can get the window back from there: the icon is up
     // and the desktop has a tray. Elsewhere closing quits and minimising just minimises.
-    bool CloseToTray(QWidget& mainWindow) override;
-    bool MinimizeToTray(QWidget& mainWindow) override;
+    bool CloseToTray(uint64_t window) override;
+    bool MinimizeToTray(uint64_t window) override;
     bool TrayUsable() const override;
     TrayIcon* Tray() const { return tray_.get(); }
     ShellMessageFilter* ShellFilter() const { return shellFilter_.get(); }
