@@ -1,6 +1,5 @@
 #include "gui/main/LaunchGenerator.h"
 
-#include <QProcess>
 #include <QString>
 #include <filesystem>
 #include <string>
@@ -9,6 +8,7 @@
 #include "core/settings/Registry.h"
 #include "core/workflow/CommonDialog.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/widgets/DesktopLink.h"
 
 namespace kyq {
 
@@ -23,10 +23,10 @@ bool IsFile(const std::string& path)
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-void Start(const std::string& path)
+void Start(KyqApp& app, const std::string& path)
 {
-    // Not waited for and nothing taken back; a program that will not start is ignored.
-    QProcess::startDetached(QString::fromStdString(path), {});
+    // Not waited for and nothing taken back.
+    StartProgram(app, QString::fromStdString(path));
 }
 
 }  // namespace
@@ -35,7 +35,7 @@ void LaunchGenerator(KyqApp& app, CommonDialog& dialog)
 {
     std::string& path = app.Session.GeneratorPath;
     if (IsFile(path)) {
-        Start(path);
+        Start(app, path);
         return;
     }
     path = ReadTextValue(app.Registry, Hive::LocalMachine, GeneratorKey, "Path");
@@ -48,7 +48,7 @@ void LaunchGenerator(KyqApp& app, CommonDialog& dialog)
     if (!IsFile(path))
         path = app.ProgramFolder + GeneratorFile;
     if (IsFile(path)) {
-        Start(path);
+        Start(app, path);
         return;
     }
 
@@ -67,7 +67,7 @@ void LaunchGenerator(KyqApp& app, CommonDialog& dialog)
     path = dialog.FileName;
     dialog.FileName.clear();
     dialog.Filter.clear();
-    Start(path);
+    Start(app, path);
 }
 
 }  // namespace kyq

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include "gui/widgets/DesktopLink.h"
 #include <QDropEvent>
 #include <QFrame>
 #include <QItemSelectionModel>
@@ -266,7 +266,7 @@ void frmMain::ConnectHandlers()
                                                       {Menus.WebMail, LinkMail}};
     for (const auto& [item, link] : links) {
         connect(item, &QAction::triggered, this,
-                [link] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(link))); });
+                [this, link] { OpenWithDesktop(app_, QUrl(QString::fromLatin1(link))); });
     }
     connect(Menus.TrayShow, &QAction::triggered, this, [this] { TrayShow_Click(); });
     connect(Menus.TrayHelp, &QAction::triggered, this, [this] { Menus.helpHelp->trigger(); });

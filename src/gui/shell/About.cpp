@@ -1,6 +1,6 @@
 #include "gui/shell/About.h"
 
-#include <QDesktopServices>
+#include "gui/widgets/DesktopLink.h"
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
@@ -143,12 +143,12 @@ bool About::eventFilter(QObject* watched, QEvent* event)
 
 void About::lblMail_Click()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(LinkMail)));
+    OpenWithDesktop(App(), QUrl(QString::fromLatin1(LinkMail)));
 }
 
 void About::lblWeb_Click()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(LinkMakerHome)));
+    OpenWithDesktop(App(), QUrl(QString::fromLatin1(LinkMakerHome)));
 }
 
 void About::cmdOK_Click()

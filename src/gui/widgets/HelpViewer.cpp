@@ -2,7 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
+#include "gui/widgets/DesktopLink.h"
 #include <QFileInfo>
 #include <QPointer>
 #include <QGuiApplication>
@@ -43,7 +43,8 @@ void PlaceNear(QWidget* viewer, const QWidget* owner)
 
 }  // namespace
 
-HelpViewer::HelpViewer(const std::string& helpFolder) : QWidget(nullptr), helpFolder_(helpFolder)
+HelpViewer::HelpViewer(KyqApp& app, const std::string& helpFolder)
+    : QWidget(nullptr), app_(app), helpFolder_(helpFolder)
 {
     setObjectName(QStringLiteral("HelpViewer"));
     setWindowTitle(QStringLiteral("Keyquill 帮助"));
@@ -67,9 +68,15 @@ HelpViewer::HelpViewer(const std::string& helpFolder) : QWidget(nullptr), helpFo
 
     Browser = new QTextBrowser(this);
     Browser->setObjectName(QStringLiteral("Browser"));
-    // Pages of the help folder open here; the web and mail links go to the desktop.
-    Browser->setOpenLinks(true);
-    Browser->setOpenExternalLinks(true);
+    // Pages of the help folder open here; the web and mail links go to the desktop, which
+    // may have no program for them: that is said, not swallowed.
+    Browser->setOpenLinks(false);
+    connect(Browser, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+        if (url.scheme().isEmpty() || url.isLocalFile() || url.scheme() == QLatin1String("qrc"))
+            Browser->setSource(url);
+        else
+            OpenWithDesktop(app_, url);
+    });
     Browser->setSearchPaths({QString::fromStdString(helpFolder_)});
 
     auto* all = new QVBoxLayout(this);
@@ -144,7 +151,7 @@ void ShowHelpTopic(KyqApp& app, QWidget* owner, const std::string& topic)
         const std::string path = HelpTopicPath(app.ProgramFolder, page);
         if (path.empty() || !QFileInfo(QString::fromStdString(path)).isFile())
             return;
-        viewer = new HelpViewer(folder);
+        viewer = new HelpViewer(app, folder);
         made = true;
     }
     if (!viewer->ShowTopic(topic)) {
@@ -174,11 +181,11 @@ void ShowHelpTopic(KyqApp& app, QWidget* owner, const std::string& topic)
     viewer->activateWindow();
 }
 
-void OpenReadme(const KyqApp& app)
+void OpenReadme(KyqApp& app)
 {
     const QString path = QString::fromStdString(ReadmePath(app.ProgramFolder));
     if (QFileInfo(path).isFile())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        OpenWithDesktop(app, QUrl::fromLocalFile(path));
 }
 
 }  // namespace kyq

@@ -18,7 +18,7 @@ class HelpViewer : public QWidget {
     Q_OBJECT
 public:
     // helpFolder: the folder of the pages, ending in "/".
-    explicit HelpViewer(const std::string& helpFolder);
+    HelpViewer(KyqApp& app, const std::string& helpFolder);
 
     QToolBar* Toolbar;
     QAction* cmdBack;
@@ -34,6 +34,7 @@ public:
     const std::string& HelpFolder() const { return helpFolder_; }
 
 private:
+    KyqApp& app_;
     std::string helpFolder_;
 };
 
@@ -44,6 +45,6 @@ void ShowHelpTopic(KyqApp& app, QWidget* owner, const std::string& topic);
 // The open help window, or null.
 HelpViewer* FindHelpViewer();
 // Opens the read-me file with the desktop's viewer; nothing when the file is missing.
-void OpenReadme(const KyqApp& app);
+void OpenReadme(KyqApp& app);
 
 }  // namespace kyq
