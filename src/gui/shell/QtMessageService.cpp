@@ -78,6 +78,10 @@ MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons button
     QMessageBox box(BoxIcon(icon), caption, QString::fromStdU16String(fitted.Shown));
     box.setWindowModality(Qt::ApplicationModal);
     box.setTextFormat(Qt::PlainText);
+    // A box is answered, not minimised or maximised: only the title and the close box,
+    // as on the program's own dialogs.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
     // A box asked for while an always-on-top window of ours is up (the splash, the fill
     // dialog) would open underneath it, out of sight.
     for (const QWidget* top : QApplication::topLevelWidgets()) {
