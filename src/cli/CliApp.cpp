@@ -68,21 +68,21 @@ std::string Why(const std::string& reason, const std::string& detail)
 // A document that cannot be used: when the cause is not its content (missing, no read
 // permission, a folder), the reason and status 1; else the program's damaged-file message
 // and status 3.
-FormatResult CannotOpen(const Error& error)
+FormatError CannotOpen(const Error& error)
 {
-    return FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Message};
+    return FormatError(FormatErrorKind::CannotOpen, error);
 }
 
-int Unusable(const CliContext& cx, const std::string& path, const FormatResult& result)
+int Unusable(const CliContext& cx, const std::string& path, const FormatError& error)
 {
-    if (result.kind == FormatErrorKind::CannotOpen) {
-        cx.Err << "kyq-cli: " << Why(result.reason, result.detail) << "\n"
+    if (error.Kind == FormatErrorKind::CannotOpen) {
+        cx.Err << "kyq-cli: " << Why(error.Message, error.Detail) << "\n"
                << Utf16ToUtf8(FileNameLabel) << path << "\n";
         return ExitFailure;
     }
     cx.Err << Utf16ToUtf8(DamagedFileMessage) << "\n" << Utf16ToUtf8(FileNameLabel) << path << "\n";
-    if (!result.detail.empty())
-        cx.Err << "(" << result.detail << ")\n";
+    if (!error.Detail.empty())
+        cx.Err << "(" << error.Detail << ")\n";
     return ExitDamaged;
 }
 
@@ -170,9 +170,9 @@ int RunInfo(const Arguments& a, const CliContext& cx)
             count = countOf(bytes.size());
     }
     if (!probe)
-        return Unusable(cx, path, probe);
+        return Unusable(cx, path, probe.error());
     if (!count || count->Format != doc.FormatVersion)
-        return Unusable(cx, path, FormatResult{FormatErrorKind::BadCount, "the count after the header is out of range", {}});
+        return Unusable(cx, path, FormatError(FormatErrorKind::BadCount, "the count after the header is out of range"));
     cx.Out << "格式 (format): " << doc.FormatVersion << "\n"
            << "用户名 (owner): " << Utf16ToUtf8(doc.OwnerName()) << "\n";
     if (doc.FormatVersion == CurrentFormatNumber)
@@ -196,7 +196,7 @@ int RunExport(const Arguments& a, const CliContext& cx)
     PasswordDocument doc;
     doc.Path = path;
     if (const FormatResult probe = ProbeHeader(doc, path); !probe)
-        return Unusable(cx, path, probe);
+        return Unusable(cx, path, probe.error());
     const PasswordRead password = cx.ReadPassword(false);
     if (!password.Ok)
         return Failure(cx, password.Error);
@@ -225,7 +225,7 @@ int RunExport(const Arguments& a, const CliContext& cx)
                 first = false;
             });
         if (!titles)
-            return Unusable(cx, path, titles);
+            return Unusable(cx, path, titles.error());
         if (inOrder) {
             // Checked once already: the second walk finds nothing new.
             WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(),
@@ -245,7 +245,7 @@ int RunExport(const Arguments& a, const CliContext& cx)
         read = ReadCurrentFormatBytes(doc, bytes, noReminder);
     }
     if (!read)
-        return Unusable(cx, path, read);
+        return Unusable(cx, path, read.error());
     doc.ReorderEntries(false);
     WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
     return ExitOk;
@@ -324,7 +324,7 @@ int RunImport(const Arguments& a, const CliContext& cx)
         return Failure(cx, exists);
     const FormatResult written = WriteDocument(doc, outPath);
     if (!written)
-        return Failure(cx, "无法写入 " + outPath + "：" + Why(written.reason, written.detail));
+        return Failure(cx, "无法写入 " + outPath + "：" + Why(written.error().Message, written.error().Detail));
     cx.Out << "已导入 " << doc.EntryCount() << " 条记录 (records imported): " << outPath << "\n";
     return ExitOk;
 }
