@@ -144,7 +144,7 @@ StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
         // A handle of 0 (the running instance is still starting) reaches nobody; the file
         // then waits for the next hand-over, which replaces it.
         const uint64_t window = ReadHandleFile(instanceFolder_);
-        WriteCommandFile(instanceFolder_, HandOverCommandText(file));
+        (void)WriteCommandFile(instanceFolder_, HandOverCommandText(file));  // a failure is logged
         if (window != 0 && options_.SendHandOver)
             options_.SendHandOver(window);
         return StartOutcome::Ended;
