@@ -16,8 +16,9 @@ std::vector<std::vector<std::string>> Rows(std::string_view text)
     Expected<std::vector<CsvRow>> rows = ReadCsvRows(text);
     EXPECT_TRUE(rows) << rows.error().Message;
     std::vector<std::vector<std::string>> out;
-    for (auto& r : rows ? *rows : std::vector<CsvRow>{})
-        out.push_back(r.Fields);
+    if (rows)
+        for (const CsvRow& r : *rows)
+            out.push_back(r.Fields);
     return out;
 }
 
