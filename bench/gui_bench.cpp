@@ -61,7 +61,7 @@ struct Fixture {
         file = (folder / "large.kyq").string();
         const FormatResult written = WriteDocument(MakeLargeDocument(), file);
         if (!written) {
-            std::fprintf(stderr, "cannot write %s: %s\n", file.c_str(), written.detail.c_str());
+            std::fprintf(stderr, "cannot write %s: %s\n", file.c_str(), written.error().Detail.c_str());
             std::exit(2);
         }
         auto service = std::make_unique<BenchMessages>();

@@ -39,7 +39,7 @@ const std::string& LargeFile()
                                   .string();
         const FormatResult r = WriteDocument(Large(), p);
         if (!r) {
-            std::fprintf(stderr, "cannot write %s: %s\n", p.c_str(), r.detail.c_str());
+            std::fprintf(stderr, "cannot write %s: %s\n", p.c_str(), r.error().Detail.c_str());
             std::exit(2);
         }
         return p;
@@ -74,7 +74,8 @@ void EncodeOnly(benchmark::State& state)
     const PasswordDocument& doc = Large();
     std::vector<uint8_t> bytes;
     for (auto _ : state) {
-        EncodeDocument(doc, bytes);
+        if (!EncodeDocument(doc, bytes))
+            state.SkipWithError("encode failed");
         benchmark::DoNotOptimize(bytes.data());
     }
     state.counters["bytes"] = static_cast<double>(bytes.size());
@@ -109,7 +110,8 @@ void ProbeRead(benchmark::State& state)
     for (auto _ : state) {
         PasswordDocument doc;
         doc.Path = path;
-        ProbeHeader(doc, path);
+        if (!ProbeHeader(doc, path))
+            state.SkipWithError("probe failed");
         doc.DocumentPassword() = LargeDocumentPassword;
         if (!ReadCurrentFormat(doc, NoReminder))
             state.SkipWithError("read failed");

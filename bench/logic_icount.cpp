@@ -54,9 +54,11 @@ int main(int argc, char** argv)
     {
         kyq::PasswordDocument warm;
         warm.Path = path;
-        kyq::ProbeHeader(warm, path);
         warm.DocumentPassword() = kyq::bench::LargeDocumentPassword;
-        kyq::ReadCurrentFormat(warm, NoReminder);
+        if (!kyq::ProbeHeader(warm, path) || !kyq::ReadCurrentFormat(warm, NoReminder)) {
+            std::fprintf(stderr, "cannot open %s\n", path.c_str());
+            return 1;
+        }
         warm.ReorderEntries(false);
     }
     for (int i = 0; i < runs; ++i) {

@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     const kyq::PasswordDocument doc = kyq::bench::MakeLargeDocument();
     const kyq::FormatResult r = kyq::WriteDocument(doc, argv[1]);
     if (!r) {
-        std::fprintf(stderr, "cannot write %s: %s\n", argv[1], r.detail.c_str());
+        std::fprintf(stderr, "cannot write %s: %s\n", argv[1], r.error().Detail.c_str());
         return 1;
     }
     std::printf("%s\n", kyq::Utf16ToUtf8(kyq::bench::LargeDocumentPassword).c_str());

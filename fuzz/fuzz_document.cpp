@@ -35,7 +35,7 @@ void CheckRead(kyq::PasswordDocument& doc, const kyq::FormatResult& result)
     if (!encoded) {
         // Only what the format cannot hold may be refused: an empty title or a character
         // without a code (garbled by the key, or U+FFFD for a code without a character).
-        Require(encoded.kind == kyq::FormatErrorKind::Unstorable);
+        Require(encoded.error().Kind == kyq::FormatErrorKind::Unstorable);
         return;
     }
     kyq::PasswordDocument again;

@@ -93,20 +93,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 64)
         (void)kyq::cli::ParseDateText(text);
 
-    const kyq::cli::ImportParseResult json = kyq::cli::ParseJsonImport(text);
-    if (json.Ok && json.Table.Records.size() <= static_cast<size_t>(kyq::PasswordDocument::MaxEntries)) {
-        const kyq::PasswordDocument doc = AsDocument(json.Table);
-        const kyq::cli::ImportParseResult again = kyq::cli::ParseJsonImport(kyq::cli::ExportJson(doc));
-        Require(again.Ok);
-        RequireSameTexts(json.Table, again.Table);
+    const kyq::Expected<kyq::cli::ImportTable> json = kyq::cli::ParseJsonImport(text);
+    if (json && json->Records.size() <= static_cast<size_t>(kyq::PasswordDocument::MaxEntries)) {
+        const kyq::PasswordDocument doc = AsDocument(*json);
+        const kyq::Expected<kyq::cli::ImportTable> again = kyq::cli::ParseJsonImport(kyq::cli::ExportJson(doc));
+        Require(static_cast<bool>(again));
+        RequireSameTexts(*json, *again);
     }
 
-    const kyq::cli::ImportParseResult csv = kyq::cli::ParseCsvImport(text);
-    if (csv.Ok && csv.Table.Records.size() <= static_cast<size_t>(kyq::PasswordDocument::MaxEntries)) {
-        const kyq::PasswordDocument doc = AsDocument(csv.Table);
-        const kyq::cli::ImportParseResult again = kyq::cli::ParseCsvImport(kyq::cli::ExportCsv(doc));
-        Require(again.Ok);
-        RequireSameTexts(csv.Table, again.Table);
+    const kyq::Expected<kyq::cli::ImportTable> csv = kyq::cli::ParseCsvImport(text);
+    if (csv && csv->Records.size() <= static_cast<size_t>(kyq::PasswordDocument::MaxEntries)) {
+        const kyq::PasswordDocument doc = AsDocument(*csv);
+        const kyq::Expected<kyq::cli::ImportTable> again = kyq::cli::ParseCsvImport(kyq::cli::ExportCsv(doc));
+        Require(static_cast<bool>(again));
+        RequireSameTexts(*csv, *again);
     }
     return 0;
 }

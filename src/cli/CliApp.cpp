@@ -68,21 +68,21 @@ std::string Why(const std::string& reason, const std::string& detail)
 // A document that cannot be used: when the cause is not its content (missing, no read
 // permission, a folder), the reason and status 1; else the program's damaged-file message
 // and status 3.
-FormatResult CannotOpen(const Error& error)
+FormatError CannotOpen(const Error& error)
 {
-    return FormatResult{FormatErrorKind::CannotOpen, error.Detail, error.Message};
+    return FormatError(FormatErrorKind::CannotOpen, error);
 }
 
-int Unusable(const CliContext& cx, const std::string& path, const FormatResult& result)
+int Unusable(const CliContext& cx, const std::string& path, const FormatError& error)
 {
-    if (result.kind == FormatErrorKind::CannotOpen) {
-        cx.Err << "kyq-cli: " << Why(result.reason, result.detail) << "\n"
+    if (error.Kind == FormatErrorKind::CannotOpen) {
+        cx.Err << "kyq-cli: " << Why(error.Message, error.Detail) << "\n"
                << Utf16ToUtf8(FileNameLabel) << path << "\n";
         return ExitFailure;
     }
     cx.Err << Utf16ToUtf8(DamagedFileMessage) << "\n" << Utf16ToUtf8(FileNameLabel) << path << "\n";
-    if (!result.detail.empty())
-        cx.Err << "(" << result.detail << ")\n";
+    if (!error.Detail.empty())
+        cx.Err << "(" << error.Detail << ")\n";
     return ExitDamaged;
 }
 
@@ -91,7 +91,6 @@ struct Arguments {
     std::vector<std::string> Positional;
     std::optional<std::string> Format, Owner, Output;
     bool Force = false;
-    std::string Problem;  // set on a usage error
 };
 
 // "-o --force" lacks its value: a word that looks like an option is never taken as one.
@@ -100,9 +99,11 @@ bool IsOption(const std::string& word)
     return word.size() > 1 && word[0] == '-';
 }
 
-Arguments SplitArguments(const std::vector<std::string>& args, size_t first)
+// A usage error says which word is wrong.
+Expected<Arguments> SplitArguments(const std::vector<std::string>& args, size_t first)
 {
     Arguments a;
+    std::string problem;
     for (size_t i = first; i < args.size(); ++i) {
         const std::string& word = args[i];
         auto takeValue = [&](std::optional<std::string>& slot, std::string_view name) {
@@ -112,7 +113,7 @@ Arguments SplitArguments(const std::vector<std::string>& args, size_t first)
             } else if (i + 1 < args.size() && !IsOption(args[i + 1])) {
                 slot = args[++i];
             } else {
-                a.Problem = "选项" + std::string(name) + "缺少值 (" + std::string(name) + " needs a value)";
+                problem = "选项" + std::string(name) + "缺少值 (" + std::string(name) + " needs a value)";
             }
         };
         if (word == "--format" || word.rfind("--format=", 0) == 0)
@@ -127,11 +128,11 @@ Arguments SplitArguments(const std::vector<std::string>& args, size_t first)
             for (++i; i < args.size(); ++i)
                 a.Positional.push_back(args[i]);
         else if (word.size() > 1 && word[0] == '-')
-            a.Problem = "未知选项 (unknown option) " + word;
+            problem = "未知选项 (unknown option) " + word;
         else
             a.Positional.push_back(word);
-        if (!a.Problem.empty())
-            break;
+        if (!problem.empty())
+            return Error{problem, {}, 0};
     }
     return a;
 }
@@ -170,9 +171,9 @@ int RunInfo(const Arguments& a, const CliContext& cx)
             count = countOf(bytes.size());
     }
     if (!probe)
-        return Unusable(cx, path, probe);
+        return Unusable(cx, path, probe.error());
     if (!count || count->Format != doc.FormatVersion)
-        return Unusable(cx, path, FormatResult{FormatErrorKind::BadCount, "the count after the header is out of range", {}});
+        return Unusable(cx, path, FormatError(FormatErrorKind::BadCount, "the count after the header is out of range"));
     cx.Out << "格式 (format): " << doc.FormatVersion << "\n"
            << "用户名 (owner): " << Utf16ToUtf8(doc.OwnerName()) << "\n";
     if (doc.FormatVersion == CurrentFormatNumber)
@@ -196,13 +197,13 @@ int RunExport(const Arguments& a, const CliContext& cx)
     PasswordDocument doc;
     doc.Path = path;
     if (const FormatResult probe = ProbeHeader(doc, path); !probe)
-        return Unusable(cx, path, probe);
-    const PasswordRead password = cx.ReadPassword(false);
-    if (!password.Ok)
-        return Failure(cx, password.Error);
-    if (password.Password.empty())
+        return Unusable(cx, path, probe.error());
+    const Expected<std::u16string> password = cx.ReadPassword(false);
+    if (!password)
+        return Failure(cx, password.error().Message);
+    if (password->empty())
         return Failure(cx, "密码不可能为空！ (the password cannot be empty)");
-    doc.DocumentPassword() = password.Password;
+    doc.DocumentPassword() = *password;
 
     const ExportKind kind = format == "csv" ? ExportKind::Csv : ExportKind::Json;
     auto contents = ReadWholeFile(path);
@@ -225,7 +226,7 @@ int RunExport(const Arguments& a, const CliContext& cx)
                 first = false;
             });
         if (!titles)
-            return Unusable(cx, path, titles);
+            return Unusable(cx, path, titles.error());
         if (inOrder) {
             // Checked once already: the second walk finds nothing new.
             WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(),
@@ -245,7 +246,7 @@ int RunExport(const Arguments& a, const CliContext& cx)
         read = ReadCurrentFormatBytes(doc, bytes, noReminder);
     }
     if (!read)
-        return Unusable(cx, path, read);
+        return Unusable(cx, path, read.error());
     doc.ReorderEntries(false);
     WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
     return ExitOk;
@@ -295,36 +296,36 @@ int RunImport(const Arguments& a, const CliContext& cx)
     if (source.AtEnd() && !source.Failed())
         return Failure(cx, "导入失败，未写入任何文件：输入文件是空的 (nothing written: the input file is empty)");
     const bool json = source.Peek() == '{';
-    ImportParseResult parsed = json ? ParseJsonImport(source) : ParseCsvImport(source);
-    if (!parsed.Ok)
-        return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + parsed.Error);
+    Expected<ImportTable> parsed = json ? ParseJsonImport(source) : ParseCsvImport(source);
+    if (!parsed)
+        return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + parsed.error().Message);
 
     std::u16string owner;
     if (a.Owner) {
         if (FirstInvalidUtf8(*a.Owner) != std::string_view::npos)
             return Failure(cx, "--owner 不是有效的UTF-8文本 (--owner is not valid UTF-8)");
         owner = Utf8ToUtf16(*a.Owner);
-    } else if (parsed.Table.Owner) {
-        owner = *parsed.Table.Owner;
+    } else if (parsed->Owner) {
+        owner = *parsed->Owner;
     } else {
         return Usage(cx, "缺少文档用户名：请给出 --owner (no owner name: give --owner)");
     }
 
-    const PasswordRead password = cx.ReadPassword(true);
-    if (!password.Ok)
-        return Failure(cx, password.Error);
+    const Expected<std::u16string> password = cx.ReadPassword(true);
+    if (!password)
+        return Failure(cx, password.error().Message);
 
     PasswordDocument doc;
-    const ImportCheck check = BuildImportDocument(std::move(parsed.Table), owner, password.Password, cx.Today(), doc);
-    if (!check.Ok)
-        return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + check.Error);
+    const Expected<void> check = BuildImportDocument(std::move(*parsed), owner, *password, cx.Today(), doc);
+    if (!check)
+        return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + check.error().Message);
 
     // Checked again right before writing: the password prompt may have taken a while.
     if (!a.Force && Exists(outPath))
         return Failure(cx, exists);
     const FormatResult written = WriteDocument(doc, outPath);
     if (!written)
-        return Failure(cx, "无法写入 " + outPath + "：" + Why(written.reason, written.detail));
+        return Failure(cx, "无法写入 " + outPath + "：" + Why(written.error().Message, written.error().Detail));
     cx.Out << "已导入 " << doc.EntryCount() << " 条记录 (records imported): " << outPath << "\n";
     return ExitOk;
 }
@@ -340,9 +341,10 @@ int RunCli(const std::vector<std::string>& args, const CliContext& cx)
     if (command == "-h" || command == "--help" || command == "help") {
         cx.Out << UsageText;
     } else {
-        const Arguments a = SplitArguments(args, 1);
-        if (!a.Problem.empty())
-            return Usage(cx, a.Problem);
+        const Expected<Arguments> split = SplitArguments(args, 1);
+        if (!split)
+            return Usage(cx, split.error().Message);
+        const Arguments& a = *split;
         if (command == "info")
             status = RunInfo(a, cx);
         else if (command == "export")

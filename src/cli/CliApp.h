@@ -22,7 +22,7 @@ struct CliContext {
     std::ostream& Out;
     std::ostream& Err;
     // Called with confirm = true by import (a terminal then asks twice).
-    std::function<PasswordRead(bool confirm)> ReadPassword;
+    std::function<Expected<std::u16string>(bool confirm)> ReadPassword;
     std::function<ImportDate()> Today;
 };
 

@@ -67,26 +67,26 @@ struct Columns {
 
 }  // namespace
 
-CsvRows ReadCsvRows(std::string_view text)
+Expected<std::vector<CsvRow>> ReadCsvRows(std::string_view text)
 {
-    CsvRows out;
+    std::vector<CsvRow> rows;
     TextSource source(text);
     CsvReader reader(source);
     CsvRow row;
     while (reader.Next(row))
-        out.Rows.push_back(std::move(row));
-    out.Error = source.Failed() ? source.Error() : reader.Error();
-    out.Ok = out.Error.empty();
-    return out;
+        rows.push_back(std::move(row));
+    if (source.Failed() || !reader.Error().empty())
+        return Error{source.Failed() ? source.Error() : reader.Error(), {}, 0};
+    return rows;
 }
 
-ImportParseResult ParseCsvImport(TextSource& source)
+Expected<ImportTable> ParseCsvImport(TextSource& source)
 {
-    ImportParseResult result;
+    ImportTable table;
+    // A text that stopped early (no UTF-8, a failed read) is what went wrong, whatever the
+    // parser made of its end.
     auto fail = [&](std::string error) {
-        result.Error = source.Failed() ? source.Error() : std::move(error);
-        result.Table = ImportTable{};
-        return result;
+        return Error{source.Failed() ? source.Error() : std::move(error), {}, 0};
     };
     CsvReader reader(source);
     // Column names are short; a long one is cut and matches nothing.
@@ -192,13 +192,12 @@ ImportParseResult ParseCsvImport(TextSource& source)
         total += record.Title.size() + record.UserName.size() + record.Password.size();
         if (total > MaxImportTotalLength)
             return fail(TooMuchTextMessage(number));
-        result.Table.Records.push_back(std::move(record));
+        table.Records.push_back(std::move(record));
     }
-    result.Ok = true;
-    return result;
+    return table;
 }
 
-ImportParseResult ParseCsvImport(std::string_view text)
+Expected<ImportTable> ParseCsvImport(std::string_view text)
 {
     TextSource source(text);
     return ParseCsvImport(source);

@@ -8,19 +8,14 @@
 
 #include "cli/CsvReader.h"
 #include "cli/ImportTable.h"
+#include "platform/Expected.h"
 
 namespace kyq::cli {
 
 class TextSource;
 
-struct CsvRows {
-    bool Ok = false;
-    std::string Error;
-    std::vector<CsvRow> Rows;
-};
-
 // Every row of CSV text in memory (see CsvReader).
-CsvRows ReadCsvRows(std::string_view text);
+Expected<std::vector<CsvRow>> ReadCsvRows(std::string_view text);
 
 // The first row names the columns, matched ignoring case and surrounding blanks:
 //   title: "Title" or "Name"; user name: "UserName", "User Name", "Username", "Login";
@@ -29,8 +24,8 @@ CsvRows ReadCsvRows(std::string_view text);
 //   any other text that is no date is refused naming the record and the text).
 // Other columns are ignored. A row with more fields than the header is refused; missing
 // trailing fields are empty. Reading stops at the first record or text past the import
-// limits (ImportTable.h).
-ImportParseResult ParseCsvImport(TextSource& source);
-ImportParseResult ParseCsvImport(std::string_view text);
+// limits (ImportTable.h). A failure's Message (Chinese with the English gist) names where.
+Expected<ImportTable> ParseCsvImport(TextSource& source);
+Expected<ImportTable> ParseCsvImport(std::string_view text);
 
 }  // namespace kyq::cli

@@ -32,8 +32,13 @@ std::string UnstorableCharacter(std::u16string_view text)
     return DescribeCharacter(text, at);
 }
 
-// The first record a document cannot hold, named, or "".
-std::string CheckRecords(const ImportTable& table)
+Error Refused(std::string message)
+{
+    return Error{std::move(message), {}, 0};
+}
+
+// The first record a document cannot hold, named.
+Expected<void> CheckRecords(const ImportTable& table)
 {
     // Lower-cased title -> 1-based position of the record that has it.
     std::unordered_map<std::u16string, size_t> seen;
@@ -42,21 +47,22 @@ std::string CheckRecords(const ImportTable& table)
         const ImportRecord& r = table.Records[i];
         const size_t number = i + 1;
         if (r.Title.empty())
-            return RecordName(number, r.Title) + "没有标题 (the title is empty)";
+            return Refused(RecordName(number, r.Title) + "没有标题 (the title is empty)");
         const std::pair<const char*, const std::u16string*> fields[] = {
             {"标题 (title)", &r.Title}, {"用户名 (user name)", &r.UserName}, {"密码 (password)", &r.Password}};
         for (const auto& [label, text] : fields) {
             if (text->size() > MaxTextLength)
-                return RecordName(number, r.Title) + "的" + label + "超过32767个字符 (too long)";
+                return Refused(RecordName(number, r.Title) + "的" + label + "超过32767个字符 (too long)");
             if (const std::string bad = UnstorableCharacter(*text); !bad.empty())
-                return RecordName(number, r.Title) + "的" + label + "中的" + bad +
-                       "不在GBK字符集中 (character outside code page 936)";
+                return Refused(RecordName(number, r.Title) + "的" + label + "中的" + bad +
+                               "不在GBK字符集中 (character outside code page 936)");
         }
         const auto [where, fresh] = seen.emplace(LowerText(r.Title), number);
         if (!fresh) {
             const size_t first = where->second;
-            return RecordName(number, r.Title) + "的标题与" + RecordName(first, table.Records[first - 1].Title) +
-                   "相同（不区分大小写）(duplicate title, ignoring case)";
+            return Refused(RecordName(number, r.Title) + "的标题与" +
+                           RecordName(first, table.Records[first - 1].Title) +
+                           "相同（不区分大小写）(duplicate title, ignoring case)");
         }
     }
     return {};
@@ -64,45 +70,30 @@ std::string CheckRecords(const ImportTable& table)
 
 }  // namespace
 
-ImportCheck BuildImportDocument(ImportTable table, std::u16string_view owner,
-                                std::u16string_view password, const ImportDate& today,
-                                PasswordDocument& doc)
+Expected<void> BuildImportDocument(ImportTable table, std::u16string_view owner,
+                                   std::u16string_view password, const ImportDate& today,
+                                   PasswordDocument& doc)
 {
-    ImportCheck check;
-    if (owner.empty()) {
-        check.Error = "文档用户名不能为空 (the owner name is empty)";
-        return check;
-    }
-    if (owner.size() > MaxTextLength) {
-        check.Error = "文档用户名太长 (the owner name is longer than 32767 characters)";
-        return check;
-    }
-    if (const size_t bad = FindUnstorableInOwnerName(owner); bad != std::u16string_view::npos) {
-        check.Error = "文档用户名中的" + DescribeCharacter(owner, bad) +
-                      "不能保存在文档中 (the owner name has a character a document cannot hold)";
-        return check;
-    }
-    if (password.empty()) {
-        check.Error = "密码不能为空 (the password is empty)";
-        return check;
-    }
+    if (owner.empty())
+        return Refused("文档用户名不能为空 (the owner name is empty)");
+    if (owner.size() > MaxTextLength)
+        return Refused("文档用户名太长 (the owner name is longer than 32767 characters)");
+    if (const size_t bad = FindUnstorableInOwnerName(owner); bad != std::u16string_view::npos)
+        return Refused("文档用户名中的" + DescribeCharacter(owner, bad) +
+                       "不能保存在文档中 (the owner name has a character a document cannot hold)");
+    if (password.empty())
+        return Refused("密码不能为空 (the password is empty)");
     // A control character could never be typed into the password prompt, and a character
     // outside code page 936 cannot key the file: either would lock the document.
-    if (const size_t bad = FindUnusableInDocumentPassword(password); bad != std::u16string_view::npos) {
-        check.Error = "密码中的" + DescribeCharacter(password, bad) +
-                      "不能用作文档密码 (the password holds a control character or one outside code page 936)";
-        return check;
-    }
-    if (table.Records.size() > static_cast<size_t>(PasswordDocument::MaxEntries)) {
-        check.Error = "记录太多：" + std::to_string(table.Records.size()) +
-                      "条，一个文档最多保存32767条 (at most 32767 records)";
-        return check;
-    }
+    if (const size_t bad = FindUnusableInDocumentPassword(password); bad != std::u16string_view::npos)
+        return Refused("密码中的" + DescribeCharacter(password, bad) +
+                       "不能用作文档密码 (the password holds a control character or one outside code page 936)");
+    if (table.Records.size() > static_cast<size_t>(PasswordDocument::MaxEntries))
+        return Refused("记录太多：" + std::to_string(table.Records.size()) +
+                       "条，一个文档最多保存32767条 (at most 32767 records)");
 
-    if (std::string error = CheckRecords(table); !error.empty()) {
-        check.Error = std::move(error);
-        return check;
-    }
+    if (auto records = CheckRecords(table); !records)
+        return records;
 
     PasswordDocument built;
     built.ResetEntries();
@@ -123,8 +114,7 @@ ImportCheck BuildImportDocument(ImportTable table, std::u16string_view owner,
     }
     built.ReorderEntries(false);
     doc = std::move(built);
-    check.Ok = true;
-    return check;
+    return {};
 }
 
 ImportDate LocalToday()

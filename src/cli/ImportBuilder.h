@@ -6,24 +6,20 @@
 
 #include "cli/ImportTable.h"
 #include "core/document/PasswordDocument.h"
+#include "platform/Expected.h"
 
 namespace kyq::cli {
-
-struct ImportCheck {
-    bool Ok = false;
-    std::string Error;  // UTF-8; names the record (position and title) it is about
-};
 
 // Checks, in this order: the owner name (not empty, code page 936 only, no character with
 // code 14, which ends the name in the file), the document password (not empty, code page
 // 936 only, no control character), the number of records (at most PasswordDocument::MaxEntries), then each record
 // in file order: a title, texts of at most 32,767 characters, code page 936 only, a title no
-// earlier record has (ignoring case, as SameText). The first failure is reported and `doc`
-// is left alone. Otherwise `doc` becomes the new document, records in title order; records
+// earlier record has (ignoring case, as SameText). The first failure is reported (its
+// Message names the record, position and title) and `doc` is left alone. Otherwise `doc` becomes the new document, records in title order; records
 // without a date get `today`. The table's texts are moved into the document.
-ImportCheck BuildImportDocument(ImportTable table, std::u16string_view owner,
-                                std::u16string_view password, const ImportDate& today,
-                                PasswordDocument& doc);
+Expected<void> BuildImportDocument(ImportTable table, std::u16string_view owner,
+                                   std::u16string_view password, const ImportDate& today,
+                                   PasswordDocument& doc);
 
 // The local date.
 ImportDate LocalToday();

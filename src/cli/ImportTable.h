@@ -48,11 +48,4 @@ inline std::string TooMuchTextMessage(size_t record)
            "个字符，不能导入 (more than " + std::to_string(MaxImportTotalLength) + " characters in all)";
 }
 
-// A parse failure: a message (UTF-8, Chinese with the English gist) that names where.
-struct ImportParseResult {
-    bool Ok = false;
-    std::string Error;
-    ImportTable Table;
-};
-
 }  // namespace kyq::cli

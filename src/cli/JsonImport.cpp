@@ -345,36 +345,43 @@ std::string RecordLabel(size_t number)
     return "第" + std::to_string(number) + "条记录 (record " + std::to_string(number) + ")";
 }
 
+// Where the cursor stopped and why.
+Error CursorError(const JsonCursor& json)
+{
+    return Error{json.ErrorMessage(), {}, 0};
+}
+
 // The owner name or a record's text: refused past the longest text a document holds.
-bool ReadText(JsonCursor& json, std::u16string& text, const std::string& whose, std::string& error)
+Expected<void> ReadText(JsonCursor& json, std::u16string& text, const std::string& whose)
 {
     text.clear();
     if (json.AcceptNull())
-        return true;
+        return {};
     std::string value;
     if (!json.ReadString(&value, MaxImportTextLength, true)) {
         if (json.TooLong())
-            error = whose + "超过" + std::to_string(MaxImportTextLength) + "个字符 (longer than " +
-                    std::to_string(MaxImportTextLength) + " characters)";
-        return false;
+            return Error{whose + "超过" + std::to_string(MaxImportTextLength) + "个字符 (longer than " +
+                             std::to_string(MaxImportTextLength) + " characters)",
+                         {}, 0};
+        return CursorError(json);
     }
     text = Utf8ToUtf16(value);
-    return true;
+    return {};
 }
 
 // Keys that matter are a few letters; a longer one is read cut short and matches none.
 constexpr size_t LongestKey = 16;
 
-bool ReadEntry(JsonCursor& json, size_t number, ImportRecord& record, std::string& error)
+Expected<void> ReadEntry(JsonCursor& json, size_t number, ImportRecord& record)
 {
     if (!json.Expect('{', "“{”"))
-        return false;
+        return CursorError(json);
     IntField year, month, day;
     if (!json.Accept('}')) {
         do {
             std::string key;
             if (!json.ReadString(&key, LongestKey, false) || !json.Expect(':', "“:”"))
-                return false;
+                return CursorError(json);
             std::u16string* text = nullptr;
             const char* field = "";
             if (KeyIs(key, "title"))
@@ -384,44 +391,43 @@ bool ReadEntry(JsonCursor& json, size_t number, ImportRecord& record, std::strin
             else if (KeyIs(key, "password"))
                 text = &record.Password, field = "的密码";
             if (text) {
-                if (!ReadText(json, *text, RecordLabel(number) + field, error))
-                    return false;
+                if (auto read = ReadText(json, *text, RecordLabel(number) + field); !read)
+                    return read;
             } else if (KeyIs(key, "year")) {
                 if (!json.ReadIntField(year, "year"))
-                    return false;
+                    return CursorError(json);
             } else if (KeyIs(key, "month")) {
                 if (!json.ReadIntField(month, "month"))
-                    return false;
+                    return CursorError(json);
             } else if (KeyIs(key, "day")) {
                 if (!json.ReadIntField(day, "day"))
-                    return false;
+                    return CursorError(json);
             } else if (!json.SkipValue(2)) {
-                return false;
+                return CursorError(json);
             }
         } while (json.Accept(','));
         if (!json.Expect('}', "“}”"))
-            return false;
+            return CursorError(json);
     }
 
     const bool anyDate = year.Value || month.Value || day.Value;
     if (!anyDate)
-        return true;
-    if (!year.Value || !month.Value || !day.Value) {
-        error = RecordLabel(number) + "的日期不完整：year、month、day应同时给出 "
-                "(year, month and day go together)";
-        return false;
-    }
+        return {};
+    if (!year.Value || !month.Value || !day.Value)
+        return Error{RecordLabel(number) + "的日期不完整：year、month、day应同时给出 "
+                                           "(year, month and day go together)",
+                     {}, 0};
     // The widths the document stores: a signed 16-bit year, month and day in one byte each.
     // What export writes for any stored date comes back unchanged.
     if (*year.Value < INT16_MIN || *year.Value > INT16_MAX || *month.Value < 0 || *month.Value > 255 ||
-        *day.Value < 0 || *day.Value > 255) {
-        error = RecordLabel(number) + "的日期" + std::to_string(*year.Value) + "-" + std::to_string(*month.Value) +
-                "-" + std::to_string(*day.Value) + "超出文档能保存的范围 (date out of range)";
-        return false;
-    }
+        *day.Value < 0 || *day.Value > 255)
+        return Error{RecordLabel(number) + "的日期" + std::to_string(*year.Value) + "-" +
+                         std::to_string(*month.Value) + "-" + std::to_string(*day.Value) +
+                         "超出文档能保存的范围 (date out of range)",
+                     {}, 0};
     record.Changed = ImportDate{static_cast<int>(*year.Value), static_cast<int>(*month.Value),
                                 static_cast<int>(*day.Value)};
-    return true;
+    return {};
 }
 
 size_t TextUnits(const ImportRecord& r)
@@ -431,10 +437,12 @@ size_t TextUnits(const ImportRecord& r)
 
 }  // namespace
 
-ImportParseResult ParseJsonImport(TextSource& source)
+Expected<ImportTable> ParseJsonImport(TextSource& source)
 {
-    ImportParseResult result;
+    ImportTable table;
     JsonCursor json(source);
+    // A failure found past the cursor (a text too long, a date, the limits), which the
+    // cursor's own message would not name.
     std::string entryError;
     size_t total = 0;  // characters of every text so far
     bool ok = json.Expect('{', "“{”");
@@ -447,20 +455,23 @@ ImportParseResult ParseJsonImport(TextSource& source)
             }
             if (KeyIs(key, "owner")) {
                 if (json.AcceptNull()) {
-                    result.Table.Owner.reset();
+                    table.Owner.reset();
                     continue;
                 }
                 std::u16string owner;
-                if (!(ok = ReadText(json, owner, "文档用户名", entryError)))
+                if (auto read = ReadText(json, owner, "文档用户名"); !read) {
+                    entryError = read.error().Message;
+                    ok = false;
                     break;
-                result.Table.Owner = std::move(owner);
+                }
+                table.Owner = std::move(owner);
             } else if (KeyIs(key, "format")) {
                 // Informational: whatever format the export came from, import writes 200.
                 IntField format;
                 if (!(ok = json.ReadIntField(format, "format")))
                     break;
             } else if (KeyIs(key, "entries")) {
-                result.Table.Records.clear();
+                table.Records.clear();
                 total = 0;
                 if (json.AcceptNull())
                     continue;
@@ -469,23 +480,24 @@ ImportParseResult ParseJsonImport(TextSource& source)
                 if (json.Accept(']'))
                     continue;
                 do {
-                    if (result.Table.Records.size() == MaxImportRecords) {
+                    if (table.Records.size() == MaxImportRecords) {
                         entryError = TooManyRecordsMessage();
                         ok = false;
                         break;
                     }
                     ImportRecord record;
-                    if (!ReadEntry(json, result.Table.Records.size() + 1, record, entryError)) {
+                    if (auto read = ReadEntry(json, table.Records.size() + 1, record); !read) {
+                        entryError = read.error().Message;
                         ok = false;
                         break;
                     }
                     total += TextUnits(record);
                     if (total > MaxImportTotalLength) {
-                        entryError = TooMuchTextMessage(result.Table.Records.size() + 1);
+                        entryError = TooMuchTextMessage(table.Records.size() + 1);
                         ok = false;
                         break;
                     }
-                    result.Table.Records.push_back(std::move(record));
+                    table.Records.push_back(std::move(record));
                 } while (json.Accept(','));
                 if (!ok || !(ok = json.Expect(']', "“]”")))
                     break;
@@ -501,16 +513,12 @@ ImportParseResult ParseJsonImport(TextSource& source)
         if (!json.AtEnd())
             ok = json.Fail("JSON对象之后还有多余的内容 (trailing content)");
     }
-    if (!ok || source.Failed()) {
-        result.Error = source.Failed() ? source.Error() : entryError.empty() ? json.ErrorMessage() : entryError;
-        result.Table = ImportTable{};
-        return result;
-    }
-    result.Ok = true;
-    return result;
+    if (!ok || source.Failed())
+        return Error{source.Failed() ? source.Error() : entryError.empty() ? json.ErrorMessage() : entryError, {}, 0};
+    return table;
 }
 
-ImportParseResult ParseJsonImport(std::string_view text)
+Expected<ImportTable> ParseJsonImport(std::string_view text)
 {
     TextSource source(text);
     return ParseJsonImport(source);

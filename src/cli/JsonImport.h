@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/ImportTable.h"
+#include "platform/Expected.h"
 
 namespace kyq::cli {
 
@@ -13,9 +14,10 @@ namespace kyq::cli {
 // either all three date fields or none. Nesting deeper than MaxJsonDepth is refused, so
 // hostile input cannot exhaust the stack.
 // Reading stops at the first record or text past the import limits (ImportTable.h).
+// A failure's Message (Chinese with the English gist) names where.
 inline constexpr int MaxJsonDepth = 64;
 class TextSource;
-ImportParseResult ParseJsonImport(TextSource& source);
-ImportParseResult ParseJsonImport(std::string_view text);
+Expected<ImportTable> ParseJsonImport(TextSource& source);
+Expected<ImportTable> ParseJsonImport(std::string_view text);
 
 }  // namespace kyq::cli

@@ -56,14 +56,12 @@ LineStatus ReadLine(std::string& line)
     return LineStatus::Ok;
 }
 
-PasswordRead Failure(std::string message)
+Error Failure(std::string message)
 {
-    PasswordRead r;
-    r.Error = std::move(message);
-    return r;
+    return Error{std::move(message), {}, 0};
 }
 
-PasswordRead ReadOneLine(const char* prompt, bool terminal)
+Expected<std::u16string> ReadOneLine(const char* prompt, bool terminal)
 {
     std::string line;
     LineStatus status;
@@ -104,25 +102,22 @@ PasswordRead ReadOneLine(const char* prompt, bool terminal)
     }
     if (FirstInvalidUtf8(line) != std::string_view::npos)
         return Failure("密码不是有效的UTF-8文本 (the password is not valid UTF-8)");
-    PasswordRead r;
-    r.Ok = true;
-    r.Password = Utf8ToUtf16(line);
-    return r;
+    return Utf8ToUtf16(line);
 }
 
 }  // namespace
 
-PasswordRead ReadDocumentPassword(bool confirm)
+Expected<std::u16string> ReadDocumentPassword(bool confirm)
 {
     const bool terminal = isatty(STDIN_FILENO) != 0;
-    PasswordRead first = ReadOneLine("请输入文档密码：", terminal);
-    if (!first.Ok || !terminal || !confirm)
+    Expected<std::u16string> first = ReadOneLine("请输入文档密码：", terminal);
+    if (!first || !terminal || !confirm)
         return first;
-    const PasswordRead second = ReadOneLine("请再输入一次密码：", terminal);
-    if (!second.Ok)
+    Expected<std::u16string> second = ReadOneLine("请再输入一次密码：", terminal);
+    if (!second)
         return second;
     // Exact comparison: a confirmation exists to catch typing slips, letter case included.
-    if (second.Password != first.Password)
+    if (*second != *first)
         return Failure("两次输入的密码不一样 (the two passwords differ)");
     return first;
 }

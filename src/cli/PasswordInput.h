@@ -4,18 +4,14 @@
 
 #include <string>
 
-namespace kyq::cli {
+#include "platform/Expected.h"
 
-struct PasswordRead {
-    bool Ok = false;
-    std::u16string Password;
-    std::string Error;  // UTF-8 message when !Ok
-};
+namespace kyq::cli {
 
 // On a terminal: prompts on standard error in Chinese, echo off (restored on every path,
 // also on Ctrl+C), and with `confirm` asks a second time and requires the same text.
 // Otherwise: the first line of standard input without its line end (LF or CRLF). The text
 // must be UTF-8. An empty password is returned as such; the caller decides.
-PasswordRead ReadDocumentPassword(bool confirm);
+Expected<std::u16string> ReadDocumentPassword(bool confirm);
 
 }  // namespace kyq::cli

@@ -38,17 +38,16 @@ struct IconvHandle {
 
 }  // namespace
 
-bool BuildCodePage936Tables(CodePage936TableSet& tables, std::string& error)
+Expected<void> BuildCodePage936Tables(CodePage936TableSet& tables)
 {
     tables.code.fill(cp936::NoCode);
     tables.character.fill(Replacement);
 
     IconvHandle decoder("UTF-16LE", "CP936");
     IconvHandle encoder("CP936", "UTF-16LE");
-    if (!decoder.valid() || !encoder.valid()) {
-        error = "the C library has no CP936 <-> UTF-16LE converter (gconv modules missing?)";
-        return false;
-    }
+    if (!decoder.valid() || !encoder.valid())
+        return Error{"系统缺少GBK字符集转换模块",
+                     "the C library has no CP936 <-> UTF-16LE converter (gconv modules missing?)", 0};
 
     // Decoding table first: every single byte and every lead/trail pair. A pair only
     // counts when it decodes to exactly one UTF-16 unit (0x80 followed by a byte is two
@@ -94,7 +93,7 @@ bool BuildCodePage936Tables(CodePage936TableSet& tables, std::string& error)
             continue;
         tables.code[unit] = static_cast<int16_t>(static_cast<uint16_t>(value));
     }
-    return true;
+    return {};
 }
 
 }  // namespace kyq

@@ -4,9 +4,8 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
-
 #include "platform/CodePage936Tables.h"
+#include "platform/Expected.h"
 
 namespace kyq {
 
@@ -17,7 +16,7 @@ struct CodePage936TableSet {
     std::array<char16_t, 65536> character;
 };
 
-// False (and why) when the C library has no CP936 or UTF-16LE converter.
-bool BuildCodePage936Tables(CodePage936TableSet& tables, std::string& error);
+// Fails when the C library has no CP936 or UTF-16LE converter.
+Expected<void> BuildCodePage936Tables(CodePage936TableSet& tables);
 
 }  // namespace kyq

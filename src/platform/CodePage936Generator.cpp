@@ -31,9 +31,8 @@ int main(int argc, char** argv)
         return 2;
     }
     auto tables = std::make_unique<kyq::CodePage936TableSet>();
-    std::string error;
-    if (!kyq::BuildCodePage936Tables(*tables, error)) {
-        std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+    if (const auto built = kyq::BuildCodePage936Tables(*tables); !built) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], built.error().Detail.c_str());
         return 1;
     }
     const std::string path = argv[1];

@@ -1,6 +1,9 @@
 // The one way an operation says it failed: an Error carries the message for the user
 // (Chinese) and the detail for the log; Expected<T> holds either the value or the Error.
-// Exceptions stay for broken preconditions.
+// A layer that needs more than that to decide what to do next (the document readers: was
+// it the file system or the content?) extends Error and names it as the second parameter.
+// std::optional stays for "absent" or "not recognised", where there is no reason to give;
+// exceptions stay for broken preconditions (error() of a success, value() of a failure).
 #pragma once
 
 #include <optional>
@@ -16,11 +19,11 @@ struct Error {
     int Code = 0;         // errno where a system call failed, else 0
 };
 
-template <class T>
+template <class T, class E = Error>
 class [[nodiscard]] Expected {
 public:
     Expected(T value) : state_(std::move(value)) {}
-    Expected(Error error) : state_(std::move(error)) {}
+    Expected(E error) : state_(std::move(error)) {}
 
     bool has_value() const { return state_.index() == 0; }
     explicit operator bool() const { return has_value(); }
@@ -30,24 +33,24 @@ public:
     const T& operator*() const { return value(); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
-    const Error& error() const { return std::get<1>(state_); }
+    const E& error() const { return std::get<1>(state_); }
 
 private:
-    std::variant<T, Error> state_;
+    std::variant<T, E> state_;
 };
 
-template <>
-class [[nodiscard]] Expected<void> {
+template <class E>
+class [[nodiscard]] Expected<void, E> {
 public:
     Expected() = default;
-    Expected(Error error) : error_(std::move(error)) {}
+    Expected(E error) : error_(std::move(error)) {}
 
     bool has_value() const { return !error_.has_value(); }
     explicit operator bool() const { return has_value(); }
-    const Error& error() const { return *error_; }
+    const E& error() const { return error_.value(); }
 
 private:
-    std::optional<Error> error_;
+    std::optional<E> error_;
 };
 
 }  // namespace kyq

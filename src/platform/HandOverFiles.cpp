@@ -1,6 +1,7 @@
 #include "platform/Log.h"
 #include "platform/HandOverFiles.h"
 
+#include "platform/SystemErrorText.h"
 #include "platform/WholeFile.h"
 
 #include <fcntl.h>
@@ -14,12 +15,12 @@ namespace kyq {
 
 namespace {
 
-bool WriteWhole(const std::string& path, std::string_view text) {
+Expected<void> WriteWhole(const std::string& path, std::string_view text) {
     auto written = ReplaceFileContents(
         path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     if (!written)
         LogWarning(LogArea::Files, "cannot write " + path + ": " + written.error().Detail);
-    return written.has_value();
+    return written;
 }
 
 // Reads at most HandOverFileCap bytes; false when the file is missing, unreadable or
@@ -51,11 +52,11 @@ bool ReadCapped(const std::string& path, std::string& text) {
 
 }  // namespace
 
-bool WriteHandleFile(const std::string& folder, uint64_t handle) {
+Expected<void> WriteHandleFile(const std::string& folder, uint64_t handle) {
     return WriteWhole(folder + HandleFileName, std::to_string(handle) + "\r\n");
 }
 
-bool WriteCommandFile(const std::string& folder, std::string_view commandLine) {
+Expected<void> WriteCommandFile(const std::string& folder, std::string_view commandLine) {
     std::string text(commandLine);
     text += "\r\n";
     return WriteWhole(folder + CommandFileName, text);
@@ -89,9 +90,13 @@ std::string TakeCommandFile(const std::string& folder) {
     return text;
 }
 
-bool RemoveHandleFile(const std::string& folder) {
+Expected<void> RemoveHandleFile(const std::string& folder) {
     std::string path = folder + HandleFileName;
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+        return {};
+    const int code = errno;
+    LogWarning(LogArea::Files, "cannot remove " + path + ": " + SystemErrorDetail(code));
+    return Error{"无法删除文件：" + SystemErrorReason(code), "unlink: " + SystemErrorDetail(code), code};
 }
 
 }  // namespace kyq

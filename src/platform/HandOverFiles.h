@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Expected.h"
+
 namespace kyq {
 
 inline constexpr char HandleFileName[] = "Handle.dat";
@@ -15,9 +17,10 @@ inline constexpr char CommandFileName[] = "Command.dat";
 inline constexpr size_t HandOverFileCap = 64 * 1024;
 
 // folder: the per-user folder with its trailing "/". Writers replace the file whole
-// (temporary file + rename) and return false when that failed.
-bool WriteHandleFile(const std::string& folder, uint64_t handle);
-bool WriteCommandFile(const std::string& folder, std::string_view commandLine);
+// (temporary file + rename). A failure is logged as well as returned: the hand-over
+// carries on without the file, and nobody else would hear of it.
+Expected<void> WriteHandleFile(const std::string& folder, uint64_t handle);
+Expected<void> WriteCommandFile(const std::string& folder, std::string_view commandLine);
 // The handle in Handle.dat; 0 when the file is missing, unreadable, too long or holds
 // no number.
 uint64_t ReadHandleFile(const std::string& folder);
@@ -27,6 +30,7 @@ uint64_t ParseHandleText(std::string_view text);
 // The bytes of Command.dat (line break included), and the file is deleted, whether it
 // could be read or not. "" when it is missing, unreadable or longer than the cap.
 std::string TakeCommandFile(const std::string& folder);
-bool RemoveHandleFile(const std::string& folder);
+// Done when the file is gone, also when there was none; a failure is logged, as above.
+Expected<void> RemoveHandleFile(const std::string& folder);
 
 }  // namespace kyq

@@ -6,7 +6,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
+
+#include "platform/SystemErrorText.h"
 
 namespace kyq {
 
@@ -22,6 +23,17 @@ std::string HomeFolder() {
     return {};
 }
 
+constexpr char kUnusable[] = "无法使用存放单实例文件的文件夹";
+
+Error Refused(const std::string& detail, int code = 0) {
+    return Error{kUnusable, detail, code};
+}
+
+Error SystemRefused(const std::string& folder) {
+    const int code = errno;
+    return Refused(folder + ": " + SystemErrorDetail(code), code);
+}
+
 // mkdir -p for the parents of a private folder; parents we create are private too.
 void MakeParents(const std::string& folder) {
     for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
@@ -30,29 +42,29 @@ void MakeParents(const std::string& folder) {
 
 }  // namespace
 
-RuntimeFolderResult PrepareRuntimeFolder(const std::string& folder) {
+Expected<std::string> PrepareRuntimeFolder(const std::string& folder) {
     MakeParents(folder);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return {{}, folder + ": " + std::strerror(errno)};
+        return SystemRefused(folder);
     struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0)
-        return {{}, folder + ": " + std::strerror(errno)};
+        return SystemRefused(folder);
     if (!S_ISDIR(st.st_mode))
-        return {{}, folder + ": not a folder"};
+        return Refused(folder + ": not a folder");
     if (st.st_uid != ::geteuid())
-        return {{}, folder + ": owned by another user"};
+        return Refused(folder + ": owned by another user");
     if ((st.st_mode & 077) != 0)
-        return {{}, folder + ": open to other users"};
-    return {folder + "/", {}};
+        return Refused(folder + ": open to other users");
+    return folder + "/";
 }
 
-RuntimeFolderResult PerUserRuntimeFolder() {
-    std::string errors;
+Expected<std::string> PerUserRuntimeFolder() {
+    std::string refused;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/') {
-        RuntimeFolderResult r = PrepareRuntimeFolder(std::string(runtime) + "/" + kFolderName);
-        if (!r.path.empty())
+        auto r = PrepareRuntimeFolder(std::string(runtime) + "/" + kFolderName);
+        if (r)
             return r;
-        errors = r.error + "; ";
+        refused = r.error().Detail + "; ";
     }
     std::string cache;
     if (const char* c = std::getenv("XDG_CACHE_HOME"); c && c[0] == '/')
@@ -60,10 +72,10 @@ RuntimeFolderResult PerUserRuntimeFolder() {
     else if (std::string home = HomeFolder(); !home.empty())
         cache = home + "/.cache";
     if (cache.empty())
-        return {{}, errors + "no home folder"};
-    RuntimeFolderResult r = PrepareRuntimeFolder(cache + "/" + kFolderName);
-    if (r.path.empty())
-        r.error = errors + r.error;
+        return Refused(refused + "no home folder");
+    auto r = PrepareRuntimeFolder(cache + "/" + kFolderName);
+    if (!r)
+        return Refused(refused + r.error().Detail, r.error().Code);
     return r;
 }
 

@@ -4,19 +4,18 @@
 
 #include <string>
 
+#include "platform/Expected.h"
+
 namespace kyq {
 
-struct RuntimeFolderResult {
-    std::string path;   // with a trailing "/"; empty when no usable folder was found
-    std::string error;  // why not, when path is empty (UTF-8)
-};
-
+// The folder with a trailing "/", or why no usable folder was found (the Detail names
+// every candidate that was refused).
 // Creates the folder (mode 0700) when missing. A folder that is not a real directory
 // owned by this user, or that the group or others can reach, is refused, since the files
 // in it steer what the running instance opens; the next candidate is tried instead.
-RuntimeFolderResult PerUserRuntimeFolder();
+Expected<std::string> PerUserRuntimeFolder();
 
 // One candidate: `folder` (no trailing "/") made or checked as above.
-RuntimeFolderResult PrepareRuntimeFolder(const std::string& folder);
+Expected<std::string> PrepareRuntimeFolder(const std::string& folder);
 
 }  // namespace kyq

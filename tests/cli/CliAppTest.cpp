@@ -34,10 +34,7 @@ Outcome Cli(std::vector<std::string> args, std::u16string password = u"pw")
     CliContext cx{out, err,
                   [&](bool confirm) {
                       o.PasswordRequests.push_back(confirm);
-                      PasswordRead r;
-                      r.Ok = true;
-                      r.Password = password;
-                      return r;
+                      return Expected<std::u16string>(password);
                   },
                   [] { return ImportDate{2025, 3, 14}; }};
     o.Status = RunCli(args, cx);
@@ -59,9 +56,9 @@ const std::string Canonical =
 // Export of the document `path` read back: the records as the parser sees them.
 std::vector<ImportRecord> Exported(const std::string& path)
 {
-    const ImportParseResult back = ParseJsonImport(Cli({"export", path}).Out);
-    EXPECT_TRUE(back.Ok) << back.Error;
-    return back.Table.Records;
+    const Expected<ImportTable> back = ParseJsonImport(Cli({"export", path}).Out);
+    EXPECT_TRUE(back) << back.error().Message;
+    return back ? back->Records : std::vector<ImportRecord>{};
 }
 
 TEST(CliApp, ImportThenExportRoundTripsExactly)
@@ -91,15 +88,15 @@ TEST(CliApp, ExportListsRecordsInTitleOrderAndFillsInToday)
     WriteFile(dir / "in.json",
               R"({"owner":"o","entries":[{"title":"zz","password":"1"},{"title":"AA"},{"title":"mm"}]})");
     ASSERT_EQ(Cli({"import", dir / "in.json", "-o", dir / "doc.kyq"}).Status, 0);
-    const ImportParseResult back = ParseJsonImport(Cli({"export", dir / "doc.kyq"}).Out);
-    ASSERT_TRUE(back.Ok) << back.Error;
-    EXPECT_EQ(back.Table.Owner, std::u16string(u"o"));  // taken from the file without --owner
-    ASSERT_EQ(back.Table.Records.size(), 3u);
-    EXPECT_EQ(back.Table.Records[0].Title, u"AA");
-    EXPECT_EQ(back.Table.Records[1].Title, u"mm");
-    EXPECT_EQ(back.Table.Records[2].Title, u"zz");
-    EXPECT_EQ(back.Table.Records[2].Password, u"1");
-    EXPECT_EQ(back.Table.Records[0].Changed, (ImportDate{2025, 3, 14}));
+    const Expected<ImportTable> back = ParseJsonImport(Cli({"export", dir / "doc.kyq"}).Out);
+    ASSERT_TRUE(back) << back.error().Message;
+    EXPECT_EQ(back->Owner, std::u16string(u"o"));  // taken from the file without --owner
+    ASSERT_EQ(back->Records.size(), 3u);
+    EXPECT_EQ(back->Records[0].Title, u"AA");
+    EXPECT_EQ(back->Records[1].Title, u"mm");
+    EXPECT_EQ(back->Records[2].Title, u"zz");
+    EXPECT_EQ(back->Records[2].Password, u"1");
+    EXPECT_EQ(back->Records[0].Changed, (ImportDate{2025, 3, 14}));
 
     // A file not in title order (written elsewhere, or under another collation) comes out
     // in title order all the same.
@@ -300,10 +297,10 @@ TEST(CliApp, WrongPasswordGarblesTextsButKeepsShape)
     ASSERT_EQ(Cli({"import", dir / "in.json", "--owner", "张三", "-o", dir / "doc.kyq"}, u"right").Status, 0);
     Outcome wrong = Cli({"export", dir / "doc.kyq"}, u"wrong");
     ASSERT_EQ(wrong.Status, 0) << wrong.Err;
-    const ImportParseResult back = ParseJsonImport(wrong.Out);
-    ASSERT_TRUE(back.Ok) << back.Error;
-    EXPECT_EQ(back.Table.Owner, std::u16string(u"张三"));  // the owner name is not keyed
-    ASSERT_EQ(back.Table.Records.size(), 3u);
+    const Expected<ImportTable> back = ParseJsonImport(wrong.Out);
+    ASSERT_TRUE(back) << back.error().Message;
+    EXPECT_EQ(back->Owner, std::u16string(u"张三"));  // the owner name is not keyed
+    ASSERT_EQ(back->Records.size(), 3u);
     EXPECT_NE(wrong.Out, Canonical);
     EXPECT_EQ(Cli({"export", dir / "doc.kyq"}, u"").Status, 1);
 }

@@ -13,11 +13,12 @@ namespace {
 
 std::vector<std::vector<std::string>> Rows(std::string_view text)
 {
-    CsvRows rows = ReadCsvRows(text);
-    EXPECT_TRUE(rows.Ok) << rows.Error;
+    Expected<std::vector<CsvRow>> rows = ReadCsvRows(text);
+    EXPECT_TRUE(rows) << rows.error().Message;
     std::vector<std::vector<std::string>> out;
-    for (auto& r : rows.Rows)
-        out.push_back(r.Fields);
+    if (rows)
+        for (const CsvRow& r : *rows)
+            out.push_back(r.Fields);
     return out;
 }
 
@@ -40,21 +41,21 @@ TEST(CsvRows, QuotingAndLineEnds)
 
 TEST(CsvRows, MalformedQuotesNameTheLine)
 {
-    CsvRows open = ReadCsvRows("h\r\nok\r\n\"never\r\nends");
-    EXPECT_FALSE(open.Ok);
-    EXPECT_NE(open.Error.find("第3行"), std::string::npos) << open.Error;
+    Expected<std::vector<CsvRow>> open = ReadCsvRows("h\r\nok\r\n\"never\r\nends");
+    ASSERT_FALSE(open);
+    EXPECT_NE(open.error().Message.find("第3行"), std::string::npos) << open.error().Message;
 
-    CsvRows after = ReadCsvRows("h\r\n\"a\"b\r\n");
-    EXPECT_FALSE(after.Ok);
-    EXPECT_NE(after.Error.find("第2行"), std::string::npos) << after.Error;
+    Expected<std::vector<CsvRow>> after = ReadCsvRows("h\r\n\"a\"b\r\n");
+    ASSERT_FALSE(after);
+    EXPECT_NE(after.error().Message.find("第2行"), std::string::npos) << after.error().Message;
 }
 
 TEST(CsvRows, LineNumbersCountLinesInsideQuotes)
 {
-    CsvRows rows = ReadCsvRows("h\r\n\"a\r\nb\nc\"\r\nnext\r\n");
-    ASSERT_TRUE(rows.Ok);
-    ASSERT_EQ(rows.Rows.size(), 3u);
-    EXPECT_EQ(rows.Rows[2].Line, 5u);
+    Expected<std::vector<CsvRow>> rows = ReadCsvRows("h\r\n\"a\r\nb\nc\"\r\nnext\r\n");
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->size(), 3u);
+    EXPECT_EQ((*rows)[2].Line, 5u);
 }
 
 TEST(CsvField, QuotesOnlyWhenNeeded)
@@ -69,61 +70,60 @@ TEST(CsvField, QuotesOnlyWhenNeeded)
 
 TEST(CsvImport, OwnColumnsWithDates)
 {
-    ImportParseResult r = ParseCsvImport(
+    Expected<ImportTable> r = ParseCsvImport(
         "Title,UserName,Password,Year,Month,Day\r\n邮箱,zhang,pw,2024,2,29\r\nBank,,,,,\r\n");
-    ASSERT_TRUE(r.Ok) << r.Error;
-    ASSERT_EQ(r.Table.Records.size(), 2u);
-    EXPECT_EQ(r.Table.Records[0].Title, u"邮箱");
-    EXPECT_EQ(r.Table.Records[0].Changed, (ImportDate{2024, 2, 29}));
-    EXPECT_FALSE(r.Table.Records[1].Changed);  // all three empty: today
+    ASSERT_TRUE(r) << r.error().Message;
+    ASSERT_EQ(r->Records.size(), 2u);
+    EXPECT_EQ(r->Records[0].Title, u"邮箱");
+    EXPECT_EQ(r->Records[0].Changed, (ImportDate{2024, 2, 29}));
+    EXPECT_FALSE(r->Records[1].Changed);  // all three empty: today
 }
 
 TEST(CsvImport, OtherManagersColumns)
 {
-    ImportParseResult r = ParseCsvImport(
+    Expected<ImportTable> r = ParseCsvImport(
         "\xEF\xBB\xBF\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"Last Modified\"\n"
         "\"Root\",\"Mail\",\"me\",\"s3cret\",\"https://x\",\"n\",\"2024-02-29T10:00:00Z\"\n"
         "\"Root\",\"Shop\",\"me\",\"pw\",\"\",\"\",\"2023/7/4\"\n"
         "\"Root\",\"Undated\",\"me\",\"pw\",\"\",\"\",\" \"\n"
         "\"Root\",\"Short\",\"me\"\n");
-    ASSERT_TRUE(r.Ok) << r.Error;
-    ASSERT_EQ(r.Table.Records.size(), 4u);
-    EXPECT_EQ(r.Table.Records[0].Title, u"Mail");
-    EXPECT_EQ(r.Table.Records[0].UserName, u"me");
-    EXPECT_EQ(r.Table.Records[0].Password, u"s3cret");
-    EXPECT_EQ(r.Table.Records[0].Changed, (ImportDate{2024, 2, 29}));
-    EXPECT_EQ(r.Table.Records[1].Changed, (ImportDate{2023, 7, 4}));
-    EXPECT_FALSE(r.Table.Records[2].Changed);
-    EXPECT_TRUE(r.Table.Records[3].Password.empty());  // missing trailing fields are empty
+    ASSERT_TRUE(r) << r.error().Message;
+    ASSERT_EQ(r->Records.size(), 4u);
+    EXPECT_EQ(r->Records[0].Title, u"Mail");
+    EXPECT_EQ(r->Records[0].UserName, u"me");
+    EXPECT_EQ(r->Records[0].Password, u"s3cret");
+    EXPECT_EQ(r->Records[0].Changed, (ImportDate{2024, 2, 29}));
+    EXPECT_EQ(r->Records[1].Changed, (ImportDate{2023, 7, 4}));
+    EXPECT_FALSE(r->Records[2].Changed);
+    EXPECT_TRUE(r->Records[3].Password.empty());  // missing trailing fields are empty
 }
 
 TEST(CsvImport, HeaderNamesIgnoreCaseAndBlanks)
 {
-    ImportParseResult r = ParseCsvImport(" TITLE , user name ,PASSWORD\r\nt,u,p\r\n");
-    ASSERT_TRUE(r.Ok) << r.Error;
-    EXPECT_EQ(r.Table.Records.at(0).UserName, u"u");
-    EXPECT_EQ(r.Table.Records.at(0).Password, u"p");
+    Expected<ImportTable> r = ParseCsvImport(" TITLE , user name ,PASSWORD\r\nt,u,p\r\n");
+    ASSERT_TRUE(r) << r.error().Message;
+    EXPECT_EQ(r->Records.at(0).UserName, u"u");
+    EXPECT_EQ(r->Records.at(0).Password, u"p");
 }
 
 TEST(CsvImport, Refusals)
 {
-    EXPECT_FALSE(ParseCsvImport("").Ok);
-    ImportParseResult noTitle = ParseCsvImport("Name2,Password\r\na,b\r\n");
-    EXPECT_FALSE(noTitle.Ok);
-    EXPECT_NE(noTitle.Error.find("Title"), std::string::npos);
+    EXPECT_FALSE(ParseCsvImport(""));
+    Expected<ImportTable> noTitle = ParseCsvImport("Name2,Password\r\na,b\r\n");
+    ASSERT_FALSE(noTitle);
+    EXPECT_NE(noTitle.error().Message.find("Title"), std::string::npos);
 
-    ImportParseResult wide = ParseCsvImport("Title,Password\r\na,b\r\nc,d,e\r\n");
-    EXPECT_FALSE(wide.Ok);
-    EXPECT_NE(wide.Error.find("record 2"), std::string::npos) << wide.Error;
-    EXPECT_TRUE(wide.Table.Records.empty());
+    Expected<ImportTable> wide = ParseCsvImport("Title,Password\r\na,b\r\nc,d,e\r\n");
+    ASSERT_FALSE(wide);
+    EXPECT_NE(wide.error().Message.find("record 2"), std::string::npos) << wide.error().Message;
 
-    ImportParseResult badDate = ParseCsvImport("Title,Year,Month,Day\r\na,2024,13x,1\r\n");
-    EXPECT_FALSE(badDate.Ok);
-    EXPECT_NE(badDate.Error.find("record 1"), std::string::npos) << badDate.Error;
-    EXPECT_FALSE(ParseCsvImport("Title,Year,Month,Day\r\na,40000,1,1\r\n").Ok);
-    EXPECT_FALSE(ParseCsvImport("Title,Year,Month,Day\r\na,2024,,1\r\n").Ok);
+    Expected<ImportTable> badDate = ParseCsvImport("Title,Year,Month,Day\r\na,2024,13x,1\r\n");
+    ASSERT_FALSE(badDate);
+    EXPECT_NE(badDate.error().Message.find("record 1"), std::string::npos) << badDate.error().Message;
+    EXPECT_FALSE(ParseCsvImport("Title,Year,Month,Day\r\na,40000,1,1\r\n"));
+    EXPECT_FALSE(ParseCsvImport("Title,Year,Month,Day\r\na,2024,,1\r\n"));
 
-    EXPECT_FALSE(ParseCsvImport("Title\r\n\xFF\xFE\r\n").Ok);
+    EXPECT_FALSE(ParseCsvImport("Title\r\n\xFF\xFE\r\n"));
 }
 
 // What export writes, import reads back field for field: commas, quotes, CR/LF, Chinese.
@@ -143,24 +143,24 @@ TEST(CsvExport, RoundTripsAwkwardFields)
 
     const std::string csv = ExportCsv(doc);
     EXPECT_EQ(csv.substr(0, 40), "Title,UserName,Password,Year,Month,Day\r\n");
-    ImportParseResult back = ParseCsvImport(csv);
-    ASSERT_TRUE(back.Ok) << back.Error;
-    ASSERT_EQ(back.Table.Records.size(), records.size());
+    Expected<ImportTable> back = ParseCsvImport(csv);
+    ASSERT_TRUE(back) << back.error().Message;
+    ASSERT_EQ(back->Records.size(), records.size());
     for (size_t i = 0; i < records.size(); ++i) {
-        const ImportRecord& r = back.Table.Records[i];
+        const ImportRecord& r = back->Records[i];
         EXPECT_EQ(r.Title, records[i].Title);
         EXPECT_EQ(r.UserName, records[i].UserName);
         EXPECT_EQ(r.Password, records[i].Password);
         EXPECT_EQ(r.Changed, (ImportDate{records[i].ChangedYear, records[i].ChangedMonth, records[i].ChangedDay}));
     }
 
-    ImportParseResult json = ParseJsonImport(ExportJson(doc));
-    ASSERT_TRUE(json.Ok) << json.Error;
-    ASSERT_EQ(json.Table.Records.size(), records.size());
-    EXPECT_EQ(json.Table.Owner, std::u16string(u"张三"));
+    Expected<ImportTable> json = ParseJsonImport(ExportJson(doc));
+    ASSERT_TRUE(json) << json.error().Message;
+    ASSERT_EQ(json->Records.size(), records.size());
+    EXPECT_EQ(json->Owner, std::u16string(u"张三"));
     for (size_t i = 0; i < records.size(); ++i) {
-        EXPECT_EQ(json.Table.Records[i].Title, records[i].Title);
-        EXPECT_EQ(json.Table.Records[i].Password, records[i].Password);
+        EXPECT_EQ(json->Records[i].Title, records[i].Title);
+        EXPECT_EQ(json->Records[i].Password, records[i].Password);
     }
 }
 

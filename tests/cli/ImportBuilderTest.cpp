@@ -24,11 +24,11 @@ std::string Refusal(const ImportTable& table, std::u16string owner = u"owner", s
 {
     PasswordDocument doc;
     doc.OwnerName() = u"untouched";
-    ImportCheck check = BuildImportDocument(table, owner, password, Today, doc);
-    EXPECT_FALSE(check.Ok);
+    Expected<void> check = BuildImportDocument(table, owner, password, Today, doc);
+    EXPECT_FALSE(check);
     EXPECT_EQ(doc.OwnerName(), u"untouched");
     EXPECT_EQ(doc.EntryCount(), 0);
-    return check.Error;
+    return check ? std::string() : check.error().Message;
 }
 
 std::u16string Digits(int n)
@@ -48,8 +48,8 @@ TEST(ImportBuilder, BuildsTheDocumentInTitleOrder)
     t.Records = {Rec(u"zeta"), Rec(u"Alpha", u"a", u"1"), Rec(u"中国银行"), Rec(u"beta")};
     t.Records[0].Changed = ImportDate{2020, 1, 2};
     PasswordDocument doc;
-    ImportCheck check = BuildImportDocument(t, u"张三", u"密码pw", Today, doc);
-    ASSERT_TRUE(check.Ok) << check.Error;
+    Expected<void> check = BuildImportDocument(t, u"张三", u"密码pw", Today, doc);
+    ASSERT_TRUE(check) << check.error().Message;
     EXPECT_EQ(doc.OwnerName(), u"张三");
     EXPECT_EQ(doc.DocumentPassword(), u"密码pw");
     EXPECT_EQ(doc.FormatVersion, 200);
@@ -82,7 +82,7 @@ TEST(ImportBuilder, EmptyUserNameAndPasswordAreStorable)
     ImportTable t;
     t.Records = {Rec(u"only", u"", u"")};
     PasswordDocument doc;
-    EXPECT_TRUE(BuildImportDocument(t, u"o", u"p", Today, doc).Ok);
+    EXPECT_TRUE(BuildImportDocument(t, u"o", u"p", Today, doc));
     EXPECT_EQ(doc.EntryCount(), 1);
 }
 
@@ -132,7 +132,7 @@ TEST(ImportBuilder, TextLengthAndRecordCountLimits)
     ImportTable t;
     t.Records = {Rec(std::u16string(32767, u'x'), std::u16string(32767, u'y'), std::u16string(32767, u'z'))};
     PasswordDocument doc;
-    EXPECT_TRUE(BuildImportDocument(t, u"o", u"p", Today, doc).Ok);
+    EXPECT_TRUE(BuildImportDocument(t, u"o", u"p", Today, doc));
 
     ImportTable many;
     for (int i = 0; i <= PasswordDocument::MaxEntries; ++i)
@@ -140,8 +140,8 @@ TEST(ImportBuilder, TextLengthAndRecordCountLimits)
     EXPECT_TRUE(Has(Refusal(many), "32767"));
     many.Records.pop_back();
     PasswordDocument full;
-    ImportCheck check = BuildImportDocument(many, u"o", u"p", Today, full);
-    EXPECT_TRUE(check.Ok) << check.Error;
+    Expected<void> check = BuildImportDocument(many, u"o", u"p", Today, full);
+    EXPECT_TRUE(check) << check.error().Message;
     EXPECT_EQ(full.EntryCount(), PasswordDocument::MaxEntries);
 }
 

@@ -14,17 +14,16 @@ namespace {
 
 ImportTable MustParse(std::string_view json)
 {
-    ImportParseResult r = ParseJsonImport(json);
-    EXPECT_TRUE(r.Ok) << r.Error;
-    return r.Table;
+    Expected<ImportTable> r = ParseJsonImport(json);
+    EXPECT_TRUE(r) << r.error().Message;
+    return r ? *r : ImportTable{};
 }
 
 std::string ErrorOf(std::string_view json)
 {
-    ImportParseResult r = ParseJsonImport(json);
-    EXPECT_FALSE(r.Ok) << json;
-    EXPECT_TRUE(r.Table.Records.empty());
-    return r.Error;
+    Expected<ImportTable> r = ParseJsonImport(json);
+    EXPECT_FALSE(r) << json;
+    return r ? std::string() : r.error().Message;
 }
 
 TEST(JsonImport, ReadsTheExportShape)
@@ -153,18 +152,18 @@ TEST(JsonImport, AFileReadsAsTheSameTextInMemory)
         TextSource source(fd);
         return ParseJsonImport(source);
     };
-    const ImportParseResult fromFile = parseFile(json);
-    ASSERT_TRUE(fromFile.Ok) << fromFile.Error;
+    const Expected<ImportTable> fromFile = parseFile(json);
+    ASSERT_TRUE(fromFile) << fromFile.error().Message;
     const ImportTable inMemory = MustParse(json);
-    ASSERT_EQ(fromFile.Table.Records.size(), inMemory.Records.size());
+    ASSERT_EQ(fromFile->Records.size(), inMemory.Records.size());
     for (size_t i = 0; i < inMemory.Records.size(); ++i)
-        ASSERT_EQ(fromFile.Table.Records[i].Title, inMemory.Records[i].Title) << i;
+        ASSERT_EQ(fromFile->Records[i].Title, inMemory.Records[i].Title) << i;
 
     std::string broken = json;
     broken[200000] = '\xFF';
-    const ImportParseResult bad = parseFile(broken);
-    EXPECT_FALSE(bad.Ok);
-    EXPECT_NE(bad.Error.find("UTF-8"), std::string::npos) << bad.Error;
+    const Expected<ImportTable> bad = parseFile(broken);
+    ASSERT_FALSE(bad);
+    EXPECT_NE(bad.error().Message.find("UTF-8"), std::string::npos) << bad.error().Message;
     ::close(fd);
 }
 

@@ -69,7 +69,7 @@ std::string GuiTest::MakeFile(const std::string& name, std::u16string owner,
         doc.AppendEntry(std::move(e));
     const std::string path = Folder() + "/" + name;
     const FormatResult result = WriteDocument(doc, path);
-    EXPECT_TRUE(result) << result.detail;
+    EXPECT_TRUE(result) << result.error().Detail;
     return path;
 }
 

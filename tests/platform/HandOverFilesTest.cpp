@@ -15,7 +15,7 @@ namespace {
 class HandOverFilesTest : public ::testing::Test {
 protected:
     test::RuntimeTestFolder folders;
-    std::string folder = PerUserRuntimeFolder().path;
+    std::string folder = PerUserRuntimeFolder().value();
 
     std::string Read(const char* name) const {
         std::ifstream in(folder + name, std::ios::binary);

@@ -19,7 +19,7 @@ using State = InstanceLock::State;
 class InstanceLockTest : public ::testing::Test {
 protected:
     test::RuntimeTestFolder folders;
-    std::string folder = PerUserRuntimeFolder().path;
+    std::string folder = PerUserRuntimeFolder().value();
 };
 
 TEST_F(InstanceLockTest, SecondHolderSeesTheLockUntilTheFirstReleases) {

@@ -21,21 +21,23 @@ mode_t ModeOf(const std::string& path) {
 TEST(RuntimeFolder, CreatedPrivateUnderTheRuntimeFolder) {
     RuntimeTestFolder t;
     ::mkdir(t.Runtime().c_str(), 0700);
-    RuntimeFolderResult r = PerUserRuntimeFolder();
-    ASSERT_EQ(r.path, t.RuntimeFolder()) << r.error;
-    EXPECT_EQ(ModeOf(r.path), 0700u);
+    Expected<std::string> r = PerUserRuntimeFolder();
+    ASSERT_TRUE(r) << r.error().Detail;
+    ASSERT_EQ(*r, t.RuntimeFolder());
+    EXPECT_EQ(ModeOf(*r), 0700u);
     // A second call finds and accepts the same folder.
-    EXPECT_EQ(PerUserRuntimeFolder().path, t.RuntimeFolder());
+    EXPECT_EQ(PerUserRuntimeFolder().value(), t.RuntimeFolder());
 }
 
 TEST(RuntimeFolder, CacheFolderServesWhenTheRuntimeVariableIsUnsetOrRelative) {
     RuntimeTestFolder t;
     ::unsetenv("XDG_RUNTIME_DIR");
-    RuntimeFolderResult r = PerUserRuntimeFolder();
-    EXPECT_EQ(r.path, t.CacheFolder()) << r.error;
-    EXPECT_EQ(ModeOf(r.path), 0700u);
+    Expected<std::string> r = PerUserRuntimeFolder();
+    ASSERT_TRUE(r) << r.error().Detail;
+    EXPECT_EQ(*r, t.CacheFolder());
+    EXPECT_EQ(ModeOf(*r), 0700u);
     ::setenv("XDG_RUNTIME_DIR", "relative/run", 1);
-    EXPECT_EQ(PerUserRuntimeFolder().path, t.CacheFolder());
+    EXPECT_EQ(PerUserRuntimeFolder().value(), t.CacheFolder());
 }
 
 TEST(RuntimeFolder, FolderOpenToOthersIsRefusedAndTheFallbackUsed) {
@@ -45,9 +47,9 @@ TEST(RuntimeFolder, FolderOpenToOthersIsRefusedAndTheFallbackUsed) {
     ASSERT_EQ(::mkdir(t.Runtime().c_str(), 0700), 0);
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0770), 0);
-    EXPECT_TRUE(PrepareRuntimeFolder(folder).path.empty());
-    EXPECT_NE(PrepareRuntimeFolder(folder).error.find("open to other users"), std::string::npos);
-    EXPECT_EQ(PerUserRuntimeFolder().path, t.CacheFolder());
+    EXPECT_FALSE(PrepareRuntimeFolder(folder));
+    EXPECT_NE(PrepareRuntimeFolder(folder).error().Detail.find("open to other users"), std::string::npos);
+    EXPECT_EQ(PerUserRuntimeFolder().value(), t.CacheFolder());
     // The refused folder is left as it was, not quietly tightened.
     EXPECT_EQ(ModeOf(folder), 0770u);
 }
@@ -59,11 +61,11 @@ TEST(RuntimeFolder, SymbolicLinkAndPlainFileAreRefused) {
     ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
     std::string link = t.Runtime() + "/Tarnwick-KYQ";
     ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
-    EXPECT_TRUE(PrepareRuntimeFolder(link).path.empty());
+    EXPECT_FALSE(PrepareRuntimeFolder(link));
 
     std::string file = t.Runtime() + "/file";
     close(::creat(file.c_str(), 0600));
-    EXPECT_TRUE(PrepareRuntimeFolder(file).path.empty());
+    EXPECT_FALSE(PrepareRuntimeFolder(file));
 }
 
 TEST(RuntimeFolder, FolderOfAnotherUserIsRefused) {
@@ -75,9 +77,9 @@ TEST(RuntimeFolder, FolderOfAnotherUserIsRefused) {
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
     if (::chown(folder.c_str(), 65534, 65534) != 0)
         GTEST_SKIP() << "this system does not let root give a folder away";
-    RuntimeFolderResult r = PrepareRuntimeFolder(folder);
-    EXPECT_TRUE(r.path.empty());
-    EXPECT_NE(r.error.find("another user"), std::string::npos);
+    Expected<std::string> r = PrepareRuntimeFolder(folder);
+    ASSERT_FALSE(r);
+    EXPECT_NE(r.error().Detail.find("another user"), std::string::npos);
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ protected:
         doc.AppendEntry(Record(u"d-cjk", ChineseText(0), ChineseText(1)));
         const std::string path = (home_->Path() / "login.kyq").string();
         const FormatResult written = WriteDocument(doc, path);
-        ASSERT_TRUE(written) << written.detail;
+        ASSERT_TRUE(written) << written.error().Detail;
 
         program_ = std::make_unique<ProgramProcess>(KYQ_PROGRAM, std::vector<std::string>{path}, home_->LogFile());
         // The password prompt for the file, as a user meets it.

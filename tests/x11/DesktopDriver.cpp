@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <sstream>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -112,7 +113,9 @@ std::string ProgramHome::MakeDocument(const std::string& name,
     }
     doc.ReorderEntries(false);
     const std::string path = (home_ / name).string();
-    WriteDocument(doc, path);
+    // A test that opens a document which was never written would fail far from the cause.
+    if (const FormatResult written = WriteDocument(doc, path); !written)
+        throw std::runtime_error("cannot write " + path + ": " + written.error().Detail);
     return path;
 }
 

@@ -25,21 +25,16 @@ namespace {
 
 constexpr size_t RecordOverhead = 6;  // three lengths, year, month, day
 
-FormatResult Fail(FormatErrorKind kind, std::string detail)
+FormatError Fail(FormatErrorKind kind, std::string detail)
 {
-    return FormatResult{kind, std::move(detail), {}};
-}
-
-FormatResult FileFailure(FormatErrorKind kind, const Error& error)
-{
-    return FormatResult{kind, error.Detail, error.Message};
+    return FormatError(kind, std::move(detail));
 }
 
 // What the format cannot hold, said twice: in English for standard error, in Chinese for
 // the user.
-FormatResult Unstorable(std::string detail, std::string reason)
+FormatError Unstorable(std::string detail, std::string reason)
 {
-    return FormatResult{FormatErrorKind::Unstorable, std::move(detail), std::move(reason)};
+    return FormatError(FormatErrorKind::Unstorable, std::move(detail), std::move(reason));
 }
 
 std::u16string ShortTitle(const std::u16string& title)
@@ -210,7 +205,7 @@ bool ReadText(BlockStreamReader& stream, int16_t length, const KeyCycle& key, bo
     return true;
 }
 
-[[gnu::cold]] [[gnu::noinline]] FormatResult TextFailure(int16_t length, int index, const char* field)
+[[gnu::cold]] [[gnu::noinline]] FormatError TextFailure(int16_t length, int index, const char* field)
 {
     if (length < 0)
         return Fail(FormatErrorKind::BadCount,
@@ -421,12 +416,12 @@ FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path)
     constexpr size_t ProbeBytes = 512;
     auto start = ReadFileStart(path, ProbeBytes);
     if (!start)
-        return FileFailure(FormatErrorKind::CannotOpen, start.error());
+        return FormatError(FormatErrorKind::CannotOpen, start.error());
     FormatResult result = ProbeHeaderBytes(doc, *start);
     if (!result && start->size() == ProbeBytes) {
         auto whole = ReadWholeFile(path);
         if (!whole)
-            return FileFailure(FormatErrorKind::CannotOpen, whole.error());
+            return FormatError(FormatErrorKind::CannotOpen, whole.error());
         result = ProbeHeaderBytes(doc, *whole);
     }
     return result;
@@ -486,7 +481,7 @@ FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expir
     auto bytes = ReadWholeFile(doc.Path);
     if (!bytes) {
         DiscardPartialRead(doc);
-        return FileFailure(FormatErrorKind::CannotOpen, bytes.error());
+        return FormatError(FormatErrorKind::CannotOpen, bytes.error());
     }
     return ReadCurrentFormatBytes(doc, *bytes, expiry, yield);
 }
@@ -555,7 +550,7 @@ FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path)
     if (auto r = EncodeDocument(doc, bytes); !r)
         return r;
     if (auto written = ReplaceFileContents(path, bytes); !written)
-        return FileFailure(FormatErrorKind::CannotWrite, written.error());
+        return FormatError(FormatErrorKind::CannotWrite, written.error());
     return {};
 }
 

@@ -8,10 +8,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/document/Expiry.h"  // ExpiryContext
 #include "core/document/PasswordDocument.h"
+#include "platform/Expected.h"
 
 namespace kyq {
 
@@ -26,7 +28,6 @@ inline constexpr char16_t LegacyFormatNotice[] =
     u"此文件是Keyquill文档的老版本，在下次保存时将被按新格式保存。";
 
 enum class FormatErrorKind {
-    None,
     CannotOpen,     // missing, no read permission, a folder or device: not the content's fault
     UnknownFormat,  // first value neither 150 nor 200
     BadHeader,      // grille value out of range, owner name without end
@@ -37,15 +38,22 @@ enum class FormatErrorKind {
     CannotWrite,    // writer: the file system refused (old file left as it was)
 };
 
-struct FormatResult {
-    FormatErrorKind kind = FormatErrorKind::None;
-    std::string detail;  // technical, English, for standard error; UTF-8
-    // For the user, Chinese, UTF-8; set when the cause is not the file's content
-    // (CannotOpen, CannotWrite: what failed and why, "无法打开文件：没有权限") and for
-    // Unstorable (which record, field and character). Empty for a damaged file.
-    std::string reason;
-    explicit operator bool() const { return kind == FormatErrorKind::None; }
+// Detail: technical, English, for the log and standard error. Message: for the user, set
+// when the cause is not the file's content (CannotOpen, CannotWrite: what failed and why,
+// "无法打开文件：没有权限", with the errno in Code) and for Unstorable (which record, field
+// and character). Empty for a damaged file, whose message the caller knows.
+struct FormatError : Error {
+    FormatError(FormatErrorKind kind, std::string detail, std::string message = {})
+        : Error{std::move(message), std::move(detail), 0}, Kind(kind)
+    {
+    }
+    // The file system's refusal, as the file layer reported it.
+    FormatError(FormatErrorKind kind, Error error) : Error(std::move(error)), Kind(kind) {}
+
+    FormatErrorKind Kind;
 };
+
+using FormatResult = Expected<void, FormatError>;
 
 // Called between records while a reader runs (about every 15 ms of work) so a GUI keeps
 // painting. May be empty.

@@ -7,9 +7,9 @@
 namespace kyq {
 namespace {
 
-FormatResult Fail(FormatErrorKind kind, std::string detail)
+FormatError Fail(FormatErrorKind kind, std::string detail)
 {
-    return FormatResult{kind, std::move(detail), {}};
+    return FormatError(kind, std::move(detail));
 }
 
 }  // namespace

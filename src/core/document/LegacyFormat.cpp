@@ -20,9 +20,9 @@ constexpr size_t SmallestRecordBytes = 4 + TextBlockBytes + 4 + TextBlockBytes +
 // Ends the enciphered text inside its last block; filler follows.
 constexpr int16_t TextEndMarker = 2;
 
-FormatResult Fail(FormatErrorKind kind, std::string detail)
+FormatError Fail(FormatErrorKind kind, std::string detail)
 {
-    return FormatResult{kind, std::move(detail), {}};
+    return FormatError(kind, std::move(detail));
 }
 
 FormatResult ReadText(ByteCursor& cursor, int32_t key, const Grille& grille, CodeText& codes,
@@ -143,7 +143,7 @@ FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry
     auto bytes = ReadWholeFile(doc.Path);
     if (!bytes) {
         DiscardPartialRead(doc);
-        return FormatResult{FormatErrorKind::CannotOpen, bytes.error().Detail, bytes.error().Message};
+        return FormatError(FormatErrorKind::CannotOpen, bytes.error());
     }
     return ReadLegacyFormatBytes(doc, *bytes, expiry, yield);
 }

@@ -12,10 +12,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "core/settings/MimeAppsList.h"
 #include "platform/Log.h"
+#include "platform/SystemErrorText.h"
 #include "platform/WholeFile.h"
 
 extern char** environ;
@@ -72,46 +74,62 @@ std::string XdgFolder(const char* variable, const char* fallbackUnderHome) {
     return HomeFolder() + "/" + fallbackUnderHome;
 }
 
-enum class ReadResult { Ok, Missing, Failed };
+// Nobody is told when the desktop files cannot be changed (see Options), so the log is
+// where a failure goes.
+Error Logged(const char* step, const std::string& path, Error error) {
+    LogWarning(LogArea::Files, std::string("cannot ") + step + " " + path + ": " + error.Detail);
+    return error;
+}
 
-ReadResult ReadSmallFile(const std::string& path, std::string& text) {
-    text.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    char buffer[8192];
-    ReadResult result = ReadResult::Ok;
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || text.size() + static_cast<size_t>(n) > kMaxMimeAppsSize) {
-            result = ReadResult::Failed;
-            break;
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, static_cast<size_t>(n));
+// The file's text; none when there is no file; an error when it could not be read whole.
+Expected<std::optional<std::string>> ReadSmallFile(const std::string& path) {
+    auto bytes = ReadFileStart(path, kMaxMimeAppsSize + 1);
+    if (!bytes) {
+        if (bytes.error().Code == ENOENT)
+            return std::optional<std::string>();
+        return bytes.error();
     }
-    ::close(fd);
-    return result;
+    if (bytes->size() > kMaxMimeAppsSize)
+        return Error{"文件太大", "larger than " + std::to_string(kMaxMimeAppsSize) + " bytes", EFBIG};
+    return std::optional<std::string>(std::in_place, bytes->begin(), bytes->end());
 }
 
 // Temporary file next to the target, fsync, rename: readers see the old or the new file.
 // An existing target keeps its permission bits.
-bool WriteFileAtomically(const std::string& path, const std::string& text) {
+Expected<void> WriteFileAtomically(const std::string& path, const std::string& text) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     auto written = ReplaceFileContents(
         path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
     if (!written)
-        LogWarning(LogArea::Files, "cannot write " + path + ": " + written.error().Detail);
-    return written.has_value();
+        return Logged("write", path, written.error());
+    return {};
 }
 
-bool RemoveIfPresent(const std::string& path) {
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+Expected<void> RemoveIfPresent(const std::string& path) {
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+        return {};
+    const int code = errno;
+    return Logged("remove", path,
+                  Error{"无法删除文件：" + SystemErrorReason(code), "unlink: " + SystemErrorDetail(code), code});
 }
+
+// Every step of a registration is tried; the first failure is what the caller gets.
+class FirstFailure {
+public:
+    void Note(const Expected<void>& step) {
+        if (!step && !first_)
+            first_ = step.error();
+    }
+    Expected<void> Result() const {
+        if (first_)
+            return *first_;
+        return {};
+    }
+
+private:
+    std::optional<Error> first_;
+};
 
 // Runs a desktop database tool when it is installed, waiting for it, output discarded.
 // Whether it exists or succeeds does not matter: the files are in place either way and
@@ -194,10 +212,10 @@ std::string FileAssociation::EffectiveDefault() const {
     // The user's configuration file comes first; the older per-user file under the data
     // folder counts only for types the first does not set.
     for (const std::string& path : {ConfigMimeAppsPath(), DataMimeAppsPath()}) {
-        std::string text;
-        if (ReadSmallFile(path, text) != ReadResult::Ok)
+        auto text = ReadSmallFile(path);
+        if (!text || !*text)
             continue;
-        std::vector<std::string> ids = MimeAppsList(text).DefaultsFor(MimeType);
+        std::vector<std::string> ids = MimeAppsList(**text).DefaultsFor(MimeType);
         if (!ids.empty())
             return ids.front();
     }
@@ -206,16 +224,19 @@ std::string FileAssociation::EffectiveDefault() const {
 
 bool FileAssociation::IsAssociated() const { return EffectiveDefault() == DesktopId; }
 
-bool FileAssociation::Register(const std::string& programPath, const std::string& iconSvg) {
-    bool ok = iconSvg.empty() || WriteFileAtomically(IconPath(), iconSvg);
-    ok = WriteFileAtomically(MimePackagePath(), MimePackageText()) && ok;
+Expected<void> FileAssociation::Register(const std::string& programPath, const std::string& iconSvg) {
+    FirstFailure failure;
+    if (!iconSvg.empty())
+        failure.Note(WriteFileAtomically(IconPath(), iconSvg));
+    failure.Note(WriteFileAtomically(MimePackagePath(), MimePackageText()));
     RunCacheTool("update-mime-database", dataHome_ + "/mime");
-    ok = WriteFileAtomically(DesktopEntryPath(), DesktopEntryText(programPath)) && ok;
+    failure.Note(WriteFileAtomically(DesktopEntryPath(), DesktopEntryText(programPath)));
     RunCacheTool("update-desktop-database", dataHome_ + "/applications");
 
-    std::string text;
-    if (ReadSmallFile(ConfigMimeAppsPath(), text) == ReadResult::Failed)
-        return false;  // never overwrite a file we could not read whole
+    const auto current = ReadSmallFile(ConfigMimeAppsPath());
+    if (!current)
+        return Logged("read", ConfigMimeAppsPath(), current.error());  // never overwrite a file we could not read whole
+    const std::string text = current->value_or(std::string());
     MimeAppsList list(text);
     // Ours first; whatever was listed before stays behind it in its order, which is what
     // Unregister falls back to. Our own id is never kept as a "previous" default.
@@ -225,45 +246,44 @@ bool FileAssociation::Register(const std::string& programPath, const std::string
             ids.push_back(id);
     list.SetDefaults(MimeType, ids);
     if (list.Text() != text)
-        ok = WriteFileAtomically(ConfigMimeAppsPath(), list.Text()) && ok;
-    return ok;
+        failure.Note(WriteFileAtomically(ConfigMimeAppsPath(), list.Text()));
+    return failure.Result();
 }
 
-bool FileAssociation::Unregister() {
+Expected<void> FileAssociation::Unregister() {
     std::string current = EffectiveDefault();
     if (!current.empty() && current != DesktopId)
-        return true;  // another program's association: not ours to touch
+        return {};  // another program's association: not ours to touch
 
-    bool ok = true;
+    FirstFailure failure;
     for (const std::string& path : {ConfigMimeAppsPath(), DataMimeAppsPath()}) {
-        std::string text;
-        ReadResult r = ReadSmallFile(path, text);
-        if (r == ReadResult::Missing)
-            continue;
-        if (r == ReadResult::Failed) {
-            ok = false;
+        const auto text = ReadSmallFile(path);
+        if (!text) {
+            failure.Note(Logged("read", path, text.error()));
             continue;
         }
-        MimeAppsList list(text);
+        if (!*text)
+            continue;
+        MimeAppsList list(**text);
         std::vector<std::string> ids = list.DefaultsFor(MimeType);
         if (!Contains(ids, DesktopId))
             continue;
         std::erase(ids, std::string(DesktopId));
         list.SetDefaults(MimeType, ids);
-        ok = WriteFileAtomically(path, list.Text()) && ok;
+        failure.Note(WriteFileAtomically(path, list.Text()));
     }
 
     struct stat st {};
     bool hadPackage = ::stat(MimePackagePath().c_str(), &st) == 0;
     bool hadEntry = ::stat(DesktopEntryPath().c_str(), &st) == 0;
-    ok = RemoveIfPresent(MimePackagePath()) && ok;
-    ok = RemoveIfPresent(DesktopEntryPath()) && ok;
-    ok = RemoveIfPresent(IconPath()) && ok;
+    failure.Note(RemoveIfPresent(MimePackagePath()));
+    failure.Note(RemoveIfPresent(DesktopEntryPath()));
+    failure.Note(RemoveIfPresent(IconPath()));
     if (hadPackage)
         RunCacheTool("update-mime-database", dataHome_ + "/mime");
     if (hadEntry)
         RunCacheTool("update-desktop-database", dataHome_ + "/applications");
-    return ok;
+    return failure.Result();
 }
 
 }  // namespace kyq

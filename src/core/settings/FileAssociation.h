@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/Expected.h"
+
 namespace kyq {
 
 class FileAssociation {
@@ -23,13 +25,14 @@ public:
     // Installs the MIME package and the desktop entry (Exec = programPath) and makes the
     // entry the type's default; the previous default stays listed after it. iconSvg, when
     // not empty, is installed as the "keyquill" icon of the user's icon theme folder, so
-    // that the type and the entry show it also where the program is not installed. False
-    // when a file could not be written (what was written stays).
-    bool Register(const std::string& programPath, const std::string& iconSvg = {});
+    // that the type and the entry show it also where the program is not installed. Every
+    // file is tried; the first that could not be written (or mimeapps.list read) is
+    // reported, and every one is logged. What was written stays.
+    Expected<void> Register(const std::string& programPath, const std::string& iconSvg = {});
     // Removes this program's association and restores the previous default. When the
-    // type's default belongs to another program nothing is changed. False when a file
-    // could not be written or removed.
-    bool Unregister();
+    // type's default belongs to another program nothing is changed. Reports and logs as
+    // Register does a file that could not be read, written or removed.
+    Expected<void> Unregister();
 
     // The installed files' contents.
     static std::string MimePackageText();

@@ -22,10 +22,10 @@ namespace {
 constexpr char16_t DocumentFilter[] = u"Keyquill文档 (*.kyq)|*.kyq";
 constexpr char16_t OpenFilter[] = u"Keyquill文档 (*.kyq)|*.kyq|所有文件 (*.*)|*.*";
 
-std::u16string WriteFailureReason(const FormatResult& result)
+std::u16string WriteFailureReason(const FormatError& error)
 {
     std::u16string reason;
-    switch (result.kind) {
+    switch (error.Kind) {
     case FormatErrorKind::Unstorable:
         reason = u"文档中有Keyquill文档格式无法保存的内容。";
         break;
@@ -34,8 +34,8 @@ std::u16string WriteFailureReason(const FormatResult& result)
         reason = u"文件无法写入（可能是没有写入权限、磁盘已满或文件夹不存在）。";
         break;
     }
-    if (!result.reason.empty())
-        reason += u"\n（" + Utf8ToUtf16(result.reason) + u"）";
+    if (!error.Message.empty())
+        reason += u"\n（" + Utf8ToUtf16(error.Message) + u"）";
     return reason;
 }
 
@@ -144,7 +144,7 @@ bool DocumentWorkflow::ProbeDocument(const std::string& path)
     app_.Settings.InitDir = FolderOfPath(path);
     const FormatResult probe = ProbeHeader(doc, path);
     if (!probe) {
-        ShowDamagedFileMessage(path, probe);
+        ShowDamagedFileMessage(path, probe.error());
         RestorePreviousDocument();
         return false;
     }
@@ -157,7 +157,7 @@ void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
 {
     PasswordDocument& doc = app_.Document;
     if (!result) {
-        ShowDamagedFileMessage(doc.Path, result);
+        ShowDamagedFileMessage(doc.Path, result.error());
         RestorePreviousDocument();
         return;
     }
@@ -266,10 +266,10 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
     PasswordDocument& doc = app_.Document;
     const FormatResult result = WriteDocument(doc, path);
     if (!result) {
-        LogWarning(LogArea::Documents, "cannot save " + path + ": " + result.detail);
+        LogWarning(LogArea::Documents, "cannot save " + path + ": " + result.error().Detail);
         // The window keeps naming the file that really holds the document.
         app_.MsgBox(u"无法保存文档“" + DisplayNameOfPath(path) + u"”：" +
-                        WriteFailureReason(result) + u"\n文件名：" + Utf8ToUtf16(path) +
+                        WriteFailureReason(result.error()) + u"\n文件名：" + Utf8ToUtf16(path) +
                         u"\n原有的文件没有改动，文档中的改动仍未保存。",
                     MsgButtons::OkOnly, MsgIcon::Warning);
         return false;
@@ -285,16 +285,16 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
     return true;
 }
 
-void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path, const FormatResult& result)
+void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path, const FormatError& error)
 {
     std::u16string text =
         std::u16string(DamagedFileMessage) + u"\n" + FileNameLabel + Utf8ToUtf16(path);
     // A file that is missing or may not be read is no damaged file: say what stood in the
     // way.
-    if (result.kind == FormatErrorKind::CannotOpen && !result.reason.empty())
-        text += u"\n" + Utf8ToUtf16(result.reason);
+    if (error.Kind == FormatErrorKind::CannotOpen && !error.Message.empty())
+        text += u"\n" + Utf8ToUtf16(error.Message);
     LogWarning(LogArea::Documents, "cannot open " + path + ": " +
-                                       (result.detail.empty() ? "damaged" : result.detail));
+                                       (error.Detail.empty() ? "damaged" : error.Detail));
     app_.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Information);
 }
 

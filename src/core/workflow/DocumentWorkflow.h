@@ -64,7 +64,7 @@ public:
     bool SaveTo(const std::string& path);
 
 private:
-    void ShowDamagedFileMessage(const std::string& path, const FormatResult& result);
+    void ShowDamagedFileMessage(const std::string& path, const FormatError& error);
     void ShowExpiredList();
     std::string OwnerFileName() const;
 

@@ -109,15 +109,17 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
     }
     // Listening first: whoever reads Handle.dat finds the window answering.
     handOverServer_->Listen(window);
-    RemoveHandleFile(instanceFolder_);
-    kyq::WriteHandleFile(instanceFolder_, window);
+    // Failures are logged where they happen; without the file a second start reaches
+    // nobody, as while this instance is still starting.
+    (void)RemoveHandleFile(instanceFolder_);
+    (void)kyq::WriteHandleFile(instanceFolder_, window);
 }
 
 void DesktopPlatform::DeleteHandleFile()
 {
     if (instanceFolder_.empty())
         return;
-    RemoveHandleFile(instanceFolder_);
+    (void)RemoveHandleFile(instanceFolder_);  // a failure is logged
     if (handOverServer_)
         handOverServer_->Close();
 }

@@ -257,16 +257,16 @@ bool Options::eventFilter(QObject* watched, QEvent* event)
 void Options::ApplyFileAssociation()
 {
     // The desktop files may not be writable; as with any shell registration that fails, the
-    // settings are still applied and nothing is said.
+    // settings are still applied and nothing is said (the association logs what failed).
     if (chkExt->isChecked()) {
         QFile icon(QStringLiteral(":/icons/keyquill.svg"));
         std::string iconSvg;
         if (icon.open(QIODevice::ReadOnly))
             iconSvg = icon.readAll().toStdString();
-        association_.Register(QCoreApplication::applicationFilePath().toStdString(), iconSvg);
+        (void)association_.Register(QCoreApplication::applicationFilePath().toStdString(), iconSvg);
     } else {
         // Takes away only this program's association; another program's stays as it is.
-        association_.Unregister();
+        (void)association_.Unregister();
     }
 }
 

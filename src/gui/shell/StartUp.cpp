@@ -19,6 +19,7 @@
 #include "gui/shell/Splash.h"
 #include "gui/shell/X11MessageFilter.h"
 #include "platform/HandOverFiles.h"
+#include "platform/Log.h"
 #include "platform/RuntimeFolder.h"
 
 namespace kyq {
@@ -59,8 +60,14 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     // Another instance holds the lock in the per-user folder. Without a usable folder or
     // lock this start runs as the only one: a stale lock never keeps the program from
     // starting (the kernel drops it with its process).
-    instanceFolder_ = options_.InstanceFolder.empty() ? PerUserRuntimeFolder().path
-                                                      : options_.InstanceFolder;
+    if (!options_.InstanceFolder.empty()) {
+        instanceFolder_ = options_.InstanceFolder;
+    } else if (auto folder = PerUserRuntimeFolder()) {
+        instanceFolder_ = std::move(*folder);
+    } else {
+        instanceFolder_.clear();
+        LogWarning(LogArea::Files, "starting as the only instance: " + folder.error().Detail);
+    }
     if (!instanceFolder_.empty()) {
         lock_ = std::make_unique<InstanceLock>(instanceFolder_);
         if (lock_->TryAcquire() == InstanceLock::State::HeldElsewhere) {
@@ -137,7 +144,7 @@ StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
         // A handle of 0 (the running instance is still starting) reaches nobody; the file
         // then waits for the next hand-over, which replaces it.
         const uint64_t window = ReadHandleFile(instanceFolder_);
-        WriteCommandFile(instanceFolder_, HandOverCommandText(file));
+        (void)WriteCommandFile(instanceFolder_, HandOverCommandText(file));  // a failure is logged
         if (window != 0 && options_.SendHandOver)
             options_.SendHandOver(window);
         return StartOutcome::Ended;

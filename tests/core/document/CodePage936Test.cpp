@@ -28,8 +28,8 @@ TEST(CodePage936, CompiledInTablesAreTheConverterOfThisSystem)
     // The tables are written out at build time; a fault in writing them (sign, byte order,
     // a shifted row) shows up as a difference from a fresh tabulation.
     auto fresh = std::make_unique<CodePage936TableSet>();
-    std::string error;
-    ASSERT_TRUE(BuildCodePage936Tables(*fresh, error)) << error;
+    const Expected<void> built = BuildCodePage936Tables(*fresh);
+    ASSERT_TRUE(built) << built.error().Detail;
     for (unsigned unit = 0; unit < 65536; ++unit) {
         const auto ch = static_cast<char16_t>(unit);
         const int16_t expected = fresh->code[unit];

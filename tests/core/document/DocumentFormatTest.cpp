@@ -20,7 +20,7 @@ std::vector<uint8_t> Encode(const PasswordDocument& doc)
 {
     std::vector<uint8_t> bytes;
     const FormatResult r = EncodeDocument(doc, bytes);
-    EXPECT_TRUE(r) << r.detail;
+    EXPECT_TRUE(r) << r.error().Detail;
     return bytes;
 }
 
@@ -30,13 +30,13 @@ PasswordDocument ReadBack(const std::vector<uint8_t>& bytes, const std::u16strin
 {
     PasswordDocument doc;
     const FormatResult probe = ProbeHeaderBytes(doc, bytes);
-    EXPECT_TRUE(probe) << probe.detail;
+    EXPECT_TRUE(probe) << probe.error().Detail;
     doc.DocumentPassword() = password;
     const FormatResult read = ReadCurrentFormatBytes(doc, bytes, NoExpiry);
     if (result)
         *result = read;
     else
-        EXPECT_TRUE(read) << read.detail;
+        EXPECT_TRUE(read) << read.error().Detail;
     return doc;
 }
 
@@ -255,7 +255,7 @@ TEST(CurrentFormat, ADamagedGrilleGivesFourValuesPerHoleFromEveryBlock)
     // No hole at all: no stream, so no terminator either.
     FormatResult none;
     ReadBack(test::RawCurrentFile(Grille{}, EncipherText(u"o"), one), u"pw", &none);
-    EXPECT_EQ(none.kind, FormatErrorKind::Truncated);
+    EXPECT_EQ(none.error().Kind, FormatErrorKind::Truncated);
 }
 
 TEST(CurrentFormat, WrongPasswordKeepsCountLengthsAndDatesButNotTheCharacters)

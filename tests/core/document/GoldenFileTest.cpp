@@ -30,7 +30,7 @@ PasswordDocument Open(const char* name, const std::u16string& password)
     } else {
         read = ReadCurrentFormatBytes(doc, bytes, NoExpiry);
     }
-    EXPECT_TRUE(read) << name << ": " << read.detail;
+    EXPECT_TRUE(read) << name << ": " << read.error().Detail;
     return doc;
 }
 

@@ -102,16 +102,16 @@ TEST(LegacyFormat, CountsAndValuesOutsideTheirRangesAreRefused)
 {
     const std::vector<LegacyRecord> one{{u"t", u"p", 2003, 7, 9}};
     PasswordDocument doc = test::MakeDocument(u"x", u"y", {});
-    EXPECT_EQ(ReadLegacy(LegacyFile(FixedGrille(), u"o", 0, one, 40000), u"x", doc).kind, FormatErrorKind::BadCount);
-    EXPECT_EQ(ReadLegacy(LegacyFile(FixedGrille(), u"o", 0, one, -1), u"x", doc).kind, FormatErrorKind::BadCount);
+    EXPECT_EQ(ReadLegacy(LegacyFile(FixedGrille(), u"o", 0, one, 40000), u"x", doc).error().Kind, FormatErrorKind::BadCount);
+    EXPECT_EQ(ReadLegacy(LegacyFile(FixedGrille(), u"o", 0, one, -1), u"x", doc).error().Kind, FormatErrorKind::BadCount);
     // A count within range but beyond what the file holds is caught before the loop.
-    EXPECT_EQ(ReadLegacy(LegacyFile(FixedGrille(), u"o", 0, one, 32767), u"x", doc).kind, FormatErrorKind::Truncated);
-    EXPECT_EQ(ReadLegacy(LegacyFile(FixedGrille(), u"o", 0, one, 2), u"x", doc).kind, FormatErrorKind::Truncated);
+    EXPECT_EQ(ReadLegacy(LegacyFile(FixedGrille(), u"o", 0, one, 32767), u"x", doc).error().Kind, FormatErrorKind::Truncated);
+    EXPECT_EQ(ReadLegacy(LegacyFile(FixedGrille(), u"o", 0, one, 2), u"x", doc).error().Kind, FormatErrorKind::Truncated);
 
     for (auto [year, month, day] : {std::tuple{32768, 1, 1}, std::tuple{-32769, 1, 1}, std::tuple{2003, 256, 1},
                                     std::tuple{2003, 1, -1}}) {
         const auto bytes = LegacyFile(FixedGrille(), u"o", 0, {{u"t", u"p", year, month, day}});
-        EXPECT_EQ(ReadLegacy(bytes, u"x", doc).kind, FormatErrorKind::BadValue) << year << " " << month << " " << day;
+        EXPECT_EQ(ReadLegacy(bytes, u"x", doc).error().Kind, FormatErrorKind::BadValue) << year << " " << month << " " << day;
     }
     PasswordDocument edge;
     ASSERT_TRUE(ReadLegacy(LegacyFile(FixedGrille(), u"o", 0, {{u"t", u"p", -32768, 255, 0}}), u"x", edge));
@@ -130,14 +130,14 @@ TEST(LegacyFormat, BlockCountsAndCharacterValuesAreChecked)
     };
     PasswordDocument doc;
     ASSERT_TRUE(ReadLegacy(withCount(1), u"x", doc));
-    EXPECT_EQ(ReadLegacy(withCount(0), u"x", doc).kind, FormatErrorKind::BadCount);
-    EXPECT_EQ(ReadLegacy(withCount(2048), u"x", doc).kind, FormatErrorKind::BadCount);
-    EXPECT_EQ(ReadLegacy(withCount(2047), u"x", doc).kind, FormatErrorKind::Truncated);
+    EXPECT_EQ(ReadLegacy(withCount(0), u"x", doc).error().Kind, FormatErrorKind::BadCount);
+    EXPECT_EQ(ReadLegacy(withCount(2048), u"x", doc).error().Kind, FormatErrorKind::BadCount);
+    EXPECT_EQ(ReadLegacy(withCount(2047), u"x", doc).error().Kind, FormatErrorKind::Truncated);
 
     // A value whose XOR with the key is no 16-bit code, signed or unsigned.
     std::vector<uint8_t> bytes = good;
     bytes[firstCount + 4 + 2] = 0x01;  // first title value becomes at least 65536
-    EXPECT_EQ(ReadLegacy(bytes, u"x", doc).kind, FormatErrorKind::BadValue);
+    EXPECT_EQ(ReadLegacy(bytes, u"x", doc).error().Kind, FormatErrorKind::BadValue);
 }
 
 TEST(LegacyFormat, EveryTruncationIsRefused)
@@ -170,7 +170,7 @@ TEST(LegacyFormat, AFormat200FileIsNotReadAsFormat150)
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(EncodeDocument(test::MakeDocument(u"o", u"k", {}), bytes));
     PasswordDocument doc;
-    EXPECT_EQ(ReadLegacyFormatBytes(doc, bytes, NoExpiry).kind, FormatErrorKind::UnknownFormat);
+    EXPECT_EQ(ReadLegacyFormatBytes(doc, bytes, NoExpiry).error().Kind, FormatErrorKind::UnknownFormat);
 }
 
 }  // namespace

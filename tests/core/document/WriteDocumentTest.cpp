@@ -37,7 +37,7 @@ PasswordDocument Open(const std::string& path, const std::u16string& password)
     EXPECT_TRUE(ProbeHeader(doc, path));
     doc.DocumentPassword() = password;
     const FormatResult r = ReadCurrentFormat(doc, NoExpiry);
-    EXPECT_TRUE(r) << r.detail;
+    EXPECT_TRUE(r) << r.error().Detail;
     return doc;
 }
 
@@ -74,8 +74,8 @@ TEST(WriteDocument, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(r.kind, FormatErrorKind::CannotWrite);
-    EXPECT_EQ(r.reason, "无法写入文件：文件太大");
+    EXPECT_EQ(r.error().Kind, FormatErrorKind::CannotWrite);
+    EXPECT_EQ(r.error().Message, "无法写入文件：文件太大");
     EXPECT_EQ(test::ReadBytes(path), before);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"doc.kyq"});
     EXPECT_EQ(test::StoredRecords(Open(path, u"pw")), test::StoredRecords(small));
@@ -88,12 +88,12 @@ TEST(WriteDocument, RefusedDocumentsAndImpossibleTargetsLeaveTheDiskAlone)
     test::WriteBytes(path, std::vector<uint8_t>{9, 9});
     PasswordDocument bad = Sample();
     bad.Entries[2].Title.clear();
-    EXPECT_EQ(WriteDocument(bad, path).kind, FormatErrorKind::Unstorable);
+    EXPECT_EQ(WriteDocument(bad, path).error().Kind, FormatErrorKind::Unstorable);
     EXPECT_EQ(test::ReadBytes(path), (std::vector<uint8_t>{9, 9}));
 
-    EXPECT_EQ(WriteDocument(Sample(), folder.File("missing/doc.kyq")).kind, FormatErrorKind::CannotWrite);
+    EXPECT_EQ(WriteDocument(Sample(), folder.File("missing/doc.kyq")).error().Kind, FormatErrorKind::CannotWrite);
     ASSERT_TRUE(std::filesystem::create_directory(folder.File("a folder")));
-    EXPECT_EQ(WriteDocument(Sample(), folder.File("a folder")).kind, FormatErrorKind::CannotWrite);
+    EXPECT_EQ(WriteDocument(Sample(), folder.File("a folder")).error().Kind, FormatErrorKind::CannotWrite);
     EXPECT_TRUE(std::filesystem::is_directory(folder.File("a folder")));
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a folder", "doc.kyq"}));
 }
@@ -116,14 +116,14 @@ TEST(ReadFiles, MissingOrUnreadablePathsCannotBeOpened)
     };
     for (const auto& [path, reason] : cases) {
         const FormatResult r = ProbeHeader(doc, path);
-        EXPECT_EQ(r.kind, reason.empty() ? FormatErrorKind::Truncated : FormatErrorKind::CannotOpen) << path;
-        EXPECT_EQ(r.reason, reason) << path;
+        EXPECT_EQ(r.error().Kind, reason.empty() ? FormatErrorKind::Truncated : FormatErrorKind::CannotOpen) << path;
+        EXPECT_EQ(r.error().Message, reason) << path;
     }
     doc.Path = folder.File("nothing.kyq");
     doc.Entries.push_back(Record(u"t", u"u", u"p"));
-    EXPECT_EQ(ReadCurrentFormat(doc, NoExpiry).kind, FormatErrorKind::CannotOpen);
+    EXPECT_EQ(ReadCurrentFormat(doc, NoExpiry).error().Kind, FormatErrorKind::CannotOpen);
     EXPECT_EQ(doc.EntryCount(), 0);
-    EXPECT_EQ(ReadLegacyFormat(doc, NoExpiry).kind, FormatErrorKind::CannotOpen);
+    EXPECT_EQ(ReadLegacyFormat(doc, NoExpiry).error().Kind, FormatErrorKind::CannotOpen);
 }
 
 TEST(ReadFiles, TheProbeReadsAHeaderOfAnyLengthFromItsFile)
@@ -148,9 +148,9 @@ TEST(ReadFiles, TheProbeReadsAHeaderOfAnyLengthFromItsFile)
         test::Put16(endless, 70);
     test::WriteBytes(folder.File("endless.kyq"), endless);
     PasswordDocument doc;
-    EXPECT_EQ(ProbeHeader(doc, folder.File("endless.kyq")).kind, FormatErrorKind::BadHeader);
+    EXPECT_EQ(ProbeHeader(doc, folder.File("endless.kyq")).error().Kind, FormatErrorKind::BadHeader);
     test::WriteBytes(folder.File("empty.kyq"), {});
-    EXPECT_EQ(ProbeHeader(doc, folder.File("empty.kyq")).kind, FormatErrorKind::Truncated);
+    EXPECT_EQ(ProbeHeader(doc, folder.File("empty.kyq")).error().Kind, FormatErrorKind::Truncated);
 }
 
 TEST(ReadFiles, ALegacyFileOpensThroughItsPath)
