@@ -95,20 +95,19 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, int& error)
     return true;
 }
 
-// Reads up to `limit` bytes from the start of a regular file straight into `bytes`.
-int OpenRegular(const std::string& path, Error& error);
+Expected<int> OpenRegular(const std::string& path);
 
-bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes, Error& error)
+// Reads up to `limit` bytes from the start of a regular file.
+Expected<std::vector<uint8_t>> ReadRegularFile(const std::string& path, size_t limit)
 {
-    bytes.clear();
-    FileDescriptor file(OpenRegular(path, error));
-    if (file.get() < 0)
-        return false;
+    Expected<int> opened = OpenRegular(path);
+    if (!opened)
+        return opened.error();
+    FileDescriptor file(*opened);
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        error = SystemFailure("无法读取文件", "fstat", errno);
-        return false;
-    }
+    if (::fstat(file.get(), &info) != 0)
+        return SystemFailure("无法读取文件", "fstat", errno);
+    std::vector<uint8_t> bytes;
     // Room for the size the file has now, plus a little to notice that it grew; the bytes
     // are read into place, not through a bounce buffer.
     constexpr size_t Step = 65536;
@@ -126,35 +125,29 @@ bool ReadRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = SystemFailure("无法读取文件", "read", errno);
-            bytes.clear();
-            return false;
+            return SystemFailure("无法读取文件", "read", errno);
         }
         used += static_cast<size_t>(n);
     }
     bytes.resize(used);
-    return true;
+    return bytes;
 }
 
 // The path the bytes go to: `path` with the symbolic links of its last component followed,
 // also to a file that does not exist yet (the folders on the way are the kernel's).
-bool ResolveTarget(const std::string& path, std::string& target, Error& error)
+Expected<std::string> ResolveTarget(const std::string& path)
 {
-    target = path;
+    std::string target = path;
     for (int depth = 0;; ++depth) {
         struct stat info {};
         if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return true;  // no link (or nothing there): the steps that follow say what is wrong
-        if (depth == MaxLinks) {
-            error = SystemFailure("无法找到符号链接指向的文件", "readlink", ELOOP);
-            return false;
-        }
+            return target;  // no link (or nothing there): the steps that follow say what is wrong
+        if (depth == MaxLinks)
+            return SystemFailure("无法找到符号链接指向的文件", "readlink", ELOOP);
         std::string link(PATH_MAX, '\0');
         const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
-        if (n <= 0 || static_cast<size_t>(n) >= link.size()) {
-            error = SystemFailure("无法找到符号链接指向的文件", "readlink", n < 0 ? errno : ENAMETOOLONG);
-            return false;
-        }
+        if (n <= 0 || static_cast<size_t>(n) >= link.size())
+            return SystemFailure("无法找到符号链接指向的文件", "readlink", n < 0 ? errno : ENAMETOOLONG);
         link.resize(static_cast<size_t>(n));
         target = link.front() == '/' ? link : FolderOf(target) + "/" + link;
     }
@@ -179,28 +172,22 @@ bool WriteProtected(const std::string& target, const struct stat& info, int& cod
 
 // Writes the bytes, gives the file the existing target's owner, group and mode (as far as
 // the process may) and flushes it to the disk.
-bool FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original, Error& error)
+Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original)
 {
     int code = 0;
-    if (!WriteAll(fd, bytes, code)) {
-        error = SystemFailure("无法写入文件", "write", code);
-        return false;
-    }
+    if (!WriteAll(fd, bytes, code))
+        return SystemFailure("无法写入文件", "write", code);
     if (original) {
         // Before the mode: a change of owner clears the set-user-ID and set-group-ID bits.
         // Only root may give a file away; anyone may pass it to a group of their own.
         if (::fchown(fd, original->st_uid, original->st_gid) != 0)
             (void)::fchown(fd, static_cast<uid_t>(-1), original->st_gid);
-        if (::fchmod(fd, original->st_mode & 07777) != 0) {
-            error = SystemFailure("无法设置文件的权限", "fchmod", errno);
-            return false;
-        }
+        if (::fchmod(fd, original->st_mode & 07777) != 0)
+            return SystemFailure("无法设置文件的权限", "fchmod", errno);
     }
-    if (::fsync(fd) != 0) {
-        error = SystemFailure("无法把文件写入磁盘", "fsync", errno);
-        return false;
-    }
-    return true;
+    if (::fsync(fd) != 0)
+        return SystemFailure("无法把文件写入磁盘", "fsync", errno);
+    return {};
 }
 
 std::string TemporaryStem(const std::string& folder)
@@ -228,23 +215,24 @@ std::string RandomTemporaryName(const std::string& folder)
 constexpr char CreateReason[] = "无法在文件所在的文件夹中创建文件";
 constexpr char ReplaceReason[] = "无法替换原来的文件";
 
-enum class Outcome { Done, Failed, NoUnnamedFiles };
+// Done: true; false: this folder takes no unnamed files, the named way must do.
+using Outcome = Expected<bool>;
 
 // The bytes go into a file without a name, which is linked into the folder only to be
 // renamed over the target at once: a killed save leaves nothing behind.
 Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& target,
-                                  std::span<const uint8_t> bytes, const struct stat* original, Error& error)
+                                  std::span<const uint8_t> bytes, const struct stat* original)
 {
+    constexpr bool NoUnnamedFiles = false;
     FileDescriptor file(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (file.get() < 0) {
         // EISDIR: a kernel without unnamed files; EOPNOTSUPP: a file system without them.
         if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
-            return Outcome::NoUnnamedFiles;
-        error = SystemFailure(CreateReason, "open O_TMPFILE", errno);
-        return Outcome::Failed;
+            return NoUnnamedFiles;
+        return SystemFailure(CreateReason, "open O_TMPFILE", errno);
     }
-    if (!FillAndFlush(file.get(), bytes, original, error))
-        return Outcome::Failed;
+    if (Expected<void> filled = FillAndFlush(file.get(), bytes, original); !filled)
+        return filled.error();
     // Any user may link through /proc; AT_EMPTY_PATH needs a privilege but no /proc.
     const std::string self = "/proc/self/fd/" + std::to_string(file.get());
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -253,39 +241,33 @@ Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& 
             ::linkat(file.get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) != 0) {
             if (errno == EEXIST)
                 continue;
-            return Outcome::NoUnnamedFiles;  // the named way says what is wrong, if anything
+            return NoUnnamedFiles;  // the named way says what is wrong, if anything
         }
         if (::rename(name.c_str(), target.c_str()) != 0) {
-            error = SystemFailure(ReplaceReason, "rename", errno);
+            const int code = errno;
             ::unlink(name.c_str());
-            return Outcome::Failed;
+            return SystemFailure(ReplaceReason, "rename", code);
         }
-        return Outcome::Done;
+        return true;
     }
-    return Outcome::NoUnnamedFiles;
+    return NoUnnamedFiles;
 }
 
-bool ReplaceThroughNamedFile(const std::string& folder, const std::string& target,
-                             std::span<const uint8_t> bytes, const struct stat* original, Error& error)
+Expected<void> ReplaceThroughNamedFile(const std::string& folder, const std::string& target,
+                                       std::span<const uint8_t> bytes, const struct stat* original)
 {
     std::string temporary = TemporaryStem(folder) + "XXXXXX";
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));  // mode 0600
-    if (file.get() < 0) {
-        error = SystemFailure(CreateReason, "mkostemp", errno);
-        return false;
-    }
-    bool ok = FillAndFlush(file.get(), bytes, original, error);
-    if (ok && file.Close() != 0) {
-        error = SystemFailure("无法写入文件", "close", errno);
-        ok = false;
-    }
-    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = SystemFailure(ReplaceReason, "rename", errno);
-        ok = false;
-    }
-    if (!ok)
+    if (file.get() < 0)
+        return SystemFailure(CreateReason, "mkostemp", errno);
+    Expected<void> done = FillAndFlush(file.get(), bytes, original);
+    if (done && file.Close() != 0)
+        done = SystemFailure("无法写入文件", "close", errno);
+    if (done && ::rename(temporary.c_str(), target.c_str()) != 0)
+        done = SystemFailure(ReplaceReason, "rename", errno);
+    if (!done)
         ::unlink(temporary.c_str());
-    return ok;
+    return done;
 }
 
 // Removes the hidden files of saves that were killed in this folder: those of processes
@@ -319,81 +301,66 @@ void RemoveLeftovers(const std::string& folder)
     ::closedir(dir);
 }
 
-int OpenRegular(const std::string& path, Error& error)
+Expected<int> OpenRegular(const std::string& path)
 {
     // Non-blocking so that a FIFO cannot stall the open; only regular files are read, as
     // a device or a pipe could go on for ever.
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0) {
-        error = SystemFailure("无法打开文件", "open", errno);
-        return -1;
-    }
+    if (file.get() < 0)
+        return SystemFailure("无法打开文件", "open", errno);
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        error = SystemFailure("无法读取文件", "fstat", errno);
-        return -1;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = Refusal("这是一个文件夹，不是文件", "it is a folder", EISDIR);
-        return -1;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = Refusal("这不是普通文件（可能是设备或管道）", "not a regular file", 0);
-        return -1;
-    }
+    if (::fstat(file.get(), &info) != 0)
+        return SystemFailure("无法读取文件", "fstat", errno);
+    if (S_ISDIR(info.st_mode))
+        return Refusal("这是一个文件夹，不是文件", "it is a folder", EISDIR);
+    if (!S_ISREG(info.st_mode))
+        return Refusal("这不是普通文件（可能是设备或管道）", "not a regular file", 0);
     const int fd = file.get();
     file.Release();
     return fd;
 }
 
-bool Replace(const std::string& path, std::span<const uint8_t> bytes, Error& error)
+Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes)
 {
-    std::string target;
-    if (!ResolveTarget(path, target, error))
-        return false;
+    const Expected<std::string> resolved = ResolveTarget(path);
+    if (!resolved)
+        return resolved.error();
+    const std::string& target = *resolved;
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
-    if (!exists && errno != ENOENT) {
-        error = SystemFailure("无法访问文件", "stat", errno);
-        return false;
-    }
+    if (!exists && errno != ENOENT)
+        return SystemFailure("无法访问文件", "stat", errno);
     if (exists) {
-        if (!S_ISREG(info.st_mode)) {
-            error = Refusal("这不是普通文件，不能改写", "not a regular file", S_ISDIR(info.st_mode) ? EISDIR : 0);
-            return false;
-        }
-        if (int code = 0; WriteProtected(target, info, code)) {
-            error = SystemFailure("文件不允许写入", "write permission of the file", code);
-            return false;
-        }
+        if (!S_ISREG(info.st_mode))
+            return Refusal("这不是普通文件，不能改写", "not a regular file", S_ISDIR(info.st_mode) ? EISDIR : 0);
+        if (int code = 0; WriteProtected(target, info, code))
+            return SystemFailure("文件不允许写入", "write permission of the file", code);
     }
 
     const std::string folder = FolderOf(target);
     const struct stat* original = exists ? &info : nullptr;
-    Outcome outcome = ReplaceThroughUnnamedFile(folder, target, bytes, original, error);
-    if (outcome == Outcome::NoUnnamedFiles)
-        outcome = ReplaceThroughNamedFile(folder, target, bytes, original, error) ? Outcome::Done : Outcome::Failed;
+    Expected<void> done;
+    if (Outcome unnamed = ReplaceThroughUnnamedFile(folder, target, bytes, original); !unnamed)
+        done = unnamed.error();
+    else if (!*unnamed)
+        done = ReplaceThroughNamedFile(folder, target, bytes, original);
     RemoveLeftovers(folder);
-    if (outcome != Outcome::Done)
-        return false;
+    if (!done)
+        return done;
 
     // Make the rename itself durable; the data is complete either way, so a folder that
     // cannot be synced is no failure.
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
-    return true;
+    return {};
 }
 
 }  // namespace
 
 Expected<int> OpenRegularFile(const std::string& path)
 {
-    Error error;
-    const int fd = OpenRegular(path, error);
-    if (fd < 0)
-        return error;
-    return fd;
+    return OpenRegular(path);
 }
 
 Expected<std::vector<uint8_t>> ReadWholeFile(const std::string& path)
@@ -403,19 +370,12 @@ Expected<std::vector<uint8_t>> ReadWholeFile(const std::string& path)
 
 Expected<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t limit)
 {
-    Error error;
-    std::vector<uint8_t> bytes;
-    if (!ReadRegularFile(path, limit, bytes, error))
-        return error;
-    return bytes;
+    return ReadRegularFile(path, limit);
 }
 
 Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes)
 {
-    Error error;
-    if (!Replace(path, bytes, error))
-        return error;
-    return {};
+    return Replace(path, bytes);
 }
 
 }  // namespace kyq
