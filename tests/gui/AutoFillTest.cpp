@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -142,7 +141,7 @@ TEST_F(AutoFillTest, HotKeyOpensTheFillDialogOnReleaseOfTheMainKeyAndHandsEveryM
     // Asked the desktop for its own focus too (a window manager may refuse Qt's request),
     // once the window could take it.
     EXPECT_TRUE(QTest::qWaitFor([this] { return !desktop_.Activated.empty(); }));
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     EXPECT_EQ(desktop_.Activated, std::vector<uint64_t>{static_cast<uint64_t>(Fill()->winId())});
 
     EXPECT_EQ(app_->SendMessage(WindowMessage{1066, 61860, 512}), 77);
@@ -152,56 +151,51 @@ TEST_F(AutoFillTest, HotKeyOpensTheFillDialogOnReleaseOfTheMainKeyAndHandsEveryM
     EXPECT_EQ(handedOn_[5].Msg, 1066u);
 }
 
-TEST_F(AutoFillTest, OnlyTheExactModifiersOfTheHotKeyFireAndANewHotKeyCountsAtOnce)
+// Which modifiers count is HotKeyWatcherTest's; here the watcher reads the options' hot key
+// at every event.
+TEST_F(AutoFillTest, ANewHotKeyCountsAtOnce)
 {
     OpenFour();
-    Key(17, Pressed);
-    Key(18, Pressed);
-    Key(16, Pressed);  // Shift is not part of Ctrl+Alt+P
-    Key('P', Pressed);
-    Key('P', Released);
-    EXPECT_EQ(Fill(), nullptr);
-    Key(16, Released);
-    Key(18, Released);
-    Key(17, Released);
-    Key('P', Pressed);
-    Key('P', Released);
-    EXPECT_EQ(Fill(), nullptr);
-
-    // The options changed the hot key to Shift+F5: read at the next event.
-    app_->Settings.hotKey = HotKey{false, false, true, 116};
+    app_->Settings.hotKey = HotKey{false, false, true, 116};  // Shift+F5
     Key(16, Pressed);
     Key(116, Pressed);
     Key(116, Released);
     EXPECT_NE(Fill(), nullptr);
 }
 
-TEST_F(AutoFillTest, WithoutADocumentNothingOpensButTheTargetIsStillRecorded)
+// The decision is ShowStepDecision's (HotKeyWatcherTest); here the window feeds it the
+// document and the options dialog, and the target is recorded whatever it decides.
+TEST_F(AutoFillTest, TheDialogOpensOnlyWithADocumentAndNoOptionsDialogInFront)
 {
-    app_->Session.FillTarget = 5;
-    PressHotKey();
-    EXPECT_EQ(Fill(), nullptr);
-    EXPECT_EQ(app_->Session.FillTarget, desktop_.ForegroundWindow);
-
-    // A new, never saved document counts as open.
-    NewDocument(u"me", u"pw");
-    PressHotKey();
-    ASSERT_NE(Fill(), nullptr);
-    EXPECT_EQ(Fill()->lstPass->count(), 0);
-}
-
-TEST_F(AutoFillTest, NothingOpensWhileTheOptionsDialogIsInFront)
-{
-    OpenFour();
-    app_->Session.OptionsClosed = false;
-    app_->Session.OptionsWindow = desktop_.ForegroundWindow;
-    PressHotKey();
-    EXPECT_EQ(Fill(), nullptr);
-
-    // Options open, another window in front: the fill dialog opens.
-    desktop_.ForegroundWindow = 0x3c00002;
-    PressHotKey();
-    EXPECT_NE(Fill(), nullptr);
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"no document", [] {}, false},
+        {"options dialog in front",
+         [this] {
+             OpenFour();
+             app_->Session.OptionsClosed = false;
+             app_->Session.OptionsWindow = desktop_.ForegroundWindow;
+         },
+         false},
+        {"options open, another window in front",
+         [this] { desktop_.ForegroundWindow = 0x3c00002; }, true},
+        {"a new, never saved document", [this] { NewDocument(u"me", u"pw"); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.arrange();
+        app_->Session.FillTarget = 5;
+        PressHotKey();
+        EXPECT_EQ(Fill() != nullptr, c.opens);
+        EXPECT_EQ(app_->Session.FillTarget, desktop_.ForegroundWindow);
+        if (Fill())
+            Fill()->cmdCancel_Click();
+        FlushDeletes();
+    }
 }
 
 TEST_F(AutoFillTest, AHotKeyWhileADialogOfOursIsOpenWaitsForItOnce)
@@ -271,27 +265,15 @@ TEST_F(AutoFillTest, DialogShowsTheTitlesInDocumentOrderAndPicksTheTreesRecord)
     EXPECT_EQ(Fill()->lstPass->currentRow(), 0);
 }
 
-TEST_F(AutoFillTest, ControlsCarryTheirTextsAndTheMainWindowStaysUsable)
+TEST_F(AutoFillTest, DialogStaysOnTopWithoutBlockingTheMainWindowAndSoDoesItsHelp)
 {
     OpenFour();
     PressHotKey();
     frmFill* f = Fill();
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->windowTitle(), QStringLiteral("选择填写的密码"));
-    EXPECT_EQ(f->objectName(), QStringLiteral("frmFill"));
-    EXPECT_EQ(f->lstPass->toolTip(), QStringLiteral("密码列表"));
-    EXPECT_EQ(f->Label1->text(), QStringLiteral("填写方式："));
-    EXPECT_EQ(f->cmdMacro->text(), QStringLiteral(">>"));
-    EXPECT_EQ(f->cmdMacro->toolTip(), QStringLiteral("插入宏"));
-    EXPECT_EQ(f->cmdOK->text(), QStringLiteral("确定"));
-    EXPECT_TRUE(f->cmdOK->isDefault());
-    EXPECT_EQ(f->cmdCancel->text(), QStringLiteral("取消"));
-    EXPECT_EQ(f->cmdHelp->text(), QStringLiteral("帮助(&H)"));
     EXPECT_TRUE(f->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(f->isModal());
     EXPECT_TRUE(main_->isEnabled());
-    // The shutdown finds it among the program's forms.
-    EXPECT_EQ(main_->FindForm(QStringLiteral("frmFill")), f);
 
     // The help about filling; the dialog stays open.
     const QString help = QString::fromStdString(Folder()) + QStringLiteral("/program/help");
@@ -349,23 +331,16 @@ TEST_F(AutoFillTest, PopUpItemsAppendTheirEscapeFocusTheFillMethodAndSelectIt)
     EXPECT_TRUE(items[5]->isSeparator());
     const struct {
         QAction* item;
-        const char* name;
-        QString caption;
         QString escape;
     } expected[] = {
-        {items[0], "PopID", QStringLiteral("标题 ^i"), QStringLiteral("^i")},
-        {items[1], "PopName", QStringLiteral("名称 ^n"), QStringLiteral("^n")},
-        {items[2], "PopPass", QStringLiteral("密码 ^p"), QStringLiteral("^p")},
-        {items[3], "PopTab", QStringLiteral("切换 ^t"), QStringLiteral("^t")},
-        {items[4], "PopReturn", QStringLiteral("回车 ^r"), QStringLiteral("^r")},
-        {items[6], "PopHex", QStringLiteral("Ascii码 ^h"), QStringLiteral("^h")},
-        {items[7], "PopSign", QStringLiteral("符号\"^\" ^^"), QStringLiteral("^^")},
+        {items[0], QStringLiteral("^i")}, {items[1], QStringLiteral("^n")},
+        {items[2], QStringLiteral("^p")}, {items[3], QStringLiteral("^t")},
+        {items[4], QStringLiteral("^r")}, {items[6], QStringLiteral("^h")},
+        {items[7], QStringLiteral("^^")},
     };
     QString text = f->cboLine->currentText();
     for (const auto& e : expected) {
-        SCOPED_TRACE(e.name);
-        EXPECT_EQ(e.item->objectName(), QString::fromLatin1(e.name));
-        EXPECT_EQ(e.item->text(), e.caption);
+        SCOPED_TRACE(e.escape.toStdString());
         f->lstPass->setFocus();
         e.item->trigger();
         const qsizetype start = text.size();
@@ -410,15 +385,6 @@ TEST_F(AutoFillTest, OkRemembersTheMethodClosesActivatesTheTargetAndTypesTheReco
               (std::vector<std::u16string>{u"^N^t^P^r", u"^i", u"x", u"^p^r", u"y"}));
     ASSERT_EQ(desktop_.Typed.size(), 1u);
     EXPECT_EQ(desktop_.Typed[0], u"张三\tp^w{}+%~()[]^\r\n");
-
-    // The same method in another case moves to the top, spelled as typed; N stays.
-    PressHotKey();
-    ASSERT_NE(Fill(), nullptr);
-    Fill()->cboLine->setEditText(QStringLiteral("^P^R"));
-    Fill()->cmdOK_Click();
-    EXPECT_EQ(StoredHistory().Items(),
-              (std::vector<std::u16string>{u"^P^R", u"^N^t^P^r", u"^i", u"x", u"y"}));
-    EXPECT_EQ(desktop_.Typed.back(), u"p^w{}+%~()[]^\r\n");
 }
 
 TEST_F(AutoFillTest, EnterInTheListFillsAndEscapeOrTheCloseBoxCancels)
@@ -481,32 +447,45 @@ TEST_F(AutoFillTest, NothingIsTypedWhenTheTargetCannotBeActivated)
     EXPECT_EQ(StoredHistory().Items(), std::vector<std::u16string>{u"^n^t^p^r"});
 }
 
-TEST_F(AutoFillTest, WithoutARecordTheEscapesOfTheRecordInsertNothing)
+// What the escapes insert without a record is ExpandFillMacro's (FillMacroTest); here the
+// dialog hands over no record rather than the owner record, whose password is the
+// document password, or a record deleted while it was open.
+TEST_F(AutoFillTest, WithoutARecordOnlyTheMethodsOwnTextIsTyped)
 {
-    NewDocument(u"me", u"doc-secret");
-    PressHotKey();
-    ASSERT_NE(Fill(), nullptr);
-    Fill()->cboLine->setEditText(QStringLiteral("a^ib^nc^pd^t"));
-    Fill()->cmdOK_Click();
-    ASSERT_EQ(desktop_.Typed.size(), 1u);
-    // Never the owner record: its password is the document password.
-    EXPECT_EQ(desktop_.Typed[0], u"abcd\t");
-}
-
-TEST_F(AutoFillTest, ARecordDeletedWhileTheDialogIsOpenFillsNothingOfIt)
-{
-    OpenFour();
-    PressHotKey();
-    ASSERT_NE(Fill(), nullptr);
-    Fill()->lstPass->setCurrentRow(3);
-    // The main window stays usable: the user clears the document meanwhile.
-    messages_->Answers.push_back(MsgAnswer::Yes);
-    main_->Commands.passDelAll_Click();
-    ASSERT_EQ(app_->Document.EntryCount(), 0);
-    Fill()->cboLine->setEditText(QStringLiteral("[^n|^p]"));
-    Fill()->cmdOK_Click();
-    ASSERT_EQ(desktop_.Typed.size(), 1u);
-    EXPECT_EQ(desktop_.Typed[0], u"[|]");
+    struct Case {
+        const char* name;
+        bool deleteAllWhileOpen;  // else a new document without records
+        QString method;
+        std::u16string typed;
+    };
+    const Case cases[] = {
+        {"the record deleted meanwhile", true, QStringLiteral("[^n|^p]"), u"[|]"},
+        {"a new document", false, QStringLiteral("a^ib^nc^pd^t"), u"abcd\t"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (app_->Document.Modified)
+            messages_->Answers.push_back(MsgAnswer::No);  // not saved
+        if (c.deleteAllWhileOpen)
+            OpenFour();
+        else
+            NewDocument(u"me", u"doc-secret");
+        PressHotKey();
+        ASSERT_NE(Fill(), nullptr);
+        if (c.deleteAllWhileOpen) {
+            Fill()->lstPass->setCurrentRow(3);
+            // The main window stays usable: the user clears the document meanwhile.
+            messages_->Answers.push_back(MsgAnswer::Yes);
+            main_->Commands.passDelAll_Click();
+            ASSERT_EQ(app_->Document.EntryCount(), 0);
+        }
+        Fill()->cboLine->setEditText(c.method);
+        Fill()->cmdOK_Click();
+        FlushDeletes();
+        ASSERT_EQ(desktop_.Typed.size(), 1u);
+        EXPECT_EQ(desktop_.Typed[0], c.typed);
+        desktop_.Typed.clear();
+    }
 }
 
 TEST_F(AutoFillTest, ShutdownUnloadsTheDialogWithoutFilling)

@@ -78,8 +78,6 @@ protected:
         return events;
     }
 
-    QString ShowCaption() const { return main_->Menus.TrayShow->text(); }
-
     ForegroundDesktop* desktop_ = nullptr;
     DesktopPlatform* desktopPlatform_ = nullptr;
     WindowProc previous_;
@@ -119,17 +117,22 @@ TEST_F(TrayTest, ActivationsBecomeTrayMessages)
 {
     TrayIcon& icon = *desktopPlatform_->Tray();
     icon.OnActivated(QSystemTrayIcon::MiddleClick);
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TrayEvents().size() == 2; }, 5000));
     EXPECT_EQ(TrayEvents(), (std::vector<int32_t>{TrayIcon::MouseMove, TrayIcon::MiddleButtonDown}));
     EXPECT_EQ(app_->Session.FillTarget, desktop_->Window);
 
-    // A double click is not also a click: no menu comes up.
+    // A double click is not also a click: the click waiting out the double-click time is
+    // called off, so no menu comes up.
+    auto* pendingClick = icon.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(pendingClick, nullptr);
     handedOn_.clear();
     icon.OnActivated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(pendingClick->isActive());
     icon.OnActivated(QSystemTrayIcon::DoubleClick);
-    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TrayEvents().size() == 3; }, 5000));
     EXPECT_EQ(TrayEvents(), (std::vector<int32_t>{TrayIcon::MouseMove, TrayIcon::MouseMove,
                                                   TrayIcon::LeftDoubleClick}));
+    EXPECT_FALSE(pendingClick->isActive());
     EXPECT_FALSE(menuSeen_);
 
     // A single click brings the menu up after the double-click time.
@@ -145,20 +148,19 @@ TEST_F(TrayTest, RightClickWhileHiddenOffersShowWindowFirstAndBold)
 {
     main_->TrayShow_Click();
     ASSERT_FALSE(main_->isVisible());
-    QString first;
+    QAction* first = nullptr;
     QAction* defaultItem = nullptr;
     WhenMenuShows([&](QMenu& menu) {
-        first = menu.actions().value(0)->text();
+        first = menu.actions().value(0);
         defaultItem = menu.defaultAction();
         main_->Menus.TrayShow->trigger();
         menu.close();
     });
     Tray(TrayIcon::RightButtonDown);
     EXPECT_TRUE(menuSeen_);
-    EXPECT_EQ(first, QStringLiteral("显示窗口"));
+    EXPECT_EQ(first, main_->Menus.TrayShow);
     EXPECT_EQ(defaultItem, main_->Menus.TrayShow);
     EXPECT_TRUE(main_->isVisible());
-    EXPECT_EQ(ShowCaption(), QStringLiteral("隐藏窗口"));
 }
 
 TEST_F(TrayTest, LeftClickMenuHidesAShownWindow)
@@ -170,7 +172,6 @@ TEST_F(TrayTest, LeftClickMenuHidesAShownWindow)
     Tray(TrayIcon::LeftButtonDown);
     EXPECT_TRUE(menuSeen_);
     EXPECT_FALSE(main_->isVisible());
-    EXPECT_EQ(ShowCaption(), QStringLiteral("显示窗口"));
 }
 
 TEST_F(TrayTest, TrayMenuExitQuitsThroughTheShutdown)
@@ -183,20 +184,17 @@ TEST_F(TrayTest, TrayMenuExitQuitsThroughTheShutdown)
     EXPECT_TRUE(main_->IsUnloaded());
 }
 
-TEST_F(TrayTest, DoubleClickShowsAndSetsTheCaption)
+TEST_F(TrayTest, DoubleClickShows)
 {
-    // While shown: stays shown, the caption is set again.
+    // While shown: stays shown.
     Tray(TrayIcon::LeftDoubleClick);
     EXPECT_TRUE(main_->isVisible());
-    EXPECT_EQ(ShowCaption(), QStringLiteral("隐藏窗口"));
 
     main_->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !main_->isVisible(); }, 2000));
-    EXPECT_EQ(ShowCaption(), QStringLiteral("显示窗口"));
     Tray(TrayIcon::LeftDoubleClick);
     EXPECT_TRUE(main_->isVisible());
     EXPECT_FALSE(main_->isMinimized());
-    EXPECT_EQ(ShowCaption(), QStringLiteral("隐藏窗口"));
 }
 
 TEST_F(TrayTest, MinimisingHidesToTheTrayWhateverCloseMinSays)
@@ -204,7 +202,6 @@ TEST_F(TrayTest, MinimisingHidesToTheTrayWhateverCloseMinSays)
     app_->Settings.CloseMin = false;
     main_->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !main_->isVisible(); }, 2000));
-    EXPECT_EQ(ShowCaption(), QStringLiteral("显示窗口"));
     EXPECT_FALSE(main_->IsUnloaded());
     // Back from the tray in its normal size.
     main_->Menus.TrayShow->trigger();
@@ -218,7 +215,6 @@ TEST_F(TrayTest, CloseBoxWithCloseMinHidesAndQuitItemsQuit)
     main_->close();
     EXPECT_FALSE(main_->isVisible());
     EXPECT_FALSE(main_->IsUnloaded());
-    EXPECT_EQ(ShowCaption(), QStringLiteral("显示窗口"));
 
     main_->Menus.fileExit->trigger();
     EXPECT_TRUE(main_->IsUnloaded());
@@ -238,10 +234,9 @@ TEST_F(TrayTest, WithoutATrayCloseQuitsAndMinimiseOnlyMinimises)
     trayAvailable_ = false;
     app_->Settings.CloseMin = true;
     main_->showMinimized();
-    QTest::qWait(50);
-    EXPECT_TRUE(main_->isMinimized());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main_->isMinimized(); }, 2000));
+    QCoreApplication::processEvents();
     EXPECT_TRUE(main_->isVisible());
-    EXPECT_EQ(ShowCaption(), QStringLiteral("隐藏窗口"));
     main_->showNormal();
     main_->close();
     EXPECT_TRUE(main_->IsUnloaded());
