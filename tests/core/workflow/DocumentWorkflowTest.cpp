@@ -164,6 +164,58 @@ TEST_F(DocumentRules, EachStateShowsItsCaptionStatusAndCommands)
     EXPECT_EQ(boxes_->Unexpected, 0);
 }
 
+// What each file command asks the file dialog for; a cancel changes nothing.
+TEST_F(DocumentRules, EachFileCommandAsksForItsDialogAndACancelChangesNothing)
+{
+    const std::string a = MakeFile("a.kyq");
+    struct Case {
+        const char* what;
+        bool untitled;
+        void (DocumentWorkflow::*command)();
+        bool save;
+        std::u16string title;
+        std::string fileName;  // "=path": the document's own path
+        int flags;
+    };
+    const Case cases[] = {
+        {"open", false, &DocumentWorkflow::fileOpen_Click, false, u"打开文件...", "",
+         CommonDialog::FileMustExist},
+        {"save untitled", true, &DocumentWorkflow::fileSave_Click, true, u"保存文档", "ann.kyq",
+         CommonDialog::OverwritePrompt},
+        {"save as untitled", true, &DocumentWorkflow::fileSaveas_Click, true, u"另存为...",
+         "ann.kyq", CommonDialog::OverwritePrompt},
+        {"save as", false, &DocumentWorkflow::fileSaveas_Click, true, u"另存为...", "=path",
+         CommonDialog::OverwritePrompt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(a);
+        if (c.untitled)
+            app_->Document.Path = PasswordDocument::NewDocumentPath;
+        app_->Document.Modified = true;
+        const std::string path = app_->Document.Path;
+        boxes_->FileRequests.clear();
+        boxes_->Files.push_back(std::nullopt);  // the dialog is cancelled
+        boxes_->Answers = {MsgAnswer::Cancel};  // the save prompt of the open, if any
+        (workflow_.get()->*c.command)();
+        if (c.what == std::string("open")) {
+            EXPECT_TRUE(boxes_->FileRequests.empty());  // called off at the save prompt
+            boxes_->Answers = {MsgAnswer::No};
+            workflow_->fileOpen_Click();
+        }
+        ASSERT_EQ(boxes_->FileRequests.size(), 1u);
+        const FileDialogRequest& request = boxes_->FileRequests[0];
+        EXPECT_EQ(request.Save, c.save);
+        EXPECT_EQ(request.DialogTitle, c.title);
+        EXPECT_EQ(request.FileName, c.fileName == "=path" ? path : c.fileName);
+        EXPECT_EQ(request.Flags, c.flags);
+        EXPECT_EQ(app_->Document.Path, path);
+        boxes_->Answers = {MsgAnswer::No};
+        (void)workflow_->CloseDocument();
+    }
+    EXPECT_EQ(boxes_->Unexpected, 0);
+}
+
 // Every way an open or a close can be called off leaves the document as it was.
 TEST_F(DocumentRules, CancelsAndFailuresKeepOrRestoreTheDocument)
 {
