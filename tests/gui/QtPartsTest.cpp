@@ -1,13 +1,19 @@
-// The Qt pieces under the workflow: file-dialog filters, the X11 message decoder, the
-// tree model's positions and the owned-dialog rule.
+// The Qt pieces under the workflow: file-dialog filters and columns, the X11 message
+// decoder, the tree model's positions and the owned-dialog rule.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 #include <xcb/xcb.h>
 
 #include "gui/GuiFixture.h"
 #include "gui/main/PasswordTreeModel.h"
+#include "gui/shell/ChineseFileColumns.h"
 #include "gui/shell/QtMessageService.h"
 #include "gui/shell/X11MessageFilter.h"
 #include "gui/widgets/OwnedDialog.h"
@@ -39,6 +45,40 @@ xcb_client_message_event_t ClientMessage(uint32_t window, uint32_t atom, uint8_t
     event.data.data32[2] = lParam;
     return event;
 }
+
+// The file dialog's type and date columns are Chinese whatever the session's locale.
+TEST(ChineseFileColumns, TypeAndDateInChinese)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("文档")));
+    for (const char* name : {"a.kyq", "README"}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QFileSystemModel files;
+    const QModelIndex root = files.setRootPath(dir.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files.rowCount(root) == 3; }));
+    ChineseFileColumns columns;
+    columns.setSourceModel(&files);
+    struct Case {
+        QString name, type;
+    };
+    for (const Case& c : {Case{QStringLiteral("文档"), QStringLiteral("文件夹")},
+                          Case{QStringLiteral("a.kyq"), QStringLiteral("kyq 文件")},
+                          Case{QStringLiteral("README"), QStringLiteral("文件")}}) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QModelIndex name = columns.mapFromSource(files.index(dir.filePath(c.name)));
+        EXPECT_EQ(columns.index(name.row(), 2, name.parent()).data().toString(), c.type);
+        EXPECT_EQ(columns.index(name.row(), 3, name.parent()).data().toString(),
+                  QLocale(QLocale::Chinese, QLocale::China)
+                      .toString(files.lastModified(files.index(dir.filePath(c.name))),
+                                QLocale::ShortFormat));
+        // The other columns are Qt's own.
+        EXPECT_EQ(name.data().toString(), c.name);
+    }
+}
+
 
 class X11Decode : public GuiTest {};
 

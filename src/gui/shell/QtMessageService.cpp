@@ -13,6 +13,7 @@
 
 #include "core/workflow/CommonDialog.h"
 #include "core/workflow/MessageBoxText.h"
+#include "gui/shell/ChineseFileColumns.h"
 
 #include <algorithm>
 
@@ -144,6 +145,8 @@ std::optional<std::string> QtMessageService::ChooseFile(const FileDialogRequest&
 {
     QFileDialog dialog(nullptr, QString::fromStdU16String(request.DialogTitle));
     dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new ChineseFileColumns(&dialog));
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     const bool mustExist = (request.Flags & CommonDialog::FileMustExist) != 0;
     dialog.setFileMode(!request.Save && mustExist ? QFileDialog::ExistingFile
