@@ -225,8 +225,16 @@ std::vector<Hive> RegistryStore::DamagedHives() const
 
 std::filesystem::path RegistryStore::DamagedCopyPath(const std::filesystem::path& hiveFile)
 {
-    std::filesystem::path aside = hiveFile;
-    aside += ".damaged";
+    // A copy kept from an earlier damage is not overwritten: the next one gets a number.
+    constexpr int Slots = 9;
+    std::filesystem::path aside;
+    for (int slot = 1; slot <= Slots; ++slot) {
+        aside = hiveFile;
+        aside += slot == 1 ? std::string(".damaged") : ".damaged." + std::to_string(slot);
+        std::error_code error;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(aside, error)))
+            break;
+    }
     return aside;
 }
 

@@ -53,6 +53,7 @@ public:
     // a hive keeps the file as it was beside it, as "<file>.damaged", and writes what could
     // be read with the change.
     std::vector<Hive> DamagedHives() const;
+    // "<file>.damaged", or "<file>.damaged.2" ... ".9" while earlier copies are there.
     static std::filesystem::path DamagedCopyPath(const std::filesystem::path& hiveFile);
 
     std::optional<RegistryValue> GetValue(Hive hive, std::string_view keyPath,

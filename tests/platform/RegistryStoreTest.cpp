@@ -229,6 +229,15 @@ TEST(RegistryStore, ADamagedLineCostsOnlyItselfAndTheFileIsKeptAsideAtTheNextWri
     EXPECT_EQ(store.Inspect(Hive::CurrentUser).error, HiveTextError::None);
     EXPECT_TRUE(store.DamagedHives().empty());
     EXPECT_EQ(tmp.ReadFile("HKEY_CURRENT_USER.reg.damaged"), damaged);
+
+    // A second damage keeps the first copy and puts its own beside it.
+    const std::string again = damaged + "garbage line\n";
+    tmp.WriteFile("HKEY_CURRENT_USER.reg", again);
+    RegistryStore later(tmp.Hives());
+    ASSERT_EQ(later.DamagedHives(), std::vector<Hive>{Hive::CurrentUser});
+    ASSERT_TRUE(later.SetValue(Hive::CurrentUser, "K", "w", RegistryValue::Number(8)));
+    EXPECT_EQ(tmp.ReadFile("HKEY_CURRENT_USER.reg.damaged"), damaged);
+    EXPECT_EQ(tmp.ReadFile("HKEY_CURRENT_USER.reg.damaged.2"), again);
 }
 
 TEST(RegistryStore, AnOversizedOrUnreadableHiveIsNotRead)
