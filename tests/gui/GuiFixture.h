@@ -31,6 +31,7 @@ public:
     bool HideOnClose = false;
     bool HasTray = true;
     bool HotKeyBusy = false;
+    bool GrabPaused = false;
 
     void WriteHandleFile(uint64_t) override { Steps.push_back("WriteHandleFile"); }
     void InstallHotKeyWatcher(MessageChain&, uint64_t) override
@@ -55,6 +56,7 @@ public:
         return HideOnClose;
     }
     void HotKeyChanged() override { Steps.push_back("HotKeyChanged"); }
+    void SetHotKeyGrabPaused(bool paused) override { GrabPaused = paused; }
     bool HotKeyHeldElsewhere() const override { return HotKeyBusy; }
     bool TrayUsable() const override { return HasTray; }
 };

@@ -34,6 +34,9 @@ public:
 
     // The hot key in the settings has changed: take the new chord from the other programs.
     virtual void HotKeyChanged() {}
+    // While the options dialog has the focus the chord is left to it, so that its key box
+    // can take the hot key itself; true gives the chord up, false takes it again.
+    virtual void SetHotKeyGrabPaused(bool /*paused*/) {}
     // Another program holds the hot key's chord, so it also reaches the focused window.
     virtual bool HotKeyHeldElsewhere() const { return false; }
     // A notification area shows the program's icon, so a hidden window can come back.

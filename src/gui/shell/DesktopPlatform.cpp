@@ -68,6 +68,23 @@ void DesktopPlatform::HotKeyChanged()
                    "another X client holds a grab of the hot key " + HotKeyText(key) +
                        "; the hot key still works, but the focused window receives the chord too");
     }
+    // Taken all the same, to learn whether another program holds it; given up again
+    // while the options dialog wants it.
+    if (grabPaused_)
+        hookLoader_->Grab(0, 0);
+}
+
+void DesktopPlatform::SetHotKeyGrabPaused(bool paused)
+{
+    if (paused == grabPaused_)
+        return;
+    grabPaused_ = paused;
+    if (!hookActive_)
+        return;
+    if (paused)
+        hookLoader_->Grab(0, 0);
+    else
+        HotKeyChanged();
 }
 
 void DesktopPlatform::RemoveHotKeyWatcher(MessageChain& /*chain*/)

@@ -34,6 +34,7 @@ public:
     // Takes the chord of the hot key in the settings from the other programs (a passive
     // grab), in place of the previous one; said once on standard error when it is taken.
     void HotKeyChanged() override;
+    void SetHotKeyGrabPaused(bool paused) override;
     bool HotKeyHeldElsewhere() const override { return hotKeyBusy_; }
     HotKeyWatcherFilter& HotKeyFilter() const { return *hotKeyFilter_; }
     // Whether the hook library was found and started.
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<KeyboardHookLoader> hookLoader_;
     bool hookActive_ = false;
     bool hotKeyBusy_ = false;
+    bool grabPaused_ = false;
 
     // Single instance.
     std::string instanceFolder_;

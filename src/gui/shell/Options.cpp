@@ -213,6 +213,16 @@ void Options::Form_Load()
 void Options::Form_Unload()
 {
     App().Session.OptionsClosed = true;
+    App().Platform().SetHotKeyGrabPaused(false);
+}
+
+void Options::changeEvent(QEvent* event)
+{
+    // The key box can only take the hot key itself while no grab takes it away; the grab
+    // stays while the user is elsewhere, where the chord must not reach the window.
+    if (event->type() == QEvent::ActivationChange)
+        App().Platform().SetHotKeyGrabPaused(isActiveWindow());
+    OwnedDialog::changeEvent(event);
 }
 
 void Options::SomethingChanged()

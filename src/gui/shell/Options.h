@@ -69,6 +69,7 @@ protected:
     void Form_Unload() override;
     void OnCancel() override { Command2_Click(); }
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildControls();
