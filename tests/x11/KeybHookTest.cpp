@@ -323,5 +323,51 @@ TEST_F(KeybHookTest, TakesTheHotKeysChordFromOtherClientsOrSaysWhoHoldsIt)
     EXPECT_TRUE(otherCanGrab());
 }
 
+
+// A new keyboard map that puts the hot key's letter on another key moves the grab along,
+// once the next key event has shown the hook the new map.
+TEST_F(KeybHookTest, TheChordFollowsItsKeyToANewKeyboardMap)
+{
+    MessageWindow window;
+    ASSERT_TRUE(window.Ok());
+    ASSERT_TRUE(hook_.Set(window.Id(), 1024));
+    Display* other = window.Dpy();
+    const Window root = DefaultRootWindow(other);
+    const unsigned chord = ControlMask | Mod1Mask;
+    const KeyCode q = XKeysymToKeycode(other, XK_q);
+    const auto otherCanGrab = [&](int keycode) {
+        X11ErrorTrap trap(other);
+        XGrabKey(other, keycode, chord, root, True, GrabModeAsync, GrabModeAsync);
+        const bool taken = trap.Succeeded();
+        XUngrabKey(other, keycode, chord, root);
+        XSync(other, False);
+        return taken;
+    };
+    const auto showTheHookTheMap = [&] {
+        window.Collect(100, 100ms);
+        XTestFakeKeyEvent(other, XKeysymToKeycode(other, XK_a), True, CurrentTime);
+        XTestFakeKeyEvent(other, XKeysymToKeycode(other, XK_a), False, CurrentTime);
+        XSync(other, False);
+        return window.Collect(2, 3s).size() == 2;
+    };
+    ASSERT_EQ(hook_.Grab('K', KEYBHOOK_CTRL | KEYBHOOK_ALT), KEYBHOOK_GRAB_TAKEN);
+    ASSERT_TRUE(otherCanGrab(q));
+
+    int perKeycode = 0;
+    KeySym* original = XGetKeyboardMapping(other, q, 1, &perKeycode);
+    ASSERT_NE(original, nullptr);
+    KeySym k[2] = {XK_k, XK_K};
+    XChangeKeyboardMapping(other, q, 2, k, 1);
+    XSync(other, False);
+    ASSERT_TRUE(showTheHookTheMap());
+    EXPECT_FALSE(otherCanGrab(q));
+
+    XChangeKeyboardMapping(other, q, perKeycode, original, 1);
+    XFree(original);
+    XSync(other, False);
+    ASSERT_TRUE(showTheHookTheMap());
+    EXPECT_TRUE(otherCanGrab(q));
+    EXPECT_FALSE(otherCanGrab(XKeysymToKeycode(other, XK_k)));
+}
 }  // namespace
 }  // namespace kyq

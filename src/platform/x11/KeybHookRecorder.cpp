@@ -215,8 +215,19 @@ void KeybHookRecorder::ApplyPendingMappingChanges()
             changed = true;
         }
     }
-    if (changed)
-        LoadKeyboardMap();
+    if (!changed)
+        return;
+    LoadKeyboardMap();
+    // Another layout can put the hot key on other keycodes (the program's own typing only
+    // lends out spare ones, which leaves the chord's keys as they are).
+    if (grabbedKey_ == 0)
+        return;
+    const std::vector<std::pair<unsigned, unsigned>> wanted = ChordGrabs(grabbedKey_, grabbedModifiers_);
+    if (wanted == grabs_)
+        return;
+    Ungrab();
+    if (TakeGrabs(wanted) != KEYBHOOK_GRAB_TAKEN)
+        grabbedKey_ = 0;
 }
 
 void KeybHookRecorder::LoadKeyboardMap()
@@ -274,11 +285,22 @@ int KeybHookRecorder::Grab(unsigned virtualKey, unsigned modifiers)
 {
     std::lock_guard lock(controlMutex_);
     Ungrab();
+    grabbedKey_ = 0;
     const bool functionKey = virtualKey >= 112 && virtualKey <= 123;
     if (virtualKey == 0 || ((modifiers & (KEYBHOOK_CTRL | KEYBHOOK_ALT)) == 0 && !functionKey))
         return KEYBHOOK_GRAB_NONE;
     ApplyPendingMappingChanges();
+    const int result = TakeGrabs(ChordGrabs(virtualKey, modifiers));
+    if (result == KEYBHOOK_GRAB_TAKEN) {
+        grabbedKey_ = virtualKey;
+        grabbedModifiers_ = modifiers;
+    }
+    return result;
+}
 
+std::vector<std::pair<unsigned, unsigned>> KeybHookRecorder::ChordGrabs(unsigned virtualKey,
+                                                                        unsigned modifiers) const
+{
     unsigned mask = 0;
     if (modifiers & KEYBHOOK_SHIFT)
         mask |= ShiftMask;
@@ -292,25 +314,31 @@ int KeybHookRecorder::Grab(unsigned virtualKey, unsigned modifiers)
         if ((lock & mask) == 0 && std::find(locks.begin(), locks.end(), lock) == locks.end())
             locks.push_back(lock);
     }
-
-    const Window root = DefaultRootWindow(control_);
-    bool busy = false;
+    std::vector<std::pair<unsigned, unsigned>> wanted;
     for (size_t i = 0; i < unshifted_.size(); ++i) {
         // The keys the hook reports as this code (keypad keys as with Num Lock off).
         if (VirtualKeyForKey(unshifted_[i], shifted_[i], false) != virtualKey)
             continue;
         const unsigned keycode = static_cast<unsigned>(minKeycode_) + static_cast<unsigned>(i);
-        for (unsigned lock : locks) {
-            // One round trip per grab: a refused one must not be released later, since
-            // the grab would then be the other program's.
-            X11ErrorTrap trap(control_);
-            XGrabKey(control_, static_cast<int>(keycode), mask | lock, root, True, GrabModeAsync,
-                     GrabModeAsync);
-            if (trap.Succeeded())
-                grabs_.emplace_back(keycode, mask | lock);
-            else if (trap.ErrorCode() == BadAccess)
-                busy = true;
-        }
+        for (unsigned lock : locks)
+            wanted.emplace_back(keycode, mask | lock);
+    }
+    return wanted;
+}
+
+int KeybHookRecorder::TakeGrabs(const std::vector<std::pair<unsigned, unsigned>>& wanted)
+{
+    const Window root = DefaultRootWindow(control_);
+    bool busy = false;
+    for (const auto& [keycode, mask] : wanted) {
+        // One round trip per grab: a refused one must not be released later, since the
+        // grab would then be the other program's.
+        X11ErrorTrap trap(control_);
+        XGrabKey(control_, static_cast<int>(keycode), mask, root, True, GrabModeAsync, GrabModeAsync);
+        if (trap.Succeeded())
+            grabs_.emplace_back(keycode, mask);
+        else if (trap.ErrorCode() == BadAccess)
+            busy = true;
     }
     if (busy) {
         Ungrab();

@@ -37,9 +37,12 @@ private:
     static void OnIntercept(XPointer self, XRecordInterceptData* data);
     void OnKeyEvent(bool press, unsigned keycode, unsigned state);
     void SetStartState(StartState state);
-    // Both need controlMutex_ held.
+    // These need controlMutex_ held.
     void LoadKeyboardMap();
     void ApplyPendingMappingChanges();
+    // The keycode and modifier mask of each passive grab the chord needs with this map.
+    std::vector<std::pair<unsigned, unsigned>> ChordGrabs(unsigned virtualKey, unsigned modifiers) const;
+    int TakeGrabs(const std::vector<std::pair<unsigned, unsigned>>& wanted);
     void Ungrab();
 
     Display* control_;  // requests, replies, mapping-change events, delivery
@@ -60,8 +63,11 @@ private:
     std::vector<unsigned long> shifted_;    // second keysym
     unsigned numLockMask_ = 0;
     unsigned altMask_ = Mod1Mask;
-    // The passive grabs in place: keycode and modifier mask of each.
+    // The passive grabs in place: keycode and modifier mask of each, and the chord they
+    // stand for (key 0: none), taken again when a new keyboard map moves its keys.
     std::vector<std::pair<unsigned, unsigned>> grabs_;
+    unsigned grabbedKey_ = 0;
+    unsigned grabbedModifiers_ = 0;
     int xkbEventBase_ = -1;
     std::bitset<256> down_;  // touched on the recording thread only
 };
