@@ -67,30 +67,39 @@ TEST(PasswordKeyXor, PositionsCycleThroughTheKeyAndRestartPerText)
     EXPECT_EQ(unkeyed, (CodeText{7, 8}));
 }
 
-TEST(LegacyKey, FollowsThePasswordLength)
+// The key follows the password's length; when a product or sum leaves 16 bits the key
+// the caller gave is kept.
+TEST(LegacyKey, FollowsThePasswordLengthAndKeepsTheGivenKeyOnOverflow)
 {
-    EXPECT_EQ(DeriveLegacyKey(u"z"), 49);   // "1", the length's text, not "z"
-    EXPECT_EQ(DeriveLegacyKey(u"中"), 49);
-    EXPECT_EQ(DeriveLegacyKey(u"ab"), 97 * 98);
-    EXPECT_EQ(DeriveLegacyKey(u"abc"), 97 * (98 + 99));
-    EXPECT_EQ(DeriveLegacyKey(u"abcd"), (97 + 98) * ((99 + 100) / 2));
-    // Longer: t = c3, then t = (t + ck) / 2 for every further character.
-    EXPECT_EQ(DeriveLegacyKey(u"abcdef"), (97 + 98) * ((((99 + 100) / 2 + 101) / 2 + 102) / 2));
-    // The halving truncates toward zero, also for negative sums: (-20319 + 98) / 2 = -10110.
-    EXPECT_EQ(DeriveLegacyKey(u"ab啊b"), (97 + 98) * -10110);
-}
-
-TEST(LegacyKey, OverflowKeepsTheKeyItWasGiven)
-{
-    // 啊 * 啊 and 啊 + 啊 leave 16 bits.
-    EXPECT_EQ(DeriveLegacyKey(u"啊啊"), 0);
-    EXPECT_EQ(DeriveLegacyKey(u"啊啊", 1234), 1234);
-    EXPECT_EQ(DeriveLegacyKey(u"a啊啊", 77), 77);
-    EXPECT_EQ(DeriveLegacyKey(u"啊啊ab", 5), 5);
-    EXPECT_EQ(DeriveLegacyKey(u"ab啊啊", 6), 6);
-    EXPECT_EQ(DeriveLegacyKey(u"", 9), 9);
-    // ASCII passwords never overflow: the largest three-character product still fits.
-    EXPECT_EQ(DeriveLegacyKey(u"\x7F\x7F\x7F", 3), 127 * 254);
+    struct Case {
+        std::u16string password;
+        int32_t given;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {u"z", 0, 49},  // "1", the length's text, not "z"
+        {u"中", 0, 49},
+        {u"ab", 0, 97 * 98},
+        {u"abc", 0, 97 * (98 + 99)},
+        {u"abcd", 0, (97 + 98) * ((99 + 100) / 2)},
+        // Longer: t = c3, then t = (t + ck) / 2 for every further character.
+        {u"abcdef", 0, (97 + 98) * ((((99 + 100) / 2 + 101) / 2 + 102) / 2)},
+        // The halving truncates toward zero, also for negative sums: (-20319 + 98) / 2 = -10110.
+        {u"ab啊b", 0, (97 + 98) * -10110},
+        // 啊 * 啊 and 啊 + 啊 leave 16 bits.
+        {u"啊啊", 0, 0},
+        {u"啊啊", 1234, 1234},
+        {u"a啊啊", 77, 77},
+        {u"啊啊ab", 5, 5},
+        {u"ab啊啊", 6, 6},
+        {u"", 9, 9},
+        // ASCII passwords never overflow: the largest three-character product still fits.
+        {u"\x7F\x7F\x7F", 3, 127 * 254},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.password));
+        EXPECT_EQ(DeriveLegacyKey(c.password, c.given), c.expected);
+    }
 }
 
 }  // namespace
