@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <random>
 
 #include "core/document/Expiry.h"
@@ -26,17 +27,30 @@ std::u16string Check(const PasswordEntry& record, const ExpiryContext& context)
     return list;
 }
 
-TEST(ExpiryDate, CarriesOverMonthEndsLeapYearsAndYearEnd)
+TEST(ExpiryDate, CarriesOverMonthEndsLeapYearsAndYearEndButNotAMonthOutsideTheYear)
 {
-    // 31 January of a leap year + 30 days: 61 into January, -31, -29 leaves 1 March.
-    EXPECT_EQ(ExpiryDateOf(2024, 1, 31, 30), (ExpiryDate{2024, 3, 1}));
-    EXPECT_EQ(ExpiryDateOf(2023, 1, 31, 30), (ExpiryDate{2023, 3, 2}));
-    EXPECT_EQ(ExpiryDateOf(1900, 2, 28, 1), (ExpiryDate{1900, 3, 1}));  // century: no leap
-    EXPECT_EQ(ExpiryDateOf(2000, 2, 28, 1), (ExpiryDate{2000, 2, 29}));  // 400 years: leap
-    EXPECT_EQ(ExpiryDateOf(1999, 12, 31, 1), (ExpiryDate{2000, 1, 1}));
-    EXPECT_EQ(ExpiryDateOf(2024, 4, 30, 0), (ExpiryDate{2024, 4, 30}));
-    // A stored day beyond its month is carried like any other.
-    EXPECT_EQ(ExpiryDateOf(2023, 4, 31, 0), (ExpiryDate{2023, 5, 1}));
+    struct Case {
+        int year, month, day, days;
+        std::optional<ExpiryDate> expected;
+    };
+    const Case cases[] = {
+        // 31 January of a leap year + 30 days: 61 into January, -31, -29 leaves 1 March.
+        {2024, 1, 31, 30, ExpiryDate{2024, 3, 1}},
+        {2023, 1, 31, 30, ExpiryDate{2023, 3, 2}},
+        {1900, 2, 28, 1, ExpiryDate{1900, 3, 1}},   // century: no leap
+        {2000, 2, 28, 1, ExpiryDate{2000, 2, 29}},  // 400 years: leap
+        {1999, 12, 31, 1, ExpiryDate{2000, 1, 1}},
+        {2024, 4, 30, 0, ExpiryDate{2024, 4, 30}},
+        // A stored day beyond its month is carried like any other.
+        {2023, 4, 31, 0, ExpiryDate{2023, 5, 1}},
+        {2024, 13, 1, 60, std::nullopt},
+        {2024, 0, 1, 60, std::nullopt},
+        {2024, 255, 255, 32767, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.year << "-" << c.month << "-" << c.day << " + " << c.days);
+        EXPECT_EQ(ExpiryDateOf(c.year, c.month, c.day, c.days), c.expected);
+    }
 }
 
 TEST(ExpiryDate, AgreesWithTheCalendarForValidDatesAndAnyDays)
@@ -59,13 +73,6 @@ TEST(ExpiryDate, AgreesWithTheCalendarForValidDatesAndAnyDays)
     }
 }
 
-TEST(ExpiryDate, MonthOutsideTheYearHasNoExpiry)
-{
-    EXPECT_FALSE(ExpiryDateOf(2024, 13, 1, 60).has_value());
-    EXPECT_FALSE(ExpiryDateOf(2024, 0, 1, 60).has_value());
-    EXPECT_FALSE(ExpiryDateOf(2024, 255, 255, 32767).has_value());
-}
-
 TEST(DateText, PadsToEightDigitsWithoutCutting)
 {
     EXPECT_EQ(DateText(2024, 3, 1), "20240301");
@@ -74,26 +81,31 @@ TEST(DateText, PadsToEightDigitsWithoutCutting)
     EXPECT_EQ(DateText(2024, 3, -5), "202403-5");
 }
 
-TEST(CheckExpiry, ExpiryDayItselfIsStillValidTheDayAfterIsNot)
+// The expiry day itself is still valid, the day after is not; Days 0 examines nothing,
+// and a damaged month neither lists the record nor hangs the carry.
+TEST(CheckExpiry, ListsARecordOnlyAfterItsExpiryDay)
 {
-    const PasswordEntry record = test::Record(u"邮箱", u"u", u"p", 2024, 1, 31);  // expires 2024-03-01
-    EXPECT_EQ(Check(record, Today(30, 2024, 3, 1)), ExpiredListStart);
-    EXPECT_EQ(Check(record, Today(30, 2024, 3, 2)), std::u16string(ExpiredListStart) + u"\r\n邮箱");
-    EXPECT_EQ(Check(record, Today(30, 2023, 12, 31)), ExpiredListStart);
-}
-
-TEST(CheckExpiry, DaysZeroExaminesNothing)
-{
-    const PasswordEntry ancient = test::Record(u"old", u"u", u"p", 1990, 1, 1);
-    EXPECT_EQ(Check(ancient, Today(0, 2024, 1, 1)), ExpiredListStart);
-}
-
-TEST(CheckExpiry, DamagedMonthsAreNotListedAndDoNotHang)
-{
-    EXPECT_EQ(Check(test::Record(u"m13", u"u", u"p", 1990, 13, 1), Today(60, 2024, 1, 1)), ExpiredListStart);
-    EXPECT_EQ(Check(test::Record(u"m0", u"u", u"p", 1990, 0, 1), Today(60, 2024, 1, 1)), ExpiredListStart);
-    EXPECT_EQ(Check(test::Record(u"m255", u"u", u"p", -32768, 255, 255), Today(32767, 2024, 1, 1)),
-              ExpiredListStart);
+    struct Case {
+        const char* what;
+        PasswordEntry record;
+        ExpiryContext today;
+        bool listed;
+    };
+    const PasswordEntry expiresFirstOfMarch = test::Record(u"邮箱", u"u", u"p", 2024, 1, 31);
+    const Case cases[] = {
+        {"expiry day", expiresFirstOfMarch, Today(30, 2024, 3, 1), false},
+        {"day after", expiresFirstOfMarch, Today(30, 2024, 3, 2), true},
+        {"year before", expiresFirstOfMarch, Today(30, 2023, 12, 31), false},
+        {"days 0", test::Record(u"邮箱", u"u", u"p", 1990, 1, 1), Today(0, 2024, 1, 1), false},
+        {"month 13", test::Record(u"邮箱", u"u", u"p", 1990, 13, 1), Today(60, 2024, 1, 1), false},
+        {"month 0", test::Record(u"邮箱", u"u", u"p", 1990, 0, 1), Today(60, 2024, 1, 1), false},
+        {"month 255", test::Record(u"邮箱", u"u", u"p", -32768, 255, 255), Today(32767, 2024, 1, 1), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Check(c.record, c.today),
+                  std::u16string(ExpiredListStart) + (c.listed ? u"\r\n邮箱" : u""));
+    }
 }
 
 TEST(CheckExpiry, ExpiredRecordsAppendLinesInTheOrderChecked)
