@@ -294,19 +294,5 @@ TEST(CurrentFormat, ExpiredRecordsAreCollectedInFileOrder)
     EXPECT_EQ(back.ExpiredList, std::u16string(ExpiredListStart) + u"\r\nz-old\r\na-old");
 }
 
-TEST(CurrentFormat, EqualTitlesOfADamagedFileComeOutAsAPermutation)
-{
-    const std::vector<PasswordEntry> records{Record(u"same", u"one", u"1"), Record(u"b", u"two", u"2"),
-                                             Record(u"same", u"three", u"3"), Record(u"SAME", u"four", u"4")};
-    PasswordDocument back = ReadBack(Encode(MakeDocument(u"o", u"k", records)), u"k");
-    ASSERT_TRUE(back.ReorderEntries(false));
-    std::vector<PasswordEntry> got = StoredRecords(back);
-    std::vector<PasswordEntry> want = records;
-    auto byUser = [](const PasswordEntry& a, const PasswordEntry& b) { return a.UserName < b.UserName; };
-    std::sort(got.begin(), got.end(), byUser);
-    std::sort(want.begin(), want.end(), byUser);
-    EXPECT_EQ(got, want);
-}
-
 }  // namespace
 }  // namespace kyq
