@@ -9,21 +9,16 @@ namespace {
 
 TEST(TextHelpers, PadNumberPadsToTheWidthAndNeverCuts)
 {
-    EXPECT_EQ(PadNumber(26, 4), "0026");
-    EXPECT_EQ(PadNumber(1, 2), "01");
-    EXPECT_EQ(PadNumber(123, 2), "123");
-    EXPECT_EQ(PadNumber(7, 0), "7");
-    EXPECT_EQ(PadNumber(0, 0), "0");
-    EXPECT_EQ(PadNumber(0, 3), "000");
-    EXPECT_EQ(PadNumber(2024, 4), "2024");
-    EXPECT_EQ(PadNumber(-60, 0), "-60");
-    EXPECT_EQ(PadNumber(12, -3), "12");
-}
-
-TEST(TextHelpers, BoolWordIsCapitalised)
-{
-    EXPECT_EQ(BoolWord(true), "True");
-    EXPECT_EQ(BoolWord(false), "False");
+    const struct {
+        int64_t number;
+        int width;
+        const char* text;
+    } cases[] = {
+        {26, 4, "0026"}, {1, 2, "01"},    {123, 2, "123"},   {7, 0, "7"},    {0, 0, "0"},
+        {0, 3, "000"},   {2024, 4, "2024"}, {-60, 0, "-60"}, {12, -3, "12"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PadNumber(c.number, c.width), c.text) << c.number << " to " << c.width;
 }
 
 TEST(TextHelpers, LeadingNumberReadsTheDecimalNumberAtTheStart)
