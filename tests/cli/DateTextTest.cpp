@@ -2,28 +2,36 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 #include "cli/DateText.h"
 
 namespace kyq::cli {
 namespace {
 
-TEST(DateText, CommonForms)
+// The common written forms of a calendar date are read; impossible dates and forms
+// whose day and month order is ambiguous give nothing.
+TEST(DateText, CommonFormsAreReadAndImpossibleOrForeignOnesGiveNothing)
 {
-    const ImportDate leap{2024, 2, 29};
-    EXPECT_EQ(ParseDateText("2024-02-29"), leap);
-    EXPECT_EQ(ParseDateText("2024-02-29T10:00:00Z"), leap);
-    EXPECT_EQ(ParseDateText("2024-02-29T23:59:59.123+08:00"), leap);
-    EXPECT_EQ(ParseDateText("2024-02-29 10:00:00"), leap);
-    EXPECT_EQ(ParseDateText(" 2024/2/29 "), leap);
-    EXPECT_EQ(ParseDateText("2024/02/29 9:05"), leap);
-    EXPECT_EQ(ParseDateText("2024.2.29"), leap);
-    EXPECT_EQ(ParseDateText("2024年2月29日"), leap);
-    EXPECT_EQ(ParseDateText("2024年2月29日 10:00"), leap);
-}
-
-TEST(DateText, ImpossibleOrForeignFormsGiveNothing)
-{
+    const std::optional<ImportDate> leap = ImportDate{2024, 2, 29};
+    const struct {
+        const char* text;
+        std::optional<ImportDate> date;
+    } cases[] = {
+        {"2024-02-29", leap},
+        {"2024-02-29T10:00:00Z", leap},
+        {"2024-02-29T23:59:59.123+08:00", leap},
+        {"2024-02-29 10:00:00", leap},
+        {" 2024/2/29 ", leap},
+        {"2024/02/29 9:05", leap},
+        {"2024.2.29", leap},
+        {"2024年2月29日", leap},
+        {"2024年2月29日 10:00", leap},
+        {"2000-02-29", ImportDate{2000, 2, 29}},  // 400 years: leap
+        {"1900-02-29", std::nullopt},             // century: no leap
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseDateText(c.text), c.date) << c.text;
     for (const char* text : {"", "  ", "2023-02-29", "2024-13-01", "2024-00-10", "2024-04-31",
                              "2024-1-0", "2024-02", "2024-02-29x", "2024-02/29", "29.02.2024",
                              "02/29/2024", "yesterday", "0000-01-01", "12345-01-01", "2024-001-01",
@@ -31,12 +39,6 @@ TEST(DateText, ImpossibleOrForeignFormsGiveNothing)
                              "2024-01-05T24:00", "2024-01-05 10:00 later", "2024-01-05T10:20:30+8"}) {
         EXPECT_FALSE(ParseDateText(text)) << text;
     }
-}
-
-TEST(DateText, CenturyLeapRules)
-{
-    EXPECT_TRUE(ParseDateText("2000-02-29"));
-    EXPECT_FALSE(ParseDateText("1900-02-29"));
     EXPECT_TRUE(IsCalendarDate({1, 1, 1}));
     EXPECT_FALSE(IsCalendarDate({2024, 6, 31}));
 }
