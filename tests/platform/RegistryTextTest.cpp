@@ -242,44 +242,52 @@ TEST(RegistryText, EveryCutOfAGoodFileParsesOrFailsCleanly)
 
 TEST(RegistryText, LimitsHoldAtTheirBoundaries)
 {
-    // Key depth: MaxKeyDepth keys below the root are fine, one more is not.
-    std::string path;
+    std::string depth;  // MaxKeyDepth keys below the root
     for (size_t i = 0; i < MaxKeyDepth; ++i)
-        path += "\\k";
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER" + path + "]\n"), Root).error, HiveTextError::None);
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER" + path + "\\k]\n"), Root).error,
-              HiveTextError::TooDeep);
-
-    // Key name length.
-    const std::string longest(MaxKeyNameBytes, 'n');
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\" + longest + "]\n"), Root).error,
-              HiveTextError::None);
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\" + longest + "n]\n"), Root).error,
-              HiveTextError::BadSection);
-
-    // Value data: a huge single line is refused, not swallowed.
+        depth += "\\k";
+    const std::string longestName(MaxKeyNameBytes, 'n');
     const std::string big(MaxValueBytes, 'x');
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"" + big + "\"\n"), Root).error,
-              HiveTextError::None);
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"" + big + "x\"\n"), Root).error,
-              HiveTextError::ValueTooLarge);
-
-    // A string in hex form is measured by the text it carries, whatever its raw size.
-    std::string wide;
+    std::string wide;  // a string in hex form of MaxValueBytes characters
     for (size_t i = 0; i < MaxValueBytes; ++i)
         wide += "41,00,";
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(1):" + wide + "00,00\n"), Root).error,
-              HiveTextError::None);
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(1):" + wide + "41,00\n"), Root).error,
-              HiveTextError::ValueTooLarge);
-    std::string bytes;
+    std::string bytes;  // MaxValueBytes + 1 raw bytes
     for (size_t i = 0; i < MaxValueBytes; ++i)
         bytes += "ff,";
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:" + bytes + "ff\n"), Root).error,
-              HiveTextError::ValueTooLarge);
-    bytes.pop_back();
-    EXPECT_EQ(ParseRegistryText(Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:" + bytes + "\n"), Root).error,
-              HiveTextError::None);
+    bytes += "ff";
+    std::string huge = Hive("[HKEY_CURRENT_USER\\K]\n;");
+    huge.resize(MaxHiveBytes - 1, 'c');
+    huge.push_back('\n');
+
+    struct Case {
+        const char* what;
+        std::string text;
+        HiveTextError error;
+    };
+    const Case cases[] = {
+        {"deepest key", Hive("[HKEY_CURRENT_USER" + depth + "]\n"), HiveTextError::None},
+        {"one key deeper", Hive("[HKEY_CURRENT_USER" + depth + "\\k]\n"), HiveTextError::TooDeep},
+        {"longest key name", Hive("[HKEY_CURRENT_USER\\" + longestName + "]\n"), HiveTextError::None},
+        {"key name too long", Hive("[HKEY_CURRENT_USER\\" + longestName + "n]\n"), HiveTextError::BadSection},
+        // A huge single line is refused, not swallowed.
+        {"largest string", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"" + big + "\"\n"), HiveTextError::None},
+        {"string too large", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=\"" + big + "x\"\n"),
+         HiveTextError::ValueTooLarge},
+        // A string in hex form is measured by the text it carries, whatever its raw size.
+        {"largest hex string", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(1):" + wide + "00,00\n"),
+         HiveTextError::None},
+        {"hex string too large", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex(1):" + wide + "41,00\n"),
+         HiveTextError::ValueTooLarge},
+        {"hex bytes too many", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:" + bytes + "\n"),
+         HiveTextError::ValueTooLarge},
+        {"most hex bytes", Hive("[HKEY_CURRENT_USER\\K]\n\"v\"=hex:" + bytes.substr(0, bytes.size() - 3) + "\n"),
+         HiveTextError::None},
+        {"largest file", huge, HiveTextError::None},
+        {"file too large", huge.substr(0, huge.size() - 1) + "c\n", HiveTextError::TooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ParseRegistryText(c.text, Root).error, c.error);
+    }
 
     // What FitsInHive accepts, a writer can write and a reader read back.
     for (const std::string& text : {std::string(MaxValueBytes - 1, 'a') + "\n", std::string(MaxValueBytes, 'a'),
@@ -293,14 +301,6 @@ TEST(RegistryText, LimitsHoldAtTheirBoundaries)
     EXPECT_FALSE(FitsInHive(RegistryValue::String(std::string(MaxValueBytes + 1, 'a'))));
     EXPECT_FALSE(FitsInHive(RegistryValue::String(std::string(MaxValueBytes / 2, '\xff') + "\n")));
     EXPECT_TRUE(FitsInHive(RegistryValue::String(std::string(MaxValueBytes / 2, '\xff'))));
-
-    // The whole file.
-    std::string huge = Hive("[HKEY_CURRENT_USER\\K]\n;");
-    huge.resize(MaxHiveBytes - 1, 'c');
-    huge.push_back('\n');
-    EXPECT_EQ(ParseRegistryText(huge, Root).error, HiveTextError::None);
-    huge.insert(huge.size() - 1, "c");
-    EXPECT_EQ(ParseRegistryText(huge, Root).error, HiveTextError::TooLarge);
 }
 
 }  // namespace
