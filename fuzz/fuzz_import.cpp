@@ -82,6 +82,18 @@ void RequireWalksAgreeWithTheReader(std::span<const uint8_t> bytes)
     }
 }
 
+// What an import accepts and a document can hold comes back the same through an export.
+template <class Parse, class Export>
+void RequireRoundTrip(std::string_view text, Parse parse, Export exportText)
+{
+    const kyq::Expected<kyq::cli::ImportTable> table = parse(text);
+    if (!table || table->Records.size() > static_cast<size_t>(kyq::PasswordDocument::MaxEntries))
+        return;
+    const kyq::Expected<kyq::cli::ImportTable> again = parse(exportText(AsDocument(*table)));
+    Require(static_cast<bool>(again));
+    RequireSameTexts(*table, *again);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -93,20 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 64)
         (void)kyq::cli::ParseDateText(text);
 
-    const kyq::Expected<kyq::cli::ImportTable> json = kyq::cli::ParseJsonImport(text);
-    if (json && json->Records.size() <= static_cast<size_t>(kyq::PasswordDocument::MaxEntries)) {
-        const kyq::PasswordDocument doc = AsDocument(*json);
-        const kyq::Expected<kyq::cli::ImportTable> again = kyq::cli::ParseJsonImport(kyq::cli::ExportJson(doc));
-        Require(static_cast<bool>(again));
-        RequireSameTexts(*json, *again);
-    }
-
-    const kyq::Expected<kyq::cli::ImportTable> csv = kyq::cli::ParseCsvImport(text);
-    if (csv && csv->Records.size() <= static_cast<size_t>(kyq::PasswordDocument::MaxEntries)) {
-        const kyq::PasswordDocument doc = AsDocument(*csv);
-        const kyq::Expected<kyq::cli::ImportTable> again = kyq::cli::ParseCsvImport(kyq::cli::ExportCsv(doc));
-        Require(static_cast<bool>(again));
-        RequireSameTexts(*csv, *again);
-    }
+    RequireRoundTrip(text, [](std::string_view t) { return kyq::cli::ParseJsonImport(t); },
+                     kyq::cli::ExportJson);
+    RequireRoundTrip(text, [](std::string_view t) { return kyq::cli::ParseCsvImport(t); },
+                     kyq::cli::ExportCsv);
     return 0;
 }

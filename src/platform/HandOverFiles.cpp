@@ -1,7 +1,6 @@
 #include "platform/Log.h"
 #include "platform/HandOverFiles.h"
 
-#include "platform/SystemErrorText.h"
 #include "platform/WholeFile.h"
 
 #include <fcntl.h>
@@ -91,12 +90,11 @@ std::string TakeCommandFile(const std::string& folder) {
 }
 
 Expected<void> RemoveHandleFile(const std::string& folder) {
-    std::string path = folder + HandleFileName;
-    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
-        return {};
-    const int code = errno;
-    LogWarning(LogArea::Files, "cannot remove " + path + ": " + SystemErrorDetail(code));
-    return Error{"无法删除文件：" + SystemErrorReason(code), "unlink: " + SystemErrorDetail(code), code};
+    const std::string path = folder + HandleFileName;
+    auto removed = RemoveFileIfPresent(path);
+    if (!removed)
+        LogWarning(LogArea::Files, "cannot remove " + path + ": " + removed.error().Detail);
+    return removed;
 }
 
 }  // namespace kyq

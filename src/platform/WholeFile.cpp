@@ -378,4 +378,11 @@ Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint
     return Replace(path, bytes);
 }
 
+Expected<void> RemoveFileIfPresent(const std::string& path)
+{
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+        return {};
+    return SystemFailure("无法删除文件", "unlink", errno);
+}
+
 }  // namespace kyq

@@ -36,4 +36,7 @@ Expected<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t lim
 // for this user, or without any write permission bit (also for root), is refused.
 Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes);
 
+// Removes the file; one that is not there counts as removed.
+Expected<void> RemoveFileIfPresent(const std::string& path);
+
 }  // namespace kyq

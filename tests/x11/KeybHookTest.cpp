@@ -280,6 +280,19 @@ TEST_F(KeybHookTest, FailsWithoutADisplayOrWithoutRecord)
     ASSERT_TRUE(hook_.Set(window.Id(), 1024));
 }
 
+// Whether this client could take Ctrl+Alt on the key (it gives it back at once).
+bool CanGrabCtrlAlt(Display* client, int keycode)
+{
+    const Window root = DefaultRootWindow(client);
+    const unsigned chord = ControlMask | Mod1Mask;
+    X11ErrorTrap trap(client);
+    XGrabKey(client, keycode, chord, root, True, GrabModeAsync, GrabModeAsync);
+    const bool taken = trap.Succeeded();
+    XUngrabKey(client, keycode, chord, root);
+    XSync(client, False);
+    return taken;
+}
+
 // The chord of the hot key is taken from every other client (so it types nothing into the
 // focused window) while the hook still reports it; one another client holds is reported.
 TEST_F(KeybHookTest, TakesTheHotKeysChordFromOtherClientsOrSaysWhoHoldsIt)
@@ -291,14 +304,7 @@ TEST_F(KeybHookTest, TakesTheHotKeysChordFromOtherClientsOrSaysWhoHoldsIt)
     const Window root = DefaultRootWindow(other);
     const int k = XKeysymToKeycode(other, XK_k);
     const unsigned chord = ControlMask | Mod1Mask;
-    const auto otherCanGrab = [&] {
-        X11ErrorTrap trap(other);
-        XGrabKey(other, k, chord, root, True, GrabModeAsync, GrabModeAsync);
-        const bool taken = trap.Succeeded();
-        XUngrabKey(other, k, chord, root);
-        XSync(other, False);
-        return taken;
-    };
+    const auto otherCanGrab = [&] { return CanGrabCtrlAlt(other, k); };
     constexpr unsigned CtrlAlt = KEYBHOOK_CTRL | KEYBHOOK_ALT;
 
     XGrabKey(other, k, chord, root, True, GrabModeAsync, GrabModeAsync);
@@ -332,17 +338,8 @@ TEST_F(KeybHookTest, TheChordFollowsItsKeyToANewKeyboardMap)
     ASSERT_TRUE(window.Ok());
     ASSERT_TRUE(hook_.Set(window.Id(), 1024));
     Display* other = window.Dpy();
-    const Window root = DefaultRootWindow(other);
-    const unsigned chord = ControlMask | Mod1Mask;
     const KeyCode q = XKeysymToKeycode(other, XK_q);
-    const auto otherCanGrab = [&](int keycode) {
-        X11ErrorTrap trap(other);
-        XGrabKey(other, keycode, chord, root, True, GrabModeAsync, GrabModeAsync);
-        const bool taken = trap.Succeeded();
-        XUngrabKey(other, keycode, chord, root);
-        XSync(other, False);
-        return taken;
-    };
+    const auto otherCanGrab = [&](int keycode) { return CanGrabCtrlAlt(other, keycode); };
     const auto showTheHookTheMap = [&] {
         window.Collect(100, 100ms);
         XTestFakeKeyEvent(other, XKeysymToKeycode(other, XK_a), True, CurrentTime);

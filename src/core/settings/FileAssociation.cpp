@@ -17,7 +17,6 @@
 
 #include "core/settings/MimeAppsList.h"
 #include "platform/Log.h"
-#include "platform/SystemErrorText.h"
 #include "platform/WholeFile.h"
 
 extern char** environ;
@@ -107,11 +106,10 @@ Expected<void> WriteFileAtomically(const std::string& path, const std::string& t
 }
 
 Expected<void> RemoveIfPresent(const std::string& path) {
-    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
-        return {};
-    const int code = errno;
-    return Logged("remove", path,
-                  Error{"无法删除文件：" + SystemErrorReason(code), "unlink: " + SystemErrorDetail(code), code});
+    auto removed = RemoveFileIfPresent(path);
+    if (!removed)
+        return Logged("remove", path, removed.error());
+    return {};
 }
 
 // Every step of a registration is tried; the first failure is what the caller gets.

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include "gui/widgets/DesktopLink.h"
 #include <QDropEvent>
 #include <QFrame>
 #include <QItemSelectionModel>
@@ -25,6 +24,7 @@
 #include "gui/main/LaunchGenerator.h"
 #include "gui/main/PasswordTreeModel.h"
 #include "gui/main/WindowMessageEvent.h"
+#include "gui/widgets/DesktopLink.h"
 #include "gui/widgets/HelpViewer.h"
 #include "gui/widgets/OwnedDialog.h"
 #include "gui/widgets/SelectAllOnFocus.h"

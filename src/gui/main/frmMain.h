@@ -163,7 +163,6 @@ private:
     std::array<QLabel*, 3> StatusPanels{};
     QTimer* Timer1 = nullptr;
 
-
     KyqApp& app_;
     std::vector<WindowMessage> heldMessages_;
     std::map<FormId, FormFactory> factories_;

@@ -1,6 +1,5 @@
 #include "gui/shell/About.h"
 
-#include "gui/widgets/DesktopLink.h"
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
@@ -10,6 +9,7 @@
 
 #include "core/settings/AppSettings.h"
 #include "core/workflow/LinkTargets.h"
+#include "gui/widgets/DesktopLink.h"
 
 namespace kyq {
 

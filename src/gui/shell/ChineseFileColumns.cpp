@@ -19,13 +19,12 @@ QVariant ChineseFileColumns::data(const QModelIndex& index, int role) const
         (index.column() != TypeColumn && index.column() != DateColumn))
         return QIdentityProxyModel::data(index, role);
     const QModelIndex source = mapToSource(index);
-    const QFileInfo info = files->fileInfo(source);
     if (index.column() == DateColumn) {
+        static const QLocale chinese(QLocale::Chinese, QLocale::China);
         const QDateTime changed = files->lastModified(source);
-        return changed.isValid()
-                   ? QLocale(QLocale::Chinese, QLocale::China).toString(changed, QLocale::ShortFormat)
-                   : QString();
+        return changed.isValid() ? chinese.toString(changed, QLocale::ShortFormat) : QString();
     }
+    const QFileInfo info = files->fileInfo(source);
     if (info.isDir())
         return QStringLiteral("文件夹");
     if (info.isSymLink() && !info.exists())

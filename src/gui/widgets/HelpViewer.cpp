@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include "gui/widgets/DesktopLink.h"
 #include <QFileInfo>
 #include <QPointer>
 #include <QGuiApplication>
@@ -17,6 +16,7 @@
 
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/ProgramFiles.h"
+#include "gui/widgets/DesktopLink.h"
 
 namespace kyq {
 
