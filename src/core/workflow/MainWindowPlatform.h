@@ -47,6 +47,9 @@ public:
     virtual bool CloseToTray(uint64_t /*window*/) { return false; }
     // The window was minimised: true when it went to the tray.
     virtual bool MinimizeToTray(uint64_t /*window*/) { return false; }
+    // The window now hides in the tray (by any of the ways there): should the tray go
+    // away meanwhile, the back end brings the window back.
+    virtual void HiddenInTray() {}
 };
 
 }  // namespace kyq

@@ -23,8 +23,9 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
     if (!watcher_.OnMessage(message.Msg, message.wParam, message.lParam, app_.Settings.hotKey))
         return;
     app_.Session.FillTarget = desktop_.Foreground();
-    // The options dialog is the exception: there the hot key is being typed, not used.
-    if (!app_.Session.OptionsClosed || !app_.Modal.Busy()) {
+    // The options dialog is the exception: there the hot key is being typed, not used. The
+    // fill dialog itself holds the gate: a press while it is up brings it forward.
+    if (!app_.Session.OptionsClosed || !app_.Modal.Busy() || FillDialog()) {
         ShowFillDialog();
         return;
     }

@@ -92,10 +92,9 @@ void Options::BuildControls()
     UpDown1->setRange(MinDays, MaxDays);
     UpDown1->setSingleStep(1);
     UpDown1->setAlignment(Qt::AlignRight);
-    // The arrows (and the arrow keys) change the number; the number box takes no typing.
+    // The arrows, the arrow keys and typed digits change the number; the box keeps it in
+    // its range (a box that shows a caret but ignores digits only puzzles its user).
     txtDays = UpDown1->findChild<QLineEdit*>();
-    txtDays->setReadOnly(true);
-    txtDays->setContextMenuPolicy(Qt::NoContextMenu);
     Label1->setBuddy(UpDown1);
     Label2 = Named(new QLabel(QStringLiteral("天"), Frame2), "Label2");
     Label3 = Named(new QLabel(QStringLiteral("双击密码列表时："), Frame2), "Label3");
