@@ -247,7 +247,7 @@ TEST_F(DesktopScenario, HandOverWaitsForTheFillDialog)
     const std::string second = home_.MakeDocument("other.kyq", u"pw");
     auto program = Open(first, "listed.kyq");
     const std::filesystem::path typed = home_.Path() / "typed.txt";
-    ProgramProcess terminal("xterm", {"-T", "fill-target", "-e", "sh", "-c",
+    ProgramProcess terminal("/usr/bin/xterm", {"-T", "fill-target", "-e", "sh", "-c",
                                       "stty raw -echo; exec cat > " + typed.string()},
                             home_.LogFile());
     std::string target;
