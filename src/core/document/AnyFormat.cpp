@@ -19,6 +19,8 @@ Expected<std::shared_ptr<const SealedKey>> DeriveThrough(const BlockingWork& blo
         block(work);
     else
         work();
+    if (!key)
+        return Error{"无法计算文档密钥", "the key derivation did not run", 0};
     return std::move(*key);
 }
 
