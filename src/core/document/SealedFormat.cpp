@@ -9,6 +9,8 @@
 
 #include "core/document/ReaderYieldClock.h"
 #include "core/document/SealedText.h"
+#include "platform/CodePage936Tables.h"
+#include "platform/Utf.h"
 
 namespace kyq {
 namespace {
@@ -38,6 +40,28 @@ uint8_t* Put32(uint8_t* out, uint32_t value)
 {
     for (int shift = 0; shift < 32; shift += 8)
         *out++ = static_cast<uint8_t>(value >> shift);
+    return out;
+}
+
+// Writes one text as its byte length and UTF-8, by table; `unstorable` is set for a
+// character code page 936 lacks (a surrogate among them), and the caller then refuses the
+// document. Such a text takes at most 3 bytes per unit, as every storable one does.
+uint8_t* PutText(uint8_t* out, std::u16string_view text, bool& unstorable)
+{
+    uint8_t* const length = out;
+    out += 4;
+    for (const char16_t c : text) {
+        unstorable |= cp936::CodeByUnit[c] == cp936::NoCode;
+        const uint32_t word = Utf8OfUnit[c];
+        const uint32_t count = word >> 24;
+        out[0] = static_cast<uint8_t>(word);
+        if (count > 1)
+            out[1] = static_cast<uint8_t>(word >> 8);
+        if (count > 2)
+            out[2] = static_cast<uint8_t>(word >> 16);
+        out += count;
+    }
+    Put32(length, static_cast<uint32_t>(out - length - 4));
     return out;
 }
 
@@ -198,35 +222,46 @@ FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> b
 FormatResult EncodeSealedDocument(const PasswordDocument& doc, const SealedKey& key, std::vector<uint8_t>& out)
 {
     out.clear();
-    if (auto r = CheckDocumentStorable(doc); !r)
-        return r;
-    size_t plainBytes = CountBytes;
+    // The cheap checks here and the characters while they are written; CheckDocumentStorable
+    // names what failed, and only runs then, so a storable document is looked at once.
+    if (doc.EntryCount() > PasswordDocument::MaxEntries ||
+        FindUnstorableInOwnerName(doc.OwnerName()) != std::u16string_view::npos)
+        return CheckDocumentStorable(doc);
+    size_t units = 0;
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
-        plainBytes += 3 * 4 + Utf8Size(record.Title) + Utf8Size(record.UserName) + Utf8Size(record.Password) + 4;
+        if (record.Title.empty() || record.Title.size() > MaxTextLength || record.UserName.size() > MaxTextLength ||
+            record.Password.size() > MaxTextLength)
+            return CheckDocumentStorable(doc);
+        units += record.Title.size() + record.UserName.size() + record.Password.size();
     }
+    // Room enough: three bytes a character, the three lengths and the date a record.
+    const size_t room = CountBytes + 16 * static_cast<size_t>(doc.EntryCount()) + 3 * units;
     const size_t ownerBytes = Utf8Size(doc.OwnerName());
     const size_t headerBytes = OwnerLengthAt + 4 + ownerBytes + 4;
-    const size_t cipherBytes = plainBytes + TagBytes;
     // Only 32,767 records of 32,767 characters of three bytes each could pass this.
-    if (cipherBytes > UINT32_MAX)
+    if (room + TagBytes > UINT32_MAX)
         return FormatError(FormatErrorKind::Unstorable, "the records take more than 4 GiB",
                            "文档太大，超过了4GB，无法保存");
     try {
-        SecureBuffer plain(plainBytes);
+        SecureBuffer plain(room);
+        bool unstorable = false;
         uint8_t* p = Put32(plain.data(), static_cast<uint32_t>(doc.EntryCount()));
         for (int i = 1; i <= doc.EntryCount(); ++i) {
             const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
-            for (const std::u16string* text : {&record.Title, &record.UserName, &record.Password}) {
-                p = Put32(p, static_cast<uint32_t>(Utf8Size(*text)));
-                p = PutUtf8(p, *text);
-            }
+            p = PutText(p, record.Title, unstorable);
+            p = PutText(p, record.UserName, unstorable);
+            p = PutText(p, record.Password, unstorable);
             const auto year = static_cast<uint16_t>(record.ChangedYear);
             *p++ = static_cast<uint8_t>(year);
             *p++ = static_cast<uint8_t>(year >> 8);
             *p++ = record.ChangedMonth;
             *p++ = record.ChangedDay;
         }
+        if (unstorable)
+            return CheckDocumentStorable(doc);
+        const auto plainBytes = static_cast<size_t>(p - plain.data());
+        const size_t cipherBytes = plainBytes + TagBytes;
 
         out.resize(headerBytes + cipherBytes);
         uint8_t* h = Put32(out.data(), static_cast<uint32_t>(SealedFormatNumber));
@@ -245,7 +280,7 @@ FormatResult EncodeSealedDocument(const PasswordDocument& doc, const SealedKey& 
         h = PutUtf8(h, doc.OwnerName());
         h = Put32(h, static_cast<uint32_t>(cipherBytes));
         unsigned long long written = 0;
-        crypto_aead_xchacha20poly1305_ietf_encrypt(h, &written, plain.data(), plain.size(), out.data(), headerBytes,
+        crypto_aead_xchacha20poly1305_ietf_encrypt(h, &written, plain.data(), plainBytes, out.data(), headerBytes,
                                                    nullptr, nonce, key.Bytes());
     } catch (const std::bad_alloc&) {
         out.clear();

@@ -63,13 +63,14 @@ SecureBuffer SecretUtf8(std::u16string_view text)
 
 bool DecodeUtf8(std::span<const uint8_t> bytes, std::u16string& text)
 {
-    text.clear();
-    text.reserve(bytes.size());
+    // Never more units than bytes: one allocation, no growth.
+    text.resize(bytes.size());
+    char16_t* out = text.data();
     size_t i = 0;
     while (i < bytes.size()) {
         const uint8_t lead = bytes[i];
         if (lead < 0x80) {
-            text.push_back(lead);
+            *out++ = lead;
             ++i;
             continue;
         }
@@ -96,13 +97,14 @@ bool DecodeUtf8(std::span<const uint8_t> bytes, std::u16string& text)
         if (cp < lowest || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
             return false;
         if (cp >= 0x10000) {
-            text.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            text.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+            *out++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
         } else {
-            text.push_back(static_cast<char16_t>(cp));
+            *out++ = static_cast<char16_t>(cp);
         }
         i += extra + 1;
     }
+    text.resize(static_cast<size_t>(out - text.data()));
     return true;
 }
 
