@@ -37,6 +37,7 @@ Outcome Cli(std::vector<std::string> args, std::u16string password = u"pw")
                       return Expected<std::u16string>(password);
                   },
                   [] { return ImportDate{2025, 3, 14}; }};
+    cx.SealedKeyCost = LowestKeyCost;
     o.Status = RunCli(args, cx);
     o.Out = out.str();
     o.Err = err.str();
@@ -80,6 +81,43 @@ TEST(CliApp, ImportThenExportRoundTripsExactly)
     WriteFile(dir / "out.csv", csv.Out);
     ASSERT_EQ(Cli({"import", dir / "out.csv", "--owner=张三", "--output", dir / "again.kyq"}).Status, 0);
     EXPECT_EQ(Cli({"export", dir / "again.kyq", "--format=json"}).Out, Canonical);
+}
+
+// Sealed documents through every command: the format is named without a password, a
+// wrong password gives status 4 and no output, and conversion both ways keeps every byte
+// of the export.
+TEST(CliApp, SealedImportInfoConvertAndWrongPassword)
+{
+    TempDir dir;
+    WriteFile(dir / "in.json", Canonical);
+    const std::string sealed = dir / "sealed.kyq", plain = dir / "plain.kyq", back = dir / "back.kyq";
+    ASSERT_EQ(Cli({"import", dir / "in.json", "--owner", "张三", "-o", sealed, "--sealed"}).Status, 0);
+    const Outcome info = Cli({"info", sealed});
+    EXPECT_EQ(info.Status, 0);
+    EXPECT_TRUE(info.PasswordRequests.empty());
+    EXPECT_NE(info.Out.find("300"), std::string::npos);
+    EXPECT_NE(info.Out.find("opslimit 1, memlimit 8192 KiB"), std::string::npos);
+    std::string sealedExport = Canonical;
+    sealedExport.replace(sealedExport.find("200"), 3, "300");
+    EXPECT_EQ(Cli({"export", sealed}).Out, sealedExport);
+
+    const Outcome wrong = Cli({"export", sealed}, u"PW");
+    EXPECT_EQ(wrong.Status, ExitWrongPassword);
+    EXPECT_TRUE(wrong.Out.empty());
+    EXPECT_EQ(Cli({"convert", sealed, "-o", plain, "--to", "200"}, u"PW").Status, ExitWrongPassword);
+    EXPECT_FALSE(Exists(plain));
+
+    ASSERT_EQ(Cli({"convert", sealed, "-o", plain, "--to", "200"}).Status, 0);
+    EXPECT_EQ(Cli({"export", plain}).Out, Canonical);
+    EXPECT_EQ(Cli({"convert", plain, "-o", sealed, "--to", "sealed"}).Status, ExitFailure);  // exists
+    ASSERT_EQ(Cli({"convert", plain, "-o", back, "--to", "sealed"}).Status, 0);
+    EXPECT_EQ(Cli({"export", back}).Out, sealedExport);
+
+    std::string bytes = ReadFile(sealed);
+    bytes.pop_back();
+    WriteFile(sealed, bytes);
+    EXPECT_EQ(Cli({"export", sealed}).Status, ExitDamaged);
+    EXPECT_EQ(Cli({"info", sealed}).Status, ExitDamaged);
 }
 
 TEST(CliApp, ExportListsRecordsInTitleOrderAndFillsInToday)

@@ -1,5 +1,5 @@
-// Reading and writing .kyq documents: the header probe (both formats), the format-200
-// reader and writer, the format-150 reader.
+// Reading and writing .kyq documents: the header probe (every format), the format-200
+// reader and writer, the format-150 reader. The sealed format has its own files.
 #pragma once
 
 #include <cstddef>
@@ -36,6 +36,8 @@ enum class FormatErrorKind {
     BadValue,       // a date or character value outside its range
     Unstorable,     // writer: something the format cannot hold (names the record)
     CannotWrite,    // writer: the file system refused (old file left as it was)
+    WrongPassword,  // sealed: the password does not open it, or the file was altered
+    CannotDerive,   // sealed: no memory for the key derivation (Message says so)
 };
 
 // Detail: technical, English, for the log and standard error. Message: for the user, set
@@ -114,6 +116,10 @@ FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16s
 // The complete format-200 file, with a fresh random grille and filler. `out` is left
 // empty on failure.
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out);
+
+// Refuses (Unstorable, naming the record and the character) what a document file cannot
+// hold, in any format: the rules every writer applies before it writes.
+FormatResult CheckDocumentStorable(const PasswordDocument& doc);
 
 // The longest text a record field can hold (its length is a signed 16-bit value).
 inline constexpr size_t MaxTextLength = 32767;

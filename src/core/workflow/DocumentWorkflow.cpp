@@ -31,6 +31,9 @@ std::u16string WriteFailureReason(const FormatError& error)
     case FormatErrorKind::Unstorable:
         reason = u"文档中有Keyquill文档格式无法保存的内容。";
         break;
+    case FormatErrorKind::CannotDerive:
+        reason = u"无法计算文档的密钥。";
+        break;
     case FormatErrorKind::CannotWrite:
     default:
         reason = u"文件无法写入（可能是没有写入权限、磁盘已满或文件夹不存在）。";
@@ -91,6 +94,8 @@ DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
     commands_.TakeUndoSnapshot();
     doc.Path.clear();
     ++doc.Serial;
+    // Only the snapshot keeps the key now, for a cancelled open to bring back.
+    doc.SealKey.reset();
     RefreshDocumentView();
     return CloseResult::Closed;
 }
@@ -174,6 +179,21 @@ void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
     tree_.ReorderEntries(false);
     doc.Modified = false;
     view_.SetUndoEnabled(false);
+}
+
+DocumentWorkflow::ReadOutcome DocumentWorkflow::ReadProbedDocument(std::u16string_view password,
+                                                                   const ReaderYield& yield)
+{
+    PasswordDocument& doc = app_.Document;
+    const ExpiryContext expiry = ExpiryContextForToday(app_.Settings.Days);
+    const FormatResult result = OpenProbedDocument(doc, password, expiry, yield, app_.KeyWork);
+    if (!result && result.error().Kind == FormatErrorKind::WrongPassword) {
+        LogWarning(LogArea::Documents, "cannot open " + doc.Path + ": " + result.error().Detail);
+        app_.MsgBox(std::u16string(WrongPasswordMessage) + u"请重新输入密码。", MsgButtons::OkOnly, MsgIcon::Warning);
+        return ReadOutcome::Retry;
+    }
+    FinishRead(result, doc.FormatVersion == LegacyFormatNumber);
+    return ReadOutcome::Done;
 }
 
 void DocumentWorkflow::fileNew_Click()
@@ -273,7 +293,7 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
     PasswordDocument& doc = app_.Document;
     std::error_code ignored;
     const bool existed = std::filesystem::exists(path, ignored);
-    const FormatResult result = WriteDocument(doc, path);
+    const FormatResult result = SaveDocument(doc, path, app_.SealedKeyCost, app_.KeyWork);
     if (!result) {
         LogWarning(LogArea::Documents, "cannot save " + path + ": " + result.error().Detail);
         // The window keeps naming the file that really holds the document.
@@ -301,7 +321,8 @@ void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path, const For
         std::u16string(DamagedFileMessage) + u"\n" + FileNameLabel + Utf8ToUtf16(path);
     // A file that is missing or may not be read is no damaged file: say what stood in the
     // way.
-    if (error.Kind == FormatErrorKind::CannotOpen && !error.Message.empty())
+    if ((error.Kind == FormatErrorKind::CannotOpen || error.Kind == FormatErrorKind::CannotDerive) &&
+        !error.Message.empty())
         text += u"\n" + Utf8ToUtf16(error.Message);
     LogWarning(LogArea::Documents, "cannot open " + path + ": " +
                                        (error.Detail.empty() ? "damaged" : error.Detail));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/document/DocumentFormat.h"
@@ -47,6 +48,12 @@ public:
     // What follows the reader that the password prompt ran: on success the notices, the
     // re-order and the refresh; on failure the damaged-file message and the restore.
     void FinishRead(const FormatResult& result, bool legacyFormat);
+    // The password prompt's OK: opens the probed document with the typed password
+    // (OpenProbedDocument, the key derived through the app's KeyWork), then FinishRead.
+    // Retry when the password does not open a sealed file or the file was altered: that
+    // is said, nothing of the file is shown and the prompt stays for another try.
+    enum class ReadOutcome { Done, Retry };
+    ReadOutcome ReadProbedDocument(std::u16string_view password, const ReaderYield& yield = {});
 
     void fileNew_Click();
     void fileOpen_Click();

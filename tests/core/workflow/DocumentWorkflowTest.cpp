@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/document/DocumentFormat.h"
+#include "core/document/SealedFormat.h"
 #include "core/workflow/CommonDialog.h"
 #include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/EntryCommands.h"
@@ -89,11 +90,10 @@ protected:
         return File(name);
     }
     // What the password prompt's OK does: the reader, then the rest of the open.
-    void AnswerPrompt(const std::u16string& password)
+    DocumentWorkflow::ReadOutcome AnswerPrompt(const std::u16string& password)
     {
-        app_->Document.DocumentPassword() = password;
-        const FormatResult read = ReadCurrentFormat(app_->Document, ExpiryContextForToday(60000));
-        workflow_->FinishRead(read, false);
+        app_->Settings.Days = 32767;
+        return workflow_->ReadProbedDocument(password);
     }
     void Open(const std::string& path)
     {
@@ -512,6 +512,47 @@ TEST_F(DocumentRules, AHandOverClosesFirstAndWaitsOnlyForAPrompt)
     EXPECT_EQ(boxes_->Boxes.size(), 2u);  // the save prompt, then why it cannot be opened
     EXPECT_EQ(app_->Document.Path, a);
     EXPECT_EQ(boxes_->Unexpected, 0);
+}
+
+// A sealed document: a wrong password is said and the prompt stays for another try; a
+// cancelled open of another file brings the sealed document back sealed, with its key, so
+// its next save is sealed and derives nothing.
+TEST_F(DocumentRules, ASealedOpenRetriesAndACancelledOpenKeepsTheSeal)
+{
+    int derivations = 0;
+    app_->SealedKeyCost = LowestKeyCost;
+    app_->KeyWork = [&](const std::function<void()>& work) {
+        ++derivations;
+        work();
+    };
+    PasswordDocument sealed = MakeDocument(u"ann", u"pw", {Record(u"A", u"ann", u"pa")});
+    sealed.FormatVersion = SealedFormatNumber;
+    ASSERT_TRUE(SaveDocument(sealed, File("s.kyq"), LowestKeyCost));
+
+    boxes_->Files.push_back(File("s.kyq"));
+    workflow_->fileOpen_Click();
+    EXPECT_EQ(AnswerPrompt(u"PW"), DocumentWorkflow::ReadOutcome::Retry);
+    ASSERT_EQ(boxes_->Boxes.size(), 1u);
+    EXPECT_EQ(boxes_->Boxes[0].Text.rfind(WrongPasswordMessage, 0), 0u);
+    EXPECT_EQ(app_->Document.EntryCount(), 0);
+    EXPECT_EQ(AnswerPrompt(u"pw"), DocumentWorkflow::ReadOutcome::Done);
+    EXPECT_EQ(view_.Rows, (std::vector<std::u16string>{u"A"}));
+    EXPECT_EQ(derivations, 2);
+
+    boxes_->Files.push_back(MakeFile("plain.kyq"));
+    workflow_->fileOpen_Click();
+    workflow_->RestorePreviousDocument();
+    EXPECT_EQ(app_->Document.Path, File("s.kyq"));
+    EXPECT_TRUE(app_->Document.IsSealed());
+    app_->Document.Modified = true;
+    ASSERT_TRUE(workflow_->WriteDocumentFile());
+    EXPECT_EQ(derivations, 2);
+    PasswordDocument again;
+    const auto bytes = ReadBytes(File("s.kyq"));
+    ASSERT_TRUE(ProbeHeaderBytes(again, bytes));
+    ASSERT_TRUE(OpenProbedBytes(again, bytes, u"pw", ExpiryContext{0, 2024, 6, 1}));
+    EXPECT_EQ(again.FormatVersion, SealedFormatNumber);
+    EXPECT_EQ(StoredRecords(again), StoredRecords(sealed));
 }
 
 }  // namespace
