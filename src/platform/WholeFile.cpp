@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -170,9 +171,78 @@ bool WriteProtected(const std::string& target, const struct stat& info, int& cod
     return false;
 }
 
-// Writes the bytes, gives the file the existing target's owner, group and mode (as far as
-// the process may) and flushes it to the disk.
-Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original)
+// Where the access list of a file is kept among its extended attributes.
+constexpr char AccessListName[] = "system.posix_acl_access";
+
+// The names of the file's extended attributes (its access list among them); none where
+// the file system keeps none.
+Expected<std::vector<std::string>> AttributeNames(const std::string& path)
+{
+    std::string list;
+    for (;;) {
+        const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
+        if (size < 0)
+            break;
+        list.resize(static_cast<size_t>(size));
+        const ssize_t got = size == 0 ? 0 : ::listxattr(path.c_str(), list.data(), list.size());
+        if (got >= 0) {
+            list.resize(static_cast<size_t>(got));
+            std::vector<std::string> names;
+            for (size_t at = 0; at < list.size();) {
+                const size_t end = std::min(list.find('\0', at), list.size());
+                if (end > at)
+                    names.emplace_back(list, at, end - at);
+                at = end + 1;
+            }
+            return names;
+        }
+        if (errno != ERANGE)  // ERANGE: the list grew meanwhile; ask again
+            break;
+    }
+    if (errno == ENOTSUP)
+        return std::vector<std::string>{};
+    return SystemFailure("无法读取原文件的扩展属性", "listxattr", errno);
+}
+
+// Gives the new file the replaced one's extended attributes, its access list among them,
+// so that the replacement is readable by exactly whom the old file was. An attribute the
+// new file cannot take fails the save: a file that more people may read is no copy.
+Expected<void> CopyAttributes(int fd, const std::string& from)
+{
+    const Expected<std::vector<std::string>> names = AttributeNames(from);
+    if (!names)
+        return names.error();
+    bool hadAccessList = false;
+    std::string value;
+    for (const std::string& name : *names) {
+        ssize_t size = ::getxattr(from.c_str(), name.c_str(), nullptr, 0);
+        if (size >= 0) {
+            value.resize(static_cast<size_t>(size));
+            size = ::getxattr(from.c_str(), name.c_str(), value.data(), value.size());
+        }
+        if (size < 0) {
+            if (errno == ENODATA)
+                continue;  // removed meanwhile
+            return SystemFailure("无法读取原文件的扩展属性", ("getxattr " + name).c_str(), errno);
+        }
+        value.resize(static_cast<size_t>(size));
+        if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) {
+            Error e = SystemFailure("无法把原文件的访问控制列表或扩展属性复制到新文件", ("fsetxattr " + name).c_str(), errno);
+            e.Message += "（" + name + "）";
+            return e;
+        }
+        hadAccessList = hadAccessList || name == AccessListName;
+    }
+    // A folder's default access list gives a new file one; the old file had none.
+    if (!hadAccessList && ::fremovexattr(fd, AccessListName) != 0 && errno != ENODATA && errno != ENOTSUP)
+        return SystemFailure("无法设置文件的访问控制列表", "fremovexattr", errno);
+    return {};
+}
+
+// Writes the bytes, gives the file the existing target's owner, group, mode and extended
+// attributes (as far as the process may) and flushes it to the disk.
+Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original,
+                            const std::string& target)
 {
     int code = 0;
     if (!WriteAll(fd, bytes, code))
@@ -184,6 +254,9 @@ Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct
             (void)::fchown(fd, static_cast<uid_t>(-1), original->st_gid);
         if (::fchmod(fd, original->st_mode & 07777) != 0)
             return SystemFailure("无法设置文件的权限", "fchmod", errno);
+        // After the mode: the access list sets the group bits to its mask, as the old file has them.
+        if (Expected<void> copied = CopyAttributes(fd, target); !copied)
+            return copied;
     }
     if (::fsync(fd) != 0)
         return SystemFailure("无法把文件写入磁盘", "fsync", errno);
@@ -231,7 +304,7 @@ Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& 
             return NoUnnamedFiles;
         return SystemFailure(CreateReason, "open O_TMPFILE", errno);
     }
-    if (Expected<void> filled = FillAndFlush(file.get(), bytes, original); !filled)
+    if (Expected<void> filled = FillAndFlush(file.get(), bytes, original, target); !filled)
         return filled.error();
     // Any user may link through /proc; AT_EMPTY_PATH needs a privilege but no /proc.
     const std::string self = "/proc/self/fd/" + std::to_string(file.get());
@@ -260,7 +333,7 @@ Expected<void> ReplaceThroughNamedFile(const std::string& folder, const std::str
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));  // mode 0600
     if (file.get() < 0)
         return SystemFailure(CreateReason, "mkostemp", errno);
-    Expected<void> done = FillAndFlush(file.get(), bytes, original);
+    Expected<void> done = FillAndFlush(file.get(), bytes, original, target);
     if (done && file.Close() != 0)
         done = SystemFailure("无法写入文件", "close", errno);
     if (done && ::rename(temporary.c_str(), target.c_str()) != 0)

@@ -29,8 +29,9 @@ Expected<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t lim
 // file; a hidden file it may leave (only where the file system has no unnamed files, or
 // between the two calls that name and rename it) is removed by the next replacement in
 // that folder.
-// A new file gets mode 0600; an existing one keeps its permission bits and, where the
-// process may set them, its owner and group. A symbolic link is followed, also when it
+// A new file gets mode 0600; an existing one keeps its permission bits, its access list
+// and other extended attributes (one the new file cannot take fails the replacement) and,
+// where the process may set them, its owner and group. A symbolic link is followed, also when it
 // names no file yet: the file it names is written and the link stays. Only regular files
 // are replaced, and only when this user may write them: a file without write permission
 // for this user, or without any write permission bit (also for root), is refused.
