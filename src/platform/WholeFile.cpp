@@ -16,6 +16,7 @@
 #include <limits>
 #include <string_view>
 
+#include "platform/FileStamp.h"
 #include "platform/SystemErrorText.h"
 
 namespace kyq {
@@ -98,8 +99,9 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, int& error)
 
 Expected<int> OpenRegular(const std::string& path);
 
-// Reads up to `limit` bytes from the start of a regular file.
-Expected<std::vector<uint8_t>> ReadRegularFile(const std::string& path, size_t limit)
+// Reads up to `limit` bytes from the start of a regular file; `seen` gets its status as
+// it was opened.
+Expected<std::vector<uint8_t>> ReadRegularFile(const std::string& path, size_t limit, struct stat* seen = nullptr)
 {
     Expected<int> opened = OpenRegular(path);
     if (!opened)
@@ -108,6 +110,8 @@ Expected<std::vector<uint8_t>> ReadRegularFile(const std::string& path, size_t l
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
         return SystemFailure("无法读取文件", "fstat", errno);
+    if (seen)
+        *seen = info;
     std::vector<uint8_t> bytes;
     // Room for the size the file has now, plus a little to notice that it grew; the bytes
     // are read into place, not through a bounce buffer.
@@ -242,7 +246,7 @@ Expected<void> CopyAttributes(int fd, const std::string& from)
 // Writes the bytes, gives the file the existing target's owner, group, mode and extended
 // attributes (as far as the process may) and flushes it to the disk.
 Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original,
-                            const std::string& target)
+                            const std::string& target, struct stat& written)
 {
     int code = 0;
     if (!WriteAll(fd, bytes, code))
@@ -260,6 +264,9 @@ Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct
     }
     if (::fsync(fd) != 0)
         return SystemFailure("无法把文件写入磁盘", "fsync", errno);
+    // The rename keeps the device, inode and times: this is the file as it will be named.
+    if (::fstat(fd, &written) != 0)
+        return SystemFailure("无法读取文件", "fstat", errno);
     return {};
 }
 
@@ -294,7 +301,7 @@ using Outcome = Expected<bool>;
 // The bytes go into a file without a name, which is linked into the folder only to be
 // renamed over the target at once: a killed save leaves nothing behind.
 Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& target,
-                                  std::span<const uint8_t> bytes, const struct stat* original)
+                                  std::span<const uint8_t> bytes, const struct stat* original, struct stat& written)
 {
     constexpr bool NoUnnamedFiles = false;
     FileDescriptor file(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
@@ -304,7 +311,7 @@ Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& 
             return NoUnnamedFiles;
         return SystemFailure(CreateReason, "open O_TMPFILE", errno);
     }
-    if (Expected<void> filled = FillAndFlush(file.get(), bytes, original, target); !filled)
+    if (Expected<void> filled = FillAndFlush(file.get(), bytes, original, target, written); !filled)
         return filled.error();
     // Any user may link through /proc; AT_EMPTY_PATH needs a privilege but no /proc.
     const std::string self = "/proc/self/fd/" + std::to_string(file.get());
@@ -327,13 +334,13 @@ Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& 
 }
 
 Expected<void> ReplaceThroughNamedFile(const std::string& folder, const std::string& target,
-                                       std::span<const uint8_t> bytes, const struct stat* original)
+                                       std::span<const uint8_t> bytes, const struct stat* original, struct stat& written)
 {
     std::string temporary = TemporaryStem(folder) + "XXXXXX";
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));  // mode 0600
     if (file.get() < 0)
         return SystemFailure(CreateReason, "mkostemp", errno);
-    Expected<void> done = FillAndFlush(file.get(), bytes, original, target);
+    Expected<void> done = FillAndFlush(file.get(), bytes, original, target, written);
     if (done && file.Close() != 0)
         done = SystemFailure("无法写入文件", "close", errno);
     if (done && ::rename(temporary.c_str(), target.c_str()) != 0)
@@ -393,7 +400,7 @@ Expected<int> OpenRegular(const std::string& path)
     return fd;
 }
 
-Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes)
+Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes, FileStamp* stamp)
 {
     const Expected<std::string> resolved = ResolveTarget(path);
     if (!resolved)
@@ -413,13 +420,16 @@ Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes)
     const std::string folder = FolderOf(target);
     const struct stat* original = exists ? &info : nullptr;
     Expected<void> done;
-    if (Outcome unnamed = ReplaceThroughUnnamedFile(folder, target, bytes, original); !unnamed)
+    struct stat written {};
+    if (Outcome unnamed = ReplaceThroughUnnamedFile(folder, target, bytes, original, written); !unnamed)
         done = unnamed.error();
     else if (!*unnamed)
-        done = ReplaceThroughNamedFile(folder, target, bytes, original);
+        done = ReplaceThroughNamedFile(folder, target, bytes, original, written);
     RemoveLeftovers(folder);
     if (!done)
         return done;
+    if (stamp)
+        *stamp = FileStamp::Of(path, written, bytes);
 
     // Make the rename itself durable; the data is complete either way, so a folder that
     // cannot be synced is no failure.
@@ -441,14 +451,23 @@ Expected<std::vector<uint8_t>> ReadWholeFile(const std::string& path)
     return ReadFileStart(path, std::numeric_limits<size_t>::max());
 }
 
+Expected<std::vector<uint8_t>> ReadWholeFile(const std::string& path, FileStamp& stamp)
+{
+    struct stat seen {};
+    Expected<std::vector<uint8_t>> bytes = ReadRegularFile(path, std::numeric_limits<size_t>::max(), &seen);
+    if (bytes)
+        stamp = FileStamp::Of(path, seen, *bytes);
+    return bytes;
+}
+
 Expected<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t limit)
 {
     return ReadRegularFile(path, limit);
 }
 
-Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes)
+Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, FileStamp* stamp)
 {
-    return Replace(path, bytes);
+    return Replace(path, bytes, stamp);
 }
 
 Expected<void> RemoveFileIfPresent(const std::string& path)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/document/Grille.h"
+#include "platform/FileStamp.h"
 #include "core/document/PasswordEntry.h"
 #include "core/document/SortList.h"
 
@@ -34,6 +35,10 @@ public:
     std::vector<PasswordEntry> SnapshotEntries;
     int SnapshotCount = -1;  // -1: no snapshot (used up by a restore)
     bool SnapshotModified = false;
+
+    // The file as it was last read or written; a save over it first checks that it is
+    // still so.
+    FileStamp OnDisk;
 
     int32_t FormatVersion = 0;
     Grille FileGrille{};
