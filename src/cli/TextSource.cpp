@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/CodePage936.h"
@@ -241,6 +242,12 @@ void TextSource::CheckNewBytes(bool last)
     const size_t read = base_ + window_.size();
     const std::string_view fresh = window_.substr(checked_ - base_);
     const size_t bad = FirstInvalidUtf8(fresh);
+    // Chinese characters in UTF-8 are three bytes from a lead of 0xE0 or above; text that
+    // has had them is damaged UTF-8, not GBK, where it goes wrong.
+    if (!sawWideUtf8_ && decoding_ == Decoding::Utf8) {
+        const std::string_view sound = fresh.substr(0, bad);
+        sawWideUtf8_ = std::any_of(sound.begin(), sound.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xE0; });
+    }
     if (bad == std::string_view::npos) {
         checked_ = end_ = read;
         // What was decoded is sound up to where the decoder stopped.
@@ -255,7 +262,7 @@ void TextSource::CheckNewBytes(bool last)
         return;
     }
     end_ = at;
-    notUtf8_ = decoding_ == Decoding::Utf8;
+    notUtf8_ = decoding_ == Decoding::Utf8 && !sawWideUtf8_;
     FailAt(at, "不是有效的UTF-8文本 (invalid UTF-8)");
 }
 

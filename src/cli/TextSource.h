@@ -50,7 +50,8 @@ public:
     // then see its end, and the caller reports this error instead of theirs.
     bool Failed() const { return !error_.empty(); }
     const std::string& Error() const { return error_; }  // UTF-8, Chinese with English gist
-    // The failure is bytes that are no UTF-8 in a text taken as UTF-8: it may be GBK.
+    // The failure is bytes that are no UTF-8 in a text taken as UTF-8, before any
+    // character of three or four bytes was read: it may be GBK.
     bool FailedAsUtf8() const { return notUtf8_; }
     // What the bytes were read as, for the summary: "UTF-8", "UTF-16" or "GBK".
     const char* EncodingName() const;
@@ -75,6 +76,7 @@ private:
     std::string pending_;  // raw bytes of a character not complete yet
     std::string raw_;      // a chunk as read, before decoding
     bool notUtf8_ = false;
+    bool sawWideUtf8_ = false;  // characters of three or four bytes read as UTF-8 so far
     bool detect_ = false;      // a file whose first bytes decide between UTF-8 and UTF-16
     std::string decodeError_;  // why decoding stopped, reported once the text before is read
 

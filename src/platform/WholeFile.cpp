@@ -230,12 +230,19 @@ Expected<void> CopyAttributes(int fd, const std::string& from)
             return SystemFailure("无法读取原文件的扩展属性", ("getxattr " + name).c_str(), errno);
         }
         value.resize(static_cast<size_t>(size));
+        hadAccessList = hadAccessList || name == AccessListName;
+        // What the new file has already (a security label given to every new file) is
+        // not set again: that could need a privilege the user lacks.
+        if (ssize_t has = ::fgetxattr(fd, name.c_str(), nullptr, 0); has == size) {
+            std::string present(static_cast<size_t>(has), '\0');
+            if (::fgetxattr(fd, name.c_str(), present.data(), present.size()) == has && present == value)
+                continue;
+        }
         if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) {
             Error e = SystemFailure("无法把原文件的访问控制列表或扩展属性复制到新文件", ("fsetxattr " + name).c_str(), errno);
             e.Message += "（" + name + "）";
             return e;
         }
-        hadAccessList = hadAccessList || name == AccessListName;
     }
     // A folder's default access list gives a new file one; the old file had none.
     if (!hadAccessList && ::fremovexattr(fd, AccessListName) != 0 && errno != ENODATA && errno != ENOTSUP)

@@ -171,6 +171,8 @@ TEST(ImportLayouts, Refusals)
         {"a year past what the file holds", "Title,Password,Year,Month,Day\r\na,p,40000,1,1\r\n", {"record 1"}},
         {"a date given in part", "Title,Password,Year,Month,Day\r\na,p,2024,,1\r\n", {"record 1"}},
         {"neither UTF-8 nor GBK", "Title,Password\r\na,\xFF\xFE\r\n", {"UTF-8", "GBK"}},
+        // Chinese read as UTF-8 first: a damaged byte later is no reason to read it all as GBK.
+        {"damaged UTF-8", "标题,密码\r\n邮箱,\xC4\xE3\r\n", {"UTF-8"}},
         {"UTF-16 cut in the middle", "\xFF\xFE" "T\0,\0P\0\n\0a\0,\0\x3D\xD8", {"UTF-16"}},
         {"JSON as an array", R"([{"title":"a","password":"p"}])", {"数组", R"({"entries":[…]})"}},
     };

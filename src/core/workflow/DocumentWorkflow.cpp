@@ -278,8 +278,8 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
             const MsgAnswer answer =
                 app_.MsgBox(u"文件“" + DisplayNameOfPath(path) +
                                 u"”在本程序读取或上次保存之后，已被其他程序（例如同步软件或另一台电脑）改动或替换。\n\n"
-                                u"覆盖：用本程序中的文档替换它，磁盘上的那个版本将丢失。\n"
                                 u"另存为：把文档保存为另一个文件，两个版本都保留。\n"
+                                u"覆盖：用本程序中的文档替换它，磁盘上的那个版本将丢失。\n"
                                 u"取消：不保存，什么也不写入。\n\n文件名：" +
                                 Utf8ToUtf16(path),
                             MsgButtons::OverwriteSaveAsCancel, MsgIcon::Warning);
