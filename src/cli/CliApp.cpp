@@ -7,12 +7,10 @@
 #include <optional>
 #include <string_view>
 
-#include "cli/CsvImport.h"
 #include "cli/ExportText.h"
 #include "cli/ImportBuilder.h"
-#include "cli/JsonImport.h"
+#include "cli/ImportReader.h"
 #include "cli/StoredCount.h"
-#include "cli/TextSource.h"
 #include "cli/Utf8Check.h"
 #include "core/document/AnyFormat.h"
 #include "core/document/DocumentFormat.h"
@@ -35,14 +33,15 @@ constexpr std::string_view UsageText =
     "文档密码在终端上输入（不回显），或取标准输入的第一行。\n"
     "(The document password is typed on the terminal without echo, or is the first line of\n"
     "standard input.)\n"
-    "import 的输入可以是 export 写出的 JSON 或 CSV；CSV 也可用 Title、Username、Password、\n"
-    "Last Modified 列，日期写成 2024-01-05 或 2024-01-05T10:20:30Z，空白表示今天。--owner 可省略，\n"
-    "若 JSON 带有 \"owner\"；以“-”开头的值写成 --owner=值。已有的输出文件只在给出 --force 时替换，\n"
-    "输出文件不能是输入文件。\n"
-    "(import reads the JSON or CSV that export writes, or CSV with the columns Title, Username,\n"
-    "Password, Last Modified, dates as 2024-01-05 or 2024-01-05T10:20:30Z, empty for today; a\n"
-    "value starting with \"-\" is given as --owner=VALUE. An existing output file is replaced only\n"
-    "with --force, and never the input itself.)\n"
+    "import 的输入可以是 export 写出的 JSON 或 CSV，或浏览器和其他密码管理器导出的 CSV（按列名识别\n"
+    "标题、用户名、密码和日期列，逗号、分号或制表符分隔，UTF-8、带BOM的UTF-16或GBK编码）；没有密码列\n"
+    "的文件不导入。--owner 可省略，若 JSON 带有 \"owner\"；以“-”开头的值写成 --owner=值。已有的输出\n"
+    "文件只在给出 --force 时替换，输出文件不能是输入文件。\n"
+    "(import reads the JSON or CSV that export writes, or the CSV exports of browsers and other\n"
+    "password managers: title, user name, password and date columns recognised by name, separated\n"
+    "by commas, semicolons or tabs, in UTF-8, UTF-16 with a byte order mark, or GBK; a file without\n"
+    "a password column is refused. A value starting with \"-\" is given as --owner=VALUE. An\n"
+    "existing output file is replaced only with --force, and never the input itself.)\n"
     "--sealed 和 --to sealed 写出加密格式 300（旧版本打不开）；convert 的输出规则同 import。\n"
     "(--sealed and --to sealed write the sealed format 300, which older versions cannot open;\n"
     "convert follows import's rules for its output.)\n"
@@ -278,6 +277,28 @@ int RunExport(const Arguments& a, const CliContext& cx)
     return ExitOk;
 }
 
+// What the import read and what it leaves out, one line each, before anything is written.
+std::string ImportSummary(const ImportTable& table, size_t renamed)
+{
+    std::string out = "已读入 " + std::to_string(table.Records.size()) + " 条记录 (records read)";
+    if (table.Encoding != "UTF-8")
+        out += "，输入文件按" + table.Encoding + "编码读取 (read as " + table.Encoding + ")";
+    out += "\n";
+    if (renamed > 0)
+        out += "其中 " + std::to_string(renamed) +
+               " 条记录的标题与前面的记录相同，已在标题后加上用户名或序号 (titles renamed to be unique)\n";
+    if (table.SkippedRows > 0)
+        out += "跳过 " + std::to_string(table.SkippedRows) +
+               " 个不是登录信息的项目（如笔记、卡片）(items that are no logins skipped)\n";
+    if (!table.UnimportedColumns.empty()) {
+        out += "以下各列文档无法保存，未导入 (columns not imported):";
+        for (const std::string& name : table.UnimportedColumns)
+            out += " " + name;
+        out += "\n";
+    }
+    return out;
+}
+
 // True when there is a file at `path` (a link that names no file yet has none to lose).
 bool Exists(const std::string& path)
 {
@@ -317,12 +338,7 @@ int RunImport(const Arguments& a, const CliContext& cx)
     if (::fstat(fd, &in) == 0 && ::stat(outPath.c_str(), &out) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
         return Failure(cx, "输出文件就是输入文件，未改写 (the output " + outPath + " is the input file)");
 
-    TextSource source(fd);
-    source.SkipBlanks();
-    if (source.AtEnd() && !source.Failed())
-        return Failure(cx, "导入失败，未写入任何文件：输入文件是空的 (nothing written: the input file is empty)");
-    const bool json = source.Peek() == '{';
-    Expected<ImportTable> parsed = json ? ParseJsonImport(source) : ParseCsvImport(source);
+    Expected<ImportTable> parsed = ReadImportFile(fd);
     if (!parsed)
         return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + parsed.error().Message);
 
@@ -341,13 +357,22 @@ int RunImport(const Arguments& a, const CliContext& cx)
     if (!password)
         return Failure(cx, password.error().Message);
 
+    const size_t renamed = RenameDuplicateTitles(*parsed);
+    const std::string summary = ImportSummary(*parsed, renamed);
     PasswordDocument doc;
     const Expected<void> check = BuildImportDocument(std::move(*parsed), owner, *password, cx.Today(), doc);
     if (!check)
         return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + check.error().Message);
 
+    // What was read is told before anything is written: output that cannot be written
+    // (a full disk) stops the import while nothing has changed.
+    cx.Out << summary;
+    cx.Out.flush();
+    if (!cx.Out.good())
+        return Failure(cx, "无法写出结果，未写入任何文件 (cannot write the output; nothing written)");
     // Checked again right before writing: the password prompt may have taken a while.
-    if (!a.Force && Exists(outPath))
+    const bool existed = Exists(outPath);
+    if (!a.Force && existed)
         return Failure(cx, exists);
     if (a.Sealed)
         doc.FormatVersion = SealedFormatNumber;
@@ -355,6 +380,14 @@ int RunImport(const Arguments& a, const CliContext& cx)
     if (!written)
         return Failure(cx, "无法写入 " + outPath + "：" + Why(written.error().Message, written.error().Detail));
     cx.Out << "已导入 " << doc.EntryCount() << " 条记录 (records imported): " << outPath << "\n";
+    cx.Out.flush();
+    if (!cx.Out.good()) {
+        // The output broke between the two lines: a new file is taken back, so that a
+        // failure leaves nothing behind; a replaced one is the import's result all the same.
+        if (!existed)
+            (void)RemoveFileIfPresent(outPath);
+        return Failure(cx, "无法写出结果 (cannot write the output)");
+    }
     return ExitOk;
 }
 

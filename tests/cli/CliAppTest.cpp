@@ -173,28 +173,28 @@ TEST(CliApp, ImportInputs)
         std::u16string password = u"pw";
         std::optional<ImportDate> date = std::nullopt;  // of the first record, when imported
     };
-    const std::string dated = "Title,Last Modified\r\n";
-    std::string tooMany = "Title\r\n";
+    const std::string dated = "Title,Password,Last Modified\r\n";
+    std::string tooMany = "Title,Password\r\n";
     for (int i = 0; i <= PasswordDocument::MaxEntries; ++i)
-        tooMany += "t" + std::to_string(i) + "\r\n";
+        tooMany += "t" + std::to_string(i) + ",p\r\n";
     tooMany += "\"never read";  // reading stops before: a damaged rest is not what is named
     const ImportDate today{2025, 3, 14};
     const std::vector<Case> cases = {
         // Dates: ISO 8601 or empty; anything else is named with its record and refused.
-        {"in.csv", dated + "A,2024-01-05\r\n", "", u"pw", ImportDate{2024, 1, 5}},
-        {"in.csv", dated + "A,2024-01-05T10:20:30Z\r\n", "", u"pw", ImportDate{2024, 1, 5}},
-        {"in.csv", dated + "A,2024-01-05T10:20:30+08:00\r\n", "", u"pw", ImportDate{2024, 1, 5}},
-        {"in.csv", dated + "A,\r\n", "", u"pw", today},
-        {"in.csv", dated + "A,2024-01-05\r\nB,01/05/2024\r\n", "第2条记录（CSV第3行）|“Last Modified”列的“01/05/2024”"},
-        {"in.csv", dated + "A,5.1.2024\r\n", "第1条记录（CSV第2行）|“Last Modified”列的“5.1.2024”"},
-        {"in.csv", dated + "A,2024-13-01\r\n", "“2024-13-01”不是能识别的日期"},
-        {"in.csv", dated + "A,24-01-05\r\n", "“24-01-05”不是能识别的日期"},
+        {"in.csv", dated + "A,p,2024-01-05\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,p,2024-01-05T10:20:30Z\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,p,2024-01-05T10:20:30+08:00\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,p,\r\n", "", u"pw", today},
+        {"in.csv", dated + "A,p,2024-01-05\r\nB,p,01/05/2024\r\n", "第2条记录（CSV第3行）|“Last Modified”列的“01/05/2024”"},
+        {"in.csv", dated + "A,p,5.1.2024\r\n", "第1条记录（CSV第2行）|“Last Modified”列的“5.1.2024”"},
+        {"in.csv", dated + "A,p,2024-13-01\r\n", "“2024-13-01”不是能识别的日期"},
+        {"in.csv", dated + "A,p,24-01-05\r\n", "“24-01-05”不是能识别的日期"},
         // A document password no prompt could take, or the file could not be keyed with.
         {"in.json", R"({"entries":[{"title":"t"}]})", "密码中的字符 U+0001（第2个字符）", u"a\x01" u"b"},
         {"in.json", R"({"entries":[{"title":"t"}]})", "字符 U+001B（第1个字符）", u"\x1B"},
         {"in.json", R"({"entries":[{"title":"t"}]})", "字符 U+0009（第2个字符）", u"a\tb"},
         // What a document cannot hold, named; reading stops at the first record past the limits.
-        {"in.json", R"({"entries":[{"title":"Mail"},{"title":"x"},{"title":"MAIL"}]})", "第3条记录“MAIL”"},
+        {"in.json", R"({"entries":[{"title":"Mail"},{"title":"x"},{"title":"\uD55C"}]})", "第3条记录“한”"},
         {"in.json", R"({"entries":[{"title":"a"},{"username":"no title"}]})", "第2条记录"},
         {"in.json", R"({"entries":[{"title":"a","password":"\ud83d\ude00"}]})", "第1条记录“a”"},
         {"in.csv", tooMany, "记录太多"},

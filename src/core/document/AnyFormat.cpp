@@ -69,13 +69,18 @@ FormatResult OpenProbedBytes(PasswordDocument& doc, std::span<const uint8_t> byt
 FormatResult OpenProbedDocument(PasswordDocument& doc, std::u16string_view password, const ExpiryContext& expiry,
                                 const ReaderYield& yield, const BlockingWork& block)
 {
-    auto bytes = ReadWholeFile(doc.Path);
+    FileStamp stamp;
+    auto bytes = ReadWholeFile(doc.Path, stamp);
     if (!bytes) {
         doc.Entries.resize(1);
         doc.Titles.Clear();
         return FormatError(FormatErrorKind::CannotOpen, bytes.error());
     }
-    return OpenProbedBytes(doc, *bytes, password, expiry, yield, block);
+    FormatResult result = OpenProbedBytes(doc, *bytes, password, expiry, yield, block);
+    // A save over the file checks first that it is still what was read here.
+    if (result)
+        doc.OnDisk = std::move(stamp);
+    return result;
 }
 
 FormatResult EncodeAnyFormat(PasswordDocument& doc, std::vector<uint8_t>& out, const KeyCost& cost,
@@ -97,12 +102,12 @@ FormatResult EncodeAnyFormat(PasswordDocument& doc, std::vector<uint8_t>& out, c
 }
 
 FormatResult SaveDocument(PasswordDocument& doc, const std::string& path, const KeyCost& cost,
-                          const BlockingWork& block)
+                          const BlockingWork& block, FileStamp* stamp)
 {
     std::vector<uint8_t> bytes;
     if (auto r = EncodeAnyFormat(doc, bytes, cost, block); !r)
         return r;
-    if (auto written = ReplaceFileContents(path, bytes); !written)
+    if (auto written = ReplaceFileContents(path, bytes, stamp); !written)
         return FormatError(FormatErrorKind::CannotWrite, written.error());
     return {};
 }

@@ -37,8 +37,9 @@ FormatResult OpenProbedBytes(PasswordDocument& doc, std::span<const uint8_t> byt
 // a fresh salt, which then becomes doc.SealKey), else format 200.
 FormatResult EncodeAnyFormat(PasswordDocument& doc, std::vector<uint8_t>& out, const KeyCost& cost,
                              const BlockingWork& block = {});
-// The same written to `path` as WriteDocument writes (the old file kept on failure).
+// The same written to `path` as WriteDocument writes (the old file kept on failure);
+// `stamp`, when given, receives what the file is now.
 FormatResult SaveDocument(PasswordDocument& doc, const std::string& path, const KeyCost& cost,
-                          const BlockingWork& block = {});
+                          const BlockingWork& block = {}, FileStamp* stamp = nullptr);
 
 }  // namespace kyq

@@ -493,12 +493,16 @@ FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16s
 
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
 {
-    auto bytes = ReadWholeFile(doc.Path);
+    FileStamp stamp;
+    auto bytes = ReadWholeFile(doc.Path, stamp);
     if (!bytes) {
         DiscardPartialRead(doc);
         return FormatError(FormatErrorKind::CannotOpen, bytes.error());
     }
-    return ReadCurrentFormatBytes(doc, *bytes, expiry, yield);
+    FormatResult result = ReadCurrentFormatBytes(doc, *bytes, expiry, yield);
+    if (result)
+        doc.OnDisk = std::move(stamp);
+    return result;
 }
 
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out)
@@ -559,12 +563,12 @@ FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& o
     return {};
 }
 
-FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path)
+FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path, FileStamp* stamp)
 {
     std::vector<uint8_t> bytes;
     if (auto r = EncodeDocument(doc, bytes); !r)
         return r;
-    if (auto written = ReplaceFileContents(path, bytes); !written)
+    if (auto written = ReplaceFileContents(path, bytes, stamp); !written)
         return FormatError(FormatErrorKind::CannotWrite, written.error());
     return {};
 }

@@ -68,7 +68,7 @@ FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
 
 // Reads the records of doc.Path keyed with doc.DocumentPassword() (format 200) or
 // doc.LegacyKey (format 150): AppendEntry + AddTitle for each, in file order, and
-// doc.ExpiredList collected on the way. Does not reorder and does not touch Modified.
+// doc.ExpiredList collected on the way; on success doc.OnDisk is the file as read. Does not reorder and does not touch Modified.
 // Each reads the header again (the file may have changed since the probe) and keeps its
 // grille in doc.FileGrille. Records and titles present before the call are dropped first.
 // On failure the document is left with its owner record only, no titles, and ExpiredList
@@ -84,7 +84,8 @@ FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry
 // write is refused (CannotWrite). Refuses (Unstorable, naming the record) what the format cannot hold: more than
 // 32,767 records, an empty title, a text over 32,767 characters, a character code page
 // 936 lacks, the character with code 14 in the owner name.
-FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path);
+// `stamp`, when given, becomes the written file's (for the next save's check).
+FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path, FileStamp* stamp = nullptr);
 
 // The same on bytes in memory (tests, fuzzers, the command-line tool). Each file function
 // above reads the whole file once and calls its counterpart here. Any input is read or

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/document/Grille.h"
+#include "platform/FileStamp.h"
 #include "core/document/PasswordEntry.h"
 #include "core/document/SortList.h"
 
@@ -48,6 +49,10 @@ public:
     // after a cancelled open is saved as it was read.
     int32_t SnapshotFormatVersion = 0;
     std::shared_ptr<const SealedKey> SnapshotSealKey;
+
+    // The file as it was last read or written; a save over it first checks that it is
+    // still so.
+    FileStamp OnDisk;
 
     // The format the document was read in, and is saved in: 300 sealed, else 200 (a
     // format-150 document is saved as 200).

@@ -249,19 +249,24 @@ void DocumentWorkflow::fileSave_Click()
 
 void DocumentWorkflow::fileSaveas_Click()
 {
-    PasswordDocument& doc = app_.Document;
-    if (!doc.IsOpen())
+    if (!app_.Document.IsOpen())
         return;
+    SaveUnderAnotherName();
+}
+
+bool DocumentWorkflow::SaveUnderAnotherName()
+{
+    PasswordDocument& doc = app_.Document;
     CommonDialog& dialog = dialog_;
     dialog.Filter = DocumentFilter;
     dialog.DialogTitle = u"另存为...";
     dialog.FileName = doc.IsUntitled() ? OwnerFileName() : doc.Path;
     dialog.Flags = CommonDialog::OverwritePrompt;
     if (!dialog.ShowSave())
-        return;
+        return false;
     const std::string target = dialog.FileName;
     dialog.FileName.clear();
-    SaveTo(target);
+    return SaveTo(target);
 }
 
 void DocumentWorkflow::fileUser_Click()
@@ -291,9 +296,31 @@ bool DocumentWorkflow::WriteDocumentFile()
 bool DocumentWorkflow::SaveTo(const std::string& path)
 {
     PasswordDocument& doc = app_.Document;
+    // Another program (a sync client, another machine) may have put a version of its own
+    // there since the file was read or saved: writing over it unasked would lose that one.
+    if (doc.OnDisk.Known() && doc.OnDisk.Path == path) {
+        std::string what;
+        if (CompareWithDisk(doc.OnDisk, &what) == FileChange::Changed) {
+            LogWarning(LogArea::Documents, path + " was changed by another program since it was read or saved: " + what);
+            const MsgAnswer answer =
+                app_.MsgBox(u"文件“" + DisplayNameOfPath(path) +
+                                u"”在本程序读取或上次保存之后，已被其他程序（例如同步软件或另一台电脑）改动或替换。\n\n"
+                                u"另存为：把文档保存为另一个文件，两个版本都保留。\n"
+                                u"覆盖：用本程序中的文档替换它，磁盘上的那个版本将丢失。\n"
+                                u"取消：不保存，什么也不写入。\n\n文件名：" +
+                                Utf8ToUtf16(path),
+                            MsgButtons::OverwriteSaveAsCancel, MsgIcon::Warning);
+            if (answer == MsgAnswer::No)
+                return SaveUnderAnotherName();
+            if (answer != MsgAnswer::Yes)
+                return false;
+        }
+    }
     std::error_code ignored;
     const bool existed = std::filesystem::exists(path, ignored);
-    const FormatResult result = SaveDocument(doc, path, app_.SealedKeyCost, app_.KeyWork);
+    FileStamp written;
+    const FormatResult result =
+        SaveDocument(doc, path, app_.SealedKeyCost, app_.KeyWork, &written);
     if (!result) {
         LogWarning(LogArea::Documents, "cannot save " + path + ": " + result.error().Detail);
         // The window keeps naming the file that really holds the document.
@@ -306,6 +333,7 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
     }
     const bool renamed = path != doc.Path;
     doc.Path = path;
+    doc.OnDisk = std::move(written);
     doc.Modified = false;
     app_.Settings.LastFile = path;
     app_.Settings.InitDir = FolderOfPath(path);

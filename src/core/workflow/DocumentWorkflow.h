@@ -67,8 +67,12 @@ public:
     // Writes the document to Path. A failure is reported, keeps Modified and leaves the
     // old file as it was; false then.
     bool WriteDocumentFile();
-    // The same to `path`, which becomes Path (caption, LastFile) only once written.
+    // The same to `path`, which becomes Path (caption, LastFile) only once written. When
+    // `path` is the file last read or written and another program has changed it since,
+    // asks first: overwrite, save under another name, or cancel (nothing written).
     bool SaveTo(const std::string& path);
+    // The save dialog, then SaveTo the chosen file; false when cancelled or failed.
+    bool SaveUnderAnotherName();
 
 private:
     void ShowDamagedFileMessage(const std::string& path, const FormatError& error);

@@ -3,11 +3,15 @@
 // boxes and file dialogs. These run under the sanitizers too.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "core/document/DocumentFormat.h"
@@ -553,6 +557,96 @@ TEST_F(DocumentRules, ASealedOpenRetriesAndACancelledOpenKeepsTheSeal)
     ASSERT_TRUE(OpenProbedBytes(again, bytes, u"pw", ExpiryContext{0, 2024, 6, 1}));
     EXPECT_EQ(again.FormatVersion, SealedFormatNumber);
     EXPECT_EQ(StoredRecords(again), StoredRecords(sealed));
+}
+
+// The titles stored in the file at `path` (password "pw"), in file order.
+std::vector<std::u16string> TitlesIn(const std::string& path)
+{
+    PasswordDocument doc;
+    doc.Path = path;
+    if (!ProbeHeader(doc, path))
+        return {};
+    doc.DocumentPassword() = u"pw";
+    if (!ReadCurrentFormat(doc, ExpiryContextForToday(60000)))
+        return {};
+    std::vector<std::u16string> titles;
+    for (int i = 1; i <= doc.EntryCount(); ++i)
+        titles.push_back(doc.Entries[static_cast<size_t>(i)].Title);
+    return titles;
+}
+
+// A sync client or another machine puts its own version where the open document's file
+// was: a save asks before writing over it, and asks only then.
+TEST_F(DocumentRules, ASaveOverAFileAnotherProgramChangedAsksFirst)
+{
+    const std::vector<std::u16string> ours = {u"A", u"b", u"mine"};
+    const std::vector<std::u16string> theirs = {u"theirs"};
+    auto replaceWithTheirs = [&](const std::string& a) {
+        ASSERT_TRUE(WriteDocument(MakeDocument(u"ann", u"pw", {Record(u"theirs", u"t", u"pt")}), a));
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& a)> change;  // what the other program does
+        std::optional<MsgAnswer> answer;                   // none: no question
+        std::vector<std::u16string> inA;                   // a.kyq afterwards
+        bool savedAsB = false;                             // ours went to b.kyq instead
+    };
+    const std::vector<Case> cases = {
+        {"nothing", [](const std::string&) {}, std::nullopt, ours},
+        {"only the time moved", [](const std::string& a) { ASSERT_EQ(::utimensat(AT_FDCWD, a.c_str(), nullptr, 0), 0); },
+         std::nullopt, ours},
+        {"the file was deleted", [](const std::string& a) { fs::remove(a); }, std::nullopt, ours},
+        {"replaced, and the user cancels", replaceWithTheirs, MsgAnswer::Cancel, theirs},
+        {"replaced, and the user saves under another name", replaceWithTheirs, MsgAnswer::No, theirs, true},
+        // Size and time as before: only the content tells.
+        {"changed in place within the time's resolution, and the user overwrites",
+         [](const std::string& a) {
+             struct stat before {};
+             ASSERT_EQ(::stat(a.c_str(), &before), 0);
+             const int fd = ::open(a.c_str(), O_WRONLY);
+             ASSERT_GE(fd, 0);
+             ASSERT_EQ(::pwrite(fd, "\x7F", 1, before.st_size - 1), 1);
+             const struct timespec times[2] = {before.st_atim, before.st_mtim};
+             ASSERT_EQ(::futimens(fd, times), 0);
+             ::close(fd);
+         },
+         MsgAnswer::Yes, ours},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string a = MakeFile("a.kyq"), b = File("b.kyq");
+        fs::remove(b);
+        Open(a);
+        ASSERT_TRUE(app_->Document.AppendEntry(Record(u"mine", u"me", u"pm")));
+        app_->Document.Modified = true;
+        c.change(a);
+
+        boxes_->Boxes.clear();
+        if (c.answer)
+            boxes_->Answers = {*c.answer};
+        if (c.savedAsB)
+            boxes_->Files.push_back(b);
+        workflow_->fileSave_Click();
+        const bool asked = !boxes_->Boxes.empty() && boxes_->Boxes[0].Buttons == MsgButtons::OverwriteSaveAsCancel;
+        EXPECT_EQ(asked, c.answer.has_value());
+        EXPECT_EQ(TitlesIn(a), c.inA);
+        const bool written = c.answer != MsgAnswer::Cancel;
+        EXPECT_EQ(app_->Document.Modified, !written);
+        EXPECT_EQ(app_->Document.Path, c.savedAsB ? b : a);
+        EXPECT_EQ(TitlesIn(b), c.savedAsB ? ours : std::vector<std::u16string>{});
+        EXPECT_EQ(boxes_->Unexpected, 0);
+
+        // What the program wrote last is what the next save expects to find.
+        if (written) {
+            boxes_->Boxes.clear();
+            app_->Document.Modified = true;
+            workflow_->fileSave_Click();
+            EXPECT_TRUE(boxes_->Boxes.empty());
+            EXPECT_FALSE(app_->Document.Modified);
+        }
+        app_->Document.Modified = false;
+        workflow_->CloseDocument();
+    }
 }
 
 }  // namespace
