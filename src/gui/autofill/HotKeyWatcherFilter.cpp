@@ -1,7 +1,9 @@
 #include "gui/autofill/HotKeyWatcherFilter.h"
 
 #include "core/autofill/FillDesktop.h"
+#include "core/autofill/FillTargetRule.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/autofill/OwnWindow.h"
 #include "gui/autofill/frmFill.h"
 #include "gui/widgets/OwnedDialog.h"
 
@@ -22,19 +24,33 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
     // The hot key is read at every event, so a new one from the options takes effect at once.
     if (!watcher_.OnMessage(message.Msg, message.wParam, message.lParam, app_.Settings.hotKey))
         return;
-    app_.Session.FillTarget = desktop_.Foreground();
-    // The options dialog is the exception: there the hot key is being typed, not used.
+    const uint64_t foreground = desktop_.Foreground();
+    switch (StepForHotKey(FillPending(), IsOwnWindow(foreground))) {
+    case HotKeyPressStep::BringForward:
+        if (frmFill* open = FillDialog())
+            open->BringForward();
+        return;
+    case HotKeyPressStep::Ignore:
+        return;
+    case HotKeyPressStep::RecordAndShow:
+        break;
+    }
+    app_.Session.FillTarget = foreground;
+    // The options dialog holds the main window without being in the way of a fill.
     if (!app_.Session.OptionsClosed || !app_.Modal.Busy()) {
         ShowFillDialog();
         return;
     }
-    if (fillWaiting_)
-        return;
     fillWaiting_ = true;
     OwnedDialog::WhenNoneOpen(app_, &lifetime_, [this] {
         fillWaiting_ = false;
         ShowFillDialog();
     });
+}
+
+bool HotKeyWatcherFilter::FillPending() const
+{
+    return fillWaiting_ || FillDialog() != nullptr;
 }
 
 void HotKeyWatcherFilter::ShowFillDialog()

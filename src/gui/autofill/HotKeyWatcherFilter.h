@@ -30,6 +30,9 @@ public:
     void ShowFillDialog();
     // The open fill dialog, or null.
     frmFill* FillDialog() const;
+    // The fill dialog is open, or waits for a dialog of ours to close: a hot key now only
+    // brings it forward, and its target stays.
+    bool FillPending() const;
 
 protected:
     void Filter(const WindowMessage& message) override;

@@ -18,9 +18,12 @@
 
 #include "core/autofill/FillDesktop.h"
 #include "core/autofill/FillMacro.h"
+#include "core/autofill/GuardedFill.h"
 #include "core/settings/FillHistory.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/autofill/OwnWindow.h"
 #include "gui/widgets/HelpViewer.h"
+#include "platform/Log.h"
 
 namespace kyq {
 
@@ -184,11 +187,12 @@ void frmFill::cmdOK_Click()
     const uint64_t target = app.Session.FillTarget;
     Unload();
 
-    const bool active = desktop.Activate(target);
-    QCoreApplication::processEvents();
-    // A password goes nowhere but into the window it was meant for.
-    if (active)
-        desktop.Type(text);
+    const FillOutcome outcome = TypeIntoTarget(desktop, target, IsOwnWindow(target), text,
+                                               [] { QCoreApplication::processEvents(); });
+    if (outcome.stop == FillStop::None)
+        return;
+    LogWarning(LogArea::Keyboard, FillStopDetail(outcome));
+    app.MsgBox(FillStopMessage(outcome, text), MsgButtons::OkOnly, MsgIcon::Warning);
 }
 
 void frmFill::cmdCancel_Click()

@@ -176,6 +176,7 @@ void DesktopPlatform::InstallShellMessageFilter(MessageChain& chain)
     if (!shellFilter_) {
         shellFilter_ = std::make_unique<ShellMessageFilter>(app_, *main_, instanceFolder_,
                                                              fillDesktop_.get());
+        shellFilter_->SetFillPending([this] { return hotKeyFilter_->FillPending(); });
         shellFilter_->SetHandOverFinished([this](int32_t token) {
             if (token > 0 && handOverServer_)
                 handOverServer_->Reply(static_cast<quint64>(token), 0);
