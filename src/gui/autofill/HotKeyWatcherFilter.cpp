@@ -7,6 +7,8 @@
 #include "gui/autofill/frmFill.h"
 #include "gui/widgets/OwnedDialog.h"
 
+#include <QTimer>
+
 namespace kyq {
 
 HotKeyWatcherFilter::HotKeyWatcherFilter(KyqApp& app, FillDesktop& desktop)
@@ -31,6 +33,7 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
             open->BringForward();
         return;
     case HotKeyPressStep::Ignore:
+        SayOwnWindowIsNoTarget(foreground);
         return;
     case HotKeyPressStep::RecordAndShow:
         break;
@@ -45,6 +48,22 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
     OwnedDialog::WhenNoneOpen(app_, &lifetime_, [this] {
         fillWaiting_ = false;
         ShowFillDialog();
+    });
+}
+
+void HotKeyWatcherFilter::SayOwnWindowIsNoTarget(uint64_t foreground)
+{
+    // In the options dialog the user may be typing the hot key into its key box; a box of
+    // ours already open says enough.
+    if ((!app_.Session.OptionsClosed && foreground == app_.Session.OptionsWindow) ||
+        app_.Modal.Busy() || ownWindowNoteShown_)
+        return;
+    ownWindowNoteShown_ = true;
+    // After this message's handling: a box opened in the middle of it would hold it up.
+    QTimer::singleShot(0, &lifetime_, [this] {
+        app_.MsgBox(u"本程序自己的窗口不能作为填写目标。请先切换到要填写的窗口，再按快捷键。",
+                    MsgButtons::OkOnly, MsgIcon::Information);
+        ownWindowNoteShown_ = false;
     });
 }
 

@@ -38,12 +38,15 @@ protected:
     void Filter(const WindowMessage& message) override;
 
 private:
+    void SayOwnWindowIsNoTarget(uint64_t foreground);
+
     KyqApp& app_;
     FillDesktop& desktop_;
     HotKeyWatcher watcher_;
     QPointer<frmFill> dialog_;
     // A hot key pressed while a dialog of ours was open waits for it, once.
     bool fillWaiting_ = false;
+    bool ownWindowNoteShown_ = false;
     QObject lifetime_;
 };
 
