@@ -306,21 +306,27 @@ void Options::ShowHotKeyNote()
     KyqApp& app = App();
     const HotKey& hotKey = app.Settings.hotKey;
     const bool busy = app.Platform().HotKeyHeldElsewhere();
+    const bool missing = app.Platform().HotKeyKeyMissing();
     // The keyboard hook takes only chords that no one types as text.
     const bool taken = hotKey.Ctrl || hotKey.Alt || (hotKey.Main >= 112 && hotKey.Main <= 123);
     const QString key = QString::fromStdString(HotKeyText(hotKey));
     QString note;
     if (busy)
-        note = QStringLiteral("快捷键 %1 已被其他程序占用：它仍会打开填写窗口，但也会传给当前窗口"
-                              "（在终端中会多出字符）。请换一个快捷键。")
+        note = QStringLiteral("快捷键 %1 已被其他程序占用：按下时由那个程序接收（它也会执行自己的"
+                              "功能），不会传给当前窗口；本程序仍会打开填写窗口。那个程序退出后，"
+                              "本程序会自动接管此快捷键。也可以换一个快捷键。")
                    .arg(key);
+    else if (missing)
+        note = QStringLiteral("当前键盘布局中没有快捷键 %1 的 %2 键：现在按不出这个快捷键，"
+                              "但它也不会传给当前窗口。切换回含有该键的布局后即可使用。")
+                   .arg(key, QString::fromStdString(HotKeyKeyName(hotKey.Main)));
     else if (!taken)
         note = QStringLiteral("不含 Ctrl 或 Alt 的快捷键不由本程序独占：按下时它也会传给当前窗口。");
     else
         note = QStringLiteral("在任何窗口（包括终端）中按下快捷键都会打开填写窗口，"
                               "按键本身不会传给该窗口。");
     lblKeyNote->setText(note);
-    lblKeyNote->setStyleSheet(busy ? QStringLiteral("color: #b00000;") : QString());
+    lblKeyNote->setStyleSheet(busy || missing ? QStringLiteral("color: #b00000;") : QString());
 }
 
 void Options::Command1_Click()
