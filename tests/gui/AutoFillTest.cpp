@@ -403,14 +403,20 @@ TEST_F(AutoFillTest, OkRemembersTheMethodClosesActivatesTheTargetAndTypesTheReco
 TEST_F(AutoFillTest, EnterInTheListFillsAndEscapeOrTheCloseBoxCancels)
 {
     OpenFour();
-    PressHotKey();
-    ASSERT_NE(Fill(), nullptr);
-    QTest::keyClick(Fill()->lstPass, Qt::Key_Down);
-    QTest::keyClick(Fill()->lstPass, Qt::Key_Return);
-    EXPECT_EQ(Fill(), nullptr);
-    ASSERT_EQ(desktop_.Typed.size(), 1u);
-    EXPECT_EQ(desktop_.Typed[0], u"张三\tp^w{}+%~()[]^\r\n");
-    FlushDeletes();
+    // Enter alone, and with a modifier still held from the hot key.
+    for (const Qt::KeyboardModifiers held :
+         {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier),
+          Qt::ControlModifier | Qt::AltModifier}) {
+        desktop_.Typed.clear();
+        PressHotKey();
+        ASSERT_NE(Fill(), nullptr);
+        QTest::keyClick(Fill()->lstPass, Qt::Key_Down);
+        QTest::keyClick(Fill()->lstPass, Qt::Key_Return, held);
+        EXPECT_EQ(Fill(), nullptr);
+        ASSERT_EQ(desktop_.Typed.size(), 1u);
+        EXPECT_EQ(desktop_.Typed[0], u"张三\tp^w{}+%~()[]^\r\n");
+        FlushDeletes();
+    }
 
     const std::vector<std::u16string> before = app_->History.Items();
     PressHotKey();

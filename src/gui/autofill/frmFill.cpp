@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -236,6 +237,19 @@ void frmFill::ActivateOwnWindow()
         return;
     activationPending_ = false;
     desktop_.Activate(static_cast<uint64_t>(winId()));
+}
+
+void frmFill::keyPressEvent(QKeyEvent* event)
+{
+    // A dialog takes Enter only without Shift, Ctrl or Alt; a user still holding one from
+    // the hot key means OK all the same (typing waits for them, or lets them go).
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
+        event->accept();
+        cmdOK_Click();
+        return;
+    }
+    OwnedDialog::keyPressEvent(event);
 }
 
 bool frmFill::eventFilter(QObject* watched, QEvent* event)

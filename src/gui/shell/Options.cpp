@@ -39,9 +39,13 @@ W* Named(W* widget, const char* name)
 }
 
 // Keys that keep their usual meaning in the hot-key box: focus moves and the dialog's Esc.
-bool PassesThroughKeyBox(int key)
+// Keys that keep their meaning in the dialog: no hot key is made of them. Enter alone is
+// the dialog's OK; Ctrl+Enter and the like are no hot key either and change nothing.
+bool PassesThroughKeyBox(int key, Qt::KeyboardModifiers modifiers)
 {
-    return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape;
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape ||
+           (enter && (modifiers & ~Qt::KeypadModifier) == Qt::NoModifier);
 }
 
 }  // namespace
@@ -248,7 +252,7 @@ bool Options::eventFilter(QObject* watched, QEvent* event)
     if (watched == txtKey) {
         if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (PassesThroughKeyBox(key->key()))
+            if (PassesThroughKeyBox(key->key(), key->modifiers()))
                 return false;
             // Claiming the override keeps mnemonics such as Alt+A (Apply) from firing while
             // the user presses the combination he wants.
