@@ -321,9 +321,9 @@ void Options::ShowHotKeyNote()
                               "本程序会自动接管此快捷键。也可以换一个快捷键。")
                    .arg(key);
     else if (missing)
-        note = QStringLiteral("当前键盘布局中没有快捷键 %1 的 %2 键：现在按不出这个快捷键，"
-                              "但它也不会传给当前窗口。切换回含有该键的布局后即可使用。")
-                   .arg(key, QString::fromStdString(HotKeyKeyName(hotKey.Main)));
+        note = QStringLiteral("当前键盘布局中没有 %1 键：现在按不出快捷键 %2，但它也不会传给"
+                              "当前窗口。切换回含有该键的布局后即可使用。")
+                   .arg(QString::fromStdString(HotKeyKeyName(hotKey.Main)), key);
     else if (!taken)
         note = QStringLiteral("不含 Ctrl 或 Alt 的快捷键不由本程序独占：按下时它也会传给当前窗口。");
     else
