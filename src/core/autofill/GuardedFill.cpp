@@ -63,8 +63,13 @@ FillOutcome TypeIntoTarget(FillDesktop& desktop, uint64_t target, bool targetIsO
     for (std::u16string_view piece : pieces) {
         // Checked before every piece, so that a Tab or an Enter never goes to whatever
         // window took the focus meanwhile (a closed target's neighbour, a click elsewhere).
-        if (!targetHasFocus() || !desktop.TypePiece(piece, targetHasFocus)) {
+        if (!targetHasFocus()) {
             outcome.stop = FillStop::WindowChanged;
+            break;
+        }
+        if (!desktop.TypePiece(piece, targetHasFocus)) {
+            // Stopped by the focus check inside the piece, or the keys could not be sent.
+            outcome.stop = targetHasFocus() ? FillStop::TypingFailed : FillStop::WindowChanged;
             break;
         }
         ++outcome.piecesTyped;
@@ -91,6 +96,9 @@ std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view t
     case FillStop::WindowChanged:
         return u"填写已停止：目标窗口已关闭或失去了焦点，其余内容（包括回车）没有输入。"
                u"请检查该窗口中已填写的内容。";
+    case FillStop::TypingFailed:
+        return u"填写已停止：有字符没能输入，其余内容（包括回车）没有输入。"
+               u"请检查该窗口中已填写的内容。";
     }
     return {};
 }
@@ -112,6 +120,9 @@ std::string FillStopDetail(const FillOutcome& outcome)
     case FillStop::WindowChanged:
         return "auto-fill: the target lost the keyboard focus after " +
                std::to_string(outcome.piecesTyped) + " piece(s); typing stopped";
+    case FillStop::TypingFailed:
+        return "auto-fill: the keys of piece " + std::to_string(outcome.piecesTyped + 1) +
+               " could not all be sent; typing stopped";
     }
     return {};
 }

@@ -22,6 +22,7 @@ enum class FillStop {
     Untypeable,     // a character cannot be typed here: nothing was
     NotActivated,   // the target could not be brought back: nothing was typed
     WindowChanged,  // the target lost the focus: typing stopped there
+    TypingFailed,   // the desktop could not type a piece although the target kept the focus
 };
 
 struct FillOutcome {

@@ -265,8 +265,9 @@ bool KeystrokeSender::TypePiece(std::u16string_view text, const std::function<bo
     if (!keymap.Load(display_.get()))
         return keysyms.empty();
     bool stopped = false;
-    TypeWith(keymap, keysyms, mayGoOn, stopped);
-    return !stopped;
+    // A character that found no key after all (a spare keycode refused) ends the fill too.
+    const size_t skipped = TypeWith(keymap, keysyms, mayGoOn, stopped);
+    return !stopped && skipped == 0;
 }
 
 void KeystrokeSender::End()

@@ -50,8 +50,8 @@ public:
 
     // Type in steps: Begin releases the held modifiers and turns Caps Lock off, TypePiece
     // types one text, asking `mayGoOn` before each chunk after its first (a chunk is what
-    // fits the spare keycodes at once) and stopping when it says no (false then), and End
-    // restores Caps Lock.
+    // fits the spare keycodes at once) and stopping when it says no (false then, as when a
+    // character could not be typed after all), and End restores Caps Lock.
     void Begin();
     bool TypePiece(std::u16string_view text, const std::function<bool()>& mayGoOn);
     void End();

@@ -19,6 +19,7 @@ class ScriptedDesktop final : public FillDesktop {
 public:
     size_t focusChecksHeld = SIZE_MAX;
     size_t untypeableAt = AllTypeable;
+    size_t failsAt = SIZE_MAX;  // the back end cannot send the key at this place of a piece
     bool activates = true;
     std::u16string sent;
     bool activated = false;
@@ -38,6 +39,8 @@ public:
         for (size_t i = 0; i < piece.size(); i += 2) {
             if (i > 0 && !mayGoOn())
                 return false;
+            if (failsAt < i + 2)
+                return false;
             sent += piece.substr(i, 2);
         }
         return true;
@@ -53,7 +56,7 @@ TEST(GuardedFillTest, PiecesSplitAtEveryTabAndEnter)
     EXPECT_TRUE(FillPieces(u"").empty());
 }
 
-TEST(GuardedFillTest, TypingStopsForGoodWhenTheTargetLosesTheFocus)
+TEST(GuardedFillTest, TypingStopsForGoodWhenTheTargetLosesTheFocusOrAKeyFails)
 {
     // Text: user name "alice" (3 parts), Tab, password "s3cret" (3 parts), Enter.
     const std::u16string text = u"alice\ts3cret\r\n";
@@ -62,9 +65,11 @@ TEST(GuardedFillTest, TypingStopsForGoodWhenTheTargetLosesTheFocus)
         size_t focusChecksHeld;
         FillStop stop;
         std::u16string sent;
+        size_t failsAt = SIZE_MAX;
     };
     const Case cases[] = {
         {"kept throughout", SIZE_MAX, FillStop::None, text},
+        {"a key that cannot be sent", SIZE_MAX, FillStop::TypingFailed, u"al", 3},
         {"lost before the first key", 0, FillStop::WindowChanged, u""},
         {"lost inside the user name", 2, FillStop::WindowChanged, u"alic"},
         {"lost before the Tab", 3, FillStop::WindowChanged, u"alice"},
@@ -75,6 +80,7 @@ TEST(GuardedFillTest, TypingStopsForGoodWhenTheTargetLosesTheFocus)
         SCOPED_TRACE(c.name);
         ScriptedDesktop desktop;
         desktop.focusChecksHeld = c.focusChecksHeld;
+        desktop.failsAt = c.failsAt;
         const FillOutcome outcome = TypeIntoTarget(desktop, Target, false, text);
         EXPECT_EQ(outcome.stop, c.stop);
         EXPECT_EQ(desktop.sent, c.sent);
