@@ -18,7 +18,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -426,34 +425,25 @@ TEST_F(AutoFillEndToEnd, TheTargetIsTheWindowOfTheFirstPressAndNeverTheProgram)
     EXPECT_EQ(terminal.Bytes(), "aliceZ");
 }
 
-// Every keycode without a symbol given one, as another program may do: a Chinese
-// character has no way in then, and nothing of its record may be typed.
+// Every keycode without a symbol given one, as another program may do, for as long as it
+// lives: a Chinese character has no way in then.
 class SpareKeycodesTaken {
 public:
-    SpareKeycodesTaken()
+    SpareKeycodesTaken() : spare_(test::Capture("xmodmap -pke | awk 'NF == 3 { print $2 }'"))
     {
-        std::istringstream map(test::Capture("xmodmap -pke"));
-        std::string line;
-        while (std::getline(map, line)) {
-            unsigned keycode = 0;
-            char rest[8] = {};
-            if (std::sscanf(line.c_str(), "keycode %u = %7s", &keycode, rest) == 1)
-                spare_.push_back(keycode);
-        }
-        for (unsigned keycode : spare_)
-            RunCommand("xmodmap -e 'keycode " + std::to_string(keycode) + " = F20'");
+        std::replace(spare_.begin(), spare_.end(), '\n', ' ');
+        Map("F20");
     }
-    ~SpareKeycodesTaken()
-    {
-        for (unsigned keycode : spare_)
-            RunCommand("xmodmap -e 'keycode " + std::to_string(keycode) + " ='");
-    }
+    ~SpareKeycodesTaken() { Map(""); }
     SpareKeycodesTaken(const SpareKeycodesTaken&) = delete;
     SpareKeycodesTaken& operator=(const SpareKeycodesTaken&) = delete;
-    size_t Count() const { return spare_.size(); }
 
 private:
-    std::vector<unsigned> spare_;
+    void Map(const std::string& symbol) const
+    {
+        RunCommand("for k in " + spare_ + "; do echo \"keycode $k = " + symbol + "\"; done | xmodmap -");
+    }
+    std::string spare_;
 };
 
 TEST_F(AutoFillEndToEnd, ARecordWithACharacterWithoutAKeyIsNotTypedAtAll)
@@ -463,7 +453,6 @@ TEST_F(AutoFillEndToEnd, ARecordWithACharacterWithoutAKeyIsNotTypedAtAll)
     const Window window = terminal.WaitUntilUp();
     ASSERT_NE(window, None) << "the terminal did not come up";
     SpareKeycodesTaken taken;
-    ASSERT_GT(taken.Count(), 0u);
     ASSERT_TRUE(ForegroundWindow(display_).Activate(window));
 
     ASSERT_TRUE(OpenFillDialog()) << ProgramLog();

@@ -47,15 +47,6 @@ public:
     }
 };
 
-TEST(GuardedFillTest, PiecesSplitAtEveryTabAndEnter)
-{
-    const std::vector<std::u16string_view> pieces = FillPieces(u"张三\tpw\r\n\r\nx\ny\r");
-    const std::vector<std::u16string_view> expected{u"张三", u"\t", u"pw", u"\r\n", u"\r\n",
-                                                    u"x",    u"\n", u"y",  u"\r"};
-    EXPECT_EQ(pieces, expected);
-    EXPECT_TRUE(FillPieces(u"").empty());
-}
-
 TEST(GuardedFillTest, TypingStopsForGoodWhenTheTargetLosesTheFocusOrAKeyFails)
 {
     // Text: user name "alice" (3 parts), Tab, password "s3cret" (3 parts), Enter.
