@@ -466,31 +466,6 @@ TEST_F(AutoFillEndToEnd, ARecordWithACharacterWithoutAKeyIsNotTypedAtAll)
     EXPECT_EQ(terminal.Bytes(), "Z");
 }
 
-// A keystroke under a layout without the chord's letter, then back to the Latin one: the
-// chord must still reach the program alone, never the terminal.
-TEST_F(AutoFillEndToEnd, TheChordNeverLeaksAfterALayoutWithoutItsLetter)
-{
-    const std::filesystem::path bytes = home_->Path() / "layout.bin";
-    RawTerminal terminal(bytes, "kyq-layout-terminal");
-    const Window window = terminal.WaitUntilUp();
-    ASSERT_NE(window, None) << "the terminal did not come up";
-    struct Restore {
-        ~Restore() { RunCommand("setxkbmap us"); }
-    } restore;
-    ASSERT_TRUE(ForegroundWindow(display_).Activate(target_->Window()));
-    ASSERT_TRUE(RunCommand("setxkbmap ru"));
-    ASSERT_TRUE(RunCommand("xdotool key space"));  // into the login window
-    ASSERT_TRUE(RunCommand("setxkbmap us"));
-
-    ASSERT_TRUE(ForegroundWindow(display_).Activate(window));
-    ASSERT_TRUE(OpenFillDialog()) << ProgramLog();
-    ASSERT_TRUE(RunCommand("xdotool key Escape"));
-    ASSERT_TRUE(WaitFor([&] { return FocusWindow(display_.get()) == window; }, 5s));
-    ASSERT_TRUE(RunCommand("xdotool type Z"));
-    ASSERT_TRUE(WaitFor([&] { return !terminal.Bytes().empty(); }, 5s));
-    EXPECT_EQ(terminal.Bytes(), "Z");
-}
-
 class AutoFillEndToEndBenchmark : public AutoFillEndToEnd {
 protected:
     void SetUp() override
