@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libicu-dev libx11-dev libxtst-dev libsodium-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps imagemagick fonts-wqy-zenhei trayer xclip openbox xterm qt6-translations-l10n
+  x11-xkb-utils x11-xserver-utils xkb-data
   time python3 python3-nacl acl
 )
 

@@ -39,6 +39,9 @@ public:
     virtual void SetHotKeyGrabPaused(bool /*paused*/) {}
     // Another program holds the hot key's chord, so it also reaches the focused window.
     virtual bool HotKeyHeldElsewhere() const { return false; }
+    // The current keyboard map has no key for the hot key's main key (a layout without
+    // Latin letters): the chord is still kept from the focused window, but cannot be pressed.
+    virtual bool HotKeyKeyMissing() const { return false; }
     // A notification area shows the program's icon, so a hidden window can come back.
     virtual bool TrayUsable() const { return false; }
 

@@ -30,17 +30,23 @@ public:
     void ShowFillDialog();
     // The open fill dialog, or null.
     frmFill* FillDialog() const;
+    // The fill dialog is open, or waits for a dialog of ours to close: a hot key now only
+    // brings it forward, and its target stays.
+    bool FillPending() const;
 
 protected:
     void Filter(const WindowMessage& message) override;
 
 private:
+    void SayOwnWindowIsNoTarget(uint64_t foreground);
+
     KyqApp& app_;
     FillDesktop& desktop_;
     HotKeyWatcher watcher_;
     QPointer<frmFill> dialog_;
     // A hot key pressed while a dialog of ours was open waits for it, once.
     bool fillWaiting_ = false;
+    bool ownWindowNoteShown_ = false;
     QObject lifetime_;
 };
 

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,9 +19,12 @@
 
 #include "core/autofill/FillDesktop.h"
 #include "core/autofill/FillMacro.h"
+#include "core/autofill/GuardedFill.h"
 #include "core/settings/FillHistory.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/autofill/OwnWindow.h"
 #include "gui/widgets/HelpViewer.h"
+#include "platform/Log.h"
 
 namespace kyq {
 
@@ -198,11 +202,12 @@ void frmFill::cmdOK_Click()
     const uint64_t target = app.Session.FillTarget;
     Unload();
 
-    const bool active = desktop.Activate(target);
-    QCoreApplication::processEvents();
-    // A password goes nowhere but into the window it was meant for.
-    if (active)
-        desktop.Type(text);
+    const FillOutcome outcome = TypeIntoTarget(desktop, target, IsOwnWindow(target), text,
+                                               [] { QCoreApplication::processEvents(); });
+    if (outcome.stop == FillStop::None)
+        return;
+    LogWarning(LogArea::Keyboard, FillStopDetail(outcome));
+    app.MsgBox(FillStopMessage(outcome, text), MsgButtons::OkOnly, MsgIcon::Warning);
 }
 
 void frmFill::cmdCancel_Click()
@@ -246,6 +251,19 @@ void frmFill::ActivateOwnWindow()
         return;
     activationPending_ = false;
     desktop_.Activate(static_cast<uint64_t>(winId()));
+}
+
+void frmFill::keyPressEvent(QKeyEvent* event)
+{
+    // A dialog takes Enter only without Shift, Ctrl or Alt; a user still holding one from
+    // the hot key means OK all the same (typing waits for them, or lets them go).
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
+        event->accept();
+        cmdOK_Click();
+        return;
+    }
+    OwnedDialog::keyPressEvent(event);
 }
 
 bool frmFill::eventFilter(QObject* watched, QEvent* event)

@@ -9,6 +9,7 @@
 
 class QAction;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -57,6 +58,7 @@ protected:
     void Form_Load() override;
     void OnCancel() override { cmdCancel_Click(); }
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QAction* AddPopItem(const char* name, const QString& caption, const QString& escape);
