@@ -1,5 +1,7 @@
 #include "platform/RegistryHive.h"
 
+#include "platform/Utf.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -31,20 +33,36 @@ std::string FoldName(std::string_view name)
     return folded;
 }
 
+namespace {
+
+// A name that is not UTF-8 would be written back as the bytes it came as, and a file that
+// holds such bytes reads, the next time, as another encoding: names are UTF-8 or refused.
+bool IsUtf8(std::string_view name)
+{
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; }) ||
+           Utf16ToUtf8(Utf8ToUtf16(name)) == name;
+}
+
+}  // namespace
+
 bool IsValidKeyName(std::string_view name)
 {
     if (name.empty() || name.size() > MaxKeyNameBytes)
         return false;
-    return std::none_of(name.begin(), name.end(), [](char c) {
-        return c == '\\' || static_cast<unsigned char>(c) < 0x20;
-    });
+    return std::none_of(name.begin(), name.end(),
+                        [](char c) {
+                            return c == '\\' || static_cast<unsigned char>(c) < 0x20;
+                        }) &&
+           IsUtf8(name);
 }
 
 bool IsValidValueName(std::string_view name)
 {
     if (name.size() > MaxValueNameBytes)
         return false;
-    return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+    return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos &&
+           IsUtf8(name);
 }
 
 RegistryKey::RegistryKey(std::string name) : name_(std::move(name)) {}

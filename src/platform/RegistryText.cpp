@@ -335,6 +335,11 @@ private:
                 return HiveTextError::BadValue;
             if (text.size() > MaxValueBytes)
                 return HiveTextError::ValueTooLarge;
+            // The whole text is UTF-8 by now (other encodings were converted first): bytes
+            // that are not are damage, and kept they would make the next read take the
+            // rewritten file for another encoding.
+            if (Utf16ToUtf8(Utf8ToUtf16(text)) != text)
+                return HiveTextError::BadValue;
             value = RegistryValue::String(text);
         } else if (StartsWithIgnoringCase(data, "dword:")) {
             // Always eight digits, as exports write them; fewer would hide a cut line.
@@ -457,10 +462,13 @@ private:
     size_t cutLine_ = 0;  // the last line, when it has no line end
 };
 
-// The quoted form cannot carry a line end, and a NUL would end the text for many readers.
+// The quoted form cannot carry a line end, and a NUL would end the text for many readers;
+// bytes that are not UTF-8 (a file name from a command line, say) would make the file read
+// as another encoding.
 bool NeedsHexForm(std::string_view text)
 {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos ||
+           Utf16ToUtf8(Utf8ToUtf16(text)) != text;
 }
 
 void AppendQuoted(std::string& out, std::string_view text)
