@@ -443,6 +443,8 @@ TEST_F(AutoFillTest, NothingIsTypedWhenTheTargetCannotBeActivated)
     desktop_.ActivateSucceeds = false;
     Fill()->cmdOK_Click();
     EXPECT_TRUE(desktop_.Typed.empty());
+    // Not silently: the user learns that nothing was typed.
+    EXPECT_EQ(messages_->Texts(), std::vector<std::u16string>{TargetNotActiveText});
     // The fill was still chosen: the method is remembered.
     EXPECT_EQ(StoredHistory().Items(), std::vector<std::u16string>{u"^n^t^p^r"});
 }

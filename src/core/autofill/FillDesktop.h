@@ -8,6 +8,10 @@
 
 namespace kyq {
 
+// Said when the window to fill did not get the focus back: nothing was typed.
+inline constexpr char16_t TargetNotActiveText[] =
+    u"要填充的窗口没有回到前台，为安全起见没有输入任何内容。请切换到该窗口后再按快捷键。";
+
 class FillDesktop {
 public:
     virtual ~FillDesktop() = default;
@@ -19,6 +23,9 @@ public:
     // Types `text` into the window that has the focus ("\t" Tab, "\r\n" Enter), after the
     // user has let go of the modifiers still held from the hot key.
     virtual void Type(const std::u16string& text) = 0;
+    // The fill dialog accepts Enter on its release, not its press: where the typing cannot
+    // wait for the physical key to come up, its release would land in the typed text.
+    virtual bool AcceptOnKeyRelease() const { return false; }
 };
 
 }  // namespace kyq

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -189,6 +190,24 @@ void frmFill::cmdOK_Click()
     // A password goes nowhere but into the window it was meant for.
     if (active)
         desktop.Type(text);
+    else
+        app.MsgBox(TargetNotActiveText, MsgButtons::OkOnly, MsgIcon::Warning);
+}
+
+void frmFill::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && desktop_.AcceptOnKeyRelease() && event->modifiers() == Qt::NoModifier) {
+        if (!event->isAutoRepeat() && !enterDown_) {
+            enterDown_ = true;
+            // The release may be delivered to another of the program's windows while the
+            // toolkit is still moving its idea of the focus to this new one.
+            QCoreApplication::instance()->installEventFilter(this);
+        }
+        event->accept();
+        return;
+    }
+    OwnedDialog::keyPressEvent(event);
 }
 
 void frmFill::cmdCancel_Click()
@@ -236,6 +255,16 @@ void frmFill::ActivateOwnWindow()
 
 bool frmFill::eventFilter(QObject* watched, QEvent* event)
 {
+    if (enterDown_ && event->type() == QEvent::KeyRelease) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+            enterDown_ = false;
+            QCoreApplication::instance()->removeEventFilter(this);
+            if (cmdOK->isEnabled())
+                QTimer::singleShot(0, this, [this] { cmdOK_Click(); });
+            return true;
+        }
+    }
     if (watched == windowHandle() && event->type() == QEvent::Expose && activationPending_ &&
         windowHandle()->isExposed())
         QTimer::singleShot(0, this, [this] { ActivateOwnWindow(); });

@@ -8,6 +8,7 @@
 
 class QAction;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -56,6 +57,7 @@ protected:
     void Form_Load() override;
     void OnCancel() override { cmdCancel_Click(); }
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QAction* AddPopItem(const char* name, const QString& caption, const QString& escape);
@@ -65,6 +67,8 @@ private:
     FillDesktop& desktop_;
     // Set while the window manager still has to be asked for the focus (once exposed).
     bool activationPending_ = false;
+    // Enter went down in this dialog; OK follows its release where the desktop wants that.
+    bool enterDown_ = false;
 };
 
 }  // namespace kyq

@@ -20,8 +20,13 @@ class frmMain;
 
 class DesktopPlatform : public MainWindowPlatform {
 public:
+    // How the hot key reaches the program: the X11 keyboard hook library, or only requests
+    // handed over by "KYQ --fill" (a Wayland desktop lets no program watch its keys).
+    enum class HotKeySource { KeyboardHook, FillRequests };
+
     // fillDesktop: what auto-fill types through (X11FillDesktop in the program).
-    DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop);
+    DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop,
+                    HotKeySource hotKeySource = HotKeySource::KeyboardHook);
     ~DesktopPlatform() override;
 
     // --- Hot key and auto-fill ---
@@ -72,6 +77,7 @@ private:
 
     // Hot key and auto-fill.
     std::unique_ptr<FillDesktop> fillDesktop_;
+    HotKeySource hotKeySource_;
     std::unique_ptr<HotKeyWatcherFilter> hotKeyFilter_;
     std::unique_ptr<KeyboardHookLoader> hookLoader_;
     bool hookActive_ = false;

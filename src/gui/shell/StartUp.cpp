@@ -75,6 +75,11 @@ StartOutcome StartUp::Run(const std::string& commandLine)
             return RunSecondInstance(commandLine);
         }
     }
+    // There is no window to fill from without a running instance with its document.
+    if (IsFillSwitch(commandLine)) {
+        app.MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
+        return StartOutcome::Ended;
+    }
     if (options_.MakePlatform) {
         if (std::unique_ptr<MainWindowPlatform> platform =
                 options_.MakePlatform(app, instanceFolder_))
@@ -139,6 +144,13 @@ StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
 {
     if (commandLine.empty())
         return StartOutcome::Ended;
+    if (IsFillSwitch(commandLine)) {
+        // A handle of 0: the running instance is still starting and has no document yet.
+        const uint64_t window = ReadHandleFile(instanceFolder_);
+        if (window == 0 || !options_.SendFillRequest || !options_.SendFillRequest(window))
+            app_->MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
+        return StartOutcome::Ended;
+    }
     const std::string file = ExistingFileOf(commandLine);
     if (!file.empty()) {
         // A handle of 0 (the running instance is still starting) reaches nobody; the file

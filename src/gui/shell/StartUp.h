@@ -44,6 +44,9 @@ struct StartUpOptions {
         StartProgram;
     // A second start's message 1025 to the running instance's window, waiting for the reply.
     std::function<std::optional<int64_t>(uint64_t window)> SendHandOver;
+    // A "--fill" start's request to the running instance's window; nullopt when nobody
+    // took it.
+    std::function<std::optional<int64_t>(uint64_t window)> SendFillRequest;
     // The program: X11 messages of the keyboard hook, SIGTERM and the session manager.
     bool DesktopMessages = false;
     // The program: the application quits once the main window has unloaded (also when it

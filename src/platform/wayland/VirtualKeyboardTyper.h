@@ -1,0 +1,42 @@
+// Types a text through a virtual keyboard of the wlroots protocol: every character as its
+// own key symbol (Chinese included), Tab and Return as those keys, control codes as Ctrl
+// plus their letter. The keyboard is made once and kept: a keyboard that comes and goes
+// makes the compositor move the focus out and back in, and a client may drop the first key
+// after that.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+struct zwp_virtual_keyboard_v1;
+
+namespace kyq {
+
+class WaylandConnection;
+
+class VirtualKeyboardTyper {
+public:
+    // X11 programs under Xwayland read every key with the last keymap they were sent; a
+    // second keymap within one text must wait until they have read the keys before it.
+    static constexpr std::chrono::milliseconds KeymapSwitchPause{100};
+
+    // `connection` must offer the virtual keyboard manager and a seat, and outlive this.
+    explicit VirtualKeyboardTyper(WaylandConnection& connection);
+    ~VirtualKeyboardTyper();
+    VirtualKeyboardTyper(const VirtualKeyboardTyper&) = delete;
+    VirtualKeyboardTyper& operator=(const VirtualKeyboardTyper&) = delete;
+
+    enum Modifier : unsigned { Control = 1, Alt = 2 };
+
+    // Types into whatever has the keyboard focus now. False when nothing could be typed
+    // (no keyboard, a refused keymap), said on standard error; characters nothing can type
+    // (code 0, unpaired surrogates) are skipped and the rest still arrives in order.
+    // `held`: modifiers held down around every key (a chord such as Ctrl+Alt+P).
+    bool Type(const std::u16string& text, unsigned held = 0);
+
+private:
+    WaylandConnection& connection_;
+    zwp_virtual_keyboard_v1* keyboard_ = nullptr;
+};
+
+}  // namespace kyq
