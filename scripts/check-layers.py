@@ -2,8 +2,9 @@
 """Fails when an include in src/ runs up a layer or round in a circle between folders.
 
 Layers, bottom up: platform (platform/, with platform/x11/, platform/wayland/ and
-platform/qt/ beside each other), core, then gui and cli, then app. The plain layers (platform/, core/) include no
-Qt and no X11 header and declare no Qt class; core/ includes neither platform/x11/ nor platform/qt/.
+platform/qt/ beside each other), core, then gui and cli, then app. The plain layers
+(platform/, platform/wayland/, core/) include no Qt and no X11 header and declare no Qt
+class; core/ includes none of platform/x11/, platform/wayland/ and platform/qt/.
 Usage: scripts/check-layers.py [SRC_DIR]   (exit status 1 with a list of offences)
 """
 import os

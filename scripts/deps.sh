@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps imagemagick fonts-wqy-zenhei trayer xclip openbox xterm qt6-translations-l10n
   time python3
+  libwayland-dev libxkbcommon-dev qt6-wayland
+  sway foot xwayland dbus
 )
 
 missing=()
