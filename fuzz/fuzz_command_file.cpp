@@ -1,5 +1,5 @@
-// Fuzz target of the hand-over files' readers: the item taken from Command.dat and the
-// number taken from Handle.dat, on any bytes. Beyond "no crash", it checks what the
+// Fuzz target of the hand-over readers: the item taken from a second start's command text
+// and the number taken from Handle.dat, on any bytes. Beyond "no crash", it checks what the
 // running instance relies on: the name is a piece of the file, an unquoted name carries
 // no comma, line break or surrounding blank, and a command line written by a second
 // start reads back as itself.
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(item.empty() || (!IsBlank(item.front()) && !IsBlank(item.back())));
     }
 
-    // What WriteCommandFile stores for a plain command line comes back unchanged.
+    // What a second start sends for a plain command line comes back unchanged.
     if (text.find_first_of(",\r\n\"") == std::string_view::npos && !text.empty() && !IsBlank(text.front()) &&
         !IsBlank(text.back()))
         Require(kyq::FirstCommandItem(std::string(text) + "\r\n") == text);

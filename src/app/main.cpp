@@ -97,8 +97,9 @@ int main(int argc, char** argv)
     options.MakePlatform = MakePlatform;
     options.RegisterForms = RegisterForms;
     options.StartProgram = StartProgram;
-    options.SendHandOver = [](uint64_t window) {
-        return kyq::SendHandOverMessage(window, kyq::WM_HANDOVER, 0, 0);
+    options.SendHandOver = [](uint64_t window, const std::string& text) {
+        return kyq::SendHandOverMessage(window, kyq::WM_HANDOVER, 0, 0,
+                                        QByteArray::fromStdString(text));
     };
     options.SendFillRequest = [](uint64_t window) {
         return kyq::SendHandOverMessage(window, kyq::WM_FILL_REQUEST, 0, 0);

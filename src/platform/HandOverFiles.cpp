@@ -55,12 +55,6 @@ Expected<void> WriteHandleFile(const std::string& folder, uint64_t handle) {
     return WriteWhole(folder + HandleFileName, std::to_string(handle) + "\r\n");
 }
 
-Expected<void> WriteCommandFile(const std::string& folder, std::string_view commandLine) {
-    std::string text(commandLine);
-    text += "\r\n";
-    return WriteWhole(folder + CommandFileName, text);
-}
-
 uint64_t ParseHandleText(std::string_view text) {
     size_t pos = 0;
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n'))
@@ -79,14 +73,6 @@ uint64_t ParseHandleText(std::string_view text) {
 uint64_t ReadHandleFile(const std::string& folder) {
     std::string text;
     return ReadCapped(folder + HandleFileName, text) ? ParseHandleText(text) : 0;
-}
-
-std::string TakeCommandFile(const std::string& folder) {
-    std::string path = folder + CommandFileName;
-    std::string text;
-    ReadCapped(path, text);
-    ::unlink(path.c_str());
-    return text;
 }
 
 Expected<void> RemoveHandleFile(const std::string& folder) {

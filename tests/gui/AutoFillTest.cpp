@@ -212,6 +212,31 @@ TEST_F(AutoFillTest, AHotKeyWhileADialogOfOursIsOpenWaitsForItOnce)
     EXPECT_EQ(app_->Session.FillTarget, desktop_.ForegroundWindow);
 }
 
+// The fill dialog holds hand-overs and drops back like the program's other dialogs; and
+// when the main window closes the document behind it anyway, OK types nothing.
+TEST_F(AutoFillTest, TheFillDialogHoldsDocumentChangesAndNeverTypesFromAnotherDocument)
+{
+    OpenFour();
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    EXPECT_TRUE(app_->Modal.Busy());
+    Fill()->cmdCancel_Click();
+    FlushDeletes();
+    EXPECT_FALSE(app_->Modal.Busy());
+
+    PressHotKey();
+    ASSERT_NE(Fill(), nullptr);
+    Fill()->lstPass->setCurrentRow(1);
+    main_->Workflow.fileClose_Click();
+    messages_->Boxes.clear();
+    Fill()->cmdOK_Click();
+    FlushDeletes();
+    EXPECT_EQ(Fill(), nullptr);
+    EXPECT_TRUE(desktop_.Typed.empty());
+    EXPECT_EQ(messages_->Boxes.size(), 1u);
+    EXPECT_FALSE(app_->Modal.Busy());
+}
+
 TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithTheNewTarget)
 {
     OpenFour();
@@ -460,8 +485,10 @@ TEST_F(AutoFillTest, WithoutARecordOnlyTheMethodsOwnTextIsTyped)
         QString method;
         std::u16string typed;
     };
+    // The record picked and then deleted in the main window: nothing at all (the user is
+    // told), not the method with empty fields.
     const Case cases[] = {
-        {"the record deleted meanwhile", true, QStringLiteral("[^n|^p]"), u"[|]"},
+        {"the record deleted meanwhile", true, QStringLiteral("[^n|^p]"), u""},
         {"a new document", false, QStringLiteral("a^ib^nc^pd^t"), u"abcd\t"},
     };
     for (const Case& c : cases) {
@@ -482,10 +509,14 @@ TEST_F(AutoFillTest, WithoutARecordOnlyTheMethodsOwnTextIsTyped)
             ASSERT_EQ(app_->Document.EntryCount(), 0);
         }
         Fill()->cboLine->setEditText(c.method);
+        messages_->Boxes.clear();
         Fill()->cmdOK_Click();
         FlushDeletes();
-        ASSERT_EQ(desktop_.Typed.size(), 1u);
-        EXPECT_EQ(desktop_.Typed[0], c.typed);
+        ASSERT_EQ(desktop_.Typed.size(), c.typed.empty() ? 0u : 1u);
+        EXPECT_EQ(messages_->Boxes.size(), c.typed.empty() ? 1u : 0u);
+        if (!c.typed.empty()) {
+            EXPECT_EQ(desktop_.Typed[0], c.typed);
+        }
         desktop_.Typed.clear();
     }
 }

@@ -381,14 +381,19 @@ TEST_F(OptionsTest, DaysStayBetweenZeroAnd365AndTakeNoTyping)
     app_->Settings.Days = 30;
     Options* options = Open();
     ASSERT_NE(options, nullptr);
-    EXPECT_TRUE(options->txtDays->isReadOnly());
     options->activateWindow();
     options->UpDown1->setFocus(Qt::OtherFocusReason);
-    QTest::keyClicks(options->UpDown1, "7");
-    EXPECT_EQ(options->UpDown1->value(), 30);
+    options->txtDays->selectAll();
+    QTest::keyClicks(options->UpDown1, "7");  // typed digits and Backspace are taken
+    EXPECT_EQ(options->UpDown1->value(), 7);
+    QTest::keyClick(options->UpDown1, Qt::Key_Backspace);
+    QTest::keyClicks(options->UpDown1, "45");
+    EXPECT_EQ(options->UpDown1->value(), 45);
     QTest::keyClick(options->UpDown1, Qt::Key_Up);  // the arrow keys work like the arrows
-    EXPECT_EQ(options->UpDown1->value(), 31);
-    EXPECT_EQ(options->txtDays->text(), QStringLiteral("31"));
+    EXPECT_EQ(options->UpDown1->value(), 46);
+    options->txtDays->selectAll();
+    QTest::keyClicks(options->UpDown1, "999");  // past the range: not taken
+    EXPECT_LE(options->UpDown1->value(), 365);
     EXPECT_TRUE(options->Command3->isEnabled());
 }
 

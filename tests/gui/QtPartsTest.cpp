@@ -47,7 +47,7 @@ xcb_client_message_event_t ClientMessage(uint32_t window, uint32_t atom, uint8_t
 }
 
 // The file dialog's type and date columns are Chinese whatever the session's locale.
-TEST(ChineseFileColumns, TypeAndDateInChinese)
+TEST(ChineseFileColumns, SizeTypeAndDateInChinese)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -55,6 +55,7 @@ TEST(ChineseFileColumns, TypeAndDateInChinese)
     for (const char* name : {"a.kyq", "README"}) {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(name[0] == 'a' ? 600 : 3000, 'x'));
     }
     QFileSystemModel files;
     const QModelIndex root = files.setRootPath(dir.path());
@@ -62,13 +63,16 @@ TEST(ChineseFileColumns, TypeAndDateInChinese)
     ChineseFileColumns columns;
     columns.setSourceModel(&files);
     struct Case {
-        QString name, type;
+        QString name, size, type;
     };
-    for (const Case& c : {Case{QStringLiteral("文档"), QStringLiteral("文件夹")},
-                          Case{QStringLiteral("a.kyq"), QStringLiteral("kyq 文件")},
-                          Case{QStringLiteral("README"), QStringLiteral("文件")}}) {
+    for (const Case& c : {Case{QStringLiteral("文档"), QString(), QStringLiteral("文件夹")},
+                          Case{QStringLiteral("a.kyq"), QStringLiteral("600 字节"),
+                               QStringLiteral("kyq 文件")},
+                          Case{QStringLiteral("README"), QStringLiteral("2.9 KB"),
+                               QStringLiteral("文件")}}) {
         SCOPED_TRACE(c.name.toStdString());
         const QModelIndex name = columns.mapFromSource(files.index(dir.filePath(c.name)));
+        EXPECT_EQ(columns.index(name.row(), 1, name.parent()).data().toString(), c.size);
         EXPECT_EQ(columns.index(name.row(), 2, name.parent()).data().toString(), c.type);
         EXPECT_EQ(columns.index(name.row(), 3, name.parent()).data().toString(),
                   QLocale(QLocale::Chinese, QLocale::China)

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <optional>
 #include <sstream>
@@ -122,12 +123,13 @@ protected:
             launches_.push_back({program, arguments});
             return startSucceeds_;
         };
-        options.SendHandOver = [](uint64_t window) {
-            return SendHandOverMessage(window, WM_HANDOVER, 0, 0);
+        options.SendHandOver = [](uint64_t window, const std::string& text) {
+            return SendHandOverMessage(window, WM_HANDOVER, 0, 0, QByteArray::fromStdString(text));
         };
         options.SendFillRequest = [](uint64_t window) {
             return SendHandOverMessage(window, WM_FILL_REQUEST, 0, 0);
         };
+        options.PauseBeforeRetry = [this] { return pause_ ? pause_() : false; };
         starts_.push_back(std::make_unique<StartUp>(std::move(options), std::move(service)));
         return *starts_.back();
     }
@@ -206,6 +208,8 @@ protected:
     std::vector<Launch> launches_;
     bool startSucceeds_ = true;
     int registered_ = 0;
+    // What a second start does between two tries to reach the running instance.
+    std::function<bool()> pause_;
 };
 
 TEST_F(StartUpTest, FirstStartBringsUpSplashHiddenWindowAndItsFiles)
@@ -357,7 +361,6 @@ TEST_F(StartUpTest, HelpSwitchOrMissingFileShowsItsBoxAndEnds)
             EndStarts();
         }
     }
-    EXPECT_FALSE(Exists(instance_ + "Command.dat"));
     ASSERT_NE(firstBoxes, nullptr);
     EXPECT_TRUE(firstBoxes->Boxes.empty());
 }
@@ -412,25 +415,6 @@ TEST_F(StartUpTest, AutoLoadOpensTheLastFileOnlyWhenItExists)
     again.SplashWindow()->CloseSplash();
     EXPECT_TRUE(boxes->Boxes.empty());
     EXPECT_EQ(PromptOf(again), nullptr);
-}
-
-TEST_F(StartUpTest, SecondStartWithoutArgumentsEndsSilently)
-{
-    ScriptedMessageService* firstBoxes = nullptr;
-    StartUp& first = RunningInstance(&firstBoxes);
-    first.MainWindow()->TrayShow_Click();  // hidden in the tray
-    ASSERT_FALSE(first.MainWindow()->isVisible());
-
-    ScriptedMessageService* boxes = nullptr;
-    StartUp& second = Make(&boxes);
-    EXPECT_EQ(second.Run(""), StartOutcome::Ended);
-    EXPECT_TRUE(second.IsSecondInstance());
-    EXPECT_TRUE(boxes->Boxes.empty());
-    EXPECT_EQ(second.MainWindow(), nullptr);
-    EXPECT_FALSE(Exists(instance_ + "Command.dat"));
-    // A send would have blocked Run until this thread answered, so nothing is on its way.
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(first.MainWindow()->isVisible());
 }
 
 // The second start runs on a thread of its own: its send waits for the running instance,
@@ -534,51 +518,99 @@ TEST_P(HandOverTest, ModifiedDocumentIsOfferedForSavingFirst)
     EXPECT_EQ(aside.outcome.get(), StartOutcome::Ended);
     ASSERT_EQ(boxes->Boxes.size(), 1u);
     EXPECT_EQ(boxes->Boxes[0].Text, u"将改动保存到current.kyq吗？");
-    // Shown from the tray in every case; Command.dat taken in every case.
+    // Shown from the tray in every case.
     EXPECT_TRUE(first.MainWindow()->isVisible());
-    EXPECT_FALSE(Exists(instance_ + "Command.dat"));
     EXPECT_TRUE(secondBoxes->Boxes.empty());
+}
+
+// A start without a file brings the running instance's window back from the tray: ending
+// without a word would leave a user whose tray has gone no way to the program.
+TEST_F(StartUpTest, SecondStartWithoutArgumentsShowsTheRunningWindow)
+{
+    ScriptedMessageService* firstBoxes = nullptr;
+    StartUp& first = RunningInstance(&firstBoxes);
+    first.MainWindow()->TrayShow_Click();  // hidden in the tray
+    ASSERT_FALSE(first.MainWindow()->isVisible());
+
+    ScriptedMessageService* boxes = nullptr;
+    StartUp& second = Make(&boxes);
+    SecondStart aside = RunAside(second, "");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aside.Done(); }, 10000));
+    EXPECT_EQ(aside.outcome.get(), StartOutcome::Ended);
+    EXPECT_TRUE(second.IsSecondInstance());
+    EXPECT_TRUE(boxes->Boxes.empty());
+    EXPECT_EQ(second.MainWindow(), nullptr);
+    EXPECT_TRUE(first.MainWindow()->isVisible());
+    EXPECT_FALSE(first.MainWindow()->IsHiddenInTray());
+    EXPECT_TRUE(firstBoxes->Boxes.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, HandOverTest,
                          ::testing::Values(MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Cancel));
 
-TEST_F(StartUpTest, HandOverDuringTheSplashReplacesItsPendingDocument)
+// During the splash: a file named when the program was started is asked for first and
+// the handed-over one after it; the last file, which start-up only meant to reopen, gives
+// way to the handed-over one.
+TEST_F(StartUpTest, HandOverDuringTheSplashWaitsForTheNamedFileOnly)
 {
     const std::string pending = MakeDocument("pending.kyq");
     const std::string handed = MakeDocument("handed.kyq");
-    ScriptedMessageService* boxes = nullptr;
-    StartUp& first = Make(&boxes);
-    ASSERT_EQ(first.Run(pending), StartOutcome::Running);
-    QPointer<Splash> splash = first.SplashWindow();
+    struct Case {
+        const char* what;
+        bool autoLoad;
+        std::vector<std::string> prompts;
+    };
+    const Case cases[] = {
+        {"named on the command line", false, {pending, handed}},
+        {"the last file", true, {handed}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EndStarts();
+        ScriptedMessageService* boxes = nullptr;
+        StartUp& first = Make(&boxes);
+        if (c.autoLoad) {
+            KyqApp app(Folder() + "/program/", Folder() + "/registry",
+                       std::make_unique<ScriptedMessageService>());
+            app.LoadSettings();
+            app.Settings.AutoLoad = true;
+            app.Settings.LastFile = pending;
+            app.SaveSettings();
+        }
+        ASSERT_EQ(first.Run(c.autoLoad ? "" : pending), StartOutcome::Running);
+        ASSERT_EQ(first.SplashWindow()->PendingDocument, pending);
+        QPointer<Splash> splash = first.SplashWindow();
 
-    ASSERT_TRUE(WriteCommandFile(instance_, HandOverCommandText(handed)));
-    first.App().SendMessage(WindowMessage{WM_HANDOVER, 0, 0});
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(splash.isNull() || splash->IsUnloaded());
-    Asking* prompt = PromptOf(first);
-    ASSERT_NE(prompt, nullptr);
-    EXPECT_EQ(first.App().Document.Path, handed);
-    Answer(prompt, u"pw");
-    EXPECT_EQ(first.App().Document.Path, handed);
-    // The splash's timer is gone with it: nothing else opens.
-    EXPECT_TRUE(splash.isNull() || !splash->Timer1->isActive());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(PromptOf(first), nullptr);
+        auto& platform = static_cast<DesktopPlatform&>(first.App().Platform());
+        platform.KeepHandOverText(1, HandOverCommandText(handed));
+        first.App().SendMessage(WindowMessage{WM_HANDOVER, 0, 1});
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(splash.isNull() || splash->IsUnloaded());
+        for (const std::string& expected : c.prompts) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return PromptOf(first) != nullptr; }, 10000));
+            EXPECT_EQ(first.App().Document.Path, expected);
+            Answer(PromptOf(first), u"pw");
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(first.App().Document.Path, handed);
+        EXPECT_EQ(PromptOf(first), nullptr);
+        EXPECT_TRUE(boxes->Boxes.empty());
+    }
 }
 
-TEST_F(StartUpTest, CommandFileItemRules)
+TEST_F(StartUpTest, HandedOverTextItemRules)
 {
     ScriptedMessageService* boxes = nullptr;
     StartUp& first = RunningInstance(&boxes);
+    auto& platform = static_cast<DesktopPlatform&>(first.App().Platform());
     const std::string comma = MakeDocument("a,b.kyq");
     MakeDocument("a");  // what the unquoted name is cut to
-    // Command.dat is read with the item rule (CommandLineItemTest) and taken in every case;
-    // the prompt asks for the document named, and is cancelled here.
+    // The text is read with the item rule (CommandLineItemTest); the prompt asks for the
+    // document named, and is cancelled here.
+    int token = 0;
     auto handOver = [&](const std::string& text) {
-        std::ofstream(instance_ + "Command.dat", std::ios::binary) << text;
-        first.App().SendMessage(WindowMessage{WM_HANDOVER, 0, 0});
-        EXPECT_FALSE(Exists(instance_ + "Command.dat"));
+        platform.KeepHandOverText(++token, text);
+        first.App().SendMessage(WindowMessage{WM_HANDOVER, 0, token});
         Asking* prompt = PromptOf(first);
         const std::string asked = prompt ? first.App().Document.Path : std::string();
         if (prompt)
@@ -588,10 +620,10 @@ TEST_F(StartUpTest, CommandFileItemRules)
     };
     EXPECT_EQ(handOver("  \"" + comma + "\"\r\n"), comma);
     EXPECT_EQ(handOver(comma + "\r\n"), Folder() + "/a");
-    // Empty: nothing happens; the window stays hidden.
+    // No file named: the window comes back from the tray, nothing opens.
     first.MainWindow()->TrayShow_Click();
     EXPECT_EQ(handOver("   \r\n"), "");
-    EXPECT_FALSE(first.MainWindow()->isVisible());
+    EXPECT_TRUE(first.MainWindow()->isVisible());
     EXPECT_EQ(handOver(""), "");
     EXPECT_TRUE(boxes->Boxes.empty());
 }
@@ -625,10 +657,9 @@ TEST_F(StartUpTest, EndOfSessionWithModifiedDocument)
 
 TEST_F(StartUpTest, StaleFilesNeverBlockAStart)
 {
-    // What a crashed instance leaves: Handle.dat naming a window nobody answers for, an
-    // old Command.dat. The lock went with the process.
+    // What a crashed instance leaves: Handle.dat naming a window nobody answers for. The
+    // lock went with the process.
     ASSERT_TRUE(WriteHandleFile(instance_, 0x3c00007));
-    ASSERT_TRUE(WriteCommandFile(instance_, "\"/old/file.kyq\""));
     ScriptedMessageService* boxes = nullptr;
     StartUp& start = Make(&boxes);
     ASSERT_EQ(start.Run(""), StartOutcome::Running);
@@ -636,17 +667,42 @@ TEST_F(StartUpTest, StaleFilesNeverBlockAStart)
     EXPECT_EQ(ReadHandleFile(instance_), static_cast<uint64_t>(start.MainWindow()->winId()));
 }
 
-TEST_F(StartUpTest, SecondStartWhileTheFirstHasNoWindowLeavesCommandFile)
+// The running instance has no window yet (Handle.dat is not written) and then ends
+// without ever answering: the second start does not end, it waits and then becomes the
+// program itself, with its own file.
+TEST_F(StartUpTest, ASecondStartWhoseInstanceEndsUnheardOpensItsFileItself)
 {
-    // The lock is held but Handle.dat is not written yet.
+    auto lock = std::make_unique<InstanceLock>(instance_);
+    ASSERT_EQ(lock->TryAcquire(), InstanceLock::State::Acquired);
+    const std::string doc = MakeDocument("early.kyq");
+    int pauses = 0;
+    pause_ = [&] {
+        if (++pauses == 3)
+            lock.reset();  // the other instance ends
+        return true;
+    };
+    ScriptedMessageService* boxes = nullptr;
+    StartUp& second = Make(&boxes);
+    EXPECT_EQ(second.Run(doc), StartOutcome::Running);
+    EXPECT_EQ(pauses, 3);
+    EXPECT_FALSE(second.IsSecondInstance());
+    ASSERT_NE(second.SplashWindow(), nullptr);
+    EXPECT_EQ(second.SplashWindow()->PendingDocument, doc);
+    EXPECT_TRUE(boxes->Boxes.empty());
+}
+
+// One that never answers at all: after the wait the user is told that the file was not
+// opened, instead of the start ending without a word.
+TEST_F(StartUpTest, ASecondStartThatIsNeverAnsweredSaysSo)
+{
     InstanceLock lock(instance_);
     ASSERT_EQ(lock.TryAcquire(), InstanceLock::State::Acquired);
-    const std::string doc = MakeDocument("early.kyq");
+    const std::string doc = MakeDocument("unheard.kyq");
     ScriptedMessageService* boxes = nullptr;
     StartUp& second = Make(&boxes);
     EXPECT_EQ(second.Run(doc), StartOutcome::Ended);
-    EXPECT_TRUE(boxes->Boxes.empty());
-    EXPECT_EQ(TakeCommandFile(instance_), "\"" + doc + "\"\r\n");
+    ASSERT_EQ(boxes->Boxes.size(), 1u);
+    EXPECT_NE(boxes->Boxes[0].Text.find(u"unheard.kyq"), std::u16string::npos);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QProcess>
 
 #include <functional>
@@ -16,6 +17,7 @@ namespace {
 struct Received {
     quint64 id = 0;
     qint64 message = -1, wParam = -1, lParam = -1;
+    QByteArray text;
     int count = 0;
 };
 
@@ -55,11 +57,13 @@ protected:
     void Listen(HandOverServer& server, quint64 handle) {
         ASSERT_TRUE(server.Listen(handle));
         QObject::connect(&server, &HandOverServer::messageReceived, &server,
-                         [this](quint64 id, qint64 m, qint64 w, qint64 l) {
+                         [this](quint64 id, qint64 m, qint64 w, qint64 l,
+                                const QByteArray& text) {
                              received.id = id;
                              received.message = m;
                              received.wParam = w;
                              received.lParam = l;
+                             received.text = text;
                              ++received.count;
                          });
     }
@@ -70,11 +74,12 @@ TEST_F(HandOverChannelTest, SecondProcessWaitsUntilTheHandlerReplies) {
     HandOverServer server;
     const quint64 handle = UniqueHandle(1);
     Listen(server, handle);
-    auto sender = StartSender({"send", QString::number(handle)});
+    auto sender = StartSender({"send", QString::number(handle), "\"/tmp/李 雷.kyq\""});
     ASSERT_TRUE(SpinUntil([&] { return received.count == 1; }));
     EXPECT_EQ(received.message, 1025);
     EXPECT_EQ(received.wParam, 0);
     EXPECT_EQ(received.lParam, 0);
+    EXPECT_EQ(received.text, QByteArray("\"/tmp/李 雷.kyq\""));
 
     // The handler is "still busy" (a save prompt, say): the sender must keep waiting.
     SpinFor(500);
@@ -122,15 +127,21 @@ TEST_F(HandOverChannelTest, SeveralMessagesOnOneServerAreAnsweredEachInTurn) {
     HandOverServer server;
     const quint64 handle = UniqueHandle(5);
     Listen(server, handle);
+    // Each sender's text comes with its own message: none is lost or taken for another's.
+    QHash<QByteArray, qint64> texts;
     QObject::connect(&server, &HandOverServer::messageReceived, &server,
-                     [&server](quint64 id, qint64, qint64, qint64) { server.Reply(id, static_cast<qint64>(id)); });
-    auto a = StartSender({"send", QString::number(handle)});
-    auto b = StartSender({"send", QString::number(handle)});
+                     [&](quint64 id, qint64, qint64, qint64, const QByteArray& text) {
+                         texts.insert(text, static_cast<qint64>(id));
+                         server.Reply(id, static_cast<qint64>(id));
+                     });
+    auto a = StartSender({"send", QString::number(handle), "a.kyq"});
+    auto b = StartSender({"send", QString::number(handle), "b.kyq"});
     ASSERT_TRUE(SpinUntil([&] { return a->state() == QProcess::NotRunning && b->state() == QProcess::NotRunning; }));
     EXPECT_EQ(received.count, 2);
     EXPECT_EQ(a->exitCode(), 0);
     EXPECT_EQ(b->exitCode(), 0);
-    EXPECT_NE(Output(*a), Output(*b));
+    EXPECT_EQ(Output(*a), QStringLiteral("reply %1").arg(texts.value("a.kyq")));
+    EXPECT_EQ(Output(*b), QStringLiteral("reply %1").arg(texts.value("b.kyq")));
 }
 
 TEST_F(HandOverChannelTest, AnotherUserIsNotServed) {

@@ -60,23 +60,5 @@ TEST_F(HandOverFilesTest, HandleReaderSkipsBlanksAndTakesTheFirstNumber) {
     EXPECT_EQ(ReadHandleFile(folder), 0u);
 }
 
-TEST_F(HandOverFilesTest, CommandFileHoldsTheLineExactlyAndIsTakenOnce) {
-    const std::string line = "  \"/home/李 雷/a,b.kyq\" ";
-    ASSERT_TRUE(WriteCommandFile(folder, "older"));
-    ASSERT_TRUE(WriteCommandFile(folder, line));
-    EXPECT_EQ(Read(CommandFileName), line + "\r\n");
-    EXPECT_EQ(TakeCommandFile(folder), line + "\r\n");
-    EXPECT_FALSE(Exists(CommandFileName));
-    EXPECT_EQ(TakeCommandFile(folder), "");
-}
-
-TEST_F(HandOverFilesTest, OversizedCommandFileGivesNothingAndIsStillDeleted) {
-    Write(CommandFileName, std::string(HandOverFileCap, 'x') + "\r\n");
-    EXPECT_EQ(TakeCommandFile(folder), "");
-    EXPECT_FALSE(Exists(CommandFileName));
-    Write(CommandFileName, std::string(HandOverFileCap, 'x'));
-    EXPECT_EQ(TakeCommandFile(folder).size(), HandOverFileCap);
-}
-
 }  // namespace
 }  // namespace kyq

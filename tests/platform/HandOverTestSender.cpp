@@ -1,5 +1,5 @@
 // Second process for the hand-over channel tests:
-//   send <handle>                 hand message 1025 over as a second start would
+//   send <handle> [text]          hand message 1025 with its text over as a second start would
 //   raw-as-nobody <name>          as user 65534, connect to <name> and send one message
 //   squat-as-nobody <name>        as user 65534, listen under <name> and report any data
 #include <grp.h>
@@ -31,11 +31,13 @@ int Say(const char* text, int code) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
         return Say("usage", 2);
     const char* mode = argv[1];
     if (std::strcmp(mode, "send") == 0) {
-        std::optional<qint64> reply = kyq::SendHandOverMessage(std::strtoull(argv[2], nullptr, 10), 1025, 0, 0);
+        const QByteArray text = argc == 4 ? QByteArray(argv[3]) : QByteArray();
+        std::optional<qint64> reply =
+            kyq::SendHandOverMessage(std::strtoull(argv[2], nullptr, 10), 1025, 0, 0, text);
         if (!reply)
             return Say("no reply", 3);
         std::printf("reply %lld\n", static_cast<long long>(*reply));
@@ -50,7 +52,7 @@ int main(int argc, char** argv) {
         socket.connectToServer(name);
         if (!socket.waitForConnected(10000))
             return Say("no connection", 5);
-        const int64_t frame[3] = {1025, 0, 0};
+        const int64_t frame[4] = {1025, 0, 0, 0};
         socket.write(reinterpret_cast<const char*>(frame), sizeof frame);
         socket.waitForBytesWritten(10000);
         if (socket.waitForReadyRead(10000))

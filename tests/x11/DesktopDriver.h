@@ -35,7 +35,7 @@ public:
     ProgramHome& operator=(const ProgramHome&) = delete;
 
     const std::filesystem::path& Path() const { return home_; }
-    // Where Handle.dat and Command.dat live.
+    // Where Handle.dat lives.
     std::filesystem::path InstanceFolder() const { return home_ / "runtime" / "Tarnwick-KYQ"; }
     std::filesystem::path LogFile() const { return home_ / "kyq.log"; }
     std::string Log() const;

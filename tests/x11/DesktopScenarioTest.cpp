@@ -1,11 +1,15 @@
 // What a user lives through in a desktop with a window manager and a tray, with the real
 // program: quitting through the save prompt, minimising to the tray and back, a document
-// handed over by the file manager while a dialog is open, and undo after a save.
+// handed over by the file manager while a dialog (the fill dialog too) is open, undo after
+// a save, a cancelled open that must not hide unsaved changes, several starts at once, and
+// a tray that goes away while the window hides in it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,6 +72,30 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return !(confirm = VisibleWindow("^确定删除$")).empty(); }, 10s));
         ASSERT_TRUE(SendTo(confirm, "key Return"));
         ASSERT_TRUE(WaitFor([&] { return VisibleWindow("^确定删除$").empty(); }, 10s));
+    }
+
+    // Answers the password prompt of `name` with "pw"; false when none came.
+    bool AnswerPrompt(const std::string& name)
+    {
+        std::string prompt;
+        if (!WaitFor([&] { return !(prompt = VisibleWindow("检查文档“" + name)).empty(); }, 30s))
+            return false;
+        return SendTo(prompt, "type --delay 20 pw") && RunCommand("xdotool key Return") &&
+               WaitFor([&] { return VisibleWindow("检查文档“" + name).empty(); }, 10s);
+    }
+
+    // The file named by the password prompt that is up, "" when none came.
+    std::string PromptedFile()
+    {
+        std::string prompt;
+        if (!WaitFor([&] { return !(prompt = VisibleWindow("^检查文档“")).empty(); }, 30s))
+            return {};
+        const std::string title = Capture("xdotool getwindowname " + prompt);
+        const size_t open = title.find("“"), close = title.find("”");
+        if (open == std::string::npos || close == std::string::npos)
+            return {};
+        return title.substr(open + std::string("“").size(),
+                            close - open - std::string("“").size());
     }
 
     ProgramHome home_{"kyq-desktop"};
@@ -182,6 +210,132 @@ TEST_F(DesktopScenario, UndoAfterASaveStillAsksToSaveOnClose)
     ASSERT_TRUE(SendTo(prompt, "key alt+y"));
     // The record is back in the file.
     EXPECT_TRUE(WaitFor([&] { return ReadText(document) != saved; }, 10s));
+}
+
+// 否 at the save prompt means "not now": an open that does not happen (here the file dialog
+// cancelled) brings the document back with its change still unsaved, so closing asks again
+// and 是 then writes it.
+TEST_F(DesktopScenario, ACancelledOpenKeepsTheChangesUnsaved)
+{
+    const std::string document = home_.MakeDocument("keep.kyq", u"pw");
+    const std::string original = ReadText(document);
+    auto program = Open(document, "keep.kyq");
+    const std::string main = MainWindow("keep.kyq");
+    DeleteFirstRecord(main);
+
+    ASSERT_TRUE(SendTo(main, "key ctrl+o"));
+    std::string prompt;
+    ASSERT_TRUE(WaitFor([&] { return !(prompt = VisibleWindow(SavePrompt)).empty(); }, 10s));
+    ASSERT_TRUE(SendTo(prompt, "key alt+n"));
+    std::string files;
+    ASSERT_TRUE(WaitFor([&] { return !(files = VisibleWindow("^打开文件")).empty(); }, 10s));
+    ASSERT_TRUE(SendTo(files, "key Escape"));
+    ASSERT_TRUE(WaitFor([&] { return !MainWindow("keep.kyq").empty(); }, 10s));
+
+    ASSERT_TRUE(SendTo(MainWindow("keep.kyq"), "key ctrl+l"));
+    ASSERT_TRUE(WaitFor([&] { return !(prompt = VisibleWindow(SavePrompt)).empty(); }, 10s))
+        << "closing did not ask: the change was marked as saved";
+    ASSERT_TRUE(SendTo(prompt, "key alt+y"));
+    EXPECT_TRUE(WaitFor([&] { return ReadText(document) != original; }, 10s));
+}
+
+// The fill dialog is up over a terminal when the file manager opens another document: the
+// document under the dialog stays open until the dialog has closed.
+TEST_F(DesktopScenario, HandOverWaitsForTheFillDialog)
+{
+    const std::string first = home_.MakeDocument("listed.kyq", u"pw");
+    const std::string second = home_.MakeDocument("other.kyq", u"pw");
+    auto program = Open(first, "listed.kyq");
+    const std::filesystem::path typed = home_.Path() / "typed.txt";
+    ProgramProcess terminal("/usr/bin/xterm", {"-T", "fill-target", "-e", "sh", "-c",
+                                      "stty raw -echo; exec cat > " + typed.string()},
+                            home_.LogFile());
+    std::string target;
+    ASSERT_TRUE(WaitFor([&] { return !(target = VisibleWindow("^fill-target$")).empty(); }, 20s));
+    ASSERT_TRUE(SendTo(target, "keydown ctrl keydown alt keydown p keyup p keyup alt keyup ctrl"));
+    std::string fill;
+    ASSERT_TRUE(WaitFor([&] { return !(fill = VisibleWindow("^选择填写的密码$")).empty(); }, 10s))
+        << home_.Log();
+
+    ProgramProcess handOver(KYQ_PROGRAM, {second}, home_.LogFile());
+    ASSERT_TRUE(WaitFor([&] { return home_.Log().find("waits for the open dialog") != std::string::npos; },
+                        30s))
+        << home_.Log();
+    EXPECT_FALSE(MainWindow("listed.kyq").empty());
+    EXPECT_TRUE(VisibleWindow("检查文档").empty());
+    EXPECT_TRUE(handOver.Running());
+
+    ASSERT_TRUE(SendTo(fill, "key Escape"));
+    EXPECT_TRUE(AnswerPrompt("other.kyq")) << home_.Log();
+    EXPECT_TRUE(handOver.EndsCleanly(15s)) << home_.Log();
+    EXPECT_EQ(ReadText(typed), "");
+}
+
+// Two starts at the same moment with no instance running (a file manager opening two
+// files), then five quick ones to the instance: every file is asked for, one prompt after
+// another, and every start ends once its file was asked for.
+TEST_F(DesktopScenario, EveryStartAtOnceGetsItsPrompt)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 7; ++i) {
+        names.push_back("s" + std::to_string(i) + ".kyq");
+        home_.MakeDocument(names.back(), u"pw");
+    }
+    std::vector<std::unique_ptr<ProgramProcess>> starts;
+    for (int i = 0; i < 2; ++i)
+        starts.push_back(std::make_unique<ProgramProcess>(
+            KYQ_PROGRAM, std::vector<std::string>{(home_.Path() / names[i]).string()},
+            home_.LogFile()));
+    std::vector<std::string> asked;
+    for (int i = 0; i < 2; ++i) {
+        asked.push_back(PromptedFile());
+        ASSERT_TRUE(AnswerPrompt(asked.back())) << home_.Log();
+    }
+    for (int i = 2; i < 7; ++i)
+        starts.push_back(std::make_unique<ProgramProcess>(
+            KYQ_PROGRAM, std::vector<std::string>{(home_.Path() / names[i]).string()},
+            home_.LogFile()));
+    for (int i = 2; i < 7; ++i) {
+        asked.push_back(PromptedFile());
+        ASSERT_TRUE(AnswerPrompt(asked.back())) << home_.Log();
+    }
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(asked, names) << home_.Log();
+    // One of the first two is the running instance; all the others have ended cleanly.
+    int running = 0;
+    for (auto& start : starts) {
+        if (WaitFor([&] { return !start->Running(); }, 10s))
+            continue;
+        ++running;
+    }
+    EXPECT_EQ(running, 1);
+}
+
+// The window hides in the tray (its close box, with 关闭主窗口时退到后台运行 on), then the
+// panel with the tray quits: the window comes back by itself, and a start without a file
+// brings it to the front as well.
+TEST_F(DesktopScenario, ATrayThatGoesAwayGivesTheWindowBack)
+{
+    auto program = Start({});
+    ASSERT_TRUE(WaitFor([&] { return VisibleWindows("^Keyquill$").size() == 1; }, 10s));
+    const std::string main = VisibleWindow("^Keyquill$");
+    ASSERT_TRUE(SendTo(main, "key alt+F4"));
+    ASSERT_TRUE(WaitFor([&] { return !IsViewable(main); }, 10s));
+
+    auto& desktop = static_cast<DesktopEnvironment*>(g_desktop)->Desktop();
+    desktop.StopTray();
+    EXPECT_TRUE(WaitFor([&] { return IsViewable(main); }, 15s)) << home_.Log();
+    ASSERT_TRUE(desktop.StartTray());
+
+    // Hidden in the (new) tray again, a start without a file shows it.
+    ASSERT_TRUE(WaitFor([&] { return Capture("xwininfo -root -tree").find("\"Keyquill\": (\"KYQ\"") !=
+                                      std::string::npos; },
+                        15s));
+    ASSERT_TRUE(SendTo(main, "key alt+F4"));
+    ASSERT_TRUE(WaitFor([&] { return !IsViewable(main); }, 10s));
+    ProgramProcess again(KYQ_PROGRAM, {}, home_.LogFile());
+    EXPECT_TRUE(again.EndsCleanly(15s)) << home_.Log();
+    EXPECT_TRUE(WaitFor([&] { return IsViewable(main); }, 10s));
 }
 
 }  // namespace

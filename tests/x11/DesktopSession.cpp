@@ -79,19 +79,34 @@ DesktopSession::DesktopSession()
     windowManager_ = StartQuietly({"openbox", "--sm-disable"});
     const bool managed = WaitFor([&] { return WindowManagerRunning(display); },
                                  std::chrono::seconds(20));
-    // The tray sits at the top edge, as a panel does, so windows placed by openbox keep
-    // clear of it.
-    tray_ = StartQuietly({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
-                          "--width", "120", "--height", "24", "--SetDockType", "true"});
-    const bool tray = WaitFor([&] { return TrayRunning(display); }, std::chrono::seconds(20));
     XCloseDisplay(display);
-    ready_ = managed && tray;
+    ready_ = managed && StartTray();
 }
 
 DesktopSession::~DesktopSession()
 {
     Stop(tray_);
     Stop(windowManager_);
+}
+
+void DesktopSession::StopTray()
+{
+    Stop(tray_);
+    tray_ = -1;
+}
+
+bool DesktopSession::StartTray()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    // The tray sits at the top edge, as a panel does, so windows placed by openbox keep
+    // clear of it.
+    tray_ = StartQuietly({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
+                          "--width", "120", "--height", "24", "--SetDockType", "true"});
+    const bool tray = WaitFor([&] { return TrayRunning(display); }, std::chrono::seconds(20));
+    XCloseDisplay(display);
+    return tray;
 }
 
 void DesktopEnvironment::SetUp()

@@ -23,6 +23,9 @@ public:
     DesktopSession& operator=(const DesktopSession&) = delete;
 
     bool Ready() const { return ready_; }
+    // The notification area going away (its panel quit) and coming back.
+    void StopTray();
+    bool StartTray();
 
 private:
     pid_t windowManager_ = -1;
@@ -36,6 +39,7 @@ class DesktopEnvironment : public ::testing::Environment {
 public:
     void SetUp() override;
     void TearDown() override;
+    DesktopSession& Desktop() const { return *desktop_; }
 
 private:
     std::unique_ptr<XvfbServer> server_;

@@ -60,7 +60,6 @@ TEST_F(SingleInstanceEndToEnd, SecondStartHandsItsDocumentOverAndWaitsForTheProm
                         30s))
         << Log();
     EXPECT_TRUE(second.Running());
-    EXPECT_FALSE(std::filesystem::exists(instance_ / "Command.dat"));
 
     ASSERT_TRUE(SendTo(prompt, "type --delay 30 pw"));
     ASSERT_TRUE(RunCommand("xdotool key Return"));

@@ -34,6 +34,12 @@ public:
     std::vector<PasswordEntry> SnapshotEntries;
     int SnapshotCount = -1;  // -1: no snapshot (used up by a restore)
     bool SnapshotModified = false;
+    // The last close kept unsaved changes in memory (its save prompt was answered No): a
+    // document brought back after a cancelled or failed open is still unsaved then.
+    bool UnsavedAtClose = false;
+    // Changes whenever the document is closed: whatever was shown of the one before (the
+    // fill dialog's list) no longer speaks for what is open now.
+    uint64_t Serial = 0;
 
     int32_t FormatVersion = 0;
     Grille FileGrille{};

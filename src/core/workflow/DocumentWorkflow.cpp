@@ -1,6 +1,8 @@
 #include "core/workflow/DocumentWorkflow.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "core/workflow/CommandLineItem.h"
 #include "core/workflow/CommonDialog.h"
@@ -49,6 +51,7 @@ DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
         doc.PasswordPromptOpen = false;
     }
     doc.SnapshotModified = false;
+    doc.UnsavedAtClose = false;
     if (doc.Modified) {
         const MsgAnswer answer =
             app_.MsgBox(u"将改动保存到" + DisplayNameOfPath(doc.Path) + u"吗？",
@@ -77,6 +80,8 @@ DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
                     return CloseResult::Cancelled;
             }
         } else if (answer == MsgAnswer::No) {
+            // "Not now", not "forget them": an open that does not happen brings them back.
+            doc.UnsavedAtClose = true;
             doc.Modified = false;
         } else {
             return CloseResult::Cancelled;
@@ -85,6 +90,7 @@ DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
     doc.PreviousPath = doc.Path;
     commands_.TakeUndoSnapshot();
     doc.Path.clear();
+    ++doc.Serial;
     RefreshDocumentView();
     return CloseResult::Closed;
 }
@@ -118,7 +124,7 @@ void DocumentWorkflow::RestorePreviousDocument()
     tree_.ResetTree(true, true);
     if (doc.IsOpen()) {
         commands_.ExchangeWithUndoSnapshot(true);
-        doc.Modified = doc.SnapshotModified;
+        doc.Modified = doc.UnsavedAtClose;
         RefreshDocumentView();
     }
 }
@@ -192,8 +198,9 @@ void DocumentWorkflow::fileOpen_Click()
     }
     tree_.ResetTree(true, true);
     app_.Document.Path = dialog.FileName;
+    // The probe clears Modified when the prompt comes up; a failed one has brought the
+    // previous document back with the flag it must keep.
     ProbeDocument(app_.Document.Path);
-    app_.Document.Modified = false;
 }
 
 void DocumentWorkflow::fileSave_Click()
@@ -264,13 +271,16 @@ bool DocumentWorkflow::WriteDocumentFile()
 bool DocumentWorkflow::SaveTo(const std::string& path)
 {
     PasswordDocument& doc = app_.Document;
+    std::error_code ignored;
+    const bool existed = std::filesystem::exists(path, ignored);
     const FormatResult result = WriteDocument(doc, path);
     if (!result) {
         LogWarning(LogArea::Documents, "cannot save " + path + ": " + result.error().Detail);
         // The window keeps naming the file that really holds the document.
         app_.MsgBox(u"无法保存文档“" + DisplayNameOfPath(path) + u"”：" +
                         WriteFailureReason(result.error()) + u"\n文件名：" + Utf8ToUtf16(path) +
-                        u"\n原有的文件没有改动，文档中的改动仍未保存。",
+                        (existed ? u"\n原有的文件没有改动，文档中的改动仍未保存。"
+                                 : u"\n文档中的改动仍未保存。"),
                     MsgButtons::OkOnly, MsgIcon::Warning);
         return false;
     }

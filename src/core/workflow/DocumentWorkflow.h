@@ -29,8 +29,8 @@ public:
     CloseResult CloseDocument();
     // Caption, status panel, document commands and details pane in line with Path.
     void RefreshDocumentView();
-    // Puts back the document CloseDocument closed before an open that failed or was
-    // cancelled.
+    // Puts back the document CloseDocument closed before an open (or a new document) that
+    // failed or was cancelled; changes the close was told not to save are unsaved again.
     void RestorePreviousDocument();
     // CloseDocument, then (unless cancelled) ProbeDocument.
     void OpenFromPath(const std::string& path);

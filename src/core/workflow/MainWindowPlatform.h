@@ -39,6 +39,9 @@ public:
     virtual void SetHotKeyGrabPaused(bool /*paused*/) {}
     // Another program holds the hot key's chord, so it also reaches the focused window.
     virtual bool HotKeyHeldElsewhere() const { return false; }
+    // The desktop lets no program watch the keys (Wayland): the user binds the chord to
+    // "KYQ --fill" in the desktop's own settings.
+    virtual bool HotKeyNeedsDesktopBinding() const { return false; }
     // A notification area shows the program's icon, so a hidden window can come back.
     virtual bool TrayUsable() const { return false; }
 
@@ -47,6 +50,9 @@ public:
     virtual bool CloseToTray(uint64_t /*window*/) { return false; }
     // The window was minimised: true when it went to the tray.
     virtual bool MinimizeToTray(uint64_t /*window*/) { return false; }
+    // The window now hides in the tray (by any of the ways there): should the tray go
+    // away meanwhile, the back end brings the window back.
+    virtual void HiddenInTray() {}
 };
 
 }  // namespace kyq

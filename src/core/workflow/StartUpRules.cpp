@@ -21,7 +21,15 @@ std::string JoinCommandLine(int argc, const char* const* argv)
 
 bool HasHelpSwitch(std::string_view commandLine)
 {
-    return commandLine.find("/?") != std::string_view::npos;
+    if (commandLine.find("/?") != std::string_view::npos)
+        return true;
+    // What every Linux program takes as a request for its usage.
+    const size_t first = commandLine.find_first_not_of(' ');
+    const size_t last = commandLine.find_last_not_of(' ');
+    if (first == std::string_view::npos)
+        return false;
+    const std::string_view word = commandLine.substr(first, last - first + 1);
+    return word == "-h" || word == "--help";
 }
 
 bool IsFillSwitch(std::string_view commandLine)

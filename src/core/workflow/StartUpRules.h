@@ -13,7 +13,7 @@ namespace kyq {
 // is one file name, however the shell split it.
 std::string JoinCommandLine(int argc, const char* const* argv);
 
-// True when "/?" occurs anywhere in the command line.
+// True when "/?" occurs anywhere in the command line, or the whole of it is -h or --help.
 bool HasHelpSwitch(std::string_view commandLine);
 
 // "--fill", the whole command line: the running instance is to open its fill dialog for the

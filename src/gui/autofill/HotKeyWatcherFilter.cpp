@@ -33,8 +33,9 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
 void HotKeyWatcherFilter::HotKeyFired()
 {
     app_.Session.FillTarget = desktop_.Foreground();
-    // The options dialog is the exception: there the hot key is being typed, not used.
-    if (!app_.Session.OptionsClosed || !app_.Modal.Busy()) {
+    // The options dialog is the exception: there the hot key is being typed, not used. The
+    // fill dialog itself holds the gate: a press while it is up brings it forward.
+    if (!app_.Session.OptionsClosed || !app_.Modal.Busy() || FillDialog()) {
         ShowFillDialog();
         return;
     }

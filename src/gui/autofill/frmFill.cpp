@@ -25,6 +25,13 @@
 
 namespace kyq {
 
+namespace {
+
+constexpr char16_t FillSourceGoneMessage[] =
+    u"选择密码期间，文档已经关闭、更换或删除了这条密码，所以没有填写任何内容。";
+
+}  // namespace
+
 frmFill::frmFill(KyqApp& app, FillDesktop& desktop)
     : OwnedDialog(app, nullptr, QStringLiteral("frmFill")), desktop_(desktop)
 {
@@ -118,6 +125,9 @@ void frmFill::ShowFill()
     if (QWindow* window = windowHandle())
         window->installEventFilter(this);
     activationPending_ = true;
+    // Its list is of the document open now: a hand-over or a drop that would replace the
+    // document waits until the dialog has closed.
+    HoldModalGate();
     ShowOverOwner();
 }
 
@@ -136,10 +146,10 @@ void frmFill::BringForward()
 
 void frmFill::Form_Load()
 {
-    const PasswordDocument& doc = App().Document;
+    listing_ = ListForFill(App().Document);
     lstPass->clear();
-    for (int i = 1; i <= doc.EntryCount(); ++i)
-        lstPass->addItem(QString::fromStdU16String(doc.Entries[static_cast<size_t>(i)].Title));
+    for (const std::u16string& title : listing_.Titles)
+        lstPass->addItem(QString::fromStdU16String(title));
     if (lstPass->count() > 0) {
         // The record selected in the tree; the root (or nothing) stands for the first.
         int row = App().Session.SelectedIndex - 1;
@@ -168,12 +178,16 @@ void frmFill::cmdOK_Click()
     const PasswordDocument& doc = app.Document;
     const QList<QListWidgetItem*> selected = lstPass->selectedItems();
     const int row = selected.isEmpty() ? -1 : lstPass->row(selected.first());
-    // The record at that place now; none when nothing is selected or the document has
-    // lost records meanwhile (never the owner record: it holds the document password).
-    const int record = row + 1;
-    const PasswordEntry* entry = row >= 0 && record <= doc.EntryCount()
-                                     ? &doc.Entries[static_cast<size_t>(record)]
-                                     : nullptr;
+    // The record picked, wherever it is now (never the owner record: it holds the document
+    // password); none when nothing is selected.
+    const PasswordEntry* entry = PickedEntry(doc, listing_, row);
+    if (row >= 0 && !entry) {
+        // The main window closed or replaced the document, or deleted the record, while
+        // the list was up: whatever sits there now is not what the user chose.
+        Unload();
+        app.MsgBox(FillSourceGoneMessage, MsgButtons::OkOnly, MsgIcon::Warning);
+        return;
+    }
     const std::u16string macro = cboLine->currentText().toStdU16String();
     const std::u16string text = ExpandFillMacro(macro, entry);
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "core/autofill/FillListing.h"
 #include "gui/widgets/OwnedDialog.h"
 
 class QAction;
@@ -65,6 +66,8 @@ private:
     void ActivateOwnWindow();
 
     FillDesktop& desktop_;
+    // The records as listed: OK types from the one picked there or from none.
+    FillListing listing_;
     // Set while the window manager still has to be asked for the focus (once exposed).
     bool activationPending_ = false;
     // Enter went down in this dialog; OK follows its release where the desktop wants that.

@@ -14,6 +14,7 @@
 #include "core/workflow/KyqApp.h"
 #include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
+#include "gui/widgets/TextLengthGuard.h"
 
 namespace kyq {
 
@@ -29,6 +30,7 @@ Asking::Asking(KyqApp& app, frmMain& main)
     txtPass->setObjectName(QStringLiteral("txtPass"));
     txtPass->setEchoMode(QLineEdit::Password);
     SelectAllOnFocus::Attach(txtPass);
+    TextLengthGuard::Attach(txtPass, app);
     Command1 = new QPushButton(QStringLiteral("确定"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);

@@ -12,6 +12,7 @@
 #include "core/document/UnstorableMessage.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/widgets/SelectAllOnFocus.h"
+#include "gui/widgets/TextLengthGuard.h"
 #include "platform/CodePage936.h"
 
 namespace kyq {
@@ -44,6 +45,8 @@ ChangePass::ChangePass(KyqApp& app, QWidget* owner)
     OldPass = PasswordBox(this, "OldPass");
     NewPass = PasswordBox(this, "NewPass");
     Confirm = PasswordBox(this, "Confirm");
+    for (QLineEdit* box : {OldPass, NewPass, Confirm})
+        TextLengthGuard::Attach(box, app);
     Label1 = Caption(this, "Label1", QStringLiteral("请输入原密码(&O)："), OldPass);
     Label2 = Caption(this, "Label2", QStringLiteral("请输入新密码(&N)："), NewPass);
     Label3 = Caption(this, "Label3", QStringLiteral("请确认新密码(&C)："), Confirm);

@@ -14,6 +14,7 @@
 #include "core/workflow/KyqApp.h"
 #include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
+#include "gui/widgets/TextLengthGuard.h"
 #include "platform/CodePage936.h"
 #include "platform/Utf.h"
 
@@ -46,6 +47,8 @@ NewOne::NewOne(KyqApp& app, frmMain& main)
     UserName = Box(this, "UserName", false);
     UserPass = Box(this, "UserPass", true);
     PassConfirm = Box(this, "PassConfirm", true);
+    for (QLineEdit* box : {UserName, UserPass, PassConfirm})
+        TextLengthGuard::Attach(box, app);
     cmdOK = new QPushButton(QStringLiteral("确定(&O)"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
@@ -128,6 +131,8 @@ void NewOne::cmdOK_Click()
 void NewOne::cmdCancel_Click()
 {
     Unload();
+    // No new document after all: the one closed to make room comes back.
+    main_.Workflow.RestorePreviousDocument();
 }
 
 void NewOne::OnCancel()

@@ -15,6 +15,7 @@
 #include "gui/main/LaunchGenerator.h"
 #include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
+#include "gui/widgets/TextLengthGuard.h"
 
 namespace kyq {
 
@@ -77,6 +78,8 @@ EntryDialog::EntryDialog(KyqApp& app, frmMain& main, const Names& names)
     txtID = Field(this, "txtID");
     txtName = Field(this, "txtName");
     txtPass = Field(this, "txtPass");
+    for (QLineEdit* box : {txtID, txtName, txtPass})
+        TextLengthGuard::Attach(box, app);
     Label1 = Caption(this, "Label1", QStringLiteral("密码标题(&I)："), txtID);
     Label3 = Caption(this, "Label3", QStringLiteral("用户名称(&N)："), txtName);
     Label2 = Caption(this, "Label2", QStringLiteral("密码内容(&P)："), txtPass);

@@ -11,6 +11,7 @@
 #include "gui/entries/frmUser.h"
 #include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
+#include "gui/widgets/TextLengthGuard.h"
 
 namespace kyq {
 
@@ -22,6 +23,7 @@ frmName::frmName(KyqApp& app, frmUser& card)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setMinimumWidth(220);
     SelectAllOnFocus::Attach(Text1);
+    TextLengthGuard::Attach(Text1, app);
     Label1 = new QLabel(QStringLiteral("请输入您的用户名(&U)："), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setBuddy(Text1);
@@ -66,6 +68,8 @@ void frmName::cmdOK_Click()
     if (app.Document.IsOpen()) {
         app.Document.OwnerName() = name;
         card_.txtName->setText(QString::fromStdU16String(name));
+        // The tree's root is the owner name.
+        card_.Main().Tree.RebuildTree();
         card_.Main().Workflow.RefreshDocumentView();
         app.Document.Modified = true;
     }

@@ -14,7 +14,8 @@ namespace kyq {
 
 namespace {
 
-constexpr char GeneratorFile[] = "ranzel.exe";
+// The Linux build's name first; an installation made for the older name still counts.
+constexpr const char* GeneratorFiles[] = {"ranzel", "ranzel.exe"};
 constexpr char GeneratorKey[] = "Software\\Tarnwick\\Ranzel";
 
 bool IsFile(const std::string& path)
@@ -23,10 +24,20 @@ bool IsFile(const std::string& path)
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-void Start(KyqApp& app, const std::string& path)
+// The generator in `folder` (ending in "/"), or "" when it holds none.
+std::string GeneratorIn(const std::string& folder)
 {
-    // Not waited for and nothing taken back.
-    StartProgram(app, QString::fromStdString(path));
+    for (const char* name : GeneratorFiles) {
+        if (IsFile(folder + name))
+            return folder + name;
+    }
+    return {};
+}
+
+bool Start(KyqApp& app, const std::string& path)
+{
+    // Not waited for and nothing taken back; a failure is said and logged there.
+    return StartProgram(app, QString::fromStdString(path));
 }
 
 }  // namespace
@@ -34,40 +45,43 @@ void Start(KyqApp& app, const std::string& path)
 void LaunchGenerator(KyqApp& app, CommonDialog& dialog)
 {
     std::string& path = app.Session.GeneratorPath;
-    if (IsFile(path)) {
-        Start(app, path);
+    if (IsFile(path) && Start(app, path))
         return;
-    }
-    path = ReadTextValue(app.Registry, Hive::LocalMachine, GeneratorKey, "Path");
-    if (!path.empty()) {
+    path.clear();
+    std::string folder = ReadTextValue(app.Registry, Hive::LocalMachine, GeneratorKey, "Path");
+    if (!folder.empty()) {
         // The recorded folder ends in a separator; one written by hand may not.
-        if (path.back() != '/')
-            path += '/';
-        path += GeneratorFile;
+        if (folder.back() != '/')
+            folder += '/';
+        path = GeneratorIn(folder);
     }
-    if (!IsFile(path))
-        path = app.ProgramFolder + GeneratorFile;
-    if (IsFile(path)) {
-        Start(app, path);
+    if (path.empty())
+        path = GeneratorIn(app.ProgramFolder);
+    if (!path.empty() && Start(app, path))
         return;
-    }
 
-    dialog.DialogTitle = u"请指定Ranzel的文件名";
-    dialog.Flags = CommonDialog::FileMustExist;
-    dialog.FileName.clear();
-    dialog.Filter = u"可执行文件(*.exe)|*.exe|所有文件|*.*";
-    const bool chosen = dialog.ShowOpen();
-    if (!chosen) {
+    // Until the user picks a program that starts, or gives up: a wrong pick (a file that
+    // is not a program) must not stand in the way of the next try.
+    for (;;) {
+        dialog.DialogTitle = u"请指定Ranzel的文件名";
+        dialog.Flags = CommonDialog::FileMustExist;
+        dialog.FileName.clear();
+        // Linux programs have no extension to filter on: any file may be one.
+        dialog.Filter = u"可执行文件 (*)|*";
+        const bool chosen = dialog.ShowOpen();
         dialog.Filter.clear();
-        app.MsgBox(u"没有找到Ranzel，所以不能使用。\r\n请到Tarnwick工作室网站下载Ranzel。",
-                   MsgButtons::OkOnly, MsgIcon::Information);
+        if (!chosen) {
+            app.MsgBox(u"没有找到Ranzel，所以不能使用。\r\n请到Tarnwick工作室网站下载Ranzel。",
+                       MsgButtons::OkOnly, MsgIcon::Information);
+            path.clear();
+            return;
+        }
+        path = dialog.FileName;
+        dialog.FileName.clear();
+        if (Start(app, path))
+            return;
         path.clear();
-        return;
     }
-    path = dialog.FileName;
-    dialog.FileName.clear();
-    dialog.Filter.clear();
-    Start(app, path);
 }
 
 }  // namespace kyq

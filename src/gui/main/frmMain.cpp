@@ -28,6 +28,7 @@
 #include "gui/widgets/HelpViewer.h"
 #include "gui/widgets/OwnedDialog.h"
 #include "gui/widgets/SelectAllOnFocus.h"
+#include "gui/widgets/TextLengthGuard.h"
 
 namespace kyq {
 
@@ -125,6 +126,7 @@ void frmMain::BuildControls()
     txtKey = new QLineEdit(Frame2);
     txtKey->setObjectName(QStringLiteral("txtKey"));
     SelectAllOnFocus::Attach(txtKey);
+    TextLengthGuard::Attach(txtKey, app_);
     lblFind = MakeLabel(Frame2, "lblFind", QStringLiteral("Go!"));
     lblFind->setCursor(Qt::PointingHandCursor);
     SetFindHover(false);
@@ -460,6 +462,8 @@ void frmMain::SetHiddenInTray(bool hidden)
     hiddenInTray_ = hidden;
     // The tray menu's item offers the other state.
     Menus.TrayShow->setText(hidden ? QStringLiteral("显示窗口") : QStringLiteral("隐藏窗口"));
+    if (hidden)
+        app_.Platform().HiddenInTray();
 }
 
 void frmMain::SetCaption(const std::u16string& caption)

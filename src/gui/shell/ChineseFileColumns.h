@@ -1,6 +1,7 @@
 // The detail columns of Qt's file dialog in Chinese whatever the desktop's locale: Qt
-// formats the modification date by the system locale (an English or C session shows
-// "8 Dec 2026"), and its translations lack the type texts ("Folder", "kyq File").
+// formats the size and the modification date by the system locale (an English or C
+// session shows "604 bytes" and "8 Dec 2026"), and its translations lack the type texts
+// ("Folder", "kyq File").
 #pragma once
 
 #include <QIdentityProxyModel>

@@ -117,7 +117,8 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
         handOverServer_ = std::make_unique<HandOverServer>();
         HandOverServer* server = handOverServer_.get();
         QObject::connect(server, &HandOverServer::messageReceived, server,
-                         [this, server](quint64 id, qint64 message, qint64, qint64) {
+                         [this, server](quint64 id, qint64 message, qint64, qint64,
+                                        const QByteArray& text) {
                              // A fill request is answered at once: the binding that
                              // sent it waits for nothing the user does in the dialog.
                              if (message == WM_FILL_REQUEST) {
@@ -133,8 +134,9 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
                                  server->Reply(id, 0);
                                  return;
                              }
-                             app_.PostMessage(
-                                 WindowMessage{WM_HANDOVER, 0, static_cast<int32_t>(id)});
+                             const auto token = static_cast<int32_t>(id);
+                             KeepHandOverText(token, text.toStdString());
+                             app_.PostMessage(WindowMessage{WM_HANDOVER, 0, token});
                          });
     }
     // Listening first: whoever reads Handle.dat finds the window answering.
@@ -157,6 +159,11 @@ void DesktopPlatform::DeleteHandleFile()
 bool DesktopPlatform::TakingHandOvers() const
 {
     return handOverServer_ && handOverServer_->IsListening();
+}
+
+void DesktopPlatform::KeepHandOverText(int32_t token, std::string text)
+{
+    handOverTexts_[token] = std::move(text);
 }
 
 // --- Tray icon, shell message filter, closing and minimising to the tray ---
@@ -187,8 +194,20 @@ void DesktopPlatform::InstallShellMessageFilter(MessageChain& chain)
     if (!main_)
         return;
     if (!shellFilter_) {
-        shellFilter_ = std::make_unique<ShellMessageFilter>(app_, *main_, instanceFolder_,
-                                                             fillDesktop_.get());
+        shellFilter_ =
+            std::make_unique<ShellMessageFilter>(app_, *main_, fillDesktop_.get());
+        ShellMessageFilter::HandOverTexts texts;
+        texts.Peek = [this](int32_t token) {
+            const auto it = handOverTexts_.find(token);
+            return it == handOverTexts_.end() ? std::string() : it->second;
+        };
+        texts.Take = [this](int32_t token) {
+            std::string text;
+            if (auto node = handOverTexts_.extract(token))
+                text = std::move(node.mapped());
+            return text;
+        };
+        shellFilter_->SetHandOverTexts(std::move(texts));
         shellFilter_->SetHandOverFinished([this](int32_t token) {
             if (token > 0 && handOverServer_)
                 handOverServer_->Reply(static_cast<quint64>(token), 0);
@@ -240,6 +259,30 @@ void DesktopPlatform::HideToTray(frmMain& main)
 {
     main.hide();
     main.SetHiddenInTray(true);
+}
+
+void DesktopPlatform::WatchTrayWhileHidden()
+{
+    if (!trayWatch_) {
+        // No signal says that the notification area has gone; a look once a second while
+        // the window hides there costs nothing noticeable.
+        trayWatch_ = std::make_unique<QTimer>();
+        trayWatch_->setInterval(1000);
+        QObject::connect(trayWatch_.get(), &QTimer::timeout, trayWatch_.get(), [this] {
+            if (!main_ || !main_->IsHiddenInTray() || main_->IsUnloaded()) {
+                trayWatch_->stop();
+                return;
+            }
+            if (TrayUsable())
+                return;
+            trayWatch_->stop();
+            LogWarning(LogArea::Desktop,
+                       "the notification area has gone: the main window is shown again");
+            main_->SetHiddenInTray(false);
+            ShellMessageFilter::ShowMainWindow(*main_);
+        });
+    }
+    trayWatch_->start();
 }
 
 }  // namespace kyq

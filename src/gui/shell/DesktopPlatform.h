@@ -2,10 +2,14 @@
 // of methods and members below.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "core/workflow/MainWindowPlatform.h"
+
+class QTimer;
 
 namespace kyq {
 
@@ -41,13 +45,17 @@ public:
     void HotKeyChanged() override;
     void SetHotKeyGrabPaused(bool paused) override;
     bool HotKeyHeldElsewhere() const override { return hotKeyBusy_; }
+    bool HotKeyNeedsDesktopBinding() const override
+    {
+        return hotKeySource_ == HotKeySource::FillRequests;
+    }
     HotKeyWatcherFilter& HotKeyFilter() const { return *hotKeyFilter_; }
     // Whether the hook library was found and started.
     bool HotKeyHookActive() const { return hookActive_; }
 
     // --- Single instance: Handle.dat and the hand-over channel ---
-    // The per-user folder of Handle.dat and Command.dat, with its trailing "/". Without
-    // one (the default) the program neither writes Handle.dat nor takes hand-overs.
+    // The per-user folder of Handle.dat, with its trailing "/". Without one (the default)
+    // the program neither writes Handle.dat nor takes hand-overs.
     void SetInstanceFolder(std::string folder);
     const std::string& InstanceFolder() const { return instanceFolder_; }
     // Starts taking hand-overs for `window`, then writes its number to Handle.dat.
@@ -55,6 +63,9 @@ public:
     // Deletes Handle.dat and stops taking hand-overs; a second start still waiting is let go.
     void DeleteHandleFile() override;
     bool TakingHandOvers() const;
+    // Keeps a hand-over's command text for its message (lParam = token) until the message
+    // is handled; several can wait at once, each with its own text.
+    void KeepHandOverText(int32_t token, std::string text);
 
     // --- Tray icon, shell message filter, closing and minimising to the tray ---
     // Also makes that window (the frmMain) the one the shell message filter serves.
@@ -67,11 +78,15 @@ public:
     bool CloseToTray(uint64_t window) override;
     bool MinimizeToTray(uint64_t window) override;
     bool TrayUsable() const override;
+    void HiddenInTray() override { WatchTrayWhileHidden(); }
     TrayIcon* Tray() const { return tray_.get(); }
     ShellMessageFilter* ShellFilter() const { return shellFilter_.get(); }
 
 private:
     void HideToTray(frmMain& main);
+    // While the window hides in the tray: a tray that goes away (its panel crashed or was
+    // quit) would leave the user no way back, so the window then comes back by itself.
+    void WatchTrayWhileHidden();
 
     KyqApp& app_;
 
@@ -87,11 +102,13 @@ private:
     // Single instance.
     std::string instanceFolder_;
     std::unique_ptr<HandOverServer> handOverServer_;
+    std::map<int32_t, std::string> handOverTexts_;
 
     // Tray and shell messages.
     frmMain* main_ = nullptr;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<ShellMessageFilter> shellFilter_;
+    std::unique_ptr<QTimer> trayWatch_;
 };
 
 }  // namespace kyq

@@ -75,6 +75,8 @@ void Options::BuildControls()
     lblMinNote->setVisible(false);
     lblKeyNote = Named(new QLabel(Frame1), "lblKeyNote");
     lblKeyNote->setWordWrap(true);
+    // The line for the desktop's settings can be copied from here.
+    lblKeyNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* keyRow = new QHBoxLayout;
     keyRow->addWidget(Label4);
@@ -92,10 +94,9 @@ void Options::BuildControls()
     UpDown1->setRange(MinDays, MaxDays);
     UpDown1->setSingleStep(1);
     UpDown1->setAlignment(Qt::AlignRight);
-    // The arrows (and the arrow keys) change the number; the number box takes no typing.
+    // The arrows, the arrow keys and typed digits change the number; the box keeps it in
+    // its range (a box that shows a caret but ignores digits only puzzles its user).
     txtDays = UpDown1->findChild<QLineEdit*>();
-    txtDays->setReadOnly(true);
-    txtDays->setContextMenuPolicy(Qt::NoContextMenu);
     Label1->setBuddy(UpDown1);
     Label2 = Named(new QLabel(QStringLiteral("天"), Frame2), "Label2");
     Label3 = Named(new QLabel(QStringLiteral("双击密码列表时："), Frame2), "Label3");
@@ -310,7 +311,15 @@ void Options::ShowHotKeyNote()
     const bool taken = hotKey.Ctrl || hotKey.Alt || (hotKey.Main >= 112 && hotKey.Main <= 123);
     const QString key = QString::fromStdString(HotKeyText(hotKey));
     QString note;
-    if (busy)
+    if (app.Platform().HotKeyNeedsDesktopBinding()) {
+        // sway's key names are the key symbols: a letter in lower case.
+        QString swayChord = key;
+        if (swayChord.size() >= 1 && swayChord.back().isLetter())
+            swayChord.back() = swayChord.back().toLower();
+        note = QStringLiteral("这个桌面不允许程序监听快捷键：请在桌面的快捷键设置中把 %1 绑定到命令"
+                              "“%2 --fill”。sway 等的配置文件中写一行：bindsym %3 exec %2 --fill")
+                   .arg(key, QCoreApplication::applicationFilePath(), swayChord);
+    } else if (busy)
         note = QStringLiteral("快捷键 %1 已被其他程序占用：它仍会打开填写窗口，但也会传给当前窗口"
                               "（在终端中会多出字符）。请换一个快捷键。")
                    .arg(key);

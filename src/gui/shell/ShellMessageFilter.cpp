@@ -11,14 +11,18 @@
 #include "gui/main/frmMain.h"
 #include "gui/shell/Splash.h"
 #include "gui/shell/TrayIcon.h"
-#include "platform/HandOverFiles.h"
+#include "gui/widgets/OwnedDialog.h"
 
 namespace kyq {
 
-ShellMessageFilter::ShellMessageFilter(KyqApp& app, frmMain& main, std::string instanceFolder,
-                                       FillDesktop* desktop)
-    : app_(app), main_(main), instanceFolder_(std::move(instanceFolder)), desktop_(desktop)
+ShellMessageFilter::ShellMessageFilter(KyqApp& app, frmMain& main, FillDesktop* desktop)
+    : app_(app), main_(main), desktop_(desktop)
 {
+}
+
+void ShellMessageFilter::SetHandOverTexts(HandOverTexts texts)
+{
+    texts_ = std::move(texts);
 }
 
 void ShellMessageFilter::SetHandOverFinished(std::function<void(int32_t)> finished)
@@ -58,16 +62,35 @@ void ShellMessageFilter::QueryEndSession()
 
 void ShellMessageFilter::HandOver(int32_t token)
 {
-    const std::string text = instanceFolder_.empty() ? std::string()
-                                                      : TakeCommandFile(instanceFolder_);
-    if (FirstCommandItem(text).empty()) {
+    auto* splash = qobject_cast<Splash*>(main_.FindForm(QStringLiteral("Splash")));
+    const bool namesFile =
+        texts_.Peek && !FirstCommandItem(texts_.Peek(token)).empty();
+    if (!namesFile) {
+        // A start without a file: the user wants the program, which may be hidden in the
+        // tray. While the splash is up the window is on its way anyway.
+        if (texts_.Take)
+            texts_.Take(token);
+        if (!splash) {
+            main_.SetHiddenInTray(false);
+            ShowMainWindow(main_);
+        }
         Finish(token);
         return;
     }
+    if (splash) {
+        // A file named when this instance was started came first and is asked for first;
+        // the last file that start-up only meant to reopen gives way to the one handed over.
+        if (splash->PendingFromCommandLine)
+            splash->CloseSplash();
+        else
+            splash->Dismiss();
+        if (app_.Modal.Busy()) {
+            OwnedDialog::WhenNoneOpen(app_, this, [this, token] { HandOver(token); });
+            return;
+        }
+    }
+    const std::string text = texts_.Take(token);
     main_.SetHiddenInTray(false);
-    // The handed-over document replaces the one start-up still meant to open.
-    if (auto* splash = qobject_cast<Splash*>(main_.FindForm(QStringLiteral("Splash"))))
-        splash->Dismiss();
     ShowMainWindow(main_);
     QPointer<OwnedDialog> prompt;
     if (main_.Workflow.OpenHandedOver(text) == DocumentWorkflow::HandOverStep::PromptOpen)

@@ -19,11 +19,17 @@ class frmMain;
 class ShellMessageFilter final : public QObject, public MessageFilter {
     Q_OBJECT
 public:
-    // instanceFolder: where Command.dat is (with its trailing "/"; "" = none). desktop:
-    // what tells the foreground window (may be null: then the pointer-move event records
-    // nothing).
-    ShellMessageFilter(KyqApp& app, frmMain& main, std::string instanceFolder,
-                       FillDesktop* desktop);
+    // desktop: what tells the foreground window (may be null: then the pointer-move event
+    // records nothing).
+    ShellMessageFilter(KyqApp& app, frmMain& main, FillDesktop* desktop);
+
+    // Where a hand-over's command text is kept until its message (lParam = token) is
+    // handled: peeked at while it may still wait, taken when it is acted on.
+    struct HandOverTexts {
+        std::function<std::string(int32_t token)> Peek;
+        std::function<std::string(int32_t token)> Take;
+    };
+    void SetHandOverTexts(HandOverTexts texts);
 
     // Called with a hand-over's lParam once it has been dealt with entirely: after the
     // save prompt, and after the password prompt of the handed-over document has closed.
@@ -43,8 +49,8 @@ private:
 
     KyqApp& app_;
     frmMain& main_;
-    std::string instanceFolder_;
     FillDesktop* desktop_;
+    HandOverTexts texts_;
     std::function<void(int32_t)> handOverFinished_;
     bool unloading_ = false;
 };

@@ -25,8 +25,10 @@ public:
     QTimer* Timer1;     // 5000 ms: closes the splash
     QTimer* Timer2;     // 3000 ms: shows the main window under the splash
 
-    // The document the close opens ("" = none).
+    // The document the close opens ("" = none), and whether the program's start named it
+    // (rather than it being the last file, reopened by choice).
     std::string PendingDocument;
+    bool PendingFromCommandLine = false;
 
     // Centred on the screen, on top, without taking the activation.
     void Form_Load() override;

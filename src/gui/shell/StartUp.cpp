@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
+#include <chrono>
 #include <system_error>
+#include <thread>
 
 #include "core/document/PathText.h"
 #include "core/settings/FillHistory.h"
@@ -13,6 +15,7 @@
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/MainWindowPlatform.h"
 #include "core/workflow/MessageService.h"
+#include "core/workflow/HandOverDelivery.h"
 #include "core/workflow/StartUpRules.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/SignalBridge.h"
@@ -21,6 +24,7 @@
 #include "platform/HandOverFiles.h"
 #include "platform/Log.h"
 #include "platform/RuntimeFolder.h"
+#include "platform/Utf.h"
 
 namespace kyq {
 
@@ -75,6 +79,12 @@ StartOutcome StartUp::Run(const std::string& commandLine)
             return RunSecondInstance(commandLine);
         }
     }
+    return RunFirstInstance(commandLine);
+}
+
+StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
+{
+    KyqApp& app = *app_;
     // There is no window to fill from without a running instance with its document.
     if (IsFillSwitch(commandLine)) {
         app.MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
@@ -131,6 +141,7 @@ StartOutcome StartUp::Run(const std::string& commandLine)
         app.Settings.InitDir = FolderOfPath(file);
         main_->Workflow.CloseDocument();
         pending = file;
+        splash_->PendingFromCommandLine = true;
     } else if (app.Settings.AutoLoad && IsRegularFile(app.Settings.LastFile)) {
         main_->Workflow.CloseDocument();
         pending = app.Settings.LastFile;
@@ -142,8 +153,6 @@ StartOutcome StartUp::Run(const std::string& commandLine)
 
 StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
 {
-    if (commandLine.empty())
-        return StartOutcome::Ended;
     if (IsFillSwitch(commandLine)) {
         // A handle of 0: the running instance is still starting and has no document yet.
         const uint64_t window = ReadHandleFile(instanceFolder_);
@@ -151,20 +160,56 @@ StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
             app_->MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
         return StartOutcome::Ended;
     }
-    const std::string file = ExistingFileOf(commandLine);
-    if (!file.empty()) {
-        // A handle of 0 (the running instance is still starting) reaches nobody; the file
-        // then waits for the next hand-over, which replaces it.
-        const uint64_t window = ReadHandleFile(instanceFolder_);
-        (void)WriteCommandFile(instanceFolder_, HandOverCommandText(file));  // a failure is logged
-        if (window != 0 && options_.SendHandOver)
-            options_.SendHandOver(window);
-        return StartOutcome::Ended;
+    // Without a file the running instance is asked to show its window, which may be
+    // hidden in the tray: a start that did nothing at all would leave the user stuck.
+    std::string text;
+    if (!commandLine.empty()) {
+        const std::string file = ExistingFileOf(commandLine);
+        if (file.empty()) {
+            if (HasHelpSwitch(commandLine))
+                app_->MsgBox(UsageText(), MsgButtons::OkOnly, MsgIcon::Information);
+            else
+                app_->MsgBox(InvalidCommandText(commandLine), MsgButtons::OkOnly,
+                             MsgIcon::Warning);
+            return StartOutcome::Ended;
+        }
+        text = HandOverCommandText(file);
     }
-    if (HasHelpSwitch(commandLine))
-        app_->MsgBox(UsageText(), MsgButtons::OkOnly, MsgIcon::Information);
-    else
-        app_->MsgBox(InvalidCommandText(commandLine), MsgButtons::OkOnly, MsgIcon::Warning);
+
+    HandOverSteps steps;
+    steps.TakeLock = [this] {
+        return lock_->TryAcquire() != InstanceLock::State::HeldElsewhere;
+    };
+    steps.RunningWindow = [this] { return ReadHandleFile(instanceFolder_); };
+    steps.Send = [this, &text](uint64_t window) -> std::optional<int64_t> {
+        if (!options_.SendHandOver)
+            return std::nullopt;
+        return options_.SendHandOver(window, text);
+    };
+    int pauses = 0;
+    steps.Pause = options_.PauseBeforeRetry ? options_.PauseBeforeRetry : [&pauses] {
+        // About a minute: a running instance that long without a window or an answer is
+        // stuck (or waits for its user at a message box before its window exists).
+        constexpr int kPauses = 1200;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return ++pauses < kPauses;
+    };
+    switch (DeliverHandOver(steps)) {
+    case HandOverDelivery::Delivered:
+        return StartOutcome::Ended;
+    case HandOverDelivery::BecameFirst:
+        qInfo("KYQ: the running instance has ended; this start takes its place");
+        secondInstance_ = false;
+        return RunFirstInstance(commandLine);
+    case HandOverDelivery::NoAnswer:
+        break;
+    }
+    LogWarning(LogArea::Files, "the running instance in " + instanceFolder_ +
+                                   " did not answer the hand-over");
+    app_->MsgBox(text.empty() ? std::u16string(u"Keyquill已经在运行，但是没有响应。")
+                              : u"Keyquill已经在运行，但是没有响应，所以没有打开文件“" +
+                                    Utf8ToUtf16(ExistingFileOf(commandLine)) + u"”。",
+                 MsgButtons::OkOnly, MsgIcon::Warning);
     return StartOutcome::Ended;
 }
 

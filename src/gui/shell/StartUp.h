@@ -42,8 +42,13 @@ struct StartUpOptions {
     // Starts a program detached; false when it could not be started.
     std::function<bool(const std::string& program, const std::vector<std::string>& arguments)>
         StartProgram;
-    // A second start's message 1025 to the running instance's window, waiting for the reply.
-    std::function<std::optional<int64_t>(uint64_t window)> SendHandOver;
+    // A second start's message 1025 with its command text ("" = just show the window) to
+    // the running instance's window, waiting for the reply; nullopt when nobody answered.
+    std::function<std::optional<int64_t>(uint64_t window, const std::string& text)>
+        SendHandOver;
+    // A second start waits here between two tries to reach the running instance; false
+    // once it has waited long enough. Empty: a short sleep, for about a minute in all.
+    std::function<bool()> PauseBeforeRetry;
     // A "--fill" start's request to the running instance's window; nullopt when nobody
     // took it.
     std::function<std::optional<int64_t>(uint64_t window)> SendFillRequest;
@@ -76,6 +81,7 @@ public:
     bool IsSecondInstance() const { return secondInstance_; }
 
 private:
+    StartOutcome RunFirstInstance(const std::string& commandLine);
     StartOutcome RunSecondInstance(const std::string& commandLine);
     // False when this process is to end (the newer version was started).
     bool CheckInstalledVersion(const std::string& commandLine);

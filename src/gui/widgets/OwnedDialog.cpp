@@ -43,7 +43,7 @@ void OwnedDialog::ShowOverOwner()
         holdsOwner_ = true;
         owner_->setProperty(HeldBy, owner_->property(HeldBy).toInt() + 1);
         owner_->setEnabled(false);
-        app_.Modal.Enter();
+        HoldModalGate();
     }
     PlaceOverOwner();
     show();
@@ -63,12 +63,17 @@ void OwnedDialog::Unload()
     deleteLater();
 }
 
+void OwnedDialog::HoldModalGate()
+{
+    if (holdsGate_)
+        return;
+    holdsGate_ = true;
+    app_.Modal.Enter();
+}
+
 void OwnedDialog::ReleaseOwner()
 {
-    if (!holdsOwner_)
-        return;
-    holdsOwner_ = false;
-    if (owner_) {
+    if (holdsOwner_ && owner_) {
         const int over = owner_->property(HeldBy).toInt() - 1;
         owner_->setProperty(HeldBy, over > 0 ? over : 0);
         if (over <= 0) {
@@ -77,6 +82,10 @@ void OwnedDialog::ReleaseOwner()
             owner_->setFocus(Qt::ActiveWindowFocusReason);
         }
     }
+    holdsOwner_ = false;
+    if (!holdsGate_)
+        return;
+    holdsGate_ = false;
     // Last: what waited for the dialogs to close may open one of its own.
     app_.Modal.Leave();
 }

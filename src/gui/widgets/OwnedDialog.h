@@ -40,6 +40,10 @@ public:
     static void WhenNoneOpen(KyqApp& app, QObject* context, std::function<void()> action);
 
 protected:
+    // For a dialog without an owner that must still hold back what arrives from outside
+    // (hand-overs, drops) while it is open, as the owned ones do. Once per dialog.
+    void HoldModalGate();
+
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
     // The dialog's Cancel; by default it just unloads.
@@ -55,6 +59,7 @@ private:
     QPointer<QWidget> owner_;
     bool unloaded_ = false;
     bool holdsOwner_ = false;
+    bool holdsGate_ = false;
 };
 
 }  // namespace kyq

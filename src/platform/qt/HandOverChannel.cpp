@@ -12,12 +12,13 @@ namespace kyq {
 
 namespace {
 
-// Fixed-size frames in host order (both ends run on this machine): three 64-bit numbers
-// out, one back.
+// Frames in host order (both ends run on this machine): four 64-bit numbers out (the
+// last one the length of the text that follows), one back.
 struct Frame {
     qint64 message;
     qint64 wParam;
     qint64 lParam;
+    qint64 textSize;
 };
 constexpr qint64 kFrameSize = sizeof(Frame);
 constexpr qint64 kReplySize = sizeof(qint64);
@@ -79,13 +80,24 @@ void HandOverServer::OnReadyRead(QLocalSocket* socket) {
     QPointer<QLocalSocket> guard(socket);
     while (guard && guard->bytesAvailable() >= kFrameSize) {
         Frame frame {};
-        if (guard->read(reinterpret_cast<char*>(&frame), kFrameSize) != kFrameSize)
+        if (guard->peek(reinterpret_cast<char*>(&frame), kFrameSize) != kFrameSize)
+            return;
+        if (frame.textSize < 0 || frame.textSize > HandOverTextCap) {
+            guard->abort();
+            return;
+        }
+        // The text may still be on its way: wait for the rest before taking anything.
+        if (guard->bytesAvailable() < kFrameSize + frame.textSize)
+            return;
+        guard->skip(kFrameSize);
+        const QByteArray text = guard->read(frame.textSize);
+        if (text.size() != frame.textSize)
             return;
         quint64 id = nextId_++;
         waiting_.insert(id, guard);
         // The handler may run a nested event loop (a save prompt), during which this
         // socket can go away; the guard notices.
-        emit messageReceived(id, frame.message, frame.wParam, frame.lParam);
+        emit messageReceived(id, frame.message, frame.wParam, frame.lParam, text);
     }
 }
 
@@ -107,7 +119,10 @@ void HandOverServer::Reply(quint64 id, qint64 result) {
     socket->flush();
 }
 
-std::optional<qint64> SendHandOverMessage(quint64 handle, qint64 message, qint64 wParam, qint64 lParam) {
+std::optional<qint64> SendHandOverMessage(quint64 handle, qint64 message, qint64 wParam,
+                                          qint64 lParam, const QByteArray& text) {
+    if (text.size() > HandOverTextCap)
+        return std::nullopt;
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket.connectToServer(HandOverChannelName(handle));
@@ -117,8 +132,10 @@ std::optional<qint64> SendHandOverMessage(quint64 handle, qint64 message, qint64
         socket.abort();
         return std::nullopt;
     }
-    const Frame frame {message, wParam, lParam};
-    if (socket.write(reinterpret_cast<const char*>(&frame), kFrameSize) != kFrameSize)
+    const Frame frame {message, wParam, lParam, text.size()};
+    QByteArray bytes(reinterpret_cast<const char*>(&frame), kFrameSize);
+    bytes += text;
+    if (socket.write(bytes) != bytes.size())
         return std::nullopt;
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(-1))

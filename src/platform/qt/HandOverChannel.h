@@ -1,8 +1,11 @@
 // The hand-over message from a second start to the running instance: a local socket in
 // the Linux abstract namespace, named after the user and the main window's handle, that
-// carries (message, wParam, lParam) and the handler's reply. Only the same user is served.
+// carries (message, wParam, lParam), the sender's command text, and the handler's reply.
+// Only the same user is served. Each sender's text travels with its own message, so any
+// number of starts at once are each heard, in the order they connected.
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -17,6 +20,9 @@ namespace kyq {
 
 // "tarnwick-kyq-<uid>-<handle>"
 QString HandOverChannelName(quint64 handle);
+
+// A command text is one quoted path; anything longer is not ours and the sender is cut off.
+inline constexpr qint64 HandOverTextCap = 64 * 1024;
 
 class HandOverServer : public QObject {
     Q_OBJECT
@@ -37,7 +43,8 @@ public:
 signals:
     // One per message received. Answer each with Reply once its handler has finished:
     // the sender waits for that.
-    void messageReceived(quint64 id, qint64 message, qint64 wParam, qint64 lParam);
+    void messageReceived(quint64 id, qint64 message, qint64 wParam, qint64 lParam,
+                         const QByteArray& text);
 
 private:
     void OnNewConnection();
@@ -54,6 +61,7 @@ private:
 // Returns the reply; nullopt at once when nobody listens under that name (a stale
 // Handle.dat, a crashed instance), when the listener belongs to another user, or when it
 // ends before replying.
-std::optional<qint64> SendHandOverMessage(quint64 handle, qint64 message, qint64 wParam, qint64 lParam);
+std::optional<qint64> SendHandOverMessage(quint64 handle, qint64 message, qint64 wParam,
+                                          qint64 lParam, const QByteArray& text = {});
 
 }  // namespace kyq

@@ -105,10 +105,10 @@ bool VirtualKeyboardTyper::Type(const std::u16string& text, unsigned held)
             typed = false;
             break;
         }
-        if (c > 0) {
-            connection_.Roundtrip();
-            std::this_thread::sleep_for(KeymapSwitchPause);
-        }
+        // Also before the first: the keys just typed on the user's keyboard (the Enter that
+        // accepted the fill dialog) came with another keymap.
+        connection_.Roundtrip();
+        std::this_thread::sleep_for(KeymapSwitchPause);
         zwp_virtual_keyboard_v1_keymap(keyboard, KeymapFormatXkbV1, fd,
                                        static_cast<uint32_t>(keymap->text.size() + 1));
         close(fd);

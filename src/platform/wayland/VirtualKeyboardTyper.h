@@ -16,8 +16,9 @@ class WaylandConnection;
 
 class VirtualKeyboardTyper {
 public:
-    // X11 programs under Xwayland read every key with the last keymap they were sent; a
-    // second keymap within one text must wait until they have read the keys before it.
+    // X11 programs under Xwayland read every key with the last keymap they were sent: a
+    // keymap must wait until they have read the keys before it, the user's own included
+    // (without the wait an X11 terminal sometimes received nothing of a fill).
     static constexpr std::chrono::milliseconds KeymapSwitchPause{100};
 
     // `connection` must offer the virtual keyboard manager and a seat, and outlive this.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -229,13 +230,14 @@ TEST_F(DocumentRules, CancelsAndFailuresKeepOrRestoreTheDocument)
     EXPECT_EQ(app_->Document.Path, a);
     EXPECT_TRUE(app_->Document.Modified);
 
-    // No, then cancel the open dialog: the document comes back, unmodified.
+    // No, then cancel the open dialog: the document comes back, its changes still unsaved.
     boxes_->Answers = {MsgAnswer::No};
     boxes_->Files.push_back(std::nullopt);
     workflow_->fileOpen_Click();
     EXPECT_EQ(app_->Document.Path, a);
-    EXPECT_FALSE(app_->Document.Modified);
+    EXPECT_TRUE(app_->Document.Modified);
     EXPECT_EQ(view_.Rows, (std::vector<std::u16string>{u"A", u"b"}));
+    app_->Document.Modified = false;
 
     // Cancel of the password prompt: the same.
     boxes_->Files.push_back(MakeFile("other.kyq"));
@@ -265,12 +267,16 @@ TEST_F(DocumentRules, CancelsAndFailuresKeepOrRestoreTheDocument)
                                          std::u16string(junk.begin(), junk.end()));
     EXPECT_EQ(app_->Document.Path, a);
 
-    // A save that fails keeps the path and the flag; closing after it stays open.
+    // A save that fails keeps the path and the flag; closing after it stays open. The
+    // message speaks of an old file only where there was one.
     app_->Document.Modified = true;
+    boxes_->Boxes.clear();
     boxes_->Files.push_back(File("no/such/folder/x.kyq"));
     workflow_->fileSaveas_Click();
     EXPECT_EQ(app_->Document.Path, a);
     EXPECT_TRUE(app_->Document.Modified);
+    ASSERT_EQ(boxes_->Boxes.size(), 1u);
+    EXPECT_EQ(boxes_->Boxes[0].Text.find(u"原有的文件"), std::u16string::npos);
     boxes_->Answers = {MsgAnswer::Yes};
     fs::permissions(a, fs::perms::owner_read);  // no write bit: refused even for root
     EXPECT_EQ(workflow_->CloseDocument(), DocumentWorkflow::CloseResult::Cancelled);
@@ -391,6 +397,94 @@ TEST_F(DocumentRules, EntryCommandsAskFirstAndKeepToTheLimit)
 
 // A second start hands a file over: the open document closes first (its save prompt can
 // call it off), and the sender waits only while a password prompt is up.
+// Every way an open can fail to happen after the save prompt was answered: the record
+// added before is on screen and still unsaved, so closing asks again; after a Yes the
+// restored document is saved and nothing asks.
+TEST_F(DocumentRules, ARestoredDocumentKeepsItsUnsavedChanges)
+{
+    const std::string a = MakeFile("a.kyq");
+    const std::string junk = File("junk.kyq");
+    WriteBytes(junk, std::vector<uint8_t>{1, 2, 3, 4, 5});
+    const std::string b = MakeFile("b.kyq");
+    struct Case {
+        const char* route;
+        MsgAnswer answer;
+        std::function<void()> run;
+    };
+    const auto cancelPrompt = [this] {
+        ASSERT_EQ(view_.PromptsShown, 1);
+        workflow_->RestorePreviousDocument();
+    };
+    const std::vector<Case> routes = {
+        {"open dialog cancelled", MsgAnswer::No,
+         [&] {
+             boxes_->Files.push_back(std::nullopt);
+             workflow_->fileOpen_Click();
+         }},
+        {"password prompt cancelled", MsgAnswer::No,
+         [&] {
+             boxes_->Files.push_back(b);
+             workflow_->fileOpen_Click();
+             cancelPrompt();
+         }},
+        {"unreadable file", MsgAnswer::No,
+         [&] {
+             boxes_->Files.push_back(junk);
+             workflow_->fileOpen_Click();
+         }},
+        {"hand-over, prompt cancelled", MsgAnswer::No,
+         [&] {
+             workflow_->OpenHandedOver("\"" + b + "\"");
+             cancelPrompt();
+         }},
+        {"hand-over of a damaged file", MsgAnswer::No,
+         [&] { workflow_->OpenHandedOver(junk); }},
+        {"drop, prompt cancelled", MsgAnswer::No,
+         [&] {
+             workflow_->DropFiles({b});
+             cancelPrompt();
+         }},
+        {"new document cancelled", MsgAnswer::No,
+         [&] {
+             workflow_->fileNew_Click();
+             ASSERT_EQ(view_.Forms.back(), FormId::NewOne);
+             workflow_->RestorePreviousDocument();
+         }},
+        {"saved first, then the open dialog cancelled", MsgAnswer::Yes,
+         [&] {
+             boxes_->Files.push_back(std::nullopt);
+             workflow_->fileOpen_Click();
+         }},
+    };
+    for (const Case& c : routes) {
+        SCOPED_TRACE(c.route);
+        MakeFile("a.kyq");
+        Open(a);
+        // What the add dialog's OK does.
+        commands_->TakeChangeSnapshot();
+        app_->Document.AppendEntry(Record(u"new", u"nn", u"np"));
+        app_->Document.AddTitle(app_->Document.Entries.back());
+        tree_->ReorderEntries(false);
+        const std::vector<std::u16string> shown = view_.Rows;
+        ASSERT_TRUE(app_->Document.Modified);
+
+        boxes_->Answers = {c.answer};
+        view_.PromptsShown = 0;
+        const uint64_t serial = app_->Document.Serial;
+        c.run();
+        // Back, but no longer the document a fill dialog listed before.
+        EXPECT_NE(app_->Document.Serial, serial);
+        EXPECT_EQ(app_->Document.Path, a);
+        EXPECT_EQ(view_.Rows, shown);
+        EXPECT_EQ(app_->Document.Modified, c.answer == MsgAnswer::No);
+        boxes_->Answers = {MsgAnswer::No};
+        workflow_->fileClose_Click();
+        EXPECT_EQ(boxes_->Answers.empty(), c.answer == MsgAnswer::No);  // the close asked
+        boxes_->Answers.clear();
+        view_.PromptsShown = 0;
+    }
+}
+
 TEST_F(DocumentRules, AHandOverClosesFirstAndWaitsOnlyForAPrompt)
 {
     using Step = DocumentWorkflow::HandOverStep;
@@ -413,8 +507,9 @@ TEST_F(DocumentRules, AHandOverClosesFirstAndWaitsOnlyForAPrompt)
     workflow_->RestorePreviousDocument();  // the prompt cancelled
 
     boxes_->Boxes.clear();
+    boxes_->Answers = {MsgAnswer::No};  // the change declined before is still unsaved
     EXPECT_EQ(workflow_->OpenHandedOver(File("gone.kyq")), Step::Done);
-    EXPECT_EQ(boxes_->Boxes.size(), 1u);  // why it cannot be opened
+    EXPECT_EQ(boxes_->Boxes.size(), 2u);  // the save prompt, then why it cannot be opened
     EXPECT_EQ(app_->Document.Path, a);
     EXPECT_EQ(boxes_->Unexpected, 0);
 }

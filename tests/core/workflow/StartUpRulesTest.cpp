@@ -1,6 +1,6 @@
 // The start-up rules without a window: the command line as one name, the texts of "/?" and
 // of a bad command line, the installed major version, the newer version's launch, and the
-// name a second start writes to Command.dat (read back with the receiver's item rule).
+// text a second start hands over (read back with the receiver's item rule).
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -36,6 +36,11 @@ TEST(StartUpRulesTest, HelpSwitchAnywhere)
     EXPECT_FALSE(HasHelpSwitch("/ ?"));
     EXPECT_FALSE(HasHelpSwitch("?/"));
     EXPECT_FALSE(HasHelpSwitch(""));
+    // The Linux spellings, only as the whole command line.
+    EXPECT_TRUE(HasHelpSwitch("--help"));
+    EXPECT_TRUE(HasHelpSwitch(" -h "));
+    EXPECT_FALSE(HasHelpSwitch("notes -h.kyq"));
+    EXPECT_FALSE(HasHelpSwitch("--helpful"));
 }
 
 TEST(StartUpRulesTest, InvalidCommandNamesTheCommandBeforeTheUsage)
