@@ -317,7 +317,7 @@ void Options::ShowHotKeyNote()
         if (swayChord.size() >= 1 && swayChord.back().isLetter())
             swayChord.back() = swayChord.back().toLower();
         note = QStringLiteral("这个桌面不允许程序监听快捷键：请在桌面的快捷键设置中把 %1 绑定到命令"
-                              "“%2 --fill”。sway 等的配置文件中写一行：bindsym %3 exec %2 --fill")
+                              "“%2 --fill”。sway 等的配置文件中写一行：\nbindsym %3 exec %2 --fill")
                    .arg(key, QCoreApplication::applicationFilePath(), swayChord);
     } else if (busy)
         note = QStringLiteral("快捷键 %1 已被其他程序占用：它仍会打开填写窗口，但也会传给当前窗口"
