@@ -1,21 +1,26 @@
-// libFuzzer target for what kyq-cli reads from outside: import files (JSON, CSV, dates in
-// them), the count after a document's header, and a document walked record by record for
-// export. Beyond "no crash", whatever imports must survive export and import again
-// unchanged, and the export's walks must refuse or read exactly what the reader does.
+// libFuzzer target for what kyq-cli reads from outside: import files (JSON, CSV in any
+// separator, UTF-8, UTF-16 or GBK, dates in them), the count after a document's header,
+// and a document walked record by record for export. Beyond "no crash", whatever imports
+// must survive export and import again unchanged, renamed titles must all differ, and the
+// export's walks must refuse or read exactly what the reader does.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "cli/CsvImport.h"
 #include "cli/DateText.h"
 #include "cli/ExportText.h"
+#include "cli/ImportBuilder.h"
+#include "cli/ImportReader.h"
 #include "cli/JsonImport.h"
 #include "cli/StoredCount.h"
 #include "core/document/DocumentFormat.h"
+#include "core/document/SameText.h"
 #include "platform/Utf.h"
 
 namespace {
@@ -94,6 +99,18 @@ void RequireRoundTrip(std::string_view text, Parse parse, Export exportText)
     RequireSameTexts(*table, *again);
 }
 
+// Whatever the layout and encoding, renaming leaves no two records with one title.
+void RequireDistinctTitlesAfterRenaming(std::string_view text)
+{
+    kyq::Expected<kyq::cli::ImportTable> table = kyq::cli::ReadImportText(text);
+    if (!table)
+        return;
+    (void)kyq::cli::RenameDuplicateTitles(*table);
+    std::unordered_set<std::u16string> titles;
+    for (const auto& r : table->Records)
+        Require(r.Title.empty() || titles.insert(kyq::LowerText(r.Title)).second);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -109,5 +126,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                      kyq::cli::ExportJson);
     RequireRoundTrip(text, [](std::string_view t) { return kyq::cli::ParseCsvImport(t); },
                      kyq::cli::ExportCsv);
+    RequireDistinctTitlesAfterRenaming(text);
     return 0;
 }

@@ -5,10 +5,11 @@ set -euo pipefail
 
 packages=(
   cmake g++ clang libclang-rt-14-dev pkg-config
-  qt6-base-dev qt6-svg-dev libicu-dev libx11-dev libxtst-dev
+  qt6-base-dev qt6-svg-dev libicu-dev libx11-dev libxtst-dev libsodium-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps imagemagick fonts-wqy-zenhei trayer xclip openbox xterm qt6-translations-l10n
-  time python3
+  x11-xkb-utils x11-xserver-utils xkb-data
+  time python3 python3-nacl acl
   libwayland-dev libxkbcommon-dev qt6-wayland
   sway foot xwayland dbus
 )

@@ -7,15 +7,14 @@
 #include <optional>
 #include <string_view>
 
-#include "cli/CsvImport.h"
 #include "cli/ExportText.h"
 #include "cli/ImportBuilder.h"
-#include "cli/JsonImport.h"
+#include "cli/ImportReader.h"
 #include "cli/StoredCount.h"
-#include "cli/TextSource.h"
 #include "cli/Utf8Check.h"
-#include "core/document/Cipher.h"
+#include "core/document/AnyFormat.h"
 #include "core/document/DocumentFormat.h"
+#include "core/document/SealedFormat.h"
 #include "core/document/TitleCollator.h"
 #include "platform/Utf.h"
 #include "platform/WholeFile.h"
@@ -28,22 +27,28 @@ constexpr std::string_view UsageText =
     "用法 (usage):\n"
     "  kyq-cli info 文档.kyq\n"
     "  kyq-cli export 文档.kyq [--format json|csv]\n"
-    "  kyq-cli import 输入.json|输入.csv --owner 用户名 -o 输出.kyq [--force]\n"
+    "  kyq-cli import 输入.json|输入.csv --owner 用户名 -o 输出.kyq [--sealed] [--force]\n"
+    "  kyq-cli convert 文档.kyq -o 输出.kyq --to sealed|200 [--force]\n"
     "\n"
     "文档密码在终端上输入（不回显），或取标准输入的第一行。\n"
     "(The document password is typed on the terminal without echo, or is the first line of\n"
     "standard input.)\n"
-    "import 的输入可以是 export 写出的 JSON 或 CSV；CSV 也可用 Title、Username、Password、\n"
-    "Last Modified 列，日期写成 2024-01-05 或 2024-01-05T10:20:30Z，空白表示今天。--owner 可省略，\n"
-    "若 JSON 带有 \"owner\"；以“-”开头的值写成 --owner=值。已有的输出文件只在给出 --force 时替换，\n"
-    "输出文件不能是输入文件。\n"
-    "(import reads the JSON or CSV that export writes, or CSV with the columns Title, Username,\n"
-    "Password, Last Modified, dates as 2024-01-05 or 2024-01-05T10:20:30Z, empty for today; a\n"
-    "value starting with \"-\" is given as --owner=VALUE. An existing output file is replaced only\n"
-    "with --force, and never the input itself.)\n"
+    "import 的输入可以是 export 写出的 JSON 或 CSV，或浏览器和其他密码管理器导出的 CSV（按列名识别\n"
+    "标题、用户名、密码和日期列，逗号、分号或制表符分隔，UTF-8、带BOM的UTF-16或GBK编码）；没有密码列\n"
+    "的文件不导入。--owner 可省略，若 JSON 带有 \"owner\"；以“-”开头的值写成 --owner=值。已有的输出\n"
+    "文件只在给出 --force 时替换，输出文件不能是输入文件。\n"
+    "(import reads the JSON or CSV that export writes, or the CSV exports of browsers and other\n"
+    "password managers: title, user name, password and date columns recognised by name, separated\n"
+    "by commas, semicolons or tabs, in UTF-8, UTF-16 with a byte order mark, or GBK; a file without\n"
+    "a password column is refused. A value starting with \"-\" is given as --owner=VALUE. An\n"
+    "existing output file is replaced only with --force, and never the input itself.)\n"
+    "--sealed 和 --to sealed 写出加密格式 300（旧版本打不开）；convert 的输出规则同 import。\n"
+    "(--sealed and --to sealed write the sealed format 300, which older versions cannot open;\n"
+    "convert follows import's rules for its output.)\n"
     "\n"
     "退出状态 (exit status): 0 成功 (ok), 1 失败 (failed), 2 用法错误 (usage),\n"
-    "3 不支持的文件格式或文件已损坏 (unsupported or damaged document).\n";
+    "3 不支持的文件格式或文件已损坏 (unsupported or damaged document),\n"
+    "4 密码错误或文件已被改动 (the password does not open the document, or it was altered).\n";
 
 int Usage(const CliContext& cx, const std::string& problem)
 {
@@ -80,6 +85,15 @@ int Unusable(const CliContext& cx, const std::string& path, const FormatError& e
                << Utf16ToUtf8(FileNameLabel) << path << "\n";
         return ExitFailure;
     }
+    if (error.Kind == FormatErrorKind::WrongPassword) {
+        cx.Err << "kyq-cli: " << Utf16ToUtf8(WrongPasswordMessage) << "\n"
+               << Utf16ToUtf8(FileNameLabel) << path << "\n(" << error.Detail << ")\n";
+        return ExitWrongPassword;
+    }
+    if (error.Kind == FormatErrorKind::CannotDerive) {
+        cx.Err << "kyq-cli: " << Why(error.Message, error.Detail) << "\n";
+        return ExitFailure;
+    }
     cx.Err << Utf16ToUtf8(DamagedFileMessage) << "\n" << Utf16ToUtf8(FileNameLabel) << path << "\n";
     if (!error.Detail.empty())
         cx.Err << "(" << error.Detail << ")\n";
@@ -89,8 +103,9 @@ int Unusable(const CliContext& cx, const std::string& path, const FormatError& e
 // Command-line words: positional ones in order, options with their values.
 struct Arguments {
     std::vector<std::string> Positional;
-    std::optional<std::string> Format, Owner, Output;
+    std::optional<std::string> Format, Owner, Output, To;
     bool Force = false;
+    bool Sealed = false;
 };
 
 // "-o --force" lacks its value: a word that looks like an option is never taken as one.
@@ -122,8 +137,12 @@ Expected<Arguments> SplitArguments(const std::vector<std::string>& args, size_t 
             takeValue(a.Owner, "--owner");
         else if (word == "-o" || word == "--output" || word.rfind("--output=", 0) == 0)
             takeValue(a.Output, word == "-o" ? "-o" : "--output");
+        else if (word == "--to" || word.rfind("--to=", 0) == 0)
+            takeValue(a.To, "--to");
         else if (word == "--force")
             a.Force = true;
+        else if (word == "--sealed")
+            a.Sealed = true;
         else if (word == "--")
             for (++i; i < args.size(); ++i)
                 a.Positional.push_back(args[i]);
@@ -139,7 +158,7 @@ Expected<Arguments> SplitArguments(const std::vector<std::string>& args, size_t 
 
 int RunInfo(const Arguments& a, const CliContext& cx)
 {
-    if (a.Format || a.Owner || a.Output || a.Force)
+    if (a.Format || a.Owner || a.Output || a.Force || a.To || a.Sealed)
         return Usage(cx, "info 不接受选项 (info takes no options)");
     if (a.Positional.size() != 1)
         return Usage(cx, "info 需要一个文件名 (info needs one file name)");
@@ -172,6 +191,18 @@ int RunInfo(const Arguments& a, const CliContext& cx)
     }
     if (!probe)
         return Unusable(cx, path, probe.error());
+    if (doc.FormatVersion == SealedFormatNumber) {
+        // The probe took the whole file: a sealed header is checked against the file's size.
+        SealedHeader header;
+        if (const FormatResult r = ReadSealedHeader(bytes, header); !r)
+            return Unusable(cx, path, r.error());
+        cx.Out << "格式 (format): " << SealedFormatNumber << " (sealed)\n"
+               << "用户名 (owner): " << Utf16ToUtf8(header.Owner) << "\n"
+               << "密钥派生 (key derivation): Argon2id, opslimit " << header.Parameters.Cost.OpsLimit
+               << ", memlimit " << header.Parameters.Cost.MemLimitKiB << " KiB\n"
+               << "加密 (cipher): XChaCha20-Poly1305\n";
+        return ExitOk;
+    }
     if (!count || count->Format != doc.FormatVersion)
         return Unusable(cx, path, FormatError(FormatErrorKind::BadCount, "the count after the header is out of range"));
     cx.Out << "格式 (format): " << doc.FormatVersion << "\n"
@@ -185,7 +216,7 @@ int RunInfo(const Arguments& a, const CliContext& cx)
 
 int RunExport(const Arguments& a, const CliContext& cx)
 {
-    if (a.Owner || a.Output || a.Force)
+    if (a.Owner || a.Output || a.Force || a.To || a.Sealed)
         return Usage(cx, "export 只接受 --format (export takes --format only)");
     if (a.Positional.size() != 1)
         return Usage(cx, "export 需要一个文件名 (export needs one file name)");
@@ -238,18 +269,34 @@ int RunExport(const Arguments& a, const CliContext& cx)
     }
 
     const ExpiryContext noReminder{0, 0, 0, 0};
-    FormatResult read;
-    if (doc.FormatVersion == LegacyFormatNumber) {
-        doc.LegacyKey = DeriveLegacyKey(doc.DocumentPassword());
-        read = ReadLegacyFormatBytes(doc, bytes, noReminder);
-    } else {
-        read = ReadCurrentFormatBytes(doc, bytes, noReminder);
-    }
+    const FormatResult read = OpenProbedBytes(doc, bytes, *password, noReminder);
     if (!read)
         return Unusable(cx, path, read.error());
     doc.ReorderEntries(false);
     WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
     return ExitOk;
+}
+
+// What the import read and what it leaves out, one line each, before anything is written.
+std::string ImportSummary(const ImportTable& table, size_t renamed)
+{
+    std::string out = "已读入 " + std::to_string(table.Records.size()) + " 条记录 (records read)";
+    if (table.Encoding != "UTF-8")
+        out += "，输入文件按" + table.Encoding + "编码读取 (read as " + table.Encoding + ")";
+    out += "\n";
+    if (renamed > 0)
+        out += "其中 " + std::to_string(renamed) +
+               " 条记录的标题与前面的记录相同，已在标题后加上用户名或序号 (titles renamed to be unique)\n";
+    if (table.SkippedRows > 0)
+        out += "跳过 " + std::to_string(table.SkippedRows) +
+               " 个不是登录信息的项目（如笔记、卡片）(items that are no logins skipped)\n";
+    if (!table.UnimportedColumns.empty()) {
+        out += "以下各列文档无法保存，未导入 (columns not imported):";
+        for (const std::string& name : table.UnimportedColumns)
+            out += " " + name;
+        out += "\n";
+    }
+    return out;
 }
 
 // True when there is a file at `path` (a link that names no file yet has none to lose).
@@ -261,8 +308,8 @@ bool Exists(const std::string& path)
 
 int RunImport(const Arguments& a, const CliContext& cx)
 {
-    if (a.Format)
-        return Usage(cx, "import 按内容识别 JSON 或 CSV，不接受 --format (import detects the input kind)");
+    if (a.Format || a.To)
+        return Usage(cx, "import 按内容识别 JSON 或 CSV，不接受 --format 或 --to (import detects the input kind)");
     if (a.Positional.size() != 1)
         return Usage(cx, "import 需要一个输入文件 (import needs one input file)");
     if (!a.Output || a.Output->empty())
@@ -291,12 +338,7 @@ int RunImport(const Arguments& a, const CliContext& cx)
     if (::fstat(fd, &in) == 0 && ::stat(outPath.c_str(), &out) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
         return Failure(cx, "输出文件就是输入文件，未改写 (the output " + outPath + " is the input file)");
 
-    TextSource source(fd);
-    source.SkipBlanks();
-    if (source.AtEnd() && !source.Failed())
-        return Failure(cx, "导入失败，未写入任何文件：输入文件是空的 (nothing written: the input file is empty)");
-    const bool json = source.Peek() == '{';
-    Expected<ImportTable> parsed = json ? ParseJsonImport(source) : ParseCsvImport(source);
+    Expected<ImportTable> parsed = ReadImportFile(fd);
     if (!parsed)
         return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + parsed.error().Message);
 
@@ -315,18 +357,83 @@ int RunImport(const Arguments& a, const CliContext& cx)
     if (!password)
         return Failure(cx, password.error().Message);
 
+    const size_t renamed = RenameDuplicateTitles(*parsed);
+    const std::string summary = ImportSummary(*parsed, renamed);
     PasswordDocument doc;
     const Expected<void> check = BuildImportDocument(std::move(*parsed), owner, *password, cx.Today(), doc);
     if (!check)
         return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + check.error().Message);
 
+    // What was read is told before anything is written: output that cannot be written
+    // (a full disk) stops the import while nothing has changed.
+    cx.Out << summary;
+    cx.Out.flush();
+    if (!cx.Out.good())
+        return Failure(cx, "无法写出结果，未写入任何文件 (cannot write the output; nothing written)");
     // Checked again right before writing: the password prompt may have taken a while.
-    if (!a.Force && Exists(outPath))
+    const bool existed = Exists(outPath);
+    if (!a.Force && existed)
         return Failure(cx, exists);
-    const FormatResult written = WriteDocument(doc, outPath);
+    if (a.Sealed)
+        doc.FormatVersion = SealedFormatNumber;
+    const FormatResult written = SaveDocument(doc, outPath, cx.SealedKeyCost);
     if (!written)
         return Failure(cx, "无法写入 " + outPath + "：" + Why(written.error().Message, written.error().Detail));
     cx.Out << "已导入 " << doc.EntryCount() << " 条记录 (records imported): " << outPath << "\n";
+    cx.Out.flush();
+    if (!cx.Out.good()) {
+        // The output broke between the two lines: a new file is taken back, so that a
+        // failure leaves nothing behind; a replaced one is the import's result all the same.
+        if (!existed)
+            (void)RemoveFileIfPresent(outPath);
+        return Failure(cx, "无法写出结果 (cannot write the output)");
+    }
+    return ExitOk;
+}
+
+// A document in another format: read with the password, written anew. The output follows
+// import's rules (an existing file only with --force, never the input itself).
+int RunConvert(const Arguments& a, const CliContext& cx)
+{
+    if (a.Format || a.Owner || a.Sealed)
+        return Usage(cx, "convert 只接受 -o、--to 和 --force (convert takes -o, --to and --force)");
+    if (a.Positional.size() != 1)
+        return Usage(cx, "convert 需要一个文件名 (convert needs one file name)");
+    if (!a.Output || a.Output->empty())
+        return Usage(cx, "convert 需要 -o 输出文件 (convert needs -o OUT.kyq)");
+    if (!a.To || (*a.To != "sealed" && *a.To != "200"))
+        return Usage(cx, "--to 只能是 sealed 或 200 (--to is sealed or 200)");
+    const std::string& inPath = a.Positional[0];
+    const std::string& outPath = *a.Output;
+    const std::string exists = "输出文件已存在，未改写；要替换请加 --force (" + outPath + " exists; use --force to replace it)";
+    if (!a.Force && Exists(outPath))
+        return Failure(cx, exists);
+    struct stat in {}, out {};
+    if (::stat(inPath.c_str(), &in) == 0 && ::stat(outPath.c_str(), &out) == 0 && in.st_dev == out.st_dev &&
+        in.st_ino == out.st_ino)
+        return Failure(cx, "输出文件就是输入文件，未改写 (the output " + outPath + " is the input file)");
+
+    PasswordDocument doc;
+    doc.Path = inPath;
+    if (const FormatResult probe = ProbeHeader(doc, inPath); !probe)
+        return Unusable(cx, inPath, probe.error());
+    const Expected<std::u16string> password = cx.ReadPassword(false);
+    if (!password)
+        return Failure(cx, password.error().Message);
+    if (password->empty())
+        return Failure(cx, "密码不可能为空！ (the password cannot be empty)");
+    const ExpiryContext noReminder{0, 0, 0, 0};
+    if (const FormatResult read = OpenProbedDocument(doc, *password, noReminder); !read)
+        return Unusable(cx, inPath, read.error());
+    doc.ReorderEntries(false);
+    doc.FormatVersion = *a.To == "sealed" ? SealedFormatNumber : CurrentFormatNumber;
+
+    if (!a.Force && Exists(outPath))
+        return Failure(cx, exists);
+    const FormatResult written = SaveDocument(doc, outPath, cx.SealedKeyCost);
+    if (!written)
+        return Failure(cx, "无法写入 " + outPath + "：" + Why(written.error().Message, written.error().Detail));
+    cx.Out << "已转换 " << doc.EntryCount() << " 条记录 (records converted): " << outPath << "\n";
     return ExitOk;
 }
 
@@ -351,6 +458,8 @@ int RunCli(const std::vector<std::string>& args, const CliContext& cx)
             status = RunExport(a, cx);
         else if (command == "import")
             status = RunImport(a, cx);
+        else if (command == "convert")
+            status = RunConvert(a, cx);
         else
             return Usage(cx, "未知命令 (unknown command) " + command);
     }

@@ -1,4 +1,4 @@
-// kyq-cli's commands (info, export, import) behind a testable entry point.
+// kyq-cli's commands (info, export, import, convert) behind a testable entry point.
 #pragma once
 
 #include <functional>
@@ -8,6 +8,7 @@
 
 #include "cli/ImportTable.h"
 #include "cli/PasswordInput.h"
+#include "core/document/SealedKey.h"
 
 namespace kyq::cli {
 
@@ -16,6 +17,7 @@ enum ExitStatus : int {
     ExitFailure = 1,  // refused import, unreadable input, cannot write
     ExitUsage = 2,
     ExitDamaged = 3,  // the document is damaged or not a document
+    ExitWrongPassword = 4,  // a sealed document does not open with the password, or was altered
 };
 
 struct CliContext {
@@ -24,6 +26,8 @@ struct CliContext {
     // Called with confirm = true by import (a terminal then asks twice).
     std::function<Expected<std::u16string>(bool confirm)> ReadPassword;
     std::function<ImportDate()> Today;
+    // What a newly derived sealed key costs (tests lower it).
+    KeyCost SealedKeyCost = DefaultKeyCost;
 };
 
 // args excludes the program name.

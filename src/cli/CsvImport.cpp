@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "cli/CsvColumns.h"
 #include "cli/DateText.h"
 #include "cli/TextSource.h"
 #include "cli/Utf8Check.h"
@@ -11,20 +12,6 @@
 namespace kyq::cli {
 
 namespace {
-
-std::string NormalizedName(std::string_view name)
-{
-    while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
-        name.remove_prefix(1);
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
-        name.remove_suffix(1);
-    std::string out(name);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    }
-    return out;
-}
 
 std::string LineLabel(size_t line)
 {
@@ -60,10 +47,66 @@ std::optional<int> CellNumber(std::string_view cell)
     return negative ? -value : value;
 }
 
-struct Columns {
-    int Title = -1, UserName = -1, Password = -1;
-    int Year = -1, Month = -1, Day = -1, Modified = -1;
-};
+// The separator of the header row: the most frequent of ',' ';' and tab outside quotes
+// in its first few KiB (a comma when none is there, or on a tie).
+char DetectSeparator(TextSource& source)
+{
+    constexpr size_t Look = 4096;
+    size_t comma = 0, semicolon = 0, tab = 0;
+    bool quoted = false;
+    for (size_t i = 0; i < Look; ++i) {
+        const char c = source.Peek(i);
+        if (c == '\0')
+            break;  // the end of the text
+        if (c == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (quoted)
+            continue;
+        if (c == '\n' || c == '\r')
+            break;
+        comma += c == ',';
+        semicolon += c == ';';
+        tab += c == '\t';
+    }
+    if (semicolon > comma && semicolon >= tab)
+        return ';';
+    return tab > comma && tab > semicolon ? '\t' : ',';
+}
+
+// "https://user@accounts.example.com:443/path" -> "accounts.example.com"; text that is no
+// address comes back trimmed.
+std::string_view HostOfUrl(std::string_view url)
+{
+    while (!url.empty() && url.front() == ' ')
+        url.remove_prefix(1);
+    while (!url.empty() && url.back() == ' ')
+        url.remove_suffix(1);
+    std::string_view host = url;
+    if (const size_t scheme = host.find("://"); scheme != std::string_view::npos)
+        host.remove_prefix(scheme + 3);
+    host = host.substr(0, host.find_first_of("/?#"));
+    if (const size_t at = host.rfind('@'); at != std::string_view::npos)
+        host.remove_prefix(at + 1);
+    if (host.starts_with('['))
+        host = host.substr(0, host.find(']') + 1);
+    else
+        host = host.substr(0, host.find(':'));
+    return host.empty() ? url : host;
+}
+
+// The header's names for a refusal: the first few, and how many more.
+std::string Joined(const std::vector<std::string>& names)
+{
+    constexpr size_t Shown = 20;
+    std::string out;
+    for (size_t i = 0; i < names.size() && i < Shown; ++i)
+        out += (i == 0 ? "" : "、") + ("“" + names[i] + "”");
+    if (names.size() > Shown)
+        out += "等" + std::to_string(names.size()) + "列";
+    return out;
+}
 
 }  // namespace
 
@@ -89,9 +132,11 @@ Expected<ImportTable> ParseCsvImport(TextSource& source)
         return Error{source.Failed() ? source.Error() : std::move(error), {}, 0};
     };
     CsvReader reader(source);
+    reader.SetSeparator(DetectSeparator(source));
     // Column names are short; a long one is cut and matches nothing.
     constexpr size_t LongestName = 64;
     reader.SetLimits({}, LongestName);
+    reader.SetMaxColumns(MaxCsvColumns);
     CsvRow header;
     if (!reader.Next(header)) {
         if (!reader.Error().empty() || source.Failed())
@@ -99,43 +144,32 @@ Expected<ImportTable> ParseCsvImport(TextSource& source)
         return fail("CSV文件是空的，缺少标题行 (empty file, no header row)");
     }
 
-    Columns col;
-    for (size_t c = 0; c < header.Fields.size(); ++c) {
-        const std::string name = NormalizedName(header.Fields[c]);
-        int* target = nullptr;
-        if (name == "title" || name == "name")
-            target = &col.Title;
-        else if (name == "username" || name == "user name" || name == "login")
-            target = &col.UserName;
-        else if (name == "password")
-            target = &col.Password;
-        else if (name == "year")
-            target = &col.Year;
-        else if (name == "month")
-            target = &col.Month;
-        else if (name == "day")
-            target = &col.Day;
-        else if (name == "last modified" || name == "modified")
-            target = &col.Modified;
-        // The first column of a name counts; a repeated one is ignored like any unknown column.
-        if (target && *target < 0)
-            *target = static_cast<int>(c);
-    }
-    if (col.Title < 0)
-        return fail(LineLabel(header.Line) + "：标题行中没有Title列 (no Title column in the header row)");
-    const bool splitDate = col.Year >= 0 && col.Month >= 0 && col.Day >= 0;
+    const CsvColumns col = CsvColumns::Recognise(header.Fields);
+    // Passwords never go missing without a word: a file whose password column is not
+    // recognised is refused, naming what it has.
+    if (col.Password < 0)
+        return fail(LineLabel(header.Line) + "：标题行中没有能识别的密码列。找到的列：" + Joined(header.Fields) +
+                    "；可识别的密码列名（不区分大小写）：" + CsvColumns::PasswordNames() +
+                    " (no password column in the header row)");
+    if (col.Title < 0 && col.Url < 0)
+        return fail(LineLabel(header.Line) + "：标题行中没有能识别的标题列。找到的列：" + Joined(header.Fields) +
+                    "；可识别的标题列名（不区分大小写）：" + CsvColumns::TitleNames() +
+                    " (no title column in the header row)");
+    for (size_t c : col.Unused)
+        table.UnimportedColumns.push_back(header.Fields[c]);
 
-    // The columns read are kept up to a document's longest text (dates: as long as a
-    // date can be shown in a message); the others are dropped as they are read.
-    constexpr size_t LongestDate = 64;
+    // The columns read are kept up to a document's longest text (dates and kinds: as long
+    // as they can be shown in a message); the others are dropped as they are read.
+    constexpr size_t LongestShort = 64;
     std::vector<size_t> limits(header.Fields.size(), 0);
-    for (int c : {col.Title, col.UserName, col.Password})
+    for (int c : {col.Title, col.UserName, col.Password, col.Url})
         if (c >= 0)
             limits[static_cast<size_t>(c)] = MaxImportTextLength;
-    for (int c : {col.Year, col.Month, col.Day, col.Modified})
+    for (int c : {col.Year, col.Month, col.Day, col.Modified, col.Type})
         if (c >= 0)
-            limits[static_cast<size_t>(c)] = LongestDate;
+            limits[static_cast<size_t>(c)] = LongestShort;
     reader.SetLimits(limits, 0);
+    reader.SetMaxColumns(header.Fields.size());
 
     size_t total = 0;  // characters of every text so far
     CsvRow row;
@@ -146,28 +180,37 @@ Expected<ImportTable> ParseCsvImport(TextSource& source)
                 const std::string what = c == col.Title      ? "标题"
                                          : c == col.UserName ? "用户名"
                                          : c == col.Password ? "密码"
+                                         : c == col.Url      ? "网址"
+                                         : c == col.Type     ? "类型"
                                                              : "日期";
                 return fail(RecordLabel(number, line) + "：" + what + "超过" +
                             std::to_string(limits[static_cast<size_t>(c)]) + "个字符 (too long)");
             }
+            if (reader.TooManyFields())
+                return fail(RecordLabel(number, line) + "：字段比标题行多 (more fields than the header)");
             if (!reader.Error().empty() || source.Failed())
                 return fail(reader.Error());
             break;
         }
-        if (number > MaxImportRecords)
-            return fail(TooManyRecordsMessage());
-        if (row.Fields.size() > header.Fields.size())
-            return fail(RecordLabel(number, row.Line) + "：字段比标题行多 (more fields than the header)");
         auto cell = [&row](int index) -> std::string_view {
             if (index < 0 || static_cast<size_t>(index) >= row.Fields.size())
                 return {};
             return row.Fields[static_cast<size_t>(index)];
         };
+        if (IsNonLoginKind(cell(col.Type))) {
+            ++table.SkippedRows;
+            continue;
+        }
+        if (table.Records.size() == MaxImportRecords)
+            return fail(TooManyRecordsMessage());
         ImportRecord record;
-        record.Title = Utf8ToUtf16(cell(col.Title));
+        std::string_view title = cell(col.Title);
+        if (title.find_first_not_of(' ') == std::string_view::npos)
+            title = HostOfUrl(cell(col.Url));
+        record.Title = Utf8ToUtf16(title);
         record.UserName = Utf8ToUtf16(cell(col.UserName));
         record.Password = Utf8ToUtf16(cell(col.Password));
-        if (splitDate) {
+        if (col.SplitDate()) {
             const std::string_view y = cell(col.Year), m = cell(col.Month), d = cell(col.Day);
             if (!(y.empty() && m.empty() && d.empty())) {
                 const auto year = CellNumber(y), month = CellNumber(m), day = CellNumber(d);

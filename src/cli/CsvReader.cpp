@@ -20,11 +20,6 @@ size_t UnitsOfByte(unsigned char b)
     return (b & 0xF8) == 0xF0 ? 2 : 1;
 }
 
-bool EndsField(char c)
-{
-    return c == ',' || c == '\r' || c == '\n';
-}
-
 }  // namespace
 
 void CsvReader::SetLimits(std::vector<size_t> limits, size_t others)
@@ -93,13 +88,19 @@ bool CsvReader::Next(CsvRow& row)
         row.Fields.clear();
         bool sawQuote = false;
         for (size_t column = 0;; ++column) {
+            if (column == maxColumns_) {
+                tooManyFields_ = true;
+                error_ = LineLabel(row.Line) + "：一行最多" + std::to_string(maxColumns_) + "个字段 (more than " +
+                         std::to_string(maxColumns_) + " fields in a row)";
+                return false;
+            }
             std::string field;
             bool quoted = false;
             if (!ReadField(field, column, quoted))
                 return false;
             sawQuote = sawQuote || quoted;
             row.Fields.push_back(std::move(field));
-            if (src_.Peek() == ',') {
+            if (src_.Peek() == separator_) {
                 src_.Skip();
                 continue;
             }

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/document/CharacterDescription.h"
 #include "core/document/DocumentFormat.h"
@@ -115,6 +116,46 @@ Expected<void> BuildImportDocument(ImportTable table, std::u16string_view owner,
     built.ReorderEntries(false);
     doc = std::move(built);
     return {};
+}
+
+size_t RenameDuplicateTitles(ImportTable& table)
+{
+    // Every title the file has is taken from the start, so a renamed record never takes
+    // the title of one that follows it.
+    std::unordered_map<std::u16string, size_t> uses;  // lower-cased title -> records with it
+    uses.reserve(table.Records.size());
+    for (const ImportRecord& r : table.Records)
+        ++uses[LowerText(r.Title)];
+    std::unordered_set<std::u16string> seen;  // lower-cased titles given so far
+    size_t renamed = 0;
+    for (ImportRecord& r : table.Records) {
+        const std::u16string key = LowerText(r.Title);
+        if (r.Title.empty() || seen.insert(key).second)
+            continue;
+        // The bracketed part must fit in the longest title; the rest of the title is cut.
+        auto withSuffix = [&](const std::u16string& suffix) {
+            const size_t room = MaxTextLength > suffix.size() ? MaxTextLength - suffix.size() : 0;
+            return r.Title.substr(0, room) + suffix;
+        };
+        auto free = [&](const std::u16string& title) {
+            const std::u16string k = LowerText(title);
+            return !uses.contains(k) && !seen.contains(k);
+        };
+        std::u16string title;
+        constexpr size_t LongestUserSuffix = 64;
+        if (!r.UserName.empty() && r.UserName.size() <= LongestUserSuffix &&
+            CodePage936::FindUnencodable(r.UserName) == std::u16string_view::npos &&
+            r.UserName.find_first_of(u"\r\n") == std::u16string::npos)
+            title = withSuffix(u" (" + r.UserName + u")");
+        for (size_t n = 2; title.empty() || !free(title); ++n) {
+            const std::string digits = std::to_string(n);
+            title = withSuffix(u" (" + std::u16string(digits.begin(), digits.end()) + u")");
+        }
+        seen.insert(LowerText(title));
+        r.Title = std::move(title);
+        ++renamed;
+    }
+    return renamed;
 }
 
 ImportDate LocalToday()

@@ -21,6 +21,12 @@ Expected<void> BuildImportDocument(ImportTable table, std::u16string_view owner,
                                    std::u16string_view password, const ImportDate& today,
                                    PasswordDocument& doc);
 
+// Gives every record whose title an earlier record has (ignoring case, as SameText) a
+// title of its own: the title with the user name in brackets ("example.com (bob)"), or
+// with a number ("example.com (2)") where that is taken too or the user name will not do.
+// Titles of later records are never taken. Returns how many were renamed.
+size_t RenameDuplicateTitles(ImportTable& table);
+
 // The local date.
 ImportDate LocalToday();
 

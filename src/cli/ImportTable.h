@@ -26,6 +26,10 @@ struct ImportRecord {
 struct ImportTable {
     std::optional<std::u16string> Owner;  // JSON "owner"; the command line's --owner wins
     std::vector<ImportRecord> Records;
+    // For the summary: what the file held that the document does not get.
+    std::vector<std::string> UnimportedColumns;  // CSV header names (UTF-8)
+    size_t SkippedRows = 0;                      // items that are no logins (notes, cards, ...)
+    std::string Encoding = "UTF-8";              // what the file's bytes were read as
 };
 
 // What an import may hold. The readers stop at the first record or text past these, so
@@ -33,8 +37,11 @@ struct ImportTable {
 inline constexpr size_t MaxImportRecords = 32767;     // a document's records
 inline constexpr size_t MaxImportTextLength = 32767;  // UTF-16 units: a document's longest text
 // All texts together: far beyond any real collection of passwords, and what keeps an
-// import within a few tens of MiB of memory.
+// import within a few tens of MiB of memory. A document may hold more (it is this tool's
+// limit, not the format's): the refusal says so.
 inline constexpr size_t MaxImportTotalLength = 4 * 1024 * 1024;
+// Fields in one CSV row, counted as they are read: far more than any export has.
+inline constexpr size_t MaxCsvColumns = 1024;
 
 inline std::string TooManyRecordsMessage()
 {
@@ -45,7 +52,8 @@ inline std::string TooManyRecordsMessage()
 inline std::string TooMuchTextMessage(size_t record)
 {
     return "到第" + std::to_string(record) + "条记录为止，文字合计已超过" + std::to_string(MaxImportTotalLength) +
-           "个字符，不能导入 (more than " + std::to_string(MaxImportTotalLength) + " characters in all)";
+           "个字符，不能导入：这是kyq-cli import为限制内存而设的上限，文档本身可以保存更多 (more than " +
+           std::to_string(MaxImportTotalLength) + " characters in all: kyq-cli import's own limit, not the document's)";
 }
 
 }  // namespace kyq::cli

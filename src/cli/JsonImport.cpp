@@ -430,6 +430,14 @@ Expected<void> ReadEntry(JsonCursor& json, size_t number, ImportRecord& record)
     return {};
 }
 
+// A refusal of JSON that is not the shape export writes, with that shape.
+std::string ExpectedShape(const std::string& found)
+{
+    return found + "。kyq-cli import读取kyq-cli export写出的形式：{\"owner\":\"…\",\"entries\":[{\"title\":\"…\","
+                   "\"username\":\"…\",\"password\":\"…\"}, …]}；其他程序导出的文件请用CSV格式 "
+                   "(expected {\"entries\":[…]} as kyq-cli export writes it; use a CSV export of other programs)";
+}
+
 size_t TextUnits(const ImportRecord& r)
 {
     return r.Title.size() + r.UserName.size() + r.Password.size();
@@ -445,6 +453,10 @@ Expected<ImportTable> ParseJsonImport(TextSource& source)
     // cursor's own message would not name.
     std::string entryError;
     size_t total = 0;  // characters of every text so far
+    bool sawEntries = false;
+    json.SkipSpace();
+    if (json.Peek() == '[')
+        return Error{ExpectedShape("JSON的最外层是数组 (the JSON is an array)"), {}, 0};
     bool ok = json.Expect('{', "“{”");
     if (ok && !json.Accept('}')) {
         do {
@@ -473,7 +485,8 @@ Expected<ImportTable> ParseJsonImport(TextSource& source)
             } else if (KeyIs(key, "entries")) {
                 table.Records.clear();
                 total = 0;
-                if (json.AcceptNull())
+                sawEntries = !json.AcceptNull();
+                if (!sawEntries)
                     continue;
                 if (!(ok = json.Expect('[', "“[”")))
                     break;
@@ -515,6 +528,10 @@ Expected<ImportTable> ParseJsonImport(TextSource& source)
     }
     if (!ok || source.Failed())
         return Error{source.Failed() ? source.Error() : entryError.empty() ? json.ErrorMessage() : entryError, {}, 0};
+    // An empty document comes back from its export as "entries":[]; an object without the
+    // list is another program's, and importing it would write a document without records.
+    if (!sawEntries)
+        return Error{ExpectedShape("JSON中没有“entries”记录列表 (no \"entries\" list)"), {}, 0};
     return table;
 }
 

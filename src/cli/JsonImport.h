@@ -9,8 +9,9 @@
 namespace kyq::cli {
 
 // {"format":200,"owner":"…","entries":[{"title":"…","username":"…","password":"…",
-//  "year":2024,"month":2,"day":29}, …]}. "format", "owner", "entries" and every field but
-// "title" may be missing (null counts as missing); unknown keys are skipped. A record has
+//  "year":2024,"month":2,"day":29}, …]}. "format", "owner" and every field but "title" may
+// be missing (null counts as missing); unknown keys are skipped. Without "entries" (or
+// with an array outside) the text is refused: it is another program's. A record has
 // either all three date fields or none. Nesting deeper than MaxJsonDepth is refused, so
 // hostile input cannot exhaust the stack.
 // Reading stops at the first record or text past the import limits (ImportTable.h).

@@ -34,11 +34,13 @@ unsigned long KeysymForCodePoint(char32_t codePoint)
     return kUnicodeKeysymBase + codePoint;
 }
 
-std::vector<unsigned long> KeysymsForText(std::u16string_view text)
+std::vector<unsigned long> KeysymsForText(std::u16string_view text, std::vector<size_t>* positions)
 {
     std::vector<unsigned long> keysyms;
     keysyms.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
+        if (positions != nullptr)
+            positions->push_back(i);
         const char16_t c = text[i];
         if (c == u'\t') {
             keysyms.push_back(kTabKeysym);

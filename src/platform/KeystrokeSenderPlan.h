@@ -25,7 +25,9 @@ constexpr unsigned long BaseKeysym(unsigned long keysym)
 // key of their own type it (8 BackSpace, 27 Escape, 127 Delete); the other codes 1-26 are
 // Ctrl plus the letter (code 1 Ctrl+A), which is how a terminal receives them. Code 0,
 // 28-31, 128-159 and unpaired surrogates give kNoKeysym: nothing types them as themselves.
-std::vector<unsigned long> KeysymsForText(std::u16string_view text);
+// positions, when given, receives the place in `text` where each symbol's character starts.
+std::vector<unsigned long> KeysymsForText(std::u16string_view text,
+                                          std::vector<size_t>* positions = nullptr);
 
 // The key symbol of a printable character: Latin-1 has its own, everything else the
 // Unicode key symbol 0x01000000 + code point.

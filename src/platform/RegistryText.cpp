@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/CodePage936.h"
 #include "platform/Utf.h"
 
 namespace kyq {
@@ -126,24 +127,80 @@ bool ParseQuoted(std::string_view line, size_t& pos, std::string& out)
     return false;
 }
 
-// Text in the file's own encoding: UTF-16LE exports (with their byte-order mark) are
-// turned into UTF-8; a UTF-8 byte-order mark is dropped.
+// UTF-16 code units from bytes in the given order; nothing for an odd count.
+std::optional<std::string> FromUtf16(std::string_view bytes, bool bigEndian)
+{
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    std::u16string wide(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]);
+        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        wide[i] = static_cast<char16_t>(bigEndian ? (first << 8) | second : first | (second << 8));
+    }
+    return Utf16ToUtf8(wide);
+}
+
+// Whether bytes that are not all UTF-8 look like another encoding rather than UTF-8 with a
+// few damaged bytes: more of their non-ASCII characters fail as UTF-8 than read as it.
+bool MostlyNotUtf8(std::string_view bytes)
+{
+    const std::u16string decoded = Utf8ToUtf16(bytes);
+    if (Utf16ToUtf8(decoded) == bytes)
+        return false;
+    size_t failed = 0;
+    size_t read = 0;
+    for (char16_t unit : decoded) {
+        if (unit == CodePage936::Replacement)
+            ++failed;
+        else if (unit >= 0x80)
+            ++read;
+    }
+    return failed > read;
+}
+
+// Code page 936 text as UTF-8; nothing when a byte or pair is no character there.
+std::optional<std::string> FromCodePage936(std::string_view bytes)
+{
+    std::u16string wide;
+    wide.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        int code = lead;
+        if (lead >= 0x81 && lead != 0xFF && i + 1 < bytes.size())
+            code = (lead << 8) | static_cast<unsigned char>(bytes[++i]);
+        const auto code16 = static_cast<int16_t>(static_cast<uint16_t>(code));
+        if (!CodePage936::Decodable(code16))
+            return std::nullopt;
+        wide.push_back(CodePage936::FromCode(code16));
+    }
+    return Utf16ToUtf8(wide);
+}
+
+// Text in the file's own encoding, as UTF-8. UTF-16 in either byte order, with its
+// byte-order mark or without (every header starts with an ASCII letter, so its first two
+// bytes tell the order); a UTF-8 byte-order mark is dropped; a file that is no UTF-8 but
+// is code page 936 (as older exports and editors on a Chinese system write it) is read as
+// that, instead of turning its Chinese into replacement characters.
 std::optional<std::string> Normalise(std::string_view bytes)
 {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        bytes.remove_prefix(2);
-        if (bytes.size() % 2 != 0)
-            return std::nullopt;
-        std::u16string wide(bytes.size() / 2, u'\0');
-        for (size_t i = 0; i < wide.size(); ++i) {
-            wide[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                            (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-        }
-        return Utf16ToUtf8(wide);
+    const auto byte = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (bytes.size() >= 2) {
+        if (byte(0) == 0xFF && byte(1) == 0xFE)
+            return FromUtf16(bytes.substr(2), false);
+        if (byte(0) == 0xFE && byte(1) == 0xFF)
+            return FromUtf16(bytes.substr(2), true);
+        if (byte(0) != 0 && byte(1) == 0)
+            return FromUtf16(bytes, false);
+        if (byte(0) == 0 && byte(1) != 0)
+            return FromUtf16(bytes, true);
     }
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
+    if (MostlyNotUtf8(bytes)) {
+        if (std::optional<std::string> text = FromCodePage936(bytes))
+            return text;
+    }
     return std::string(bytes);
 }
 

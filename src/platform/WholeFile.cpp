@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <limits>
 #include <string_view>
 
+#include "platform/FileStamp.h"
 #include "platform/SystemErrorText.h"
 
 namespace kyq {
@@ -97,8 +99,9 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, int& error)
 
 Expected<int> OpenRegular(const std::string& path);
 
-// Reads up to `limit` bytes from the start of a regular file.
-Expected<std::vector<uint8_t>> ReadRegularFile(const std::string& path, size_t limit)
+// Reads up to `limit` bytes from the start of a regular file; `seen` gets its status as
+// it was opened.
+Expected<std::vector<uint8_t>> ReadRegularFile(const std::string& path, size_t limit, struct stat* seen = nullptr)
 {
     Expected<int> opened = OpenRegular(path);
     if (!opened)
@@ -107,6 +110,8 @@ Expected<std::vector<uint8_t>> ReadRegularFile(const std::string& path, size_t l
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
         return SystemFailure("无法读取文件", "fstat", errno);
+    if (seen)
+        *seen = info;
     std::vector<uint8_t> bytes;
     // Room for the size the file has now, plus a little to notice that it grew; the bytes
     // are read into place, not through a bounce buffer.
@@ -170,9 +175,85 @@ bool WriteProtected(const std::string& target, const struct stat& info, int& cod
     return false;
 }
 
-// Writes the bytes, gives the file the existing target's owner, group and mode (as far as
-// the process may) and flushes it to the disk.
-Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original)
+// Where the access list of a file is kept among its extended attributes.
+constexpr char AccessListName[] = "system.posix_acl_access";
+
+// The names of the file's extended attributes (its access list among them); none where
+// the file system keeps none.
+Expected<std::vector<std::string>> AttributeNames(const std::string& path)
+{
+    std::string list;
+    for (;;) {
+        const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
+        if (size < 0)
+            break;
+        list.resize(static_cast<size_t>(size));
+        const ssize_t got = size == 0 ? 0 : ::listxattr(path.c_str(), list.data(), list.size());
+        if (got >= 0) {
+            list.resize(static_cast<size_t>(got));
+            std::vector<std::string> names;
+            for (size_t at = 0; at < list.size();) {
+                const size_t end = std::min(list.find('\0', at), list.size());
+                if (end > at)
+                    names.emplace_back(list, at, end - at);
+                at = end + 1;
+            }
+            return names;
+        }
+        if (errno != ERANGE)  // ERANGE: the list grew meanwhile; ask again
+            break;
+    }
+    if (errno == ENOTSUP)
+        return std::vector<std::string>{};
+    return SystemFailure("无法读取原文件的扩展属性", "listxattr", errno);
+}
+
+// Gives the new file the replaced one's extended attributes, its access list among them,
+// so that the replacement is readable by exactly whom the old file was. An attribute the
+// new file cannot take fails the save: a file that more people may read is no copy.
+Expected<void> CopyAttributes(int fd, const std::string& from)
+{
+    const Expected<std::vector<std::string>> names = AttributeNames(from);
+    if (!names)
+        return names.error();
+    bool hadAccessList = false;
+    std::string value;
+    for (const std::string& name : *names) {
+        ssize_t size = ::getxattr(from.c_str(), name.c_str(), nullptr, 0);
+        if (size >= 0) {
+            value.resize(static_cast<size_t>(size));
+            size = ::getxattr(from.c_str(), name.c_str(), value.data(), value.size());
+        }
+        if (size < 0) {
+            if (errno == ENODATA)
+                continue;  // removed meanwhile
+            return SystemFailure("无法读取原文件的扩展属性", ("getxattr " + name).c_str(), errno);
+        }
+        value.resize(static_cast<size_t>(size));
+        hadAccessList = hadAccessList || name == AccessListName;
+        // What the new file has already (a security label given to every new file) is
+        // not set again: that could need a privilege the user lacks.
+        if (ssize_t has = ::fgetxattr(fd, name.c_str(), nullptr, 0); has == size) {
+            std::string present(static_cast<size_t>(has), '\0');
+            if (::fgetxattr(fd, name.c_str(), present.data(), present.size()) == has && present == value)
+                continue;
+        }
+        if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) {
+            Error e = SystemFailure("无法把原文件的访问控制列表或扩展属性复制到新文件", ("fsetxattr " + name).c_str(), errno);
+            e.Message += "（" + name + "）";
+            return e;
+        }
+    }
+    // A folder's default access list gives a new file one; the old file had none.
+    if (!hadAccessList && ::fremovexattr(fd, AccessListName) != 0 && errno != ENODATA && errno != ENOTSUP)
+        return SystemFailure("无法设置文件的访问控制列表", "fremovexattr", errno);
+    return {};
+}
+
+// Writes the bytes, gives the file the existing target's owner, group, mode and extended
+// attributes (as far as the process may) and flushes it to the disk.
+Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct stat* original,
+                            const std::string& target, struct stat& written)
 {
     int code = 0;
     if (!WriteAll(fd, bytes, code))
@@ -184,9 +265,15 @@ Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct
             (void)::fchown(fd, static_cast<uid_t>(-1), original->st_gid);
         if (::fchmod(fd, original->st_mode & 07777) != 0)
             return SystemFailure("无法设置文件的权限", "fchmod", errno);
+        // After the mode: the access list sets the group bits to its mask, as the old file has them.
+        if (Expected<void> copied = CopyAttributes(fd, target); !copied)
+            return copied;
     }
     if (::fsync(fd) != 0)
         return SystemFailure("无法把文件写入磁盘", "fsync", errno);
+    // The rename keeps the device, inode and times: this is the file as it will be named.
+    if (::fstat(fd, &written) != 0)
+        return SystemFailure("无法读取文件", "fstat", errno);
     return {};
 }
 
@@ -221,7 +308,7 @@ using Outcome = Expected<bool>;
 // The bytes go into a file without a name, which is linked into the folder only to be
 // renamed over the target at once: a killed save leaves nothing behind.
 Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& target,
-                                  std::span<const uint8_t> bytes, const struct stat* original)
+                                  std::span<const uint8_t> bytes, const struct stat* original, struct stat& written)
 {
     constexpr bool NoUnnamedFiles = false;
     FileDescriptor file(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
@@ -231,7 +318,7 @@ Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& 
             return NoUnnamedFiles;
         return SystemFailure(CreateReason, "open O_TMPFILE", errno);
     }
-    if (Expected<void> filled = FillAndFlush(file.get(), bytes, original); !filled)
+    if (Expected<void> filled = FillAndFlush(file.get(), bytes, original, target, written); !filled)
         return filled.error();
     // Any user may link through /proc; AT_EMPTY_PATH needs a privilege but no /proc.
     const std::string self = "/proc/self/fd/" + std::to_string(file.get());
@@ -254,13 +341,13 @@ Outcome ReplaceThroughUnnamedFile(const std::string& folder, const std::string& 
 }
 
 Expected<void> ReplaceThroughNamedFile(const std::string& folder, const std::string& target,
-                                       std::span<const uint8_t> bytes, const struct stat* original)
+                                       std::span<const uint8_t> bytes, const struct stat* original, struct stat& written)
 {
     std::string temporary = TemporaryStem(folder) + "XXXXXX";
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));  // mode 0600
     if (file.get() < 0)
         return SystemFailure(CreateReason, "mkostemp", errno);
-    Expected<void> done = FillAndFlush(file.get(), bytes, original);
+    Expected<void> done = FillAndFlush(file.get(), bytes, original, target, written);
     if (done && file.Close() != 0)
         done = SystemFailure("无法写入文件", "close", errno);
     if (done && ::rename(temporary.c_str(), target.c_str()) != 0)
@@ -320,7 +407,7 @@ Expected<int> OpenRegular(const std::string& path)
     return fd;
 }
 
-Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes)
+Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes, FileStamp* stamp)
 {
     const Expected<std::string> resolved = ResolveTarget(path);
     if (!resolved)
@@ -340,13 +427,16 @@ Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes)
     const std::string folder = FolderOf(target);
     const struct stat* original = exists ? &info : nullptr;
     Expected<void> done;
-    if (Outcome unnamed = ReplaceThroughUnnamedFile(folder, target, bytes, original); !unnamed)
+    struct stat written {};
+    if (Outcome unnamed = ReplaceThroughUnnamedFile(folder, target, bytes, original, written); !unnamed)
         done = unnamed.error();
     else if (!*unnamed)
-        done = ReplaceThroughNamedFile(folder, target, bytes, original);
+        done = ReplaceThroughNamedFile(folder, target, bytes, original, written);
     RemoveLeftovers(folder);
     if (!done)
         return done;
+    if (stamp)
+        *stamp = FileStamp::Of(path, written, bytes);
 
     // Make the rename itself durable; the data is complete either way, so a folder that
     // cannot be synced is no failure.
@@ -368,14 +458,23 @@ Expected<std::vector<uint8_t>> ReadWholeFile(const std::string& path)
     return ReadFileStart(path, std::numeric_limits<size_t>::max());
 }
 
+Expected<std::vector<uint8_t>> ReadWholeFile(const std::string& path, FileStamp& stamp)
+{
+    struct stat seen {};
+    Expected<std::vector<uint8_t>> bytes = ReadRegularFile(path, std::numeric_limits<size_t>::max(), &seen);
+    if (bytes)
+        stamp = FileStamp::Of(path, seen, *bytes);
+    return bytes;
+}
+
 Expected<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t limit)
 {
     return ReadRegularFile(path, limit);
 }
 
-Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes)
+Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, FileStamp* stamp)
 {
-    return Replace(path, bytes);
+    return Replace(path, bytes, stamp);
 }
 
 Expected<void> RemoveFileIfPresent(const std::string& path)

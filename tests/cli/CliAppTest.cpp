@@ -37,6 +37,7 @@ Outcome Cli(std::vector<std::string> args, std::u16string password = u"pw")
                       return Expected<std::u16string>(password);
                   },
                   [] { return ImportDate{2025, 3, 14}; }};
+    cx.SealedKeyCost = LowestKeyCost;
     o.Status = RunCli(args, cx);
     o.Out = out.str();
     o.Err = err.str();
@@ -80,6 +81,43 @@ TEST(CliApp, ImportThenExportRoundTripsExactly)
     WriteFile(dir / "out.csv", csv.Out);
     ASSERT_EQ(Cli({"import", dir / "out.csv", "--owner=张三", "--output", dir / "again.kyq"}).Status, 0);
     EXPECT_EQ(Cli({"export", dir / "again.kyq", "--format=json"}).Out, Canonical);
+}
+
+// Sealed documents through every command: the format is named without a password, a
+// wrong password gives status 4 and no output, and conversion both ways keeps every byte
+// of the export.
+TEST(CliApp, SealedImportInfoConvertAndWrongPassword)
+{
+    TempDir dir;
+    WriteFile(dir / "in.json", Canonical);
+    const std::string sealed = dir / "sealed.kyq", plain = dir / "plain.kyq", back = dir / "back.kyq";
+    ASSERT_EQ(Cli({"import", dir / "in.json", "--owner", "张三", "-o", sealed, "--sealed"}).Status, 0);
+    const Outcome info = Cli({"info", sealed});
+    EXPECT_EQ(info.Status, 0);
+    EXPECT_TRUE(info.PasswordRequests.empty());
+    EXPECT_NE(info.Out.find("300"), std::string::npos);
+    EXPECT_NE(info.Out.find("opslimit 1, memlimit 8192 KiB"), std::string::npos);
+    std::string sealedExport = Canonical;
+    sealedExport.replace(sealedExport.find("200"), 3, "300");
+    EXPECT_EQ(Cli({"export", sealed}).Out, sealedExport);
+
+    const Outcome wrong = Cli({"export", sealed}, u"PW");
+    EXPECT_EQ(wrong.Status, ExitWrongPassword);
+    EXPECT_TRUE(wrong.Out.empty());
+    EXPECT_EQ(Cli({"convert", sealed, "-o", plain, "--to", "200"}, u"PW").Status, ExitWrongPassword);
+    EXPECT_FALSE(Exists(plain));
+
+    ASSERT_EQ(Cli({"convert", sealed, "-o", plain, "--to", "200"}).Status, 0);
+    EXPECT_EQ(Cli({"export", plain}).Out, Canonical);
+    EXPECT_EQ(Cli({"convert", plain, "-o", sealed, "--to", "sealed"}).Status, ExitFailure);  // exists
+    ASSERT_EQ(Cli({"convert", plain, "-o", back, "--to", "sealed"}).Status, 0);
+    EXPECT_EQ(Cli({"export", back}).Out, sealedExport);
+
+    std::string bytes = ReadFile(sealed);
+    bytes.pop_back();
+    WriteFile(sealed, bytes);
+    EXPECT_EQ(Cli({"export", sealed}).Status, ExitDamaged);
+    EXPECT_EQ(Cli({"info", sealed}).Status, ExitDamaged);
 }
 
 TEST(CliApp, ExportListsRecordsInTitleOrderAndFillsInToday)
@@ -135,28 +173,28 @@ TEST(CliApp, ImportInputs)
         std::u16string password = u"pw";
         std::optional<ImportDate> date = std::nullopt;  // of the first record, when imported
     };
-    const std::string dated = "Title,Last Modified\r\n";
-    std::string tooMany = "Title\r\n";
+    const std::string dated = "Title,Password,Last Modified\r\n";
+    std::string tooMany = "Title,Password\r\n";
     for (int i = 0; i <= PasswordDocument::MaxEntries; ++i)
-        tooMany += "t" + std::to_string(i) + "\r\n";
+        tooMany += "t" + std::to_string(i) + ",p\r\n";
     tooMany += "\"never read";  // reading stops before: a damaged rest is not what is named
     const ImportDate today{2025, 3, 14};
     const std::vector<Case> cases = {
         // Dates: ISO 8601 or empty; anything else is named with its record and refused.
-        {"in.csv", dated + "A,2024-01-05\r\n", "", u"pw", ImportDate{2024, 1, 5}},
-        {"in.csv", dated + "A,2024-01-05T10:20:30Z\r\n", "", u"pw", ImportDate{2024, 1, 5}},
-        {"in.csv", dated + "A,2024-01-05T10:20:30+08:00\r\n", "", u"pw", ImportDate{2024, 1, 5}},
-        {"in.csv", dated + "A,\r\n", "", u"pw", today},
-        {"in.csv", dated + "A,2024-01-05\r\nB,01/05/2024\r\n", "第2条记录（CSV第3行）|“Last Modified”列的“01/05/2024”"},
-        {"in.csv", dated + "A,5.1.2024\r\n", "第1条记录（CSV第2行）|“Last Modified”列的“5.1.2024”"},
-        {"in.csv", dated + "A,2024-13-01\r\n", "“2024-13-01”不是能识别的日期"},
-        {"in.csv", dated + "A,24-01-05\r\n", "“24-01-05”不是能识别的日期"},
+        {"in.csv", dated + "A,p,2024-01-05\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,p,2024-01-05T10:20:30Z\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,p,2024-01-05T10:20:30+08:00\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,p,\r\n", "", u"pw", today},
+        {"in.csv", dated + "A,p,2024-01-05\r\nB,p,01/05/2024\r\n", "第2条记录（CSV第3行）|“Last Modified”列的“01/05/2024”"},
+        {"in.csv", dated + "A,p,5.1.2024\r\n", "第1条记录（CSV第2行）|“Last Modified”列的“5.1.2024”"},
+        {"in.csv", dated + "A,p,2024-13-01\r\n", "“2024-13-01”不是能识别的日期"},
+        {"in.csv", dated + "A,p,24-01-05\r\n", "“24-01-05”不是能识别的日期"},
         // A document password no prompt could take, or the file could not be keyed with.
         {"in.json", R"({"entries":[{"title":"t"}]})", "密码中的字符 U+0001（第2个字符）", u"a\x01" u"b"},
         {"in.json", R"({"entries":[{"title":"t"}]})", "字符 U+001B（第1个字符）", u"\x1B"},
         {"in.json", R"({"entries":[{"title":"t"}]})", "字符 U+0009（第2个字符）", u"a\tb"},
         // What a document cannot hold, named; reading stops at the first record past the limits.
-        {"in.json", R"({"entries":[{"title":"Mail"},{"title":"x"},{"title":"MAIL"}]})", "第3条记录“MAIL”"},
+        {"in.json", R"({"entries":[{"title":"Mail"},{"title":"x"},{"title":"\uD55C"}]})", "第3条记录“한”"},
         {"in.json", R"({"entries":[{"title":"a"},{"username":"no title"}]})", "第2条记录"},
         {"in.json", R"({"entries":[{"title":"a","password":"\ud83d\ude00"}]})", "第1条记录“a”"},
         {"in.csv", tooMany, "记录太多"},

@@ -101,10 +101,10 @@ TEST(CliProcess, ImportAndExportWithThePasswordOnStandardInput)
 TEST(CliProcess, ExitStatuses)
 {
     TempDir dir;
-    WriteFile(dir / "dup.csv", "Title,Password\r\nA,1\r\na,2\r\n");
-    Outcome refused = Kyq(dir, {"import", dir / "dup.csv", "--owner", "o", "-o", dir / "x.kyq"}, "pw\n");
+    WriteFile(dir / "notes.csv", "Title,Notes\r\nA,1\r\n");
+    Outcome refused = Kyq(dir, {"import", dir / "notes.csv", "--owner", "o", "-o", dir / "x.kyq"}, "pw\n");
     EXPECT_EQ(refused.Status, 1);
-    EXPECT_NE(refused.Err.find("第2条记录“a”"), std::string::npos) << refused.Err;
+    EXPECT_NE(refused.Err.find("密码列"), std::string::npos) << refused.Err;
     EXPECT_FALSE(Exists(dir / "x.kyq"));
 
     WriteFile(dir / "ok.csv", "Title,Password\r\nA,1\r\n");
@@ -154,6 +154,11 @@ TEST(CliProcess, AnOutputThatCannotBeWrittenIsAFailure)
         EXPECT_EQ(full.Status, 1) << args[0];
         EXPECT_NE(full.Err.find("无法写出结果"), std::string::npos) << full.Err;
     }
+    // An import whose report cannot be written leaves no document behind.
+    Outcome import = Kyq(dir, {"import", dir / "ok.csv", "--owner", "o", "-o", dir / "y.kyq"}, "pw\n", "/dev/full");
+    EXPECT_EQ(import.Status, 1);
+    EXPECT_NE(import.Err.find("无法写出结果"), std::string::npos) << import.Err;
+    EXPECT_FALSE(Exists(dir / "y.kyq"));
 }
 
 // Runs kyq-cli on a pseudo-terminal, typing each line once the program has said something

@@ -35,6 +35,7 @@ class RecordingDesktop final : public FillDesktop {
 public:
     uint64_t ForegroundWindow = 0x2a00007;
     bool ActivateSucceeds = true;
+    bool Focused = true;
     std::vector<uint64_t> Activated;
     std::vector<std::u16string> Typed;
     std::function<void(uint64_t)> WhileActivating;
@@ -47,7 +48,14 @@ public:
             WhileActivating(window);
         return ActivateSucceeds;
     }
-    void Type(const std::u16string& text) override { Typed.push_back(text); }
+    bool HasFocus(uint64_t) override { return Focused; }
+    size_t FirstUntypeable(std::u16string_view) override { return AllTypeable; }
+    void BeginTyping() override { Typed.emplace_back(); }
+    bool TypePiece(std::u16string_view piece, const std::function<bool()>&) override
+    {
+        Typed.back() += piece;
+        return true;
+    }
 };
 
 class AutoFillTest : public GuiTest {
@@ -171,6 +179,7 @@ TEST_F(AutoFillTest, TheDialogOpensOnlyWithADocumentAndNoOptionsDialogInFront)
         const char* name;
         std::function<void()> arrange;
         bool opens;
+        bool recorded = true;
     };
     const Case cases[] = {
         {"no document", [] {}, false},
@@ -184,6 +193,9 @@ TEST_F(AutoFillTest, TheDialogOpensOnlyWithADocumentAndNoOptionsDialogInFront)
         {"options open, another window in front",
          [this] { desktop_.ForegroundWindow = 0x3c00002; }, true},
         {"a new, never saved document", [this] { NewDocument(u"me", u"pw"); }, true},
+        {"the main window in front",
+         [this] { desktop_.ForegroundWindow = static_cast<uint64_t>(main_->winId()); }, false,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -191,7 +203,7 @@ TEST_F(AutoFillTest, TheDialogOpensOnlyWithADocumentAndNoOptionsDialogInFront)
         app_->Session.FillTarget = 5;
         PressHotKey();
         EXPECT_EQ(Fill() != nullptr, c.opens);
-        EXPECT_EQ(app_->Session.FillTarget, desktop_.ForegroundWindow);
+        EXPECT_EQ(app_->Session.FillTarget == desktop_.ForegroundWindow, c.recorded);
         if (Fill())
             Fill()->cmdCancel_Click();
         FlushDeletes();
@@ -237,7 +249,8 @@ TEST_F(AutoFillTest, TheFillDialogHoldsDocumentChangesAndNeverTypesFromAnotherDo
     EXPECT_FALSE(app_->Modal.Busy());
 }
 
-TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithTheNewTarget)
+// A quick second press finds the fill dialog in front; it must not become the target.
+TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithItsTarget)
 {
     OpenFour();
     PressHotKey();
@@ -255,7 +268,7 @@ TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithTheNe
     PressHotKey();
     EXPECT_EQ(Fill(), first);
     EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(app_->Session.FillTarget, 0x4400001u);
+    EXPECT_EQ(app_->Session.FillTarget, 0x2a00007u);
     EXPECT_EQ(ListLines().size(), 4u);
     EXPECT_EQ(first->lstPass->currentRow(), 3);
     EXPECT_EQ(first->cboLine->currentText(), QStringLiteral("^p"));
@@ -415,14 +428,20 @@ TEST_F(AutoFillTest, OkRemembersTheMethodClosesActivatesTheTargetAndTypesTheReco
 TEST_F(AutoFillTest, EnterInTheListFillsAndEscapeOrTheCloseBoxCancels)
 {
     OpenFour();
-    PressHotKey();
-    ASSERT_NE(Fill(), nullptr);
-    QTest::keyClick(Fill()->lstPass, Qt::Key_Down);
-    QTest::keyClick(Fill()->lstPass, Qt::Key_Return);
-    EXPECT_EQ(Fill(), nullptr);
-    ASSERT_EQ(desktop_.Typed.size(), 1u);
-    EXPECT_EQ(desktop_.Typed[0], u"张三\tp^w{}+%~()[]^\r\n");
-    FlushDeletes();
+    // Enter alone, and with a modifier still held from the hot key.
+    for (const Qt::KeyboardModifiers held :
+         {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier),
+          Qt::ControlModifier | Qt::AltModifier}) {
+        desktop_.Typed.clear();
+        PressHotKey();
+        ASSERT_NE(Fill(), nullptr);
+        QTest::keyClick(Fill()->lstPass, Qt::Key_Down);
+        QTest::keyClick(Fill()->lstPass, Qt::Key_Return, held);
+        EXPECT_EQ(Fill(), nullptr);
+        ASSERT_EQ(desktop_.Typed.size(), 1u);
+        EXPECT_EQ(desktop_.Typed[0], u"张三\tp^w{}+%~()[]^\r\n");
+        FlushDeletes();
+    }
 
     const std::vector<std::u16string> before = app_->History.Items();
     PressHotKey();
@@ -460,16 +479,31 @@ TEST_F(AutoFillTest, EnterInTheFillMethodFillsWithTheTextAsTyped)
     EXPECT_EQ(app_->History.Items(), (std::vector<std::u16string>{u"^I-^n", u"^x", u"^i-^nz"}));
 }
 
-TEST_F(AutoFillTest, NothingIsTypedWhenTheTargetCannotBeActivated)
+TEST_F(AutoFillTest, AFillThatCannotGoWhollyIntoTheTargetTellsTheUser)
 {
+    struct Case {
+        const char* name;
+        bool activates;
+        bool focused;
+    };
+    const Case cases[] = {
+        {"the target cannot be activated", false, true},
+        {"the target loses the focus", true, false},
+    };
     OpenFour();
-    PressHotKey();
-    ASSERT_NE(Fill(), nullptr);
-    desktop_.ActivateSucceeds = false;
-    Fill()->cmdOK_Click();
-    EXPECT_TRUE(desktop_.Typed.empty());
-    // Not silently: the user learns that nothing was typed.
-    EXPECT_EQ(messages_->Texts(), std::vector<std::u16string>{TargetNotActiveText});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PressHotKey();
+        ASSERT_NE(Fill(), nullptr);
+        desktop_.ActivateSucceeds = c.activates;
+        desktop_.Focused = c.focused;
+        desktop_.Typed.clear();
+        messages_->Boxes.clear();
+        Fill()->cmdOK_Click();
+        EXPECT_TRUE(desktop_.Typed.empty() || desktop_.Typed[0].empty());
+        EXPECT_EQ(messages_->Boxes.size(), 1u);
+        FlushDeletes();
+    }
     // The fill was still chosen: the method is remembered.
     EXPECT_EQ(StoredHistory().Items(), std::vector<std::u16string>{u"^n^t^p^r"});
 }

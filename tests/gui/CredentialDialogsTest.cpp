@@ -1,6 +1,7 @@
 // NewOne and ChangePass, whose checks on OK live in the dialogs: which check fires for
 // which input, where the focus goes, and the accept and cancel paths.
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -244,6 +245,21 @@ TEST_F(ChangePassTest, AcceptsTheOldPasswordInOtherCaseAndMarksTheDocument)
     EXPECT_EQ(app_->Document.DocumentPassword(), u"Fresh");
     EXPECT_TRUE(app_->Document.Modified);
     EXPECT_TRUE(owner_->isEnabled());
+}
+
+// The box starts at the document's format; ticking it makes the document sealed for the
+// next save and is remembered for the next new document.
+TEST_F(ChangePassTest, TheSealedBoxChoosesTheFormat)
+{
+    auto* sealed = dialog_->findChild<QCheckBox*>(QStringLiteral("chkSealed"));
+    ASSERT_NE(sealed, nullptr);
+    EXPECT_FALSE(sealed->isChecked());
+    sealed->setChecked(true);
+    Fill(QStringLiteral("Secret"), QStringLiteral("new"), QStringLiteral("new"));
+    dialog_->cmdOK_Click();
+    FlushDeletes();
+    EXPECT_TRUE(app_->Document.IsSealed());
+    EXPECT_TRUE(app_->Settings.Sealed);
 }
 
 TEST_F(ChangePassTest, CancelAndCloseBoxEnableTheOwner)

@@ -45,7 +45,9 @@ class StillDesktop final : public FillDesktop {
 public:
     uint64_t Foreground() override { return 0x5a00011; }
     bool Activate(uint64_t) override { return true; }
-    void Type(const std::u16string&) override {}
+    bool HasFocus(uint64_t) override { return true; }
+    size_t FirstUntypeable(std::u16string_view) override { return AllTypeable; }
+    bool TypePiece(std::u16string_view, const std::function<bool()>&) override { return true; }
 };
 
 struct Launch {

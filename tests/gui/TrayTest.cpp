@@ -22,7 +22,9 @@ public:
     uint64_t Window = 0x4400021;
     uint64_t Foreground() override { return Window; }
     bool Activate(uint64_t) override { return true; }
-    void Type(const std::u16string&) override {}
+    bool HasFocus(uint64_t) override { return true; }
+    size_t FirstUntypeable(std::u16string_view) override { return AllTypeable; }
+    bool TypePiece(std::u16string_view, const std::function<bool()>&) override { return true; }
 };
 
 class TrayTest : public GuiTest {

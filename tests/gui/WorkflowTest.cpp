@@ -2,6 +2,7 @@
 // prompt's accept and cancel paths, a failed read after it, close while it is up, a save
 // through the new-document dialog, the old format, and drops. The rules themselves are
 // tested in the core without a window.
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -10,9 +11,12 @@
 #include <QUrl>
 #include <filesystem>
 
+#include "core/document/AnyFormat.h"
 #include "core/document/Cipher.h"
+#include "core/document/SealedFormat.h"
 #include "gui/GuiFixture.h"
 #include "gui/credentials/Asking.h"
+#include "gui/credentials/NewOne.h"
 #include "platform/Utf.h"
 #include "support/DocumentTestSupport.h"
 
@@ -166,6 +170,66 @@ TEST_F(Workflow, DropsOpenTheFirstFile)
     ASSERT_NE(Prompt(), nullptr);
     EXPECT_EQ(app_->Document.Path, b);
     delete data;
+}
+
+// A wrong password for a sealed file: the prompt stays, enabled, with the password selected
+// for another try and nothing of the file shown; the right one then opens it.
+TEST_F(Workflow, ASealedFilePromptRetriesAWrongPassword)
+{
+    app_->SealedKeyCost = LowestKeyCost;
+    PasswordDocument doc = MakeDocument(u"ann", u"pw", ThreeEntries());
+    doc.FormatVersion = SealedFormatNumber;
+    const std::string path = Folder() + "/s.kyq";
+    ASSERT_TRUE(SaveDocument(doc, path, LowestKeyCost));
+    messages_->Files.push_back(path);
+    main_->Menus.fileOpen->trigger();
+    Asking* prompt = Prompt();
+    ASSERT_NE(prompt, nullptr);
+
+    prompt->txtPass->setText(QStringLiteral("wrong"));
+    prompt->Command1_Click();
+    ASSERT_EQ(messages_->Boxes.size(), 1u);
+    EXPECT_EQ(messages_->Boxes[0].Text.rfind(WrongPasswordMessage, 0), 0u);
+    EXPECT_EQ(Prompt(), prompt);
+    EXPECT_TRUE(prompt->isEnabled());
+    EXPECT_EQ(prompt->txtPass->selectedText(), QStringLiteral("wrong"));
+    EXPECT_TRUE(TreeRows().empty());
+
+    prompt->txtPass->setText(QStringLiteral("pw"));
+    prompt->Command1_Click();
+    FlushDeletes();
+    EXPECT_EQ(Prompt(), nullptr);
+    EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"c"}));
+    EXPECT_TRUE(app_->Document.IsSealed());
+}
+
+// The sealed choice of the new-document dialog decides the saved format and is offered
+// again next time.
+TEST_F(Workflow, ANewSealedDocumentIsSavedSealedAndTheChoiceRemembered)
+{
+    app_->SealedKeyCost = LowestKeyCost;
+    main_->Workflow.fileNew_Click();
+    NewOne* dialog = NewDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* sealed = dialog->findChild<QCheckBox*>(QStringLiteral("chkSealed"));
+    ASSERT_NE(sealed, nullptr);
+    EXPECT_FALSE(sealed->isChecked());
+    sealed->setChecked(true);
+    dialog->UserName->setText(QStringLiteral("ann"));
+    dialog->UserPass->setText(QStringLiteral("pw"));
+    dialog->PassConfirm->setText(QStringLiteral("pw"));
+    dialog->cmdOK_Click();
+    FlushDeletes();
+
+    const std::string path = Folder() + "/new.kyq";
+    messages_->Files.push_back(path);
+    main_->Workflow.fileSave_Click();
+    EXPECT_EQ(ReadBytes(path).at(0), 300 % 256);
+
+    messages_->Answers = {MsgAnswer::No};
+    main_->Workflow.fileNew_Click();
+    ASSERT_NE(NewDialog(), nullptr);
+    EXPECT_TRUE(NewDialog()->findChild<QCheckBox*>(QStringLiteral("chkSealed"))->isChecked());
 }
 
 }  // namespace

@@ -103,16 +103,37 @@ TEST(RegistryText, ReadsWhatOtherToolsWrite)
     EXPECT_EQ(hex.FindValue("K", "terminated")->text, "AB");
     EXPECT_EQ(hex.FindValue("K", "split")->text, "中文");
 
-    // An export saved as UTF-16LE with its byte-order mark.
+    // An export saved as UTF-16 in either byte order, with its byte-order mark or without,
+    // and one saved in code page 936 by an editor on a Chinese system.
     const std::u16string wide = u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\W]\r\n\"名\"=\"值\"\r\n";
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : wide) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
+    const auto utf16 = [&wide](const char* mark, bool bigEndian) {
+        std::string bytes = mark;
+        for (char16_t c : wide) {
+            const char high = static_cast<char>(c >> 8);
+            const char low = static_cast<char>(c & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"UTF-16LE with its mark", utf16("\xFF\xFE", false)},
+        {"UTF-16LE without", utf16("", false)},
+        {"UTF-16BE with its mark", utf16("\xFE\xFF", true)},
+        {"UTF-16BE without", utf16("", true)},
+        {"code page 936", "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\W]\r\n"
+                          "\"\xC3\xFB\"=\"\xD6\xB5\"\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HiveTextResult read = ParseRegistryText(c.bytes, "HKEY_CURRENT_USER");
+        EXPECT_EQ(read.error, HiveTextError::None);
+        ASSERT_NE(read.hive.FindValue("W", "名"), nullptr);
+        EXPECT_EQ(read.hive.FindValue("W", "名")->text, "值");
     }
-    const RegistryHive utf16 = Parsed(bytes);
-    ASSERT_NE(utf16.FindValue("W", "名"), nullptr);
-    EXPECT_EQ(utf16.FindValue("W", "名")->text, "值");
 }
 
 TEST(RegistryText, NamesCompareIgnoringCaseAndKeepTheirFirstSpelling)

@@ -5,9 +5,12 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -114,6 +117,75 @@ TEST(ReplaceFileContents, TargetsAreReplacedInPlaceOrRefusedWithTheReason)
         c.check(folder);
         for (const std::string& name : folder.Names())
             EXPECT_NE(name.rfind(".kyq", 0), 0u) << name;  // no temporary file left
+    }
+}
+
+// What `command` prints (getfacl), or nothing when it fails.
+std::string Output(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buffer[256];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+            out.append(buffer, n);
+        if (::pclose(p) != 0)
+            out.clear();
+    }
+    return out;
+}
+
+std::string AccessList(const std::string& path)
+{
+    return Output("getfacl --omit-header '" + path + "'");
+}
+
+TEST(ReplaceFileContents, KeepsTheAccessListAndExtendedAttributes)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const Folder&)> prepare;  // after "target" was written with mode 0600
+    };
+    const std::vector<Case> cases = {
+        {"one more reader in the access list",
+         [](const Folder& f) { ASSERT_EQ(std::system(("setfacl -m u:nobody:r '" + f / "target" + "'").c_str()), 0); }},
+        {"a reader and a group with their mask",
+         [](const Folder& f) {
+             ASSERT_EQ(std::system(("setfacl -m u:nobody:rw,g:nogroup:r,m::r '" + f / "target" + "'").c_str()), 0);
+         }},
+        // The folder's default list would give a new file readers the old one never had.
+        {"none, in a folder whose default list adds a reader",
+         [](const Folder& f) { ASSERT_EQ(std::system(("setfacl -d -m u:nobody:rw '" + f.Path().string() + "'").c_str()), 0); }},
+        {"a user attribute",
+         [](const Folder& f) {
+             ASSERT_EQ(::setxattr((f / "target").c_str(), "user.sync-id", "42", 2, 0), 0);
+         }},
+    };
+    {
+        Folder probe;
+        Write(probe / "f", "");
+        if (std::system(("setfacl -m u:nobody:r '" + probe / "f" + "' 2>/dev/null").c_str()) != 0 ||
+            ::setxattr((probe / "f").c_str(), "user.probe", "1", 1, 0) != 0)
+            GTEST_SKIP() << "setfacl (package acl) or access lists and user attributes in " << probe.Path();
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Folder folder;
+        Write(folder / "target", "old");
+        ::chmod((folder / "target").c_str(), 0600);
+        c.prepare(folder);
+        const std::string list = AccessList(folder / "target");
+        const mode_t mode = StatOf(folder / "target").st_mode;
+        char before[16] = {}, after[16] = {};
+        const ssize_t id = ::getxattr((folder / "target").c_str(), "user.sync-id", before, sizeof before);
+
+        const Expected<void> written = ReplaceFileContents(folder / "target", Bytes("new"));
+        ASSERT_TRUE(written) << written.error().Message;
+        EXPECT_EQ(Read(folder / "target"), "new");
+        EXPECT_FALSE(list.empty());
+        EXPECT_EQ(AccessList(folder / "target"), list);
+        EXPECT_EQ(StatOf(folder / "target").st_mode, mode);
+        EXPECT_EQ(::getxattr((folder / "target").c_str(), "user.sync-id", after, sizeof after), id);
+        EXPECT_STREQ(after, before);
     }
 }
 

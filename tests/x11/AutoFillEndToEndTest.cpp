@@ -121,6 +121,7 @@ protected:
         doc.AppendEntry(Record(u"a-bank", u"alice", u"bank-pw"));
         doc.AppendEntry(Record(u"c-long", LongUser(), LongPassword()));
         doc.AppendEntry(Record(u"d-cjk", ChineseText(0), ChineseText(1)));
+        doc.AppendEntry(Record(u"e-slow", u"eve", SlowPassword()));
         const std::string path = (home_->Path() / "login.kyq").string();
         const FormatResult written = WriteDocument(doc, path);
         ASSERT_TRUE(written) << written.error().Detail;
@@ -203,6 +204,15 @@ protected:
         }
         return text;
     }
+    // 1,200 different Chinese characters: typed in some thirty chunks, each with its own
+    // remapping of the spare keycodes, long enough to close the target in the middle.
+    static std::u16string SlowPassword()
+    {
+        std::u16string text;
+        for (char16_t i = 0; i < 1200; ++i)
+            text.push_back(static_cast<char16_t>(0x6000 + i));
+        return text;
+    }
     static std::string Expected(const std::u16string& user, const std::u16string& password)
     {
         return Utf16ToUtf8(user) + "\n" + Utf16ToUtf8(password) + "\n";
@@ -259,7 +269,8 @@ TEST_F(AutoFillEndToEnd, ChineseHeavyFillThenTheNextHotKeyOpensTheFillDialog)
 // terminal program would read.
 class RawTerminal {
 public:
-    explicit RawTerminal(std::filesystem::path output) : output_(std::move(output))
+    explicit RawTerminal(std::filesystem::path output, std::string title = Title)
+        : output_(std::move(output)), title_(std::move(title))
     {
         std::filesystem::remove(output_);
         pid_ = fork();
@@ -271,7 +282,7 @@ public:
             const std::string shell = "stty raw -echo; exec cat > '" + output_.string() + "'";
             // The BackSpace key sends code 8 here (by default it sends the terminal's erase
             // character, 127), so that it can be told from Delete.
-            execlp("xterm", "xterm", "-title", Title, "-xrm", "XTerm*backarrowKey: true", "-xrm",
+            execlp("xterm", "xterm", "-title", title_.c_str(), "-xrm", "XTerm*backarrowKey: true", "-xrm",
                    "XTerm*backarrowKeyIsErase: false", "-e", "sh", "-c", shell.c_str(),
                    static_cast<char*>(nullptr));
             _exit(127);
@@ -289,11 +300,34 @@ public:
 
     // The bytes received so far.
     std::string Bytes() const { return ReadText(output_); }
+    // Ends the terminal at once; its window goes with it.
+    void Kill()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+
+    // Waits until the window is up and the shell has created the file; None if not.
+    Window WaitUntilUp() const
+    {
+        Window window = None;
+        WaitFor(
+            [&] {
+                window = FindWindow("^" + title_ + "$");
+                return window != None && std::filesystem::exists(output_);
+            },
+            20s);
+        return std::filesystem::exists(output_) ? window : None;
+    }
 
     static constexpr char Title[] = "kyq-raw-terminal";
 
 private:
     std::filesystem::path output_;
+    std::string title_;
     pid_t pid_ = -1;
 };
 
@@ -327,6 +361,109 @@ TEST_F(AutoFillEndToEnd, RawTerminalReceivesOnlyTheFillWithControlCodesAsTheirKe
     ASSERT_TRUE(RunCommand("xdotool type Z"));
     ASSERT_TRUE(WaitFor([&] { return !terminal.Bytes().empty() && terminal.Bytes().back() == 'Z'; }, 5s));
     EXPECT_EQ(terminal.Bytes(), expected + "Z");
+}
+
+// What the program shows in a message box of its own (its title is the program's name).
+Window MessageBox()
+{
+    return FindWindow("^Keyquill$");
+}
+
+// The target is closed in the middle of a long fill: the terminal that gets the focus
+// then must receive nothing, the Enter least of all, and the user is told.
+TEST_F(AutoFillEndToEnd, AFillStopsWhenItsTargetClosesAndTheNextWindowGetsNothing)
+{
+    RawTerminal other(home_->Path() / "other.bin", "kyq-other-terminal");
+    const Window otherWindow = other.WaitUntilUp();
+    ASSERT_NE(otherWindow, None) << "the second terminal did not come up";
+    const std::filesystem::path bytes = home_->Path() / "closing.bin";
+    RawTerminal closing(bytes, "kyq-closing-terminal");
+    const Window window = closing.WaitUntilUp();
+    ASSERT_NE(window, None) << "the terminal did not come up";
+    ASSERT_TRUE(ForegroundWindow(display_).Activate(window));
+
+    ASSERT_TRUE(OpenFillDialog()) << ProgramLog();
+    ASSERT_TRUE(Fill(4, "^p^r"));  // e-slow
+    ASSERT_TRUE(WaitFor([&] { return !closing.Bytes().empty(); }, 20s)) << ProgramLog();
+    closing.Kill();
+    ASSERT_TRUE(WaitFor([&] { return MessageBox() != None; }, 20s)) << ProgramLog();
+    EXPECT_EQ(other.Bytes(), "");
+    ASSERT_TRUE(test::SendTo(std::to_string(MessageBox()), "key Return"));
+    ASSERT_TRUE(WaitFor([&] { return MessageBox() == None; }, 5s));
+    ASSERT_TRUE(ForegroundWindow(display_).Activate(otherWindow));
+    ASSERT_TRUE(RunCommand("xdotool type Z"));
+    ASSERT_TRUE(WaitFor([&] { return !other.Bytes().empty(); }, 5s));
+    EXPECT_EQ(other.Bytes(), "Z");
+}
+
+// A second press while the fill dialog is up keeps the first press's window as the target;
+// one in the program's own window fills nothing and says so.
+TEST_F(AutoFillEndToEnd, TheTargetIsTheWindowOfTheFirstPressAndNeverTheProgram)
+{
+    const std::filesystem::path bytes = home_->Path() / "double.bin";
+    RawTerminal terminal(bytes, "kyq-double-terminal");
+    const Window window = terminal.WaitUntilUp();
+    ASSERT_NE(window, None) << "the terminal did not come up";
+
+    const Window main = FindWindow("Keyquill - login.kyq");
+    ASSERT_NE(main, None);
+    ASSERT_TRUE(ForegroundWindow(display_).Activate(main));
+    ASSERT_TRUE(RunCommand(HotKeyPress));
+    ASSERT_TRUE(WaitFor([&] { return MessageBox() != None; }, 10s)) << ProgramLog();
+    EXPECT_EQ(FindWindow("选择填写的密码"), None);
+    ASSERT_TRUE(test::SendTo(std::to_string(MessageBox()), "key Return"));
+    ASSERT_TRUE(WaitFor([&] { return MessageBox() == None; }, 5s));
+
+    ASSERT_TRUE(ForegroundWindow(display_).Activate(window));
+    ASSERT_TRUE(OpenFillDialog()) << ProgramLog();
+    ASSERT_TRUE(OpenFillDialog()) << ProgramLog();  // pressed again over the fill dialog
+    ASSERT_TRUE(Fill(0, "^n"));                    // a-bank: alice
+    ASSERT_TRUE(WaitFor([&] { return terminal.Bytes().size() >= 5; }, 10s)) << ProgramLog();
+    ASSERT_TRUE(WaitFor([&] { return FocusWindow(display_.get()) == window; }, 5s));
+    ASSERT_TRUE(RunCommand("xdotool type Z"));
+    ASSERT_TRUE(WaitFor([&] { return terminal.Bytes().back() == 'Z'; }, 5s));
+    EXPECT_EQ(terminal.Bytes(), "aliceZ");
+}
+
+// Every keycode without a symbol given one, as another program may do, for as long as it
+// lives: a Chinese character has no way in then.
+class SpareKeycodesTaken {
+public:
+    SpareKeycodesTaken() : spare_(test::Capture("xmodmap -pke | awk 'NF == 3 { print $2 }'"))
+    {
+        std::replace(spare_.begin(), spare_.end(), '\n', ' ');
+        Map("F20");
+    }
+    ~SpareKeycodesTaken() { Map(""); }
+    SpareKeycodesTaken(const SpareKeycodesTaken&) = delete;
+    SpareKeycodesTaken& operator=(const SpareKeycodesTaken&) = delete;
+
+private:
+    void Map(const std::string& symbol) const
+    {
+        RunCommand("for k in " + spare_ + "; do echo \"keycode $k = " + symbol + "\"; done | xmodmap -");
+    }
+    std::string spare_;
+};
+
+TEST_F(AutoFillEndToEnd, ARecordWithACharacterWithoutAKeyIsNotTypedAtAll)
+{
+    const std::filesystem::path bytes = home_->Path() / "nokey.bin";
+    RawTerminal terminal(bytes, "kyq-nokey-terminal");
+    const Window window = terminal.WaitUntilUp();
+    ASSERT_NE(window, None) << "the terminal did not come up";
+    SpareKeycodesTaken taken;
+    ASSERT_TRUE(ForegroundWindow(display_).Activate(window));
+
+    ASSERT_TRUE(OpenFillDialog()) << ProgramLog();
+    ASSERT_TRUE(Fill(1, "^p^r"));  // b-mail: its password starts with Chinese
+    ASSERT_TRUE(WaitFor([&] { return MessageBox() != None; }, 10s)) << ProgramLog();
+    ASSERT_TRUE(test::SendTo(std::to_string(MessageBox()), "key Return"));
+    ASSERT_TRUE(WaitFor([&] { return MessageBox() == None; }, 5s));
+    ASSERT_TRUE(ForegroundWindow(display_).Activate(window));
+    ASSERT_TRUE(RunCommand("xdotool type Z"));
+    ASSERT_TRUE(WaitFor([&] { return !terminal.Bytes().empty(); }, 5s));
+    EXPECT_EQ(terminal.Bytes(), "Z");
 }
 
 class AutoFillEndToEndBenchmark : public AutoFillEndToEnd {

@@ -1,8 +1,9 @@
 // What a user lives through in a desktop with a window manager and a tray, with the real
 // program: quitting through the save prompt, minimising to the tray and back, a document
 // handed over by the file manager while a dialog (the fill dialog too) is open, undo after
-// a save, a cancelled open that must not hide unsaved changes, several starts at once, and
-// a tray that goes away while the window hides in it.
+// a save, a cancelled open that must not hide unsaved changes, several starts at once, a
+// tray that goes away while the window hides in it, and a file that a sync client replaced
+// while it was open.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -336,6 +337,46 @@ TEST_F(DesktopScenario, ATrayThatGoesAwayGivesTheWindowBack)
     ProgramProcess again(KYQ_PROGRAM, {}, home_.LogFile());
     EXPECT_TRUE(again.EndsCleanly(15s)) << home_.Log();
     EXPECT_TRUE(WaitFor([&] { return IsViewable(main); }, 10s));
+}
+
+// A sync client puts another machine's version in place of the open document: Ctrl+S asks
+// before writing over it; cancel writes nothing, and "另存为" keeps both versions.
+TEST_F(DesktopScenario, ASaveOverAFileReplacedSinceItWasOpenedAsksFirst)
+{
+    const std::string document = home_.MakeDocument("sync.kyq", u"pw");
+    auto program = Open(document, "sync.kyq");
+    const std::string main = MainWindow("sync.kyq");
+    DeleteFirstRecord(main);
+    // The sync client writes its copy beside the file and renames it over, as they do.
+    const std::string theirs = home_.MakeDocument("incoming.kyq", u"pw");
+    std::filesystem::rename(theirs, document);
+    const std::string theirBytes = ReadText(document);
+
+    std::string question;
+    auto asked = [&] {
+        question.clear();
+        return SendTo(main, "key ctrl+s") &&
+               WaitFor([&] { return !(question = VisibleWindow(SavePrompt)).empty(); }, 10s);
+    };
+    ASSERT_TRUE(asked()) << home_.Log();
+    ASSERT_TRUE(SendTo(question, "key Escape"));
+    ASSERT_TRUE(WaitFor([&] { return VisibleWindow(SavePrompt).empty(); }, 10s));
+    EXPECT_EQ(ReadText(document), theirBytes);
+    // Nothing was written, so the next save finds the other version still there and asks again.
+    ASSERT_TRUE(asked()) << home_.Log();
+    EXPECT_EQ(ReadText(document), theirBytes);
+
+    ASSERT_TRUE(SendTo(question, "key alt+a"));
+    std::string dialog;
+    ASSERT_TRUE(WaitFor([&] { return !(dialog = VisibleWindow("^另存为")).empty(); }, 10s)) << home_.Log();
+    const std::string mine = (home_.Path() / "sync-mine.kyq").string();
+    ASSERT_TRUE(SendTo(dialog, "key ctrl+a"));
+    ASSERT_TRUE(SendTo(dialog, "type --delay 20 '" + mine + "'"));
+    ASSERT_TRUE(SendTo(dialog, "key Return"));
+    EXPECT_TRUE(WaitFor([&] { return !MainWindow("sync-mine.kyq").empty(); }, 10s)) << home_.Log();
+    EXPECT_EQ(ReadText(document), theirBytes);
+    EXPECT_TRUE(std::filesystem::exists(mine));
+    EXPECT_NE(ReadText(mine), theirBytes);
 }
 
 }  // namespace

@@ -366,5 +366,47 @@ TEST_F(KeybHookTest, TheChordFollowsItsKeyToANewKeyboardMap)
     EXPECT_TRUE(otherCanGrab(q));
     EXPECT_FALSE(otherCanGrab(XKeysymToKeycode(other, XK_k)));
 }
+// A layout without the chord's letter (a single Cyrillic one) keeps the grab where the last
+// map had the key, and says the key is missing; back on a Latin layout the chord is taken
+// as before. It never reaches the focused window in between.
+TEST_F(KeybHookTest, ALayoutWithoutTheKeyKeepsTheGrabUntilAMapHasItAgain)
+{
+    MessageWindow window;
+    ASSERT_TRUE(window.Ok());
+    ASSERT_TRUE(hook_.Set(window.Id(), 1024));
+    Display* other = window.Dpy();
+    const KeyCode p = XKeysymToKeycode(other, XK_p);
+    const KeyCode space = XKeysymToKeycode(other, XK_space);
+    const auto showTheHookTheMap = [&] {
+        window.Collect(100, 100ms);
+        XTestFakeKeyEvent(other, space, True, CurrentTime);
+        XTestFakeKeyEvent(other, space, False, CurrentTime);
+        XSync(other, False);
+        return window.Collect(2, 3s).size() == 2;
+    };
+    struct Restore {
+        ~Restore() { RunCommand("setxkbmap us"); }
+    } restore;
+    ASSERT_EQ(hook_.Grab('P', KEYBHOOK_CTRL | KEYBHOOK_ALT), KEYBHOOK_GRAB_TAKEN);
+
+    ASSERT_TRUE(RunCommand("setxkbmap ru"));
+    ASSERT_TRUE(showTheHookTheMap());
+    EXPECT_EQ(hook_.GrabState(), KEYBHOOK_GRAB_NO_KEY);
+    EXPECT_FALSE(CanGrabCtrlAlt(other, p));
+
+    ASSERT_TRUE(RunCommand("setxkbmap us"));
+    ASSERT_TRUE(showTheHookTheMap());
+    EXPECT_EQ(hook_.GrabState(), KEYBHOOK_GRAB_TAKEN);
+    EXPECT_FALSE(CanGrabCtrlAlt(other, p));
+
+    // Set while no map has the key, the chord is taken once one has.
+    ASSERT_TRUE(RunCommand("setxkbmap ru"));
+    ASSERT_TRUE(showTheHookTheMap());
+    EXPECT_EQ(hook_.Grab('P', KEYBHOOK_CTRL | KEYBHOOK_ALT), KEYBHOOK_GRAB_NO_KEY);
+    ASSERT_TRUE(RunCommand("setxkbmap us"));
+    ASSERT_TRUE(showTheHookTheMap());
+    EXPECT_EQ(hook_.GrabState(), KEYBHOOK_GRAB_TAKEN);
+    EXPECT_FALSE(CanGrabCtrlAlt(other, p));
+}
 }  // namespace
 }  // namespace kyq

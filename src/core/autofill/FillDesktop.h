@@ -1,28 +1,45 @@
 // What auto-fill needs of the desktop: the window that has the user's attention, bringing
-// a window to the front, and typing into the window that has the focus. The program's back
-// end works on X11 (X11FillDesktop); tests put a recording one in its place.
+// a window to the front, whether a window still has the keyboard focus, what can be typed,
+// and typing into the window that has the focus. The X11 back end is X11FillDesktop; a
+// Wayland one stands beside it; tests put a recording one in their place. The rules that
+// decide what is typed and when typing stops are TypeIntoTarget's (GuardedFill.h), the
+// same for every back end.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace kyq {
 
-// Said when the window to fill did not get the focus back: nothing was typed.
-inline constexpr char16_t TargetNotActiveText[] =
-    u"要填充的窗口没有回到前台，为安全起见没有输入任何内容。请切换到该窗口后再按快捷键。";
 
 class FillDesktop {
 public:
     virtual ~FillDesktop() = default;
 
+    static constexpr size_t AllTypeable = std::u16string_view::npos;
+
     // The window in the foreground now; 0 when none can be told.
     virtual uint64_t Foreground() = 0;
     // Makes `window` the active, focused window. True only once that is confirmed.
     virtual bool Activate(uint64_t window) = 0;
-    // Types `text` into the window that has the focus ("\t" Tab, "\r\n" Enter), after the
-    // user has let go of the modifiers still held from the hot key.
-    virtual void Type(const std::u16string& text) = 0;
+    // True while `window` (or a window inside it) has the keyboard focus, so that keys sent
+    // now reach it. Asked before every piece that is typed.
+    virtual bool HasFocus(uint64_t window) = 0;
+    // The position in `text` of the first character this desktop cannot make arrive as
+    // itself now ("\t" is Tab, "\r\n" Enter); AllTypeable when every one can.
+    virtual size_t FirstUntypeable(std::u16string_view text) = 0;
+
+    // Once before the first piece of a fill: the user gets to let go of the keys still held
+    // from the hot key and the dialog's Enter. EndTyping undoes what typing changed.
+    virtual void BeginTyping() {}
+    virtual void EndTyping() {}
+    // Types one piece (a Tab, an Enter, or a run of other characters) into the window that
+    // has the focus. A back end that sends the run in several parts asks `mayGoOn` before
+    // each part after the first and stops when it says no. False when it stopped so.
+    virtual bool TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn) = 0;
     // The fill dialog accepts Enter on its release, not its press: where the typing cannot
     // wait for the physical key to come up, its release would land in the typed text.
     virtual bool AcceptOnKeyRelease() const { return false; }

@@ -15,6 +15,7 @@
 #include "core/document/GrilleTransposition.h"
 #include "core/document/RandomInRange.h"
 #include "core/document/ReaderYieldClock.h"
+#include "core/document/SealedFormat.h"
 #include "platform/CodePage936.h"
 #include "platform/CodePage936Tables.h"
 #include "platform/Utf.h"
@@ -59,7 +60,9 @@ std::string RecordNameChinese(int index, const std::u16string& title)
     return name;
 }
 
-FormatResult CheckStorable(const PasswordDocument& doc)
+}  // namespace
+
+FormatResult CheckDocumentStorable(const PasswordDocument& doc)
 {
     const size_t ownerBad = FindUnstorableInOwnerName(doc.OwnerName());
     if (ownerBad != std::u16string::npos) {
@@ -102,6 +105,8 @@ FormatResult CheckStorable(const PasswordDocument& doc)
     }
     return {};
 }
+
+namespace {
 
 // The key codes of the document password as the stream's texts cycle through them,
 // written out for the first positions of a text so that decoding needs no modulo and no
@@ -399,6 +404,16 @@ size_t FindUnusableInDocumentPassword(std::u16string_view password)
 FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> bytes)
 {
     ByteCursor cursor(bytes);
+    if (int32_t format = 0; cursor.ReadInt32(format) && format == SealedFormatNumber) {
+        SealedHeader sealed;
+        if (auto r = ReadSealedHeader(bytes, sealed); !r)
+            return r;
+        doc.FormatVersion = SealedFormatNumber;
+        doc.KeepOwnerOnly();
+        doc.OwnerName() = std::move(sealed.Owner);
+        return {};
+    }
+    cursor = ByteCursor(bytes);
     DocumentHeader header;
     if (auto r = ReadDocumentHeader(cursor, header); !r)
         return r;
@@ -478,12 +493,16 @@ FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16s
 
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
 {
-    auto bytes = ReadWholeFile(doc.Path);
+    FileStamp stamp;
+    auto bytes = ReadWholeFile(doc.Path, stamp);
     if (!bytes) {
         DiscardPartialRead(doc);
         return FormatError(FormatErrorKind::CannotOpen, bytes.error());
     }
-    return ReadCurrentFormatBytes(doc, *bytes, expiry, yield);
+    FormatResult result = ReadCurrentFormatBytes(doc, *bytes, expiry, yield);
+    if (result)
+        doc.OnDisk = std::move(stamp);
+    return result;
 }
 
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out)
@@ -494,13 +513,13 @@ FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& o
     // so a storable document is looked at once.
     if (doc.EntryCount() > PasswordDocument::MaxEntries ||
         FindUnstorableInOwnerName(doc.OwnerName()) != std::u16string_view::npos)
-        return CheckStorable(doc);
+        return CheckDocumentStorable(doc);
     size_t values = 1;  // the terminating 0
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
         if (record.Title.empty() || record.Title.size() > MaxTextLength || record.UserName.size() > MaxTextLength ||
             record.Password.size() > MaxTextLength)
-            return CheckStorable(doc);
+            return CheckDocumentStorable(doc);
         values += record.Title.size() + record.UserName.size() + record.Password.size() + RecordOverhead;
     }
     const size_t streamSize = (values + StreamBlockValues - 1) / StreamBlockValues * StreamBlockValues;
@@ -536,7 +555,7 @@ FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& o
     }
     if (unencodable) {
         out.clear();
-        return CheckStorable(doc);
+        return CheckDocumentStorable(doc);
     }
     stream.Put(0);
     for (size_t filled = values; filled < streamSize; ++filled)
@@ -544,12 +563,12 @@ FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& o
     return {};
 }
 
-FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path)
+FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path, FileStamp* stamp)
 {
     std::vector<uint8_t> bytes;
     if (auto r = EncodeDocument(doc, bytes); !r)
         return r;
-    if (auto written = ReplaceFileContents(path, bytes); !written)
+    if (auto written = ReplaceFileContents(path, bytes, stamp); !written)
         return FormatError(FormatErrorKind::CannotWrite, written.error());
     return {};
 }

@@ -1,5 +1,5 @@
-// Reading and writing .kyq documents: the header probe (both formats), the format-200
-// reader and writer, the format-150 reader.
+// Reading and writing .kyq documents: the header probe (every format), the format-200
+// reader and writer, the format-150 reader. The sealed format has its own files.
 #pragma once
 
 #include <cstddef>
@@ -36,6 +36,8 @@ enum class FormatErrorKind {
     BadValue,       // a date or character value outside its range
     Unstorable,     // writer: something the format cannot hold (names the record)
     CannotWrite,    // writer: the file system refused (old file left as it was)
+    WrongPassword,  // sealed: the password does not open it, or the file was altered
+    CannotDerive,   // sealed: no memory for the key derivation (Message says so)
 };
 
 // Detail: technical, English, for the log and standard error. Message: for the user, set
@@ -66,7 +68,7 @@ FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
 
 // Reads the records of doc.Path keyed with doc.DocumentPassword() (format 200) or
 // doc.LegacyKey (format 150): AppendEntry + AddTitle for each, in file order, and
-// doc.ExpiredList collected on the way. Does not reorder and does not touch Modified.
+// doc.ExpiredList collected on the way; on success doc.OnDisk is the file as read. Does not reorder and does not touch Modified.
 // Each reads the header again (the file may have changed since the probe) and keeps its
 // grille in doc.FileGrille. Records and titles present before the call are dropped first.
 // On failure the document is left with its owner record only, no titles, and ExpiredList
@@ -82,7 +84,8 @@ FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry
 // write is refused (CannotWrite). Refuses (Unstorable, naming the record) what the format cannot hold: more than
 // 32,767 records, an empty title, a text over 32,767 characters, a character code page
 // 936 lacks, the character with code 14 in the owner name.
-FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path);
+// `stamp`, when given, becomes the written file's (for the next save's check).
+FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path, FileStamp* stamp = nullptr);
 
 // The same on bytes in memory (tests, fuzzers, the command-line tool). Each file function
 // above reads the whole file once and calls its counterpart here. Any input is read or
@@ -114,6 +117,10 @@ FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16s
 // The complete format-200 file, with a fresh random grille and filler. `out` is left
 // empty on failure.
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out);
+
+// Refuses (Unstorable, naming the record and the character) what a document file cannot
+// hold, in any format: the rules every writer applies before it writes.
+FormatResult CheckDocumentStorable(const PasswordDocument& doc);
 
 // The longest text a record field can hold (its length is a signed 16-bit value).
 inline constexpr size_t MaxTextLength = 32767;

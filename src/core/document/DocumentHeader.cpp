@@ -26,7 +26,7 @@ FormatResult ReadDocumentHeader(ByteCursor& cursor, DocumentHeader& header)
         width = 4;
     else
         return Fail(FormatErrorKind::UnknownFormat,
-                    "format number " + std::to_string(header.FormatVersion) + " is neither 150 nor 200");
+                    "format number " + std::to_string(header.FormatVersion) + " is not 150, 200 or 300");
 
     for (size_t cell = 0; cell < header.FileGrille.size(); ++cell) {
         int32_t value = 0;

@@ -140,12 +140,16 @@ FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_
 
 FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
 {
-    auto bytes = ReadWholeFile(doc.Path);
+    FileStamp stamp;
+    auto bytes = ReadWholeFile(doc.Path, stamp);
     if (!bytes) {
         DiscardPartialRead(doc);
         return FormatError(FormatErrorKind::CannotOpen, bytes.error());
     }
-    return ReadLegacyFormatBytes(doc, *bytes, expiry, yield);
+    FormatResult result = ReadLegacyFormatBytes(doc, *bytes, expiry, yield);
+    if (result)
+        doc.OnDisk = std::move(stamp);
+    return result;
 }
 
 }  // namespace kyq

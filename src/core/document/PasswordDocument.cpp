@@ -5,7 +5,14 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/document/SealedFormat.h"
+
 namespace kyq {
+
+bool PasswordDocument::IsSealed() const
+{
+    return FormatVersion == SealedFormatNumber;
+}
 
 bool PasswordDocument::AppendEntry(PasswordEntry entry)
 {
@@ -119,6 +126,8 @@ void PasswordDocument::TakeUndoSnapshot()
     SnapshotEntries = Entries;
     SnapshotCount = EntryCount();
     snapshotTitles_ = Titles;
+    SnapshotFormatVersion = FormatVersion;
+    SnapshotSealKey = SealKey;
 }
 
 void PasswordDocument::ExchangeWithUndoSnapshot(bool restoreOnly)
@@ -129,12 +138,17 @@ void PasswordDocument::ExchangeWithUndoSnapshot(bool restoreOnly)
     if (restoreOnly) {
         Entries = std::move(SnapshotEntries);
         Titles = std::move(snapshotTitles_);
+        FormatVersion = SnapshotFormatVersion;
+        SealKey = std::move(SnapshotSealKey);
+        SnapshotSealKey.reset();
         SnapshotEntries.clear();
         snapshotTitles_.Clear();
         SnapshotCount = -1;
     } else {
         std::swap(Entries, SnapshotEntries);
         std::swap(Titles, snapshotTitles_);
+        std::swap(FormatVersion, SnapshotFormatVersion);
+        std::swap(SealKey, SnapshotSealKey);
         SnapshotCount = static_cast<int>(SnapshotEntries.size()) - 1;
         // The records differ from the file whichever way the swap went (an undo after a
         // save brings back what the file no longer has): closing must offer to save.

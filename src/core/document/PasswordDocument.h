@@ -3,14 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/document/Grille.h"
+#include "platform/FileStamp.h"
 #include "core/document/PasswordEntry.h"
 #include "core/document/SortList.h"
 
 namespace kyq {
+
+class SealedKey;
 
 class PasswordDocument {
 public:
@@ -21,6 +25,7 @@ public:
     bool IsOpen() const { return !Path.empty(); }
     // A new document never saved: Path is exactly "nul".
     bool IsUntitled() const { return Path == NewDocumentPath; }
+    bool IsSealed() const;
 
     // Element 0 is the owner record: Title = owner name, Password = document password.
     std::vector<PasswordEntry> Entries{1};
@@ -40,8 +45,21 @@ public:
     // Changes whenever the document is closed: whatever was shown of the one before (the
     // fill dialog's list) no longer speaks for what is open now.
     uint64_t Serial = 0;
+    // The format and key go with the records they belong to, so a document brought back
+    // after a cancelled open is saved as it was read.
+    int32_t SnapshotFormatVersion = 0;
+    std::shared_ptr<const SealedKey> SnapshotSealKey;
 
+    // The file as it was last read or written; a save over it first checks that it is
+    // still so.
+    FileStamp OnDisk;
+
+    // The format the document was read in, and is saved in: 300 sealed, else 200 (a
+    // format-150 document is saved as 200).
     int32_t FormatVersion = 0;
+    // A sealed document's key, derived from DocumentPassword() when it was opened or last
+    // saved; a save derives a new one only when the password has changed since.
+    std::shared_ptr<const SealedKey> SealKey;
     Grille FileGrille{};
     int32_t LegacyKey = 0;
     std::u16string ExpiredList;

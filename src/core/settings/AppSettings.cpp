@@ -100,6 +100,8 @@ constexpr TextSetting TextSettings[] = {
      [](AppSettings& s, const std::string& text, const std::string&) {
          s.CloseMin = text.empty() || IsTrueWord(text);
      }},
+    {"Sealed",
+     [](AppSettings& s, const std::string& text, const std::string&) { s.Sealed = IsTrueWord(text); }},
     {"InitDir",
      [](AppSettings& s, const std::string& text, const std::string& programFolder) {
          s.InitDir = text.empty() ? WithoutTrailingSlash(programFolder) : text;
@@ -132,6 +134,7 @@ void SaveSettings(AppSettings& settings, RegistryStore& store, const std::string
     WriteTextValue(store, Hive::CurrentUser, SettingKey, "ClearClip", BoolWord(settings.ClearClip));
     WriteTextValue(store, Hive::CurrentUser, SettingKey, "CloseMin", BoolWord(settings.CloseMin));
     WriteTextValue(store, Hive::CurrentUser, SettingKey, "Days", PadNumber(settings.Days, 0));
+    WriteTextValue(store, Hive::CurrentUser, SettingKey, "Sealed", BoolWord(settings.Sealed));
     WriteTextValue(store, Hive::CurrentUser, SettingKey, "InitDir", settings.InitDir);
     WriteTextValue(store, Hive::CurrentUser, SettingKey, "LastFile", settings.LastFile);
 

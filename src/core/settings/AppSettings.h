@@ -24,6 +24,9 @@ struct AppSettings {
     bool AutoLoad = false;
     bool ClearClip = false;
     bool CloseMin = true;
+    // The sealed format was chosen for the last new document or password change: the
+    // choice the next new document starts with.
+    bool Sealed = false;
     // The initial folder of the open/save dialogs (held here so the rules can be tested
     // without a window).
     std::string InitDir;

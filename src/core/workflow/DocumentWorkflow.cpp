@@ -31,6 +31,9 @@ std::u16string WriteFailureReason(const FormatError& error)
     case FormatErrorKind::Unstorable:
         reason = u"文档中有Keyquill文档格式无法保存的内容。";
         break;
+    case FormatErrorKind::CannotDerive:
+        reason = u"无法计算文档的密钥。";
+        break;
     case FormatErrorKind::CannotWrite:
     default:
         reason = u"文件无法写入（可能是没有写入权限、磁盘已满或文件夹不存在）。";
@@ -91,6 +94,8 @@ DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
     commands_.TakeUndoSnapshot();
     doc.Path.clear();
     ++doc.Serial;
+    // Only the snapshot keeps the key now, for a cancelled open to bring back.
+    doc.SealKey.reset();
     RefreshDocumentView();
     return CloseResult::Closed;
 }
@@ -176,6 +181,21 @@ void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
     view_.SetUndoEnabled(false);
 }
 
+DocumentWorkflow::ReadOutcome DocumentWorkflow::ReadProbedDocument(std::u16string_view password,
+                                                                   const ReaderYield& yield)
+{
+    PasswordDocument& doc = app_.Document;
+    const ExpiryContext expiry = ExpiryContextForToday(app_.Settings.Days);
+    const FormatResult result = OpenProbedDocument(doc, password, expiry, yield, app_.KeyWork);
+    if (!result && result.error().Kind == FormatErrorKind::WrongPassword) {
+        LogWarning(LogArea::Documents, "cannot open " + doc.Path + ": " + result.error().Detail);
+        app_.MsgBox(std::u16string(WrongPasswordMessage) + u"请重新输入密码。", MsgButtons::OkOnly, MsgIcon::Warning);
+        return ReadOutcome::Retry;
+    }
+    FinishRead(result, doc.FormatVersion == LegacyFormatNumber);
+    return ReadOutcome::Done;
+}
+
 void DocumentWorkflow::fileNew_Click()
 {
     if (CloseDocument() == CloseResult::Cancelled)
@@ -229,19 +249,24 @@ void DocumentWorkflow::fileSave_Click()
 
 void DocumentWorkflow::fileSaveas_Click()
 {
-    PasswordDocument& doc = app_.Document;
-    if (!doc.IsOpen())
+    if (!app_.Document.IsOpen())
         return;
+    SaveUnderAnotherName();
+}
+
+bool DocumentWorkflow::SaveUnderAnotherName()
+{
+    PasswordDocument& doc = app_.Document;
     CommonDialog& dialog = dialog_;
     dialog.Filter = DocumentFilter;
     dialog.DialogTitle = u"另存为...";
     dialog.FileName = doc.IsUntitled() ? OwnerFileName() : doc.Path;
     dialog.Flags = CommonDialog::OverwritePrompt;
     if (!dialog.ShowSave())
-        return;
+        return false;
     const std::string target = dialog.FileName;
     dialog.FileName.clear();
-    SaveTo(target);
+    return SaveTo(target);
 }
 
 void DocumentWorkflow::fileUser_Click()
@@ -271,9 +296,31 @@ bool DocumentWorkflow::WriteDocumentFile()
 bool DocumentWorkflow::SaveTo(const std::string& path)
 {
     PasswordDocument& doc = app_.Document;
+    // Another program (a sync client, another machine) may have put a version of its own
+    // there since the file was read or saved: writing over it unasked would lose that one.
+    if (doc.OnDisk.Known() && doc.OnDisk.Path == path) {
+        std::string what;
+        if (CompareWithDisk(doc.OnDisk, &what) == FileChange::Changed) {
+            LogWarning(LogArea::Documents, path + " was changed by another program since it was read or saved: " + what);
+            const MsgAnswer answer =
+                app_.MsgBox(u"文件“" + DisplayNameOfPath(path) +
+                                u"”在本程序读取或上次保存之后，已被其他程序（例如同步软件或另一台电脑）改动或替换。\n\n"
+                                u"另存为：把文档保存为另一个文件，两个版本都保留。\n"
+                                u"覆盖：用本程序中的文档替换它，磁盘上的那个版本将丢失。\n"
+                                u"取消：不保存，什么也不写入。\n\n文件名：" +
+                                Utf8ToUtf16(path),
+                            MsgButtons::OverwriteSaveAsCancel, MsgIcon::Warning);
+            if (answer == MsgAnswer::No)
+                return SaveUnderAnotherName();
+            if (answer != MsgAnswer::Yes)
+                return false;
+        }
+    }
     std::error_code ignored;
     const bool existed = std::filesystem::exists(path, ignored);
-    const FormatResult result = WriteDocument(doc, path);
+    FileStamp written;
+    const FormatResult result =
+        SaveDocument(doc, path, app_.SealedKeyCost, app_.KeyWork, &written);
     if (!result) {
         LogWarning(LogArea::Documents, "cannot save " + path + ": " + result.error().Detail);
         // The window keeps naming the file that really holds the document.
@@ -286,6 +333,7 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
     }
     const bool renamed = path != doc.Path;
     doc.Path = path;
+    doc.OnDisk = std::move(written);
     doc.Modified = false;
     app_.Settings.LastFile = path;
     app_.Settings.InitDir = FolderOfPath(path);
@@ -301,7 +349,8 @@ void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path, const For
         std::u16string(DamagedFileMessage) + u"\n" + FileNameLabel + Utf8ToUtf16(path);
     // A file that is missing or may not be read is no damaged file: say what stood in the
     // way.
-    if (error.Kind == FormatErrorKind::CannotOpen && !error.Message.empty())
+    if ((error.Kind == FormatErrorKind::CannotOpen || error.Kind == FormatErrorKind::CannotDerive) &&
+        !error.Message.empty())
         text += u"\n" + Utf8ToUtf16(error.Message);
     LogWarning(LogArea::Documents, "cannot open " + path + ": " +
                                        (error.Detail.empty() ? "damaged" : error.Detail));

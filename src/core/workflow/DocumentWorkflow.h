@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/document/DocumentFormat.h"
@@ -47,6 +48,12 @@ public:
     // What follows the reader that the password prompt ran: on success the notices, the
     // re-order and the refresh; on failure the damaged-file message and the restore.
     void FinishRead(const FormatResult& result, bool legacyFormat);
+    // The password prompt's OK: opens the probed document with the typed password
+    // (OpenProbedDocument, the key derived through the app's KeyWork), then FinishRead.
+    // Retry when the password does not open a sealed file or the file was altered: that
+    // is said, nothing of the file is shown and the prompt stays for another try.
+    enum class ReadOutcome { Done, Retry };
+    ReadOutcome ReadProbedDocument(std::u16string_view password, const ReaderYield& yield = {});
 
     void fileNew_Click();
     void fileOpen_Click();
@@ -60,8 +67,12 @@ public:
     // Writes the document to Path. A failure is reported, keeps Modified and leaves the
     // old file as it was; false then.
     bool WriteDocumentFile();
-    // The same to `path`, which becomes Path (caption, LastFile) only once written.
+    // The same to `path`, which becomes Path (caption, LastFile) only once written. When
+    // `path` is the file last read or written and another program has changed it since,
+    // asks first: overwrite, save under another name, or cancel (nothing written).
     bool SaveTo(const std::string& path);
+    // The save dialog, then SaveTo the chosen file; false when cancelled or failed.
+    bool SaveUnderAnotherName();
 
 private:
     void ShowDamagedFileMessage(const std::string& path, const FormatError& error);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/document/AnyFormat.h"
 #include "core/document/PasswordDocument.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/FillHistory.h"
@@ -57,6 +58,11 @@ public:
         bool ReaderRunning = false;
     };
     SessionState Session;
+
+    // What a new sealed key costs (tests lower it), and how a derivation is run: the
+    // window runs it on another thread so that it keeps painting; empty runs it in place.
+    KeyCost SealedKeyCost = DefaultKeyCost;
+    BlockingWork KeyWork;
 
     // The modal windows open now; message boxes and file dialogs count themselves here.
     ModalGate Modal;

@@ -42,6 +42,9 @@ public:
     // The desktop lets no program watch the keys (Wayland): the user binds the chord to
     // "KYQ --fill" in the desktop's own settings.
     virtual bool HotKeyNeedsDesktopBinding() const { return false; }
+    // The current keyboard map has no key for the hot key's main key (a layout without
+    // Latin letters): the chord is still kept from the focused window, but cannot be pressed.
+    virtual bool HotKeyKeyMissing() const { return false; }
     // A notification area shows the program's icon, so a hidden window can come back.
     virtual bool TrayUsable() const { return false; }
 

@@ -7,7 +7,8 @@
 
 namespace kyq {
 
-enum class MsgButtons { OkOnly, OkCancel, YesNoCancel, YesNo };
+// OverwriteSaveAsCancel: "覆盖" answers Yes, "另存为..." No.
+enum class MsgButtons { OkOnly, OkCancel, YesNoCancel, YesNo, OverwriteSaveAsCancel };
 enum class MsgIcon { None, Critical, Question, Warning, Information };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 

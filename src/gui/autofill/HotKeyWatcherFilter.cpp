@@ -1,9 +1,13 @@
 #include "gui/autofill/HotKeyWatcherFilter.h"
 
 #include "core/autofill/FillDesktop.h"
+#include "core/autofill/FillTargetRule.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/autofill/OwnWindow.h"
 #include "gui/autofill/frmFill.h"
 #include "gui/widgets/OwnedDialog.h"
+
+#include <QTimer>
 
 namespace kyq {
 
@@ -32,20 +36,51 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
 
 void HotKeyWatcherFilter::HotKeyFired()
 {
-    app_.Session.FillTarget = desktop_.Foreground();
-    // The options dialog is the exception: there the hot key is being typed, not used. The
-    // fill dialog itself holds the gate: a press while it is up brings it forward.
-    if (!app_.Session.OptionsClosed || !app_.Modal.Busy() || FillDialog()) {
+    const uint64_t foreground = desktop_.Foreground();
+    switch (StepForHotKey(FillPending(), IsOwnWindow(foreground))) {
+    case HotKeyPressStep::BringForward:
+        if (frmFill* open = FillDialog())
+            open->BringForward();
+        return;
+    case HotKeyPressStep::Ignore:
+        SayOwnWindowIsNoTarget(foreground);
+        return;
+    case HotKeyPressStep::RecordAndShow:
+        break;
+    }
+    app_.Session.FillTarget = foreground;
+    // The options dialog holds the main window without being in the way of a fill. (An
+    // open fill dialog, which holds the gate too, was brought forward above.)
+    if (!app_.Session.OptionsClosed || !app_.Modal.Busy()) {
         ShowFillDialog();
         return;
     }
-    if (fillWaiting_)
-        return;
     fillWaiting_ = true;
     OwnedDialog::WhenNoneOpen(app_, &lifetime_, [this] {
         fillWaiting_ = false;
         ShowFillDialog();
     });
+}
+
+void HotKeyWatcherFilter::SayOwnWindowIsNoTarget(uint64_t foreground)
+{
+    // In the options dialog the user may be typing the hot key into its key box; a box of
+    // ours already open says enough.
+    if ((!app_.Session.OptionsClosed && foreground == app_.Session.OptionsWindow) ||
+        app_.Modal.Busy() || ownWindowNoteShown_)
+        return;
+    ownWindowNoteShown_ = true;
+    // After this message's handling: a box opened in the middle of it would hold it up.
+    QTimer::singleShot(0, &lifetime_, [this] {
+        app_.MsgBox(u"本程序自己的窗口不能作为填写目标。请先切换到要填写的窗口，再按快捷键。",
+                    MsgButtons::OkOnly, MsgIcon::Information);
+        ownWindowNoteShown_ = false;
+    });
+}
+
+bool HotKeyWatcherFilter::FillPending() const
+{
+    return fillWaiting_ || FillDialog() != nullptr;
 }
 
 void HotKeyWatcherFilter::ShowFillDialog()

@@ -33,17 +33,23 @@ public:
     // The hot key fired: the window with the focus becomes the fill target and the show
     // step runs (once the open dialog of ours has closed, while the options dialog is busy).
     void HotKeyFired();
+    // The fill dialog is open, or waits for a dialog of ours to close: a hot key now only
+    // brings it forward, and its target stays.
+    bool FillPending() const;
 
 protected:
     void Filter(const WindowMessage& message) override;
 
 private:
+    void SayOwnWindowIsNoTarget(uint64_t foreground);
+
     KyqApp& app_;
     FillDesktop& desktop_;
     HotKeyWatcher watcher_;
     QPointer<frmFill> dialog_;
     // A hot key pressed while a dialog of ours was open waits for it, once.
     bool fillWaiting_ = false;
+    bool ownWindowNoteShown_ = false;
     QObject lifetime_;
 };
 

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include "platform/KeystrokeSenderPlan.h"
 #include "platform/Log.h"
 #include "platform/wayland/ForeignToplevels.h"
 #include "platform/wayland/VirtualKeyboardTyper.h"
@@ -72,10 +73,45 @@ bool WaylandFillDesktop::Activate(uint64_t window)
     return toplevels_->Activate(window, ActivationWait);
 }
 
-void WaylandFillDesktop::Type(const std::u16string& text)
+bool WaylandFillDesktop::HasFocus(uint64_t window)
+{
+    if (!toplevels_)
+        return false;
+    // The answer to everything sent so far, not a state read before.
+    connection_->Roundtrip();
+    return toplevels_->IsActivated(window);
+}
+
+size_t WaylandFillDesktop::FirstUntypeable(std::u16string_view text)
+{
+    if (!typer_)
+        return text.empty() ? AllTypeable : 0;
+    // Every character has a key symbol of its own; only those without one (code 0, the
+    // C1 controls, unpaired surrogates) cannot arrive as themselves.
+    for (size_t i = 0; i < text.size(); ++i) {
+        const std::vector<unsigned long> keysyms = KeysymsForText(text.substr(i, 1));
+        const char16_t c = text[i];
+        if (c >= 0xd800 && c <= 0xdbff && i + 1 < text.size() && text[i + 1] >= 0xdc00 &&
+            text[i + 1] <= 0xdfff) {
+            ++i;  // a pair is one character
+            continue;
+        }
+        if (keysyms.empty() || keysyms[0] == kNoKeysym)
+            return i;
+    }
+    return AllTypeable;
+}
+
+void WaylandFillDesktop::BeginTyping()
 {
     if (typer_)
-        typer_->Type(text);
+        typer_->ForgetKeymap();
+}
+
+bool WaylandFillDesktop::TypePiece(std::u16string_view piece,
+                                   const std::function<bool()>& mayGoOn)
+{
+    return typer_ && typer_->Type(std::u16string(piece), 0, mayGoOn);
 }
 
 }  // namespace kyq

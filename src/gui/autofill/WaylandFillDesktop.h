@@ -33,7 +33,11 @@ public:
     // compositor's state says it is, up to ActivationWait. For one of the program's own
     // windows (its native id): the same, found by its title.
     bool Activate(uint64_t window) override;
-    void Type(const std::u16string& text) override;
+    // The compositor's current state: the window is activated.
+    bool HasFocus(uint64_t window) override;
+    size_t FirstUntypeable(std::u16string_view text) override;
+    bool TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn) override;
+    void BeginTyping() override;
     bool AcceptOnKeyRelease() const override { return true; }
 
 private:

@@ -54,14 +54,36 @@ bool X11FillDesktop::Activate(uint64_t window)
     return display_.IsOpen() && window != 0 && foreground_.Activate(window);
 }
 
-void X11FillDesktop::Type(const std::u16string& text)
+bool X11FillDesktop::HasFocus(uint64_t window)
+{
+    return display_.IsOpen() && foreground_.HoldsFocus(window);
+}
+
+size_t X11FillDesktop::FirstUntypeable(std::u16string_view text)
+{
+    if (!display_.IsOpen())
+        return text.empty() ? AllTypeable : 0;
+    const size_t position = sender_.FirstUntypeable(text);
+    return position == KeystrokeSender::AllTypeable ? AllTypeable : position;
+}
+
+void X11FillDesktop::BeginTyping()
 {
     if (!display_.IsOpen())
         return;
     // Held modifiers are the typing's own business (it waits for them, then lets go).
     WaitForKeysUp(display_.get(), KeyReleaseWait);
-    // Characters that cannot be typed are skipped; the rest still arrives in order.
-    sender_.Type(text);
+    sender_.Begin();
+}
+
+void X11FillDesktop::EndTyping()
+{
+    sender_.End();
+}
+
+bool X11FillDesktop::TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn)
+{
+    return display_.IsOpen() && sender_.TypePiece(piece, mayGoOn);
 }
 
 }  // namespace kyq

@@ -18,7 +18,11 @@ public:
 
     uint64_t Foreground() override;
     bool Activate(uint64_t window) override;
-    void Type(const std::u16string& text) override;
+    bool HasFocus(uint64_t window) override;
+    size_t FirstUntypeable(std::u16string_view text) override;
+    void BeginTyping() override;
+    void EndTyping() override;
+    bool TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn) override;
 
 private:
     X11Display display_;

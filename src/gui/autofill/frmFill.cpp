@@ -19,9 +19,12 @@
 
 #include "core/autofill/FillDesktop.h"
 #include "core/autofill/FillMacro.h"
+#include "core/autofill/GuardedFill.h"
 #include "core/settings/FillHistory.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/autofill/OwnWindow.h"
 #include "gui/widgets/HelpViewer.h"
+#include "platform/Log.h"
 
 namespace kyq {
 
@@ -199,29 +202,12 @@ void frmFill::cmdOK_Click()
     const uint64_t target = app.Session.FillTarget;
     Unload();
 
-    const bool active = desktop.Activate(target);
-    QCoreApplication::processEvents();
-    // A password goes nowhere but into the window it was meant for.
-    if (active)
-        desktop.Type(text);
-    else
-        app.MsgBox(TargetNotActiveText, MsgButtons::OkOnly, MsgIcon::Warning);
-}
-
-void frmFill::keyPressEvent(QKeyEvent* event)
-{
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && desktop_.AcceptOnKeyRelease() && event->modifiers() == Qt::NoModifier) {
-        if (!event->isAutoRepeat() && !enterDown_) {
-            enterDown_ = true;
-            // The release may be delivered to another of the program's windows while the
-            // toolkit is still moving its idea of the focus to this new one.
-            QCoreApplication::instance()->installEventFilter(this);
-        }
-        event->accept();
+    const FillOutcome outcome = TypeIntoTarget(desktop, target, IsOwnWindow(target), text,
+                                               [] { QCoreApplication::processEvents(); });
+    if (outcome.stop == FillStop::None)
         return;
-    }
-    OwnedDialog::keyPressEvent(event);
+    LogWarning(LogArea::Keyboard, FillStopDetail(outcome));
+    app.MsgBox(FillStopMessage(outcome, text), MsgButtons::OkOnly, MsgIcon::Warning);
 }
 
 void frmFill::cmdCancel_Click()
@@ -265,6 +251,30 @@ void frmFill::ActivateOwnWindow()
         return;
     activationPending_ = false;
     desktop_.Activate(static_cast<uint64_t>(winId()));
+}
+
+void frmFill::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Where the typing cannot wait for the physical key to come up, OK follows its release.
+    if (enter && desktop_.AcceptOnKeyRelease()) {
+        if (!event->isAutoRepeat() && !enterDown_) {
+            enterDown_ = true;
+            // The release may be delivered to another of the program's windows while the
+            // toolkit is still moving its idea of the focus to this new one.
+            QCoreApplication::instance()->installEventFilter(this);
+        }
+        event->accept();
+        return;
+    }
+    // A dialog takes Enter only without Shift, Ctrl or Alt; a user still holding one from
+    // the hot key means OK all the same (typing waits for them, or lets them go).
+    if (enter && (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
+        event->accept();
+        cmdOK_Click();
+        return;
+    }
+    OwnedDialog::keyPressEvent(event);
 }
 
 bool frmFill::eventFilter(QObject* watched, QEvent* event)

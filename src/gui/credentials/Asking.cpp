@@ -7,9 +7,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/document/Cipher.h"
-#include "core/document/DocumentFormat.h"
-#include "core/document/Expiry.h"
 #include "core/document/PathText.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/main/frmMain.h"
@@ -84,14 +81,11 @@ void Asking::Command1_Click()
     if (reading_)
         return;
     KyqApp& app = App();
-    PasswordDocument& doc = app.Document;
     if (txtPass->text().isEmpty()) {
         app.MsgBox(u"密码不可能为空！", MsgButtons::OkOnly, MsgIcon::Information, u"错误");
         txtPass->setFocus(Qt::OtherFocusReason);
         return;
     }
-    doc.DocumentPassword() = txtPass->text().toStdU16String();
-
     // Nothing may act on the document while the reader runs: this prompt is disabled like
     // the main window, user input waits, and window messages are held back until the end.
     reading_ = true;
@@ -100,22 +94,17 @@ void Asking::Command1_Click()
     const ReaderYield yield = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
-    const ExpiryContext expiry = ExpiryContextForToday(app.Settings.Days);
-    const bool legacy = doc.FormatVersion == LegacyFormatNumber;
-    FormatResult result;
-    if (legacy) {
-        // An overflowing key falls back to 0, a fresh program's key, so the same password
-        // opens the same file the same way however many files were opened before.
-        doc.LegacyKey = DeriveLegacyKey(doc.DocumentPassword());
-        result = ReadLegacyFormat(doc, expiry, yield);
-    } else {
-        result = ReadCurrentFormat(doc, expiry, yield);
-    }
+    const auto outcome = main_.Workflow.ReadProbedDocument(txtPass->text().toStdU16String(), yield);
     app.Session.ReaderRunning = false;
     reading_ = false;
     setEnabled(true);
 
-    main_.Workflow.FinishRead(result, legacy);
+    if (outcome == DocumentWorkflow::ReadOutcome::Retry) {
+        txtPass->setFocus(Qt::OtherFocusReason);
+        txtPass->selectAll();
+        main_.ReleaseHeldMessages();
+        return;
+    }
     main_.Workflow.RefreshDocumentView();
     Unload();
     main_.ReleaseHeldMessages();

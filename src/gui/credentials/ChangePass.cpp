@@ -9,8 +9,10 @@
 
 #include "core/document/DocumentFormat.h"
 #include "core/document/SameText.h"
+#include "core/document/SealedFormat.h"
 #include "core/document/UnstorableMessage.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/credentials/SealedChoice.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
 #include "platform/CodePage936.h"
@@ -64,12 +66,14 @@ ChangePass::ChangePass(KyqApp& app, QWidget* owner)
     fields->addWidget(Label3, 2, 0);
     fields->addWidget(Confirm, 2, 1);
     fields->setColumnMinimumWidth(1, 160);
+    sealed_ = new SealedChoice(this, app.Document.IsSealed());
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
     auto* all = new QVBoxLayout(this);
     all->addLayout(fields);
+    all->addWidget(sealed_);
     all->addLayout(buttons);
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
@@ -115,6 +119,12 @@ void ChangePass::cmdOK_Click()
         return;
     }
     doc.DocumentPassword() = fresh;
+    // The next save derives the sealed key for the new password with a fresh salt.
+    if (sealed_->Checked())
+        doc.FormatVersion = SealedFormatNumber;
+    else if (doc.IsSealed())
+        doc.FormatVersion = CurrentFormatNumber;
+    app.Settings.Sealed = sealed_->Checked();
     Unload();
     app.MsgBox(u"成功改变用户密码！", MsgButtons::OkOnly, MsgIcon::Information);
     if (QWidget* owner = Owner()) {

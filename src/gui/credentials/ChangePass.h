@@ -9,6 +9,8 @@ class QPushButton;
 
 namespace kyq {
 
+class SealedChoice;
+
 class ChangePass : public OwnedDialog {
     Q_OBJECT
 public:
@@ -30,6 +32,9 @@ public:
 protected:
     void Form_Load() override;
     void OnCancel() override;
+
+private:
+    SealedChoice* sealed_;
 };
 
 }  // namespace kyq

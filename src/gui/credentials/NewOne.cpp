@@ -8,10 +8,12 @@
 #include <QVBoxLayout>
 
 #include "core/document/DocumentFormat.h"
+#include "core/document/SealedFormat.h"
 #include "core/document/SameText.h"
 #include "core/document/UnstorableMessage.h"
 #include "core/settings/TextHelpers.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/credentials/SealedChoice.h"
 #include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
@@ -59,6 +61,7 @@ NewOne::NewOne(KyqApp& app, frmMain& main)
     fields->addRow(QStringLiteral("请输入用户名："), UserName);
     fields->addRow(QStringLiteral("请输入密码："), UserPass);
     fields->addRow(QStringLiteral("请确认密码："), PassConfirm);
+    sealed_ = new SealedChoice(this, app.Settings.Sealed);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
@@ -66,6 +69,7 @@ NewOne::NewOne(KyqApp& app, frmMain& main)
     auto* all = new QVBoxLayout(this);
     all->addWidget(ShowToNew);
     all->addLayout(fields);
+    all->addWidget(sealed_);
     all->addLayout(buttons);
     ShowToNew->setMinimumWidth(320);
 
@@ -119,6 +123,9 @@ void NewOne::cmdOK_Click()
     doc.ResetEntries();
     doc.OwnerName() = name;
     doc.DocumentPassword() = pass;
+    doc.FormatVersion = sealed_->Checked() ? SealedFormatNumber : CurrentFormatNumber;
+    doc.SealKey.reset();
+    app.Settings.Sealed = sealed_->Checked();
     main_.Tree.ResetTree(false, true);
     Unload();
     app.MsgBox(u"欢迎您使用Keyquill！", MsgButtons::OkOnly, MsgIcon::Information);

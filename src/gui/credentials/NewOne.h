@@ -10,6 +10,7 @@ class QPushButton;
 namespace kyq {
 
 class frmMain;
+class SealedChoice;
 
 class NewOne : public OwnedDialog {
     Q_OBJECT
@@ -32,6 +33,7 @@ protected:
 
 private:
     frmMain& main_;
+    SealedChoice* sealed_;
 };
 
 }  // namespace kyq

@@ -26,6 +26,7 @@
 #include "gui/main/WindowMessageEvent.h"
 #include "gui/widgets/DesktopLink.h"
 #include "gui/widgets/HelpViewer.h"
+#include "gui/widgets/KeyWork.h"
 #include "gui/widgets/OwnedDialog.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
@@ -102,12 +103,14 @@ frmMain::frmMain(KyqApp& app)
     app_.SetMessagePoster([this](const WindowMessage& message) {
         QCoreApplication::postEvent(this, new WindowMessageEvent(message));
     });
+    app_.KeyWork = [this](const std::function<void()>& work) { RunKeyWork(app_, work, [this] { ReleaseHeldMessages(); }); };
     Timer1->start();
 }
 
 frmMain::~frmMain()
 {
     app_.SetMessagePoster({});
+    app_.KeyWork = nullptr;
 }
 
 void frmMain::BuildControls()

@@ -61,7 +61,9 @@ void DesktopPlatform::InstallHotKeyWatcher(MessageChain& chain, uint64_t window)
 
 void DesktopPlatform::HotKeyChanged()
 {
+    const bool wasBusy = hotKeyBusy_;
     hotKeyBusy_ = false;
+    keyMissing_ = false;
     if (!hookActive_)
         return;
     const HotKey& key = app_.Settings.hotKey;
@@ -69,15 +71,43 @@ void DesktopPlatform::HotKeyChanged()
                                (key.Alt ? KEYBHOOK_ALT : 0);
     const int result = hookLoader_->Grab(static_cast<unsigned>(key.Main), modifiers);
     hotKeyBusy_ = result == KEYBHOOK_GRAB_BUSY;
-    if (hotKeyBusy_) {
+    if (hotKeyBusy_ && !wasBusy) {
         LogWarning(LogArea::Keyboard,
                    "another X client holds a grab of the hot key " + HotKeyText(key) +
-                       "; the hot key still works, but the focused window receives the chord too");
+                       "; the hot key still works, but that client receives the chord too; "
+                       "it is taken as soon as that client lets it go");
+    }
+    keyMissing_ = result == KEYBHOOK_GRAB_NO_KEY;
+    if (keyMissing_) {
+        LogWarning(LogArea::Keyboard, "the keyboard map has no key for the hot key " +
+                                          HotKeyText(key) +
+                                          "; it is taken once a map has one");
+    }
+    if (hotKeyBusy_) {
+        if (!grabRetry_) {
+            grabRetry_ = std::make_unique<QTimer>();
+            grabRetry_->setInterval(2000);
+            QObject::connect(grabRetry_.get(), &QTimer::timeout, [this] {
+                if (!grabPaused_)
+                    HotKeyChanged();
+            });
+        }
+        grabRetry_->start();
+    } else if (grabRetry_) {
+        grabRetry_->stop();
     }
     // Taken all the same, to learn whether another program holds it; given up again
     // while the options dialog wants it.
     if (grabPaused_)
         hookLoader_->Grab(0, 0);
+}
+
+bool DesktopPlatform::HotKeyKeyMissing() const
+{
+    if (!hookActive_)
+        return false;
+    // While paused the chord is not set, and the answer of its last setting stands.
+    return grabPaused_ ? keyMissing_ : hookLoader_->GrabState() == KEYBHOOK_GRAB_NO_KEY;
 }
 
 void DesktopPlatform::SetHotKeyGrabPaused(bool paused)
@@ -99,6 +129,7 @@ void DesktopPlatform::RemoveHotKeyWatcher(MessageChain& /*chain*/)
         hookLoader_->Release();
     hookActive_ = false;
     hotKeyBusy_ = false;
+    grabRetry_.reset();
     hotKeyFilter_->Remove();
 }
 
@@ -208,6 +239,7 @@ void DesktopPlatform::InstallShellMessageFilter(MessageChain& chain)
             return text;
         };
         shellFilter_->SetHandOverTexts(std::move(texts));
+        shellFilter_->SetFillPending([this] { return hotKeyFilter_->FillPending(); });
         shellFilter_->SetHandOverFinished([this](int32_t token) {
             if (token > 0 && handOverServer_)
                 handOverServer_->Reply(static_cast<quint64>(token), 0);

@@ -49,6 +49,7 @@ public:
     {
         return hotKeySource_ == HotKeySource::FillRequests;
     }
+    bool HotKeyKeyMissing() const override;
     HotKeyWatcherFilter& HotKeyFilter() const { return *hotKeyFilter_; }
     // Whether the hook library was found and started.
     bool HotKeyHookActive() const { return hookActive_; }
@@ -98,6 +99,10 @@ private:
     bool hookActive_ = false;
     bool hotKeyBusy_ = false;
     bool grabPaused_ = false;
+    bool keyMissing_ = false;
+    // While another program holds the chord it is asked for again now and then, so that
+    // it is ours as soon as that program lets go (no X event says so).
+    std::unique_ptr<QTimer> grabRetry_;
 
     // Single instance.
     std::string instanceFolder_;

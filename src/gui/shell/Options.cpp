@@ -39,9 +39,13 @@ W* Named(W* widget, const char* name)
 }
 
 // Keys that keep their usual meaning in the hot-key box: focus moves and the dialog's Esc.
-bool PassesThroughKeyBox(int key)
+// Keys that keep their meaning in the dialog: no hot key is made of them. Enter alone is
+// the dialog's OK; Ctrl+Enter and the like are no hot key either and change nothing.
+bool PassesThroughKeyBox(int key, Qt::KeyboardModifiers modifiers)
 {
-    return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape;
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape ||
+           (enter && (modifiers & ~Qt::KeypadModifier) == Qt::NoModifier);
 }
 
 }  // namespace
@@ -249,7 +253,7 @@ bool Options::eventFilter(QObject* watched, QEvent* event)
     if (watched == txtKey) {
         if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (PassesThroughKeyBox(key->key()))
+            if (PassesThroughKeyBox(key->key(), key->modifiers()))
                 return false;
             // Claiming the override keeps mnemonics such as Alt+A (Apply) from firing while
             // the user presses the combination he wants.
@@ -307,6 +311,7 @@ void Options::ShowHotKeyNote()
     KyqApp& app = App();
     const HotKey& hotKey = app.Settings.hotKey;
     const bool busy = app.Platform().HotKeyHeldElsewhere();
+    const bool missing = app.Platform().HotKeyKeyMissing();
     // The keyboard hook takes only chords that no one types as text.
     const bool taken = hotKey.Ctrl || hotKey.Alt || (hotKey.Main >= 112 && hotKey.Main <= 123);
     const QString key = QString::fromStdString(HotKeyText(hotKey));
@@ -320,16 +325,21 @@ void Options::ShowHotKeyNote()
                               "“%2 --fill”。sway 等的配置文件中写一行：\nbindsym %3 exec %2 --fill")
                    .arg(key, QCoreApplication::applicationFilePath(), swayChord);
     } else if (busy)
-        note = QStringLiteral("快捷键 %1 已被其他程序占用：它仍会打开填写窗口，但也会传给当前窗口"
-                              "（在终端中会多出字符）。请换一个快捷键。")
+        note = QStringLiteral("快捷键 %1 已被其他程序占用：按下时由那个程序接收（它也会执行自己的"
+                              "功能），不会传给当前窗口；本程序仍会打开填写窗口。那个程序退出后，"
+                              "本程序会自动接管此快捷键。也可以换一个快捷键。")
                    .arg(key);
+    else if (missing)
+        note = QStringLiteral("当前键盘布局中没有 %1 键：现在按不出快捷键 %2，但它也不会传给"
+                              "当前窗口。切换回含有该键的布局后即可使用。")
+                   .arg(QString::fromStdString(HotKeyKeyName(hotKey.Main)), key);
     else if (!taken)
         note = QStringLiteral("不含 Ctrl 或 Alt 的快捷键不由本程序独占：按下时它也会传给当前窗口。");
     else
         note = QStringLiteral("在任何窗口（包括终端）中按下快捷键都会打开填写窗口，"
                               "按键本身不会传给该窗口。");
     lblKeyNote->setText(note);
-    lblKeyNote->setStyleSheet(busy ? QStringLiteral("color: #b00000;") : QString());
+    lblKeyNote->setStyleSheet(busy || missing ? QStringLiteral("color: #b00000;") : QString());
 }
 
 void Options::Command1_Click()

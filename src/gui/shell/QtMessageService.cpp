@@ -125,8 +125,15 @@ MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons button
         no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
         box.setEscapeButton(no);
         break;
+    case MsgButtons::OverwriteSaveAsCancel:
+        yes = box.addButton(QStringLiteral("覆盖(&O)"), QMessageBox::DestructiveRole);
+        no = box.addButton(QStringLiteral("另存为(&A)..."), QMessageBox::AcceptRole);
+        cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setEscapeButton(cancel);
+        break;
     }
-    box.setDefaultButton(ok ? ok : yes);
+    // Enter never throws away the other version of a file.
+    box.setDefaultButton(buttons == MsgButtons::OverwriteSaveAsCancel ? no : ok ? ok : yes);
     PlaceOverProgram(box);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();

@@ -6,8 +6,10 @@
 #include <QPointer>
 
 #include "core/autofill/FillDesktop.h"
+#include "core/autofill/FillTargetRule.h"
 #include "core/workflow/CommandLineItem.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/autofill/OwnWindow.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/Splash.h"
 #include "gui/shell/TrayIcon.h"
@@ -107,8 +109,11 @@ void ShellMessageFilter::TrayNotification(int32_t mouseEvent)
 {
     switch (mouseEvent) {
     case TrayIcon::MouseMove:
-        if (desktop_)
-            app_.Session.FillTarget = desktop_->Foreground();
+        if (desktop_) {
+            const uint64_t foreground = desktop_->Foreground();
+            if (MayRecordFillTarget(fillPending_ && fillPending_(), IsOwnWindow(foreground)))
+                app_.Session.FillTarget = foreground;
+        }
         break;
     case TrayIcon::LeftButtonDown:
     case TrayIcon::RightButtonDown:

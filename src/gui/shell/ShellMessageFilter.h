@@ -35,6 +35,9 @@ public:
     // save prompt, and after the password prompt of the handed-over document has closed.
     void SetHandOverFinished(std::function<void(int32_t)> finished);
 
+    // Tells whether a fill dialog is open or waiting: the tray then leaves its target alone.
+    void SetFillPending(std::function<bool()> fillPending) { fillPending_ = std::move(fillPending); }
+
     // Shows the main window, also from the tray or minimised, in front and with the focus.
     static void ShowMainWindow(frmMain& main);
 
@@ -52,6 +55,7 @@ private:
     FillDesktop* desktop_;
     HandOverTexts texts_;
     std::function<void(int32_t)> handOverFinished_;
+    std::function<bool()> fillPending_;
     bool unloading_ = false;
 };
 

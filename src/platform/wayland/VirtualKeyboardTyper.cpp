@@ -2,6 +2,7 @@
 
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/mman.h>
@@ -80,7 +81,13 @@ VirtualKeyboardTyper::~VirtualKeyboardTyper()
     }
 }
 
-bool VirtualKeyboardTyper::Type(const std::u16string& text, unsigned held)
+void VirtualKeyboardTyper::ForgetKeymap()
+{
+    uploaded_.clear();
+}
+
+bool VirtualKeyboardTyper::Type(const std::u16string& text, unsigned held,
+                                const std::function<bool()>& mayGoOn)
 {
     if (!keyboard_) {
         LogWarning(LogArea::Keyboard, "the compositor offers no virtual keyboard");
@@ -92,43 +99,55 @@ bool VirtualKeyboardTyper::Type(const std::u16string& text, unsigned held)
         PlanTypingChunks(keysyms, [](unsigned long) { return false; }, kMaxVirtualKeys);
 
     zwp_virtual_keyboard_v1* keyboard = keyboard_;
-    bool typed = true;
-    for (size_t c = 0; c < chunks.size() && typed; ++c) {
+    for (size_t c = 0; c < chunks.size(); ++c) {
         const TypingChunk& chunk = chunks[c];
         if (chunk.spareKeysyms.empty())
             continue;
-        std::optional<VirtualKeymap> keymap = BuildVirtualKeymap(chunk.spareKeysyms);
-        const int fd = keymap ? KeymapFile(keymap->text) : -1;
-        if (fd < 0) {
-            LogWarning(LogArea::Keyboard, std::string("the typing keymap could not be made: ") +
-                                              std::strerror(errno));
-            typed = false;
-            break;
+        if (c > 0 && mayGoOn && !mayGoOn()) {
+            connection_.Roundtrip();
+            return false;
         }
-        // Also before the first: the keys just typed on the user's keyboard (the Enter that
-        // accepted the fill dialog) came with another keymap.
-        connection_.Roundtrip();
-        std::this_thread::sleep_for(KeymapSwitchPause);
-        zwp_virtual_keyboard_v1_keymap(keyboard, KeymapFormatXkbV1, fd,
-                                       static_cast<uint32_t>(keymap->text.size() + 1));
-        close(fd);
+        const bool covered = std::all_of(
+            chunk.spareKeysyms.begin(), chunk.spareKeysyms.end(), [this](unsigned long keysym) {
+                return std::find(uploaded_.begin(), uploaded_.end(), keysym) != uploaded_.end();
+            });
+        if (!covered) {
+            std::optional<VirtualKeymap> keymap = BuildVirtualKeymap(chunk.spareKeysyms);
+            const int fd = keymap ? KeymapFile(keymap->text) : -1;
+            if (fd < 0) {
+                LogWarning(LogArea::Keyboard,
+                           std::string("the typing keymap could not be made: ") +
+                               std::strerror(errno));
+                uploaded_.clear();
+                connection_.Roundtrip();
+                return false;
+            }
+            // Also before the first: the keys just typed on the user's keyboard (the Enter
+            // that accepted the fill dialog) came with another keymap.
+            connection_.Roundtrip();
+            std::this_thread::sleep_for(KeymapSwitchPause);
+            zwp_virtual_keyboard_v1_keymap(keyboard, KeymapFormatXkbV1, fd,
+                                           static_cast<uint32_t>(keymap->text.size() + 1));
+            close(fd);
+            uploaded_ = chunk.spareKeysyms;
+            uploadedKeymap_ = *keymap;
+        }
         for (size_t i = chunk.begin; i < chunk.end; ++i) {
             if (keysyms[i] == kNoKeysym)
                 continue;
             const unsigned long base = BaseKeysym(keysyms[i]);
-            size_t index = 0;
-            while (index < chunk.spareKeysyms.size() && chunk.spareKeysyms[index] != base)
-                ++index;
-            if (index == chunk.spareKeysyms.size())
+            const auto found = std::find(uploaded_.begin(), uploaded_.end(), base);
+            if (found == uploaded_.end())
                 continue;  // not planned into this chunk: cannot happen, typed as nothing
-            uint32_t modifiers = (held & Control) ? keymap->controlMask : 0;
+            uint32_t modifiers = (held & Control) ? uploadedKeymap_.controlMask : 0;
             if (held & Alt)
-                modifiers |= keymap->altMask;
+                modifiers |= uploadedKeymap_.altMask;
             if (keysyms[i] & kWithControl)
-                modifiers |= keymap->controlMask;
+                modifiers |= uploadedKeymap_.controlMask;
             if (modifiers)
                 zwp_virtual_keyboard_v1_modifiers(keyboard, modifiers, 0, 0, 0);
-            const uint32_t key = VirtualKeymap::KeyOf(index);
+            const uint32_t key =
+                VirtualKeymap::KeyOf(static_cast<size_t>(found - uploaded_.begin()));
             zwp_virtual_keyboard_v1_key(keyboard, NowMs(), key, KeyPressed);
             zwp_virtual_keyboard_v1_key(keyboard, NowMs(), key, KeyReleased);
             if (modifiers)
@@ -137,7 +156,7 @@ bool VirtualKeyboardTyper::Type(const std::u16string& text, unsigned held)
     }
     // Everything has reached the compositor when this returns.
     connection_.Roundtrip();
-    return typed;
+    return true;
 }
 
 }  // namespace kyq

@@ -6,7 +6,11 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "platform/wayland/VirtualKeymap.h"
 
 struct zwp_virtual_keyboard_v1;
 
@@ -33,11 +37,19 @@ public:
     // (no keyboard, a refused keymap), said on standard error; characters nothing can type
     // (code 0, unpaired surrogates) are skipped and the rest still arrives in order.
     // `held`: modifiers held down around every key (a chord such as Ctrl+Alt+P).
-    bool Type(const std::u16string& text, unsigned held = 0);
+    // The next text uploads its keymap whatever the last one held (a new fill: another
+    // keyboard may have been used since).
+    void ForgetKeymap();
+    // `mayGoOn` is asked before each keymap after the first; false stops the typing there.
+    bool Type(const std::u16string& text, unsigned held = 0,
+              const std::function<bool()>& mayGoOn = {});
 
 private:
     WaylandConnection& connection_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
+    // The symbols of the keymap uploaded last: a text they cover needs no new one.
+    std::vector<unsigned long> uploaded_;
+    VirtualKeymap uploadedKeymap_;
 };
 
 }  // namespace kyq

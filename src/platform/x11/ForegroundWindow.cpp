@@ -96,6 +96,69 @@ bool ForegroundWindow::HasFocus(unsigned long window, bool windowManager)
     return trap.Succeeded() && focus == window;
 }
 
+bool ForegroundWindow::IsInside(unsigned long inner, unsigned long outer)
+{
+    Display* dpy = display_.get();
+    X11ErrorTrap trap(dpy);
+    const Window root = display_.Root();
+    // A window tree is shallow; the bound only guards against a tree changing under us.
+    for (int depth = 0; depth < 64 && inner != None && inner != root; ++depth) {
+        if (inner == outer)
+            return true;
+        Window rootReturn = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(dpy, inner, &rootReturn, &parent, &children, &count))
+            return false;
+        if (children != nullptr)
+            XFree(children);
+        inner = parent;
+    }
+    return false;
+}
+
+bool ForegroundWindow::HoldsFocus(unsigned long window)
+{
+    if (!display_.IsOpen() || window == None)
+        return false;
+    Display* dpy = display_.get();
+    Window focus = None;
+    {
+        X11ErrorTrap trap(dpy);
+        int revertTo = 0;
+        XGetInputFocus(dpy, &focus, &revertTo);
+        if (!trap.Succeeded())
+            return false;
+    }
+    if (focus == PointerRoot) {
+        // The keys go to the window under the pointer: find the deepest one there.
+        X11ErrorTrap trap(dpy);
+        Window under = display_.Root();
+        for (int depth = 0; depth < 64; ++depth) {
+            Window root = None;
+            Window child = None;
+            int rootX = 0;
+            int rootY = 0;
+            int x = 0;
+            int y = 0;
+            unsigned int mask = 0;
+            if (!XQueryPointer(dpy, under, &root, &child, &rootX, &rootY, &x, &y, &mask) ||
+                child == None)
+                break;
+            under = child;
+        }
+        focus = trap.Succeeded() ? under : None;
+    }
+    // The input focus moves at once when a window closes or another is clicked; the
+    // manager's active window may follow a moment later, or may not have caught up with a
+    // window it has just activated.
+    if (!IsInside(focus, window))
+        return false;
+    return WindowManagerCheck() == None ||
+           WindowProperty(display_.Root(), "_NET_ACTIVE_WINDOW") == window;
+}
+
 bool ForegroundWindow::Activate(unsigned long window, std::chrono::milliseconds confirmWithin)
 {
     if (!display_.IsOpen() || window == None || window == PointerRoot || !IsMappedAndVisible(window))

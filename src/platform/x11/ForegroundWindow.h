@@ -23,6 +23,10 @@ public:
     bool Activate(unsigned long window,
                   std::chrono::milliseconds confirmWithin = std::chrono::milliseconds(1000));
 
+    // True while the keyboard focus is in `window` (the window or one inside it) and, under
+    // a window manager, the manager also holds it active: keys sent now reach it.
+    bool HoldsFocus(unsigned long window);
+
     // The window manager's check window when one is running and answers for itself.
     unsigned long WindowManagerCheck();
 
@@ -30,6 +34,7 @@ private:
     unsigned long WindowProperty(unsigned long window, const char* property);
     bool IsMappedAndVisible(unsigned long window);
     bool HasFocus(unsigned long window, bool windowManager);
+    bool IsInside(unsigned long inner, unsigned long outer);
 
     X11Display& display_;
 };

@@ -35,3 +35,9 @@ extern "C" __attribute__((visibility("default"))) int SetHotKeyGrab(unsigned int
     std::lock_guard lock(g_hookMutex);
     return g_hook ? g_hook->Grab(virtualKey, modifiers) : KEYBHOOK_GRAB_NONE;
 }
+
+extern "C" __attribute__((visibility("default"))) int HotKeyGrabState(void)
+{
+    std::lock_guard lock(g_hookMutex);
+    return g_hook ? g_hook->GrabState() : KEYBHOOK_GRAB_NONE;
+}

@@ -21,6 +21,9 @@ int ReleaseKeyboardHook(void);
 #define KEYBHOOK_GRAB_TAKEN 1      // the chord now reaches only the hook
 #define KEYBHOOK_GRAB_NONE 0       // nothing grabbed: no hook, no key, or a chord not worth taking
 #define KEYBHOOK_GRAB_BUSY (-1)    // another program holds the chord
+#define KEYBHOOK_GRAB_NO_KEY (-2)  // no key of the current keyboard map gives the chord's key:
+                                   // it is taken once a map has one (the grabs of the last
+                                   // map that had one stay meanwhile)
 
 // Takes the chord `virtualKey` + `modifiers` (KEYBHOOK_* bits) from the other programs with a
 // passive grab on the root window (with and without Caps Lock and Num Lock), so that the hot
@@ -30,8 +33,13 @@ int ReleaseKeyboardHook(void);
 // ReleaseKeyboardHook gives the grab up too.
 int SetHotKeyGrab(unsigned int virtualKey, unsigned int modifiers);
 
+// How the chord set by SetHotKeyGrab stands now, after any keyboard map change since: one
+// of the KEYBHOOK_GRAB_* results.
+int HotKeyGrabState(void);
+
 typedef int (*SetKeyboardHookFunction)(unsigned long, unsigned int);
 typedef int (*ReleaseKeyboardHookFunction)(void);
 typedef int (*SetHotKeyGrabFunction)(unsigned int, unsigned int);
+typedef int (*HotKeyGrabStateFunction)(void);
 
 }

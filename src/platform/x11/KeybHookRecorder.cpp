@@ -9,6 +9,7 @@
 
 #include "platform/HookMessage.h"
 #include "platform/x11/KeybHook.h"
+#include "platform/x11/KeybHookGrabRule.h"
 #include "platform/x11/KeybHookKeyMap.h"
 #include "platform/x11/X11Display.h"
 
@@ -219,14 +220,23 @@ void KeybHookRecorder::ApplyPendingMappingChanges()
         return;
     LoadKeyboardMap();
     // Another layout can put the hot key on other keycodes (the program's own typing only
-    // lends out spare ones, which leaves the chord's keys as they are).
+    // lends out spare ones, which leaves the chord's keys as they are), or on none.
     if (grabbedKey_ == 0)
         return;
-    const std::vector<std::pair<unsigned, unsigned>> wanted = ChordGrabs(grabbedKey_, grabbedModifiers_);
-    if (wanted == grabs_)
+    const std::vector<KeyGrab> wanted = ChordGrabs(grabbedKey_, grabbedModifiers_);
+    switch (GrabAfterMapChange(grabs_, wanted)) {
+    case GrabChange::Keep:
+        grabState_ = KEYBHOOK_GRAB_TAKEN;
         return;
+    case GrabChange::KeepMissing:
+        grabState_ = KEYBHOOK_GRAB_NO_KEY;
+        return;
+    case GrabChange::Move:
+        break;
+    }
     Ungrab();
-    if (TakeGrabs(wanted) != KEYBHOOK_GRAB_TAKEN)
+    grabState_ = TakeGrabs(wanted);
+    if (grabState_ != KEYBHOOK_GRAB_TAKEN)
         grabbedKey_ = 0;
 }
 
@@ -286,16 +296,26 @@ int KeybHookRecorder::Grab(unsigned virtualKey, unsigned modifiers)
     std::lock_guard lock(controlMutex_);
     Ungrab();
     grabbedKey_ = 0;
+    grabState_ = KEYBHOOK_GRAB_NONE;
     const bool functionKey = virtualKey >= 112 && virtualKey <= 123;
     if (virtualKey == 0 || ((modifiers & (KEYBHOOK_CTRL | KEYBHOOK_ALT)) == 0 && !functionKey))
-        return KEYBHOOK_GRAB_NONE;
+        return grabState_;
     ApplyPendingMappingChanges();
-    const int result = TakeGrabs(ChordGrabs(virtualKey, modifiers));
-    if (result == KEYBHOOK_GRAB_TAKEN) {
+    const std::vector<KeyGrab> wanted = ChordGrabs(virtualKey, modifiers);
+    // Under a map without the key the chord is remembered and taken once a map has it.
+    grabState_ = wanted.empty() ? KEYBHOOK_GRAB_NO_KEY : TakeGrabs(wanted);
+    if (grabState_ == KEYBHOOK_GRAB_TAKEN || grabState_ == KEYBHOOK_GRAB_NO_KEY) {
         grabbedKey_ = virtualKey;
         grabbedModifiers_ = modifiers;
     }
-    return result;
+    return grabState_;
+}
+
+int KeybHookRecorder::GrabState()
+{
+    std::lock_guard lock(controlMutex_);
+    ApplyPendingMappingChanges();
+    return grabState_;
 }
 
 std::vector<std::pair<unsigned, unsigned>> KeybHookRecorder::ChordGrabs(unsigned virtualKey,

@@ -24,6 +24,8 @@ public:
 
     // See SetHotKeyGrab; returns one of its KEYBHOOK_GRAB_* results.
     int Grab(unsigned virtualKey, unsigned modifiers);
+    // See HotKeyGrabState.
+    int GrabState();
 
     KeybHookRecorder(const KeybHookRecorder&) = delete;
     KeybHookRecorder& operator=(const KeybHookRecorder&) = delete;
@@ -68,6 +70,7 @@ private:
     std::vector<std::pair<unsigned, unsigned>> grabs_;
     unsigned grabbedKey_ = 0;
     unsigned grabbedModifiers_ = 0;
+    int grabState_ = 0;  // a KEYBHOOK_GRAB_* result
     int xkbEventBase_ = -1;
     std::bitset<256> down_;  // touched on the recording thread only
 };

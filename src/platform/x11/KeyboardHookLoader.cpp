@@ -29,6 +29,7 @@ KeyboardHookLoader::KeyboardHookLoader(const std::string& programFolder)
         set_ = set;
         release_ = release;
         grab_ = reinterpret_cast<GrabFunction>(dlsym(handle, "SetHotKeyGrab"));
+        grabState_ = reinterpret_cast<GrabStateFunction>(dlsym(handle, "HotKeyGrabState"));
         loadedFrom_ = path;
         return;
     }
@@ -58,6 +59,11 @@ bool KeyboardHookLoader::Release()
 int KeyboardHookLoader::Grab(unsigned virtualKey, unsigned modifiers)
 {
     return grab_ != nullptr ? grab_(virtualKey, modifiers) : KEYBHOOK_GRAB_NONE;
+}
+
+int KeyboardHookLoader::GrabState()
+{
+    return grabState_ != nullptr ? grabState_() : KEYBHOOK_GRAB_NONE;
 }
 
 }  // namespace kyq

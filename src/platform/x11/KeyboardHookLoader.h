@@ -23,6 +23,8 @@ public:
     // SetHotKeyGrab of the library: KEYBHOOK_GRAB_NONE when it is not loaded or too old to
     // grab.
     int Grab(unsigned virtualKey, unsigned modifiers);
+    // HotKeyGrabState of the library; KEYBHOOK_GRAB_NONE when it has none.
+    int GrabState();
 
 private:
     using SetFunction = int (*)(unsigned long, unsigned int);
@@ -34,6 +36,8 @@ private:
     SetFunction set_ = nullptr;
     ReleaseFunction release_ = nullptr;
     GrabFunction grab_ = nullptr;  // optional
+    using GrabStateFunction = int (*)();
+    GrabStateFunction grabState_ = nullptr;  // optional
     std::string loadedFrom_;
 };
 

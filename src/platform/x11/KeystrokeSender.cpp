@@ -23,33 +23,6 @@ bool IsDown(const char keys[32], unsigned keycode)
     return keycode < 256 && (keys[keycode / 8] & (1 << (keycode % 8))) != 0;
 }
 
-// Caps Lock inverts letters (and Qt applies it to the symbols of remapped keys too).
-class CapsLockOff {
-public:
-    explicit CapsLockOff(Display* display) : display_(display)
-    {
-        XkbStateRec state{};
-        if (XkbGetState(display_, XkbUseCoreKbd, &state) == Success &&
-            (state.locked_mods & LockMask) != 0) {
-            wasOn_ = XkbLockModifiers(display_, XkbUseCoreKbd, LockMask, 0);
-            XSync(display_, False);
-        }
-    }
-    ~CapsLockOff()
-    {
-        if (wasOn_) {
-            XkbLockModifiers(display_, XkbUseCoreKbd, LockMask, LockMask);
-            XSync(display_, False);
-        }
-    }
-    CapsLockOff(const CapsLockOff&) = delete;
-    CapsLockOff& operator=(const CapsLockOff&) = delete;
-
-private:
-    Display* display_;
-    bool wasOn_ = false;
-};
-
 // Gives spare keycodes the symbols of a chunk, two per keycode (the second typed with
 // Shift), and takes them away again (back to no symbol) once, when this goes, on every way
 // out. Every change makes every client reload its keymap (some, such as window managers,
@@ -177,10 +150,39 @@ void Tap(Display* display, unsigned keycode, const std::vector<unsigned>& modifi
 
 }  // namespace
 
+// Caps Lock inverts letters (and Qt applies it to the symbols of remapped keys too).
+class CapsLockOff {
+public:
+    explicit CapsLockOff(Display* display) : display_(display)
+    {
+        XkbStateRec state{};
+        if (XkbGetState(display_, XkbUseCoreKbd, &state) == Success &&
+            (state.locked_mods & LockMask) != 0) {
+            wasOn_ = XkbLockModifiers(display_, XkbUseCoreKbd, LockMask, 0);
+            XSync(display_, False);
+        }
+    }
+    ~CapsLockOff()
+    {
+        if (wasOn_) {
+            XkbLockModifiers(display_, XkbUseCoreKbd, LockMask, LockMask);
+            XSync(display_, False);
+        }
+    }
+    CapsLockOff(const CapsLockOff&) = delete;
+    CapsLockOff& operator=(const CapsLockOff&) = delete;
+
+private:
+    Display* display_;
+    bool wasOn_ = false;
+};
+
 KeystrokeSender::KeystrokeSender(X11Display& display, KeystrokeTiming timing)
     : display_(display), timing_(timing)
 {
 }
+
+KeystrokeSender::~KeystrokeSender() = default;
 
 void KeystrokeSender::ReleaseHeldModifiers()
 {
@@ -218,11 +220,64 @@ size_t KeystrokeSender::Type(std::u16string_view text)
     KeystrokeSenderKeymap keymap;
     if (!keymap.Load(dpy))
         return keysyms.size();
-    return TypeWith(keymap, keysyms);
+    bool stopped = false;
+    return TypeWith(keymap, keysyms, {}, stopped);
+}
+
+size_t KeystrokeSender::FirstUntypeable(std::u16string_view text)
+{
+    std::vector<size_t> positions;
+    const std::vector<unsigned long> keysyms = KeysymsForText(text, &positions);
+    if (keysyms.empty())
+        return AllTypeable;
+    KeystrokeSenderKeymap keymap;
+    if (!display_.IsOpen() || !keymap.Load(display_.get()))
+        return 0;
+    // A symbol without a key goes through a spare keycode, a chunk at a time: one spare
+    // keycode is enough for any number of them.
+    const bool spare = !keymap.SpareKeycodes().empty();
+    for (size_t i = 0; i < keysyms.size(); ++i) {
+        const unsigned long keysym = BaseKeysym(keysyms[i]);
+        const bool control = (keysyms[i] & kWithControl) != 0;
+        if (keysym == kNoKeysym || (control && keymap.ControlKeycode() == 0) ||
+            (keymap.Find(keysym) == nullptr && !spare))
+            return positions[i];
+    }
+    return AllTypeable;
+}
+
+void KeystrokeSender::Begin()
+{
+    if (!display_.IsOpen())
+        return;
+    X11ErrorTrap trap(display_.get());
+    ReleaseHeldModifiers();
+    capsLock_ = std::make_unique<CapsLockOff>(display_.get());
+}
+
+bool KeystrokeSender::TypePiece(std::u16string_view text, const std::function<bool()>& mayGoOn)
+{
+    const std::vector<unsigned long> keysyms = KeysymsForText(text);
+    if (!display_.IsOpen())
+        return keysyms.empty();
+    X11ErrorTrap trap(display_.get());
+    KeystrokeSenderKeymap keymap;
+    if (!keymap.Load(display_.get()))
+        return keysyms.empty();
+    bool stopped = false;
+    // A character that found no key after all (a spare keycode refused) ends the fill too.
+    const size_t skipped = TypeWith(keymap, keysyms, mayGoOn, stopped);
+    return !stopped && skipped == 0;
+}
+
+void KeystrokeSender::End()
+{
+    capsLock_.reset();
 }
 
 size_t KeystrokeSender::TypeWith(const KeystrokeSenderKeymap& keymap,
-                                 const std::vector<unsigned long>& keysyms)
+                                 const std::vector<unsigned long>& keysyms,
+                                 const std::function<bool()>& mayGoOn, bool& stopped)
 {
     Display* dpy = display_.get();
     SpareKeycodes spare(dpy, keymap.SpareKeycodes(), keymap.ShiftKeycode() != 0);
@@ -243,6 +298,12 @@ size_t KeystrokeSender::TypeWith(const KeystrokeSenderKeymap& keymap,
     const std::vector<unsigned> shift{keymap.ShiftKeycode()};
     size_t skipped = 0;
     for (const TypingChunk& chunk : chunks) {
+        // The caller checked before the first chunk; a remapping chunk takes long enough
+        // for the window under the keys to change before the next one.
+        if (mayGoOn && &chunk != &chunks.front() && !mayGoOn()) {
+            stopped = true;
+            break;
+        }
         std::unordered_map<unsigned long, SpareKeycodes::Key> spareKeys;
         if (!chunk.spareKeysyms.empty()) {
             spareKeys = spare.Map(chunk.spareKeysyms);

@@ -148,9 +148,11 @@ TEST_F(AppSettingsTest, SavedHivesAreTheCurrentLayoutInReadableText)
     s.DblClick = 2;
     s.Days = -3;
     s.AutoLoad = true;
+    s.Sealed = true;
     s.InitDir = "/somewhere/else";
     SaveSettings(s, store, ProgramFolder);
     EXPECT_EQ(s.InitDir, "/home/用户/文档");
+    EXPECT_TRUE(Loaded().Sealed);
 
     EXPECT_EQ(tmp.ReadFile("HKEY_CURRENT_USER.reg"),
               "Windows Registry Editor Version 5.00\n"
@@ -173,6 +175,7 @@ TEST_F(AppSettingsTest, SavedHivesAreTheCurrentLayoutInReadableText)
               "\"ClearClip\"=\"False\"\n"
               "\"CloseMin\"=\"True\"\n"
               "\"Days\"=\"-3\"\n"
+              "\"Sealed\"=\"True\"\n"
               "\"InitDir\"=\"/home/用户/文档\"\n"
               "\"LastFile\"=\"/home/用户/文档/我的\\\"密码\\\".kyq\"\n"
               "\n");

@@ -3,14 +3,19 @@
 // boxes and file dialogs. These run under the sanitizers too.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "core/document/DocumentFormat.h"
+#include "core/document/SealedFormat.h"
 #include "core/workflow/CommonDialog.h"
 #include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/EntryCommands.h"
@@ -89,11 +94,10 @@ protected:
         return File(name);
     }
     // What the password prompt's OK does: the reader, then the rest of the open.
-    void AnswerPrompt(const std::u16string& password)
+    DocumentWorkflow::ReadOutcome AnswerPrompt(const std::u16string& password)
     {
-        app_->Document.DocumentPassword() = password;
-        const FormatResult read = ReadCurrentFormat(app_->Document, ExpiryContextForToday(60000));
-        workflow_->FinishRead(read, false);
+        app_->Settings.Days = 32767;
+        return workflow_->ReadProbedDocument(password);
     }
     void Open(const std::string& path)
     {
@@ -512,6 +516,137 @@ TEST_F(DocumentRules, AHandOverClosesFirstAndWaitsOnlyForAPrompt)
     EXPECT_EQ(boxes_->Boxes.size(), 2u);  // the save prompt, then why it cannot be opened
     EXPECT_EQ(app_->Document.Path, a);
     EXPECT_EQ(boxes_->Unexpected, 0);
+}
+
+// A sealed document: a wrong password is said and the prompt stays for another try; a
+// cancelled open of another file brings the sealed document back sealed, with its key, so
+// its next save is sealed and derives nothing.
+TEST_F(DocumentRules, ASealedOpenRetriesAndACancelledOpenKeepsTheSeal)
+{
+    int derivations = 0;
+    app_->SealedKeyCost = LowestKeyCost;
+    app_->KeyWork = [&](const std::function<void()>& work) {
+        ++derivations;
+        work();
+    };
+    PasswordDocument sealed = MakeDocument(u"ann", u"pw", {Record(u"A", u"ann", u"pa")});
+    sealed.FormatVersion = SealedFormatNumber;
+    ASSERT_TRUE(SaveDocument(sealed, File("s.kyq"), LowestKeyCost));
+
+    boxes_->Files.push_back(File("s.kyq"));
+    workflow_->fileOpen_Click();
+    EXPECT_EQ(AnswerPrompt(u"PW"), DocumentWorkflow::ReadOutcome::Retry);
+    ASSERT_EQ(boxes_->Boxes.size(), 1u);
+    EXPECT_EQ(boxes_->Boxes[0].Text.rfind(WrongPasswordMessage, 0), 0u);
+    EXPECT_EQ(app_->Document.EntryCount(), 0);
+    EXPECT_EQ(AnswerPrompt(u"pw"), DocumentWorkflow::ReadOutcome::Done);
+    EXPECT_EQ(view_.Rows, (std::vector<std::u16string>{u"A"}));
+    EXPECT_EQ(derivations, 2);
+
+    boxes_->Files.push_back(MakeFile("plain.kyq"));
+    workflow_->fileOpen_Click();
+    workflow_->RestorePreviousDocument();
+    EXPECT_EQ(app_->Document.Path, File("s.kyq"));
+    EXPECT_TRUE(app_->Document.IsSealed());
+    app_->Document.Modified = true;
+    ASSERT_TRUE(workflow_->WriteDocumentFile());
+    EXPECT_EQ(derivations, 2);
+    PasswordDocument again;
+    const auto bytes = ReadBytes(File("s.kyq"));
+    ASSERT_TRUE(ProbeHeaderBytes(again, bytes));
+    ASSERT_TRUE(OpenProbedBytes(again, bytes, u"pw", ExpiryContext{0, 2024, 6, 1}));
+    EXPECT_EQ(again.FormatVersion, SealedFormatNumber);
+    EXPECT_EQ(StoredRecords(again), StoredRecords(sealed));
+}
+
+// The titles stored in the file at `path` (password "pw"), in file order.
+std::vector<std::u16string> TitlesIn(const std::string& path)
+{
+    PasswordDocument doc;
+    doc.Path = path;
+    if (!ProbeHeader(doc, path))
+        return {};
+    doc.DocumentPassword() = u"pw";
+    if (!ReadCurrentFormat(doc, ExpiryContextForToday(60000)))
+        return {};
+    std::vector<std::u16string> titles;
+    for (int i = 1; i <= doc.EntryCount(); ++i)
+        titles.push_back(doc.Entries[static_cast<size_t>(i)].Title);
+    return titles;
+}
+
+// A sync client or another machine puts its own version where the open document's file
+// was: a save asks before writing over it, and asks only then.
+TEST_F(DocumentRules, ASaveOverAFileAnotherProgramChangedAsksFirst)
+{
+    const std::vector<std::u16string> ours = {u"A", u"b", u"mine"};
+    const std::vector<std::u16string> theirs = {u"theirs"};
+    auto replaceWithTheirs = [&](const std::string& a) {
+        ASSERT_TRUE(WriteDocument(MakeDocument(u"ann", u"pw", {Record(u"theirs", u"t", u"pt")}), a));
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& a)> change;  // what the other program does
+        std::optional<MsgAnswer> answer;                   // none: no question
+        std::vector<std::u16string> inA;                   // a.kyq afterwards
+        bool savedAsB = false;                             // ours went to b.kyq instead
+    };
+    const std::vector<Case> cases = {
+        {"nothing", [](const std::string&) {}, std::nullopt, ours},
+        {"only the time moved", [](const std::string& a) { ASSERT_EQ(::utimensat(AT_FDCWD, a.c_str(), nullptr, 0), 0); },
+         std::nullopt, ours},
+        {"the file was deleted", [](const std::string& a) { fs::remove(a); }, std::nullopt, ours},
+        {"replaced, and the user cancels", replaceWithTheirs, MsgAnswer::Cancel, theirs},
+        {"replaced, and the user saves under another name", replaceWithTheirs, MsgAnswer::No, theirs, true},
+        // Size and time as before: only the content tells.
+        {"changed in place within the time's resolution, and the user overwrites",
+         [](const std::string& a) {
+             struct stat before {};
+             ASSERT_EQ(::stat(a.c_str(), &before), 0);
+             const int fd = ::open(a.c_str(), O_WRONLY);
+             ASSERT_GE(fd, 0);
+             ASSERT_EQ(::pwrite(fd, "\x7F", 1, before.st_size - 1), 1);
+             const struct timespec times[2] = {before.st_atim, before.st_mtim};
+             ASSERT_EQ(::futimens(fd, times), 0);
+             ::close(fd);
+         },
+         MsgAnswer::Yes, ours},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string a = MakeFile("a.kyq"), b = File("b.kyq");
+        fs::remove(b);
+        Open(a);
+        ASSERT_TRUE(app_->Document.AppendEntry(Record(u"mine", u"me", u"pm")));
+        app_->Document.Modified = true;
+        c.change(a);
+
+        boxes_->Boxes.clear();
+        if (c.answer)
+            boxes_->Answers = {*c.answer};
+        if (c.savedAsB)
+            boxes_->Files.push_back(b);
+        workflow_->fileSave_Click();
+        const bool asked = !boxes_->Boxes.empty() && boxes_->Boxes[0].Buttons == MsgButtons::OverwriteSaveAsCancel;
+        EXPECT_EQ(asked, c.answer.has_value());
+        EXPECT_EQ(TitlesIn(a), c.inA);
+        const bool written = c.answer != MsgAnswer::Cancel;
+        EXPECT_EQ(app_->Document.Modified, !written);
+        EXPECT_EQ(app_->Document.Path, c.savedAsB ? b : a);
+        EXPECT_EQ(TitlesIn(b), c.savedAsB ? ours : std::vector<std::u16string>{});
+        EXPECT_EQ(boxes_->Unexpected, 0);
+
+        // What the program wrote last is what the next save expects to find.
+        if (written) {
+            boxes_->Boxes.clear();
+            app_->Document.Modified = true;
+            workflow_->fileSave_Click();
+            EXPECT_TRUE(boxes_->Boxes.empty());
+            EXPECT_FALSE(app_->Document.Modified);
+        }
+        app_->Document.Modified = false;
+        workflow_->CloseDocument();
+    }
 }
 
 }  // namespace

@@ -1,0 +1,21 @@
+#include "core/autofill/FillTargetRule.h"
+
+namespace kyq {
+
+HotKeyPressStep StepForHotKey(bool fillPending, bool foregroundIsOwn)
+{
+    // The second press of a quick double press finds the fill dialog in front: taking that
+    // as the target would type the record into nowhere.
+    if (fillPending)
+        return HotKeyPressStep::BringForward;
+    if (foregroundIsOwn)
+        return HotKeyPressStep::Ignore;
+    return HotKeyPressStep::RecordAndShow;
+}
+
+bool MayRecordFillTarget(bool fillPending, bool foregroundIsOwn)
+{
+    return StepForHotKey(fillPending, foregroundIsOwn) == HotKeyPressStep::RecordAndShow;
+}
+
+}  // namespace kyq

@@ -1,0 +1,130 @@
+#include "core/autofill/GuardedFill.h"
+
+#include "core/autofill/FillDesktop.h"
+#include "core/document/CharacterDescription.h"
+#include "platform/Utf.h"
+
+namespace kyq {
+
+std::vector<std::u16string_view> FillPieces(std::u16string_view text)
+{
+    std::vector<std::u16string_view> pieces;
+    size_t runStart = 0;
+    const auto endRun = [&](size_t at) {
+        if (at > runStart)
+            pieces.push_back(text.substr(runStart, at - runStart));
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c != u'\t' && c != u'\r' && c != u'\n')
+            continue;
+        endRun(i);
+        const size_t length = c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+        pieces.push_back(text.substr(i, length));
+        i += length - 1;
+        runStart = i + 1;
+    }
+    endRun(text.size());
+    return pieces;
+}
+
+FillOutcome TypeIntoTarget(FillDesktop& desktop, uint64_t target, bool targetIsOwn,
+                           std::u16string_view text, const std::function<void()>& afterActivation)
+{
+    FillOutcome outcome;
+    if (target == 0) {
+        outcome.stop = FillStop::NoTarget;
+        return outcome;
+    }
+    if (targetIsOwn) {
+        outcome.stop = FillStop::OwnWindow;
+        return outcome;
+    }
+    // All of it or nothing: a skipped character would still be followed by the Enter,
+    // submitting a wrong password.
+    const size_t untypeable = desktop.FirstUntypeable(text);
+    if (untypeable != FillDesktop::AllTypeable) {
+        outcome.stop = FillStop::Untypeable;
+        outcome.position = untypeable;
+        return outcome;
+    }
+    if (!desktop.Activate(target)) {
+        outcome.stop = FillStop::NotActivated;
+        return outcome;
+    }
+    if (afterActivation)
+        afterActivation();
+    const std::vector<std::u16string_view> pieces = FillPieces(text);
+    if (pieces.empty())
+        return outcome;
+
+    desktop.BeginTyping();
+    const auto targetHasFocus = [&desktop, target] { return desktop.HasFocus(target); };
+    for (std::u16string_view piece : pieces) {
+        // Checked before every piece, so that a Tab or an Enter never goes to whatever
+        // window took the focus meanwhile (a closed target's neighbour, a click elsewhere).
+        if (!targetHasFocus()) {
+            outcome.stop = FillStop::WindowChanged;
+            break;
+        }
+        if (!desktop.TypePiece(piece, targetHasFocus)) {
+            // Stopped by the focus check inside the piece, or the keys could not be sent.
+            outcome.stop = targetHasFocus() ? FillStop::TypingFailed : FillStop::WindowChanged;
+            break;
+        }
+        ++outcome.piecesTyped;
+    }
+    desktop.EndTyping();
+    return outcome;
+}
+
+std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view text)
+{
+    switch (outcome.stop) {
+    case FillStop::None:
+        return {};
+    case FillStop::NoTarget:
+        return u"不知道要填写到哪个窗口：请在要填写的窗口中按快捷键。没有填写任何内容。";
+    case FillStop::OwnWindow:
+        return u"不能填写到本程序自己的窗口中。请在要填写的窗口中按快捷键。没有填写任何内容。";
+    case FillStop::Untypeable:
+        return u"无法在当前键盘布局下输入" +
+               Utf8ToUtf16(DescribeCharacter(text, outcome.position)) +
+               u"，因此没有填写任何内容。";
+    case FillStop::NotActivated:
+        return u"无法切换到要填写的窗口（它可能已经关闭），没有填写任何内容。";
+    case FillStop::WindowChanged:
+        return u"填写已停止：目标窗口已关闭或失去了焦点，其余内容（包括回车）没有输入。"
+               u"请检查该窗口中已填写的内容。";
+    case FillStop::TypingFailed:
+        return u"填写已停止：有字符没能输入，其余内容（包括回车）没有输入。"
+               u"请检查该窗口中已填写的内容。";
+    }
+    return {};
+}
+
+std::string FillStopDetail(const FillOutcome& outcome)
+{
+    switch (outcome.stop) {
+    case FillStop::None:
+        return {};
+    case FillStop::NoTarget:
+        return "auto-fill: no target window recorded; nothing typed";
+    case FillStop::OwnWindow:
+        return "auto-fill: the target is one of the program's own windows; nothing typed";
+    case FillStop::Untypeable:
+        return "auto-fill: the character at position " + std::to_string(outcome.position + 1) +
+               " has no key and no spare keycode can take it; nothing typed";
+    case FillStop::NotActivated:
+        return "auto-fill: the target window could not be activated; nothing typed";
+    case FillStop::WindowChanged:
+        return "auto-fill: the target lost the keyboard focus after " +
+               std::to_string(outcome.piecesTyped) + " piece(s); typing stopped";
+    case FillStop::TypingFailed:
+        return "auto-fill: the keys of piece " + std::to_string(outcome.piecesTyped + 1) +
+               " could not all be sent; typing stopped";
+    }
+    return {};
+}
+
+}  // namespace kyq

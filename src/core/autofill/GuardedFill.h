@@ -1,0 +1,50 @@
+// The rules of a fill, the same for every desktop back end: a password goes only into the
+// window it was meant for, and all of it or nothing. Nothing is typed into the program's
+// own windows, nothing at all when one character cannot be typed, and typing stops for
+// good (the Enter included) the moment the target loses the keyboard focus.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kyq {
+
+class FillDesktop;
+
+enum class FillStop {
+    None,           // everything was typed (or there was nothing to type)
+    NoTarget,       // no window was recorded for the fill
+    OwnWindow,      // the recorded window is one of the program's own
+    Untypeable,     // a character cannot be typed here: nothing was
+    NotActivated,   // the target could not be brought back: nothing was typed
+    WindowChanged,  // the target lost the focus: typing stopped there
+    TypingFailed,   // the desktop could not type a piece although the target kept the focus
+};
+
+struct FillOutcome {
+    FillStop stop = FillStop::None;
+    size_t position = 0;  // Untypeable: where in the text the character is
+    size_t piecesTyped = 0;
+};
+
+// The text in the pieces it is typed in: each Tab and each Enter ("\r\n", or a lone "\r"
+// or "\n") on its own, the runs between them whole. Never an empty piece.
+std::vector<std::u16string_view> FillPieces(std::u16string_view text);
+
+// Types `text` into `target`. targetIsOwn: the window is one of the program's own.
+// afterActivation runs once the target has been brought to the front, before the checks
+// while typing (the program lets pending events run there).
+FillOutcome TypeIntoTarget(FillDesktop& desktop, uint64_t target, bool targetIsOwn,
+                           std::u16string_view text,
+                           const std::function<void()>& afterActivation = {});
+
+// What the user is told when a fill did not type everything; empty for FillStop::None.
+std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view text);
+// The same for standard error, without the text's characters.
+std::string FillStopDetail(const FillOutcome& outcome);
+
+}  // namespace kyq

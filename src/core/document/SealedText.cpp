@@ -1,0 +1,111 @@
+#include "core/document/SealedText.h"
+
+namespace kyq {
+namespace {
+
+bool IsHigh(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool IsLow(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+// Calls put(codePoint) for each character, pairing surrogates.
+template <typename Put>
+void EachCodePoint(std::u16string_view text, Put put)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
+            put(0x10000 + ((static_cast<uint32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
+            ++i;
+        } else if (IsHigh(c) || IsLow(c)) {
+            put(0xFFFDu);
+        } else {
+            put(static_cast<uint32_t>(c));
+        }
+    }
+}
+
+}  // namespace
+
+size_t Utf8Size(std::u16string_view text)
+{
+    size_t size = 0;
+    EachCodePoint(text, [&](uint32_t cp) { size += cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; });
+    return size;
+}
+
+uint8_t* PutUtf8(uint8_t* out, std::u16string_view text)
+{
+    EachCodePoint(text, [&](uint32_t cp) {
+        if (cp < 0x80) {
+            *out++ = static_cast<uint8_t>(cp);
+        } else if (cp < 0x800) {
+            *out++ = static_cast<uint8_t>(0xC0 | (cp >> 6));
+            *out++ = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            *out++ = static_cast<uint8_t>(0xE0 | (cp >> 12));
+            *out++ = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+            *out++ = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+        } else {
+            *out++ = static_cast<uint8_t>(0xF0 | (cp >> 18));
+            *out++ = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+            *out++ = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+            *out++ = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+        }
+    });
+    return out;
+}
+
+SecureBuffer SecretUtf8(std::u16string_view text)
+{
+    SecureBuffer buffer(Utf8Size(text));
+    PutUtf8(buffer.data(), text);
+    return buffer;
+}
+
+bool DecodeUtf8(std::span<const uint8_t> bytes, std::u16string& text)
+{
+    // Never more units than bytes: one allocation, no growth.
+    text.resize(bytes.size());
+    char16_t* out = text.data();
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const uint8_t lead = bytes[i];
+        if (lead < 0x80) {
+            *out++ = lead;
+            ++i;
+            continue;
+        }
+        size_t extra;
+        uint32_t cp;
+        uint32_t lowest;
+        if (lead >= 0xC2 && lead < 0xE0) {
+            extra = 1, cp = lead & 0x1Fu, lowest = 0x80;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            extra = 2, cp = lead & 0x0Fu, lowest = 0x800;
+        } else if (lead >= 0xF0 && lead < 0xF5) {
+            extra = 3, cp = lead & 0x07u, lowest = 0x10000;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i <= extra)
+            return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            const uint8_t next = bytes[i + k];
+            if ((next & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (next & 0x3Fu);
+        }
+        if (cp < lowest || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
+            return false;
+        if (cp >= 0x10000) {
+            *out++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            *out++ = static_cast<char16_t>(cp);
+        }
+        i += extra + 1;
+    }
+    text.resize(static_cast<size_t>(out - text.data()));
+    return true;
+}
+
+}  // namespace kyq
