@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -314,15 +315,32 @@ TEST_F(WaylandEndToEnd, ATargetThatDoesNotGetTheFocusBackGetsNothingAndTheUserIs
     ASSERT_TRUE(Keys("chord p"));
     ASSERT_TRUE(WaitUntil([] { return session_->Focused().rfind("KYQ|", 0) == 0; }, 10s))
         << session_->Focused() << ProgramLog();
+    const std::string dialog = session_->Focused();
     // The target is closed while the dialog is open: it cannot become active again.
     ASSERT_TRUE(session_->Sway("[app_id=kyq-gone] kill"));
     ASSERT_TRUE(Keys("type \r"));
-    // The user is told in a box of the program's, which takes the focus; nothing was typed.
-    ASSERT_TRUE(WaitUntil([] { return session_->Focused().rfind("KYQ|", 0) == 0 &&
-                                      session_->Focused().find("login.kyq") == std::string::npos; },
-                          10s))
-        << session_->Focused() << ProgramLog();
+    // The user is told in a new window of the program's (neither the main window nor the
+    // fill dialog); nothing was typed.
+    std::string box;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            std::istringstream lines(session_->Windows());
+            for (std::string line; std::getline(lines, line);) {
+                const size_t bar = line.find('|');
+                const std::string window = line.substr(bar + 1);
+                if (window.rfind("KYQ|", 0) == 0 && window != dialog &&
+                    window.find("login.kyq") == std::string::npos) {
+                    box = line.substr(0, bar);
+                    return true;
+                }
+            }
+            return false;
+        },
+        10s))
+        << session_->Windows() << ProgramLog();
     EXPECT_EQ(ReadFile(output), "");
+    ASSERT_TRUE(session_->Sway("[con_id=" + box + "] focus"));
+    ASSERT_TRUE(WaitUntil([&] { return session_->Focused() != dialog; }, 10s));
     ASSERT_TRUE(Keys("type \r"));
 }
 

@@ -300,6 +300,21 @@ std::string WaylandSession::Focused() const
     return focused.value_or("");
 }
 
+std::string WaylandSession::Windows() const
+{
+    const auto windows = Run(
+        "swaymsg -r -t get_tree | python3 -c '\n"
+        "import json, sys\n"
+        "def walk(node):\n"
+        "    if node.get(\"type\") in (\"con\", \"floating_con\") and node.get(\"pid\"):\n"
+        "        props = node.get(\"window_properties\") or {}\n"
+        "        print(str(node[\"id\"]) + \"|\" + (node.get(\"app_id\") or props.get(\"class\") or \"\") + \"|\" + (node.get(\"name\") or \"\"))\n"
+        "    for child in node.get(\"nodes\", []) + node.get(\"floating_nodes\", []):\n"
+        "        walk(child)\n"
+        "walk(json.load(sys.stdin))'");
+    return windows.value_or("");
+}
+
 void WaylandSession::Stop(pid_t pid)
 {
     if (pid <= 0)

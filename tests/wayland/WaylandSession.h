@@ -48,6 +48,8 @@ public:
     // The focused window as "app_id|title" (an X11 window's class for its app_id); "" when
     // no window has the focus.
     std::string Focused() const;
+    // Every window as "con_id|app_id|title", one a line.
+    std::string Windows() const;
     // Ends a process started with Start: SIGTERM, then SIGKILL after 5 s.
     static void Stop(pid_t pid);
 
