@@ -1,26 +1,28 @@
 #!/usr/bin/env python3
 """Fails when an include in src/ runs up a layer or round in a circle between folders.
 
-Layers, bottom up: platform (platform/, with platform/x11/ and platform/qt/ beside each
-other), core, then gui and cli, then app. The plain layers (platform/, core/) include no
-Qt and no X11 header and declare no Qt class; core/ includes neither platform/x11/ nor platform/qt/.
+Layers, bottom up: platform (platform/, with platform/x11/, platform/wayland/ and
+platform/qt/ beside each other), core, then gui and cli, then app. The plain layers
+(platform/, platform/wayland/, core/) include no Qt and no X11 header and declare no Qt
+class; core/ includes none of platform/x11/, platform/wayland/ and platform/qt/.
 Usage: scripts/check-layers.py [SRC_DIR]   (exit status 1 with a list of offences)
 """
 import os
 import re
 import sys
 
-RANK = {"platform": 0, "platform/x11": 0, "platform/qt": 0, "core": 1, "gui": 2, "cli": 2, "app": 3}
+RANK = {"platform": 0, "platform/x11": 0, "platform/wayland": 0, "platform/qt": 0, "core": 1, "gui": 2, "cli": 2, "app": 3}
 # Folders a layer may not include although they are not above it.
 FORBIDDEN = {
-    "platform": {"platform/x11", "platform/qt"},
-    "platform/x11": {"platform/qt"},
-    "platform/qt": {"platform/x11"},
-    "core": {"platform/x11", "platform/qt"},
-    "cli": {"gui", "platform/x11", "platform/qt"},
+    "platform": {"platform/x11", "platform/wayland", "platform/qt"},
+    "platform/x11": {"platform/wayland", "platform/qt"},
+    "platform/wayland": {"platform/x11", "platform/qt"},
+    "platform/qt": {"platform/x11", "platform/wayland"},
+    "core": {"platform/x11", "platform/wayland", "platform/qt"},
+    "cli": {"gui", "platform/x11", "platform/wayland", "platform/qt"},
     "gui": {"cli"},
 }
-PLAIN = {"platform", "core"}  # no Qt, no X11
+PLAIN = {"platform", "platform/wayland", "core"}  # no Qt, no X11
 # A forward declaration of a Qt class ("class QWidget;") ties a plain layer to Qt as much
 # as an include does.
 QT_CLASS = re.compile(r'^\s*class\s+(Q[A-Z]\w*)\s*;', re.M)

@@ -10,6 +10,8 @@ packages=(
   xvfb xauth xdotool x11-apps imagemagick fonts-wqy-zenhei trayer xclip openbox xterm qt6-translations-l10n
   x11-xkb-utils x11-xserver-utils xkb-data
   time python3 python3-nacl acl
+  libwayland-dev libxkbcommon-dev qt6-wayland
+  sway foot xwayland dbus
 )
 
 missing=()

@@ -12,6 +12,7 @@
 
 #include "core/workflow/MessageChain.h"
 #include "core/workflow/StartUpRules.h"
+#include "gui/autofill/WaylandFillDesktop.h"
 #include "gui/autofill/X11FillDesktop.h"
 #include "gui/entries/EntryForms.h"
 #include "gui/main/frmMain.h"
@@ -36,12 +37,21 @@ void RegisterForms(kyq::frmMain& main)
 std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app,
                                                       const std::string& instanceFolder)
 {
-    // The hot key, auto-fill, the tray and the hand-over where the desktop is X11;
-    // elsewhere the program runs without them.
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    // X11: the keyboard hook watches for the hot key. Wayland lets no program watch the
+    // keys: the desktop's own binding runs "KYQ --fill", and no X11 call is made. Elsewhere
+    // (offscreen, ...) the program runs without the desktop features.
+    std::unique_ptr<kyq::DesktopPlatform> platform;
+    const QString name = QGuiApplication::platformName();
+    if (name == QLatin1String("xcb")) {
+        platform = std::make_unique<kyq::DesktopPlatform>(
+            app, std::make_unique<kyq::X11FillDesktop>());
+    } else if (name.startsWith(QLatin1String("wayland"))) {
+        platform = std::make_unique<kyq::DesktopPlatform>(
+            app, std::make_unique<kyq::WaylandFillDesktop>(),
+            kyq::DesktopPlatform::HotKeySource::FillRequests);
+    } else {
         return nullptr;
-    auto platform =
-        std::make_unique<kyq::DesktopPlatform>(app, std::make_unique<kyq::X11FillDesktop>());
+    }
     platform->SetInstanceFolder(instanceFolder);
     return platform;
 }
@@ -90,6 +100,9 @@ int main(int argc, char** argv)
     options.SendHandOver = [](uint64_t window, const std::string& text) {
         return kyq::SendHandOverMessage(window, kyq::WM_HANDOVER, 0, 0,
                                         QByteArray::fromStdString(text));
+    };
+    options.SendFillRequest = [](uint64_t window) {
+        return kyq::SendHandOverMessage(window, kyq::WM_FILL_REQUEST, 0, 0);
     };
     options.DesktopMessages = true;
     options.QuitOnUnload = true;

@@ -27,6 +27,7 @@
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/StartUpRules.h"
 #include "gui/GuiFixture.h"
+#include "gui/autofill/HotKeyWatcherFilter.h"
 #include "gui/credentials/Asking.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/DesktopPlatform.h"
@@ -126,6 +127,9 @@ protected:
         };
         options.SendHandOver = [](uint64_t window, const std::string& text) {
             return SendHandOverMessage(window, WM_HANDOVER, 0, 0, QByteArray::fromStdString(text));
+        };
+        options.SendFillRequest = [](uint64_t window) {
+            return SendHandOverMessage(window, WM_FILL_REQUEST, 0, 0);
         };
         options.PauseBeforeRetry = [this] { return pause_ ? pause_() : false; };
         starts_.push_back(std::make_unique<StartUp>(std::move(options), std::move(service)));
@@ -446,6 +450,32 @@ SecondStart RunAside(StartUp& start, const std::string& commandLine)
         return start.Run(commandLine);
     });
     return aside;
+}
+
+// "--fill" is the hot key of a desktop that lets the program watch no keys: it reaches the
+// running instance, which opens the fill dialog, and the start ends at once; without an
+// instance the user is told, and no window comes up.
+TEST_F(StartUpTest, FillSwitchOpensTheRunningInstancesFillDialogOrSaysThereIsNone)
+{
+    ScriptedMessageService* lonelyBoxes = nullptr;
+    StartUp& lonely = Make(&lonelyBoxes);
+    EXPECT_EQ(lonely.Run("--fill"), StartOutcome::Ended);
+    EXPECT_EQ(lonely.MainWindow(), nullptr);
+    EXPECT_EQ(lonelyBoxes->Texts(), std::vector<std::u16string>{NoInstanceForFillText});
+    EndStarts();
+
+    ScriptedMessageService* boxes = nullptr;
+    StartUp& first = RunningInstance(&boxes, MakeDocument("current.kyq"));
+    auto& platform = static_cast<DesktopPlatform&>(first.App().Platform());
+    ASSERT_EQ(platform.HotKeyFilter().FillDialog(), nullptr);
+    ScriptedMessageService* secondBoxes = nullptr;
+    SecondStart aside = RunAside(Make(&secondBoxes), "--fill");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return platform.HotKeyFilter().FillDialog() != nullptr; },
+                                10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aside.Done(); }, 10000));
+    EXPECT_EQ(aside.outcome.get(), StartOutcome::Ended);
+    EXPECT_TRUE(secondBoxes->Texts().empty());
+    EXPECT_EQ(first.App().Session.FillTarget, 0x5a00011u);
 }
 
 class HandOverTest : public StartUpTest,

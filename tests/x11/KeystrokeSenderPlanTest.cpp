@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "platform/x11/KeystrokeSenderPlan.h"
+#include "platform/KeystrokeSenderPlan.h"
 
 namespace kyq {
 namespace {

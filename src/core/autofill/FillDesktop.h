@@ -14,6 +14,7 @@
 
 namespace kyq {
 
+
 class FillDesktop {
 public:
     virtual ~FillDesktop() = default;
@@ -39,6 +40,9 @@ public:
     // has the focus. A back end that sends the run in several parts asks `mayGoOn` before
     // each part after the first and stops when it says no. False when it stopped so.
     virtual bool TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn) = 0;
+    // The fill dialog accepts Enter on its release, not its press: where the typing cannot
+    // wait for the physical key to come up, its release would land in the typed text.
+    virtual bool AcceptOnKeyRelease() const { return false; }
 };
 
 }  // namespace kyq

@@ -39,6 +39,9 @@ public:
     virtual void SetHotKeyGrabPaused(bool /*paused*/) {}
     // Another program holds the hot key's chord, so it also reaches the focused window.
     virtual bool HotKeyHeldElsewhere() const { return false; }
+    // The desktop lets no program watch the keys (Wayland): the user binds the chord to
+    // "KYQ --fill" in the desktop's own settings.
+    virtual bool HotKeyNeedsDesktopBinding() const { return false; }
     // The current keyboard map has no key for the hot key's main key (a layout without
     // Latin letters): the chord is still kept from the focused window, but cannot be pressed.
     virtual bool HotKeyKeyMissing() const { return false; }

@@ -32,13 +32,19 @@ bool HasHelpSwitch(std::string_view commandLine)
     return word == "-h" || word == "--help";
 }
 
+bool IsFillSwitch(std::string_view commandLine)
+{
+    return commandLine == "--fill";
+}
+
 std::u16string UsageText()
 {
     // Tabs, not blanks: the box's font is proportional, and tab stops line the
     // descriptions up.
-    return u"参数说明： KYQ [文件名] [/?]\r\n"
+    return u"参数说明： KYQ [文件名] [/?] [--fill]\r\n"
            u"  文件名\t用“Keyquill”打开文件\r\n"
-           u"  /?\t显示参数说明";
+           u"  /?\t显示参数说明\r\n"
+           u"  --fill\t在运行中的Keyquill里打开自动填充窗口（绑定到桌面的快捷键）";
 }
 
 std::u16string InvalidCommandText(std::string_view commandLine)

@@ -16,7 +16,14 @@ std::string JoinCommandLine(int argc, const char* const* argv);
 // True when "/?" occurs anywhere in the command line, or the whole of it is -h or --help.
 bool HasHelpSwitch(std::string_view commandLine);
 
-// The three lines shown for "/?", joined by CR LF.
+// "--fill", the whole command line: the running instance is to open its fill dialog for the
+// window that has the focus (the hot key where the desktop lets programs bind none
+// themselves; the user binds this command to the chord in the desktop's settings).
+bool IsFillSwitch(std::string_view commandLine);
+inline constexpr char16_t NoInstanceForFillText[] =
+    u"Keyquill没有在运行，无法自动填充。请先启动Keyquill并打开密码文件，再按快捷键。";
+
+// The lines shown for "/?", joined by CR LF.
 std::u16string UsageText();
 // The warning for a command line that names no file: the line, a blank line, the usage.
 std::u16string InvalidCommandText(std::string_view commandLine);

@@ -23,9 +23,19 @@ HotKeyWatcherFilter::~HotKeyWatcherFilter()
 
 void HotKeyWatcherFilter::Filter(const WindowMessage& message)
 {
+    // A desktop binding's "KYQ --fill" is the hot key where no hook watches the keys.
+    if (message.Msg == WM_FILL_REQUEST) {
+        HotKeyFired();
+        return;
+    }
     // The hot key is read at every event, so a new one from the options takes effect at once.
     if (!watcher_.OnMessage(message.Msg, message.wParam, message.lParam, app_.Settings.hotKey))
         return;
+    HotKeyFired();
+}
+
+void HotKeyWatcherFilter::HotKeyFired()
+{
     const uint64_t foreground = desktop_.Foreground();
     switch (StepForHotKey(FillPending(), IsOwnWindow(foreground))) {
     case HotKeyPressStep::BringForward:

@@ -30,6 +30,9 @@ public:
     void ShowFillDialog();
     // The open fill dialog, or null.
     frmFill* FillDialog() const;
+    // The hot key fired: the window with the focus becomes the fill target and the show
+    // step runs (once the open dialog of ours has closed, while the options dialog is busy).
+    void HotKeyFired();
     // The fill dialog is open, or waits for a dialog of ours to close: a hot key now only
     // brings it forward, and its target stays.
     bool FillPending() const;

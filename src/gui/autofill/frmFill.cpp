@@ -255,9 +255,20 @@ void frmFill::ActivateOwnWindow()
 
 void frmFill::keyPressEvent(QKeyEvent* event)
 {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Where the typing cannot wait for the physical key to come up, OK follows its release.
+    if (enter && desktop_.AcceptOnKeyRelease()) {
+        if (!event->isAutoRepeat() && !enterDown_) {
+            enterDown_ = true;
+            // The release may be delivered to another of the program's windows while the
+            // toolkit is still moving its idea of the focus to this new one.
+            QCoreApplication::instance()->installEventFilter(this);
+        }
+        event->accept();
+        return;
+    }
     // A dialog takes Enter only without Shift, Ctrl or Alt; a user still holding one from
     // the hot key means OK all the same (typing waits for them, or lets them go).
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
         event->accept();
         cmdOK_Click();
@@ -268,6 +279,16 @@ void frmFill::keyPressEvent(QKeyEvent* event)
 
 bool frmFill::eventFilter(QObject* watched, QEvent* event)
 {
+    if (enterDown_ && event->type() == QEvent::KeyRelease) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+            enterDown_ = false;
+            QCoreApplication::instance()->removeEventFilter(this);
+            if (cmdOK->isEnabled())
+                QTimer::singleShot(0, this, [this] { cmdOK_Click(); });
+            return true;
+        }
+    }
     if (watched == windowHandle() && event->type() == QEvent::Expose && activationPending_ &&
         windowHandle()->isExposed())
         QTimer::singleShot(0, this, [this] { ActivateOwnWindow(); });

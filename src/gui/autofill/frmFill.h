@@ -70,6 +70,8 @@ private:
     FillListing listing_;
     // Set while the window manager still has to be asked for the focus (once exposed).
     bool activationPending_ = false;
+    // Enter went down in this dialog; OK follows its release where the desktop wants that.
+    bool enterDown_ = false;
 };
 
 }  // namespace kyq

@@ -23,9 +23,11 @@
 
 namespace kyq {
 
-DesktopPlatform::DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop)
+DesktopPlatform::DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop,
+                                 HotKeySource hotKeySource)
     : app_(app),
       fillDesktop_(std::move(fillDesktop)),
+      hotKeySource_(hotKeySource),
       hotKeyFilter_(fillDesktop_ ? std::make_unique<HotKeyWatcherFilter>(app_, *fillDesktop_)
                                  : nullptr)
 {
@@ -46,6 +48,10 @@ DesktopPlatform::~DesktopPlatform()
 void DesktopPlatform::InstallHotKeyWatcher(MessageChain& chain, uint64_t window)
 {
     hotKeyFilter_->ClearModifiers();
+    if (hotKeySource_ == HotKeySource::FillRequests) {
+        hotKeyFilter_->Install(chain);
+        return;
+    }
     if (!hookLoader_)
         hookLoader_ = std::make_unique<KeyboardHookLoader>(app_.ProgramFolder);
     hookActive_ = hookLoader_->Set(static_cast<unsigned long>(window), KeyboardHookMessage);
@@ -144,6 +150,13 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
         QObject::connect(server, &HandOverServer::messageReceived, server,
                          [this, server](quint64 id, qint64 message, qint64, qint64,
                                         const QByteArray& text) {
+                             // A fill request is answered at once: the binding that
+                             // sent it waits for nothing the user does in the dialog.
+                             if (message == WM_FILL_REQUEST) {
+                                 server->Reply(id, 0);
+                                 app_.PostMessage(WindowMessage{WM_FILL_REQUEST, 0, 0});
+                                 return;
+                             }
                              // Only the hand-over is taken from another process. Its id
                              // rides in lParam (which the handler does not otherwise
                              // use) so that the reply finds the sender that waits.

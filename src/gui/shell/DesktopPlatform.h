@@ -24,8 +24,13 @@ class frmMain;
 
 class DesktopPlatform : public MainWindowPlatform {
 public:
+    // How the hot key reaches the program: the X11 keyboard hook library, or only requests
+    // handed over by "KYQ --fill" (a Wayland desktop lets no program watch its keys).
+    enum class HotKeySource { KeyboardHook, FillRequests };
+
     // fillDesktop: what auto-fill types through (X11FillDesktop in the program).
-    DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop);
+    DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop,
+                    HotKeySource hotKeySource = HotKeySource::KeyboardHook);
     ~DesktopPlatform() override;
 
     // --- Hot key and auto-fill ---
@@ -40,6 +45,10 @@ public:
     void HotKeyChanged() override;
     void SetHotKeyGrabPaused(bool paused) override;
     bool HotKeyHeldElsewhere() const override { return hotKeyBusy_; }
+    bool HotKeyNeedsDesktopBinding() const override
+    {
+        return hotKeySource_ == HotKeySource::FillRequests;
+    }
     bool HotKeyKeyMissing() const override;
     HotKeyWatcherFilter& HotKeyFilter() const { return *hotKeyFilter_; }
     // Whether the hook library was found and started.
@@ -84,6 +93,7 @@ private:
 
     // Hot key and auto-fill.
     std::unique_ptr<FillDesktop> fillDesktop_;
+    HotKeySource hotKeySource_;
     std::unique_ptr<HotKeyWatcherFilter> hotKeyFilter_;
     std::unique_ptr<KeyboardHookLoader> hookLoader_;
     bool hookActive_ = false;

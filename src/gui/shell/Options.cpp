@@ -79,6 +79,8 @@ void Options::BuildControls()
     lblMinNote->setVisible(false);
     lblKeyNote = Named(new QLabel(Frame1), "lblKeyNote");
     lblKeyNote->setWordWrap(true);
+    // The line for the desktop's settings can be copied from here.
+    lblKeyNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* keyRow = new QHBoxLayout;
     keyRow->addWidget(Label4);
@@ -314,7 +316,15 @@ void Options::ShowHotKeyNote()
     const bool taken = hotKey.Ctrl || hotKey.Alt || (hotKey.Main >= 112 && hotKey.Main <= 123);
     const QString key = QString::fromStdString(HotKeyText(hotKey));
     QString note;
-    if (busy)
+    if (app.Platform().HotKeyNeedsDesktopBinding()) {
+        // sway's key names are the key symbols: a letter in lower case.
+        QString swayChord = key;
+        if (swayChord.size() >= 1 && swayChord.back().isLetter())
+            swayChord.back() = swayChord.back().toLower();
+        note = QStringLiteral("这个桌面不允许程序监听快捷键：请在桌面的快捷键设置中把 %1 绑定到命令"
+                              "“%2 --fill”。sway 等的配置文件中写一行：\nbindsym %3 exec %2 --fill")
+                   .arg(key, QCoreApplication::applicationFilePath(), swayChord);
+    } else if (busy)
         note = QStringLiteral("快捷键 %1 已被其他程序占用：按下时由那个程序接收（它也会执行自己的"
                               "功能），不会传给当前窗口；本程序仍会打开填写窗口。那个程序退出后，"
                               "本程序会自动接管此快捷键。也可以换一个快捷键。")

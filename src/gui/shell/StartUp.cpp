@@ -85,6 +85,11 @@ StartOutcome StartUp::Run(const std::string& commandLine)
 StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
 {
     KyqApp& app = *app_;
+    // There is no window to fill from without a running instance with its document.
+    if (IsFillSwitch(commandLine)) {
+        app.MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
+        return StartOutcome::Ended;
+    }
     if (options_.MakePlatform) {
         if (std::unique_ptr<MainWindowPlatform> platform =
                 options_.MakePlatform(app, instanceFolder_))
@@ -148,6 +153,13 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
 
 StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
 {
+    if (IsFillSwitch(commandLine)) {
+        // A handle of 0: the running instance is still starting and has no document yet.
+        const uint64_t window = ReadHandleFile(instanceFolder_);
+        if (window == 0 || !options_.SendFillRequest || !options_.SendFillRequest(window))
+            app_->MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
+        return StartOutcome::Ended;
+    }
     // Without a file the running instance is asked to show its window, which may be
     // hidden in the tray: a start that did nothing at all would leave the user stuck.
     std::string text;

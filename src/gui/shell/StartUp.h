@@ -49,6 +49,9 @@ struct StartUpOptions {
     // A second start waits here between two tries to reach the running instance; false
     // once it has waited long enough. Empty: a short sleep, for about a minute in all.
     std::function<bool()> PauseBeforeRetry;
+    // A "--fill" start's request to the running instance's window; nullopt when nobody
+    // took it.
+    std::function<std::optional<int64_t>(uint64_t window)> SendFillRequest;
     // The program: X11 messages of the keyboard hook, SIGTERM and the session manager.
     bool DesktopMessages = false;
     // The program: the application quits once the main window has unloaded (also when it

@@ -12,7 +12,7 @@
 
 #include "platform/x11/KeystrokeSenderKeymap.h"
 #include "platform/x11/KeystrokeSenderPing.h"
-#include "platform/x11/KeystrokeSenderPlan.h"
+#include "platform/KeystrokeSenderPlan.h"
 
 namespace kyq {
 

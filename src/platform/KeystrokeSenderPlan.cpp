@@ -1,4 +1,4 @@
-#include "platform/x11/KeystrokeSenderPlan.h"
+#include "platform/KeystrokeSenderPlan.h"
 
 #include <algorithm>
 

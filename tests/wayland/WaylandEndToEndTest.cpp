@@ -1,0 +1,348 @@
+// The program in a Wayland session (headless sway as a user has it, WaylandSession.h): the
+// real program on Qt's wayland platform with a document the test wrote, driven through a
+// virtual keyboard that stays (kyq_wayland_keys) and swaymsg. The second start hands its file over, the tray
+// item is registered, and a sway binding running "KYQ --fill" opens the fill dialog whose
+// Enter types the record exactly into a terminal, a Qt window and an X11 terminal under
+// Xwayland; a target that does not get the focus back gets nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "core/document/DocumentFormat.h"
+#include "core/document/PasswordDocument.h"
+#include "platform/Utf.h"
+#include "wayland/WaylandSession.h"
+
+namespace kyq {
+namespace {
+
+using namespace std::chrono_literals;
+using test::WaitUntil;
+using test::WaylandSession;
+
+constexpr char DocumentPassword[] = "Doc-pass1";
+constexpr char16_t User[] = u"张三_{user}";
+constexpr char16_t Password[] = u"密码x^py{}+%~()[]€ü中文";
+constexpr char Chord[] = "Ctrl+Alt+p";
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A process of the session's user that ends with the test.
+class SessionProcess {
+public:
+    SessionProcess(const WaylandSession& session, const std::vector<std::string>& args,
+                   const std::filesystem::path& log, const std::vector<std::string>& extra = {})
+        : pid_(session.Start(args, log, extra))
+    {
+    }
+    ~SessionProcess()
+    {
+        if (!ended_)
+            WaylandSession::Stop(pid_);
+    }
+    // True when the process ended within `timeout` with exit status 0.
+    bool EndsCleanly(std::chrono::milliseconds timeout)
+    {
+        if (!ended_)
+            ended_ = WaitUntil([&] { return waitpid(pid_, &status_, WNOHANG) == pid_; }, timeout);
+        return ended_ && WIFEXITED(status_) && WEXITSTATUS(status_) == 0;
+    }
+    bool Running() { return !ended_ && waitpid(pid_, &status_, WNOHANG) == 0; }
+
+private:
+    pid_t pid_;
+    int status_ = 0;
+    bool ended_ = false;
+};
+
+PasswordEntry Record(std::u16string title, std::u16string user, std::u16string password)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    PasswordEntry e;
+    e.Title = std::move(title);
+    e.UserName = std::move(user);
+    e.Password = std::move(password);
+    e.ChangedYear = static_cast<int16_t>(local.tm_year + 1900);
+    e.ChangedMonth = static_cast<uint8_t>(local.tm_mon + 1);
+    e.ChangedDay = static_cast<uint8_t>(local.tm_mday);
+    return e;
+}
+
+// One session and one program with its document for the whole suite.
+class WaylandEndToEnd : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        session_ = std::make_unique<WaylandSession>();
+        if (!session_->Ready())
+            return;
+        PasswordDocument doc;
+        doc.OwnerName() = u"测试者";
+        doc.DocumentPassword() = Utf8ToUtf16(DocumentPassword);
+        doc.AppendEntry(Record(u"login", User, Password));
+        document_ = session_->Home() / "login.kyq";
+        ASSERT_TRUE(WriteDocument(doc, document_.string()));
+        std::filesystem::permissions(document_, std::filesystem::perms::all);
+
+        const std::filesystem::path fifo = session_->Home() / "keys.fifo";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+        chmod(fifo.c_str(), 0666);
+        acks_ = session_->Home() / "keys.ack";
+        keyboard_ = std::make_unique<SessionProcess>(
+            *session_, std::vector<std::string>{KYQ_KEYS, fifo.string(), acks_.string()},
+            session_->Home() / "keys.log");
+        keys_ = std::make_unique<std::ofstream>(fifo);  // waits for the reader
+    }
+    static void TearDownTestSuite()
+    {
+        program_.reset();
+        keys_.reset();
+        keyboard_.reset();
+        session_.reset();
+    }
+
+    // Presses keys on the test's keyboard ("type TEXT" or "chord TEXT", kyq_wayland_keys)
+    // and waits until the compositor has them.
+    static bool Keys(const std::string& command)
+    {
+        *keys_ << command << '\n' << std::flush;
+        ++sent_;
+        return WaitUntil(
+            [] {
+                const std::string acks = ReadFile(acks_);
+                return static_cast<int>(std::count(acks.begin(), acks.end(), '\n')) >= sent_;
+            },
+            10s) &&
+               ReadFile(acks_).find("failed") == std::string::npos;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(session_->Ready()) << session_->Problem();
+    }
+
+    static std::vector<std::string> ProgramEnvironment()
+    {
+        return {"KYQ_REGISTRY_DIR=" + (session_->Home() / "registry").string()};
+    }
+    static std::filesystem::path Log() { return session_->Home() / "kyq.log"; }
+    static std::string ProgramLog() { return "\n--- the program's log ---\n" + ReadFile(Log()); }
+
+    // The password prompt of the document has the focus: the password and Enter open it.
+    static ::testing::AssertionResult EnterDocumentPassword()
+    {
+        if (!WaitUntil([] { return session_->Focused().find("的密码") != std::string::npos; }, 30s))
+            return ::testing::AssertionFailure() << "no password prompt with the focus; focused: "
+                                                 << session_->Focused() << ProgramLog();
+        if (!Keys(std::string("type ") + DocumentPassword + "\r"))
+            return ::testing::AssertionFailure() << "the keyboard failed";
+        if (!WaitUntil([] { return session_->Focused().find("login.kyq") != std::string::npos &&
+                                   session_->Focused().find("的密码") == std::string::npos; },
+                       15s))
+            return ::testing::AssertionFailure() << "the document did not open; focused: "
+                                                 << session_->Focused() << ProgramLog();
+        return ::testing::AssertionSuccess();
+    }
+
+    // The program runs with the document open; the fill binding is in place.
+    static void StartProgramWithDocument()
+    {
+        if (program_)
+            return;
+        program_ = std::make_unique<SessionProcess>(
+            *session_, std::vector<std::string>{KYQ_PROGRAM, document_.string()}, Log(),
+            ProgramEnvironment());
+        ASSERT_TRUE(EnterDocumentPassword());
+        std::string binding = std::string("bindsym ") + Chord + " exec env";
+        for (const std::string& variable : ProgramEnvironment())
+            binding += " " + variable;
+        ASSERT_TRUE(session_->Sway(binding + " " + KYQ_PROGRAM + " --fill"));
+    }
+
+    static inline std::unique_ptr<WaylandSession> session_;
+    static inline std::unique_ptr<SessionProcess> program_;
+    static inline std::filesystem::path document_;
+    static inline std::unique_ptr<SessionProcess> keyboard_;
+    static inline std::unique_ptr<std::ofstream> keys_;
+    static inline std::filesystem::path acks_;
+    static inline int sent_ = 0;
+};
+
+TEST_F(WaylandEndToEnd, TheTrayItemIsRegisteredAndASecondStartHandsItsFileOver)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    const auto items = session_->Run(
+        "dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher "
+        "/StatusNotifierWatcher org.freedesktop.DBus.Properties.Get "
+        "string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems");
+    ASSERT_TRUE(items.has_value());
+    EXPECT_NE(items->find("StatusNotifierItem"), std::string::npos) << *items;
+
+    // The second start's file comes up in the running instance, and the second start waits
+    // until its password prompt has been answered.
+    SessionProcess second(*session_, {KYQ_PROGRAM, document_.string()}, Log(),
+                          ProgramEnvironment());
+    ASSERT_TRUE(EnterDocumentPassword());
+    EXPECT_TRUE(second.EndsCleanly(20s)) << ProgramLog();
+    EXPECT_TRUE(program_->Running());
+}
+
+TEST_F(WaylandEndToEnd, FillRequestWithoutARunningInstanceIsToldAndEnds)
+{
+    // A runtime folder of its own, so that no running instance is found there.
+    const std::filesystem::path runtime = session_->Home() / "no-instance";
+    ASSERT_TRUE(session_->Run("mkdir -m 700 -p " + runtime.string()));
+    std::vector<std::string> environment = ProgramEnvironment();
+    environment.push_back("XDG_RUNTIME_DIR=" + runtime.string());
+    environment.push_back("WAYLAND_DISPLAY=" + session_->WaylandSocket().string());
+    const std::string before = session_->Focused();
+    SessionProcess lonely(*session_, {KYQ_PROGRAM, "--fill"}, Log(), environment);
+    // The message box takes the focus; Enter dismisses it and the start ends.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::string now = session_->Focused();
+            return now != before && now.rfind("KYQ|", 0) == 0;
+        },
+        30s))
+        << session_->Focused() << ProgramLog();
+    EXPECT_FALSE(lonely.EndsCleanly(0ms));
+    ASSERT_TRUE(Keys("type \r"));
+    EXPECT_TRUE(lonely.EndsCleanly(10s)) << ProgramLog();
+}
+
+struct Target {
+    const char* name;
+    const char* appId;  // as sway reports it
+    // Started with OUT replaced by the file that receives what the target gets.
+    std::vector<std::string> command;
+    std::vector<std::string> environment;
+    const char* macro;   // typed into the fill dialog over the last one used
+    std::string expected;
+};
+
+std::string Raw(const std::string& output)
+{
+    return "stty raw -echo; cat > " + output;
+}
+
+TEST_F(WaylandEndToEnd, BoundHotKeyOpensTheFillDialogAndEnterTypesTheRecordExactly)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string user = Utf16ToUtf8(User);
+    const std::string password = Utf16ToUtf8(Password);
+    // More different characters than one keymap holds (keycodes 9-255): typed with two.
+    std::u16string many;
+    for (char16_t c = 0; c < 300; ++c)
+        many.push_back(static_cast<char16_t>(0x4e00 + c * 7));
+    const std::string manyMacro = "^n" + Utf16ToUtf8(many) + "^r";
+    const Target targets[] = {
+        {"terminal", "kyq-foot", {"foot", "--app-id=kyq-foot", "sh", "-c", "RAW"}, {},
+         "^n^t^p^h01^r", user + "\t" + password + "\x01\r"},
+        {"X11 terminal, two keymaps (then the next hot key)", "KyqXterm",
+         {"xterm", "-class", "KyqXterm", "-e", "sh", "-c", "RAW"}, {}, manyMacro.c_str(),
+         user + Utf16ToUtf8(many) + "\r"},
+        {"Qt window", "kyq_x11_target", {KYQ_TARGET, "OUT"}, {"QT_QPA_PLATFORM=wayland"},
+         "^n^t^p^r",
+         user + "\n" + password + "\n"},
+        {"X11 terminal under Xwayland", "KyqXterm",
+         {"xterm", "-class", "KyqXterm", "-e", "sh", "-c", "RAW"}, {},
+         "^n^t^p^h01^r", user + "\t" + password + "\x01\r"},
+    };
+    int round = 0;
+    for (const Target& target : targets) {
+        SCOPED_TRACE(target.name);
+        const std::filesystem::path output =
+            session_->Home() / ("target-" + std::to_string(++round) + ".txt");
+        std::vector<std::string> command = target.command;
+        for (std::string& part : command) {
+            if (part == "RAW")
+                part = Raw(output.string());
+            else if (part == "OUT")
+                part = output.string();
+        }
+        SessionProcess window(*session_, command, session_->Home() / "targets.log",
+                              target.environment);
+        ASSERT_TRUE(WaitUntil(
+            [&] { return session_->Focused().rfind(std::string(target.appId) + "|", 0) == 0; },
+            30s))
+            << session_->Focused();
+        // A terminal's shell makes the file once its line discipline is raw.
+        if (command.back().rfind("stty", 0) == 0) {
+            ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(output); }, 30s));
+        }
+
+        ASSERT_TRUE(Keys("chord p"));
+        ASSERT_TRUE(WaitUntil([] { return session_->Focused().rfind("KYQ|", 0) == 0; }, 10s))
+            << "the fill dialog has no focus: " << session_->Focused() << ProgramLog();
+        // Tab to the fill method, Ctrl+A, the method; Enter.
+        ASSERT_TRUE(Keys(std::string("type \t\x01") + target.macro));
+        ASSERT_TRUE(Keys("type \r"));
+        EXPECT_TRUE(WaitUntil([&] { return ReadFile(output) == target.expected; }, 10s))
+            << "received: " << ReadFile(output) << "; focused: " << session_->Focused()
+            << ProgramLog();
+    }
+}
+
+TEST_F(WaylandEndToEnd, ATargetThatDoesNotGetTheFocusBackGetsNothingAndTheUserIsTold)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::filesystem::path output = session_->Home() / "closed-target.txt";
+    SessionProcess window(*session_, {"foot", "--app-id=kyq-gone", "sh", "-c", Raw(output.string())},
+                          session_->Home() / "targets.log");
+    ASSERT_TRUE(WaitUntil([&] {
+        return session_->Focused().rfind("kyq-gone|", 0) == 0 && std::filesystem::exists(output);
+    }, 30s));
+    ASSERT_TRUE(Keys("chord p"));
+    ASSERT_TRUE(WaitUntil([] { return session_->Focused().rfind("KYQ|", 0) == 0; }, 10s))
+        << session_->Focused() << ProgramLog();
+    const std::string dialog = session_->Focused();
+    // The target is closed while the dialog is open: it cannot become active again.
+    ASSERT_TRUE(session_->Sway("[app_id=kyq-gone] kill"));
+    ASSERT_TRUE(Keys("type \r"));
+    // The user is told in a new window of the program's (neither the main window nor the
+    // fill dialog); nothing was typed.
+    std::string box;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            std::istringstream lines(session_->Windows());
+            for (std::string line; std::getline(lines, line);) {
+                const size_t bar = line.find('|');
+                const std::string window = line.substr(bar + 1);
+                if (window.rfind("KYQ|", 0) == 0 && window != dialog &&
+                    window.find("login.kyq") == std::string::npos) {
+                    box = line.substr(0, bar);
+                    return true;
+                }
+            }
+            return false;
+        },
+        10s))
+        << session_->Windows() << ProgramLog();
+    EXPECT_EQ(ReadFile(output), "");
+    ASSERT_TRUE(session_->Sway("[con_id=" + box + "] focus"));
+    ASSERT_TRUE(WaitUntil([&] { return session_->Focused() != dialog; }, 10s));
+    ASSERT_TRUE(Keys("type \r"));
+}
+
+}  // namespace
+}  // namespace kyq
