@@ -93,6 +93,9 @@ protected:
         session_ = std::make_unique<WaylandSession>();
         if (!session_->Ready())
             return;
+        programPath_ = session_->Reachable(KYQ_PROGRAM);
+        targetPath_ = session_->Reachable(KYQ_TARGET);
+        keysPath_ = session_->Reachable(KYQ_KEYS);
         PasswordDocument doc;
         doc.OwnerName() = u"测试者";
         doc.DocumentPassword() = Utf8ToUtf16(DocumentPassword);
@@ -106,7 +109,7 @@ protected:
         chmod(fifo.c_str(), 0666);
         acks_ = session_->Home() / "keys.ack";
         keyboard_ = std::make_unique<SessionProcess>(
-            *session_, std::vector<std::string>{KYQ_KEYS, fifo.string(), acks_.string()},
+            *session_, std::vector<std::string>{keysPath_, fifo.string(), acks_.string()},
             session_->Home() / "keys.log");
         keys_ = std::make_unique<std::ofstream>(fifo);  // waits for the reader
     }
@@ -167,16 +170,18 @@ protected:
         if (program_)
             return;
         program_ = std::make_unique<SessionProcess>(
-            *session_, std::vector<std::string>{KYQ_PROGRAM, document_.string()}, Log(),
+            *session_, std::vector<std::string>{programPath_, document_.string()}, Log(),
             ProgramEnvironment());
         ASSERT_TRUE(EnterDocumentPassword());
         std::string binding = std::string("bindsym ") + Chord + " exec env";
         for (const std::string& variable : ProgramEnvironment())
             binding += " " + variable;
-        ASSERT_TRUE(session_->Sway(binding + " " + KYQ_PROGRAM + " --fill"));
+        ASSERT_TRUE(session_->Sway(binding + " " + programPath_ + " --fill"));
     }
 
     static inline std::unique_ptr<WaylandSession> session_;
+    // The programs of the build tree, as the session's user can start them.
+    static inline std::string programPath_, targetPath_, keysPath_;
     static inline std::unique_ptr<SessionProcess> program_;
     static inline std::filesystem::path document_;
     static inline std::unique_ptr<SessionProcess> keyboard_;
@@ -198,7 +203,7 @@ TEST_F(WaylandEndToEnd, TheTrayItemIsRegisteredAndASecondStartHandsItsFileOver)
 
     // The second start's file comes up in the running instance, and the second start waits
     // until its password prompt has been answered.
-    SessionProcess second(*session_, {KYQ_PROGRAM, document_.string()}, Log(),
+    SessionProcess second(*session_, {programPath_, document_.string()}, Log(),
                           ProgramEnvironment());
     ASSERT_TRUE(EnterDocumentPassword());
     EXPECT_TRUE(second.EndsCleanly(20s)) << ProgramLog();
@@ -214,7 +219,7 @@ TEST_F(WaylandEndToEnd, FillRequestWithoutARunningInstanceIsToldAndEnds)
     environment.push_back("XDG_RUNTIME_DIR=" + runtime.string());
     environment.push_back("WAYLAND_DISPLAY=" + session_->WaylandSocket().string());
     const std::string before = session_->Focused();
-    SessionProcess lonely(*session_, {KYQ_PROGRAM, "--fill"}, Log(), environment);
+    SessionProcess lonely(*session_, {programPath_, "--fill"}, Log(), environment);
     // The message box takes the focus; Enter dismisses it and the start ends.
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -260,7 +265,7 @@ TEST_F(WaylandEndToEnd, BoundHotKeyOpensTheFillDialogAndEnterTypesTheRecordExact
         {"X11 terminal, two keymaps (then the next hot key)", "KyqXterm",
          {"xterm", "-class", "KyqXterm", "-e", "sh", "-c", "RAW"}, {}, manyMacro.c_str(),
          user + Utf16ToUtf8(many) + "\r"},
-        {"Qt window", "kyq_x11_target", {KYQ_TARGET, "OUT"}, {"QT_QPA_PLATFORM=wayland"},
+        {"Qt window", "kyq_x11_target", {targetPath_, "OUT"}, {"QT_QPA_PLATFORM=wayland"},
          "^n^t^p^r",
          user + "\n" + password + "\n"},
         {"X11 terminal under Xwayland", "KyqXterm",

@@ -62,6 +62,10 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     dup2(devNull, 0);
     dup2(output, 1);
     dup2(output, 2);
+    // The test's own folder (the build tree) may be closed to the session's user; a shell
+    // or terminal that cannot read its working folder misbehaves.
+    if (chdir("/") != 0)
+        _exit(126);
     BecomeSessionUser();
     std::vector<char*> argv;
     for (const std::string& a : args)
@@ -106,6 +110,21 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+std::string WaylandSession::Reachable(const std::string& program) const
+{
+    if (Run("test -x '" + program + "'"))
+        return program;
+    const std::filesystem::path bin = root_ / "bin";
+    std::error_code error;
+    std::filesystem::create_directories(bin, error);
+    chmod(bin.c_str(), 0755);
+    const std::filesystem::path copy = bin / std::filesystem::path(program).filename();
+    std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing,
+                               error);
+    chmod(copy.c_str(), 0755);
+    return copy.string();
 }
 
 WaylandSession::WaylandSession()

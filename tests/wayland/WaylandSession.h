@@ -30,6 +30,10 @@ public:
 
     // A folder the session's user may write, removed with the session.
     const std::filesystem::path& Home() const { return home_; }
+    // `program` as the session's user can start it: the build tree may lie below a folder
+    // only root may enter (a checkout in root's home), and then a copy in the session's own
+    // folder stands in for it.
+    std::string Reachable(const std::string& program) const;
     const std::string& XDisplay() const { return xDisplay_; }
     // The compositor's socket as an absolute path (for a client with another runtime folder).
     std::filesystem::path WaylandSocket() const { return runtime_ / waylandDisplay_; }
