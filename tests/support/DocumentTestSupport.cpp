@@ -1,6 +1,7 @@
 #include "support/DocumentTestSupport.h"
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,6 +22,17 @@ PasswordEntry Record(std::u16string title, std::u16string user, std::u16string p
     e.ChangedMonth = month;
     e.ChangedDay = day;
     return e;
+}
+
+PasswordEntry RecordChangedToday(std::u16string title, std::u16string user,
+                                 std::u16string password)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return Record(std::move(title), std::move(user), std::move(password),
+                  static_cast<int16_t>(local.tm_year + 1900),
+                  static_cast<uint8_t>(local.tm_mon + 1), static_cast<uint8_t>(local.tm_mday));
 }
 
 PasswordDocument MakeDocument(std::u16string owner, std::u16string password, std::vector<PasswordEntry> records)

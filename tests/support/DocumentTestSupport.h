@@ -19,6 +19,9 @@ namespace kyq::test {
 
 PasswordEntry Record(std::u16string title, std::u16string user, std::u16string password,
                      int16_t year = 2024, uint8_t month = 5, uint8_t day = 17);
+// Changed today (local date): no expiry reminder gets in the way of the program under test.
+PasswordEntry RecordChangedToday(std::u16string title, std::u16string user,
+                                 std::u16string password);
 
 // A document with an owner, a password and the given records, in that order.
 PasswordDocument MakeDocument(std::u16string owner, std::u16string password,

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,12 +21,14 @@
 #include "core/document/DocumentFormat.h"
 #include "core/document/PasswordDocument.h"
 #include "platform/Utf.h"
+#include "support/DocumentTestSupport.h"
 #include "wayland/WaylandSession.h"
 
 namespace kyq {
 namespace {
 
 using namespace std::chrono_literals;
+using test::RecordChangedToday;
 using test::WaitUntil;
 using test::WaylandSession;
 
@@ -70,21 +71,6 @@ private:
     bool ended_ = false;
 };
 
-PasswordEntry Record(std::u16string title, std::u16string user, std::u16string password)
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    PasswordEntry e;
-    e.Title = std::move(title);
-    e.UserName = std::move(user);
-    e.Password = std::move(password);
-    e.ChangedYear = static_cast<int16_t>(local.tm_year + 1900);
-    e.ChangedMonth = static_cast<uint8_t>(local.tm_mon + 1);
-    e.ChangedDay = static_cast<uint8_t>(local.tm_mday);
-    return e;
-}
-
 // One session and one program with its document for the whole suite.
 class WaylandEndToEnd : public ::testing::Test {
 protected:
@@ -99,7 +85,7 @@ protected:
         PasswordDocument doc;
         doc.OwnerName() = u"测试者";
         doc.DocumentPassword() = Utf8ToUtf16(DocumentPassword);
-        doc.AppendEntry(Record(u"login", User, Password));
+        doc.AppendEntry(RecordChangedToday(u"login", User, Password));
         document_ = session_->Home() / "login.kyq";
         ASSERT_TRUE(WriteDocument(doc, document_.string()));
         std::filesystem::permissions(document_, std::filesystem::perms::all);

@@ -14,7 +14,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
@@ -30,6 +29,7 @@
 #include "platform/Utf.h"
 #include "platform/x11/ForegroundWindow.h"
 #include "platform/x11/X11Display.h"
+#include "support/DocumentTestSupport.h"
 #include "x11/DesktopDriver.h"
 #include "x11/DesktopSession.h"
 #include "x11/ProgramProcess.h"
@@ -46,6 +46,7 @@ using test::RunCommand;
 using test::TargetProcess;
 using test::ProgramProcess;
 using test::ReadText;
+using test::RecordChangedToday;
 using test::WaitFor;
 
 [[maybe_unused]] auto* const g_xvfb =
@@ -68,22 +69,6 @@ Window FocusWindow(Display* dpy)
     int revertTo = 0;
     XGetInputFocus(dpy, &focus, &revertTo);
     return focus;
-}
-
-PasswordEntry Record(std::u16string title, std::u16string user, std::u16string password)
-{
-    // Changed today: no expiry reminder in the way.
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    PasswordEntry e;
-    e.Title = std::move(title);
-    e.UserName = std::move(user);
-    e.Password = std::move(password);
-    e.ChangedYear = static_cast<int16_t>(local.tm_year + 1900);
-    e.ChangedMonth = static_cast<uint8_t>(local.tm_mon + 1);
-    e.ChangedDay = static_cast<uint8_t>(local.tm_mday);
-    return e;
 }
 
 // One program with one document for the whole suite (starting it costs seconds); each
@@ -117,11 +102,11 @@ protected:
         PasswordDocument doc;
         doc.OwnerName() = u"测试者";
         doc.DocumentPassword() = Utf8ToUtf16(DocumentPassword);
-        doc.AppendEntry(Record(u"b-mail", MailUser, MailPassword));
-        doc.AppendEntry(Record(u"a-bank", u"alice", u"bank-pw"));
-        doc.AppendEntry(Record(u"c-long", LongUser(), LongPassword()));
-        doc.AppendEntry(Record(u"d-cjk", ChineseText(0), ChineseText(1)));
-        doc.AppendEntry(Record(u"e-slow", u"eve", SlowPassword()));
+        doc.AppendEntry(RecordChangedToday(u"b-mail", MailUser, MailPassword));
+        doc.AppendEntry(RecordChangedToday(u"a-bank", u"alice", u"bank-pw"));
+        doc.AppendEntry(RecordChangedToday(u"c-long", LongUser(), LongPassword()));
+        doc.AppendEntry(RecordChangedToday(u"d-cjk", ChineseText(0), ChineseText(1)));
+        doc.AppendEntry(RecordChangedToday(u"e-slow", u"eve", SlowPassword()));
         const std::string path = (home_->Path() / "login.kyq").string();
         const FormatResult written = WriteDocument(doc, path);
         ASSERT_TRUE(written) << written.error().Detail;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -10,6 +9,7 @@
 
 #include "core/document/DocumentFormat.h"
 #include "core/document/PasswordDocument.h"
+#include "support/DocumentTestSupport.h"
 #include "x11/ProgramProcess.h"
 #include "x11/XvfbServer.h"
 
@@ -95,22 +95,11 @@ std::string ProgramHome::Log() const
 std::string ProgramHome::MakeDocument(const std::string& name,
                                       const std::u16string& password) const
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
     PasswordDocument doc;
     doc.OwnerName() = u"测试者";
     doc.DocumentPassword() = password;
-    for (const char16_t* title : {u"bank", u"mail"}) {
-        PasswordEntry e;
-        e.Title = title;
-        e.UserName = u"me";
-        e.Password = u"secret";
-        e.ChangedYear = static_cast<int16_t>(local.tm_year + 1900);
-        e.ChangedMonth = static_cast<uint8_t>(local.tm_mon + 1);
-        e.ChangedDay = static_cast<uint8_t>(local.tm_mday);
-        doc.AppendEntry(e);
-    }
+    for (const char16_t* title : {u"bank", u"mail"})
+        doc.AppendEntry(RecordChangedToday(title, u"me", u"secret"));
     doc.ReorderEntries(false);
     const std::string path = (home_ / name).string();
     // A test that opens a document which was never written would fail far from the cause.
