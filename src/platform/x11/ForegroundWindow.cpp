@@ -62,16 +62,7 @@ unsigned long ForegroundWindow::Current()
     XGetInputFocus(dpy, &focus, &revertTo);
     if (focus != None && focus != PointerRoot)
         return trap.Succeeded() ? focus : None;
-
-    Window root = None;
-    Window child = None;
-    int rootX = 0;
-    int rootY = 0;
-    int x = 0;
-    int y = 0;
-    unsigned int mask = 0;
-    if (!XQueryPointer(dpy, display_.Root(), &root, &child, &rootX, &rootY, &x, &y, &mask))
-        return None;
+    const Window child = ChildUnderPointer(display_.Root());
     return trap.Succeeded() ? child : None;
 }
 
@@ -118,6 +109,20 @@ bool ForegroundWindow::IsInside(unsigned long inner, unsigned long outer)
     return false;
 }
 
+unsigned long ForegroundWindow::ChildUnderPointer(unsigned long parent)
+{
+    Window root = None;
+    Window child = None;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(display_.get(), parent, &root, &child, &rootX, &rootY, &x, &y, &mask))
+        return None;
+    return child;
+}
+
 bool ForegroundWindow::HoldsFocus(unsigned long window)
 {
     if (!display_.IsOpen() || window == None)
@@ -136,15 +141,8 @@ bool ForegroundWindow::HoldsFocus(unsigned long window)
         X11ErrorTrap trap(dpy);
         Window under = display_.Root();
         for (int depth = 0; depth < 64; ++depth) {
-            Window root = None;
-            Window child = None;
-            int rootX = 0;
-            int rootY = 0;
-            int x = 0;
-            int y = 0;
-            unsigned int mask = 0;
-            if (!XQueryPointer(dpy, under, &root, &child, &rootX, &rootY, &x, &y, &mask) ||
-                child == None)
+            const Window child = ChildUnderPointer(under);
+            if (child == None)
                 break;
             under = child;
         }

@@ -35,6 +35,9 @@ private:
     bool IsMappedAndVisible(unsigned long window);
     bool HasFocus(unsigned long window, bool windowManager);
     bool IsInside(unsigned long inner, unsigned long outer);
+    // The child of `parent` that the pointer is over; None when there is none (or the
+    // query failed).
+    unsigned long ChildUnderPointer(unsigned long parent);
 
     X11Display& display_;
 };
