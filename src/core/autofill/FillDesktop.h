@@ -21,6 +21,11 @@ public:
 
     static constexpr size_t AllTypeable = std::u16string_view::npos;
 
+    // Whether this desktop lets the program type at all. Where it does not (a Wayland
+    // compositor with neither a virtual keyboard nor the remote-desktop portal), the fill
+    // dialog offers the clipboard instead.
+    virtual bool CanType() const { return true; }
+
     // The window in the foreground now; 0 when none can be told.
     virtual uint64_t Foreground() = 0;
     // Makes `window` the active, focused window. True only once that is confirmed.

@@ -39,6 +39,7 @@ public:
     bool TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn) override;
     void BeginTyping() override;
     bool AcceptOnKeyRelease() const override { return true; }
+    bool CanType() const override { return Available(); }
 
 private:
     std::unique_ptr<WaylandConnection> connection_;
