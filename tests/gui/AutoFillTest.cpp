@@ -2,6 +2,7 @@
 // straight through the chain), the fill dialog's list, fill method and pop-up menu, what OK
 // and Cancel do, and the desktop platform's load and shutdown steps.
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include "core/autofill/FillDesktop.h"
 #include "core/settings/FillHistory.h"
 #include "gui/GuiFixture.h"
+#include "gui/autofill/ClipboardKeeper.h"
 #include "gui/autofill/HotKeyWatcherFilter.h"
 #include "gui/autofill/frmFill.h"
 #include "gui/shell/DesktopPlatform.h"
@@ -36,6 +38,7 @@ public:
     uint64_t ForegroundWindow = 0x2a00007;
     bool ActivateSucceeds = true;
     bool Focused = true;
+    bool Types = true;
     std::vector<uint64_t> Activated;
     std::vector<std::u16string> Typed;
     std::function<void(uint64_t)> WhileActivating;
@@ -49,6 +52,7 @@ public:
         return ActivateSucceeds;
     }
     bool HasFocus(uint64_t) override { return Focused; }
+    bool CanType() const override { return Types; }
     size_t FirstUntypeable(std::u16string_view) override { return AllTypeable; }
     void BeginTyping() override { Typed.emplace_back(); }
     bool TypePiece(std::u16string_view piece, const std::function<bool()>&) override
@@ -506,6 +510,46 @@ TEST_F(AutoFillTest, AFillThatCannotGoWhollyIntoTheTargetTellsTheUser)
     }
     // The fill was still chosen: the method is remembered.
     EXPECT_EQ(StoredHistory().Items(), std::vector<std::u16string>{u"^n^t^p^r"});
+}
+
+TEST_F(AutoFillTest, WhereNothingCanBeTypedEachPressCopiesUserNameThenPasswordTakenBackLater)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> meanwhile;  // after the last copy
+        bool cleared;
+    };
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const Case cases[] = {
+        {"the wait ends", [] {}, true},
+        {"another program copied meanwhile", [&] { clipboard->setText(QStringLiteral("x")); },
+         false},
+        // Last: the watcher goes with the program.
+        {"the program ends", [&] { filter_.reset(); }, true},
+    };
+    OpenFour();
+    desktop_.Types = false;
+    SelectInTree(3);  // b-mail
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PressHotKey();
+        ASSERT_NE(Fill(), nullptr);
+        ClipboardKeeper& keeper = filter_->Clipboard();
+        QTest::keyClick(Fill()->lstPass, Qt::Key_Return);
+        EXPECT_EQ(clipboard->text(), QStringLiteral("张三"));
+        ASSERT_NE(Fill(), nullptr);
+        QTest::mouseClick(Fill()->cmdOK, Qt::LeftButton);
+        EXPECT_EQ(clipboard->text(), QStringLiteral("p^w{}+%~()[]^"));
+        EXPECT_EQ(Fill(), nullptr);
+        EXPECT_TRUE(keeper.ClearPending());
+        c.meanwhile();
+        if (filter_)
+            keeper.ClearIfStillOurs();
+        EXPECT_EQ(clipboard->text().isEmpty(), c.cleared) << clipboard->text().toStdString();
+        FlushDeletes();
+    }
+    EXPECT_TRUE(desktop_.Typed.empty());
+    EXPECT_TRUE(StoredHistory().Items().empty());
 }
 
 // What the escapes insert without a record is ExpandFillMacro's (FillMacroTest); here the

@@ -95,7 +95,7 @@ void HotKeyWatcherFilter::ShowFillDialog()
         open->BringForward();
         return;
     }
-    dialog_ = new frmFill(app_, desktop_);
+    dialog_ = new frmFill(app_, desktop_, clipboard_);
     dialog_->ShowFill();
 }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include "core/autofill/HotKeyWatcher.h"
+#include "gui/autofill/ClipboardKeeper.h"
 #include "core/workflow/MessageChain.h"
 
 namespace kyq {
@@ -30,6 +31,8 @@ public:
     void ShowFillDialog();
     // The open fill dialog, or null.
     frmFill* FillDialog() const;
+    // What the fill dialogs put on the clipboard where nothing can be typed.
+    ClipboardKeeper& Clipboard() { return clipboard_; }
     // The hot key fired: the window with the focus becomes the fill target and the show
     // step runs (once the open dialog of ours has closed, while the options dialog is busy).
     void HotKeyFired();
@@ -46,6 +49,8 @@ private:
     KyqApp& app_;
     FillDesktop& desktop_;
     HotKeyWatcher watcher_;
+    // Outlives each fill dialog: the copy is taken back after the dialog has gone.
+    ClipboardKeeper clipboard_;
     QPointer<frmFill> dialog_;
     // A hot key pressed while a dialog of ours was open waits for it, once.
     bool fillWaiting_ = false;

@@ -16,12 +16,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 #include "core/autofill/FillDesktop.h"
 #include "core/autofill/FillMacro.h"
 #include "core/autofill/GuardedFill.h"
 #include "core/settings/FillHistory.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/autofill/ClipboardKeeper.h"
 #include "gui/autofill/OwnWindow.h"
 #include "gui/widgets/HelpViewer.h"
 #include "platform/Log.h"
@@ -33,10 +35,20 @@ namespace {
 constexpr char16_t FillSourceGoneMessage[] =
     u"选择密码期间，文档已经关闭、更换或删除了这条密码，所以没有填写任何内容。";
 
+QString CopyNote()
+{
+    return QStringLiteral("此桌面不允许程序模拟键盘输入，无法自动填写。请先复制用户名，粘贴到"
+                          "要填写的窗口，再回到这里复制密码。剪贴板在最后一次复制 %1 秒后清空。")
+        .arg(ClipboardFill::ClearAfter.count());
+}
+
 }  // namespace
 
-frmFill::frmFill(KyqApp& app, FillDesktop& desktop)
-    : OwnedDialog(app, nullptr, QStringLiteral("frmFill")), desktop_(desktop)
+frmFill::frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard)
+    : OwnedDialog(app, nullptr, QStringLiteral("frmFill")),
+      desktop_(desktop),
+      clipboard_(clipboard),
+      copyInstead_(!desktop.CanType())
 {
     setWindowTitle(QStringLiteral("选择填写的密码"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/keyquill.svg")));
@@ -61,6 +73,10 @@ frmFill::frmFill(KyqApp& app, FillDesktop& desktop)
     cboLine->setMaxVisibleItems(static_cast<int>(FillHistory::MaxItems));
     cboLine->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     Label1->setBuddy(cboLine);
+    lblCopy = new QLabel(this);
+    lblCopy->setObjectName(QStringLiteral("lblCopy"));
+    lblCopy->setWordWrap(true);
+    lblCopy->setVisible(false);
 
     cmdMacro = new QPushButton(QStringLiteral(">>"), this);
     cmdMacro->setObjectName(QStringLiteral("cmdMacro"));
@@ -98,6 +114,7 @@ frmFill::frmFill(KyqApp& app, FillDesktop& desktop)
     grid->addWidget(Label1, 1, 0);
     grid->addWidget(cboLine, 1, 1);
     grid->addWidget(cmdMacro, 1, 2);
+    grid->addWidget(lblCopy, 2, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(0, 1);
 
@@ -111,6 +128,16 @@ frmFill::frmFill(KyqApp& app, FillDesktop& desktop)
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
     connect(cmdMacro, &QPushButton::clicked, this, [this] { cmdMacro_Click(); });
+    if (copyInstead_) {
+        // The fill method has nothing to say about a copy: the fields go one by one.
+        Label1->setVisible(false);
+        cboLine->setVisible(false);
+        cmdMacro->setVisible(false);
+        lblCopy->setVisible(true);
+        lblCopy->setText(CopyNote());
+        lblCopy->setMinimumWidth(320);
+        connect(lstPass, &QListWidget::currentRowChanged, this, [this] { ShowNextCopy(); });
+    }
 }
 
 QAction* frmFill::AddPopItem(const char* name, const QString& caption, const QString& escape)
@@ -169,6 +196,8 @@ void frmFill::Form_Load()
     else
         cboLine->setEditText(QString::fromStdU16String(DefaultFillMacro));
 
+    if (copyInstead_)
+        ShowNextCopy();
     lstPass->setFocus(Qt::OtherFocusReason);
     ClaimFocus();
 }
@@ -177,6 +206,10 @@ void frmFill::cmdOK_Click()
 {
     if (IsUnloaded())
         return;
+    if (copyInstead_) {
+        CopyNextField();
+        return;
+    }
     KyqApp& app = App();
     const PasswordDocument& doc = app.Document;
     const QList<QListWidgetItem*> selected = lstPass->selectedItems();
@@ -208,6 +241,58 @@ void frmFill::cmdOK_Click()
         return;
     LogWarning(LogArea::Keyboard, FillStopDetail(outcome));
     app.MsgBox(FillStopMessage(outcome, text), MsgButtons::OkOnly, MsgIcon::Warning);
+}
+
+void frmFill::CopyNextField()
+{
+    KyqApp& app = App();
+    const QList<QListWidgetItem*> selected = lstPass->selectedItems();
+    const int row = selected.isEmpty() ? -1 : lstPass->row(selected.first());
+    const PasswordEntry* entry = PickedEntry(app.Document, listing_, row);
+    if (!entry) {
+        if (row >= 0) {
+            Unload();
+            app.MsgBox(FillSourceGoneMessage, MsgButtons::OkOnly, MsgIcon::Warning);
+        } else {
+            app.MsgBox(u"没有选中密码，没有复制任何内容。", MsgButtons::OkOnly, MsgIcon::Information);
+        }
+        return;
+    }
+    ClipboardFill after = copies_;
+    if (after.Next(row, *entry) == ClipboardFill::Field::Done) {
+        app.MsgBox(u"这条密码的用户名和密码都是空的，没有可复制的内容。", MsgButtons::OkOnly,
+                   MsgIcon::Information);
+        return;
+    }
+    std::u16string text = after.Copy(row, *entry);
+    const bool copied = clipboard_.Put(text);
+    std::fill(text.begin(), text.end(), u'\0');
+    if (!copied) {
+        app.MsgBox(u"无法写入系统剪贴板，没有复制任何内容。请在本窗口中再按一次按钮。",
+                   MsgButtons::OkOnly, MsgIcon::Warning);
+        return;
+    }
+    copies_ = after;
+    // Both are on their way: the dialog has done its part.
+    if (copies_.Next(row, *entry) == ClipboardFill::Field::Done) {
+        Unload();
+        return;
+    }
+    ShowNextCopy();
+}
+
+void frmFill::ShowNextCopy()
+{
+    const int row = lstPass->currentRow();
+    const PasswordEntry* entry = PickedEntry(App().Document, listing_, row);
+    const bool password =
+        entry && copies_.Next(row, *entry) == ClipboardFill::Field::Password;
+    cmdOK->setText(password ? QStringLiteral("复制密码") : QStringLiteral("复制用户名"));
+    const bool userNameCopied = password && !entry->UserName.empty();
+    lblCopy->setText(userNameCopied
+                         ? QStringLiteral("用户名已复制到剪贴板。粘贴到要填写的窗口后，"
+                                          "回到这里复制密码。")
+                         : CopyNote());
 }
 
 void frmFill::cmdCancel_Click()

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "core/autofill/ClipboardFill.h"
 #include "core/autofill/FillListing.h"
 #include "gui/widgets/OwnedDialog.h"
 
@@ -17,16 +18,19 @@ class QPushButton;
 
 namespace kyq {
 
+class ClipboardKeeper;
 class FillDesktop;
 
 class frmFill : public OwnedDialog {
     Q_OBJECT
 public:
-    // The dialog has no owner: the main window stays usable while it is open.
-    frmFill(KyqApp& app, FillDesktop& desktop);
+    // The dialog has no owner: the main window stays usable while it is open. Where the
+    // desktop lets no program type, OK copies to the clipboard through `clipboard` instead.
+    frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard);
 
     QListWidget* lstPass = nullptr;
     QLabel* Label1 = nullptr;
+    QLabel* lblCopy = nullptr;
     QComboBox* cboLine = nullptr;
     QPushButton* cmdMacro = nullptr;
     QPushButton* cmdOK = nullptr;
@@ -63,9 +67,15 @@ protected:
 private:
     QAction* AddPopItem(const char* name, const QString& caption, const QString& escape);
     void ClaimFocus();
+    // Where nothing can be typed: the picked record's next field to the clipboard.
+    void CopyNextField();
+    void ShowNextCopy();
     void ActivateOwnWindow();
 
     FillDesktop& desktop_;
+    ClipboardKeeper& clipboard_;
+    const bool copyInstead_;
+    ClipboardFill copies_;
     // The records as listed: OK types from the one picked there or from none.
     FillListing listing_;
     // Set while the window manager still has to be asked for the focus (once exposed).

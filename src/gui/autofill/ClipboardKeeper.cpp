@@ -1,0 +1,54 @@
+#include "gui/autofill/ClipboardKeeper.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <algorithm>
+
+#include "core/autofill/ClipboardFill.h"
+#include "platform/Log.h"
+
+namespace kyq {
+
+ClipboardKeeper::ClipboardKeeper()
+{
+    clearTimer_.setSingleShot(true);
+    clearTimer_.setInterval(ClipboardFill::ClearAfter);
+    QObject::connect(&clearTimer_, &QTimer::timeout, [this] { ClearIfStillOurs(); });
+}
+
+ClipboardKeeper::~ClipboardKeeper()
+{
+    if (QGuiApplication::instance())
+        ClearIfStillOurs();
+}
+
+bool ClipboardKeeper::Put(const std::u16string& text)
+{
+    auto* data = new QMimeData;
+    data->setText(QString::fromStdU16String(text));
+    // Clipboard managers that keep a history (KDE's, among others) leave such entries out.
+    data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    std::fill(copied_.begin(), copied_.end(), u'\0');
+    copied_ = text;
+    clearTimer_.start();
+    if (ClipboardStillHolds(QGuiApplication::clipboard()->text().toStdU16String(), copied_))
+        return true;
+    LogWarning(LogArea::Desktop, "auto-fill: the clipboard did not take the copy");
+    return false;
+}
+
+void ClipboardKeeper::ClearIfStillOurs()
+{
+    clearTimer_.stop();
+    if (copied_.empty())
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (ClipboardStillHolds(clipboard->text().toStdU16String(), copied_))
+        clipboard->clear();
+    std::fill(copied_.begin(), copied_.end(), u'\0');
+    copied_.clear();
+}
+
+}  // namespace kyq
