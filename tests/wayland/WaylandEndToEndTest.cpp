@@ -3,7 +3,8 @@
 // virtual keyboard that stays (kyq_wayland_keys) and swaymsg. The second start hands its file over, the tray
 // item is registered, and a sway binding running "KYQ --fill" opens the fill dialog whose
 // Enter types the record exactly into a terminal, a Qt window and an X11 terminal under
-// Xwayland; a target that does not get the focus back gets nothing.
+// Xwayland; a target that does not get the focus back gets nothing, and a fullscreen one
+// gets no dialog (it would open behind) while the user is told in the desktop's notification.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -333,6 +334,51 @@ TEST_F(WaylandEndToEnd, ATargetThatDoesNotGetTheFocusBackGetsNothingAndTheUserIs
     ASSERT_TRUE(session_->Sway("[con_id=" + box + "] focus"));
     ASSERT_TRUE(WaitUntil([&] { return session_->Focused() != dialog; }, 10s));
     ASSERT_TRUE(Keys("type \r"));
+}
+
+TEST_F(WaylandEndToEnd, AFullscreenTargetGetsNoDialogAndNothingTypedAndTheUserIsTold)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    // The desktop's notification service: a stand-in that records what it is asked to show.
+    SessionProcess notifications(
+        *session_, {"python3", "-m", "dbusmock", "--template", "notification_daemon"},
+        session_->Home() / "notifications.log");
+    const auto shown = [] {
+        return session_
+            ->Run("dbus-send --session --print-reply --dest=org.freedesktop.Notifications "
+                  "/org/freedesktop/Notifications org.freedesktop.DBus.Mock.GetCalls")
+            .value_or("");
+    };
+    ASSERT_TRUE(WaitUntil([&] { return shown().find("array") != std::string::npos; }, 30s))
+        << ReadFile(session_->Home() / "notifications.log");
+
+    const std::filesystem::path output = session_->Home() / "fullscreen-target.txt";
+    SessionProcess window(*session_, {"foot", "--app-id=kyq-full", "sh", "-c", Raw(output.string())},
+                          session_->Home() / "targets.log");
+    ASSERT_TRUE(WaitUntil([&] {
+        return session_->Focused().rfind("kyq-full|", 0) == 0 && std::filesystem::exists(output);
+    }, 30s));
+    ASSERT_TRUE(session_->Sway("[app_id=kyq-full] fullscreen enable"));
+    ASSERT_TRUE(Keys("chord p"));
+    EXPECT_TRUE(WaitUntil([&] { return shown().find("全屏") != std::string::npos; }, 10s))
+        << shown() << ProgramLog();
+    EXPECT_NE(ReadFile(Log()).find("fullscreen"), std::string::npos) << ProgramLog();
+
+    // No dialog of the program's came up, behind or in front: the Enter the user meant for
+    // it reaches the window that has the focus, and the program typed nothing there.
+    std::istringstream lines(session_->Windows());
+    for (std::string line; std::getline(lines, line);) {
+        const std::string shownWindow = line.substr(line.find('|') + 1);
+        EXPECT_TRUE(shownWindow.rfind("KYQ|", 0) != 0 ||
+                    shownWindow.find("login.kyq") != std::string::npos)
+            << line;
+    }
+    EXPECT_EQ(session_->Focused().rfind("kyq-full|", 0), 0u) << session_->Focused();
+    ASSERT_TRUE(Keys("type \r"));
+    EXPECT_TRUE(WaitUntil([&] { return !ReadFile(output).empty(); }, 10s));
+    EXPECT_EQ(ReadFile(output), "\r");
+    EXPECT_TRUE(session_->Sway("[app_id=kyq-full] fullscreen disable"));
 }
 
 }  // namespace

@@ -28,6 +28,9 @@ public:
 
     // The window in the foreground now; 0 when none can be told.
     virtual uint64_t Foreground() = 0;
+    // Whether `window` is in the desktop's fullscreen state, where a new dialog may open
+    // behind it. False where that cannot be told (there the dialog comes on top).
+    virtual bool IsFullscreen(uint64_t /*window*/) { return false; }
     // Makes `window` the active, focused window. True only once that is confirmed.
     virtual bool Activate(uint64_t window) = 0;
     // True while `window` (or a window inside it) has the keyboard focus, so that keys sent

@@ -2,7 +2,7 @@
 
 namespace kyq {
 
-HotKeyPressStep StepForHotKey(bool fillPending, bool foregroundIsOwn)
+HotKeyPressStep StepForHotKey(bool fillPending, bool foregroundIsOwn, bool foregroundIsFullscreen)
 {
     // The second press of a quick double press finds the fill dialog in front: taking that
     // as the target would type the record into nowhere.
@@ -10,6 +10,8 @@ HotKeyPressStep StepForHotKey(bool fillPending, bool foregroundIsOwn)
         return HotKeyPressStep::BringForward;
     if (foregroundIsOwn)
         return HotKeyPressStep::Ignore;
+    if (foregroundIsFullscreen)
+        return HotKeyPressStep::Fullscreen;
     return HotKeyPressStep::RecordAndShow;
 }
 

@@ -6,6 +6,7 @@
 #include "gui/autofill/OwnWindow.h"
 #include "gui/autofill/frmFill.h"
 #include "gui/widgets/OwnedDialog.h"
+#include "platform/Log.h"
 
 #include <QTimer>
 
@@ -37,13 +38,17 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
 void HotKeyWatcherFilter::HotKeyFired()
 {
     const uint64_t foreground = desktop_.Foreground();
-    switch (StepForHotKey(FillPending(), IsOwnWindow(foreground))) {
+    const bool fullscreen = foreground != 0 && desktop_.IsFullscreen(foreground);
+    switch (StepForHotKey(FillPending(), IsOwnWindow(foreground), fullscreen)) {
     case HotKeyPressStep::BringForward:
         if (frmFill* open = FillDialog())
             open->BringForward();
         return;
     case HotKeyPressStep::Ignore:
         SayOwnWindowIsNoTarget(foreground);
+        return;
+    case HotKeyPressStep::Fullscreen:
+        SayTargetIsFullscreen();
         return;
     case HotKeyPressStep::RecordAndShow:
         break;
@@ -75,6 +80,27 @@ void HotKeyWatcherFilter::SayOwnWindowIsNoTarget(uint64_t foreground)
         app_.MsgBox(u"本程序自己的窗口不能作为填写目标。请先切换到要填写的窗口，再按快捷键。",
                     MsgButtons::OkOnly, MsgIcon::Information);
         ownWindowNoteShown_ = false;
+    });
+}
+
+void HotKeyWatcherFilter::SayTargetIsFullscreen()
+{
+    static constexpr char16_t Text[] =
+        u"要填写的窗口处于全屏状态，填写对话框会被它挡住，所以没有打开，也没有填写任何内容。"
+        u"请先退出全屏，再按快捷键。";
+    LogWarning(LogArea::Keyboard,
+               "auto-fill: the focused window is fullscreen, where a fill dialog would open "
+               "behind it without the focus; none was opened");
+    // A box of ours would come up behind that window as well: the tray's message is seen.
+    if (trayMessage_ && trayMessage_(Text))
+        return;
+    // Without one the box is seen once the user leaves fullscreen.
+    if (app_.Modal.Busy() || fullscreenNoteShown_)
+        return;
+    fullscreenNoteShown_ = true;
+    QTimer::singleShot(0, &lifetime_, [this] {
+        app_.MsgBox(Text, MsgButtons::OkOnly, MsgIcon::Information);
+        fullscreenNoteShown_ = false;
     });
 }
 

@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
+#include <string>
 
 #include "core/autofill/HotKeyWatcher.h"
 #include "gui/autofill/ClipboardKeeper.h"
@@ -31,6 +33,10 @@ public:
     void ShowFillDialog();
     // The open fill dialog, or null.
     frmFill* FillDialog() const;
+    // How the user is told something while a window of another program covers the screen:
+    // the tray's message. False when it could not be shown (then a message box says it).
+    using TrayMessage = std::function<bool(const std::u16string& text)>;
+    void SetTrayMessage(TrayMessage message) { trayMessage_ = std::move(message); }
     // What the fill dialogs put on the clipboard where nothing can be typed.
     ClipboardKeeper& Clipboard() { return clipboard_; }
     // The hot key fired: the window with the focus becomes the fill target and the show
@@ -45,6 +51,7 @@ protected:
 
 private:
     void SayOwnWindowIsNoTarget(uint64_t foreground);
+    void SayTargetIsFullscreen();
 
     KyqApp& app_;
     FillDesktop& desktop_;
@@ -55,6 +62,8 @@ private:
     // A hot key pressed while a dialog of ours was open waits for it, once.
     bool fillWaiting_ = false;
     bool ownWindowNoteShown_ = false;
+    bool fullscreenNoteShown_ = false;
+    TrayMessage trayMessage_;
     QObject lifetime_;
 };
 

@@ -54,6 +54,17 @@ uint64_t WaylandFillDesktop::Foreground()
     return toplevels_ ? toplevels_->Activated() : 0;
 }
 
+bool WaylandFillDesktop::IsFullscreen(uint64_t window)
+{
+    if (!toplevels_)
+        return false;
+    for (const ForeignToplevels::Window& candidate : toplevels_->Windows()) {
+        if (candidate.id == window)
+            return candidate.fullscreen;
+    }
+    return false;
+}
+
 bool WaylandFillDesktop::Activate(uint64_t window)
 {
     if (!toplevels_ || window == 0)

@@ -29,6 +29,8 @@ public:
     bool Available() const;
 
     uint64_t Foreground() override;
+    // The window's foreign-toplevel state as last reported.
+    bool IsFullscreen(uint64_t window) override;
     // For a window of another program: asks for it to be activated and waits until the
     // compositor's state says it is, up to ActivationWait. For one of the program's own
     // windows (its native id): the same, found by its title.

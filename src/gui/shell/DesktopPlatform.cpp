@@ -33,6 +33,9 @@ DesktopPlatform::DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillD
 {
     if (!fillDesktop_)
         throw std::invalid_argument("DesktopPlatform needs a fill desktop");
+    hotKeyFilter_->SetTrayMessage([this](const std::u16string& text) {
+        return tray_ && tray_->ShowMessage(QString::fromStdU16String(text));
+    });
 }
 
 DesktopPlatform::~DesktopPlatform()

@@ -49,6 +49,14 @@ void TrayIcon::SetTrayAvailable(std::function<bool()> available)
     available_ = std::move(available);
 }
 
+bool TrayIcon::ShowMessage(const QString& text)
+{
+    if (!Usable() || !QSystemTrayIcon::supportsMessages())
+        return false;
+    icon_->showMessage(QStringLiteral("Keyquill"), text, QSystemTrayIcon::Warning);
+    return true;
+}
+
 void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (!added_)

@@ -41,6 +41,9 @@ public:
     bool Usable() const;
     // What tells whether the desktop has a tray (QSystemTrayIcon's answer by default).
     void SetTrayAvailable(std::function<bool()> available);
+    // A warning in the desktop's notification beside the icon. False where the icon is
+    // not shown or the desktop shows no such messages.
+    bool ShowMessage(const QString& text);
 
     // An activation of the icon as the message(s) it stands for. There is no event for the
     // pointer passing over the icon, so every activation first posts the pointer-move event

@@ -110,22 +110,27 @@ TEST(GuardedFillTest, NothingIsTypedWhenTheFillCannotGoWhollyIntoItsTarget)
     }
 }
 
-TEST(GuardedFillTest, TheTargetIsTheWindowOfTheFirstPressAndNeverTheProgramsOwn)
+TEST(GuardedFillTest, TheTargetIsTheWindowOfTheFirstPressAndNeverTheProgramsOwnOrAFullscreenOne)
 {
     struct Case {
         bool fillPending;
         bool foregroundIsOwn;
+        bool fullscreen;
         HotKeyPressStep step;
     };
     const Case cases[] = {
-        {false, false, HotKeyPressStep::RecordAndShow},
-        {false, true, HotKeyPressStep::Ignore},
-        {true, false, HotKeyPressStep::BringForward},
-        {true, true, HotKeyPressStep::BringForward},
+        {false, false, false, HotKeyPressStep::RecordAndShow},
+        {false, true, false, HotKeyPressStep::Ignore},
+        {true, false, false, HotKeyPressStep::BringForward},
+        {true, true, false, HotKeyPressStep::BringForward},
+        {false, false, true, HotKeyPressStep::Fullscreen},
+        {true, false, true, HotKeyPressStep::BringForward},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.fillPending << c.foregroundIsOwn);
-        EXPECT_EQ(StepForHotKey(c.fillPending, c.foregroundIsOwn), c.step);
+        SCOPED_TRACE(testing::Message() << c.fillPending << c.foregroundIsOwn << c.fullscreen);
+        EXPECT_EQ(StepForHotKey(c.fillPending, c.foregroundIsOwn, c.fullscreen), c.step);
+        if (c.fullscreen)
+            continue;
         EXPECT_EQ(MayRecordFillTarget(c.fillPending, c.foregroundIsOwn),
                   c.step == HotKeyPressStep::RecordAndShow);
     }
