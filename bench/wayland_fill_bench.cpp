@@ -5,7 +5,8 @@
 //
 // Each round: the chord bound to "KYQ --fill" -> the fill dialog has the focus; Enter ->
 // the last of 200 characters (130 Chinese) is in foot's file; at once the chord again ->
-// the dialog has the focus (the next hot key), and its Enter fills once more.
+// the dialog has the focus (the next hot key), and its Enter fills once more. Then the
+// binding's "KYQ --fill" alone, from its start to its end.
 // Budgets: dialog 300 ms, fill 500 ms, next hot key 300 ms (medians).
 //
 // Usage: wayland_fill_bench [ROUNDS]   (as root or as a user sway runs for; about 2 s a round)
@@ -331,8 +332,29 @@ int main(int argc, char** argv)
         std::printf("round %2d: dialog %4.0f ms, fill %4.0f ms, next hot key %4.0f ms\n", round,
                     dialogs.back(), fills.back(), nextDialogs.back());
     }
+    // What the binding's process costs by itself: started as sway starts it, to its end
+    // (the running instance has the request then).
+    std::vector<double> requests;
+    std::string fillCommand = "env";
+    for (const std::string& variable : environment)
+        fillCommand += " " + variable;
+    fillCommand += " " + program + " --fill";
+    for (int round = 0; round < rounds; ++round) {
+        std::this_thread::sleep_for(1s);
+        Clock::time_point focused;
+        const Clock::time_point start = Clock::now();
+        if (!session.Run(fillCommand))
+            return Fail("KYQ --fill failed", session);
+        requests.push_back(Milliseconds(Clock::now() - start));
+        if (!focus.ProgramFocusedAfter(start, 10s, focused))
+            return Fail("the fill dialog did not get the focus", session);
+        expected += fillBytes;
+        keyboard.Send("type \r");
+        if (!WaitUntil([&] { return FileSize(output) >= expected; }, 10s))
+            return Fail("the fill did not arrive", session);
+    }
     std::string want;
-    for (int i = 0; i < 2 * rounds; ++i)
+    for (int i = 0; i < 3 * rounds; ++i)
         want += kyq::Utf16ToUtf8(user + password);
     const bool exact = ReadFile(output) == want;
     std::printf("chord -> fill dialog focused: median %.0f ms (budget 300)\n", Median(dialogs));
@@ -340,6 +362,7 @@ int main(int argc, char** argv)
                 Median(fills));
     std::printf("next hot key after that fill -> dialog focused: median %.0f ms (budget 300)\n",
                 Median(nextDialogs));
+    std::printf("of which KYQ --fill, process start to end: median %.0f ms\n", Median(requests));
     std::printf("every fill exact: %s\n", exact ? "yes" : "NO");
     WaylandSession::Stop(foot);
     WaylandSession::Stop(kyq);
