@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QTimer>
+#include <functional>
 #include <string>
 
 namespace kyq {
@@ -22,10 +23,17 @@ public:
     bool ClearPending() const { return clearTimer_.isActive(); }
     // What the wait ends in: empties the clipboard if it still holds our copy, and forgets it.
     void ClearIfStillOurs();
+    // Runs when the clipboard still holds the copy a moment after it was emptied: a desktop
+    // that keeps its own copy of every selection refuses to let it go.
+    void SetWhenClearFails(std::function<void()> failed) { clearFailed_ = std::move(failed); }
 
 private:
+    void Forget();
+
     QTimer clearTimer_;
+    QTimer checkTimer_;
     std::u16string copied_;
+    std::function<void()> clearFailed_;
 };
 
 }  // namespace kyq

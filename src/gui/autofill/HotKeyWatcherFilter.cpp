@@ -15,6 +15,15 @@ namespace kyq {
 HotKeyWatcherFilter::HotKeyWatcherFilter(KyqApp& app, FillDesktop& desktop)
     : app_(app), desktop_(desktop)
 {
+    clipboard_.SetWhenClearFails([this] {
+        static constexpr char16_t Text[] =
+            u"复制到剪贴板的用户名或密码没能清除：桌面保留了它自己的副本。请复制一段别的文字覆盖它。";
+        if (trayMessage_ && trayMessage_(Text))
+            return;
+        QTimer::singleShot(0, &lifetime_, [this] {
+            app_.MsgBox(Text, MsgButtons::OkOnly, MsgIcon::Warning);
+        });
+    });
 }
 
 HotKeyWatcherFilter::~HotKeyWatcherFilter()
