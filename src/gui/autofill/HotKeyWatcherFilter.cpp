@@ -17,7 +17,8 @@ HotKeyWatcherFilter::HotKeyWatcherFilter(KyqApp& app, FillDesktop& desktop)
 {
     clipboard_.SetWhenClearFails([this] {
         static constexpr char16_t Text[] =
-            u"复制到剪贴板的用户名或密码没能清除：桌面保留了它自己的副本。请复制一段别的文字覆盖它。";
+            u"复制到剪贴板的用户名或密码没能清除：桌面保留了它自己的副本。"
+            u"请复制一段别的文字覆盖它。";
         if (trayMessage_ && trayMessage_(Text))
             return;
         QTimer::singleShot(0, &lifetime_, [this] {
