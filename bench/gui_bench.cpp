@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeView>
 #include <cstdio>
 #include <cstdlib>
@@ -101,7 +102,7 @@ struct Fixture {
         main->Workflow.fileOpen_Click();
         auto* prompt = qobject_cast<Asking*>(main->FindForm(QStringLiteral("Asking")));
         if (prompt)
-            prompt->txtPass->setText(QString::fromStdU16String(LargeDocumentPassword));
+            prompt->findChild<QLineEdit*>(QStringLiteral("txtPass"))->setText(QString::fromStdU16String(LargeDocumentPassword));
         return prompt;
     }
 
@@ -111,7 +112,7 @@ struct Fixture {
         main->UnloadForms();
         app->Document.Modified = false;
         if (Asking* prompt = StartOpen())
-            prompt->Command1_Click();
+            prompt->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
         Settle();
     }
 };
@@ -140,8 +141,9 @@ void OpenToTree(benchmark::State& state)
             state.SkipWithError("no password prompt");
             break;
         }
+        auto* ok = prompt->findChild<QPushButton*>(QStringLiteral("Command1"));
         state.ResumeTiming();
-        prompt->Command1_Click();
+        ok->click();
         f.Settle();
     }
     if (static_cast<PasswordTreeModel*>(f.main->findChild<QTreeView*>(QStringLiteral("TV1"))->model())->NodeCount() != LargeRecordCount + 1)
@@ -167,11 +169,12 @@ void AddOne(benchmark::State& state)
             break;
         }
         const QString title = QStringLiteral("新增记录 Bench %1").arg(++n);
-        dialog->txtID->setText(title);
-        dialog->txtName->setText(QStringLiteral("bench用户"));
-        dialog->txtPass->setText(QStringLiteral("Pass#基准2024"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtID"))->setText(title);
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(QStringLiteral("bench用户"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtPass"))->setText(QStringLiteral("Pass#基准2024"));
+        auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("OK"));
         state.ResumeTiming();
-        dialog->OK_Click();
+        ok->click();
         f.Settle();
         state.PauseTiming();
         if (doc.EntryCount() != LargeRecordCount) {

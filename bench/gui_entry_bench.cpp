@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QListWidget>
 #include <QTreeView>
 #include <cstdio>
@@ -111,9 +112,9 @@ void FindToList(benchmark::State& state)
             break;
         }
         QApplication::processEvents();  // shown and painted
-        lines = results->List1->count();
+        lines = results->findChild<QListWidget*>(QStringLiteral("List1"))->count();
         state.PauseTiming();
-        results->Cancel_Click();
+        results->findChild<QPushButton*>(QStringLiteral("Cancel"))->click();
         f.Settle();
         state.ResumeTiming();
     }
@@ -139,9 +140,10 @@ void EditOne(benchmark::State& state)
             state.SkipWithError("no edit dialog");
             break;
         }
-        dialog->txtID->setText(QStringLiteral("zz编辑 Bench %1").arg(++n));
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtID"))->setText(QStringLiteral("zz编辑 Bench %1").arg(++n));
+        auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("Command1"));
         state.ResumeTiming();
-        dialog->Command1_Click();
+        ok->click();
         f.Settle();
         state.PauseTiming();
         if (doc.EntryCount() != count || f.app->Session.SelectedIndex == count / 3) {

@@ -16,6 +16,7 @@
 #include "core/document/DocumentFormat.h"
 #include "core/document/SealedFormat.h"
 #include "core/document/TitleCollator.h"
+#include "core/workflow/DocumentUnlock.h"
 #include "platform/Utf.h"
 #include "platform/WholeFile.h"
 
@@ -80,24 +81,27 @@ FormatError CannotOpen(const Error& error)
 
 int Unusable(const CliContext& cx, const std::string& path, const FormatError& error)
 {
-    if (error.Kind == FormatErrorKind::CannotOpen) {
-        cx.Err << "kyq-cli: " << Why(error.Message, error.Detail) << "\n"
-               << Utf16ToUtf8(FileNameLabel) << path << "\n";
+    const UnlockOutcome outcome = OutcomeOf(error);
+    if (outcome == UnlockOutcome::Unreadable) {
+        cx.Err << "kyq-cli: " << Why(error.Message, error.Detail) << "\n";
+        if (error.Kind == FormatErrorKind::CannotOpen)
+            cx.Err << Utf16ToUtf8(FileNameLabel) << path << "\n";
         return ExitFailure;
     }
-    if (error.Kind == FormatErrorKind::WrongPassword) {
+    if (outcome == UnlockOutcome::WrongPassword) {
         cx.Err << "kyq-cli: " << Utf16ToUtf8(WrongPasswordMessage) << "\n"
                << Utf16ToUtf8(FileNameLabel) << path << "\n(" << error.Detail << ")\n";
         return ExitWrongPassword;
-    }
-    if (error.Kind == FormatErrorKind::CannotDerive) {
-        cx.Err << "kyq-cli: " << Why(error.Message, error.Detail) << "\n";
-        return ExitFailure;
     }
     cx.Err << Utf16ToUtf8(DamagedFileMessage) << "\n" << Utf16ToUtf8(FileNameLabel) << path << "\n";
     if (!error.Detail.empty())
         cx.Err << "(" << error.Detail << ")\n";
     return ExitDamaged;
+}
+
+int EmptyPassword(const CliContext& cx)
+{
+    return Failure(cx, Utf16ToUtf8(EmptyPasswordMessage) + " (the password cannot be empty)");
 }
 
 // Command-line words: positional ones in order, options with their values.
@@ -233,7 +237,7 @@ int RunExport(const Arguments& a, const CliContext& cx)
     if (!password)
         return Failure(cx, password.error().Message);
     if (password->empty())
-        return Failure(cx, "密码不可能为空！ (the password cannot be empty)");
+        return EmptyPassword(cx);
     doc.DocumentPassword() = *password;
 
     const ExportKind kind = format == "csv" ? ExportKind::Csv : ExportKind::Json;
@@ -269,9 +273,8 @@ int RunExport(const Arguments& a, const CliContext& cx)
     }
 
     const ExpiryContext noReminder{0, 0, 0, 0};
-    const FormatResult read = OpenProbedBytes(doc, bytes, *password, noReminder);
-    if (!read)
-        return Unusable(cx, path, read.error());
+    if (const UnlockResult read = UnlockBytes(doc, bytes, *password, noReminder); !read.Opened())
+        return Unusable(cx, path, *read.Failure);
     doc.ReorderEntries(false);
     WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
     return ExitOk;
@@ -420,11 +423,12 @@ int RunConvert(const Arguments& a, const CliContext& cx)
     const Expected<std::u16string> password = cx.ReadPassword(false);
     if (!password)
         return Failure(cx, password.error().Message);
-    if (password->empty())
-        return Failure(cx, "密码不可能为空！ (the password cannot be empty)");
     const ExpiryContext noReminder{0, 0, 0, 0};
-    if (const FormatResult read = OpenProbedDocument(doc, *password, noReminder); !read)
-        return Unusable(cx, inPath, read.error());
+    const UnlockResult read = UnlockDocument(doc, *password, noReminder);
+    if (read.Outcome == UnlockOutcome::EmptyPassword)
+        return EmptyPassword(cx);
+    if (!read.Opened())
+        return Unusable(cx, inPath, *read.Failure);
     doc.ReorderEntries(false);
     doc.FormatVersion = *a.To == "sealed" ? SealedFormatNumber : CurrentFormatNumber;
 

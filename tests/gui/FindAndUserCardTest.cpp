@@ -49,18 +49,19 @@ protected:
         QTest::keyClick(Box("txtKey"), Qt::Key_Return);
         return Results();
     }
+    static QListWidget* List(const FoundResult* r) { return In<QListWidget>(r, "List1"); }
     static QStringList Lines(const FoundResult* r)
     {
         QStringList lines;
-        for (int i = 0; i < r->List1->count(); ++i)
-            lines << r->List1->item(i)->text();
+        const auto* list = In<QListWidget>(r, "List1");
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text();
         return lines;
     }
     static void ClickLine(FoundResult* r, int row)
     {
-        QListWidgetItem* item = r->List1->item(row);
-        QTest::mouseClick(r->List1->viewport(), Qt::LeftButton, {},
-                          r->List1->visualItemRect(item).center());
+        auto* list = In<QListWidget>(r, "List1");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     }
     frmUser* Card() const
     {
@@ -101,9 +102,9 @@ TEST_F(EntryFormsTest, FindBoxInputsListTheirRecordsInDocumentOrder)
         EXPECT_EQ(app_->Session.FindKeyword, c.keyword.toStdU16String());
         EXPECT_EQ(Lines(r), c.lines);
         EXPECT_EQ(r->FoundIndexes, c.records);
-        EXPECT_FALSE(r->OK->isEnabled());
+        EXPECT_FALSE(In<QPushButton>(r, "OK")->isEnabled());
         // Enter without a chosen line closes nothing.
-        QTest::keyClick(r->List1, Qt::Key_Return);
+        QTest::keyClick(List(r), Qt::Key_Return);
         EXPECT_EQ(Results(), r);
         QTest::keyClick(r, Qt::Key_Escape);
         FlushDeletes();
@@ -118,10 +119,10 @@ TEST_F(EntryFormsTest, AChosenLineAndOkSelectsItsRecordInTheTree)
     OpenFour();
     FoundResult* r = Search(QStringLiteral("PM"));
     ASSERT_NE(r, nullptr);
-    EXPECT_TRUE(r->OK->isDefault());
+    EXPECT_TRUE(In<QPushButton>(r, "OK")->isDefault());
     ClickLine(r, 0);
-    EXPECT_TRUE(r->OK->isEnabled());
-    r->OK->click();
+    EXPECT_TRUE(In<QPushButton>(r, "OK")->isEnabled());
+    In<QPushButton>(r, "OK")->click();
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
@@ -139,10 +140,10 @@ TEST_F(EntryFormsTest, KeyboardChoosesALineAndEnterPressesOk)
     ASSERT_NE(r, nullptr);
     // The list gets the focus with its first line current but not selected (as a focused
     // list does).
-    r->List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    QTest::keyClick(r->List1, Qt::Key_Down);
-    EXPECT_TRUE(r->OK->isEnabled());
-    QTest::keyClick(r->List1, Qt::Key_Return);
+    List(r)->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(List(r), Qt::Key_Down);
+    EXPECT_TRUE(In<QPushButton>(r, "OK")->isEnabled());
+    QTest::keyClick(List(r), Qt::Key_Return);
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
     main_->Tree.Timer1_Timer();
@@ -151,13 +152,13 @@ TEST_F(EntryFormsTest, KeyboardChoosesALineAndEnterPressesOk)
     // With several lines the first arrow key selects the first line, the next moves on.
     r = Search(QStringLiteral("a"));
     ASSERT_NE(r, nullptr);
-    r->List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    EXPECT_FALSE(r->OK->isEnabled());
-    QTest::keyClick(r->List1, Qt::Key_Down);
-    EXPECT_EQ(r->List1->selectedItems().value(0), r->List1->item(0));
-    QTest::keyClick(r->List1, Qt::Key_Down);
-    EXPECT_EQ(r->List1->selectedItems().value(0), r->List1->item(1));
-    EXPECT_TRUE(r->OK->isEnabled());
+    List(r)->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    EXPECT_FALSE(In<QPushButton>(r, "OK")->isEnabled());
+    QTest::keyClick(List(r), Qt::Key_Down);
+    EXPECT_EQ(List(r)->selectedItems().value(0), List(r)->item(0));
+    QTest::keyClick(List(r), Qt::Key_Down);
+    EXPECT_EQ(List(r)->selectedItems().value(0), List(r)->item(1));
+    EXPECT_TRUE(In<QPushButton>(r, "OK")->isEnabled());
 }
 
 TEST_F(EntryFormsTest, OnlyPlainEnterOrTheFindLabelSearches)
@@ -191,9 +192,10 @@ TEST_F(EntryFormsTest, DoubleClickSelectsTheRecordClosesThenShowsItsDetails)
         main_->Tree.Timer1_Timer();
         selectedWhileShown = app_->Session.SelectedIndex;
     };
-    const QRect line = r->List1->visualItemRect(r->List1->item(0));
-    QTest::mouseClick(r->List1->viewport(), Qt::LeftButton, {}, line.center());
-    QTest::mouseDClick(r->List1->viewport(), Qt::LeftButton, {}, line.center());
+    auto* list = In<QListWidget>(r, "List1");
+    const QRect line = list->visualItemRect(list->item(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line.center());
     messages_->WhileShown = nullptr;
     ASSERT_EQ(messages_->Boxes.size(), 1u);
     const RecordedBox& box = messages_->Boxes[0];
@@ -213,16 +215,16 @@ TEST_F(EntryFormsTest, ResultsOfADocumentReplacedMeanwhileSelectNothing)
     ClickLine(r, 0);
     // A file handed over while the results are open.
     main_->Workflow.OpenFromPath(MakeFile("b.kyq", u"zoe", u"pw", {Entry(u"x", u"u", u"p")}));
-    Prompt()->txtPass->setText(QStringLiteral("pw"));
-    Prompt()->Command1_Click();
+    Type(Prompt(), "txtPass", QStringLiteral("pw"));
+    Press(Prompt(), "Command1");
     FlushDeletes();
     ASSERT_EQ(app_->Document.EntryCount(), 1);
-    r->List1_DblClick();
+    QTest::mouseDClick(List(r)->viewport(), Qt::LeftButton, {}, List(r)->visualItemRect(List(r)->item(0)).center());
     FlushDeletes();
     EXPECT_TRUE(messages_->Boxes.empty());
     r = Results();
     ASSERT_NE(r, nullptr);
-    r->OK_Click();
+    Press(r, "OK");
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
     main_->Tree.Timer1_Timer();
@@ -235,8 +237,8 @@ TEST_F(EntryFormsTest, TheCardShowsTheOwnerAndClosesWithEnterOrEsc)
     frmUser* card = OpenCard();
     ASSERT_NE(card, nullptr);
     EXPECT_FALSE(main_->isEnabled());
-    EXPECT_EQ(card->txtName->text(), QStringLiteral("ann"));
-    EXPECT_TRUE(card->txtName->isReadOnly());
+    EXPECT_EQ(In<QLineEdit>(card, "txtName")->text(), QStringLiteral("ann"));
+    EXPECT_TRUE(In<QLineEdit>(card, "txtName")->isReadOnly());
     QTest::keyClick(card, Qt::Key_Return);
     FlushDeletes();
     EXPECT_EQ(Card(), nullptr);
@@ -257,26 +259,26 @@ TEST_F(EntryFormsTest, RenameRefusesWhatTheOwnerCheckRefuses)
     OpenFour();
     frmUser* card = OpenCard();
     ASSERT_NE(card, nullptr);
-    card->lblName_Click();
+    QTest::mouseClick(In<QLabel>(card, "lblName"), Qt::LeftButton);
     frmName* rename = Rename();
     ASSERT_NE(rename, nullptr);
     for (const std::u16string& name :
          {std::u16string(), std::u16string(u"an\x0en"), std::u16string(u"김")}) {
         SCOPED_TRACE(QString::fromStdU16String(name).toStdString());
         messages_->Boxes.clear();
-        rename->Text1->setText(QString::fromStdU16String(name));
-        rename->cmdCancel->setFocus();
-        rename->cmdOK_Click();
+        Type(rename, "Text1", name);
+        In<QPushButton>(rename, "cmdCancel")->setFocus();
+        Press(rename, "cmdOK");
         const EntryFieldProblem expected = CheckOwnerName(name);
         ASSERT_EQ(messages_->Boxes.size(), 1u);
         EXPECT_EQ(messages_->Boxes[0].Text, expected.Message);
         EXPECT_EQ(messages_->Boxes[0].Icon, expected.Icon);
-        EXPECT_EQ(rename->focusWidget(), rename->Text1);
+        EXPECT_EQ(rename->focusWidget(), In<QLineEdit>(rename, "Text1"));
         EXPECT_EQ(Rename(), rename);
         EXPECT_EQ(app_->Document.OwnerName(), u"ann");
         EXPECT_FALSE(app_->Document.Modified);
     }
-    rename->cmdCancel_Click();
+    Press(rename, "cmdCancel");
     FlushDeletes();
     EXPECT_EQ(Rename(), nullptr);
     EXPECT_TRUE(card->isEnabled());
@@ -288,22 +290,23 @@ TEST_F(EntryFormsTest, RenameAcceptsBlanksAndTheRootFollowsAtOnce)
     OpenFour();
     frmUser* card = OpenCard();
     ASSERT_NE(card, nullptr);
-    QTest::mouseClick(card->lblName, Qt::LeftButton);
+    QTest::mouseClick(In<QLabel>(card, "lblName"), Qt::LeftButton);
     frmName* rename = Rename();
     ASSERT_NE(rename, nullptr);
     EXPECT_FALSE(card->isEnabled());
-    EXPECT_EQ(rename->Text1->text(), QStringLiteral("ann"));
-    EXPECT_EQ(rename->focusWidget(), rename->Text1);
-    EXPECT_TRUE(rename->cmdOK->isDefault());
+    QLineEdit* text = In<QLineEdit>(rename, "Text1");
+    EXPECT_EQ(text->text(), QStringLiteral("ann"));
+    EXPECT_EQ(rename->focusWidget(), text);
+    EXPECT_TRUE(In<QPushButton>(rename, "cmdOK")->isDefault());
 
-    rename->Text1->setText(QStringLiteral("  "));
-    QTest::keyClick(rename->Text1, Qt::Key_Return);
+    text->setText(QStringLiteral("  "));
+    QTest::keyClick(text, Qt::Key_Return);
     FlushDeletes();
     EXPECT_EQ(Rename(), nullptr);
     EXPECT_TRUE(card->isEnabled());
     EXPECT_FALSE(main_->isEnabled());
     EXPECT_EQ(app_->Document.OwnerName(), u"  ");
-    EXPECT_EQ(card->txtName->text(), QStringLiteral("  "));
+    EXPECT_EQ(In<QLineEdit>(card, "txtName")->text(), QStringLiteral("  "));
     EXPECT_TRUE(app_->Document.Modified);
     // The tree's root follows at once.
     EXPECT_EQ(RootText(), u"  ");
@@ -320,17 +323,17 @@ TEST_F(EntryFormsTest, RenameToTheSameNameStillMarksModifiedAndUndoPutsTheOldOwn
 
     frmUser* card = OpenCard();
     ASSERT_NE(card, nullptr);
-    card->lblName_Click();
+    QTest::mouseClick(In<QLabel>(card, "lblName"), Qt::LeftButton);
     ASSERT_NE(Rename(), nullptr);
-    Rename()->cmdOK_Click();  // unchanged "ann"
+    Press(Rename(), "cmdOK");  // unchanged "ann"
     FlushDeletes();
     EXPECT_TRUE(app_->Document.Modified);
-    card->lblName_Click();
-    Rename()->Text1->setText(QStringLiteral("bob"));
-    Rename()->cmdOK_Click();
+    QTest::mouseClick(In<QLabel>(card, "lblName"), Qt::LeftButton);
+    Type(Rename(), "Text1", QStringLiteral("bob"));
+    Press(Rename(), "cmdOK");
     FlushDeletes();
     EXPECT_EQ(app_->Document.OwnerName(), u"bob");
-    card->cmdClose_Click();
+    Press(card, "cmdClose");
     FlushDeletes();
 
     main_->Commands.passUndo_Click();
@@ -344,28 +347,28 @@ TEST_F(EntryFormsTest, ChangePassFromTheCardReturnsToTheCard)
     OpenFour();
     frmUser* card = OpenCard();
     ASSERT_NE(card, nullptr);
-    QTest::mouseClick(card->lblPass, Qt::LeftButton);
+    QTest::mouseClick(In<QLabel>(card, "lblPass"), Qt::LeftButton);
     auto* change = qobject_cast<ChangePass*>(main_->FindForm(QStringLiteral("ChangePass")));
     ASSERT_NE(change, nullptr);
     EXPECT_FALSE(card->isEnabled());
     EXPECT_EQ(change->Owner(), card);
-    change->OldPass->setText(QStringLiteral("PW"));
-    change->NewPass->setText(QStringLiteral("new"));
-    change->Confirm->setText(QStringLiteral("new"));
-    change->cmdOK_Click();
+    Type(change, "OldPass", QStringLiteral("PW"));
+    Type(change, "NewPass", QStringLiteral("new"));
+    Type(change, "Confirm", QStringLiteral("new"));
+    Press(change, "cmdOK");
     FlushDeletes();
     EXPECT_EQ(app_->Document.DocumentPassword(), u"new");
     EXPECT_TRUE(card->isEnabled());
     EXPECT_FALSE(main_->isEnabled());
     EXPECT_TRUE(app_->Document.Modified);
 
-    card->lblPass_Click();
+    QTest::mouseClick(In<QLabel>(card, "lblPass"), Qt::LeftButton);
     change = qobject_cast<ChangePass*>(main_->FindForm(QStringLiteral("ChangePass")));
     ASSERT_NE(change, nullptr);
-    change->cmdCancel_Click();
+    Press(change, "cmdCancel");
     FlushDeletes();
     EXPECT_TRUE(card->isEnabled());
-    card->cmdClose_Click();
+    Press(card, "cmdClose");
     FlushDeletes();
     EXPECT_TRUE(main_->isEnabled());
 }

@@ -168,7 +168,7 @@ TEST_F(GeneratorLaunch, CancellingTheFileDialogSaysWhereToGetItAndStartsNothing)
     main_->Menus.passAdd->trigger();
     auto* add = qobject_cast<AddPass*>(main_->FindForm(QStringLiteral("AddPass")));
     ASSERT_NE(add, nullptr);
-    add->Pro->click();
+    Press(add, "Pro");
     ASSERT_EQ(messages_->FileRequests.size(), 1u);
     ASSERT_EQ(messages_->Boxes.size(), 1u);
     EXPECT_EQ(messages_->Boxes[0].Text,

@@ -79,8 +79,8 @@ void GuiTest::OpenDocument(const std::string& path, const std::u16string& passwo
     main_->Workflow.fileOpen_Click();
     Asking* prompt = Prompt();
     ASSERT_NE(prompt, nullptr);
-    prompt->txtPass->setText(QString::fromStdU16String(password));
-    prompt->Command1_Click();
+    Type(prompt, "txtPass", password);
+    Press(prompt, "Command1");
     FlushDeletes();
 }
 
@@ -89,10 +89,10 @@ void GuiTest::NewDocument(const std::u16string& owner, const std::u16string& pas
     main_->Workflow.fileNew_Click();
     NewOne* dialog = NewDialog();
     ASSERT_NE(dialog, nullptr);
-    dialog->UserName->setText(QString::fromStdU16String(owner));
-    dialog->UserPass->setText(QString::fromStdU16String(password));
-    dialog->PassConfirm->setText(QString::fromStdU16String(password));
-    dialog->cmdOK_Click();
+    Type(dialog, "UserName", owner);
+    Type(dialog, "UserPass", password);
+    Type(dialog, "PassConfirm", password);
+    Press(dialog, "cmdOK");
     FlushDeletes();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -63,6 +64,28 @@ public:
 
 PasswordEntry Entry(std::u16string title, std::u16string user, std::u16string password,
                     int16_t year = 2000, uint8_t month = 7, uint8_t day = 4);
+
+// A control of any form by its name, as the form named it.
+template <class Widget>
+Widget* In(const QWidget* form, const char* name)
+{
+    auto* control = form->findChild<Widget*>(QString::fromLatin1(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+}
+// What a user does in a form: text into a named box, a click on a named button.
+inline void Type(const QWidget* form, const char* box, const QString& text)
+{
+    In<QLineEdit>(form, box)->setText(text);
+}
+inline void Type(const QWidget* form, const char* box, const std::u16string& text)
+{
+    Type(form, box, QString::fromStdU16String(text));
+}
+inline void Press(const QWidget* form, const char* button)
+{
+    In<QPushButton>(form, button)->click();
+}
 
 class GuiTest : public ::testing::Test {
 protected:

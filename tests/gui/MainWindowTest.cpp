@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, ToolbarDispatchesByPositionAndChecksForADocument)
 
     Control<QAction>("Button1")->trigger();  // new
     ASSERT_NE(NewDialog(), nullptr);
-    NewDialog()->cmdCancel_Click();
+    Press(NewDialog(), "cmdCancel");
     FlushDeletes();
 
     OpenThree();

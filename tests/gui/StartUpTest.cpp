@@ -183,8 +183,8 @@ protected:
 
     static void Answer(Asking* prompt, const std::u16string& password)
     {
-        prompt->txtPass->setText(QString::fromStdU16String(password));
-        prompt->Command1_Click();
+        Type(prompt, "txtPass", password);
+        Press(prompt, "Command1");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -616,7 +616,7 @@ TEST_F(StartUpTest, HandedOverTextItemRules)
         Asking* prompt = PromptOf(first);
         const std::string asked = prompt ? first.App().Document.Path : std::string();
         if (prompt)
-            prompt->Command2_Click();
+            Press(prompt, "Command2");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return asked;
     };

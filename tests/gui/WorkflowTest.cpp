@@ -44,12 +44,12 @@ TEST_F(Workflow, OpenAsksForThePasswordOverTheDisabledWindowThenShowsTheRecords)
     EXPECT_TRUE(TreeRows().empty());
 
     // An empty password is refused and the prompt stays.
-    prompt->Command1_Click();
+    Press(prompt, "Command1");
     EXPECT_EQ(messages_->Boxes.size(), 1u);
     EXPECT_EQ(Prompt(), prompt);
 
-    prompt->txtPass->setText(QStringLiteral("secret"));
-    prompt->Command1_Click();
+    Type(prompt, "txtPass", QStringLiteral("secret"));
+    Press(prompt, "Command1");
     FlushDeletes();
     EXPECT_EQ(Prompt(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
@@ -186,17 +186,17 @@ TEST_F(Workflow, ASealedFilePromptRetriesAWrongPassword)
     Asking* prompt = Prompt();
     ASSERT_NE(prompt, nullptr);
 
-    prompt->txtPass->setText(QStringLiteral("wrong"));
-    prompt->Command1_Click();
+    Type(prompt, "txtPass", QStringLiteral("wrong"));
+    Press(prompt, "Command1");
     ASSERT_EQ(messages_->Boxes.size(), 1u);
     EXPECT_EQ(messages_->Boxes[0].Text.rfind(WrongPasswordMessage, 0), 0u);
     EXPECT_EQ(Prompt(), prompt);
     EXPECT_TRUE(prompt->isEnabled());
-    EXPECT_EQ(prompt->txtPass->selectedText(), QStringLiteral("wrong"));
+    EXPECT_EQ(In<QLineEdit>(prompt, "txtPass")->selectedText(), QStringLiteral("wrong"));
     EXPECT_TRUE(TreeRows().empty());
 
-    prompt->txtPass->setText(QStringLiteral("pw"));
-    prompt->Command1_Click();
+    Type(prompt, "txtPass", QStringLiteral("pw"));
+    Press(prompt, "Command1");
     FlushDeletes();
     EXPECT_EQ(Prompt(), nullptr);
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"c"}));
@@ -215,10 +215,10 @@ TEST_F(Workflow, ANewSealedDocumentIsSavedSealedAndTheChoiceRemembered)
     ASSERT_NE(sealed, nullptr);
     EXPECT_FALSE(sealed->isChecked());
     sealed->setChecked(true);
-    dialog->UserName->setText(QStringLiteral("ann"));
-    dialog->UserPass->setText(QStringLiteral("pw"));
-    dialog->PassConfirm->setText(QStringLiteral("pw"));
-    dialog->cmdOK_Click();
+    Type(dialog, "UserName", QStringLiteral("ann"));
+    Type(dialog, "UserPass", QStringLiteral("pw"));
+    Type(dialog, "PassConfirm", QStringLiteral("pw"));
+    Press(dialog, "cmdOK");
     FlushDeletes();
 
     const std::string path = Folder() + "/new.kyq";

@@ -312,7 +312,7 @@ FormatResult ParseRecords(PasswordDocument& doc, BlockStreamReader& stream, cons
     return WalkRecords(
         stream, key, false, [&]() -> PasswordEntry& { return doc.Entries.emplace_back(); },
         [&](PasswordEntry& record) {
-            CheckExpiry(record, expiry, doc.ExpiredList);
+            CheckExpiry(record, expiry, doc.ExpiredTitles);
             doc.AddTitle(record);
             clock.Step();
         });
@@ -380,7 +380,7 @@ void DiscardPartialRead(PasswordDocument& doc)
 {
     doc.Entries.resize(1);
     doc.Titles.Clear();
-    doc.ExpiredList = ExpiredListStart;
+    doc.ExpiredTitles.clear();
 }
 
 }  // namespace

@@ -68,11 +68,11 @@ FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
 
 // Reads the records of doc.Path keyed with doc.DocumentPassword() (format 200) or
 // doc.LegacyKey (format 150): AppendEntry + AddTitle for each, in file order, and
-// doc.ExpiredList collected on the way; on success doc.OnDisk is the file as read. Does not reorder and does not touch Modified.
+// the titles of expired passwords collected in doc.ExpiredTitles on the way; on success doc.OnDisk is the file as read. Does not reorder and does not touch Modified.
 // Each reads the header again (the file may have changed since the probe) and keeps its
 // grille in doc.FileGrille. Records and titles present before the call are dropped first.
-// On failure the document is left with its owner record only, no titles, and ExpiredList
-// at its starting text, so nothing half-read can be shown.
+// On failure the document is left with its owner record only, no titles and no expired
+// titles, so nothing half-read can be shown.
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry,
                                const ReaderYield& yield = {});
 FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry,

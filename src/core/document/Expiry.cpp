@@ -1,6 +1,6 @@
 #include "core/document/Expiry.h"
 
-#include <ctime>
+#include "core/document/LocalDate.h"
 
 namespace kyq {
 namespace {
@@ -34,13 +34,10 @@ ExpiryContext ExpiryContextForToday(int days)
 {
     ExpiryContext context;
     context.Days = days;
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) != nullptr) {
-        context.Year = local.tm_year + 1900;
-        context.Month = local.tm_mon + 1;
-        context.Day = local.tm_mday;
-    }
+    const LocalDate today = TodayLocal();
+    context.Year = today.Year;
+    context.Month = today.Month;
+    context.Day = today.Day;
     return context;
 }
 
@@ -81,7 +78,7 @@ std::string DateText(int year, int month, int day)
 }
 
 void CheckExpiry(const PasswordEntry& record, const ExpiryContext& context,
-                 std::u16string& expiredList)
+                 std::vector<std::u16string>& expiredTitles)
 {
     if (context.Days == 0)
         return;
@@ -93,8 +90,7 @@ void CheckExpiry(const PasswordEntry& record, const ExpiryContext& context,
     // for years 0..9999, the only ones a record made by the program carries.
     if (DateText(expiry->Year, expiry->Month, expiry->Day) <
         DateText(context.Year, context.Month, context.Day)) {
-        expiredList += u"\r\n";
-        expiredList += record.Title;
+        expiredTitles.push_back(record.Title);
     }
 }
 

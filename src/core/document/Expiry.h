@@ -1,16 +1,14 @@
 // The expiry reminder: which records' passwords are older than the configured number of
-// days, collected into one text while a document is read.
+// days, collected as their titles while a document is read.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/document/PasswordEntry.h"
 
 namespace kyq {
-
-// What ExpiredList starts as when a reader begins; each expired record adds "\r\n" + title.
-inline constexpr char16_t ExpiredListStart[] = u"以下密码已过期，请更换：";
 
 // Expiry reminder parameters: Days 0 turns it off; today is the local date.
 struct ExpiryContext {
@@ -38,9 +36,9 @@ std::optional<ExpiryDate> ExpiryDateOf(int year, int month, int day, int days);
 // and a negative one keeps its sign ("-5" for day -5), as the stored texts always were.
 std::string DateText(int year, int month, int day);
 
-// Appends "\r\n" and the record's title to expiredList when its password expired before
-// today (the expiry date itself still counts as valid). Does nothing when Days is 0.
+// Appends the record's title to expiredTitles when its password expired before today (the
+// expiry date itself still counts as valid). Does nothing when Days is 0.
 void CheckExpiry(const PasswordEntry& record, const ExpiryContext& context,
-                 std::u16string& expiredList);
+                 std::vector<std::u16string>& expiredTitles);
 
 }  // namespace kyq

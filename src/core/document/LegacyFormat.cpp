@@ -75,7 +75,7 @@ void DiscardPartialRead(PasswordDocument& doc)
 {
     doc.Entries.resize(1);
     doc.Titles.Clear();
-    doc.ExpiredList = ExpiredListStart;
+    doc.ExpiredTitles.clear();
 }
 
 FormatResult ReadRecords(PasswordDocument& doc, std::span<const uint8_t> bytes,
@@ -119,7 +119,7 @@ FormatResult ReadRecords(PasswordDocument& doc, std::span<const uint8_t> bytes,
         PasswordEntry record = DecipherRecord(coded);
         record.UserName = record.Title;  // the older format has no user name
         doc.AppendEntry(std::move(record));
-        CheckExpiry(doc.Entries.back(), expiry, doc.ExpiredList);
+        CheckExpiry(doc.Entries.back(), expiry, doc.ExpiredTitles);
         doc.AddTitle(doc.Entries.back());
         clock.Step();
     }

@@ -62,7 +62,8 @@ public:
     std::shared_ptr<const SealedKey> SealKey;
     Grille FileGrille{};
     int32_t LegacyKey = 0;
-    std::u16string ExpiredList;
+    // Titles of the records whose passwords the last read found expired, in file order.
+    std::vector<std::u16string> ExpiredTitles;
     bool PasswordPromptOpen = false;
 
     int EntryCount() const { return static_cast<int>(Entries.size()) - 1; }

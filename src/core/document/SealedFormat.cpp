@@ -69,7 +69,7 @@ void DiscardPartialRead(PasswordDocument& doc)
 {
     doc.Entries.resize(1);
     doc.Titles.Clear();
-    doc.ExpiredList = ExpiredListStart;
+    doc.ExpiredTitles.clear();
 }
 
 // A bounds-checked walk over the plaintext.
@@ -179,7 +179,7 @@ FormatResult ParseSealedPlaintext(PasswordDocument& doc, std::span<const uint8_t
                 return Fail(FormatErrorKind::BadValue, where + " has an empty title");
             if (!cursor.ReadDate(record))
                 return Fail(FormatErrorKind::Truncated, where + ": the records end inside the date");
-            CheckExpiry(record, expiry, doc.ExpiredList);
+            CheckExpiry(record, expiry, doc.ExpiredTitles);
             doc.AddTitle(record);
             clock.Step();
         }

@@ -31,7 +31,7 @@ struct SealedHeader {
 FormatResult ReadSealedHeader(std::span<const uint8_t> bytes, SealedHeader& header);
 
 // Decrypts the records with `key` and reads them into the document as the other readers
-// do (owner name from the header, AppendEntry + AddTitle in file order, ExpiredList), and
+// do (owner name from the header, AppendEntry + AddTitle in file order, ExpiredTitles), and
 // keeps the key's parameters; WrongPassword when the bytes do not authenticate. On any
 // failure the document keeps its owner record only, and nothing of the file is shown.
 FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> bytes, const SealedKey& key,

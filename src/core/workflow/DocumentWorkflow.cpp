@@ -6,10 +6,12 @@
 
 #include "core/workflow/CommandLineItem.h"
 #include "core/workflow/CommonDialog.h"
+#include "core/workflow/DocumentUnlock.h"
 
 #include "core/document/Expiry.h"
 #include "core/document/PathText.h"
 #include "core/document/SameText.h"
+#include "core/document/SealedFormat.h"
 #include "core/workflow/EntryCommands.h"
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/PasswordTree.h"
@@ -181,19 +183,29 @@ void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
     view_.SetUndoEnabled(false);
 }
 
-DocumentWorkflow::ReadOutcome DocumentWorkflow::ReadProbedDocument(std::u16string_view password,
-                                                                   const ReaderYield& yield)
+UnlockResult DocumentWorkflow::Unlock(std::u16string_view password, const ReaderYield& yield)
 {
     PasswordDocument& doc = app_.Document;
     const ExpiryContext expiry = ExpiryContextForToday(app_.Settings.Days);
-    const FormatResult result = OpenProbedDocument(doc, password, expiry, yield, app_.KeyWork);
-    if (!result && result.error().Kind == FormatErrorKind::WrongPassword) {
-        LogWarning(LogArea::Documents, "cannot open " + doc.Path + ": " + result.error().Detail);
+    const UnlockResult result = UnlockDocument(doc, password, expiry, yield, app_.KeyWork);
+    switch (result.Outcome) {
+    case UnlockOutcome::EmptyPassword:
+        app_.MsgBox(EmptyPasswordMessage, MsgButtons::OkOnly, MsgIcon::Information, u"错误");
+        return result;
+    case UnlockOutcome::WrongPassword:
+        LogWarning(LogArea::Documents, "cannot open " + doc.Path + ": " + result.Failure->Detail);
         app_.MsgBox(std::u16string(WrongPasswordMessage) + u"请重新输入密码。", MsgButtons::OkOnly, MsgIcon::Warning);
-        return ReadOutcome::Retry;
+        return result;
+    case UnlockOutcome::Opened:
+        FinishRead({}, result.LegacyFormat);
+        break;
+    case UnlockOutcome::Unreadable:
+    case UnlockOutcome::Damaged:
+        FinishRead(*result.Failure, result.LegacyFormat);
+        break;
     }
-    FinishRead(result, doc.FormatVersion == LegacyFormatNumber);
-    return ReadOutcome::Done;
+    RefreshDocumentView();
+    return result;
 }
 
 void DocumentWorkflow::fileNew_Click()
@@ -201,6 +213,22 @@ void DocumentWorkflow::fileNew_Click()
     if (CloseDocument() == CloseResult::Cancelled)
         return;
     view_.ShowForm(FormId::NewOne);
+}
+
+void DocumentWorkflow::CreateDocument(std::u16string_view owner, std::u16string_view password, bool sealed)
+{
+    PasswordDocument& doc = app_.Document;
+    doc.ResetEntries();
+    doc.OwnerName() = owner;
+    doc.DocumentPassword() = password;
+    doc.FormatVersion = sealed ? SealedFormatNumber : CurrentFormatNumber;
+    doc.SealKey.reset();
+    app_.Settings.Sealed = sealed;
+    tree_.ResetTree(false, true);
+    app_.MsgBox(u"欢迎您使用Keyquill！", MsgButtons::OkOnly, MsgIcon::Information);
+    doc.Path = PasswordDocument::NewDocumentPath;
+    RefreshDocumentView();
+    doc.Modified = true;
 }
 
 void DocumentWorkflow::fileOpen_Click()
@@ -360,8 +388,12 @@ void DocumentWorkflow::ShowDamagedFileMessage(const std::string& path, const For
 void DocumentWorkflow::ShowExpiredList()
 {
     const PasswordDocument& doc = app_.Document;
-    if (doc.ExpiredList != ExpiredListStart)
-        app_.MsgBox(doc.ExpiredList, MsgButtons::OkOnly, MsgIcon::Information, u"消息");
+    if (doc.ExpiredTitles.empty())
+        return;
+    std::u16string text = u"以下密码已过期，请更换：";
+    for (const std::u16string& title : doc.ExpiredTitles)
+        text += u"\r\n" + title;
+    app_.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Information, u"消息");
 }
 
 std::string DocumentWorkflow::OwnerFileName() const

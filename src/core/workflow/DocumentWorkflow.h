@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/document/DocumentFormat.h"
+#include "core/workflow/DocumentUnlock.h"
 
 namespace kyq {
 
@@ -48,14 +49,17 @@ public:
     // What follows the reader that the password prompt ran: on success the notices, the
     // re-order and the refresh; on failure the damaged-file message and the restore.
     void FinishRead(const FormatResult& result, bool legacyFormat);
-    // The password prompt's OK: opens the probed document with the typed password
-    // (OpenProbedDocument, the key derived through the app's KeyWork), then FinishRead.
-    // Retry when the password does not open a sealed file or the file was altered: that
-    // is said, nothing of the file is shown and the prompt stays for another try.
-    enum class ReadOutcome { Done, Retry };
-    ReadOutcome ReadProbedDocument(std::u16string_view password, const ReaderYield& yield = {});
+    // The password prompt's OK: opens the probed document with the typed password (the
+    // key derived through the app's KeyWork), then FinishRead and the refreshed view.
+    // An empty password, or one that does not open a sealed file (or the file was
+    // altered), is said and nothing of the file is shown: MayRetry(), the prompt stays.
+    UnlockResult Unlock(std::u16string_view password, const ReaderYield& yield = {});
 
     void fileNew_Click();
+    // The new-document dialog's OK, once its checks passed: an untitled, modified document
+    // of that owner and password (sealed or format 200, remembered for the next one), then
+    // the welcome.
+    void CreateDocument(std::u16string_view owner, std::u16string_view password, bool sealed);
     void fileOpen_Click();
     void fileSave_Click();
     void fileSaveas_Click();

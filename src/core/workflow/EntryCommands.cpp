@@ -1,10 +1,46 @@
 #include "core/workflow/EntryCommands.h"
 
+#include <algorithm>
+
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/PasswordTree.h"
 #include "core/workflow/WorkflowView.h"
 
 namespace kyq {
+
+namespace {
+
+// Moves the one record that is out of place (just appended or retitled) to the line its
+// title has in the index, so the re-order that follows finds every record in place and
+// need not match 32,767 titles anew. Nothing moves when the title is not in the index.
+void MoveToTitleLine(PasswordDocument& doc, int index)
+{
+    const std::u16string& title = doc.Entries[static_cast<size_t>(index)].Title;
+    const size_t lines = doc.Titles.size();
+    for (size_t line = 0; line < lines; ++line) {
+        if (doc.Titles.At(line) != title)
+            continue;
+        const auto from = doc.Entries.begin() + index;
+        const auto to = doc.Entries.begin() + static_cast<std::ptrdiff_t>(line) + 1;
+        if (to < doc.Entries.end()) {
+            if (to < from)
+                std::rotate(to, from, from + 1);
+            else if (from < to)
+                std::rotate(from, from + 1, to + 1);
+        }
+        return;
+    }
+}
+
+void FillRecord(PasswordEntry& record, const EntryTexts& texts, const LocalDate& today)
+{
+    record.Title = texts.Title;
+    record.UserName = texts.UserName;
+    record.Password = texts.Password;
+    StampChanged(record, today);
+}
+
+}  // namespace
 
 void EntryCommands::TakeUndoSnapshot()
 {
@@ -37,9 +73,8 @@ void EntryCommands::passUndo_Click()
 
 void EntryCommands::passAdd_Click()
 {
-    if (app_.Document.EntryCount() >= PasswordDocument::MaxEntries) {
-        app_.MsgBox(u"已经达到密码数的最大值(32767)，不能再增加密码了。", MsgButtons::OkOnly,
-                    MsgIcon::Warning);
+    if (const EntryFieldProblem full = CheckRoomForRecord(app_.Document)) {
+        app_.MsgBox(full.Message, MsgButtons::OkOnly, full.Icon);
         return;
     }
     view_.ShowForm(FormId::AddPass);
@@ -85,6 +120,67 @@ void EntryCommands::passDelAll_Click()
     tree_.ResetTree(false, true);
     app_.Document.Entries.resize(1);
     app_.Document.Modified = true;
+    tree_.ShowSelectedEntry();
+}
+
+EntryChange EntryCommands::AddEntry(const EntryTexts& texts)
+{
+    PasswordDocument& doc = app_.Document;
+    // The document the dialog was opened for may have been closed behind it (a file
+    // handed over by a second start); there is nothing left to add to then.
+    if (!doc.IsOpen())
+        return {EntryChangeOutcome::RecordGone, {}};
+    EntryFieldProblem problem = CheckEntryFields(doc, texts.Title, texts.UserName, texts.Password, 0);
+    if (!problem)
+        problem = CheckRoomForRecord(doc);
+    if (problem)
+        return {EntryChangeOutcome::Refused, std::move(problem)};
+    TakeChangeSnapshot();
+    PasswordEntry record;
+    FillRecord(record, texts, today_());
+    doc.AppendEntry(std::move(record));
+    doc.AddTitle(doc.Entries.back());
+    FinishChange(doc.EntryCount());
+    return {};
+}
+
+EntryChange EntryCommands::EditEntry(int index, std::u16string_view loadedTitle, const EntryTexts& texts)
+{
+    PasswordDocument& doc = app_.Document;
+    // Only the record the dialog was filled from may be overwritten: when the document was
+    // closed or replaced behind the dialog, that record is gone and the edit is void.
+    const bool recordThere = index >= 1 && index == app_.Session.EditIndex && index <= doc.EntryCount() &&
+                             doc.IsOpen() && doc.Entries[static_cast<size_t>(index)].Title == loadedTitle;
+    if (!recordThere)
+        return {EntryChangeOutcome::RecordGone, {}};
+    if (EntryFieldProblem problem = CheckEntryFields(doc, texts.Title, texts.UserName, texts.Password, index))
+        return {EntryChangeOutcome::Refused, std::move(problem)};
+    TakeChangeSnapshot();
+    PasswordEntry& record = doc.Entries[static_cast<size_t>(index)];
+    FillRecord(record, texts, today_());
+    // Records follow the title index, so line index - 1 holds this record's old title.
+    if (static_cast<size_t>(index - 1) < doc.Titles.size())
+        doc.Titles.RemoveAt(static_cast<size_t>(index - 1));
+    doc.AddTitle(record);
+    FinishChange(index);
+    return {};
+}
+
+void EntryCommands::FinishChange(int index)
+{
+    PasswordDocument& doc = app_.Document;
+    const std::u16string title = doc.Entries[static_cast<size_t>(index)].Title;
+    doc.Modified = true;
+    MoveToTitleLine(doc, index);
+    tree_.ReorderEntries(false);
+    // The rebuilt tree has no selection; the record just written is the one the user
+    // wants to see (and may want to edit again), so it becomes the selection.
+    for (int n = 1; n <= doc.EntryCount(); ++n) {
+        if (doc.Entries[static_cast<size_t>(n)].Title == title) {
+            tree_.SelectNode(n + 1);
+            break;
+        }
+    }
     tree_.ShowSelectedEntry();
 }
 

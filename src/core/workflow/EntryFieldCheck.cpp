@@ -58,6 +58,13 @@ EntryFieldProblem CheckEntryFields(const PasswordDocument& doc, std::u16string_v
     return {};
 }
 
+EntryFieldProblem CheckRoomForRecord(const PasswordDocument& doc)
+{
+    if (doc.EntryCount() < PasswordDocument::MaxEntries)
+        return {};
+    return Problem(EntryField::Document, u"已经达到密码数的最大值(32767)，不能再增加密码了。", MsgIcon::Warning);
+}
+
 EntryFieldProblem CheckOwnerName(std::u16string_view name)
 {
     if (name.empty())

@@ -10,7 +10,8 @@
 
 namespace kyq {
 
-enum class EntryField { None, Title, UserName, Password };
+// Document: the refusal concerns no one field (the record limit).
+enum class EntryField { None, Title, UserName, Password, Document };
 
 struct EntryFieldProblem {
     EntryField Field = EntryField::None;
@@ -31,6 +32,9 @@ EntryFieldProblem CheckEntryFields(const PasswordDocument& doc, std::u16string_v
 // The first record other than skipIndex whose title equals `title` ignoring letter case,
 // or 0.
 int FindTitle(const PasswordDocument& doc, std::u16string_view title, int skipIndex);
+
+// The record limit: a document full at PasswordDocument::MaxEntries takes no more.
+EntryFieldProblem CheckRoomForRecord(const PasswordDocument& doc);
 
 // An empty owner name, then one a document cannot store (Field is Title for both).
 EntryFieldProblem CheckOwnerName(std::u16string_view name);

@@ -81,11 +81,6 @@ void Asking::Command1_Click()
     if (reading_)
         return;
     KyqApp& app = App();
-    if (txtPass->text().isEmpty()) {
-        app.MsgBox(u"密码不可能为空！", MsgButtons::OkOnly, MsgIcon::Information, u"错误");
-        txtPass->setFocus(Qt::OtherFocusReason);
-        return;
-    }
     // Nothing may act on the document while the reader runs: this prompt is disabled like
     // the main window, user input waits, and window messages are held back until the end.
     reading_ = true;
@@ -94,18 +89,17 @@ void Asking::Command1_Click()
     const ReaderYield yield = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
-    const auto outcome = main_.Workflow.ReadProbedDocument(txtPass->text().toStdU16String(), yield);
+    const UnlockResult outcome = main_.Workflow.Unlock(txtPass->text().toStdU16String(), yield);
     app.Session.ReaderRunning = false;
     reading_ = false;
     setEnabled(true);
 
-    if (outcome == DocumentWorkflow::ReadOutcome::Retry) {
+    if (outcome.MayRetry()) {
         txtPass->setFocus(Qt::OtherFocusReason);
         txtPass->selectAll();
         main_.ReleaseHeldMessages();
         return;
     }
-    main_.Workflow.RefreshDocumentView();
     Unload();
     main_.ReleaseHeldMessages();
 }

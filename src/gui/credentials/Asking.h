@@ -17,20 +17,20 @@ class Asking : public OwnedDialog {
 public:
     Asking(KyqApp& app, frmMain& main);
 
-    QLabel* Label2;
-    QLineEdit* txtPass;
-    QPushButton* Command1;  // OK
-    QPushButton* Command2;  // Cancel
-
-    void Command1_Click();
-    void Command2_Click();
-
 protected:
     void Form_Load() override;
     void Form_Unload() override;
     void OnCancel() override;
 
 private:
+    void Command1_Click();
+    void Command2_Click();
+
+    QLabel* Label2;
+    QLineEdit* txtPass;
+    QPushButton* Command1;  // OK
+    QPushButton* Command2;  // Cancel
+
     frmMain& main_;
     bool reading_ = false;
 };

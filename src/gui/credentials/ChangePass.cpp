@@ -8,14 +8,12 @@
 #include <QVBoxLayout>
 
 #include "core/document/DocumentFormat.h"
-#include "core/document/SameText.h"
 #include "core/document/SealedFormat.h"
-#include "core/document/UnstorableMessage.h"
+#include "core/workflow/CredentialCheck.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/credentials/SealedChoice.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
-#include "platform/CodePage936.h"
 
 namespace kyq {
 
@@ -93,29 +91,16 @@ void ChangePass::cmdOK_Click()
     KyqApp& app = App();
     PasswordDocument& doc = app.Document;
     const std::u16string fresh = NewPass->text().toStdU16String();
-    if (!SameText(OldPass->text().toStdU16String(), doc.DocumentPassword())) {
-        app.MsgBox(u"原密码错误！请重输。", MsgButtons::OkOnly, MsgIcon::Warning);
-        OldPass->clear();
-        OldPass->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (fresh.empty()) {
-        app.MsgBox(u"密码不能为空！", MsgButtons::OkOnly, MsgIcon::Information);
-        NewPass->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (!SameText(fresh, Confirm->text().toStdU16String())) {
-        app.MsgBox(u"两次输入的新密码不一样！请重输。", MsgButtons::OkOnly, MsgIcon::Warning);
-        Confirm->clear();
-        Confirm->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    // The password keys every text of the file: one the code page lacks could not open
-    // the saved document again.
-    if (const size_t bad = FindUnusableInDocumentPassword(fresh); bad != std::u16string::npos) {
-        app.MsgBox(UnstorableCharacterMessage(u"新密码", fresh, bad), MsgButtons::OkOnly,
-                   MsgIcon::Warning);
-        NewPass->setFocus(Qt::OtherFocusReason);
+    if (const CredentialProblem problem =
+            CheckPasswordChange(doc.DocumentPassword(), OldPass->text().toStdU16String(), fresh,
+                                Confirm->text().toStdU16String())) {
+        app.MsgBox(problem.Message, MsgButtons::OkOnly, problem.Icon);
+        QLineEdit* box = problem.Field == CredentialField::OldPassword ? OldPass
+                         : problem.Field == CredentialField::Confirm   ? Confirm
+                                                                       : NewPass;
+        if (problem.Empty)
+            box->clear();
+        box->setFocus(Qt::OtherFocusReason);
         return;
     }
     doc.DocumentPassword() = fresh;

@@ -17,6 +17,14 @@ public:
     // owner: the window that opened it (the user card), disabled while this is open.
     ChangePass(KyqApp& app, QWidget* owner);
 
+protected:
+    void Form_Load() override;
+    void OnCancel() override;
+
+private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
     QLabel* Label1;
     QLineEdit* OldPass;
     QLabel* Label2;
@@ -26,14 +34,6 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
-    void cmdOK_Click();
-    void cmdCancel_Click();
-
-protected:
-    void Form_Load() override;
-    void OnCancel() override;
-
-private:
     SealedChoice* sealed_;
 };
 

@@ -7,18 +7,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/document/DocumentFormat.h"
-#include "core/document/SealedFormat.h"
-#include "core/document/SameText.h"
-#include "core/document/UnstorableMessage.h"
 #include "core/settings/TextHelpers.h"
+#include "core/workflow/CredentialCheck.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/credentials/SealedChoice.h"
 #include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
-#include "platform/CodePage936.h"
-#include "platform/Utf.h"
 
 namespace kyq {
 
@@ -88,51 +83,21 @@ void NewOne::cmdOK_Click()
     KyqApp& app = App();
     const std::u16string name = UserName->text().toStdU16String();
     const std::u16string pass = UserPass->text().toStdU16String();
-    if (name.empty()) {
-        app.MsgBox(u"请输入用户名！", MsgButtons::OkOnly, MsgIcon::Information);
-        UserName->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (!SameText(pass, PassConfirm->text().toStdU16String())) {
-        app.MsgBox(u"两次输入的密码不一样，请检查！", MsgButtons::OkOnly, MsgIcon::Warning);
-        PassConfirm->clear();
-        PassConfirm->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (pass.empty()) {
-        app.MsgBox(u"请输入密码！", MsgButtons::OkOnly, MsgIcon::Information);
-        UserPass->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    // A name or password the file cannot carry would be changed silently on the next save
-    // (and a changed password no longer opens the file): refuse it here.
-    if (const size_t bad = FindUnstorableInOwnerName(name); bad != std::u16string::npos) {
-        app.MsgBox(UnstorableCharacterMessage(u"用户名", name, bad), MsgButtons::OkOnly,
-                   MsgIcon::Warning);
-        UserName->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (const size_t bad = FindUnusableInDocumentPassword(pass); bad != std::u16string::npos) {
-        app.MsgBox(UnstorableCharacterMessage(u"密码", pass, bad), MsgButtons::OkOnly,
-                   MsgIcon::Warning);
-        UserPass->setFocus(Qt::OtherFocusReason);
+    if (const CredentialProblem problem = CheckNewDocument(name, pass, PassConfirm->text().toStdU16String())) {
+        app.MsgBox(problem.Message, MsgButtons::OkOnly, problem.Icon);
+        QLineEdit* box = problem.Field == CredentialField::Confirm    ? PassConfirm
+                         : problem.Field == CredentialField::Password ? UserPass
+                                                                      : UserName;
+        if (problem.Empty)
+            box->clear();
+        box->setFocus(Qt::OtherFocusReason);
         return;
     }
 
-    PasswordDocument& doc = app.Document;
-    doc.ResetEntries();
-    doc.OwnerName() = name;
-    doc.DocumentPassword() = pass;
-    doc.FormatVersion = sealed_->Checked() ? SealedFormatNumber : CurrentFormatNumber;
-    doc.SealKey.reset();
-    app.Settings.Sealed = sealed_->Checked();
-    main_.Tree.ResetTree(false, true);
+    const bool sealed = sealed_->Checked();
     Unload();
-    app.MsgBox(u"欢迎您使用Keyquill！", MsgButtons::OkOnly, MsgIcon::Information);
-    doc.Path = PasswordDocument::NewDocumentPath;
-    main_.Workflow.RefreshDocumentView();
+    main_.Workflow.CreateDocument(name, pass, sealed);
     main_.activateWindow();
-    doc.Modified = true;
 }
 
 void NewOne::cmdCancel_Click()

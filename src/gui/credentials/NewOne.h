@@ -17,6 +17,14 @@ class NewOne : public OwnedDialog {
 public:
     NewOne(KyqApp& app, frmMain& main);
 
+protected:
+    void Form_Load() override;
+    void OnCancel() override;
+
+private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
     QLineEdit* UserName;
     QLineEdit* UserPass;
     QLineEdit* PassConfirm;
@@ -24,14 +32,6 @@ public:
     QPushButton* cmdCancel;
     QLabel* ShowToNew;
 
-    void cmdOK_Click();
-    void cmdCancel_Click();
-
-protected:
-    void Form_Load() override;
-    void OnCancel() override;
-
-private:
     frmMain& main_;
     SealedChoice* sealed_;
 };

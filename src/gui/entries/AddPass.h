@@ -10,16 +10,10 @@ class AddPass : public EntryDialog {
 public:
     AddPass(KyqApp& app, frmMain& main);
 
-    QPushButton* OK;
-    QPushButton* Cancel;
-
-    void OK_Click();
-    void Cancel_Click();
-
 protected:
     void Form_Load() override;
-    void OkClicked() override { OK_Click(); }
-    void CancelClicked() override { Cancel_Click(); }
+    void OkClicked() override;
+    void CancelClicked() override;
 };
 
 }  // namespace kyq

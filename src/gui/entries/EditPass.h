@@ -12,16 +12,10 @@ class EditPass : public EntryDialog {
 public:
     EditPass(KyqApp& app, frmMain& main);
 
-    QPushButton* Command1;  // OK
-    QPushButton* Command2;  // Cancel
-
-    void Command1_Click();
-    void Command2_Click();
-
 protected:
     void Form_Load() override;
-    void OkClicked() override { Command1_Click(); }
-    void CancelClicked() override { Command2_Click(); }
+    void OkClicked() override;
+    void CancelClicked() override;
 
 private:
     // The record as the dialog found it, to notice when it is no longer there.

@@ -7,9 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeView>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "core/workflow/KyqApp.h"
 #include "gui/main/LaunchGenerator.h"
@@ -45,28 +43,6 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text)
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
-}
-
-// Moves the one record that is out of place (just appended or retitled) to the line its
-// title has in the index, so the re-order that follows finds every record in place and
-// need not match 32,767 titles anew. Nothing moves when the title is not in the index.
-void MoveToTitleLine(PasswordDocument& doc, int index)
-{
-    const std::u16string& title = doc.Entries[static_cast<size_t>(index)].Title;
-    const size_t lines = doc.Titles.size();
-    for (size_t line = 0; line < lines; ++line) {
-        if (doc.Titles.At(line) != title)
-            continue;
-        const auto from = doc.Entries.begin() + index;
-        const auto to = doc.Entries.begin() + static_cast<std::ptrdiff_t>(line) + 1;
-        if (to < doc.Entries.end()) {
-            if (to < from)
-                std::rotate(to, from, from + 1);
-            else if (from < to)
-                std::rotate(from, from + 1, to + 1);
-        }
-        return;
-    }
 }
 
 }  // namespace
@@ -122,19 +98,22 @@ EntryDialog::EntryDialog(KyqApp& app, frmMain& main, const Names& names)
     connect(cancel_, &QPushButton::clicked, this, [this] { CancelClicked(); });
 }
 
-std::u16string EntryDialog::TitleText() const
+EntryTexts EntryDialog::Texts() const
 {
-    return txtID->text().toStdU16String();
+    return {txtID->text().toStdU16String(), txtName->text().toStdU16String(),
+            txtPass->text().toStdU16String()};
 }
 
-std::u16string EntryDialog::UserNameText() const
+void EntryDialog::ShowTexts(const EntryTexts& texts)
 {
-    return txtName->text().toStdU16String();
+    txtID->setText(QString::fromStdU16String(texts.Title));
+    txtName->setText(QString::fromStdU16String(texts.UserName));
+    txtPass->setText(QString::fromStdU16String(texts.Password));
 }
 
-std::u16string EntryDialog::PasswordText() const
+void EntryDialog::FocusTitle()
 {
-    return txtPass->text().toStdU16String();
+    txtID->setFocus(Qt::OtherFocusReason);
 }
 
 void EntryDialog::cmdPaste_Click()
@@ -150,15 +129,20 @@ void EntryDialog::Pro_Click()
     LaunchGenerator(App(), main_.Dialog);
 }
 
-bool EntryDialog::ValidateFields(int editIndex)
+void EntryDialog::Conclude(const EntryChange& change)
 {
-    const EntryFieldProblem problem =
-        CheckEntryFields(App().Document, TitleText(), UserNameText(), PasswordText(), editIndex);
-    if (!problem)
-        return true;
-    App().MsgBox(problem.Message, MsgButtons::OkOnly, problem.Icon);
-    FocusField(problem.Field);
-    return false;
+    switch (change.Outcome) {
+    case EntryChangeOutcome::Refused:
+        App().MsgBox(change.Refusal.Message, MsgButtons::OkOnly, change.Refusal.Icon);
+        FocusField(change.Refusal.Field);
+        return;
+    case EntryChangeOutcome::RecordGone:
+        CancelClicked();
+        return;
+    case EntryChangeOutcome::Changed:
+        Unload();  // enables and focuses the main window; `this` lives until the event loop
+        return;
+    }
 }
 
 void EntryDialog::FocusField(EntryField field)
@@ -167,31 +151,6 @@ void EntryDialog::FocusField(EntryField field)
                      : field == EntryField::Password ? txtPass
                                                      : txtID;
     box->setFocus(Qt::OtherFocusReason);
-}
-
-void EntryDialog::FinishChange(int index)
-{
-    frmMain& main = main_;
-    PasswordDocument& doc = App().Document;
-    const std::u16string title = doc.Entries[static_cast<size_t>(index)].Title;
-    Unload();  // enables and focuses the main window; `this` lives until the event loop
-    doc.Modified = true;
-    MoveToTitleLine(doc, index);
-    main.Tree.ReorderEntries(false);
-    // The rebuilt tree has no selection; the record just written is the one the user
-    // wants to see (and may want to edit again), so it becomes the selection.
-    for (int n = 1; n <= doc.EntryCount(); ++n) {
-        if (doc.Entries[static_cast<size_t>(n)].Title == title) {
-            main.Tree.SelectNode(n + 1);
-            break;
-        }
-    }
-    main.Tree.ShowSelectedEntry();
-}
-
-void EntryDialog::CloseToMain()
-{
-    Unload();
 }
 
 }  // namespace kyq

@@ -1,10 +1,10 @@
 // What the add and edit dialogs share: the three fields with their labels, the generator
-// and paste buttons, OK and Cancel, the checks on OK and the steps after a change.
+// and paste buttons, OK and Cancel, and showing what the entry commands made of OK.
 #pragma once
 
 #include <string>
 
-#include "core/workflow/EntryFieldCheck.h"
+#include "core/workflow/EntryCommands.h"
 #include "gui/widgets/OwnedDialog.h"
 
 class QLabel;
@@ -18,19 +18,6 @@ class frmMain;
 class EntryDialog : public OwnedDialog {
     Q_OBJECT
 public:
-    QLabel* Label1;
-    QLineEdit* txtID;
-    QLabel* Label3;
-    QLineEdit* txtName;
-    QLabel* Label2;
-    QLineEdit* txtPass;
-    QPushButton* Pro;
-    QPushButton* cmdPaste;
-
-    // The clipboard's text into the password field, then the clipboard emptied.
-    void cmdPaste_Click();
-    void Pro_Click();
-
     frmMain& Main() const { return main_; }
 
 protected:
@@ -44,31 +31,35 @@ protected:
     };
     EntryDialog(KyqApp& app, frmMain& main, const Names& names);
 
-    QPushButton* okButton() const { return ok_; }
-    QPushButton* cancelButton() const { return cancel_; }
-
     // The field texts as they are now.
-    std::u16string TitleText() const;
-    std::u16string UserNameText() const;
-    std::u16string PasswordText() const;
+    EntryTexts Texts() const;
+    // Fills the fields from a record and puts the focus into the title.
+    void ShowTexts(const EntryTexts& texts);
+    void FocusTitle();
 
-    // Runs the checks; on a refusal shows its message, focuses the field and returns false.
-    bool ValidateFields(int editIndex);
-    // After record `index` was added or changed and its title put in the index: the main
-    // window is enabled and this dialog closed, the document marked modified, the records
-    // put in title order with the tree rebuilt, then that record selected and shown.
-    void FinishChange(int index);
-    // Cancel: the main window is enabled and focused, the dialog closed.
-    void CloseToMain();
+    // What the entry commands made of OK: a refusal is shown and its field focused, a
+    // change closes the dialog, and a record gone behind the dialog cancels it.
+    void Conclude(const EntryChange& change);
 
     virtual void OkClicked() = 0;
     virtual void CancelClicked() = 0;
     void OnCancel() override { CancelClicked(); }
 
 private:
+    // The clipboard's text into the password field, then the clipboard emptied.
+    void cmdPaste_Click();
+    void Pro_Click();
     void FocusField(EntryField field);
 
     frmMain& main_;
+    QLabel* Label1;
+    QLineEdit* txtID;
+    QLabel* Label3;
+    QLineEdit* txtName;
+    QLabel* Label2;
+    QLineEdit* txtPass;
+    QPushButton* Pro;
+    QPushButton* cmdPaste;
     QPushButton* ok_;
     QPushButton* cancel_;
 };

@@ -21,18 +21,8 @@ class FoundResult : public OwnedDialog {
 public:
     FoundResult(KyqApp& app, frmMain& main);
 
-    QLabel* Label1;
-    QListWidget* List1;
-    QPushButton* OK;
-    QPushButton* Cancel;
-
-    // Record number of each line of List1, in the same order.
+    // Record number of each line of the list, in the same order.
     std::vector<int> FoundIndexes;
-
-    void List1_Click();
-    void List1_DblClick();
-    void OK_Click();
-    void Cancel_Click();
 
     // The details box of a double-clicked line: user name, password, date of change.
     static std::u16string DetailsText(const PasswordEntry& entry);
@@ -43,6 +33,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void List1_Click();
+    void List1_DblClick();
+    void OK_Click();
+    void Cancel_Click();
+
+    QLabel* Label1;
+    QListWidget* List1;
+    QPushButton* OK;
+    QPushButton* Cancel;
+
     // The record of the selected line, or 0 (no line, or the record is gone).
     int SelectedRecord() const;
 

@@ -67,7 +67,7 @@ void frmName::cmdOK_Click()
     // With the document closed behind the card (a hand-over), there is no owner to rename.
     if (app.Document.IsOpen()) {
         app.Document.OwnerName() = name;
-        card_.txtName->setText(QString::fromStdU16String(name));
+        card_.ShowOwnerName(name);
         // The tree's root is the owner name.
         card_.Main().Tree.RebuildTree();
         card_.Main().Workflow.RefreshDocumentView();

@@ -16,19 +16,19 @@ class frmName : public OwnedDialog {
 public:
     frmName(KyqApp& app, frmUser& card);
 
-    QLabel* Label1;
-    QLineEdit* Text1;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
-
-    void cmdOK_Click();
-    void cmdCancel_Click();
-
 protected:
     void Form_Load() override;
     void OnCancel() override { cmdCancel_Click(); }
 
 private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    QLabel* Label1;
+    QLineEdit* Text1;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
     frmUser& card_;
 };
 

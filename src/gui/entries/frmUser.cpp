@@ -94,6 +94,11 @@ void frmUser::Form_Load()
     cmdClose->setFocus(Qt::OtherFocusReason);
 }
 
+void frmUser::ShowOwnerName(const std::u16string& name)
+{
+    txtName->setText(QString::fromStdU16String(name));
+}
+
 void frmUser::lblName_Click()
 {
     auto* dialog = new frmName(App(), *this);

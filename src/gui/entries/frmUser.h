@@ -2,6 +2,8 @@
 // changing the document password.
 #pragma once
 
+#include <string>
+
 #include "gui/widgets/OwnedDialog.h"
 
 class QLabel;
@@ -17,20 +19,9 @@ class frmUser : public OwnedDialog {
 public:
     frmUser(KyqApp& app, frmMain& main);
 
-    QLabel* Label1;
-    QLineEdit* txtName;
-    QLabel* lblName;
-    QLabel* lblPass;
-    QPushButton* cmdClose;
-
     frmMain& Main() const { return main_; }
-
-    void lblName_Click();
-    void lblPass_Click();
-    void cmdClose_Click();
-
-    // The link look: hovered is red and underlined, the other blue. null: both blue.
-    void SetLinkHover(QLabel* hovered);
+    // The owner name after the rename dialog changed it.
+    void ShowOwnerName(const std::u16string& name);
 
 protected:
     void Form_Load() override;
@@ -39,6 +30,18 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void lblName_Click();
+    void lblPass_Click();
+    void cmdClose_Click();
+    // The link look: hovered is red and underlined, the other blue. null: both blue.
+    void SetLinkHover(QLabel* hovered);
+
+    QLabel* Label1;
+    QLineEdit* txtName;
+    QLabel* lblName;
+    QLabel* lblPass;
+    QPushButton* cmdClose;
+
     frmMain& main_;
     QLabel* hovered_ = nullptr;
 };

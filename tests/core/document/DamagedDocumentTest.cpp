@@ -32,7 +32,7 @@ FormatResult Read(const std::vector<uint8_t>& bytes, PasswordDocument* out = nul
         EXPECT_EQ(doc.EntryCount(), 0) << r.error().Detail;
         EXPECT_TRUE(doc.Titles.empty());
         EXPECT_EQ(doc.OwnerName(), u"owner");
-        EXPECT_EQ(doc.ExpiredList, ExpiredListStart);
+        EXPECT_TRUE(doc.ExpiredTitles.empty());
     }
     if (out)
         *out = std::move(doc);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/document/Cipher.h"
+#include "core/document/AnyFormat.h"
 #include "core/document/DocumentFormat.h"
 #include "support/DocumentTestSupport.h"
 
@@ -22,14 +22,7 @@ PasswordDocument Open(const char* name, const std::u16string& password)
     const std::vector<uint8_t> bytes = test::ReadBytes(std::string(KYQ_GOLDEN_DIR "/") + name);
     PasswordDocument doc;
     EXPECT_TRUE(ProbeHeaderBytes(doc, bytes)) << name;
-    doc.DocumentPassword() = password;
-    FormatResult read;
-    if (doc.FormatVersion == LegacyFormatNumber) {
-        doc.LegacyKey = DeriveLegacyKey(password);
-        read = ReadLegacyFormatBytes(doc, bytes, NoExpiry);
-    } else {
-        read = ReadCurrentFormatBytes(doc, bytes, NoExpiry);
-    }
+    const FormatResult read = OpenProbedBytes(doc, bytes, password, NoExpiry);
     EXPECT_TRUE(read) << name << ": " << read.error().Detail;
     return doc;
 }

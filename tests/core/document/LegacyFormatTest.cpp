@@ -162,7 +162,7 @@ TEST(LegacyFormat, ExpiryIsCheckedForEveryRecord)
     ASSERT_TRUE(ProbeHeaderBytes(doc, bytes));
     doc.LegacyKey = 49;
     ASSERT_TRUE(ReadLegacyFormatBytes(doc, bytes, ExpiryContext{60, 2024, 6, 1}));
-    EXPECT_EQ(doc.ExpiredList, std::u16string(ExpiredListStart) + u"\r\nold");
+    EXPECT_EQ(doc.ExpiredTitles, std::vector<std::u16string>{u"old"});
 }
 
 TEST(LegacyFormat, AFormat200FileIsNotReadAsFormat150)

@@ -71,6 +71,8 @@ struct RecordingView final : WorkflowView {
 
 class DocumentRules : public ::testing::Test {
 protected:
+    static constexpr LocalDate Today{2026, 12, 8};
+
     DocumentRules()
     {
         fs::create_directories(folder_ / "registry");
@@ -80,7 +82,7 @@ protected:
                                         std::move(messages));
         dialog_ = std::make_unique<CommonDialog>(*app_);
         tree_ = std::make_unique<PasswordTree>(*app_, view_);
-        commands_ = std::make_unique<EntryCommands>(*app_, view_, *tree_);
+        commands_ = std::make_unique<EntryCommands>(*app_, view_, *tree_, [] { return Today; });
         workflow_ = std::make_unique<DocumentWorkflow>(*app_, view_, *dialog_, *tree_, *commands_);
         workflow_->RefreshDocumentView();
     }
@@ -94,10 +96,10 @@ protected:
         return File(name);
     }
     // What the password prompt's OK does: the reader, then the rest of the open.
-    DocumentWorkflow::ReadOutcome AnswerPrompt(const std::u16string& password)
+    UnlockOutcome AnswerPrompt(const std::u16string& password)
     {
         app_->Settings.Days = 32767;
-        return workflow_->ReadProbedDocument(password);
+        return workflow_->Unlock(password).Outcome;
     }
     void Open(const std::string& path)
     {
@@ -518,7 +520,7 @@ TEST_F(DocumentRules, AHandOverClosesFirstAndWaitsOnlyForAPrompt)
     EXPECT_EQ(boxes_->Unexpected, 0);
 }
 
-// A sealed document: a wrong password is said and the prompt stays for another try; a
+// A sealed document: an empty or wrong password is said and the prompt stays for another try; a
 // cancelled open of another file brings the sealed document back sealed, with its key, so
 // its next save is sealed and derives nothing.
 TEST_F(DocumentRules, ASealedOpenRetriesAndACancelledOpenKeepsTheSeal)
@@ -535,11 +537,13 @@ TEST_F(DocumentRules, ASealedOpenRetriesAndACancelledOpenKeepsTheSeal)
 
     boxes_->Files.push_back(File("s.kyq"));
     workflow_->fileOpen_Click();
-    EXPECT_EQ(AnswerPrompt(u"PW"), DocumentWorkflow::ReadOutcome::Retry);
-    ASSERT_EQ(boxes_->Boxes.size(), 1u);
-    EXPECT_EQ(boxes_->Boxes[0].Text.rfind(WrongPasswordMessage, 0), 0u);
+    EXPECT_EQ(AnswerPrompt(u""), UnlockOutcome::EmptyPassword);
+    EXPECT_EQ(AnswerPrompt(u"PW"), UnlockOutcome::WrongPassword);
+    ASSERT_EQ(boxes_->Boxes.size(), 2u);
+    EXPECT_EQ(boxes_->Boxes[0].Text, EmptyPasswordMessage);
+    EXPECT_EQ(boxes_->Boxes[1].Text.rfind(WrongPasswordMessage, 0), 0u);
     EXPECT_EQ(app_->Document.EntryCount(), 0);
-    EXPECT_EQ(AnswerPrompt(u"pw"), DocumentWorkflow::ReadOutcome::Done);
+    EXPECT_EQ(AnswerPrompt(u"pw"), UnlockOutcome::Opened);
     EXPECT_EQ(view_.Rows, (std::vector<std::u16string>{u"A"}));
     EXPECT_EQ(derivations, 2);
 
@@ -647,6 +651,103 @@ TEST_F(DocumentRules, ASaveOverAFileAnotherProgramChangedAsksFirst)
         app_->Document.Modified = false;
         workflow_->CloseDocument();
     }
+}
+
+// Add and edit: the record is stamped with today, the records follow the title index
+// (also when the title moves), the changed record is selected, and one undo goes back.
+TEST_F(DocumentRules, AddAndEditStampTodayKeepTitleOrderAndSelectTheRecord)
+{
+    struct Case {
+        const char* what;
+        int editIndex;  // 0: add
+        EntryTexts texts;
+        std::vector<std::u16string> titles;
+        int position;  // of the changed record among the records
+    };
+    const Case cases[] = {
+        // Blanks are content, also alone.
+        {"add", 0, {u"Bank", u" ", u"  "}, {u"A", u"b", u"Bank", u"c", u"Mail"}, 3},
+        {"edit without a change", 4, {u"Mail", u"me", u"pm"}, {u"A", u"b", u"c", u"Mail"}, 4},
+        {"edit to its own title in other case", 4, {u"MAIL", u"new user", u"pm"}, {u"A", u"b", u"c", u"MAIL"}, 4},
+        {"edit that moves the record", 1, {u"zz", u"ann", u"pa"}, {u"b", u"c", u"Mail", u"zz"}, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PasswordDocument four = MakeDocument(
+            u"ann", u"pw", {Record(u"b", u"bob", u"pb"), Record(u"A", u"ann", u"pa"), Record(u"Mail", u"me", u"pm"),
+                            Record(u"c", u"cid", u"pc")});
+        ASSERT_TRUE(WriteDocument(four, File("four.kyq")));
+        Open(File("four.kyq"));
+        const std::vector<PasswordEntry> before = StoredRecords(app_->Document);
+        app_->Session.EditIndex = c.editIndex;
+        const EntryChange change =
+            c.editIndex ? commands_->EditEntry(c.editIndex, before[static_cast<size_t>(c.editIndex - 1)].Title, c.texts)
+                        : commands_->AddEntry(c.texts);
+        ASSERT_EQ(change.Outcome, EntryChangeOutcome::Changed);
+        EXPECT_EQ(view_.Rows, c.titles);
+        const PasswordEntry& changed = app_->Document.Entries[static_cast<size_t>(c.position)];
+        EXPECT_EQ(changed, Record(c.texts.Title, c.texts.UserName, c.texts.Password, 2026, 12, 8));
+        EXPECT_EQ(view_.Selected, c.position + 1);
+        EXPECT_EQ(view_.Details[0], c.texts.Title);
+        EXPECT_TRUE(app_->Document.Modified);
+        EXPECT_TRUE(view_.Undo);
+        commands_->passUndo_Click();
+        EXPECT_EQ(StoredRecords(app_->Document), before);
+        app_->Document.Modified = false;
+        workflow_->CloseDocument();
+    }
+}
+
+// A refused add or edit, or one whose record went away behind the dialog, changes nothing.
+TEST_F(DocumentRules, RefusedOrVoidAddAndEditChangeNothing)
+{
+    Open(MakeFile("a.kyq"));  // A, b
+    PasswordDocument& doc = app_->Document;
+    const std::vector<PasswordEntry> before = StoredRecords(doc);
+    app_->Session.EditIndex = 1;
+    struct Case {
+        const char* what;
+        std::function<EntryChange()> change;
+        EntryChangeOutcome outcome;
+        EntryField field;
+    };
+    const Case cases[] = {
+        {"empty fields", [&] { return commands_->AddEntry({}); }, EntryChangeOutcome::Refused, EntryField::Title},
+        {"title of another record", [&] { return commands_->EditEntry(1, u"A", {u"B", u"u", u"p"}); },
+         EntryChangeOutcome::Refused, EntryField::Title},
+        {"the record was retitled behind the dialog",
+         [&] { return commands_->EditEntry(1, u"Old", {u"New", u"u", u"p"}); }, EntryChangeOutcome::RecordGone,
+         EntryField::None},
+        {"another record is being edited", [&] { return commands_->EditEntry(2, u"b", {u"New", u"u", u"p"}); },
+         EntryChangeOutcome::RecordGone, EntryField::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const EntryChange change = c.change();
+        EXPECT_EQ(change.Outcome, c.outcome);
+        EXPECT_EQ(change.Refusal.Field, c.field);
+        EXPECT_EQ(StoredRecords(doc), before);
+        EXPECT_FALSE(doc.Modified);
+        EXPECT_FALSE(view_.Undo);
+    }
+
+    // The record limit: the add command says so and opens no dialog; an add dialog already
+    // open is refused the same way.
+    while (doc.EntryCount() < PasswordDocument::MaxEntries)
+        doc.AppendEntry(Record(u"t", u"u", u"p"));
+    boxes_->Boxes.clear();
+    commands_->passAdd_Click();
+    EXPECT_TRUE(view_.Forms.empty());
+    ASSERT_EQ(boxes_->Boxes.size(), 1u);
+    const EntryChange full = commands_->AddEntry({u"new", u"u", u"p"});
+    EXPECT_EQ(full.Outcome, EntryChangeOutcome::Refused);
+    EXPECT_EQ(full.Refusal.Message, boxes_->Boxes[0].Text);
+    EXPECT_EQ(doc.EntryCount(), PasswordDocument::MaxEntries);
+
+    // With the document closed behind the dialog there is nothing to add to.
+    doc.Modified = false;
+    workflow_->CloseDocument();
+    EXPECT_EQ(commands_->AddEntry({u"new", u"u", u"p"}).Outcome, EntryChangeOutcome::RecordGone);
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+// The checks the new-document and change-password dialogs run on OK: which box is refused
+// first, with which message, and whether that box is emptied, so the dialogs only show it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/workflow/MessageService.h"
+
+namespace kyq {
+
+enum class CredentialField { None, OwnerName, OldPassword, Password, Confirm };
+
+struct CredentialProblem {
+    CredentialField Field = CredentialField::None;
+    std::u16string Message;
+    MsgIcon Icon = MsgIcon::None;
+    // The refused box is emptied (a mistyped hidden password is typed again whole).
+    bool Empty = false;
+    explicit operator bool() const { return Field != CredentialField::None; }
+};
+
+// A new document, in this order: an empty owner name, a confirmation that differs (letter
+// case aside), an empty password, then an owner name or password the document cannot
+// store. Field OwnerName for the empty name too.
+CredentialProblem CheckNewDocument(std::u16string_view owner, std::u16string_view password,
+                                   std::u16string_view confirm);
+
+// A changed document password, in this order: an old password that is not the current
+// one (letter case aside), an empty new one, a confirmation that differs, then a new one
+// the document cannot be keyed with.
+CredentialProblem CheckPasswordChange(std::u16string_view current, std::u16string_view old,
+                                      std::u16string_view fresh, std::u16string_view confirm);
+
+}  // namespace kyq
