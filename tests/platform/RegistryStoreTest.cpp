@@ -326,7 +326,7 @@ TEST(RegistryStoreLog, AFailedWriteIsLoggedWithTheFileAndTheReason)
 {
     RegistryTestFolder tmp;
     std::vector<std::string> lines;
-    SetLogSink([&](LogArea area, std::string_view message) {
+    SetLogSink([&](LogLevel, LogArea area, std::string_view message) {
         if (area == LogArea::Settings)
             lines.emplace_back(message);
     });
