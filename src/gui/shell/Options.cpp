@@ -17,6 +17,7 @@
 
 #include "core/autofill/HotKeyText.h"
 #include "core/workflow/KyqApp.h"
+#include "platform/HotKeyChord.h"
 
 namespace kyq {
 
@@ -312,8 +313,8 @@ void Options::ShowHotKeyNote()
     const HotKey& hotKey = app.Settings.hotKey;
     const bool busy = app.Platform().HotKeyHeldElsewhere();
     const bool missing = app.Platform().HotKeyKeyMissing();
-    // The keyboard hook takes only chords that no one types as text.
-    const bool taken = hotKey.Ctrl || hotKey.Alt || (hotKey.Main >= 112 && hotKey.Main <= 123);
+    const bool taken =
+        ChordTakenFromOthers(static_cast<uint32_t>(hotKey.Main), hotKey.Ctrl, hotKey.Alt);
     const QString key = QString::fromStdString(HotKeyText(hotKey));
     QString note;
     if (app.Platform().HotKeyNeedsDesktopBinding()) {
