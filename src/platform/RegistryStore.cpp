@@ -338,16 +338,18 @@ Expected<void> RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& c
     if (changes.empty())
         return {};
     const std::filesystem::path path = HivePath(hive);
-    const auto failed = [&](const std::string& reason, const std::string& why, int code) {
+    // message: for the user, whole; why: for the log, after the file's name.
+    const auto failed = [&](const std::string& message, const std::string& why, int code) {
         Error e;
         e.Code = code;
-        e.Message = "设置无法保存到“" + path.string() + "”：" + reason;
+        e.Message = message;
         e.Detail = "settings not saved to " + path.string() + ": " + why;
         LogWarning(LogArea::Settings, e.Detail);
         return e;
     };
     if (const int code = MakeFolder(folder_))
-        return failed("无法创建文件夹“" + folder_.string() + "”：" + SystemErrorReason(code),
+        return failed("设置无法保存到文件夹“" + folder_.string() + "”：" +
+                          SystemErrorReason(code),
                       "cannot create the folder " + folder_.string() + ": " +
                           SystemErrorDetail(code),
                       code);
@@ -356,7 +358,8 @@ Expected<void> RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& c
     const HiveLock lock(lockPath);
     if (!lock.Held()) {
         const int code = errno;
-        return failed("无法锁定文件：" + SystemErrorReason(code),
+        return failed("设置无法保存：无法锁定“" + lockPath.string() + "”：" +
+                          SystemErrorReason(code),
                       "cannot lock " + lockPath.string() + ": " + SystemErrorDetail(code), code);
     }
 
@@ -369,7 +372,8 @@ Expected<void> RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& c
         return {};
     // A file too large to be read back would lose everything at the next start.
     if (text.size() > MaxHiveBytes)
-        return failed("设置文件将超过 " + std::to_string(MaxHiveBytes) + " 字节",
+        return failed("设置无法保存：“" + path.string() + "”将超过 " +
+                          std::to_string(MaxHiveBytes) + " 字节",
                       "the file would grow past " + std::to_string(MaxHiveBytes) + " bytes",
                       EFBIG);
     // A damaged file is replaced by what could be read of it, but kept aside so that what
@@ -383,7 +387,8 @@ Expected<void> RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& c
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     if (auto written = ReplaceFileContents(path.string(), std::span<const uint8_t>(bytes, text.size()));
         !written)
-        return failed(written.error().Message, written.error().Detail, written.error().Code);
+        return failed("设置无法保存到“" + path.string() + "”：" + written.error().Message,
+                      written.error().Detail, written.error().Code);
     return {};
 }
 
