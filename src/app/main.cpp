@@ -22,6 +22,7 @@
 #include "gui/shell/QtLog.h"
 #include "gui/shell/QtMessageService.h"
 #include "gui/shell/StartUp.h"
+#include "platform/Log.h"
 #include "platform/RegistryStore.h"
 #include "platform/qt/HandOverChannel.h"
 
@@ -88,8 +89,9 @@ int main(int argc, char** argv)
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
     else
-        qWarning("KYQ: Qt's Chinese translation qtbase_zh_CN.qm was not found in %s",
-                 qPrintable(QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        kyq::LogWarning(kyq::LogArea::Desktop,
+                        "Qt's Chinese translation qtbase_zh_CN.qm was not found in " +
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString());
 
     kyq::StartUpOptions options;
     options.ProgramFolder = QCoreApplication::applicationDirPath().toStdString() + "/";

@@ -53,4 +53,12 @@ private:
     std::optional<E> error_;
 };
 
+// For steps that all run although one fails: `first` keeps the earliest failure.
+template <class E>
+void KeepFirstError(Expected<void, E>& first, Expected<void, E> next)
+{
+    if (first && !next)
+        first = std::move(next);
+}
+
 }  // namespace kyq

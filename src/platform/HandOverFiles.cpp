@@ -1,6 +1,7 @@
-#include "platform/Log.h"
 #include "platform/HandOverFiles.h"
 
+#include "platform/Log.h"
+#include "platform/SystemErrorText.h"
 #include "platform/WholeFile.h"
 
 #include <fcntl.h>
@@ -22,31 +23,37 @@ Expected<void> WriteWhole(const std::string& path, std::string_view text) {
     return written;
 }
 
-// Reads at most HandOverFileCap bytes; false when the file is missing, unreadable or
-// longer than that.
-bool ReadCapped(const std::string& path, std::string& text) {
-    text.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+Error ReadFailure(const std::string& path, const char* step, int code) {
+    Error e;
+    e.Code = code;
+    e.Message = "无法读取文件“" + path + "”：" + SystemErrorReason(code);
+    e.Detail = std::string(step) + " " + path + ": " + SystemErrorDetail(code);
+    return e;
+}
+
+// The whole file when it holds at most HandOverFileCap bytes. A missing file is the error
+// with Code ENOENT, a longer one EFBIG.
+Expected<std::string> ReadCapped(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
-        return false;
+        return ReadFailure(path, "open", errno);
+    std::string text;
     char buffer[4096];
-    bool ok = true;
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
+        const int code = n < 0 ? errno : EFBIG;
         if (n < 0 || text.size() + static_cast<size_t>(n) > HandOverFileCap) {
-            ok = false;
-            break;
+            ::close(fd);
+            return ReadFailure(path, n < 0 ? "read" : "size of", code);
         }
         if (n == 0)
             break;
         text.append(buffer, static_cast<size_t>(n));
     }
     ::close(fd);
-    if (!ok)
-        text.clear();
-    return ok;
+    return text;
 }
 
 }  // namespace
@@ -71,8 +78,13 @@ uint64_t ParseHandleText(std::string_view text) {
 }
 
 uint64_t ReadHandleFile(const std::string& folder) {
-    std::string text;
-    return ReadCapped(folder + HandleFileName, text) ? ParseHandleText(text) : 0;
+    const auto text = ReadCapped(folder + HandleFileName);
+    if (text)
+        return ParseHandleText(*text);
+    // No file is the usual case: no instance, or one still starting.
+    if (text.error().Code != ENOENT)
+        LogWarning(LogArea::Files, text.error().Detail);
+    return 0;
 }
 
 Expected<void> RemoveHandleFile(const std::string& folder) {

@@ -39,17 +39,32 @@ const char* LogAreaName(LogArea area)
     return "general";
 }
 
-void LogWarning(LogArea area, std::string_view message)
+namespace {
+
+void Write(LogLevel level, LogArea area, std::string_view message)
 {
     // The keyboard hook's thread logs too: one line at a time.
     const std::lock_guard<std::mutex> lock(SinkMutex());
     if (const LogSink& sink = Sink()) {
-        sink(area, message);
+        sink(level, area, message);
         return;
     }
-    const std::string line = std::string("KYQ ") + LogAreaName(area) + ": " +
+    const std::string line = std::string("KYQ ") + LogAreaName(area) +
+                             (level == LogLevel::Info ? " (info): " : ": ") +
                              std::string(message) + "\n";
     std::fputs(line.c_str(), stderr);
+}
+
+}  // namespace
+
+void LogWarning(LogArea area, std::string_view message)
+{
+    Write(LogLevel::Warning, area, message);
+}
+
+void LogInfo(LogArea area, std::string_view message)
+{
+    Write(LogLevel::Info, area, message);
 }
 
 void SetLogSink(LogSink sink)

@@ -1,6 +1,7 @@
 #include "platform/RegistryStore.h"
 
 #include "platform/Log.h"
+#include "platform/SystemErrorText.h"
 #include "platform/WholeFile.h"
 
 #include <fcntl.h>
@@ -91,17 +92,30 @@ HiveTextResult ParseFile(const FileBytes& file, std::string_view rootName)
     return ParseRegistryText(file.bytes, rootName);
 }
 
-// Creates the folder and any missing parents, each private to the user.
-bool MakeFolder(const std::filesystem::path& folder)
+// Creates the folder and any missing parents, each private to the user: 0, or the errno
+// of the step that failed.
+int MakeFolder(const std::filesystem::path& folder)
 {
     std::filesystem::path prefix;
     for (const auto& part : folder) {
         prefix /= part;
         if (::mkdir(prefix.c_str(), FolderMode) != 0 && errno != EEXIST)
-            return false;
+            return errno;
     }
     struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (::stat(folder.c_str(), &st) != 0)
+        return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+// A write refused before any file is touched: a name or value the hive file cannot hold.
+Error Refused(std::string_view what, std::string_view keyPath, std::string_view valueName)
+{
+    Error e;
+    e.Message = "设置无法保存：" + std::string(what);
+    e.Detail = "refused to store " + std::string(keyPath) + "\\" + std::string(valueName) +
+               ": " + std::string(what);
+    return e;
 }
 
 // An exclusive flock on a file beside the hive, held for one read-modify-write.
@@ -261,40 +275,42 @@ bool RegistryStore::KeyExists(Hive hive, std::string_view keyPath) const
     return Read(hive).FindKey(keyPath) != nullptr;
 }
 
-bool RegistryStore::SetValue(Hive hive, std::string_view keyPath, std::string_view valueName,
-                             RegistryValue value)
+Expected<void> RegistryStore::SetValue(Hive hive, std::string_view keyPath,
+                                       std::string_view valueName, RegistryValue value)
 {
-    if (!IsValidKeyPath(keyPath) || !IsValidValueName(valueName) || !FitsInHive(value))
-        return false;
+    if (!IsValidKeyPath(keyPath) || !IsValidValueName(valueName))
+        return Refused("名称无效", keyPath, valueName);
+    if (!FitsInHive(value))
+        return Refused("值太长", keyPath, valueName);
     return Submit(hive, Change{Change::Op::SetValue, std::string(keyPath), std::string(valueName),
                                std::move(value)});
 }
 
-bool RegistryStore::CreateKey(Hive hive, std::string_view keyPath)
+Expected<void> RegistryStore::CreateKey(Hive hive, std::string_view keyPath)
 {
     if (!IsValidKeyPath(keyPath))
-        return false;
+        return Refused("名称无效", keyPath, {});
     return Submit(hive, Change{Change::Op::CreateKey, std::string(keyPath), {}, {}});
 }
 
-bool RegistryStore::DeleteValue(Hive hive, std::string_view keyPath, std::string_view valueName)
+Expected<void> RegistryStore::DeleteValue(Hive hive, std::string_view keyPath, std::string_view valueName)
 {
     return Submit(hive, Change{Change::Op::DeleteValue, std::string(keyPath),
                                std::string(valueName), {}});
 }
 
-bool RegistryStore::DeleteKey(Hive hive, std::string_view keyPath)
+Expected<void> RegistryStore::DeleteKey(Hive hive, std::string_view keyPath)
 {
     if (SplitKeyPath(keyPath).empty())
-        return false;
+        return Refused("不能删除根键", keyPath, {});
     return Submit(hive, Change{Change::Op::DeleteKey, std::string(keyPath), {}, {}});
 }
 
-bool RegistryStore::Submit(Hive hive, Change change)
+Expected<void> RegistryStore::Submit(Hive hive, Change change)
 {
     if (batchDepth_ > 0) {
         pending_[static_cast<size_t>(hive)].push_back(std::move(change));
-        return true;
+        return {};
     }
     return UpdateFile(hive, {std::move(change)});
 }
@@ -317,22 +333,35 @@ void RegistryStore::ApplyChange(RegistryHive& hive, const Change& change)
     }
 }
 
-bool RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) const
+Expected<void> RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) const
 {
     if (changes.empty())
-        return true;
+        return {};
     const std::filesystem::path path = HivePath(hive);
-    const auto failed = [&](const std::string& why) {
-        LogWarning(LogArea::Settings, "settings not saved to " + path.string() + ": " + why);
-        return false;
+    // message: for the user, whole; why: for the log, after the file's name.
+    const auto failed = [&](const std::string& message, const std::string& why, int code) {
+        Error e;
+        e.Code = code;
+        e.Message = message;
+        e.Detail = "settings not saved to " + path.string() + ": " + why;
+        LogWarning(LogArea::Settings, e.Detail);
+        return e;
     };
-    if (!MakeFolder(folder_))
-        return failed("cannot create the folder " + folder_.string());
+    if (const int code = MakeFolder(folder_))
+        return failed("设置无法保存到文件夹“" + folder_.string() + "”：" +
+                          SystemErrorReason(code),
+                      "cannot create the folder " + folder_.string() + ": " +
+                          SystemErrorDetail(code),
+                      code);
     std::filesystem::path lockPath = path;
     lockPath += ".lock";
     const HiveLock lock(lockPath);
-    if (!lock.Held())
-        return failed("cannot lock " + lockPath.string());
+    if (!lock.Held()) {
+        const int code = errno;
+        return failed("设置无法保存：无法锁定“" + lockPath.string() + "”：" +
+                          SystemErrorReason(code),
+                      "cannot lock " + lockPath.string() + ": " + SystemErrorDetail(code), code);
+    }
 
     const FileBytes file = ReadFileBytes(path);
     HiveTextResult current = ParseFile(file, HiveName(hive));
@@ -340,10 +369,13 @@ bool RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) co
         ApplyChange(current.hive, change);
     const std::string text = FormatRegistryText(current.hive, HiveName(hive));
     if (current.error == HiveTextError::None && file.exists && file.bytes == text)
-        return true;
+        return {};
     // A file too large to be read back would lose everything at the next start.
     if (text.size() > MaxHiveBytes)
-        return failed("the file would grow past " + std::to_string(MaxHiveBytes) + " bytes");
+        return failed("设置无法保存：“" + path.string() + "”将超过 " +
+                          std::to_string(MaxHiveBytes) + " 字节",
+                      "the file would grow past " + std::to_string(MaxHiveBytes) + " bytes",
+                      EFBIG);
     // A damaged file is replaced by what could be read of it, but kept aside so that what
     // could not be read is not lost without a trace.
     if (current.error != HiveTextError::None && file.exists) {
@@ -355,21 +387,25 @@ bool RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& changes) co
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     if (auto written = ReplaceFileContents(path.string(), std::span<const uint8_t>(bytes, text.size()));
         !written)
-        return failed(written.error().Detail);
-    return true;
+        return failed("设置无法保存到“" + path.string() + "”：" + written.error().Message,
+                      written.error().Detail, written.error().Code);
+    return {};
 }
 
-bool RegistryStore::EndBatch()
+Expected<void> RegistryStore::EndBatch()
 {
     if (batchDepth_ <= 0 || --batchDepth_ > 0)
-        return true;
-    bool ok = true;
+        return {};
+    Expected<void> result;
     for (size_t i = 0; i < HiveCount; ++i) {
         std::vector<Change> changes = std::move(pending_[i]);
         pending_[i].clear();
-        ok = UpdateFile(static_cast<Hive>(i), changes) && ok;
+        // Every hive gets its chance; the first failure is the one reported.
+        auto updated = UpdateFile(static_cast<Hive>(i), changes);
+        if (result && !updated)
+            result = std::move(updated);
     }
-    return ok;
+    return result;
 }
 
 RegistryStore::Batch::Batch(RegistryStore& store) : store_(store)
@@ -379,13 +415,14 @@ RegistryStore::Batch::Batch(RegistryStore& store) : store_(store)
 
 RegistryStore::Batch::~Batch()
 {
-    Commit();
+    // Whoever needs the outcome commits; a failure here is logged all the same.
+    (void)Commit();
 }
 
-bool RegistryStore::Batch::Commit()
+Expected<void> RegistryStore::Batch::Commit()
 {
     if (!open_)
-        return true;
+        return {};
     open_ = false;
     return store_.EndBatch();
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Expected.h"
 #include "platform/RegistryHive.h"
 #include "platform/RegistryText.h"
 
@@ -60,15 +61,16 @@ public:
                                           std::string_view valueName) const;
     bool KeyExists(Hive hive, std::string_view keyPath) const;
 
-    // Each write returns false when a name is invalid, a value too large to be read back
+    // Each write fails when a name is invalid, a value too large to be read back
     // (FitsInHive), or the file could not be rewritten (nor would the whole hive fit in
     // MaxHiveBytes); inside a batch it only checks names and value, and Commit tells the rest.
-    bool SetValue(Hive hive, std::string_view keyPath, std::string_view valueName,
-                  RegistryValue value);
-    bool CreateKey(Hive hive, std::string_view keyPath);
-    bool DeleteValue(Hive hive, std::string_view keyPath, std::string_view valueName);
+    // A file that could not be rewritten is also logged, with the file and the reason.
+    Expected<void> SetValue(Hive hive, std::string_view keyPath, std::string_view valueName,
+                            RegistryValue value);
+    Expected<void> CreateKey(Hive hive, std::string_view keyPath);
+    Expected<void> DeleteValue(Hive hive, std::string_view keyPath, std::string_view valueName);
     // Deletes the key with everything below it. The hive's root cannot be deleted.
-    bool DeleteKey(Hive hive, std::string_view keyPath);
+    Expected<void> DeleteKey(Hive hive, std::string_view keyPath);
 
     // While a batch is open, writes are held back; when the outermost batch ends (Commit or
     // destruction) each hive that was written to is updated once, under its lock, by
@@ -79,8 +81,9 @@ public:
         ~Batch();
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
-        // True when every hive was written. An inner batch leaves the work to the outer one.
-        bool Commit();
+        // Done when every hive was written, else the first failure (each is logged). An inner
+        // batch leaves the work to the outer one.
+        Expected<void> Commit();
 
     private:
         RegistryStore& store_;
@@ -96,10 +99,10 @@ private:
         RegistryValue value;
     };
 
-    bool Submit(Hive hive, Change change);
-    bool EndBatch();
+    Expected<void> Submit(Hive hive, Change change);
+    Expected<void> EndBatch();
     static void ApplyChange(RegistryHive& hive, const Change& change);
-    bool UpdateFile(Hive hive, const std::vector<Change>& changes) const;
+    Expected<void> UpdateFile(Hive hive, const std::vector<Change>& changes) const;
 
     std::filesystem::path folder_;
     int batchDepth_ = 0;

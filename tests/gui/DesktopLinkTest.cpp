@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         GuiTest::SetUp();
-        SetLogSink([this](LogArea, std::string_view line) { log_.emplace_back(line); });
+        SetLogSink([this](LogLevel, LogArea, std::string_view line) { log_.emplace_back(line); });
     }
     void TearDown() override
     {

@@ -65,7 +65,7 @@ protected:
     }
     void RecordFolder(const std::string& folder)
     {
-        WriteTextValue(app_->Registry, Hive::LocalMachine, RanzelKey, "Path", folder);
+        EXPECT_TRUE(WriteTextValue(app_->Registry, Hive::LocalMachine, RanzelKey, "Path", folder));
     }
     void Launch() { LaunchGenerator(*app_, main_->Dialog); }
 };

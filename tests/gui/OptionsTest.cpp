@@ -13,6 +13,7 @@
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "core/settings/FileAssociation.h"
 #include "gui/AppFormsFixture.h"
@@ -324,6 +325,21 @@ TEST_F(OptionsTest, OkWithNothingChangedStillRewritesSettingsAndAssociation)
         << entry;
     EXPECT_NE(ReadFile(Association().IconPath()).find("<svg"), std::string::npos);
     EXPECT_TRUE(Association().IsAssociated());
+}
+
+// The other settings are applied, but the ticked box that did not take is not left unsaid.
+TEST_F(OptionsTest, AnAssociationThatCannotBeWrittenIsTold)
+{
+    std::filesystem::remove_all(DataHome());
+    std::ofstream(DataHome()) << "x";  // a plain file where the data folder should be
+    Options* options = Open();
+    ASSERT_NE(options, nullptr);
+    const size_t before = messages_->Boxes.size();
+    options->findChild<QCheckBox*>(QStringLiteral("chkExt"))->click();
+    options->findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+    EXPECT_EQ(messages_->Boxes.size(), before + 1);
+    options->close();
+    FlushDeletes();
 }
 
 TEST_F(OptionsTest, TickingRegistersAndUntickingRemovesTheAssociation)

@@ -143,14 +143,14 @@ protected:
         KyqApp app(Folder() + "/program/", Folder() + "/registry",
                    std::make_unique<ScriptedMessageService>());
         if (!version.empty()) {
-            WriteTextValue(app.Registry, Hive::LocalMachine, "Software\\Tarnwick\\KYQ",
-                           "Version", version);
-            WriteTextValue(app.Registry, Hive::LocalMachine, "Software\\Tarnwick\\KYQ", "Path",
-                           path);
+            EXPECT_TRUE(WriteTextValue(app.Registry, Hive::LocalMachine, "Software\\Tarnwick\\KYQ",
+                           "Version", version));
+            EXPECT_TRUE(WriteTextValue(app.Registry, Hive::LocalMachine, "Software\\Tarnwick\\KYQ", "Path",
+                           path));
         }
         // A value of the older layout: taken over only by a migration.
-        WriteTextValue(app.Registry, Hive::CurrentUser, "Software\\Tarnwick\\KYQ", "CloseMin",
-                       "No");
+        EXPECT_TRUE(WriteTextValue(app.Registry, Hive::CurrentUser, "Software\\Tarnwick\\KYQ", "CloseMin",
+                       "No"));
     }
 
     std::string ReadRecord(const std::string& name)

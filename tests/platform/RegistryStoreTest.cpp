@@ -79,16 +79,16 @@ TEST(RegistryStore, DeletingAKeyTakesEverythingBelowIt)
 {
     RegistryTestFolder tmp;
     RegistryStore store(tmp.Hives());
-    store.SetValue(Hive::CurrentUser, "A\\B\\C", "deep", RegistryValue::Number(1));
-    store.SetValue(Hive::CurrentUser, "A\\B", "mid", RegistryValue::Number(2));
-    store.SetValue(Hive::CurrentUser, "A\\Other", "kept", RegistryValue::Number(3));
+    EXPECT_TRUE(store.SetValue(Hive::CurrentUser, "A\\B\\C", "deep", RegistryValue::Number(1)));
+    EXPECT_TRUE(store.SetValue(Hive::CurrentUser, "A\\B", "mid", RegistryValue::Number(2)));
+    EXPECT_TRUE(store.SetValue(Hive::CurrentUser, "A\\Other", "kept", RegistryValue::Number(3)));
 
     EXPECT_TRUE(store.DeleteKey(Hive::CurrentUser, "a\\b"));
     EXPECT_FALSE(store.KeyExists(Hive::CurrentUser, "A\\B"));
     EXPECT_FALSE(store.KeyExists(Hive::CurrentUser, "A\\B\\C"));
     ASSERT_TRUE(store.GetValue(Hive::CurrentUser, "A\\Other", "kept"));
     // A key created again starts empty.
-    store.CreateKey(Hive::CurrentUser, "A\\B");
+    EXPECT_TRUE(store.CreateKey(Hive::CurrentUser, "A\\B"));
     EXPECT_TRUE(store.KeyExists(Hive::CurrentUser, "A\\B"));
     EXPECT_FALSE(store.GetValue(Hive::CurrentUser, "A\\B", "mid"));
     EXPECT_FALSE(store.KeyExists(Hive::CurrentUser, "A\\B\\C"));
@@ -144,12 +144,12 @@ TEST(RegistryStore, ABatchWritesEachHiveOnceWhenTheOutermostBatchEnds)
     RegistryStore store(tmp.Hives());
     {
         RegistryStore::Batch outer(store);
-        store.SetValue(Hive::CurrentUser, "K", "a", RegistryValue::String("1"));
-        store.SetValue(Hive::LocalMachine, "K", "b", RegistryValue::String("2"));
+        EXPECT_TRUE(store.SetValue(Hive::CurrentUser, "K", "a", RegistryValue::String("1")));
+        EXPECT_TRUE(store.SetValue(Hive::LocalMachine, "K", "b", RegistryValue::String("2")));
         {
             RegistryStore::Batch inner(store);
-            store.SetValue(Hive::CurrentUser, "K", "c", RegistryValue::String("3"));
-            store.DeleteValue(Hive::CurrentUser, "K", "a");
+            EXPECT_TRUE(store.SetValue(Hive::CurrentUser, "K", "c", RegistryValue::String("3")));
+            EXPECT_TRUE(store.DeleteValue(Hive::CurrentUser, "K", "a"));
             EXPECT_TRUE(inner.Commit());
         }
         // Nothing has reached the files, yet reads see the held-back writes.
@@ -169,7 +169,7 @@ TEST(RegistryStore, ABatchWritesEachHiveOnceWhenTheOutermostBatchEnds)
     // A batch ended by its destructor commits too.
     {
         RegistryStore::Batch batch(store);
-        store.SetValue(Hive::ClassesRoot, ".kyq", "", RegistryValue::String("KYQfileMM"));
+        EXPECT_TRUE(store.SetValue(Hive::ClassesRoot, ".kyq", "", RegistryValue::String("KYQfileMM")));
     }
     EXPECT_EQ(TextOf(fresh.GetValue(Hive::ClassesRoot, ".kyq", "")), "KYQfileMM");
 }
@@ -180,10 +180,10 @@ TEST(RegistryStore, ABatchIsReplayedOnTheFileAsItStandsAtCommit)
     RegistryTestFolder tmp;
     RegistryStore mine(tmp.Hives());
     RegistryStore theirs(tmp.Hives());
-    mine.SetValue(Hive::CurrentUser, "K", "shared", RegistryValue::String("old"));
+    EXPECT_TRUE(mine.SetValue(Hive::CurrentUser, "K", "shared", RegistryValue::String("old")));
     {
         RegistryStore::Batch batch(mine);
-        mine.SetValue(Hive::CurrentUser, "K", "mine", RegistryValue::String("m"));
+        EXPECT_TRUE(mine.SetValue(Hive::CurrentUser, "K", "mine", RegistryValue::String("m")));
         ASSERT_TRUE(theirs.SetValue(Hive::CurrentUser, "K", "theirs", RegistryValue::String("t")));
         ASSERT_TRUE(theirs.SetValue(Hive::CurrentUser, "K", "shared", RegistryValue::String("new")));
     }
@@ -244,13 +244,13 @@ TEST(RegistryStore, AnOversizedOrUnreadableHiveIsNotRead)
 {
     RegistryTestFolder tmp;
     RegistryStore store(tmp.Hives());
-    store.SetValue(Hive::CurrentUser, "K", "v", RegistryValue::Number(1));
+    EXPECT_TRUE(store.SetValue(Hive::CurrentUser, "K", "v", RegistryValue::Number(1)));
     std::filesystem::resize_file(store.HivePath(Hive::CurrentUser), MaxHiveBytes + 1);
     EXPECT_EQ(store.Inspect(Hive::CurrentUser).error, HiveTextError::TooLarge);
     EXPECT_FALSE(store.GetValue(Hive::CurrentUser, "K", "v"));
 
     if (::geteuid() != 0) {  // permissions do not stop root
-        store.SetValue(Hive::LocalMachine, "K", "v", RegistryValue::Number(1));
+        EXPECT_TRUE(store.SetValue(Hive::LocalMachine, "K", "v", RegistryValue::Number(1)));
         ::chmod(store.HivePath(Hive::LocalMachine).c_str(), 0);
         EXPECT_EQ(store.Inspect(Hive::LocalMachine).error, HiveTextError::Unreadable);
         EXPECT_FALSE(store.GetValue(Hive::LocalMachine, "K", "v"));
@@ -326,7 +326,7 @@ TEST(RegistryStoreLog, AFailedWriteIsLoggedWithTheFileAndTheReason)
 {
     RegistryTestFolder tmp;
     std::vector<std::string> lines;
-    SetLogSink([&](LogArea area, std::string_view message) {
+    SetLogSink([&](LogLevel, LogArea area, std::string_view message) {
         if (area == LogArea::Settings)
             lines.emplace_back(message);
     });

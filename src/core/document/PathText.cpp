@@ -21,6 +21,21 @@ std::u16string DisplayNameOfPath(std::string_view path)
     return Utf8ToUtf16(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+std::string WithTrailingSlash(std::string_view folder)
+{
+    std::string text(folder);
+    if (!text.empty() && text.back() != '/')
+        text += '/';
+    return text;
+}
+
+std::string WithoutTrailingSlash(std::string_view folder)
+{
+    if (folder.size() > 1 && folder.back() == '/')
+        folder.remove_suffix(1);
+    return std::string(folder);
+}
+
 std::u16string StatusPanelText(std::string_view path, int count)
 {
     std::u16string text = u"文件";

@@ -11,6 +11,11 @@ namespace kyq {
 std::string FolderOfPath(std::string_view path);
 // "无标题" for exactly "nul"; otherwise the text after the last "/" (the whole path without one).
 std::u16string DisplayNameOfPath(std::string_view path);
+// The folder with one "/" at its end, added where it lacks one; "" stays "" (no folder is
+// not the root).
+std::string WithTrailingSlash(std::string_view folder);
+// The folder without the "/" at its end; the root "/" stays itself.
+std::string WithoutTrailingSlash(std::string_view folder);
 // "文件" + DisplayNameOfPath(path) + "共有" + count + "个密码。"
 std::u16string StatusPanelText(std::string_view path, int count);
 

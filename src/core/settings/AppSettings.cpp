@@ -55,20 +55,6 @@ bool IsTrueWord(const std::string& text)
     return true;
 }
 
-std::string WithoutTrailingSlash(const std::string& folder)
-{
-    if (folder.size() > 1 && folder.back() == '/')
-        return folder.substr(0, folder.size() - 1);
-    return folder;
-}
-
-std::string WithTrailingSlash(const std::string& folder)
-{
-    if (!folder.empty() && folder.back() == '/')
-        return folder;
-    return folder + '/';
-}
-
 // How one text value of the Setting key turns into its field. A number out of the field's
 // range keeps the default, as a failed conversion always did.
 struct TextSetting {
@@ -118,34 +104,45 @@ void LoadSettings(AppSettings& settings, RegistryStore& store, const std::string
                       programFolder);
 }
 
-void SaveSettings(AppSettings& settings, RegistryStore& store, const std::string& programFolder)
+Expected<void> SaveSettings(AppSettings& settings, RegistryStore& store,
+                            const std::string& programFolder)
 {
     RegistryStore::Batch batch(store);
     settings.InitDir = FolderOfPath(settings.LastFile);
+    Expected<void> saved;
+    const auto number = [&](std::string_view name, int32_t value) {
+        KeepFirstError(saved, WriteNumberValue(store, Hive::CurrentUser, HotKeyKey, name, value));
+    };
+    const auto text = [&](Hive hive, std::string_view key, std::string_view name,
+                          const std::string& value) {
+        KeepFirstError(saved, WriteTextValue(store, hive, key, name, value));
+    };
 
     const HotKey& key = settings.hotKey;
-    WriteNumberValue(store, Hive::CurrentUser, HotKeyKey, "Alt", key.Alt ? FlagOn : FlagOff);
-    WriteNumberValue(store, Hive::CurrentUser, HotKeyKey, "Ctrl", key.Ctrl ? FlagOn : FlagOff);
-    WriteNumberValue(store, Hive::CurrentUser, HotKeyKey, "Shift", key.Shift ? FlagOn : FlagOff);
-    WriteNumberValue(store, Hive::CurrentUser, HotKeyKey, "Main", key.Main);
+    number("Alt", key.Alt ? FlagOn : FlagOff);
+    number("Ctrl", key.Ctrl ? FlagOn : FlagOff);
+    number("Shift", key.Shift ? FlagOn : FlagOff);
+    number("Main", key.Main);
 
-    WriteTextValue(store, Hive::CurrentUser, SettingKey, "DblClick", PadNumber(settings.DblClick, 0));
-    WriteTextValue(store, Hive::CurrentUser, SettingKey, "AutoLoad", BoolWord(settings.AutoLoad));
-    WriteTextValue(store, Hive::CurrentUser, SettingKey, "ClearClip", BoolWord(settings.ClearClip));
-    WriteTextValue(store, Hive::CurrentUser, SettingKey, "CloseMin", BoolWord(settings.CloseMin));
-    WriteTextValue(store, Hive::CurrentUser, SettingKey, "Days", PadNumber(settings.Days, 0));
-    WriteTextValue(store, Hive::CurrentUser, SettingKey, "Sealed", BoolWord(settings.Sealed));
-    WriteTextValue(store, Hive::CurrentUser, SettingKey, "InitDir", settings.InitDir);
-    WriteTextValue(store, Hive::CurrentUser, SettingKey, "LastFile", settings.LastFile);
+    text(Hive::CurrentUser, SettingKey, "DblClick", PadNumber(settings.DblClick, 0));
+    text(Hive::CurrentUser, SettingKey, "AutoLoad", BoolWord(settings.AutoLoad));
+    text(Hive::CurrentUser, SettingKey, "ClearClip", BoolWord(settings.ClearClip));
+    text(Hive::CurrentUser, SettingKey, "CloseMin", BoolWord(settings.CloseMin));
+    text(Hive::CurrentUser, SettingKey, "Days", PadNumber(settings.Days, 0));
+    text(Hive::CurrentUser, SettingKey, "Sealed", BoolWord(settings.Sealed));
+    text(Hive::CurrentUser, SettingKey, "InitDir", settings.InitDir);
+    text(Hive::CurrentUser, SettingKey, "LastFile", settings.LastFile);
 
     const std::string version = PadNumber(ProgramMajor, 0) + "." + PadNumber(ProgramMinor, 2) +
                                 "." + PadNumber(ProgramBuild, 4);
-    WriteTextValue(store, Hive::LocalMachine, ProgramKey, "Version", version);
-    WriteTextValue(store, Hive::LocalMachine, ProgramKey, "Path", WithTrailingSlash(programFolder));
+    text(Hive::LocalMachine, ProgramKey, "Version", version);
+    text(Hive::LocalMachine, ProgramKey, "Path", WithTrailingSlash(programFolder));
+    KeepFirstError(saved, batch.Commit());
+    return saved;
 }
 
-void MigrateOldSettings(AppSettings& settings, FillHistory& history, RegistryStore& store,
-                        const std::string& programFolder)
+Expected<void> MigrateOldSettings(AppSettings& settings, FillHistory& history,
+                                  RegistryStore& store, const std::string& programFolder)
 {
     // The installation record can be missing while the current layout holds the user's
     // settings (a machine hive that could not be written, say). So start from the current
@@ -159,11 +156,15 @@ void MigrateOldSettings(AppSettings& settings, FillHistory& history, RegistrySto
     }
     LoadFillHistory(history, store);
 
+    // One update: the old values go only together with the new layout's.
     RegistryStore::Batch batch(store);
+    Expected<void> migrated;
     for (const TextSetting& setting : TextSettings)
-        RemoveValue(store, Hive::CurrentUser, ProgramKey, setting.name);
-    SaveSettings(settings, store, programFolder);
-    SaveFillHistory(history, store);
+        KeepFirstError(migrated, RemoveValue(store, Hive::CurrentUser, ProgramKey, setting.name));
+    KeepFirstError(migrated, SaveSettings(settings, store, programFolder));
+    KeepFirstError(migrated, SaveFillHistory(history, store));
+    KeepFirstError(migrated, batch.Commit());
+    return migrated;
 }
 
 std::string InstalledVersion(RegistryStore& store)

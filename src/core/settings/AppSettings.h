@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/autofill/HotKey.h"
+#include "platform/Expected.h"
 #include "platform/RegistryStore.h"
 
 namespace kyq {
@@ -34,13 +35,15 @@ struct AppSettings {
 
 // programFolder: the executable's folder with its trailing "/".
 void LoadSettings(AppSettings& settings, RegistryStore& store, const std::string& programFolder);
-// Writes every value and the installation record in one atomic update of each hive.
-// First sets settings.InitDir to the folder of LastFile.
-void SaveSettings(AppSettings& settings, RegistryStore& store, const std::string& programFolder);
+// Writes every value and the installation record in one atomic update of each hive, or
+// says why not (the store has logged it). First sets settings.InitDir to the folder of
+// LastFile.
+Expected<void> SaveSettings(AppSettings& settings, RegistryStore& store,
+                            const std::string& programFolder);
 // Reads the older layout (values directly under Software\Tarnwick\KYQ) where present,
 // keeps current values otherwise, then saves settings and history in the current layout.
-void MigrateOldSettings(AppSettings& settings, FillHistory& history, RegistryStore& store,
-                        const std::string& programFolder);
+Expected<void> MigrateOldSettings(AppSettings& settings, FillHistory& history,
+                                  RegistryStore& store, const std::string& programFolder);
 
 // Installed-version record of the machine hive ("" when missing).
 std::string InstalledVersion(RegistryStore& store);

@@ -52,16 +52,19 @@ void LoadFillHistory(FillHistory& history, RegistryStore& store)
     history.Assign(std::move(items));
 }
 
-void SaveFillHistory(const FillHistory& history, RegistryStore& store)
+Expected<void> SaveFillHistory(const FillHistory& history, RegistryStore& store)
 {
     RegistryStore::Batch batch(store);
-    RemoveKey(store, Hive::CurrentUser, HistoryKey);
-    WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total",
-                     static_cast<int32_t>(history.size()));
+    Expected<void> saved = RemoveKey(store, Hive::CurrentUser, HistoryKey);
+    KeepFirstError(saved, WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total",
+                                           static_cast<int32_t>(history.size())));
     for (size_t i = 0; i < history.size(); ++i) {
-        WriteTextValue(store, Hive::CurrentUser, HistoryKey, PadNumber(static_cast<int64_t>(i + 1), 0),
-                       Utf16ToUtf8(history.Items()[i]));
+        KeepFirstError(saved, WriteTextValue(store, Hive::CurrentUser, HistoryKey,
+                                             PadNumber(static_cast<int64_t>(i + 1), 0),
+                                             Utf16ToUtf8(history.Items()[i])));
     }
+    KeepFirstError(saved, batch.Commit());
+    return saved;
 }
 
 }  // namespace kyq

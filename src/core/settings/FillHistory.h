@@ -26,7 +26,7 @@ private:
 
 // Software\Tarnwick\KYQ\History: Total (capped at 10, missing = 0) and "1".."Total".
 void LoadFillHistory(FillHistory& history, RegistryStore& store);
-// Removes the key, then writes Total and "1".."N".
-void SaveFillHistory(const FillHistory& history, RegistryStore& store);
+// Removes the key, then writes Total and "1".."N", in one update; or says why not.
+Expected<void> SaveFillHistory(const FillHistory& history, RegistryStore& store);
 
 }  // namespace kyq

@@ -13,10 +13,10 @@ std::string ReadTextValue(RegistryStore& store, Hive hive, std::string_view keyP
     return nul == std::string::npos ? value->text : value->text.substr(0, nul);
 }
 
-void WriteTextValue(RegistryStore& store, Hive hive, std::string_view keyPath,
-                    std::string_view valueName, std::string_view text)
+Expected<void> WriteTextValue(RegistryStore& store, Hive hive, std::string_view keyPath,
+                              std::string_view valueName, std::string_view text)
 {
-    store.SetValue(hive, keyPath, valueName, RegistryValue::String(text));
+    return store.SetValue(hive, keyPath, valueName, RegistryValue::String(text));
 }
 
 int32_t ReadNumberValue(RegistryStore& store, Hive hive, std::string_view keyPath,
@@ -28,21 +28,21 @@ int32_t ReadNumberValue(RegistryStore& store, Hive hive, std::string_view keyPat
     return static_cast<int32_t>(value->number);
 }
 
-void WriteNumberValue(RegistryStore& store, Hive hive, std::string_view keyPath,
-                      std::string_view valueName, int32_t number)
+Expected<void> WriteNumberValue(RegistryStore& store, Hive hive, std::string_view keyPath,
+                                std::string_view valueName, int32_t number)
 {
-    store.SetValue(hive, keyPath, valueName, RegistryValue::Number(static_cast<uint32_t>(number)));
+    return store.SetValue(hive, keyPath, valueName, RegistryValue::Number(static_cast<uint32_t>(number)));
 }
 
-void RemoveKey(RegistryStore& store, Hive hive, std::string_view keyPath)
+Expected<void> RemoveKey(RegistryStore& store, Hive hive, std::string_view keyPath)
 {
-    store.DeleteKey(hive, keyPath);
+    return store.DeleteKey(hive, keyPath);
 }
 
-void RemoveValue(RegistryStore& store, Hive hive, std::string_view keyPath,
-                 std::string_view valueName)
+Expected<void> RemoveValue(RegistryStore& store, Hive hive, std::string_view keyPath,
+                           std::string_view valueName)
 {
-    store.DeleteValue(hive, keyPath, valueName);
+    return store.DeleteValue(hive, keyPath, valueName);
 }
 
 }  // namespace kyq

@@ -1,11 +1,12 @@
-// The registry helpers every other unit uses for settings access. Failures leave nothing
-// read or nothing changed; they never throw.
+// The registry helpers every other unit uses for settings access. A failed read gives the
+// value's default; a failed write changes nothing and says why (the store logs it too).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/Expected.h"
 #include "platform/RegistryStore.h"
 
 namespace kyq {
@@ -14,16 +15,16 @@ namespace kyq {
 std::string ReadTextValue(RegistryStore& store, Hive hive, std::string_view keyPath,
                           std::string_view valueName);
 // Creates the key and its parents as needed.
-void WriteTextValue(RegistryStore& store, Hive hive, std::string_view keyPath,
-                    std::string_view valueName, std::string_view text);
+Expected<void> WriteTextValue(RegistryStore& store, Hive hive, std::string_view keyPath,
+                              std::string_view valueName, std::string_view text);
 // 0 unless the value exists and is a 32-bit number.
 int32_t ReadNumberValue(RegistryStore& store, Hive hive, std::string_view keyPath,
                         std::string_view valueName);
-void WriteNumberValue(RegistryStore& store, Hive hive, std::string_view keyPath,
-                      std::string_view valueName, int32_t number);
+Expected<void> WriteNumberValue(RegistryStore& store, Hive hive, std::string_view keyPath,
+                                std::string_view valueName, int32_t number);
 // Deletes the key with all its values and subkeys.
-void RemoveKey(RegistryStore& store, Hive hive, std::string_view keyPath);
-void RemoveValue(RegistryStore& store, Hive hive, std::string_view keyPath,
-                 std::string_view valueName);
+Expected<void> RemoveKey(RegistryStore& store, Hive hive, std::string_view keyPath);
+Expected<void> RemoveValue(RegistryStore& store, Hive hive, std::string_view keyPath,
+                           std::string_view valueName);
 
 }  // namespace kyq

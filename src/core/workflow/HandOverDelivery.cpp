@@ -18,4 +18,20 @@ HandOverDelivery DeliverHandOver(const HandOverSteps& steps)
     }
 }
 
+Expected<void> PublishHandOver(const HandOverPublishSteps& steps)
+{
+    // Removed in any case: a file left by an instance that crashed names a window nobody
+    // answers for.
+    steps.RemoveStaleFile();
+    Expected<void> published = steps.Listen();
+    if (published)
+        published = steps.WriteFile();
+    if (published)
+        return published;
+    Error told = published.error();
+    told.Message = "Keyquill无法接收再次启动时交来的文件（" + told.Message +
+                   "）。再次启动Keyquill或打开.kyq文件时，文件不会在这个窗口中打开。";
+    return told;
+}
+
 }  // namespace kyq

@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/Expected.h"
+
 namespace kyq {
 
 struct HandOverSteps {
@@ -28,5 +30,18 @@ struct HandOverSteps {
 enum class HandOverDelivery { Delivered, BecameFirst, NoAnswer };
 
 HandOverDelivery DeliverHandOver(const HandOverSteps& steps);
+
+// The running instance's side: it becomes reachable by listening, and only a window that
+// listens is named in Handle.dat, so that no start hands over to an instance that cannot
+// hear it (such a start waits for an answer and then tells its user).
+struct HandOverPublishSteps {
+    std::function<Expected<void>()> Listen;
+    // Handle.dat of an instance before this one; a failure is logged where it happens.
+    std::function<void()> RemoveStaleFile;
+    std::function<Expected<void>()> WriteFile;
+};
+
+// Done, or the first failure, its message saying for the user what follows from it.
+Expected<void> PublishHandOver(const HandOverPublishSteps& steps);
 
 }  // namespace kyq

@@ -1,5 +1,7 @@
 #include "core/workflow/KyqApp.h"
 
+#include "platform/Utf.h"
+
 #include <stdexcept>
 #include <utility>
 
@@ -56,7 +58,26 @@ void KyqApp::LoadSettings()
 
 void KyqApp::SaveSettings()
 {
-    kyq::SaveSettings(Settings, Registry, ProgramFolder);
+    SettingsWritten(kyq::SaveSettings(Settings, Registry, ProgramFolder));
+}
+
+void KyqApp::SaveFillHistory()
+{
+    SettingsWritten(kyq::SaveFillHistory(History, Registry));
+}
+
+void KyqApp::SettingsWritten(const Expected<void>& written)
+{
+    if (written) {
+        settingsFailureTold_ = false;
+        return;
+    }
+    if (settingsFailureTold_)
+        return;
+    settingsFailureTold_ = true;
+    MsgBox(Utf8ToUtf16(written.error().Message) +
+               u"\r\n\r\n在问题解决之前，更改的设置和最近打开的文件在下次启动时不会保留。",
+           MsgButtons::OkOnly, MsgIcon::Warning);
 }
 
 }  // namespace kyq

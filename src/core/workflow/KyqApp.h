@@ -16,6 +16,7 @@
 #include "core/workflow/MessageChain.h"
 #include "core/workflow/MessageService.h"
 #include "core/workflow/ModalGate.h"
+#include "platform/Expected.h"
 #include "platform/RegistryStore.h"
 
 namespace kyq {
@@ -85,12 +86,19 @@ public:
     void SetPlatform(std::unique_ptr<MainWindowPlatform> platform);
 
     void LoadSettings();
+    // Write the settings (the fill history). The store logs a failure; the user is told of
+    // it once, until a write succeeds again: every open and save writes them, and one
+    // message says all there is to say.
     void SaveSettings();
+    void SaveFillHistory();
+    // The same for a settings write made some other way (the migration at start-up).
+    void SettingsWritten(const Expected<void>& written);
 
 private:
     std::unique_ptr<MessageService> messages_;
     std::unique_ptr<MainWindowPlatform> platform_;
     std::function<void(const WindowMessage&)> poster_;
+    bool settingsFailureTold_ = false;
 };
 
 }  // namespace kyq

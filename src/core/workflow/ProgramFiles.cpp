@@ -3,22 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/document/PathText.h"
+
 namespace kyq {
-
-namespace {
-
-std::string WithSlash(std::string folder)
-{
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
-}  // namespace
 
 std::string ProgramDataFolder(const std::string& programFolder)
 {
-    const std::string folder = WithSlash(programFolder);
+    const std::string folder = WithTrailingSlash(programFolder);
     const std::string installed = folder + "../share/keyquill";
     std::error_code error;
     if (!std::filesystem::is_directory(installed, error))
@@ -26,7 +17,7 @@ std::string ProgramDataFolder(const std::string& programFolder)
     // Resolved the way the file system does, so a symbolic link on the way cannot make
     // the text differ from the folder that was found.
     const std::filesystem::path resolved = std::filesystem::canonical(installed, error);
-    return error ? installed + "/" : WithSlash(resolved.string());
+    return error ? installed + "/" : WithTrailingSlash(resolved.string());
 }
 
 std::string HelpFolder(const std::string& programFolder)

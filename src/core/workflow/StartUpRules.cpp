@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/document/PathText.h"
 #include "platform/Utf.h"
 
 namespace kyq {
@@ -69,11 +70,8 @@ int InstalledMajorVersion(std::string_view version)
 ProgramLaunch NewerVersionLaunch(std::string_view installedPath, std::string_view commandLine)
 {
     ProgramLaunch launch;
-    launch.Program = std::string(installedPath);
     // The record keeps its trailing "/"; one written by hand may lack it.
-    if (!launch.Program.empty() && launch.Program.back() != '/')
-        launch.Program += '/';
-    launch.Program += "KYQ";
+    launch.Program = WithTrailingSlash(installedPath) + "KYQ";
     if (!commandLine.empty())
         launch.Arguments.emplace_back(commandLine);
     return launch;

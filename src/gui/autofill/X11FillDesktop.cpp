@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
+#include "platform/x11/KeyReleaseWait.h"
 #include "platform/x11/KeystrokeSenderKeymap.h"
 
 namespace kyq {
@@ -15,26 +15,18 @@ namespace {
 constexpr auto KeyReleaseWait = std::chrono::milliseconds(1000);
 constexpr auto KeyReleasePoll = std::chrono::milliseconds(10);
 
-// Waits until no key but a modifier is down, for at most `timeout`. The Enter that
-// confirmed the fill dialog is usually still held when typing would start, and a Return
-// typed while it is down is taken as its auto-repeat or lost.
-void WaitForKeysUp(Display* display, std::chrono::milliseconds timeout)
+// Every key but the modifiers: the Enter that confirmed the fill dialog is usually still
+// held when typing would start.
+void WaitForNonModifiersUp(Display* display)
 {
     const ModifierKeys modifiers = ReadModifierKeys(display);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        char keys[32] = {};
-        XQueryKeymap(display, keys);
-        bool held = false;
-        for (unsigned keycode = 8; keycode < 256 && !held; ++keycode) {
-            held = (keys[keycode / 8] & (1 << (keycode % 8))) != 0 &&
-                   std::find(modifiers.all.begin(), modifiers.all.end(), keycode) ==
-                       modifiers.all.end();
-        }
-        if (!held || std::chrono::steady_clock::now() >= deadline)
-            return;
-        std::this_thread::sleep_for(KeyReleasePoll);
-    }
+    (void)WaitForKeysUp(
+        display,
+        [&modifiers](unsigned keycode) {
+            return std::find(modifiers.all.begin(), modifiers.all.end(), keycode) ==
+                   modifiers.all.end();
+        },
+        KeyReleaseWait, KeyReleasePoll);
 }
 
 }  // namespace
@@ -72,7 +64,7 @@ void X11FillDesktop::BeginTyping()
     if (!display_.IsOpen())
         return;
     // Held modifiers are the typing's own business (it waits for them, then lets go).
-    WaitForKeysUp(display_.get(), KeyReleaseWait);
+    WaitForNonModifiersUp(display_.get());
     sender_.Begin();
 }
 

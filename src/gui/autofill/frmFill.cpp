@@ -228,7 +228,9 @@ void frmFill::cmdOK_Click()
     const std::u16string text = ExpandFillMacro(macro, entry);
 
     app.History.Update(macro);
-    SaveFillHistory(app.History, app.Registry);
+    // A failure is told after the typing: a message box now would stand between the user
+    // and the target.
+    const Expected<void> historySaved = SaveFillHistory(app.History, app.Registry);
 
     // Everything the rest needs is copied out: the dialog is gone from here on.
     FillDesktop& desktop = desktop_;
@@ -237,6 +239,7 @@ void frmFill::cmdOK_Click()
 
     const FillOutcome outcome = TypeIntoTarget(desktop, target, IsOwnWindow(target), text,
                                                [] { QCoreApplication::processEvents(); });
+    app.SettingsWritten(historySaved);
     if (outcome.stop == FillStop::None)
         return;
     LogWarning(LogArea::Keyboard, FillStopDetail(outcome));

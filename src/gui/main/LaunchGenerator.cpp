@@ -5,6 +5,7 @@
 #include <string>
 #include <system_error>
 
+#include "core/document/PathText.h"
 #include "core/settings/Registry.h"
 #include "core/workflow/CommonDialog.h"
 #include "core/workflow/KyqApp.h"
@@ -48,13 +49,11 @@ void LaunchGenerator(KyqApp& app, CommonDialog& dialog)
     if (IsFile(path) && Start(app, path))
         return;
     path.clear();
-    std::string folder = ReadTextValue(app.Registry, Hive::LocalMachine, GeneratorKey, "Path");
-    if (!folder.empty()) {
-        // The recorded folder ends in a separator; one written by hand may not.
-        if (folder.back() != '/')
-            folder += '/';
+    // The recorded folder ends in a separator; one written by hand may not.
+    const std::string folder =
+        WithTrailingSlash(ReadTextValue(app.Registry, Hive::LocalMachine, GeneratorKey, "Path"));
+    if (!folder.empty())
         path = GeneratorIn(folder);
-    }
     if (path.empty())
         path = GeneratorIn(app.ProgramFolder);
     if (!path.empty() && Start(app, path))

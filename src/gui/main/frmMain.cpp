@@ -30,6 +30,7 @@
 #include "gui/widgets/OwnedDialog.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
+#include "platform/Log.h"
 
 namespace kyq {
 
@@ -672,7 +673,7 @@ bool frmMain::event(QEvent* event)
         } else if (message.Msg == WM_HANDOVER && app_.Modal.Busy()) {
             // A hand-over opens a document: it waits for the dialog in front (its sender
             // keeps waiting for the reply meanwhile).
-            qInfo("KYQ: a handed-over document waits for the open dialog to close");
+            LogInfo(LogArea::Documents, "a handed-over document waits for the open dialog to close");
             OwnedDialog::WhenNoneOpen(app_, this, [this, message] {
                 QCoreApplication::postEvent(this, new WindowMessageEvent(message));
             });

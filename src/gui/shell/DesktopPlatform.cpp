@@ -2,6 +2,7 @@
 
 #include "core/autofill/FillDesktop.h"
 #include "core/autofill/HotKeyText.h"
+#include "core/workflow/HandOverDelivery.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/autofill/HotKeyWatcherFilter.h"
 #include "gui/main/frmMain.h"
@@ -10,6 +11,7 @@
 #include "platform/HandOverFiles.h"
 #include "platform/HookMessage.h"
 #include "platform/Log.h"
+#include "platform/Utf.h"
 #include "platform/qt/HandOverChannel.h"
 #include "platform/x11/KeybHook.h"
 #include "platform/x11/KeyboardHookLoader.h"
@@ -173,12 +175,14 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
                              app_.PostMessage(WindowMessage{WM_HANDOVER, 0, token});
                          });
     }
-    // Listening first: whoever reads Handle.dat finds the window answering.
-    handOverServer_->Listen(window);
-    // Failures are logged where they happen; without the file a second start reaches
-    // nobody, as while this instance is still starting.
-    (void)RemoveHandleFile(instanceFolder_);
-    (void)kyq::WriteHandleFile(instanceFolder_, window);
+    HandOverPublishSteps steps;
+    steps.RemoveStaleFile = [this] { (void)RemoveHandleFile(instanceFolder_); };
+    steps.Listen = [this, window] { return handOverServer_->Listen(window); };
+    steps.WriteFile = [this, window] { return kyq::WriteHandleFile(instanceFolder_, window); };
+    if (const Expected<void> published = PublishHandOver(steps); !published) {
+        LogWarning(LogArea::Desktop, "no hand-overs from other starts: " + published.error().Detail);
+        app_.MsgBox(Utf8ToUtf16(published.error().Message), MsgButtons::OkOnly, MsgIcon::Warning);
+    }
 }
 
 void DesktopPlatform::DeleteHandleFile()

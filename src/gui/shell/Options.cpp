@@ -17,6 +17,8 @@
 
 #include "core/autofill/HotKeyText.h"
 #include "core/workflow/KyqApp.h"
+#include "platform/HotKeyChord.h"
+#include "platform/Utf.h"
 
 namespace kyq {
 
@@ -271,18 +273,22 @@ bool Options::eventFilter(QObject* watched, QEvent* event)
 
 void Options::ApplyFileAssociation()
 {
-    // The desktop files may not be writable; as with any shell registration that fails, the
-    // settings are still applied and nothing is said (the association logs what failed).
+    // The desktop files may not be writable: the other settings are still applied, and the
+    // user hears why the box did not take (the association logs the detail).
+    Expected<void> applied;
     if (chkExt->isChecked()) {
         QFile icon(QStringLiteral(":/icons/keyquill.svg"));
         std::string iconSvg;
         if (icon.open(QIODevice::ReadOnly))
             iconSvg = icon.readAll().toStdString();
-        (void)association_.Register(QCoreApplication::applicationFilePath().toStdString(), iconSvg);
+        applied = association_.Register(QCoreApplication::applicationFilePath().toStdString(), iconSvg);
     } else {
         // Takes away only this program's association; another program's stays as it is.
-        (void)association_.Unregister();
+        applied = association_.Unregister();
     }
+    if (!applied)
+        App().MsgBox(u"无法更改.kyq文件的关联：" + Utf8ToUtf16(applied.error().Message),
+                     MsgButtons::OkOnly, MsgIcon::Warning);
 }
 
 void Options::Command3_Click()
@@ -312,8 +318,8 @@ void Options::ShowHotKeyNote()
     const HotKey& hotKey = app.Settings.hotKey;
     const bool busy = app.Platform().HotKeyHeldElsewhere();
     const bool missing = app.Platform().HotKeyKeyMissing();
-    // The keyboard hook takes only chords that no one types as text.
-    const bool taken = hotKey.Ctrl || hotKey.Alt || (hotKey.Main >= 112 && hotKey.Main <= 123);
+    const bool taken =
+        ChordTakenFromOthers(static_cast<uint32_t>(hotKey.Main), hotKey.Ctrl, hotKey.Alt);
     const QString key = QString::fromStdString(HotKeyText(hotKey));
     QString note;
     if (app.Platform().HotKeyNeedsDesktopBinding()) {

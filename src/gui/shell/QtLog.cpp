@@ -36,9 +36,12 @@ const QLoggingCategory& Category(LogArea area)
 
 void InstallQtLogSink()
 {
-    SetLogSink([](LogArea area, std::string_view message) {
-        qCWarning(Category(area)).noquote()
-            << QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+    SetLogSink([](LogLevel level, LogArea area, std::string_view message) {
+        const QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+        if (level == LogLevel::Info)
+            qCInfo(Category(area)).noquote() << text;
+        else
+            qCWarning(Category(area)).noquote() << text;
     });
 }
 

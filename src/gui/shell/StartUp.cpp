@@ -120,7 +120,7 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
     LoadMainWindow();
     app.SaveSettings();
     LoadFillHistory(app.History, app.Registry);
-    SaveFillHistory(app.History, app.Registry);
+    app.SaveFillHistory();
     app.Platform().InstallShellMessageFilter(app.WindowMessages);
     if (options_.DesktopMessages) {
         signals_ = std::make_unique<SignalBridge>(
@@ -198,7 +198,7 @@ StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
     case HandOverDelivery::Delivered:
         return StartOutcome::Ended;
     case HandOverDelivery::BecameFirst:
-        qInfo("KYQ: the running instance has ended; this start takes its place");
+        LogInfo(LogArea::Desktop, "the running instance has ended; this start takes its place");
         secondInstance_ = false;
         return RunFirstInstance(commandLine);
     case HandOverDelivery::NoAnswer:
@@ -228,7 +228,8 @@ bool StartUp::CheckInstalledVersion(const std::string& commandLine)
                 return false;
         }
     } else if (major < ProgramMajor) {
-        MigrateOldSettings(app.Settings, app.History, app.Registry, app.ProgramFolder);
+        app.SettingsWritten(
+            MigrateOldSettings(app.Settings, app.History, app.Registry, app.ProgramFolder));
         // As the old settings' folder goes to the main window's file dialog, the window
         // comes up (hidden) here already.
         LoadMainWindow();

@@ -50,9 +50,18 @@ HandOverServer::HandOverServer(QObject* parent) : QObject(parent), server_(new Q
 
 HandOverServer::~HandOverServer() = default;
 
-bool HandOverServer::Listen(quint64 handle) {
+Expected<void> HandOverServer::Listen(quint64 handle) {
     Close();
-    return server_->listen(HandOverChannelName(handle));
+    const QString name = HandOverChannelName(handle);
+    if (server_->listen(name))
+        return {};
+    Error e;
+    e.Message = server_->serverError() == QAbstractSocket::AddressInUseError
+                    ? "通信通道“" + name.toStdString() + "”已被其他程序占用"
+                    : "无法建立通信通道：" + server_->errorString().toStdString();
+    e.Detail = "cannot listen on the hand-over channel " + name.toStdString() + ": " +
+               server_->errorString().toStdString();
+    return e;
 }
 
 void HandOverServer::Close() {

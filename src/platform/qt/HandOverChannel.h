@@ -13,6 +13,8 @@
 
 #include <optional>
 
+#include "platform/Expected.h"
+
 class QLocalServer;
 class QLocalSocket;
 
@@ -30,9 +32,9 @@ public:
     explicit HandOverServer(QObject* parent = nullptr);
     ~HandOverServer() override;
 
-    // Listens under the name for `handle`; false when the name is taken (by another live
+    // Listens under the name for `handle`; fails when the name is taken (by another live
     // instance, or another user squatting it) or listening failed.
-    bool Listen(quint64 handle);
+    Expected<void> Listen(quint64 handle);
     void Close();
     bool IsListening() const;
 

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "platform/HookMessage.h"
+#include "platform/HotKeyChord.h"
 #include "platform/x11/KeybHook.h"
 #include "platform/x11/KeybHookGrabRule.h"
 #include "platform/x11/KeybHookKeyMap.h"
@@ -297,8 +298,8 @@ int KeybHookRecorder::Grab(unsigned virtualKey, unsigned modifiers)
     Ungrab();
     grabbedKey_ = 0;
     grabState_ = KEYBHOOK_GRAB_NONE;
-    const bool functionKey = virtualKey >= 112 && virtualKey <= 123;
-    if (virtualKey == 0 || ((modifiers & (KEYBHOOK_CTRL | KEYBHOOK_ALT)) == 0 && !functionKey))
+    if (!ChordTakenFromOthers(virtualKey, (modifiers & KEYBHOOK_CTRL) != 0,
+                              (modifiers & KEYBHOOK_ALT) != 0))
         return grabState_;
     ApplyPendingMappingChanges();
     const std::vector<KeyGrab> wanted = ChordGrabs(virtualKey, modifiers);

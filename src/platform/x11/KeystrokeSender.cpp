@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/x11/KeyReleaseWait.h"
 #include "platform/x11/KeystrokeSenderKeymap.h"
 #include "platform/x11/KeystrokeSenderPing.h"
 #include "platform/KeystrokeSenderPlan.h"
@@ -17,11 +18,6 @@
 namespace kyq {
 
 namespace {
-
-bool IsDown(const char keys[32], unsigned keycode)
-{
-    return keycode < 256 && (keys[keycode / 8] & (1 << (keycode % 8))) != 0;
-}
 
 // Gives spare keycodes the symbols of a chunk, two per keycode (the second typed with
 // Shift), and takes them away again (back to no symbol) once, when this goes, on every way
@@ -188,20 +184,16 @@ void KeystrokeSender::ReleaseHeldModifiers()
 {
     Display* dpy = display_.get();
     const ModifierKeys modifiers = ReadModifierKeys(dpy);
-    char keys[32] = {};
-    const auto deadline = std::chrono::steady_clock::now() + timing_.modifierWait;
-    for (;;) {
-        XQueryKeymap(dpy, keys);
-        bool held = false;
-        for (unsigned keycode : modifiers.shiftControlAlt)
-            held = held || IsDown(keys, keycode);
-        if (!held || std::chrono::steady_clock::now() >= deadline)
-            break;
-        std::this_thread::sleep_for(timing_.modifierPoll);
-    }
+    const KeyboardState keys = WaitForKeysUp(
+        dpy,
+        [&modifiers](unsigned keycode) {
+            return std::find(modifiers.shiftControlAlt.begin(), modifiers.shiftControlAlt.end(),
+                             keycode) != modifiers.shiftControlAlt.end();
+        },
+        timing_.modifierWait, timing_.modifierPoll);
     // Whatever is still down would turn the typing into shortcuts.
     for (unsigned keycode : modifiers.all) {
-        if (IsDown(keys, keycode))
+        if (KeyIsDown(keys, keycode))
             XTestFakeKeyEvent(dpy, keycode, False, CurrentTime);
     }
     XSync(dpy, False);

@@ -16,6 +16,26 @@ TEST(PathText, FolderIsTheTextBeforeTheLastSeparator)
     EXPECT_EQ(FolderOfPath(""), "");
 }
 
+TEST(PathText, TrailingSlashIsAddedOrTakenOnce)
+{
+    struct Case {
+        const char* folder;
+        const char* with;
+        const char* without;
+    };
+    const Case cases[] = {
+        {"", "", ""},  // no folder is not the root
+        {"/", "/", "/"},
+        {"/opt/kyq", "/opt/kyq/", "/opt/kyq"},
+        {"/opt/kyq/", "/opt/kyq/", "/opt/kyq"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        EXPECT_EQ(WithTrailingSlash(c.folder), c.with);
+        EXPECT_EQ(WithoutTrailingSlash(c.folder), c.without);
+    }
+}
+
 TEST(PathText, DisplayNameIsTheFileNameOrUntitled)
 {
     EXPECT_EQ(DisplayNameOfPath("nul"), u"无标题");

@@ -25,11 +25,11 @@ class AppSettingsTest : public ::testing::Test {
 protected:
     void SetText(const char* key, const char* name, const std::string& text)
     {
-        WriteTextValue(store, Hive::CurrentUser, key, name, text);
+        EXPECT_TRUE(WriteTextValue(store, Hive::CurrentUser, key, name, text));
     }
     void SetNumber(const char* name, int32_t number)
     {
-        WriteNumberValue(store, Hive::CurrentUser, KeyKey, name, number);
+        EXPECT_TRUE(WriteNumberValue(store, Hive::CurrentUser, KeyKey, name, number));
     }
     std::string Stored(const char* key, const char* name)
     {
@@ -150,7 +150,7 @@ TEST_F(AppSettingsTest, SavedHivesAreTheCurrentLayoutInReadableText)
     s.AutoLoad = true;
     s.Sealed = true;
     s.InitDir = "/somewhere/else";
-    SaveSettings(s, store, ProgramFolder);
+    EXPECT_TRUE(SaveSettings(s, store, ProgramFolder));
     EXPECT_EQ(s.InitDir, "/home/用户/文档");
     EXPECT_TRUE(Loaded().Sealed);
 
@@ -203,7 +203,7 @@ TEST_F(AppSettingsTest, SaveThenLoadGivesTheSameSettingsChinesePathIncluded)
     s.Days = 0;
     s.ClearClip = true;
     s.CloseMin = false;
-    SaveSettings(s, store, ProgramFolder);
+    EXPECT_TRUE(SaveSettings(s, store, ProgramFolder));
 
     const AppSettings back = Loaded();
     EXPECT_EQ(back.hotKey, s.hotKey);
@@ -223,16 +223,16 @@ TEST_F(AppSettingsTest, SaveReplacesTheInitialFolderWithTheFolderOfTheLastFile)
     EXPECT_EQ(s.InitDir, "/loaded/at/start");
 
     // No last file: the stored folder is empty, so the next start uses the program folder.
-    SaveSettings(s, store, ProgramFolder);
+    EXPECT_TRUE(SaveSettings(s, store, ProgramFolder));
     EXPECT_EQ(Stored(SettingKey, "InitDir"), "");
     EXPECT_EQ(Loaded().InitDir, "/opt/keyquill");
 
     s.LastFile = "/data/a.kyq";
-    SaveSettings(s, store, ProgramFolder);
+    EXPECT_TRUE(SaveSettings(s, store, ProgramFolder));
     EXPECT_EQ(Stored(SettingKey, "InitDir"), "/data");
 
     // The installation record carries the folder with its trailing "/" however it is given.
-    SaveSettings(s, store, "/usr/lib/keyquill");
+    EXPECT_TRUE(SaveSettings(s, store, "/usr/lib/keyquill"));
     EXPECT_EQ(InstalledPath(store), "/usr/lib/keyquill/");
 }
 
@@ -247,14 +247,14 @@ TEST_F(AppSettingsTest, MigrationMovesTheOldLayoutIntoTheCurrentOne)
     SetText(ProgramKey, "InitDir", "/旧");
     SetNumber("Alt", 2);
     SetNumber("Main", 75);
-    WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total", 2);
+    EXPECT_TRUE(WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total", 2));
     SetText(HistoryKey, "1", "^p^r");
     SetText(HistoryKey, "2", "^n^t中");
     ASSERT_EQ(InstalledVersion(store), "");
 
     AppSettings s;
     FillHistory history;
-    MigrateOldSettings(s, history, store, ProgramFolder);
+    EXPECT_TRUE(MigrateOldSettings(s, history, store, ProgramFolder));
 
     EXPECT_EQ(s.hotKey, (HotKey{false, true, false, 75}));
     EXPECT_EQ(s.LastFile, "/旧/文件.kyq");
@@ -292,17 +292,17 @@ TEST_F(AppSettingsTest, MigrationWithoutAnInstallationRecordKeepsTheCurrentSetti
     mine.Days = 5;
     mine.AutoLoad = true;
     mine.CloseMin = false;
-    SaveSettings(mine, store, ProgramFolder);
+    EXPECT_TRUE(SaveSettings(mine, store, ProgramFolder));
     FillHistory saved;
     saved.Update(u"^i^t^p");
-    SaveFillHistory(saved, store);
+    EXPECT_TRUE(SaveFillHistory(saved, store));
     std::filesystem::remove(store.HivePath(Hive::LocalMachine));
     SetText(ProgramKey, "Days", "21");  // one stray value of the old layout
 
     for (int start = 0; start < 2; ++start) {
         AppSettings s;
         FillHistory history;
-        MigrateOldSettings(s, history, store, ProgramFolder);
+        EXPECT_TRUE(MigrateOldSettings(s, history, store, ProgramFolder));
         EXPECT_EQ(s.hotKey, mine.hotKey);
         EXPECT_EQ(s.LastFile, mine.LastFile);
         EXPECT_EQ(s.Days, 21);  // present in the old place, so it wins
@@ -362,7 +362,7 @@ TEST_F(AppSettingsTest, TwoProcessesSavingAtOnceLeaveOneWholeState)
             int failures = 0;
             for (int n = 0; n < Saves; ++n) {
                 AppSettings s = states[i];
-                SaveSettings(s, own, ProgramFolder);
+                EXPECT_TRUE(SaveSettings(s, own, ProgramFolder));
                 // Whatever the other process is doing, the file is whole at every moment.
                 if (own.Inspect(Hive::CurrentUser).error != HiveTextError::None ||
                     !StateOf(own.Read(Hive::CurrentUser), states))

@@ -74,11 +74,11 @@ TEST(FillHistory, SaveWritesTotalAndOneValuePerPlaceAndNothingElse)
 {
     RegistryTestFolder tmp;
     RegistryStore store(tmp.Hives());
-    WriteTextValue(store, Hive::CurrentUser, HistoryKey, "7", "stale");
-    WriteTextValue(store, Hive::CurrentUser, HistoryKey, "Other", "stale");
-    WriteTextValue(store, Hive::CurrentUser, "Software\\Tarnwick\\KYQ\\Setting", "Days", "9");
+    EXPECT_TRUE(WriteTextValue(store, Hive::CurrentUser, HistoryKey, "7", "stale"));
+    EXPECT_TRUE(WriteTextValue(store, Hive::CurrentUser, HistoryKey, "Other", "stale"));
+    EXPECT_TRUE(WriteTextValue(store, Hive::CurrentUser, "Software\\Tarnwick\\KYQ\\Setting", "Days", "9"));
 
-    SaveFillHistory(With({u"^p^r", u"账号^n^t密码^p", u""}), store);
+    EXPECT_TRUE(SaveFillHistory(With({u"^p^r", u"账号^n^t密码^p", u""}), store));
     const RegistryHive hive = store.Read(Hive::CurrentUser);
     const RegistryKey* key = hive.FindKey(HistoryKey);
     ASSERT_NE(key, nullptr);
@@ -99,7 +99,7 @@ TEST(FillHistory, SaveWritesTotalAndOneValuePerPlaceAndNothingElse)
     EXPECT_EQ(back.Items(), (Items{u"^p^r", u"账号^n^t密码^p", u""}));
 
     // An empty history still stores its Total.
-    SaveFillHistory(FillHistory{}, store);
+    EXPECT_TRUE(SaveFillHistory(FillHistory{}, store));
     EXPECT_EQ(ReadNumberValue(store, Hive::CurrentUser, HistoryKey, "Total"), 0);
     EXPECT_EQ(ReadTextValue(store, Hive::CurrentUser, HistoryKey, "1"), "");
 }
@@ -111,7 +111,7 @@ TEST(FillHistory, ElevenMacrosLeaveTenStoredValues)
     FillHistory h;
     for (int i = 0; i < 11; ++i) {
         h.Update(u"macro" + std::u16string(1, static_cast<char16_t>(u'A' + i)));
-        SaveFillHistory(h, store);
+        EXPECT_TRUE(SaveFillHistory(h, store));
     }
     EXPECT_EQ(ReadNumberValue(store, Hive::CurrentUser, HistoryKey, "Total"), 10);
     EXPECT_EQ(ReadTextValue(store, Hive::CurrentUser, HistoryKey, "1"), "macroK");
@@ -129,24 +129,24 @@ TEST(FillHistory, LoadTrustsTotalOnlyUpToTen)
     EXPECT_EQ(h.size(), 0u);
 
     for (int i = 1; i <= 15; ++i)
-        WriteTextValue(store, Hive::CurrentUser, HistoryKey, std::to_string(i), "v" + std::to_string(i));
-    WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total", 15);
+        EXPECT_TRUE(WriteTextValue(store, Hive::CurrentUser, HistoryKey, std::to_string(i), "v" + std::to_string(i)));
+    EXPECT_TRUE(WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total", 15));
     LoadFillHistory(h, store);
     ASSERT_EQ(h.size(), 10u);
     EXPECT_EQ(h.Items().back(), u"v10");
 
-    WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total", -4);
+    EXPECT_TRUE(WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total", -4));
     LoadFillHistory(h, store);
     EXPECT_EQ(h.size(), 0u);
 
     // Total stored as text is not a number: no history.
-    WriteTextValue(store, Hive::CurrentUser, HistoryKey, "Total", "3");
+    EXPECT_TRUE(WriteTextValue(store, Hive::CurrentUser, HistoryKey, "Total", "3"));
     LoadFillHistory(h, store);
     EXPECT_EQ(h.size(), 0u);
 
     // A missing place reads as an empty macro.
-    WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total", 3);
-    RemoveValue(store, Hive::CurrentUser, HistoryKey, "2");
+    EXPECT_TRUE(WriteNumberValue(store, Hive::CurrentUser, HistoryKey, "Total", 3));
+    EXPECT_TRUE(RemoveValue(store, Hive::CurrentUser, HistoryKey, "2"));
     LoadFillHistory(h, store);
     EXPECT_EQ(h.Items(), (Items{u"v1", u"", u"v3"}));
 }

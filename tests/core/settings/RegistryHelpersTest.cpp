@@ -42,10 +42,10 @@ TEST(RegistryHelpers, WritesCreateTheKeyAndItsParentsAndKeepTheWholeValue)
 {
     RegistryTestFolder tmp;
     RegistryStore store(tmp.Hives());
-    WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\Command", "", "/opt/k/KYQ %1");
-    WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM", "", "Keyquill文档");
-    WriteNumberValue(store, Hive::CurrentUser, "A\\B", "neg", -2);
-    WriteNumberValue(store, Hive::CurrentUser, "A\\B", "max", INT32_MAX);
+    EXPECT_TRUE(WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\Command", "", "/opt/k/KYQ %1"));
+    EXPECT_TRUE(WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM", "", "Keyquill文档"));
+    EXPECT_TRUE(WriteNumberValue(store, Hive::CurrentUser, "A\\B", "neg", -2));
+    EXPECT_TRUE(WriteNumberValue(store, Hive::CurrentUser, "A\\B", "max", INT32_MAX));
 
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\command", ""), "/opt/k/KYQ %1");
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "kyqfilemm", ""), "Keyquill文档");
@@ -54,10 +54,10 @@ TEST(RegistryHelpers, WritesCreateTheKeyAndItsParentsAndKeepTheWholeValue)
     EXPECT_EQ(ReadNumberValue(store, Hive::CurrentUser, "A\\B", "max"), INT32_MAX);
 
     // A text holding line ends survives, as the association's old value might.
-    WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM", "Back", "one\ntwo");
+    EXPECT_TRUE(WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM", "Back", "one\ntwo"));
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "KYQfileMM", "Back"), "one\ntwo");
     // Writing a different type replaces the value.
-    WriteNumberValue(store, Hive::ClassesRoot, "KYQfileMM", "Back", 3);
+    EXPECT_TRUE(WriteNumberValue(store, Hive::ClassesRoot, "KYQfileMM", "Back", 3));
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "KYQfileMM", "Back"), "");
 }
 
@@ -65,22 +65,22 @@ TEST(RegistryHelpers, RemoveKeyTakesTheSubtreeAndRemoveValueOnlyTheValue)
 {
     RegistryTestFolder tmp;
     RegistryStore store(tmp.Hives());
-    WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\Command", "", "x");
-    WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM", "Back", "old");
-    WriteTextValue(store, Hive::ClassesRoot, ".kyq", "", "KYQfileMM");
+    EXPECT_TRUE(WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\Command", "", "x"));
+    EXPECT_TRUE(WriteTextValue(store, Hive::ClassesRoot, "KYQfileMM", "Back", "old"));
+    EXPECT_TRUE(WriteTextValue(store, Hive::ClassesRoot, ".kyq", "", "KYQfileMM"));
 
-    RemoveValue(store, Hive::ClassesRoot, "KYQfileMM", "back");
+    EXPECT_TRUE(RemoveValue(store, Hive::ClassesRoot, "KYQfileMM", "back"));
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "KYQfileMM", "Back"), "");
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\Command", ""), "x");
 
-    RemoveKey(store, Hive::ClassesRoot, "KYQfileMM");
+    EXPECT_TRUE(RemoveKey(store, Hive::ClassesRoot, "KYQfileMM"));
     EXPECT_FALSE(store.KeyExists(Hive::ClassesRoot, "KYQfileMM"));
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\Command", ""), "");
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, ".kyq", ""), "KYQfileMM");
 
     // Removing what is not there changes nothing and does not fail loudly.
-    RemoveKey(store, Hive::ClassesRoot, "Nothing\\Here");
-    RemoveValue(store, Hive::ClassesRoot, "Nothing", "x");
+    EXPECT_TRUE(RemoveKey(store, Hive::ClassesRoot, "Nothing\\Here"));
+    EXPECT_TRUE(RemoveValue(store, Hive::ClassesRoot, "Nothing", "x"));
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, ".kyq", ""), "KYQfileMM");
 }
 

@@ -44,5 +44,42 @@ TEST(DamagedSettingsTest, TheMessageSaysWhetherAnySettingWasKept)
     }
 }
 
+// Every open and save writes the settings: a folder that cannot take them is told once,
+// and again only after a write has succeeded in between.
+TEST(SettingsWriteFailure, ToldOnceUntilAWriteSucceeds)
+{
+    struct Step {
+        const char* what;
+        bool blocked;
+        bool history;  // the fill history rather than the settings
+        size_t boxes;  // message boxes so far
+    };
+    const Step steps[] = {
+        {"first failure", true, false, 1},
+        {"the same failure again", true, false, 1},
+        {"the history fails too", true, true, 1},
+        {"a write that succeeds", false, false, 1},
+        {"a new failure", true, true, 2},
+    };
+    ScratchFolder folder("kyq-settings-write");
+    const std::filesystem::path registry = folder.Path() / "registry";
+    auto messages = std::make_unique<ScriptedMessageService>();
+    ScriptedMessageService& boxes = *messages;
+    KyqApp app(folder.Path().string() + "/", registry, std::move(messages));
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        // A plain file where the folder should be: nothing can be created in it.
+        std::filesystem::remove_all(registry);
+        if (step.blocked)
+            std::ofstream(registry) << "x";
+        if (step.history)
+            app.SaveFillHistory();
+        else
+            app.SaveSettings();
+        ASSERT_EQ(boxes.Boxes.size(), step.boxes);
+        EXPECT_EQ(std::filesystem::exists(app.Registry.HivePath(Hive::CurrentUser)), !step.blocked);
+    }
+}
+
 }  // namespace
 }  // namespace kyq::test

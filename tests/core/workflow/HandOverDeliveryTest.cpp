@@ -57,5 +57,45 @@ TEST(DeliverHandOver, EveryStartIsHeardOrBecomesTheInstance)
     }
 }
 
+// Handle.dat names only a window that listens: a start must never hand over to an
+// instance that cannot hear it, and the instance must know when it cannot be reached.
+TEST(PublishHandOver, HandleFileOnlyForAListeningWindow)
+{
+    const Error refused{"refused", "detail", 98};
+    struct Case {
+        const char* what;
+        bool listens;
+        bool fileWritable;
+        bool written;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"listening, file written", true, true, true, true},
+        {"the channel taken", false, true, false, false},
+        {"listening, file not writable", true, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool removed = false;
+        bool written = false;
+        HandOverPublishSteps steps;
+        steps.RemoveStaleFile = [&] { removed = true; };
+        steps.Listen = [&]() -> Expected<void> {
+            return c.listens ? Expected<void>() : Expected<void>(refused);
+        };
+        steps.WriteFile = [&]() -> Expected<void> {
+            written = c.fileWritable;
+            return c.fileWritable ? Expected<void>() : Expected<void>(refused);
+        };
+        const Expected<void> published = PublishHandOver(steps);
+        EXPECT_TRUE(removed);
+        EXPECT_EQ(written, c.written);
+        ASSERT_EQ(published.has_value(), c.ok);
+        if (!c.ok) {
+            EXPECT_NE(published.error().Message.find("refused"), std::string::npos);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kyq
