@@ -206,7 +206,7 @@ TEST_F(EntryDialogs, AddStoresTheRecordInTitleOrderSelectsItAndUndoRedoes)
     EXPECT_EQ(added.ChangedMonth, today.month());
     EXPECT_EQ(added.ChangedDay, today.day());
     // The new record is selected and shown.
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 3);
     EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Bank"));
     EXPECT_TRUE(main_->Menus.passEdit->isEnabled());
@@ -268,7 +268,7 @@ TEST_F(EntryDialogs, EditWithoutChangeRenewsTheDateMarksModifiedAndCanBeUndone)
     EXPECT_TRUE(main_->Menus.passUndo->isEnabled());
     EXPECT_EQ(Record(4).ChangedYear, QDate::currentDate().year());
     EXPECT_EQ(Titles(), (std::vector<std::u16string>{u"A", u"b", u"c", u"Mail"}));
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 4);
 
     main_->Commands.passUndo_Click();
@@ -303,7 +303,7 @@ TEST_F(EntryDialogs, EditThatMovesTheRecordKeepsRecordsAndTitlesInStep)
     EXPECT_EQ(TreeRows(), Titles());
     EXPECT_EQ(Record(4).UserName, u"ann");
     EXPECT_EQ(Record(1).UserName, u"bob");
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 4);
     EXPECT_EQ(Box("txtName")->text(), QStringLiteral("ann"));
 }

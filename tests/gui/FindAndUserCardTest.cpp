@@ -125,7 +125,7 @@ TEST_F(EntryFormsTest, AChosenLineAndOkSelectsItsRecordInTheTree)
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 4);
     EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Mail"));
     EXPECT_EQ(main_->focusWidget(), TreeView());
@@ -145,7 +145,7 @@ TEST_F(EntryFormsTest, KeyboardChoosesALineAndEnterPressesOk)
     QTest::keyClick(r->List1, Qt::Key_Return);
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 3);
 
     // With several lines the first arrow key selects the first line, the next moves on.
@@ -170,7 +170,7 @@ TEST_F(EntryFormsTest, OnlyPlainEnterOrTheFindLabelSearches)
     EXPECT_TRUE(main_->isEnabled());
 
     Box("txtKey")->clear();
-    main_->lblFind_Click();
+    QTest::mouseClick(Control<QLabel>("lblFind"), Qt::LeftButton);
     EXPECT_EQ(Results(), nullptr);
 
     Box("txtKey")->setText(QStringLiteral("mail"));
@@ -188,7 +188,7 @@ TEST_F(EntryFormsTest, DoubleClickSelectsTheRecordClosesThenShowsItsDetails)
     int selectedWhileShown = -1;
     messages_->WhileShown = [&](const RecordedBox&) {
         closedFirst = Results() == nullptr && main_->isEnabled();
-        main_->Tree.Timer1_Timer();
+        main_->Tree.SyncSelection();
         selectedWhileShown = app_->Session.SelectedIndex;
     };
     const QRect line = r->List1->visualItemRect(r->List1->item(0));
@@ -225,7 +225,7 @@ TEST_F(EntryFormsTest, ResultsOfADocumentReplacedMeanwhileSelectNothing)
     r->OK_Click();
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 0);
 }
 

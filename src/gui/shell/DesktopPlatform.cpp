@@ -23,13 +23,15 @@
 
 namespace kyq {
 
-DesktopPlatform::DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop,
+DesktopPlatform::DesktopPlatform(KyqApp& app, frmMain& main,
+                                 std::unique_ptr<FillDesktop> fillDesktop,
                                  HotKeySource hotKeySource)
     : app_(app),
       fillDesktop_(std::move(fillDesktop)),
       hotKeySource_(hotKeySource),
       hotKeyFilter_(fillDesktop_ ? std::make_unique<HotKeyWatcherFilter>(app_, *fillDesktop_)
-                                 : nullptr)
+                                 : nullptr),
+      main_(main)
 {
     if (!fillDesktop_)
         throw std::invalid_argument("DesktopPlatform needs a fill desktop");
@@ -199,19 +201,11 @@ void DesktopPlatform::KeepHandOverText(int32_t token, std::string text)
 
 // --- Tray icon, shell message filter, closing and minimising to the tray ---
 
-namespace {
-frmMain* MainWindowOf(uint64_t window)
+void DesktopPlatform::AddTrayIcon()
 {
-    return qobject_cast<frmMain*>(QWidget::find(static_cast<WId>(window)));
-}
-}  // namespace
-
-void DesktopPlatform::AddTrayIcon(uint64_t window)
-{
-    main_ = MainWindowOf(window);
     if (!tray_)
         tray_ = std::make_unique<TrayIcon>(app_);
-    tray_->Add(main_ ? main_->windowIcon() : QGuiApplication::windowIcon());
+    tray_->Add(main_.windowIcon());
 }
 
 void DesktopPlatform::DeleteTrayIcon()
@@ -222,11 +216,9 @@ void DesktopPlatform::DeleteTrayIcon()
 
 void DesktopPlatform::InstallShellMessageFilter(MessageChain& chain)
 {
-    if (!main_)
-        return;
     if (!shellFilter_) {
         shellFilter_ =
-            std::make_unique<ShellMessageFilter>(app_, *main_, fillDesktop_.get());
+            std::make_unique<ShellMessageFilter>(app_, main_, fillDesktop_.get());
         ShellMessageFilter::HandOverTexts texts;
         texts.Peek = [this](int32_t token) {
             const auto it = handOverTexts_.find(token);
@@ -255,20 +247,19 @@ void DesktopPlatform::RemoveShellMessageFilter(MessageChain& /*chain*/)
         shellFilter_->Remove();
 }
 
-bool DesktopPlatform::CloseToTray(uint64_t window)
+bool DesktopPlatform::CloseToTray()
 {
-    frmMain* main = MainWindowOf(window);
-    if (!main || !app_.Settings.CloseMin || !tray_ || !tray_->Usable())
+    if (!app_.Settings.CloseMin || !tray_ || !tray_->Usable())
         return false;
-    HideToTray(*main);
+    HideToTray();
     return true;
 }
 
-bool DesktopPlatform::MinimizeToTray(uint64_t window)
+bool DesktopPlatform::MinimizeToTray()
 {
-    frmMain* main = MainWindowOf(window);
-    if (!main || !tray_ || !tray_->Usable())
+    if (!tray_ || !tray_->Usable())
         return false;
+    frmMain* main = &main_;
     // After the state change has run its course: whoever minimised may still show the
     // window minimised (QWidget::showMinimized does), which would undo an earlier hide.
     QTimer::singleShot(0, main, [this, main] {
@@ -277,7 +268,7 @@ bool DesktopPlatform::MinimizeToTray(uint64_t window)
         // The minimised state stays until the window is shown again (showNormal):
         // clearing it on a hidden window maps the window again under X11, leaving a
         // frame the program no longer paints.
-        HideToTray(*main);
+        HideToTray();
     });
     return true;
 }
@@ -287,10 +278,10 @@ bool DesktopPlatform::TrayUsable() const
     return tray_ && tray_->Usable();
 }
 
-void DesktopPlatform::HideToTray(frmMain& main)
+void DesktopPlatform::HideToTray()
 {
-    main.hide();
-    main.SetHiddenInTray(true);
+    main_.hide();
+    main_.SetHiddenInTray(true);
 }
 
 void DesktopPlatform::WatchTrayWhileHidden()
@@ -301,7 +292,7 @@ void DesktopPlatform::WatchTrayWhileHidden()
         trayWatch_ = std::make_unique<QTimer>();
         trayWatch_->setInterval(1000);
         QObject::connect(trayWatch_.get(), &QTimer::timeout, trayWatch_.get(), [this] {
-            if (!main_ || !main_->IsHiddenInTray() || main_->IsUnloaded()) {
+            if (!main_.IsHiddenInTray() || main_.IsUnloaded()) {
                 trayWatch_->stop();
                 return;
             }
@@ -310,8 +301,8 @@ void DesktopPlatform::WatchTrayWhileHidden()
             trayWatch_->stop();
             LogWarning(LogArea::Desktop,
                        "the notification area has gone: the main window is shown again");
-            main_->SetHiddenInTray(false);
-            ShellMessageFilter::ShowMainWindow(*main_);
+            main_.SetHiddenInTray(false);
+            ShellMessageFilter::ShowMainWindow(main_);
         });
     }
     trayWatch_->start();
