@@ -150,12 +150,24 @@ void MainWindowPresenter::MessageArrived(const WindowMessage& message)
     }
 }
 
+void MainWindowPresenter::RunOutsideReader(std::function<void()> work)
+{
+    if (app_.Session.ReaderRunning)
+        heldWork_.push_back(std::move(work));
+    else
+        work();
+}
+
 void MainWindowPresenter::ReleaseHeldMessages()
 {
     std::vector<WindowMessage> held;
     held.swap(heldMessages_);
     for (const WindowMessage& message : held)
         view_.Repost(message);
+    std::vector<std::function<void()>> work;
+    work.swap(heldWork_);
+    for (std::function<void()>& item : work)
+        view_.RunLater(std::move(item));
 }
 
 void MainWindowPresenter::TrayShowClicked()

@@ -4,6 +4,7 @@
 // dialogs, and hiding in the tray.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,9 @@ public:
 
     // A message posted to the window reaches the window's handling here.
     void MessageArrived(const WindowMessage& message);
-    // Messages held back while a reader ran are queued again.
+    // Work from the desktop (a tray click) runs now, or after the reader like the messages.
+    void RunOutsideReader(std::function<void()> work);
+    // Messages held back while a reader ran are queued again, then the work that waited.
     void ReleaseHeldMessages();
 
     // The tray menu's show/hide item.
@@ -68,6 +71,7 @@ private:
     DocumentWorkflow& workflow_;
     EntryCommands& commands_;
     std::vector<WindowMessage> heldMessages_;
+    std::vector<std::function<void()>> heldWork_;
     bool unloaded_ = false;
     bool closingFromProgram_ = false;
     bool hiddenInTray_ = false;

@@ -27,6 +27,8 @@ public:
     virtual void Repost(const WindowMessage& message) = 0;
     // Queues it again once no dialog of the program is open any more, and says so in the log.
     virtual void RepostWhenNoDialogOpen(const WindowMessage& message) = 0;
+    // Runs `work` from the event loop.
+    virtual void RunLater(std::function<void()> work) = 0;
     // Runs `action` once no dialog of the program is open any more.
     virtual void WhenNoDialogOpen(std::function<void()> action) = 0;
     // Brings the window forward for what was just dropped on it.

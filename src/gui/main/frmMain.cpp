@@ -230,6 +230,11 @@ void frmMain::RepostWhenNoDialogOpen(const WindowMessage& message)
     WhenNoDialogOpen([this, message] { Repost(message); });
 }
 
+void frmMain::RunLater(std::function<void()> work)
+{
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
 void frmMain::WhenNoDialogOpen(std::function<void()> action)
 {
     OwnedDialog::WhenNoneOpen(app_, this, std::move(action));

@@ -113,6 +113,7 @@ private:
     void CloseWindow() override { close(); }
     void Repost(const WindowMessage& message) override;
     void RepostWhenNoDialogOpen(const WindowMessage& message) override;
+    void RunLater(std::function<void()> work) override;
     void WhenNoDialogOpen(std::function<void()> action) override;
     void ActivateForDrop() override;
     void ShowHelp() override;

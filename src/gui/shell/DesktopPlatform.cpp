@@ -203,8 +203,16 @@ void DesktopPlatform::KeepHandOverText(int32_t token, std::string text)
 
 void DesktopPlatform::AddTrayIcon()
 {
-    if (!tray_)
-        tray_ = std::make_unique<TrayIcon>(app_);
+    if (!tray_) {
+        tray_ = std::make_unique<TrayIcon>();
+        // Like the window's messages, a click waits while a document is being read.
+        tray_->SetHandler([this](int32_t mouseEvent) {
+            main_.Presenter.RunOutsideReader([this, mouseEvent] {
+                if (shellFilter_ && shellFilter_->Installed())
+                    shellFilter_->TrayNotification(mouseEvent);
+            });
+        });
+    }
     tray_->Add(main_.windowIcon());
 }
 

@@ -59,6 +59,7 @@ struct RecordingView final : MainWindowView {
     std::vector<FormId> Forms;
     std::vector<std::function<void()>> Waiting;  // until no dialog is open
     std::vector<WindowMessage> Reposted;
+    std::vector<std::function<void()>> Later;  // from the event loop
     std::u16string TrayItem;
     std::function<void()> OnClose;  // the window system's answer to CloseWindow
 
@@ -94,6 +95,7 @@ struct RecordingView final : MainWindowView {
     {
         Waiting.push_back([this, message] { Repost(message); });
     }
+    void RunLater(std::function<void()> work) override { Later.push_back(work); }
     void WhenNoDialogOpen(std::function<void()> action) override { Waiting.push_back(action); }
     void ActivateForDrop() override { steps_.Add("ActivateForDrop"); }
     void ShowHelp() override { steps_.Add("ShowHelp"); }
@@ -349,7 +351,7 @@ TEST_F(MainWindowRules, MessagesAndDropsWaitForReadersAndDialogs)
         {"hot key under a dialog", false, true, WM_HOTKEY_HOOK, true, false, false},
         {"hand-over under a dialog", false, true, WM_HANDOVER, false, false, true},
         {"hand-over while reading", true, true, WM_HANDOVER, false, true, false},
-        {"tray while reading", true, false, WM_TRAY_NOTIFY, false, true, false},
+        {"end of session while reading", true, false, WM_QUERYENDSESSION, false, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -374,6 +376,18 @@ TEST_F(MainWindowRules, MessagesAndDropsWaitForReadersAndDialogs)
         if (c.dialog)
             app_->Modal.Leave();
     }
+
+    // A tray click while a reader runs waits for it too, then runs from the event loop.
+    int clicks = 0;
+    app_->Session.ReaderRunning = true;
+    presenter_.RunOutsideReader([&] { ++clicks; });
+    EXPECT_EQ(clicks, 0);
+    app_->Session.ReaderRunning = false;
+    presenter_.ReleaseHeldMessages();
+    ASSERT_EQ(view_.Later.size(), 1u);
+    view_.Later[0]();
+    presenter_.RunOutsideReader([&] { ++clicks; });
+    EXPECT_EQ(clicks, 2);
 
     const std::string file = (folder_ / "dropped.kyq").string();
     ASSERT_TRUE(WriteDocument(MakeDocument(u"bea", u"pw", {Record(u"t", u"u", u"p")}), file));
