@@ -28,8 +28,6 @@
 #include "gui/widgets/HelpViewer.h"
 #include "gui/widgets/KeyWork.h"
 #include "gui/widgets/OwnedDialog.h"
-#include "gui/widgets/SelectAllOnFocus.h"
-#include "gui/widgets/TextLengthGuard.h"
 
 namespace kyq {
 
