@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QListWidget>
@@ -102,10 +103,12 @@ Fixture& Shared()
 void FindToList(benchmark::State& state)
 {
     Fixture& f = Shared();
-    f.main->findChild<QLineEdit*>(QStringLiteral("txtKey"))->setText(QString::fromStdU16String(SearchKeyword));
+    QLineEdit* key = f.main->findChild<QLineEdit*>(QStringLiteral("txtKey"));
+    key->setText(QString::fromStdU16String(SearchKeyword));
     int lines = 0;
     for (auto _ : state) {
-        f.main->lblFind_Click();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(key, &enter);
         auto* results = qobject_cast<FoundResult*>(f.main->FindForm(QStringLiteral("FoundResult")));
         if (!results) {
             state.SkipWithError("no results dialog");

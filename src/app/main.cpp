@@ -21,7 +21,7 @@
 #include "gui/shell/GuiResources.h"
 #include "gui/shell/QtLog.h"
 #include "gui/shell/QtMessageService.h"
-#include "gui/shell/StartUp.h"
+#include "app/StartUp.h"
 #include "platform/Log.h"
 #include "platform/RegistryStore.h"
 #include "platform/qt/HandOverChannel.h"
@@ -35,7 +35,7 @@ void RegisterForms(kyq::frmMain& main)
     kyq::RegisterEntryForms(main);
 }
 
-std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app,
+std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frmMain& main,
                                                       const std::string& instanceFolder)
 {
     // X11: the keyboard hook watches for the hot key. Wayland lets no program watch the
@@ -45,10 +45,10 @@ std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app,
     const QString name = QGuiApplication::platformName();
     if (name == QLatin1String("xcb")) {
         platform = std::make_unique<kyq::DesktopPlatform>(
-            app, std::make_unique<kyq::X11FillDesktop>());
+            app, main, std::make_unique<kyq::X11FillDesktop>());
     } else if (name.startsWith(QLatin1String("wayland"))) {
         platform = std::make_unique<kyq::DesktopPlatform>(
-            app, std::make_unique<kyq::WaylandFillDesktop>(),
+            app, main, std::make_unique<kyq::WaylandFillDesktop>(),
             kyq::DesktopPlatform::HotKeySource::FillRequests);
     } else {
         return nullptr;

@@ -122,7 +122,7 @@ protected:
     void SelectInTree(int position)
     {
         ClickNode(position);
-        main_->Tree.Timer1_Timer();
+        main_->Tree.SyncSelection();
     }
     FillHistory StoredHistory()
     {
@@ -301,7 +301,7 @@ TEST_F(AutoFillTest, DialogShowsTheTitlesInDocumentOrderAndPicksTheTreesRecord)
     FlushDeletes();
 
     TreeView()->clearSelection();
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
     EXPECT_EQ(Fill()->lstPass->currentRow(), 0);
@@ -618,7 +618,7 @@ TEST_F(DesktopPlatformTest, WatcherIsInFrontFromLoadToShutdown)
 {
     auto desktop = std::make_unique<RecordingDesktop>();
     RecordingDesktop& recording = *desktop;
-    auto owned = std::make_unique<DesktopPlatform>(*app_, std::move(desktop));
+    auto owned = std::make_unique<DesktopPlatform>(*app_, *main_, std::move(desktop));
     DesktopPlatform& platform = *owned;
     app_->SetPlatform(std::move(owned));
     platform_ = nullptr;

@@ -170,7 +170,7 @@ TEST_F(EntryDialogs, AddStoresTheRecordAndShowsItInTheWindow)
     EXPECT_TRUE(main_->Menus.passUndo->isEnabled());
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"Bank", u"c", u"Mail"}));
     // The new record is selected and shown.
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 3);
     EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Bank"));
     EXPECT_TRUE(main_->Menus.passEdit->isEnabled());
@@ -227,7 +227,7 @@ TEST_F(EntryDialogs, EditStoresTheFieldsAndSelectsTheMovedRecord)
     EXPECT_EQ(Edit(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"b", u"c", u"Mail", u"zz"}));
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 4);
     EXPECT_EQ(Box("txtName")->text(), QStringLiteral("ann"));
 }

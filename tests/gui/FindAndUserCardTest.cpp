@@ -126,7 +126,7 @@ TEST_F(EntryFormsTest, AChosenLineAndOkSelectsItsRecordInTheTree)
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 4);
     EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Mail"));
     EXPECT_EQ(main_->focusWidget(), TreeView());
@@ -146,7 +146,7 @@ TEST_F(EntryFormsTest, KeyboardChoosesALineAndEnterPressesOk)
     QTest::keyClick(List(r), Qt::Key_Return);
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 3);
 
     // With several lines the first arrow key selects the first line, the next moves on.
@@ -171,7 +171,7 @@ TEST_F(EntryFormsTest, OnlyPlainEnterOrTheFindLabelSearches)
     EXPECT_TRUE(main_->isEnabled());
 
     Box("txtKey")->clear();
-    main_->lblFind_Click();
+    QTest::mouseClick(Control<QLabel>("lblFind"), Qt::LeftButton);
     EXPECT_EQ(Results(), nullptr);
 
     Box("txtKey")->setText(QStringLiteral("mail"));
@@ -189,7 +189,7 @@ TEST_F(EntryFormsTest, DoubleClickSelectsTheRecordClosesThenShowsItsDetails)
     int selectedWhileShown = -1;
     messages_->WhileShown = [&](const RecordedBox&) {
         closedFirst = Results() == nullptr && main_->isEnabled();
-        main_->Tree.Timer1_Timer();
+        main_->Tree.SyncSelection();
         selectedWhileShown = app_->Session.SelectedIndex;
     };
     auto* list = In<QListWidget>(r, "List1");
@@ -227,7 +227,7 @@ TEST_F(EntryFormsTest, ResultsOfADocumentReplacedMeanwhileSelectNothing)
     Press(r, "OK");
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
-    main_->Tree.Timer1_Timer();
+    main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 0);
 }
 

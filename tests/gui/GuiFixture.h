@@ -39,7 +39,7 @@ public:
     {
         Steps.push_back("InstallHotKeyWatcher");
     }
-    void AddTrayIcon(uint64_t) override { Steps.push_back("AddTrayIcon"); }
+    void AddTrayIcon() override { Steps.push_back("AddTrayIcon"); }
     void InstallShellMessageFilter(MessageChain&) override
     {
         Steps.push_back("InstallShellMessageFilter");
@@ -51,7 +51,7 @@ public:
     void DeleteHandleFile() override { Steps.push_back("DeleteHandleFile"); }
     void DeleteTrayIcon() override { Steps.push_back("DeleteTrayIcon"); }
     void RemoveHotKeyWatcher(MessageChain&) override { Steps.push_back("RemoveHotKeyWatcher"); }
-    bool CloseToTray(uint64_t) override
+    bool CloseToTray() override
     {
         Steps.push_back("CloseToTray");
         return HideOnClose;

@@ -2,6 +2,7 @@
 // one use to the next, as every file command relies on.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kyq {
@@ -26,6 +27,12 @@ public:
     // keeps its value).
     bool ShowOpen();
     bool ShowSave();
+
+    // The save dialog of a document (its filter, asking before overwriting) titled `title`
+    // and proposing `fileName`: the chosen path, a bare name taken into the dialog's
+    // folder; nothing when cancelled. FileName is empty again afterwards.
+    std::optional<std::string> AskDocumentSavePath(const std::u16string& title,
+                                                   std::string fileName);
 
 private:
     bool Show(bool save);

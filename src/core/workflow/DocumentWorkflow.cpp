@@ -23,7 +23,6 @@ namespace kyq {
 
 namespace {
 
-constexpr char16_t DocumentFilter[] = u"Keyquill文档 (*.kyq)|*.kyq";
 constexpr char16_t OpenFilter[] = u"Keyquill文档 (*.kyq)|*.kyq|所有文件 (*.*)|*.*";
 
 std::u16string WriteFailureReason(const FormatError& error)
@@ -63,21 +62,14 @@ DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
                         MsgButtons::YesNoCancel, MsgIcon::Question);
         if (answer == MsgAnswer::Yes) {
             if (doc.IsUntitled()) {
-                CommonDialog& dialog = dialog_;
-                dialog.Filter = DocumentFilter;
-                dialog.DialogTitle = u"另存为...";
-                dialog.FileName = OwnerFileName();
-                dialog.Flags = CommonDialog::OverwritePrompt;
-                if (!dialog.ShowSave()) {
-                    dialog.FileName.clear();
+                const std::optional<std::string> target =
+                    dialog_.AskDocumentSavePath(u"另存为...", OwnerFileName());
+                if (!target)
                     return CloseResult::Cancelled;
-                }
-                const std::string target = dialog.FileName;
-                dialog.FileName.clear();
                 view_.ClearFindBox();
                 doc.SnapshotModified = true;
                 // Closing after a failed save would throw the changes away: stay open.
-                if (!SaveTo(target))
+                if (!SaveTo(*target))
                     return CloseResult::Cancelled;
             } else {
                 doc.SnapshotModified = true;
@@ -257,19 +249,9 @@ void DocumentWorkflow::fileSave_Click()
     if (!doc.IsOpen())
         return;
     if (doc.IsUntitled()) {
-        CommonDialog& dialog = dialog_;
-        dialog.Filter = DocumentFilter;
-        dialog.DialogTitle = u"保存文档";
-        dialog.FileName = OwnerFileName();
-        dialog.Flags = CommonDialog::OverwritePrompt;
-        if (!dialog.ShowSave())
-            return;
-        std::string target = dialog.FileName;
-        // A bare file name lands in the dialog's folder. (A file right under "/" has an
-        // empty folder too, but is no bare name.)
-        if (target.find('/') == std::string::npos)
-            target = dialog.InitDir + "/" + target;
-        SaveTo(target);
+        if (const std::optional<std::string> target =
+                dialog_.AskDocumentSavePath(u"保存文档", OwnerFileName()))
+            SaveTo(*target);
         return;
     }
     WriteDocumentFile();
@@ -284,17 +266,10 @@ void DocumentWorkflow::fileSaveas_Click()
 
 bool DocumentWorkflow::SaveUnderAnotherName()
 {
-    PasswordDocument& doc = app_.Document;
-    CommonDialog& dialog = dialog_;
-    dialog.Filter = DocumentFilter;
-    dialog.DialogTitle = u"另存为...";
-    dialog.FileName = doc.IsUntitled() ? OwnerFileName() : doc.Path;
-    dialog.Flags = CommonDialog::OverwritePrompt;
-    if (!dialog.ShowSave())
-        return false;
-    const std::string target = dialog.FileName;
-    dialog.FileName.clear();
-    return SaveTo(target);
+    const PasswordDocument& doc = app_.Document;
+    const std::optional<std::string> target = dialog_.AskDocumentSavePath(
+        u"另存为...", doc.IsUntitled() ? OwnerFileName() : doc.Path);
+    return target && SaveTo(*target);
 }
 
 void DocumentWorkflow::fileUser_Click()

@@ -82,7 +82,7 @@ void EntryCommands::passAdd_Click()
 
 void EntryCommands::passEdit_Click()
 {
-    tree_.Timer1_Timer();
+    tree_.SyncSelection();
     if (app_.Session.SelectedIndex < 1)
         return;
     app_.Session.EditIndex = app_.Session.SelectedIndex;
@@ -93,11 +93,11 @@ void EntryCommands::passDel_Click()
 {
     // SelectedIndex is brought up to date first: a Delete pressed right after moving the
     // selection must not act on the record selected before.
-    tree_.Timer1_Timer();
+    tree_.SyncSelection();
     const int k = app_.Session.SelectedIndex;
     if (k < 1 || k > app_.Document.EntryCount())
         return;
-    const std::u16string title = tree_.NodeText(k + 1);
+    const std::u16string title = app_.Document.Entries[static_cast<size_t>(k)].Title;
     const MsgAnswer answer = app_.MsgBox(u"你确定要删除密码“" + title + u"”吗？", MsgButtons::YesNo,
                                          MsgIcon::Warning, u"确定删除");
     if (answer == MsgAnswer::Yes) {

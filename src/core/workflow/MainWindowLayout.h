@@ -8,6 +8,12 @@ inline constexpr int TwipsPerPixel = 15;
 inline constexpr int MainWindowMinWidth = 5850;
 inline constexpr int MainWindowMinHeight = 4740;
 
+// To whole pixels, rounded.
+constexpr int TwipsToPx(int twips)
+{
+    return (twips + TwipsPerPixel / 2) / TwipsPerPixel;
+}
+
 struct MainWindowLayout {
     int Width = MainWindowMinWidth;  // the outer size after clamping to the minimum
     int Height = MainWindowMinHeight;

@@ -1,7 +1,7 @@
 // The platform steps of the main window's load and shutdown (Handle.dat, the keyboard hook
-// with its watcher, the tray icon, the shell message filter, close-to-tray). The window is
-// named by its native handle, the one Handle.dat publishes. This
-// base class is the back end for a desktop without them: every step does nothing. The
+// with its watcher, the tray icon, the shell message filter, close-to-tray). Handle.dat and
+// the hook name the window by its native handle; the rest work on the one main window the
+// back end was given. This base class is the back end for a desktop without them: every step does nothing. The
 // program puts a fuller back end in its place where the platform offers the features.
 #pragma once
 
@@ -20,7 +20,7 @@ public:
     // then the tray icon.
     virtual void WriteHandleFile(uint64_t /*window*/) {}
     virtual void InstallHotKeyWatcher(MessageChain& /*chain*/, uint64_t /*window*/) {}
-    virtual void AddTrayIcon(uint64_t /*window*/) {}
+    virtual void AddTrayIcon() {}
 
     // Start-up, once the main window exists; shutdown takes it out first.
     virtual void InstallShellMessageFilter(MessageChain& /*chain*/) {}
@@ -50,9 +50,9 @@ public:
 
     // The user closed the main window from its title bar: true when the window went to the
     // tray instead of closing.
-    virtual bool CloseToTray(uint64_t /*window*/) { return false; }
+    virtual bool CloseToTray() { return false; }
     // The window was minimised: true when it went to the tray.
-    virtual bool MinimizeToTray(uint64_t /*window*/) { return false; }
+    virtual bool MinimizeToTray() { return false; }
     // The window now hides in the tray (by any of the ways there): should the tray go
     // away meanwhile, the back end brings the window back.
     virtual void HiddenInTray() {}

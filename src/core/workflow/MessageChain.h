@@ -14,7 +14,6 @@ inline constexpr uint32_t WM_HOTKEY_HOOK = 1024;  // key events from the keyboar
 inline constexpr uint32_t WM_HANDOVER = 1025;     // a second start handed over its file
 // "KYQ --fill" from a binding of the desktop: the hot key where no hook can watch the keys.
 inline constexpr uint32_t WM_FILL_REQUEST = 1026;
-inline constexpr uint32_t WM_TRAY_NOTIFY = 1066;
 
 // Widths as on the platform the protocol comes from: the hook's release flag is bit 31.
 struct WindowMessage {

@@ -24,6 +24,8 @@ void PasswordTree::ResetTree(bool noDocument, bool clearSortList)
     if (clearSortList)
         app_.Document.Titles.Clear();
     view_.ShowTree(noDocument ? std::u16string(u"未打开任何文件") : app_.Document.OwnerName(), {});
+    // A new tree has no selection, and a view need not report losing it with the old rows.
+    SyncSelection();
 }
 
 void PasswordTree::RebuildTree()
@@ -34,6 +36,7 @@ void PasswordTree::RebuildTree()
     for (size_t i = 0; i < titles.size(); ++i)
         rows.push_back(titles.At(i));
     view_.ShowTree(app_.Document.OwnerName(), std::move(rows));
+    SyncSelection();
 }
 
 void PasswordTree::ReorderEntries(bool dropLast)
@@ -58,7 +61,7 @@ void PasswordTree::ShowSelectedEntry()
     view_.SetStatusText(StatusPanelText(app_.Document.Path, app_.Document.EntryCount()));
 }
 
-void PasswordTree::Timer1_Timer()
+void PasswordTree::SyncSelection()
 {
     app_.Session.SelectedIndex = 0;
     const int position = SelectedPosition();
@@ -68,13 +71,13 @@ void PasswordTree::Timer1_Timer()
 
 void PasswordTree::TV1_NodeClick()
 {
-    Timer1_Timer();
+    SyncSelection();
     ShowSelectedEntry();
 }
 
 void PasswordTree::TV1_DblClick()
 {
-    Timer1_Timer();
+    SyncSelection();
     if (SelectedPosition() < 2)
         return;
     const int index = app_.Session.SelectedIndex;
@@ -104,12 +107,7 @@ int PasswordTree::SelectedPosition() const
 void PasswordTree::SelectNode(int position)
 {
     view_.SelectPosition(position);
-    Timer1_Timer();
-}
-
-std::u16string PasswordTree::NodeText(int position) const
-{
-    return view_.RowText(position);
+    SyncSelection();
 }
 
 std::u16string PasswordTree::DateText(const PasswordEntry& entry)

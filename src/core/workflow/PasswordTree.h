@@ -25,15 +25,15 @@ public:
 
     // Details, record commands and record count for the selection as it is now.
     void ShowSelectedEntry();
-    // Brings SelectedIndex up to date with the tree (Timer1 does this every 100 ms).
-    void Timer1_Timer();
+    // Brings SelectedIndex up to date with the tree's selection (the view reports every
+    // change of it through TV1_NodeClick).
+    void SyncSelection();
     void TV1_NodeClick();
     void TV1_DblClick();
 
     // Node positions count the root as 1; 0 is "no node selected".
     int SelectedPosition() const;
     void SelectNode(int position);
-    std::u16string NodeText(int position) const;
 
     // "2000年7月4日"
     static std::u16string DateText(const PasswordEntry& entry);

@@ -30,7 +30,6 @@ public:
     // Row positions count the root as 1; 0 is "nothing selected".
     virtual int SelectedPosition() const = 0;
     virtual void SelectPosition(int position) = 0;
-    virtual std::u16string RowText(int position) const = 0;
     // Title, user name, password and date of the selected record; all empty for none.
     virtual void ShowDetails(const std::array<std::u16string, 4>& texts) = 0;
     virtual void ClearFindBox() = 0;

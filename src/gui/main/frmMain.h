@@ -1,5 +1,5 @@
 // The main window: menu bar, toolbar, find panel, password tree, details panel and status
-// bar, its layout rules, its load sequence and the program's shutdown.
+// bar, and their wiring to the rules (MainWindowPresenter and the workflow objects).
 #pragma once
 
 #include <QMainWindow>
@@ -14,26 +14,20 @@
 #include "core/workflow/EntryCommands.h"
 #include "core/workflow/MessageChain.h"
 #include "core/workflow/PasswordTree.h"
-#include "core/workflow/WorkflowView.h"
+#include "core/workflow/MainWindowPresenter.h"
+#include "core/workflow/MainWindowView.h"
 #include "gui/main/MainMenus.h"
+#include "gui/main/MainWindowControls.h"
 
-class QFrame;
 class QKeyEvent;
-class QLabel;
-class QLineEdit;
 class QMimeData;
-class QStatusBar;
-class QTimer;
-class QToolBar;
-class QTreeView;
 
 namespace kyq {
 
 class KyqApp;
 class OwnedDialog;
-class PasswordTreeModel;
 
-class frmMain : public QMainWindow, public WorkflowView {
+class frmMain : public QMainWindow, public MainWindowView {
     Q_OBJECT
 public:
     explicit frmMain(KyqApp& app);
@@ -48,6 +42,7 @@ public:
     PasswordTree Tree;
     EntryCommands Commands;
     DocumentWorkflow Workflow;
+    MainWindowPresenter Presenter;
 
     // Gives the focus to the password tree (after a search picked a record).
     void FocusTree();
@@ -57,45 +52,24 @@ public:
     std::u16string StatusPanel(int panel) const;
 
     // Load sequence; run once by start-up after the settings were loaded.
-    void Form_Load();
+    void Form_Load() { Presenter.Load(); }
     // Shutdown. False when the user cancelled at the save prompt: nothing was unloaded.
-    bool Form_Unload();
-    bool IsUnloaded() const { return unloaded_; }
-    void Form_Resize();
-
-    void fileExit_Click();
-    void toolPass_Click();
-    void toolOption_Click();
-    void helpAbout_Click();
-    void helpHelp_Click();
-    void helpRead_Click();
-    // position counts from 1 (new, open, save, user, add, edit, delete, help).
-    void Toolbar_ButtonClick(int position);
-    void lblFind_Click();
-    void txtKey_KeyDown(int key, Qt::KeyboardModifiers modifiers);
-    void TV1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
-    // Form_OLEDragDrop and TV1_OLEDragDrop.
-    void OLEDragDrop(const QMimeData* data);
+    bool Form_Unload() { return Presenter.Unload(); }
+    bool IsUnloaded() const { return Presenter.IsUnloaded(); }
+    void fileExit_Click() { Presenter.Exit(); }
+    void ReleaseHeldMessages() { Presenter.ReleaseHeldMessages(); }
+    void TrayShow_Click() { Presenter.TrayShowClicked(); }
+    void SetHiddenInTray(bool hidden) { Presenter.SetHiddenInTray(hidden); }
+    bool IsHiddenInTray() const { return Presenter.IsHiddenInTray(); }
 
     // The hover look of lblFind: red and underlined while on, blue otherwise.
-    void SetFindHover(bool on);
     bool FindHover() const { return findHover_; }
-
-    // Window messages that arrived while a reader ran are held back; this posts them again.
-    void ReleaseHeldMessages();
-    // The tray menu's show/hide item.
-    void TrayShow_Click();
-    // Whether the window is hidden with only the tray icon left; the tray menu follows.
-    void SetHiddenInTray(bool hidden);
-    bool IsHiddenInTray() const { return hiddenInTray_; }
 
     // The forms of the other folders register a factory by id; ShowForm then disables this
     // window and shows the form modeless over it. Without a factory it does nothing and
     // returns false.
     using FormFactory = std::function<OwnedDialog*(frmMain&)>;
     void RegisterForm(FormId form, FormFactory factory);
-    // Shows a form made by the caller the same way.
-    void ShowOwnedForm(OwnedDialog* form);
     // The loaded form of that name owned by this program, or null.
     OwnedDialog* FindForm(const QString& name) const;
     // Shutdown step: unloads every other form, in the program's fixed order.
@@ -110,7 +84,6 @@ public:
     void ShowTree(const std::u16string& root, std::vector<std::u16string> rows) override;
     int SelectedPosition() const override;
     void SelectPosition(int position) override;
-    std::u16string RowText(int position) const override;
     void ShowDetails(const std::array<std::u16string, 4>& texts) override;
     void ClearFindBox() override;
     bool ShowForm(FormId form) override;
@@ -132,44 +105,33 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The view the main window's own rules drive.
+    uint64_t NativeWindow() override;
+    void UnloadOtherForms() override { UnloadForms(); }
+    void ClearClipboard() override;
+    void OnUnloaded() override { emit Unloaded(); }
+    void CloseWindow() override { close(); }
+    void Repost(const WindowMessage& message) override;
+    void RepostWhenNoDialogOpen(const WindowMessage& message) override;
+    void RunLater(std::function<void()> work) override;
+    void WhenNoDialogOpen(std::function<void()> action) override;
+    void ActivateForDrop() override;
+    void ShowHelp() override;
+    void HideWindow() override { hide(); }
+    void ShowWindowNormal() override;
+    void SetTrayItemText(const std::u16string& text) override;
+
     bool IsMenuShortcut(const QKeyEvent& key) const;
-    void BuildControls();
-    void BuildToolbar();
     void ConnectHandlers();
-    void PlaceFixedControls();
+    void Form_Resize();
+    void SetFindHover(bool on);
+    void FindFromBox();
+    void DropData(const QMimeData* data);
 
-    // Controls, named as the handlers refer to them; tests find them by these names.
-    QWidget* Client = nullptr;  // the client area below the menu bar
-    QToolBar* Toolbar = nullptr;
-    std::array<QAction*, 8> ToolbarButtons{};
-    QFrame* Frame2 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* txtKey = nullptr;
-    QLabel* lblFind = nullptr;
-    QTreeView* TV1 = nullptr;
-    PasswordTreeModel* TreeModel = nullptr;
-    QFrame* Frame1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* txtTitle = nullptr;
-    QLabel* Label5 = nullptr;
-    QLineEdit* txtName = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* txtPass = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* txtDate = nullptr;
-    std::array<QFrame*, 4> Line{};
-    QStatusBar* Status = nullptr;
-    std::array<QLabel*, 3> StatusPanels{};
-    QTimer* Timer1 = nullptr;
-
+    MainWindowControls ui_;
     KyqApp& app_;
-    std::vector<WindowMessage> heldMessages_;
     std::map<FormId, FormFactory> factories_;
     bool findHover_ = false;
-    bool hiddenInTray_ = false;
-    bool closingFromProgram_ = false;
-    bool unloaded_ = false;
     bool inResize_ = false;
 };
 

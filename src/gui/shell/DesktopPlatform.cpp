@@ -25,13 +25,15 @@
 
 namespace kyq {
 
-DesktopPlatform::DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop,
+DesktopPlatform::DesktopPlatform(KyqApp& app, frmMain& main,
+                                 std::unique_ptr<FillDesktop> fillDesktop,
                                  HotKeySource hotKeySource)
     : app_(app),
       fillDesktop_(std::move(fillDesktop)),
       hotKeySource_(hotKeySource),
       hotKeyFilter_(fillDesktop_ ? std::make_unique<HotKeyWatcherFilter>(app_, *fillDesktop_)
-                                 : nullptr)
+                                 : nullptr),
+      main_(main)
 {
     if (!fillDesktop_)
         throw std::invalid_argument("DesktopPlatform needs a fill desktop");
@@ -206,19 +208,19 @@ void DesktopPlatform::KeepHandOverText(int32_t token, std::string text)
 
 // --- Tray icon, shell message filter, closing and minimising to the tray ---
 
-namespace {
-frmMain* MainWindowOf(uint64_t window)
+void DesktopPlatform::AddTrayIcon()
 {
-    return qobject_cast<frmMain*>(QWidget::find(static_cast<WId>(window)));
-}
-}  // namespace
-
-void DesktopPlatform::AddTrayIcon(uint64_t window)
-{
-    main_ = MainWindowOf(window);
-    if (!tray_)
-        tray_ = std::make_unique<TrayIcon>(app_);
-    tray_->Add(main_ ? main_->windowIcon() : QGuiApplication::windowIcon());
+    if (!tray_) {
+        tray_ = std::make_unique<TrayIcon>();
+        // Like the window's messages, a click waits while a document is being read.
+        tray_->SetHandler([this](int32_t mouseEvent) {
+            main_.Presenter.RunOutsideReader([this, mouseEvent] {
+                if (shellFilter_ && shellFilter_->Installed())
+                    shellFilter_->TrayNotification(mouseEvent);
+            });
+        });
+    }
+    tray_->Add(main_.windowIcon());
 }
 
 void DesktopPlatform::DeleteTrayIcon()
@@ -229,11 +231,9 @@ void DesktopPlatform::DeleteTrayIcon()
 
 void DesktopPlatform::InstallShellMessageFilter(MessageChain& chain)
 {
-    if (!main_)
-        return;
     if (!shellFilter_) {
         shellFilter_ =
-            std::make_unique<ShellMessageFilter>(app_, *main_, fillDesktop_.get());
+            std::make_unique<ShellMessageFilter>(app_, main_, fillDesktop_.get());
         ShellMessageFilter::HandOverTexts texts;
         texts.Peek = [this](int32_t token) {
             const auto it = handOverTexts_.find(token);
@@ -262,20 +262,19 @@ void DesktopPlatform::RemoveShellMessageFilter(MessageChain& /*chain*/)
         shellFilter_->Remove();
 }
 
-bool DesktopPlatform::CloseToTray(uint64_t window)
+bool DesktopPlatform::CloseToTray()
 {
-    frmMain* main = MainWindowOf(window);
-    if (!main || !app_.Settings.CloseMin || !tray_ || !tray_->Usable())
+    if (!app_.Settings.CloseMin || !tray_ || !tray_->Usable())
         return false;
-    HideToTray(*main);
+    HideToTray();
     return true;
 }
 
-bool DesktopPlatform::MinimizeToTray(uint64_t window)
+bool DesktopPlatform::MinimizeToTray()
 {
-    frmMain* main = MainWindowOf(window);
-    if (!main || !tray_ || !tray_->Usable())
+    if (!tray_ || !tray_->Usable())
         return false;
+    frmMain* main = &main_;
     // After the state change has run its course: whoever minimised may still show the
     // window minimised (QWidget::showMinimized does), which would undo an earlier hide.
     QTimer::singleShot(0, main, [this, main] {
@@ -284,7 +283,7 @@ bool DesktopPlatform::MinimizeToTray(uint64_t window)
         // The minimised state stays until the window is shown again (showNormal):
         // clearing it on a hidden window maps the window again under X11, leaving a
         // frame the program no longer paints.
-        HideToTray(*main);
+        HideToTray();
     });
     return true;
 }
@@ -294,10 +293,10 @@ bool DesktopPlatform::TrayUsable() const
     return tray_ && tray_->Usable();
 }
 
-void DesktopPlatform::HideToTray(frmMain& main)
+void DesktopPlatform::HideToTray()
 {
-    main.hide();
-    main.SetHiddenInTray(true);
+    main_.hide();
+    main_.SetHiddenInTray(true);
 }
 
 void DesktopPlatform::WatchTrayWhileHidden()
@@ -308,7 +307,7 @@ void DesktopPlatform::WatchTrayWhileHidden()
         trayWatch_ = std::make_unique<QTimer>();
         trayWatch_->setInterval(1000);
         QObject::connect(trayWatch_.get(), &QTimer::timeout, trayWatch_.get(), [this] {
-            if (!main_ || !main_->IsHiddenInTray() || main_->IsUnloaded()) {
+            if (!main_.IsHiddenInTray() || main_.IsUnloaded()) {
                 trayWatch_->stop();
                 return;
             }
@@ -317,8 +316,8 @@ void DesktopPlatform::WatchTrayWhileHidden()
             trayWatch_->stop();
             LogWarning(LogArea::Desktop,
                        "the notification area has gone: the main window is shown again");
-            main_->SetHiddenInTray(false);
-            ShellMessageFilter::ShowMainWindow(*main_);
+            main_.SetHiddenInTray(false);
+            ShellMessageFilter::ShowMainWindow(main_);
         });
     }
     trayWatch_->start();

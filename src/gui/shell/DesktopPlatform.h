@@ -28,8 +28,9 @@ public:
     // handed over by "KYQ --fill" (a Wayland desktop lets no program watch its keys).
     enum class HotKeySource { KeyboardHook, FillRequests };
 
+    // main: the window the tray, the shell messages and closing to the tray serve.
     // fillDesktop: what auto-fill types through (X11FillDesktop in the program).
-    DesktopPlatform(KyqApp& app, std::unique_ptr<FillDesktop> fillDesktop,
+    DesktopPlatform(KyqApp& app, frmMain& main, std::unique_ptr<FillDesktop> fillDesktop,
                     HotKeySource hotKeySource = HotKeySource::KeyboardHook);
     ~DesktopPlatform() override;
 
@@ -69,22 +70,21 @@ public:
     void KeepHandOverText(int32_t token, std::string text);
 
     // --- Tray icon, shell message filter, closing and minimising to the tray ---
-    // Also makes that window (the frmMain) the one the shell message filter serves.
-    void AddTrayIcon(uint64_t window) override;
+    void AddTrayIcon() override;
     void DeleteTrayIcon() override;
     void InstallShellMessageFilter(MessageChain& chain) override;
     void RemoveShellMessageFilter(MessageChain& chain) override;
     // To the tray only where the user can get the window back from there: the icon is up
     // and the desktop has a tray. Elsewhere closing quits and minimising just minimises.
-    bool CloseToTray(uint64_t window) override;
-    bool MinimizeToTray(uint64_t window) override;
+    bool CloseToTray() override;
+    bool MinimizeToTray() override;
     bool TrayUsable() const override;
     void HiddenInTray() override { WatchTrayWhileHidden(); }
     TrayIcon* Tray() const { return tray_.get(); }
     ShellMessageFilter* ShellFilter() const { return shellFilter_.get(); }
 
 private:
-    void HideToTray(frmMain& main);
+    void HideToTray();
     // While the window hides in the tray: a tray that goes away (its panel crashed or was
     // quit) would leave the user no way back, so the window then comes back by itself.
     void WatchTrayWhileHidden();
@@ -110,7 +110,7 @@ private:
     std::map<int32_t, std::string> handOverTexts_;
 
     // Tray and shell messages.
-    frmMain* main_ = nullptr;
+    frmMain& main_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<ShellMessageFilter> shellFilter_;
     std::unique_ptr<QTimer> trayWatch_;

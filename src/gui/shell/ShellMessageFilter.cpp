@@ -47,8 +47,6 @@ void ShellMessageFilter::Filter(const WindowMessage& message)
         QueryEndSession();
     else if (message.Msg == WM_HANDOVER)
         HandOver(message.lParam);
-    else if (message.wParam == TrayIcon::IconId)
-        TrayNotification(message.lParam);
 }
 
 void ShellMessageFilter::QueryEndSession()

@@ -1,6 +1,6 @@
 // The filter in front of the main window's message handling that the desktop talks
-// through: the end-of-session query (17), a second start's hand-over (1025) and the tray
-// icon's notifications. It hands every message on.
+// through: the end-of-session query (17) and a second start's hand-over (1025); it hands
+// every message on. It also acts on the tray icon's clicks.
 #pragma once
 
 #include <QObject>
@@ -41,13 +41,15 @@ public:
     // Shows the main window, also from the tray or minimised, in front and with the focus.
     static void ShowMainWindow(frmMain& main);
 
+    // A mouse event of the tray icon (TrayIcon's constants).
+    void TrayNotification(int32_t mouseEvent);
+
 protected:
     void Filter(const WindowMessage& message) override;
 
 private:
     void QueryEndSession();
     void HandOver(int32_t token);
-    void TrayNotification(int32_t mouseEvent);
     void Finish(int32_t token);
 
     KyqApp& app_;

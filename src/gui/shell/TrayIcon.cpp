@@ -4,13 +4,11 @@
 #include <QIcon>
 #include <QTimer>
 
-#include "core/workflow/KyqApp.h"
 
 namespace kyq {
 
-TrayIcon::TrayIcon(KyqApp& app, QObject* parent)
+TrayIcon::TrayIcon(QObject* parent)
     : QObject(parent),
-      app_(app),
       icon_(new QSystemTrayIcon(this)),
       singleClick_(new QTimer(this)),
       available_(&QSystemTrayIcon::isSystemTrayAvailable)
@@ -57,6 +55,11 @@ bool TrayIcon::ShowMessage(const QString& text)
     return true;
 }
 
+void TrayIcon::SetHandler(std::function<void(int32_t mouseEvent)> handler)
+{
+    handler_ = std::move(handler);
+}
+
 void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (!added_)
@@ -84,7 +87,14 @@ void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason)
 
 void TrayIcon::Post(int32_t mouseEvent)
 {
-    app_.PostMessage(WindowMessage{WM_TRAY_NOTIFY, IconId, mouseEvent});
+    // Not from inside the activation: what it does (a menu's own event loop) runs from the
+    // event loop, in the order the events came.
+    QMetaObject::invokeMethod(
+        this, [this, mouseEvent] {
+            if (handler_)
+                handler_(mouseEvent);
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace kyq

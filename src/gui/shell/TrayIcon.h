@@ -1,6 +1,6 @@
-// The main window's icon in the notification area. Its activations reach the program as
-// messages of the main window (wParam 61860, the mouse event in lParam), where the shell
-// message filter acts on them.
+// The main window's icon in the notification area. Its activations reach the handler as
+// the mouse events they stand for, from the event loop (the shell message filter acts on
+// them).
 #pragma once
 
 #include <QObject>
@@ -13,13 +13,10 @@ class QTimer;
 
 namespace kyq {
 
-class KyqApp;
-
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    static constexpr uint32_t IconId = 61860;
-    // Mouse events in lParam.
+    // The mouse events an activation stands for.
     static constexpr int32_t MouseMove = 512;
     static constexpr int32_t LeftButtonDown = 513;
     static constexpr int32_t LeftButtonUp = 514;
@@ -27,7 +24,7 @@ public:
     static constexpr int32_t RightButtonDown = 516;
     static constexpr int32_t MiddleButtonDown = 519;
 
-    explicit TrayIcon(KyqApp& app, QObject* parent = nullptr);
+    explicit TrayIcon(QObject* parent = nullptr);
     ~TrayIcon() override;
 
     // Shows the icon with the tip "Keyquill". Nothing is shown where the desktop has no
@@ -44,20 +41,22 @@ public:
     // A warning in the desktop's notification beside the icon. False where the icon is
     // not shown or the desktop shows no such messages.
     bool ShowMessage(const QString& text);
+    // Where the mouse events go.
+    void SetHandler(std::function<void(int32_t mouseEvent)> handler);
 
-    // An activation of the icon as the message(s) it stands for. There is no event for the
-    // pointer passing over the icon, so every activation first posts the pointer-move event
-    // (512), which records the window in the foreground. A single left click is held back
+    // An activation of the icon as the mouse event(s) it stands for. There is no event for
+    // the pointer passing over the icon, so every activation first queues the pointer-move
+    // event (512), which records the window in the foreground. A single left click is held back
     // for the double-click time, so that a double click is not also taken as a click.
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
 
 private:
     void Post(int32_t mouseEvent);
 
-    KyqApp& app_;
     QSystemTrayIcon* icon_;
     QTimer* singleClick_;
     std::function<bool()> available_;
+    std::function<void(int32_t)> handler_;
     bool added_ = false;
 };
 

@@ -54,10 +54,6 @@ struct RecordingView final : WorkflowView {
     }
     int SelectedPosition() const override { return Selected; }
     void SelectPosition(int position) override { Selected = position; }
-    std::u16string RowText(int position) const override
-    {
-        return position == 1 ? Root : Rows.at(static_cast<size_t>(position - 2));
-    }
     void ShowDetails(const std::array<std::u16string, 4>& texts) override { Details = texts; }
     void ClearFindBox() override {}
     bool ShowForm(FormId form) override

@@ -34,8 +34,10 @@ struct StartUpOptions {
     // empty: PerUserRuntimeFolder().
     std::string InstanceFolder;
 
-    // The main window's platform back end; null or empty: one without desktop features.
-    std::function<std::unique_ptr<MainWindowPlatform>(KyqApp&, const std::string& instanceFolder)>
+    // The platform back end of the main window (made, hidden, just before); null or empty:
+    // one without desktop features.
+    std::function<std::unique_ptr<MainWindowPlatform>(KyqApp&, frmMain&,
+                                                      const std::string& instanceFolder)>
         MakePlatform;
     // Makes the forms of the other parts known to the main window, before its load.
     std::function<void(frmMain&)> RegisterForms;
@@ -85,6 +87,8 @@ private:
     StartOutcome RunSecondInstance(const std::string& commandLine);
     // False when this process is to end (the newer version was started).
     bool CheckInstalledVersion(const std::string& commandLine);
+    // Creates the main window (hidden) and its platform back end, once.
+    void CreateMainWindow();
     // Creates the main window (hidden) and runs its load, once.
     void LoadMainWindow();
 

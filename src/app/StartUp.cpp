@@ -1,4 +1,4 @@
-#include "gui/shell/StartUp.h"
+#include "app/StartUp.h"
 
 #include "gui/credentials/CredentialForms.h"
 
@@ -90,11 +90,6 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
         app.MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
         return StartOutcome::Ended;
     }
-    if (options_.MakePlatform) {
-        if (std::unique_ptr<MainWindowPlatform> platform =
-                options_.MakePlatform(app, instanceFolder_))
-            app.SetPlatform(std::move(platform));
-    }
     // The help pages are found beside the program when they are opened: nothing to set.
 
     // Said before the first write, which replaces a damaged file, and before the splash,
@@ -106,8 +101,7 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
     app.Session.OptionsWindow = 0;
     app.Session.OptionsClosed = true;
 
-    if (!main_)
-        main_ = std::make_unique<frmMain>(app);
+    CreateMainWindow();
     splash_ = new Splash(app, *main_);
     splash_->Form_Load();
 
@@ -237,14 +231,26 @@ bool StartUp::CheckInstalledVersion(const std::string& commandLine)
     return true;
 }
 
+void StartUp::CreateMainWindow()
+{
+    if (main_)
+        return;
+    KyqApp& app = *app_;
+    main_ = std::make_unique<frmMain>(app);
+    if (options_.MakePlatform) {
+        if (std::unique_ptr<MainWindowPlatform> platform =
+                options_.MakePlatform(app, *main_, instanceFolder_))
+            app.SetPlatform(std::move(platform));
+    }
+}
+
 void StartUp::LoadMainWindow()
 {
     if (mainLoaded_)
         return;
     mainLoaded_ = true;
     KyqApp& app = *app_;
-    if (!main_)
-        main_ = std::make_unique<frmMain>(app);
+    CreateMainWindow();
     RegisterCredentialForms(*main_);
     if (options_.RegisterForms)
         options_.RegisterForms(*main_);

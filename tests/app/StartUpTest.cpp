@@ -33,7 +33,7 @@
 #include "gui/shell/DesktopPlatform.h"
 #include "gui/shell/ShellMessageFilter.h"
 #include "gui/shell/Splash.h"
-#include "gui/shell/StartUp.h"
+#include "app/StartUp.h"
 #include "platform/HandOverFiles.h"
 #include "platform/qt/HandOverChannel.h"
 #include "support/ScriptedMessageService.h"
@@ -113,9 +113,9 @@ protected:
         options.ProgramFolder = Folder() + "/program/";
         options.RegistryFolder = Folder() + "/registry";
         options.InstanceFolder = instance_;
-        options.MakePlatform = [](KyqApp& app, const std::string& folder) {
+        options.MakePlatform = [](KyqApp& app, frmMain& main, const std::string& folder) {
             auto platform =
-                std::make_unique<DesktopPlatform>(app, std::make_unique<StillDesktop>());
+                std::make_unique<DesktopPlatform>(app, main, std::make_unique<StillDesktop>());
             platform->SetInstanceFolder(folder);
             return platform;
         };
