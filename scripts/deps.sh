@@ -12,6 +12,7 @@ packages=(
   time python3 python3-nacl acl
   libwayland-dev libxkbcommon-dev qt6-wayland
   sway foot xwayland dbus
+  xdg-desktop-portal python3-dbusmock
 )
 
 missing=()

@@ -54,7 +54,8 @@ bool PortalFillDesktop::CanType() const
 
 uint64_t PortalFillDesktop::Foreground()
 {
-    StartSession();
+    // A new hot key: a consent declined before is asked for again at this fill.
+    portal_->ForgetRefusal();
     if (const QWidget* own = QApplication::activeWindow())
         return static_cast<uint64_t>(own->winId());
     return FocusElsewhere;

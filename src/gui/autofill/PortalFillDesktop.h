@@ -31,20 +31,20 @@ public:
                       std::function<void(const std::string&)> keepToken);
     ~PortalFillDesktop() override;
 
-    // One of the program's windows when it has the focus, else FocusElsewhere. Also starts
-    // the portal session (and so the desktop's consent dialog) at the hot key, so that the
-    // user answers it while choosing the record.
+    // One of the program's windows when it has the focus, else FocusElsewhere. A refusal
+    // before is forgotten: this fill may ask again.
     uint64_t Foreground() override;
-    // The program's own window: asked for the focus. FocusElsewhere: waits, on events, for
-    // the portal session (ConsentWait) and for the program to lose the focus
-    // (ActivationWait).
+    // The program's own window: asked for the focus. FocusElsewhere: starts the portal
+    // session unless it is live (the desktop may ask its user, once per session, only when
+    // a fill is really wanted), then waits, on events, for it (ConsentWait) and for the
+    // program to lose the focus (ActivationWait).
     bool Activate(uint64_t window) override;
     bool HasFocus(uint64_t window) override;
     size_t FirstUntypeable(std::u16string_view text) override;
     bool TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn) override;
     // The release of the dialog's Enter would otherwise land in the target.
     bool AcceptOnKeyRelease() const override { return true; }
-    // False once the desktop refused or failed the session, until the next hot key asks again.
+    // False once the desktop refused or failed the session, until the next hot key.
     bool CanType() const override;
 
 private:

@@ -57,9 +57,8 @@ void PortalRequest::Send(const QDBusConnection& bus, QDBusMessage call, const QS
                          QObject* context, Done done)
 {
     auto* request = new PortalRequest(bus, what, std::move(done));
-    // Gone with whatever it reports to, so that a late answer finds no one.
-    if (context)
-        QObject::connect(context, &QObject::destroyed, request, &QObject::deleteLater);
+    // Gone at once with whatever it reports to, so that a late answer finds no one.
+    request->setParent(context);
 
     const QString token = NewToken();
     QList<QVariant> arguments = call.arguments();

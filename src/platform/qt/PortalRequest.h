@@ -25,7 +25,8 @@ public:
     using Done = std::function<void(uint code, const QVariantMap& results)>;
 
     // Sends `call`, whose last argument is its options (a{sv}); a handle token is added to
-    // them. `done` runs once, on the thread's event loop, unless `context` goes first. A
+    // them. `done` runs once, on the thread's event loop, unless `context` (the request's
+    // parent) goes first. A
     // failure is logged with its D-Bus detail under `what`.
     static void Send(const QDBusConnection& bus, QDBusMessage call, const QString& what,
                      QObject* context, Done done);

@@ -71,6 +71,12 @@ void RemoteDesktopPortal::SetState(State state)
     emit stateChanged();
 }
 
+void RemoteDesktopPortal::ForgetRefusal()
+{
+    if (state_ == State::Refused || state_ == State::Failed)
+        SetState(State::Idle);
+}
+
 void RemoteDesktopPortal::Start(const QString& restoreToken)
 {
     if (state_ == State::Live || state_ == State::Starting)

@@ -32,6 +32,8 @@ public:
     // portal's version keeps consents (and may be empty).
     void Start(const QString& restoreToken);
     State CurrentState() const { return state_; }
+    // After Refused or Failed: Idle again, so that the next Start asks anew.
+    void ForgetRefusal();
 
     // One key symbol pressed (true) or released; false when the portal refused it (logged,
     // without the symbol: it may be a character of a password).
