@@ -2,10 +2,9 @@
 
 #include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusMetaType>
 #include <QDBusPendingCall>
-#include <QDBusReply>
-#include <QDBusVariant>
 
 #include "platform/Log.h"
 #include "platform/qt/PortalRequest.h"

@@ -4,10 +4,8 @@
 // the desktop describes it.
 #pragma once
 
-#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
