@@ -11,7 +11,8 @@ packages=(
   x11-xkb-utils x11-xserver-utils xkb-data
   time python3 python3-nacl acl
   libwayland-dev libxkbcommon-dev qt6-wayland
-  sway foot xwayland dbus python3-dbusmock grim
+  sway foot xwayland dbus grim
+  xdg-desktop-portal python3-dbusmock
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // KYQ: the password manager's program. The start-up sequence decides whether this is the
 // first start or a second one handing its file over, and brings the program up.
 #include <QApplication>
+#include <QDBusConnection>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -8,10 +9,13 @@
 #include <QProcess>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/workflow/KyqApp.h"
 #include "core/workflow/MessageChain.h"
 #include "core/workflow/StartUpRules.h"
+#include "gui/autofill/PortalFillDesktop.h"
 #include "gui/autofill/WaylandFillDesktop.h"
 #include "gui/autofill/X11FillDesktop.h"
 #include "gui/entries/EntryForms.h"
@@ -24,7 +28,9 @@
 #include "app/StartUp.h"
 #include "platform/Log.h"
 #include "platform/RegistryStore.h"
+#include "platform/qt/GlobalShortcutsPortal.h"
 #include "platform/qt/HandOverChannel.h"
+#include "platform/qt/RemoteDesktopPortal.h"
 
 namespace {
 
@@ -35,11 +41,40 @@ void RegisterForms(kyq::frmMain& main)
     kyq::RegisterEntryForms(main);
 }
 
+// Where the remote-desktop portal keeps the user's consent between sessions. The hive is
+// readable by the user only.
+constexpr std::string_view PortalKey = "Software\\Tarnwick\\KYQ\\Portal";
+constexpr std::string_view RestoreTokenValue = "RestoreToken";
+
+// Typing on Wayland: the compositor's own protocols where it has them (wlroots), else the
+// desktop's remote-desktop portal (GNOME, KDE), else none (the fill dialog says so).
+std::unique_ptr<kyq::FillDesktop> MakeWaylandFillDesktop(kyq::KyqApp& app)
+{
+    auto wlroots = std::make_unique<kyq::WaylandFillDesktop>();
+    if (wlroots->Available())
+        return wlroots;
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!kyq::RemoteDesktopPortal::Offered(bus))
+        return wlroots;
+    std::string token;
+    if (auto stored = app.Registry.GetValue(kyq::Hive::CurrentUser, PortalKey, RestoreTokenValue);
+        stored && stored->kind == kyq::RegistryValue::Kind::String)
+        token = stored->text;
+    return std::make_unique<kyq::PortalFillDesktop>(
+        bus, std::move(token), [&app](const std::string& newToken) {
+            if (!app.Registry.SetValue(kyq::Hive::CurrentUser, PortalKey, RestoreTokenValue,
+                                       kyq::RegistryValue::String(newToken)))
+                kyq::LogWarning(kyq::LogArea::Keyboard, "the remote-desktop portal's restore token could not be stored; "
+                         "the desktop will ask again next time");
+        });
+}
+
 std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frmMain& main,
                                                       const std::string& instanceFolder)
 {
     // X11: the keyboard hook watches for the hot key. Wayland lets no program watch the
-    // keys: the desktop's own binding runs "KYQ --fill", and no X11 call is made. Elsewhere
+    // keys: the desktop's global-shortcuts portal or its own binding running "KYQ --fill"
+    // brings the hot key, and no X11 call is made. Elsewhere
     // (offscreen, ...) the program runs without the desktop features.
     std::unique_ptr<kyq::DesktopPlatform> platform;
     const QString name = QGuiApplication::platformName();
@@ -48,8 +83,11 @@ std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frm
             app, main, std::make_unique<kyq::X11FillDesktop>());
     } else if (name.startsWith(QLatin1String("wayland"))) {
         platform = std::make_unique<kyq::DesktopPlatform>(
-            app, main, std::make_unique<kyq::WaylandFillDesktop>(),
-            kyq::DesktopPlatform::HotKeySource::FillRequests);
+            app, main, MakeWaylandFillDesktop(app), kyq::DesktopPlatform::HotKeySource::FillRequests);
+        // Where the desktop offers global shortcuts, the hot key is bound there too.
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        if (kyq::GlobalShortcutsPortal::Offered(bus))
+            platform->UseShortcutPortal(std::make_unique<kyq::GlobalShortcutsPortal>(bus));
     } else {
         return nullptr;
     }

@@ -314,7 +314,7 @@ TEST_F(MainWindowTest, CloseBoxAsksTheRulesWithTheWindowsState)
     ASSERT_FALSE(main_->isEnabled());
     main_->close();
     EXPECT_FALSE(main_->IsUnloaded());
-    NewDialog()->cmdCancel_Click();
+    kyq::test::Press(NewDialog(), "cmdCancel");
     FlushDeletes();
     platform_->HideOnClose = true;
     main_->close();

@@ -49,7 +49,9 @@ FillOutcome TypeIntoTarget(FillDesktop& desktop, uint64_t target, bool targetIsO
         return outcome;
     }
     if (!desktop.Activate(target)) {
-        outcome.stop = FillStop::NotActivated;
+        // A desktop that turned typing down (its user declined the consent it asked for)
+        // is said as such: the target itself may well be there.
+        outcome.stop = desktop.CanType() ? FillStop::NotActivated : FillStop::TypingRefused;
         return outcome;
     }
     if (afterActivation)
@@ -93,6 +95,9 @@ std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view t
                u"，因此没有填写任何内容。";
     case FillStop::NotActivated:
         return u"无法切换到要填写的窗口（它可能已经关闭），没有填写任何内容。";
+    case FillStop::TypingRefused:
+        return u"桌面没有允许本程序向其他窗口输入（输入授权被拒绝或无法获得），"
+               u"没有填写任何内容。下次填写时会再次请求授权。";
     case FillStop::WindowChanged:
         return u"填写已停止：目标窗口已关闭或失去了焦点，其余内容（包括回车）没有输入。"
                u"请检查该窗口中已填写的内容。";
@@ -117,6 +122,8 @@ std::string FillStopDetail(const FillOutcome& outcome)
                " has no key and no spare keycode can take it; nothing typed";
     case FillStop::NotActivated:
         return "auto-fill: the target window could not be activated; nothing typed";
+    case FillStop::TypingRefused:
+        return "auto-fill: the desktop gave no permission to type; nothing typed";
     case FillStop::WindowChanged:
         return "auto-fill: the target lost the keyboard focus after " +
                std::to_string(outcome.piecesTyped) + " piece(s); typing stopped";

@@ -21,6 +21,7 @@ enum class FillStop {
     OwnWindow,      // the recorded window is one of the program's own
     Untypeable,     // a character cannot be typed here: nothing was
     NotActivated,   // the target could not be brought back: nothing was typed
+    TypingRefused,  // the desktop (its user) did not let the program type: nothing was
     WindowChanged,  // the target lost the focus: typing stopped there
     TypingFailed,   // the desktop could not type a piece although the target kept the focus
 };

@@ -42,4 +42,24 @@ std::string HotKeyText(const HotKey& hotKey)
     return text + HotKeyKeyName(hotKey.Main);
 }
 
+std::string ShortcutTriggerText(const HotKey& hotKey)
+{
+    std::string key = HotKeyKeyName(hotKey.Main);
+    if (key.empty())
+        return {};
+    // Key symbol names: a letter's unshifted symbol is lower case, the space bar's "space".
+    if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z')
+        key[0] = static_cast<char>(key[0] - 'A' + 'a');
+    else if (key == "Space")
+        key = "space";
+    std::string text;
+    if (hotKey.Shift)
+        text += "SHIFT+";
+    if (hotKey.Ctrl)
+        text += "CTRL+";
+    if (hotKey.Alt)
+        text += "ALT+";
+    return text + key;
+}
+
 }  // namespace kyq

@@ -1,4 +1,5 @@
-// The text form of a hot key, as the options dialog shows it.
+// The text forms of a hot key: as the options dialog shows it, and as a desktop's
+// shortcut service takes it (modifier names and an xkb key symbol name joined by "+").
 #pragma once
 
 #include <cstdint>
@@ -12,5 +13,8 @@ namespace kyq {
 std::string HotKeyKeyName(int32_t virtualKey);
 // "Shift+" "Ctrl+" "Alt+" (in that order, as set) followed by HotKeyKeyName(Main).
 std::string HotKeyText(const HotKey& hotKey);
+// "SHIFT+" "CTRL+" "ALT+" followed by the key's symbol name ("p", "5", "F7", "space",
+// "Left"); "" for a main key without one, so that nothing wrong is proposed.
+std::string ShortcutTriggerText(const HotKey& hotKey);
 
 }  // namespace kyq

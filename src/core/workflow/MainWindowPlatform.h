@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace kyq {
@@ -42,6 +44,17 @@ public:
     // The desktop lets no program watch the keys (Wayland): the user binds the chord to
     // "KYQ --fill" in the desktop's own settings.
     virtual bool HotKeyNeedsDesktopBinding() const { return false; }
+    // Where the desktop's global-shortcuts service binds the hot key for the program: what
+    // the desktop assigned, as it describes it ("" while it has assigned nothing). Nothing
+    // where no such service is used.
+    struct DesktopShortcutState {
+        bool answered = false;  // the desktop has answered the last bind
+        std::string assigned;
+    };
+    virtual std::optional<DesktopShortcutState> DesktopShortcut() const { return std::nullopt; }
+    // `changed` runs whenever DesktopShortcut() may say something new; an empty function
+    // stops that.
+    virtual void WatchDesktopShortcut(std::function<void()> /*changed*/) {}
     // The current keyboard map has no key for the hot key's main key (a layout without
     // Latin letters): the chord is still kept from the focused window, but cannot be pressed.
     virtual bool HotKeyKeyMissing() const { return false; }

@@ -12,6 +12,7 @@
 #include "platform/HookMessage.h"
 #include "platform/Log.h"
 #include "platform/Utf.h"
+#include "platform/qt/GlobalShortcutsPortal.h"
 #include "platform/qt/HandOverChannel.h"
 #include "platform/x11/KeybHook.h"
 #include "platform/x11/KeyboardHookLoader.h"
@@ -24,6 +25,11 @@
 #include <stdexcept>
 
 namespace kyq {
+
+namespace {
+// The one shortcut the program binds at the desktop.
+constexpr const char* PortalShortcutId = "fill";
+}  // namespace
 
 DesktopPlatform::DesktopPlatform(KyqApp& app, frmMain& main,
                                  std::unique_ptr<FillDesktop> fillDesktop,
@@ -57,6 +63,10 @@ void DesktopPlatform::InstallHotKeyWatcher(MessageChain& chain, uint64_t window)
     hotKeyFilter_->ClearModifiers();
     if (hotKeySource_ == HotKeySource::FillRequests) {
         hotKeyFilter_->Install(chain);
+        if (shortcutPortal_) {
+            portalBound_ = true;
+            BindPortalShortcut();
+        }
         return;
     }
     if (!hookLoader_)
@@ -66,8 +76,57 @@ void DesktopPlatform::InstallHotKeyWatcher(MessageChain& chain, uint64_t window)
     HotKeyChanged();
 }
 
+void DesktopPlatform::UseShortcutPortal(std::unique_ptr<GlobalShortcutsPortal> portal)
+{
+    shortcutPortal_ = std::move(portal);
+    if (!shortcutPortal_)
+        return;
+    // The same path as a desktop binding's "KYQ --fill": the running instance records the
+    // target and opens the fill dialog.
+    QObject::connect(shortcutPortal_.get(), &GlobalShortcutsPortal::activated,
+                     shortcutPortal_.get(), [this](const QString& id) {
+                         if (portalBound_ && id == QLatin1String(PortalShortcutId))
+                             app_.PostMessage(WindowMessage{WM_FILL_REQUEST, 0, 0});
+                     });
+    QObject::connect(shortcutPortal_.get(), &GlobalShortcutsPortal::assignmentChanged,
+                     shortcutPortal_.get(), [this] {
+                         const std::string assigned =
+                             shortcutPortal_->AssignedTrigger().toStdString();
+                         if (shortcutPortal_->AssignedTrigger().isEmpty())
+                             LogWarning(LogArea::Keyboard,
+                                        "the desktop assigned no global shortcut to the fill "
+                                        "dialog (proposed " +
+                                            ShortcutTriggerText(app_.Settings.hotKey) + ")");
+                         if (shortcutChanged_)
+                             shortcutChanged_();
+                     });
+}
+
+void DesktopPlatform::BindPortalShortcut()
+{
+    shortcutPortal_->Bind(QLatin1String(PortalShortcutId), QStringLiteral("打开填写密码窗口"),
+                          QString::fromStdString(ShortcutTriggerText(app_.Settings.hotKey)));
+    if (shortcutChanged_)
+        shortcutChanged_();
+}
+
+std::optional<MainWindowPlatform::DesktopShortcutState> DesktopPlatform::DesktopShortcut() const
+{
+    if (!shortcutPortal_)
+        return std::nullopt;
+    return DesktopShortcutState{shortcutPortal_->Answered(),
+                                shortcutPortal_->AssignedTrigger().toStdString()};
+}
+
+void DesktopPlatform::WatchDesktopShortcut(std::function<void()> changed)
+{
+    shortcutChanged_ = std::move(changed);
+}
+
 void DesktopPlatform::HotKeyChanged()
 {
+    if (shortcutPortal_ && portalBound_)
+        BindPortalShortcut();
     const bool wasBusy = hotKeyBusy_;
     hotKeyBusy_ = false;
     keyMissing_ = false;
@@ -132,6 +191,7 @@ void DesktopPlatform::SetHotKeyGrabPaused(bool paused)
 
 void DesktopPlatform::RemoveHotKeyWatcher(MessageChain& /*chain*/)
 {
+    portalBound_ = false;
     if (hookLoader_)
         hookLoader_->Release();
     hookActive_ = false;

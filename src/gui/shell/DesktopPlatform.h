@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@ class QTimer;
 namespace kyq {
 
 class FillDesktop;
+class GlobalShortcutsPortal;
 class HandOverServer;
 class HotKeyWatcherFilter;
 class KeyboardHookLoader;
@@ -51,6 +53,12 @@ public:
         return hotKeySource_ == HotKeySource::FillRequests;
     }
     bool HotKeyKeyMissing() const override;
+    // Where the desktop offers global shortcuts through its portal: the hot key is bound
+    // there (at load, and again when it changes) and its activation opens the fill dialog
+    // as a "KYQ --fill" request does. Before InstallHotKeyWatcher.
+    void UseShortcutPortal(std::unique_ptr<GlobalShortcutsPortal> portal);
+    std::optional<DesktopShortcutState> DesktopShortcut() const override;
+    void WatchDesktopShortcut(std::function<void()> changed) override;
     HotKeyWatcherFilter& HotKeyFilter() const { return *hotKeyFilter_; }
     // Whether the hook library was found and started.
     bool HotKeyHookActive() const { return hookActive_; }
@@ -84,6 +92,7 @@ public:
     ShellMessageFilter* ShellFilter() const { return shellFilter_.get(); }
 
 private:
+    void BindPortalShortcut();
     void HideToTray();
     // While the window hides in the tray: a tray that goes away (its panel crashed or was
     // quit) would leave the user no way back, so the window then comes back by itself.
@@ -103,6 +112,9 @@ private:
     // While another program holds the chord it is asked for again now and then, so that
     // it is ours as soon as that program lets go (no X event says so).
     std::unique_ptr<QTimer> grabRetry_;
+    std::unique_ptr<GlobalShortcutsPortal> shortcutPortal_;
+    bool portalBound_ = false;
+    std::function<void()> shortcutChanged_;
 
     // Single instance.
     std::string instanceFolder_;

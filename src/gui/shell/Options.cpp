@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -208,6 +209,12 @@ void Options::Form_Load()
     chkMin->setToolTip(trayUsable ? QString() : lblMinNote->text());
     lblMinNote->setVisible(!trayUsable);
     ShowHotKeyNote();
+    // The desktop answers a bind whenever it (or its user) is done.
+    QPointer<Options> self(this);
+    app.Platform().WatchDesktopShortcut([self] {
+        if (self && !self->IsUnloaded())
+            self->ShowHotKeyNote();
+    });
     // Stored values beyond the arrows' range show (and are saved) as the nearest end.
     UpDown1->setValue(settings.Days);
     optEdit->setChecked(settings.DblClick == 2);
@@ -221,6 +228,7 @@ void Options::Form_Unload()
 {
     App().Session.OptionsClosed = true;
     App().Platform().SetHotKeyGrabPaused(false);
+    App().Platform().WatchDesktopShortcut({});
 }
 
 void Options::changeEvent(QEvent* event)
@@ -322,7 +330,19 @@ void Options::ShowHotKeyNote()
         ChordTakenFromOthers(static_cast<uint32_t>(hotKey.Main), hotKey.Ctrl, hotKey.Alt);
     const QString key = QString::fromStdString(HotKeyText(hotKey));
     QString note;
-    if (app.Platform().HotKeyNeedsDesktopBinding()) {
+    const auto desktopShortcut = app.Platform().DesktopShortcut();
+    const QString fillCommand = QCoreApplication::applicationFilePath() + QStringLiteral(" --fill");
+    if (desktopShortcut && !desktopShortcut->answered) {
+        note = QStringLiteral("正在请桌面把 %1 设为打开填写窗口的全局快捷键……").arg(key);
+    } else if (desktopShortcut && !desktopShortcut->assigned.empty()) {
+        note = QStringLiteral("桌面为填写窗口分配的快捷键：%1（本程序建议的是 %2，可在桌面的"
+                              "快捷键设置中更改）。也可以把快捷键绑定到命令“%3”。")
+                   .arg(QString::fromStdString(desktopShortcut->assigned), key, fillCommand);
+    } else if (desktopShortcut) {
+        note = QStringLiteral("桌面尚未为填写窗口分配快捷键（本程序建议 %1）：请在桌面的快捷键"
+                              "设置中为“打开填写密码窗口”指定一个，或把快捷键绑定到命令“%2”。")
+                   .arg(key, fillCommand);
+    } else if (app.Platform().HotKeyNeedsDesktopBinding()) {
         // sway's key names are the key symbols: a letter in lower case.
         QString swayChord = key;
         if (swayChord.size() >= 1 && swayChord.back().isLetter())
@@ -345,7 +365,10 @@ void Options::ShowHotKeyNote()
         note = QStringLiteral("在任何窗口（包括终端）中按下快捷键都会打开填写窗口，"
                               "按键本身不会传给该窗口。");
     lblKeyNote->setText(note);
-    lblKeyNote->setStyleSheet(busy || missing ? QStringLiteral("color: #b00000;") : QString());
+    const bool unassigned = desktopShortcut && desktopShortcut->answered &&
+                            desktopShortcut->assigned.empty();
+    lblKeyNote->setStyleSheet(busy || missing || unassigned ? QStringLiteral("color: #b00000;")
+                                                            : QString());
 }
 
 void Options::Command1_Click()

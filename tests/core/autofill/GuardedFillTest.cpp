@@ -21,7 +21,10 @@ public:
     size_t untypeableAt = AllTypeable;
     size_t failsAt = SIZE_MAX;  // the back end cannot send the key at this place of a piece
     bool activates = true;
+    bool canType = true;
     std::u16string sent;
+
+    bool CanType() const override { return canType; }
 
     uint64_t Foreground() override { return Target; }
     bool Activate(uint64_t) override { return activates; }
@@ -85,6 +88,7 @@ TEST(GuardedFillTest, NothingIsTypedWhenTheFillCannotGoWhollyIntoItsTarget)
         size_t untypeableAt;
         bool activates;
         FillStop stop;
+        bool canType = true;
     };
     const Case cases[] = {
         {"no target recorded", 0, false, FillDesktop::AllTypeable, true, FillStop::NoTarget},
@@ -93,6 +97,8 @@ TEST(GuardedFillTest, NothingIsTypedWhenTheFillCannotGoWhollyIntoItsTarget)
         {"a character without a key", Target, false, 8, true, FillStop::Untypeable},
         {"target cannot be activated", Target, false, FillDesktop::AllTypeable, false,
          FillStop::NotActivated},
+        {"the desktop refused typing", Target, false, FillDesktop::AllTypeable, false,
+         FillStop::TypingRefused, false},
     };
     const std::u16string text = u"alice\tpw\x0000\r\n";
     for (const Case& c : cases) {
@@ -100,6 +106,7 @@ TEST(GuardedFillTest, NothingIsTypedWhenTheFillCannotGoWhollyIntoItsTarget)
         ScriptedDesktop desktop;
         desktop.untypeableAt = c.untypeableAt;
         desktop.activates = c.activates;
+        desktop.canType = c.canType;
         const FillOutcome outcome = TypeIntoTarget(desktop, c.target, c.own, text);
         EXPECT_EQ(outcome.stop, c.stop);
         EXPECT_TRUE(desktop.sent.empty());

@@ -41,5 +41,27 @@ TEST(HotKeyText, ModifiersComeInTheOrderShiftCtrlAlt)
     EXPECT_EQ(HotKeyText(HotKey{false, false, false, 0}), "");
 }
 
+TEST(HotKeyText, ShortcutTriggerUsesKeySymbolNames)
+{
+    struct Case {
+        HotKey key;
+        const char* trigger;
+    };
+    const Case cases[] = {
+        {HotKey{}, "CTRL+ALT+p"},
+        {HotKey{false, true, true, 'Z'}, "SHIFT+CTRL+z"},
+        {HotKey{true, false, false, '7'}, "ALT+7"},
+        {HotKey{true, true, false, 32}, "CTRL+ALT+space"},
+        {HotKey{false, false, false, 123}, "F12"},
+        {HotKey{true, true, true, 37}, "SHIFT+CTRL+ALT+Left"},
+        // No symbol for the key: nothing is proposed rather than the modifiers alone.
+        {HotKey{true, true, false, 13}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(HotKeyText(c.key));
+        EXPECT_EQ(ShortcutTriggerText(c.key), c.trigger);
+    }
+}
+
 }  // namespace
 }  // namespace kyq
