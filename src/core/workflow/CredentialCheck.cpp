@@ -1,6 +1,8 @@
 #include "core/workflow/CredentialCheck.h"
 
 #include "core/document/DocumentFormat.h"
+#include "core/document/PasswordDocument.h"
+#include "core/document/SealedFormat.h"
 #include "core/document/SameText.h"
 #include "core/document/UnstorableMessage.h"
 #include "core/workflow/EntryFieldCheck.h"
@@ -50,6 +52,15 @@ CredentialProblem CheckPasswordChange(std::u16string_view current, std::u16strin
     if (!SameText(fresh, confirm))
         return Problem(CredentialField::Confirm, u"两次输入的新密码不一样！请重输。", MsgIcon::Warning, true);
     return CheckUsablePassword(u"新密码", fresh);
+}
+
+void ApplyPasswordChange(PasswordDocument& doc, std::u16string fresh, bool sealed)
+{
+    doc.DocumentPassword() = std::move(fresh);
+    if (sealed)
+        doc.FormatVersion = SealedFormatNumber;
+    else if (doc.IsSealed())
+        doc.FormatVersion = CurrentFormatNumber;
 }
 
 }  // namespace kyq

@@ -9,6 +9,8 @@
 
 namespace kyq {
 
+class PasswordDocument;
+
 enum class CredentialField { None, OwnerName, OldPassword, Password, Confirm };
 
 struct CredentialProblem {
@@ -31,5 +33,11 @@ CredentialProblem CheckNewDocument(std::u16string_view owner, std::u16string_vie
 // the document cannot be keyed with.
 CredentialProblem CheckPasswordChange(std::u16string_view current, std::u16string_view old,
                                       std::u16string_view fresh, std::u16string_view confirm);
+
+// A password change that passed the check, made: the document takes the new password and
+// the format the user chose (sealed, or the older one when sealing was turned off; a
+// document of the older formats otherwise keeps its format). The next save derives the
+// key for the new password with a fresh salt. Modified is left to the caller.
+void ApplyPasswordChange(PasswordDocument& doc, std::u16string fresh, bool sealed);
 
 }  // namespace kyq

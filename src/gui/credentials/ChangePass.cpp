@@ -7,8 +7,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/document/DocumentFormat.h"
-#include "core/document/SealedFormat.h"
 #include "core/workflow/CredentialCheck.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/credentials/SealedChoice.h"
@@ -90,7 +88,7 @@ void ChangePass::cmdOK_Click()
 {
     KyqApp& app = App();
     PasswordDocument& doc = app.Document;
-    const std::u16string fresh = NewPass->text().toStdU16String();
+    std::u16string fresh = NewPass->text().toStdU16String();
     if (const CredentialProblem problem =
             CheckPasswordChange(doc.DocumentPassword(), OldPass->text().toStdU16String(), fresh,
                                 Confirm->text().toStdU16String())) {
@@ -103,12 +101,7 @@ void ChangePass::cmdOK_Click()
         box->setFocus(Qt::OtherFocusReason);
         return;
     }
-    doc.DocumentPassword() = fresh;
-    // The next save derives the sealed key for the new password with a fresh salt.
-    if (sealed_->Checked())
-        doc.FormatVersion = SealedFormatNumber;
-    else if (doc.IsSealed())
-        doc.FormatVersion = CurrentFormatNumber;
+    ApplyPasswordChange(doc, std::move(fresh), sealed_->Checked());
     app.Settings.Sealed = sealed_->Checked();
     Unload();
     app.MsgBox(u"成功改变用户密码！", MsgButtons::OkOnly, MsgIcon::Information);

@@ -14,6 +14,7 @@
 #include "gui/credentials/ChangePass.h"
 #include "gui/entries/frmName.h"
 #include "gui/main/frmMain.h"
+#include "gui/widgets/LinkLook.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 
 namespace kyq {
@@ -31,17 +32,6 @@ QLabel* Link(QWidget* parent, const char* name, const QString& text)
     return label;
 }
 
-void SetLinkLook(QLabel* label, bool hovered)
-{
-    QPalette palette = label->palette();
-    const QColor colour = hovered ? QColor(255, 0, 0) : QColor(0, 0, 255);
-    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
-    label->setPalette(palette);
-    QFont font = label->font();
-    font.setUnderline(hovered);
-    label->setFont(font);
-}
 
 }  // namespace
 
@@ -123,6 +113,15 @@ void frmUser::SetLinkHover(QLabel* hovered)
     SetLinkLook(lblPass, hovered == lblPass);
 }
 
+bool frmUser::ActivateLink(QObject* watched)
+{
+    if (watched == lblName)
+        lblName_Click();
+    else
+        lblPass_Click();
+    return true;
+}
+
 bool frmUser::eventFilter(QObject* watched, QEvent* event)
 {
     const bool isLink = watched == lblName || watched == lblPass;
@@ -150,25 +149,15 @@ bool frmUser::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (isLink && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
-            if (watched == lblName)
-                lblName_Click();
-            else
-                lblPass_Click();
-            return true;
-        }
+        if (isLink && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space))
+            return ActivateLink(watched);
         break;
     }
     case QEvent::MouseButtonRelease: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (isLink && mouse->button() == Qt::LeftButton &&
-            static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint())) {
-            if (watched == lblName)
-                lblName_Click();
-            else
-                lblPass_Click();
-            return true;
-        }
+            static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint()))
+            return ActivateLink(watched);
         break;
     }
     default:

@@ -32,6 +32,8 @@ protected:
 private:
     void lblName_Click();
     void lblPass_Click();
+    // A key or click that follows a link: the user name or password link it was on.
+    bool ActivateLink(QObject* watched);
     void cmdClose_Click();
     // The link look: hovered is red and underlined, the other blue. null: both blue.
     void SetLinkHover(QLabel* hovered);

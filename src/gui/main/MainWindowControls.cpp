@@ -13,6 +13,7 @@
 
 #include "core/workflow/KyqApp.h"
 #include "gui/main/PasswordTreeModel.h"
+#include "gui/widgets/LinkLook.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
 
@@ -212,15 +213,7 @@ void MainWindowControls::ShowDetails(const std::array<std::u16string, 4>& texts)
 
 void MainWindowControls::SetFindLook(bool hover)
 {
-    // Only the enabled looks: a disabled label stays grey like every other control.
-    QPalette palette = lblFind->palette();
-    const QColor colour = hover ? QColor(255, 0, 0) : QColor(0, 0, 255);
-    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
-    lblFind->setPalette(palette);
-    QFont font = lblFind->font();
-    font.setUnderline(hover);
-    lblFind->setFont(font);
+    SetLinkLook(lblFind, hover);
 }
 
 }  // namespace kyq

@@ -139,13 +139,7 @@ void GlobalShortcutsPortal::StartBind()
                     StartBind();
                 return;
             }
-            // The handle comes as a string in the first version of the portal.
-            const QVariant handle = results.value(QStringLiteral("session_handle"));
-            session_ = handle.canConvert<QDBusObjectPath>()
-                           ? handle.value<QDBusObjectPath>().path()
-                           : handle.toString();
-            if (session_.isEmpty())
-                session_ = expected;
+            session_ = PortalRequest::SessionHandle(results, expected);
             if (pending_) {
                 StartBind();
                 return;

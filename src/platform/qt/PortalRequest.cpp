@@ -1,5 +1,6 @@
 #include "platform/qt/PortalRequest.h"
 
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QPointer>
@@ -116,6 +117,15 @@ void PortalRequest::Finish(uint code, const QVariantMap& results)
     deleteLater();
     if (done)
         done(code, results);
+}
+
+QString PortalRequest::SessionHandle(const QVariantMap& results, const QString& expected)
+{
+    const QVariant handle = results.value(QStringLiteral("session_handle"));
+    const QString session = handle.canConvert<QDBusObjectPath>()
+                                ? handle.value<QDBusObjectPath>().path()
+                                : handle.toString();
+    return session.isEmpty() ? expected : session;
 }
 
 }  // namespace kyq

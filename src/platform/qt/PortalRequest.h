@@ -36,6 +36,9 @@ public:
     // "/org/freedesktop/portal/desktop/<kind>/<sender>/<token>", kind "request" or "session".
     static QString ObjectPath(const QDBusConnection& bus, const QString& kind,
                               const QString& token);
+    // The session a CreateSession answer names: an object path, or a string in the first
+    // version of the portals; `expected` (the path asked for) where it names none.
+    static QString SessionHandle(const QVariantMap& results, const QString& expected);
 
     static constexpr const char* Service = "org.freedesktop.portal.Desktop";
     static constexpr const char* DesktopPath = "/org/freedesktop/portal/desktop";

@@ -98,12 +98,7 @@ void RemoteDesktopPortal::Start(const QString& restoreToken)
                                                                           : State::Failed);
                                 return;
                             }
-                            const QVariant handle = results.value(QStringLiteral("session_handle"));
-                            session_ = handle.canConvert<QDBusObjectPath>()
-                                           ? handle.value<QDBusObjectPath>().path()
-                                           : handle.toString();
-                            if (session_.isEmpty())
-                                session_ = expected;
+                            session_ = PortalRequest::SessionHandle(results, expected);
                             SelectDevices(restoreToken);
                         });
 }

@@ -2,8 +2,10 @@
 // first, with which message, and whether it is emptied.
 #include <gtest/gtest.h>
 
+#include "core/document/PasswordDocument.h"
 #include "core/document/UnstorableMessage.h"
 #include "core/workflow/CredentialCheck.h"
+#include "support/DocumentTestSupport.h"
 
 namespace kyq {
 namespace {
@@ -80,6 +82,26 @@ TEST(CredentialCheck, PasswordChangeRefusalsInTheirOrder)
     // when the document has none.
     EXPECT_FALSE(CheckPasswordChange(u"Secret", u"SECRET", u"Fresh", u"fresh"));
     EXPECT_FALSE(CheckPasswordChange(u"", u"", u"n", u"n"));
+}
+
+// Turning sealing off must give the file back the older format: a sealed number left
+// behind would save the new password into a format the user no longer chose.
+TEST(CredentialCheck, AChangedPasswordTakesTheChosenFormat)
+{
+    struct FormatCase {
+        int32_t before;
+        bool sealed;
+        int32_t after;
+    } cases[] = {{150, false, 150}, {200, false, 200}, {200, true, 300}, {300, false, 200},
+                 {300, true, 300}};
+    for (const FormatCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.before << (c.sealed ? " sealed" : " plain"));
+        PasswordDocument doc = test::MakeDocument(u"ann", u"old", {});
+        doc.FormatVersion = c.before;
+        ApplyPasswordChange(doc, u"new", c.sealed);
+        EXPECT_EQ(doc.FormatVersion, c.after);
+        EXPECT_EQ(doc.DocumentPassword(), u"new");
+    }
 }
 
 }  // namespace
