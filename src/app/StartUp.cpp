@@ -38,6 +38,13 @@ bool IsRegularFile(const std::string& path)
 
 }  // namespace
 
+bool HandFillRequestOver(const std::string& instanceFolder,
+                         const std::function<std::optional<int64_t>(uint64_t window)>& send)
+{
+    const uint64_t window = ReadHandleFile(instanceFolder);
+    return window != 0 && send && send(window).has_value();
+}
+
 StartUp::StartUp(StartUpOptions options, std::unique_ptr<MessageService> messages)
     : options_(std::move(options)),
       app_(std::make_unique<KyqApp>(options_.ProgramFolder, options_.RegistryFolder,
@@ -148,9 +155,7 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
 StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
 {
     if (IsFillSwitch(commandLine)) {
-        // A handle of 0: the running instance is still starting and has no document yet.
-        const uint64_t window = ReadHandleFile(instanceFolder_);
-        if (window == 0 || !options_.SendFillRequest || !options_.SendFillRequest(window))
+        if (!HandFillRequestOver(instanceFolder_, options_.SendFillRequest))
             app_->MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
         return StartOutcome::Ended;
     }

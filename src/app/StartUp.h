@@ -61,6 +61,12 @@ struct StartUpOptions {
     bool QuitOnUnload = false;
 };
 
+// A "--fill" start's request to the running instance whose window Handle.dat in
+// `instanceFolder` names; false when there is none (a handle of 0: it is still starting
+// and has no document yet) or nobody took the request. Safe before any QApplication.
+bool HandFillRequestOver(const std::string& instanceFolder,
+                         const std::function<std::optional<int64_t>(uint64_t window)>& send);
+
 enum class StartOutcome {
     Running,  // the main window runs the program from here on
     Ended,    // the process ends now

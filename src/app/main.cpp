@@ -1,13 +1,16 @@
 // KYQ: the password manager's program. The start-up sequence decides whether this is the
 // first start or a second one handing its file over, and brings the program up.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <QProcess>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +31,7 @@
 #include "app/StartUp.h"
 #include "platform/Log.h"
 #include "platform/RegistryStore.h"
+#include "platform/RuntimeFolder.h"
 #include "platform/qt/GlobalShortcutsPortal.h"
 #include "platform/qt/HandOverChannel.h"
 #include "platform/qt/RemoteDesktopPortal.h"
@@ -95,6 +99,23 @@ std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frm
     return platform;
 }
 
+std::optional<int64_t> SendFillRequest(uint64_t window)
+{
+    return kyq::SendHandOverMessage(window, kyq::WM_FILL_REQUEST, 0, 0);
+}
+
+// "--fill" is a desktop's hot key: the user waits for the fill dialog. Its request goes
+// over before the GUI's start (platform plugin, fonts, translations, icons), which would
+// take most of that wait; only when nobody takes it does the full start follow, to say
+// so in a message box.
+bool FillHandedOverEarly(int& argc, char** argv)
+{
+    const QCoreApplication core(argc, argv);
+    kyq::InstallQtLogSink();
+    auto folder = kyq::PerUserRuntimeFolder();
+    return folder && kyq::HandFillRequestOver(*folder, SendFillRequest);
+}
+
 bool StartProgram(const std::string& program, const std::vector<std::string>& arguments)
 {
     QStringList list;
@@ -109,6 +130,8 @@ int main(int argc, char** argv)
 {
     // Taken before Qt removes the arguments it understands: a file may be named "-style".
     const std::string commandLine = kyq::JoinCommandLine(argc, argv);
+    if (kyq::IsFillSwitch(commandLine) && FillHandedOverEarly(argc, argv))
+        return 0;
 
     QApplication qtApp(argc, argv);
     kyq::InstallQtLogSink();
@@ -141,9 +164,7 @@ int main(int argc, char** argv)
         return kyq::SendHandOverMessage(window, kyq::WM_HANDOVER, 0, 0,
                                         QByteArray::fromStdString(text));
     };
-    options.SendFillRequest = [](uint64_t window) {
-        return kyq::SendHandOverMessage(window, kyq::WM_FILL_REQUEST, 0, 0);
-    };
+    options.SendFillRequest = SendFillRequest;
     options.DesktopMessages = true;
     options.QuitOnUnload = true;
 

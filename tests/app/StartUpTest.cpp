@@ -478,6 +478,23 @@ TEST_F(StartUpTest, FillSwitchOpensTheRunningInstancesFillDialogOrSaysThereIsNon
     EXPECT_EQ(first.App().Session.FillTarget, 0x5a00011u);
 }
 
+// A "--fill" start hands over before the GUI exists; only a window that takes it ends it.
+TEST_F(StartUpTest, EarlyFillRequestEndsTheStartOnlyWhenTaken)
+{
+    struct Case { uint64_t handle; std::optional<int64_t> reply; bool taken; };
+    for (const Case& c : {Case{0, 1, false}, Case{7, std::nullopt, false}, Case{7, 0, true}}) {
+        SCOPED_TRACE(c.handle);
+        ASSERT_TRUE(c.handle ? WriteHandleFile(instance_, c.handle).has_value()
+                             : RemoveHandleFile(instance_).has_value());
+        std::vector<uint64_t> windows;
+        EXPECT_EQ(HandFillRequestOver(instance_, [&](uint64_t window) {
+                      windows.push_back(window);
+                      return c.reply;
+                  }), c.taken);
+        EXPECT_EQ(windows, c.handle ? std::vector<uint64_t>{c.handle} : std::vector<uint64_t>{});
+    }
+}
+
 class HandOverTest : public StartUpTest,
                      public ::testing::WithParamInterface<MsgAnswer> {};
 
