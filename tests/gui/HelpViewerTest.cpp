@@ -62,7 +62,7 @@ protected:
     // Clicks the first link to href on the page shown, as the user does.
     static bool ClickLink(HelpViewer* viewer, const QString& href)
     {
-        QTextBrowser* browser = viewer->Browser;
+        QTextBrowser* browser = In<QTextBrowser>(viewer, "Browser");
         for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment fragment = it.fragment();
@@ -91,19 +91,19 @@ TEST_F(HelpViewerTest, HelpMenuOpensTheMainTopicAndLinksLeadToOtherPages)
     ASSERT_NE(viewer, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
-    EXPECT_TRUE(viewer->Browser->toPlainText().contains(QStringLiteral("快速上手")));
+    EXPECT_TRUE(In<QTextBrowser>(viewer, "Browser")->toPlainText().contains(QStringLiteral("快速上手")));
     EXPECT_TRUE(main_->isEnabled());  // the help does not hold the main window up
-    EXPECT_FALSE(viewer->cmdBack->isEnabled());
+    EXPECT_FALSE(In<QAction>(viewer, "cmdBack")->isEnabled());
 
     ASSERT_TRUE(ClickLink(viewer, QStringLiteral("fill.htm")));
     EXPECT_EQ(viewer->CurrentTopic(), "fill.htm");
-    EXPECT_TRUE(viewer->cmdBack->isEnabled());
-    viewer->cmdBack->trigger();
+    EXPECT_TRUE(In<QAction>(viewer, "cmdBack")->isEnabled());
+    Trigger(viewer, "cmdBack");
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
-    EXPECT_TRUE(viewer->cmdForward->isEnabled());
-    viewer->cmdForward->trigger();
+    EXPECT_TRUE(In<QAction>(viewer, "cmdForward")->isEnabled());
+    Trigger(viewer, "cmdForward");
     EXPECT_EQ(viewer->CurrentTopic(), "fill.htm");
-    viewer->cmdHome->trigger();
+    Trigger(viewer, "cmdHome");
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
 
     // A web link goes to the desktop; the page stays.
@@ -129,8 +129,8 @@ TEST_F(HelpViewerTest, OneWindowServesEveryRequestAndTheToolbarAndTrayOpenIt)
 
     // A place on a page.
     ShowHelpTopic(*app_, main_.get(), "intro.htm#options");
-    EXPECT_EQ(viewer->Browser->source().fragment(), QStringLiteral("options"));
-    EXPECT_GT(viewer->Browser->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(In<QTextBrowser>(viewer, "Browser")->source().fragment(), QStringLiteral("options"));
+    EXPECT_GT(In<QTextBrowser>(viewer, "Browser")->verticalScrollBar()->value(), 0);
 
     // A page that is not there changes nothing.
     ShowHelpTopic(*app_, main_.get(), "missing.htm");
@@ -141,7 +141,7 @@ TEST_F(HelpViewerTest, OneWindowServesEveryRequestAndTheToolbarAndTrayOpenIt)
     // Closed (Esc), it is gone; the next request makes a new one.
     viewer->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
-    QTest::keyClick(viewer->Browser, Qt::Key_Escape);
+    QTest::keyClick(In<QTextBrowser>(viewer, "Browser"), Qt::Key_Escape);
     FlushDeletes();
     EXPECT_EQ(FindHelpViewer(), nullptr);
     ShowHelpTopic(*app_, main_.get(), "fill.htm");
