@@ -17,7 +17,7 @@ class AboutTest : public AppFormsTest {
 protected:
     About* Open()
     {
-        main_->Menus.helpAbout->trigger();
+        Trigger(main_.get(), "helpAbout");
         auto* about = qobject_cast<About*>(main_->FindForm(QStringLiteral("About")));
         EXPECT_NE(about, nullptr);
         if (about) {

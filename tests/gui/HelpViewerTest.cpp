@@ -86,7 +86,7 @@ protected:
 TEST_F(HelpViewerTest, HelpMenuOpensTheMainTopicAndLinksLeadToOtherPages)
 {
     ASSERT_EQ(FindHelpViewer(), nullptr);
-    main_->Menus.helpHelp->trigger();
+    Trigger(main_.get(), "helpHelp");
     HelpViewer* viewer = FindHelpViewer();
     ASSERT_NE(viewer, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
@@ -124,7 +124,7 @@ TEST_F(HelpViewerTest, OneWindowServesEveryRequestAndTheToolbarAndTrayOpenIt)
     EXPECT_EQ(FindHelpViewer(), viewer);
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
     ShowHelpTopic(*app_, main_.get(), "fill.htm");
-    main_->Menus.TrayHelp->trigger();
+    Trigger(main_.get(), "TrayHelp");
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
 
     // A place on a page.
@@ -164,7 +164,7 @@ TEST_F(HelpViewerTest, ANewWindowIsWhollyOnTheScreenAlsoFromAMainWindowInACorner
 TEST_F(HelpViewerTest, MissingHelpShowsNothingAndSaysNothing)
 {
     fs::remove_all(helpFolder_);
-    main_->Menus.helpHelp->trigger();
+    Trigger(main_.get(), "helpHelp");
     ShowHelpTopic(*app_, main_.get(), "fill.htm");
     EXPECT_EQ(FindHelpViewer(), nullptr);
     EXPECT_TRUE(messages_->Boxes.empty());
@@ -173,11 +173,11 @@ TEST_F(HelpViewerTest, MissingHelpShowsNothingAndSaysNothing)
 
 TEST_F(HelpViewerTest, ReadmeOpensWithTheDesktopWhenItIsThere)
 {
-    main_->Menus.helpRead->trigger();
+    Trigger(main_.get(), "helpRead");
     EXPECT_TRUE(urls_.Urls.empty());  // no read-me in the program folder yet
     const std::string readme = Folder() + "/program/readme.txt";
     WriteFile(readme, "Keyquill\n");
-    main_->Menus.helpRead->trigger();
+    Trigger(main_.get(), "helpRead");
     ASSERT_EQ(urls_.Urls.size(), 1u);
     EXPECT_EQ(urls_.Urls[0], QUrl::fromLocalFile(QString::fromStdString(readme)));
     EXPECT_TRUE(messages_->Boxes.empty());
@@ -185,10 +185,10 @@ TEST_F(HelpViewerTest, ReadmeOpensWithTheDesktopWhenItIsThere)
 
 TEST_F(HelpViewerTest, WebMenuItemsOpenTheirLinks)
 {
-    main_->Menus.WebTarnwick->trigger();
-    main_->Menus.WebKYQ->trigger();
-    main_->Menus.WebGuest->trigger();
-    main_->Menus.WebMail->trigger();
+    Trigger(main_.get(), "WebTarnwick");
+    Trigger(main_.get(), "WebKYQ");
+    Trigger(main_.get(), "WebGuest");
+    Trigger(main_.get(), "WebMail");
     const std::vector<QUrl> expected{QUrl(QString::fromLatin1(LinkMakerHome)),
                                      QUrl(QString::fromLatin1(LinkProductHome)),
                                      QUrl(QString::fromLatin1(LinkGuestBook)),

@@ -26,7 +26,7 @@ class OptionsTest : public AppFormsTest {
 protected:
     Options* Open()
     {
-        main_->Menus.toolOption->trigger();
+        Trigger(main_.get(), "toolOption");
         auto* options = qobject_cast<Options*>(main_->FindForm(QStringLiteral("Options")));
         EXPECT_NE(options, nullptr);
         return options;
