@@ -225,8 +225,8 @@ TEST_F(StartUpTest, FirstStartBringsUpSplashHiddenWindowAndItsFiles)
 
     ASSERT_NE(start.SplashWindow(), nullptr);
     EXPECT_TRUE(start.SplashWindow()->isVisible());
-    EXPECT_TRUE(start.SplashWindow()->Timer1->isActive());
-    EXPECT_TRUE(start.SplashWindow()->Timer2->isActive());
+    EXPECT_TRUE(In<QTimer>(start.SplashWindow(), "Timer1")->isActive());
+    EXPECT_TRUE(In<QTimer>(start.SplashWindow(), "Timer2")->isActive());
     ASSERT_NE(start.MainWindow(), nullptr);
     EXPECT_FALSE(start.MainWindow()->isVisible());
 
@@ -238,7 +238,7 @@ TEST_F(StartUpTest, FirstStartBringsUpSplashHiddenWindowAndItsFiles)
     EXPECT_TRUE(platform.ShellFilter()->Installed());
 
     // The splash's end shows the main window; nothing was pending.
-    start.SplashWindow()->Timer1_Timer();
+    Expire(start.SplashWindow(), "Timer1");
     EXPECT_TRUE(start.MainWindow()->isVisible());
     EXPECT_EQ(PromptOf(start), nullptr);
     EXPECT_EQ(start.App().Document.Path, "");
@@ -379,10 +379,10 @@ TEST_F(StartUpTest, CommandLineFileOpensWhenTheSplashCloses)
     EXPECT_EQ(PromptOf(start), nullptr);
     EXPECT_EQ(start.App().Document.Path, "");
 
-    start.SplashWindow()->Timer2_Timer();
+    Expire(start.SplashWindow(), "Timer2");
     EXPECT_TRUE(start.MainWindow()->isVisible());
     EXPECT_EQ(PromptOf(start), nullptr);
-    start.SplashWindow()->Timer1_Timer();
+    Expire(start.SplashWindow(), "Timer1");
     Asking* prompt = PromptOf(start);
     ASSERT_NE(prompt, nullptr);
     Answer(prompt, u"pw");

@@ -17,7 +17,7 @@ class AboutTest : public AppFormsTest {
 protected:
     About* Open()
     {
-        main_->Menus.helpAbout->trigger();
+        Trigger(main_.get(), "helpAbout");
         auto* about = qobject_cast<About*>(main_->FindForm(QStringLiteral("About")));
         EXPECT_NE(about, nullptr);
         if (about) {
@@ -50,18 +50,18 @@ TEST_F(AboutTest, ShowsTheVersionOverTheDisabledMainWindowUntilOk)
 {
     About* about = Open();
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(about->lblVersion->text(), AboutVersionText(26));
-    EXPECT_EQ(about->lblMail->text(), QString::fromLatin1(MailAddressText));
-    EXPECT_FALSE(about->lblDisclaimer->text().isEmpty());
+    EXPECT_EQ(In<QLabel>(about, "lblVersion")->text(), AboutVersionText(26));
+    EXPECT_EQ(In<QLabel>(about, "lblMail")->text(), QString::fromLatin1(MailAddressText));
+    EXPECT_FALSE(In<QLabel>(about, "lblDisclaimer")->text().isEmpty());
     EXPECT_FALSE(main_->isEnabled());
     // Centred: each label sits in the middle of the box.
-    for (const QLabel* label : {about->lblTitle, about->lblVersion, about->lblMail, about->lblWeb}) {
+    for (const QLabel* label : {In<QLabel>(about, "lblTitle"), In<QLabel>(about, "lblVersion"), In<QLabel>(about, "lblMail"), In<QLabel>(about, "lblWeb")}) {
         const int middle = label->geometry().center().x();
         EXPECT_NEAR(middle, about->width() / 2, 2) << label->objectName().toStdString();
     }
     EXPECT_EQ(about->CurrentHover(), About::Hover::None);
 
-    about->cmdOK->click();
+    Press(about, "cmdOK");
     FlushDeletes();
     EXPECT_EQ(main_->FindForm(QStringLiteral("About")), nullptr);
     EXPECT_TRUE(main_->isEnabled());
@@ -72,21 +72,21 @@ TEST_F(AboutTest, OnlyTheLinkUnderTheMouseIsLit)
 {
     About* about = Open();
     ASSERT_NE(about, nullptr);
-    MoveOver(about->lblMail);
+    MoveOver(In<QLabel>(about, "lblMail"));
     EXPECT_EQ(about->CurrentHover(), About::Hover::Mail);
-    MoveOver(about->lblWeb);
+    MoveOver(In<QLabel>(about, "lblWeb"));
     EXPECT_EQ(about->CurrentHover(), About::Hover::Web);
-    for (QWidget* elsewhere : {static_cast<QWidget*>(about->cmdOK), static_cast<QWidget*>(about->lblTitle),
-                               static_cast<QWidget*>(about->lblVersion),
-                               static_cast<QWidget*>(about->lblDisclaimer)}) {
+    for (QWidget* elsewhere : {static_cast<QWidget*>(In<QPushButton>(about, "cmdOK")), static_cast<QWidget*>(In<QLabel>(about, "lblTitle")),
+                               static_cast<QWidget*>(In<QLabel>(about, "lblVersion")),
+                               static_cast<QWidget*>(In<QLabel>(about, "lblDisclaimer"))}) {
         SCOPED_TRACE(elsewhere->metaObject()->className());
-        MoveOver(about->lblMail);
+        MoveOver(In<QLabel>(about, "lblMail"));
         ASSERT_EQ(about->CurrentHover(), About::Hover::Mail);
         MoveOver(elsewhere);
         EXPECT_EQ(about->CurrentHover(), About::Hover::None);
     }
     // The box itself, away from every label: a point in its margin.
-    MoveOver(about->lblWeb);
+    MoveOver(In<QLabel>(about, "lblWeb"));
     ASSERT_EQ(about->CurrentHover(), About::Hover::Web);
     MoveOver(about, QPoint(3, about->height() / 2));
     EXPECT_EQ(about->CurrentHover(), About::Hover::None);
@@ -96,10 +96,10 @@ TEST_F(AboutTest, ClicksOnTheLinksOpenMailAndHomePage)
 {
     About* about = Open();
     ASSERT_NE(about, nullptr);
-    QTest::mouseClick(about->lblMail, Qt::LeftButton);
-    QTest::mouseClick(about->lblWeb, Qt::LeftButton);
-    QTest::mouseClick(about->lblTitle, Qt::LeftButton);
-    QTest::mouseClick(about->lblWeb, Qt::RightButton);
+    QTest::mouseClick(In<QLabel>(about, "lblMail"), Qt::LeftButton);
+    QTest::mouseClick(In<QLabel>(about, "lblWeb"), Qt::LeftButton);
+    QTest::mouseClick(In<QLabel>(about, "lblTitle"), Qt::LeftButton);
+    QTest::mouseClick(In<QLabel>(about, "lblWeb"), Qt::RightButton);
     ASSERT_EQ(urls_.Urls.size(), 2u);
     EXPECT_EQ(urls_.Urls[0], QUrl(QString::fromLatin1(LinkMail)));
     EXPECT_EQ(urls_.Urls[1], QUrl(QString::fromLatin1(LinkMakerHome)));

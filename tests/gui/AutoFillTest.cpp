@@ -62,6 +62,16 @@ public:
     }
 };
 
+// The fill dialog's list and fill-method box, found as a user sees them.
+QListWidget* List(const frmFill* fill)
+{
+    return In<QListWidget>(fill, "lstPass");
+}
+QComboBox* Line(const frmFill* fill)
+{
+    return In<QComboBox>(fill, "cboLine");
+}
+
 class AutoFillTest : public GuiTest {
 protected:
     void SetUp() override
@@ -114,8 +124,8 @@ protected:
     std::vector<QString> ListLines() const
     {
         std::vector<QString> lines;
-        for (int i = 0; i < Fill()->lstPass->count(); ++i)
-            lines.push_back(Fill()->lstPass->item(i)->text());
+        for (int i = 0; i < List(Fill())->count(); ++i)
+            lines.push_back(List(Fill())->item(i)->text());
         return lines;
     }
     // The tree's selection as the 100 ms timer would pick it up.
@@ -209,7 +219,7 @@ TEST_F(AutoFillTest, TheDialogOpensOnlyWithADocumentAndNoOptionsDialogInFront)
         EXPECT_EQ(Fill() != nullptr, c.opens);
         EXPECT_EQ(app_->Session.FillTarget == desktop_.ForegroundWindow, c.recorded);
         if (Fill())
-            Fill()->cmdCancel_Click();
+            Press(Fill(), "cmdCancel");
         FlushDeletes();
     }
 }
@@ -236,16 +246,16 @@ TEST_F(AutoFillTest, TheFillDialogHoldsDocumentChangesAndNeverTypesFromAnotherDo
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
     EXPECT_TRUE(app_->Modal.Busy());
-    Fill()->cmdCancel_Click();
+    Press(Fill(), "cmdCancel");
     FlushDeletes();
     EXPECT_FALSE(app_->Modal.Busy());
 
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
-    Fill()->lstPass->setCurrentRow(1);
+    List(Fill())->setCurrentRow(1);
     main_->Workflow.fileClose_Click();
     messages_->Boxes.clear();
-    Fill()->cmdOK_Click();
+    Press(Fill(), "cmdOK");
     FlushDeletes();
     EXPECT_EQ(Fill(), nullptr);
     EXPECT_TRUE(desktop_.Typed.empty());
@@ -260,8 +270,8 @@ TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithItsTa
     PressHotKey();
     frmFill* first = Fill();
     ASSERT_NE(first, nullptr);
-    first->lstPass->setCurrentRow(3);
-    first->cboLine->setEditText(QStringLiteral("^p"));
+    List(first)->setCurrentRow(3);
+    Line(first)->setEditText(QStringLiteral("^p"));
     first->hide();
 
     messages_->Answers.push_back(MsgAnswer::Yes);
@@ -274,8 +284,8 @@ TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithItsTa
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(app_->Session.FillTarget, 0x2a00007u);
     EXPECT_EQ(ListLines().size(), 4u);
-    EXPECT_EQ(first->lstPass->currentRow(), 3);
-    EXPECT_EQ(first->cboLine->currentText(), QStringLiteral("^p"));
+    EXPECT_EQ(List(first)->currentRow(), 3);
+    EXPECT_EQ(Line(first)->currentText(), QStringLiteral("^p"));
     EXPECT_EQ(desktop_.Activated, std::vector<uint64_t>{static_cast<uint64_t>(first->winId())});
 }
 
@@ -287,24 +297,24 @@ TEST_F(AutoFillTest, DialogShowsTheTitlesInDocumentOrderAndPicksTheTreesRecord)
     ASSERT_NE(Fill(), nullptr);
     EXPECT_EQ(ListLines(), (std::vector<QString>{QStringLiteral("a-bank"), QStringLiteral("b-mail"),
                                                  QStringLiteral("c-shop"), QStringLiteral("d-wiki")}));
-    EXPECT_EQ(Fill()->lstPass->currentRow(), 0);
-    EXPECT_TRUE(Fill()->lstPass->hasFocus() || !Fill()->isActiveWindow());
-    Fill()->cmdCancel_Click();
+    EXPECT_EQ(List(Fill())->currentRow(), 0);
+    EXPECT_TRUE(List(Fill())->hasFocus() || !Fill()->isActiveWindow());
+    Press(Fill(), "cmdCancel");
     FlushDeletes();
 
     SelectInTree(4);  // third record
     ASSERT_EQ(app_->Session.SelectedIndex, 3);
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
-    EXPECT_EQ(Fill()->lstPass->currentRow(), 2);
-    Fill()->cmdCancel_Click();
+    EXPECT_EQ(List(Fill())->currentRow(), 2);
+    Press(Fill(), "cmdCancel");
     FlushDeletes();
 
     TreeView()->clearSelection();
     main_->Tree.SyncSelection();
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
-    EXPECT_EQ(Fill()->lstPass->currentRow(), 0);
+    EXPECT_EQ(List(Fill())->currentRow(), 0);
 }
 
 TEST_F(AutoFillTest, DialogStaysOnTopWithoutBlockingTheMainWindowAndSoDoesItsHelp)
@@ -324,7 +334,7 @@ TEST_F(AutoFillTest, DialogStaysOnTopWithoutBlockingTheMainWindowAndSoDoesItsHel
     ASSERT_TRUE(page.open(QIODevice::WriteOnly));
     page.write("<html><body><p>fill</p></body></html>");
     page.close();
-    QTest::mouseClick(f->cmdHelp, Qt::LeftButton);
+    QTest::mouseClick(In<QPushButton>(f, "cmdHelp"), Qt::LeftButton);
     HelpViewer* viewer = FindHelpViewer();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->CurrentTopic(), "fill.htm");
@@ -340,26 +350,26 @@ TEST_F(AutoFillTest, FillMethodStartsWithTheDefaultOrTheLastUsedAndListsTheHisto
     OpenFour();
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
-    EXPECT_EQ(Fill()->cboLine->currentText(), QStringLiteral("^n^t^p^r"));
-    EXPECT_EQ(Fill()->cboLine->count(), 0);
-    Fill()->cboLine->setEditText(QStringLiteral("^p^r"));
-    Fill()->cmdOK_Click();
+    EXPECT_EQ(Line(Fill())->currentText(), QStringLiteral("^n^t^p^r"));
+    EXPECT_EQ(Line(Fill())->count(), 0);
+    Line(Fill())->setEditText(QStringLiteral("^p^r"));
+    Press(Fill(), "cmdOK");
     FlushDeletes();
 
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
-    EXPECT_EQ(Fill()->cboLine->currentText(), QStringLiteral("^p^r"));
-    ASSERT_EQ(Fill()->cboLine->count(), 1);
-    EXPECT_EQ(Fill()->cboLine->itemText(0), QStringLiteral("^p^r"));
-    Fill()->cmdCancel_Click();
+    EXPECT_EQ(Line(Fill())->currentText(), QStringLiteral("^p^r"));
+    ASSERT_EQ(Line(Fill())->count(), 1);
+    EXPECT_EQ(Line(Fill())->itemText(0), QStringLiteral("^p^r"));
+    Press(Fill(), "cmdCancel");
     FlushDeletes();
 
     app_->History.Assign({u"^i", u"x^n", u"^p^r"});
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
-    ASSERT_EQ(Fill()->cboLine->count(), 3);
-    EXPECT_EQ(Fill()->cboLine->itemText(2), QStringLiteral("^p^r"));
-    EXPECT_EQ(Fill()->cboLine->currentText(), QStringLiteral("^i"));
+    ASSERT_EQ(Line(Fill())->count(), 3);
+    EXPECT_EQ(Line(Fill())->itemText(2), QStringLiteral("^p^r"));
+    EXPECT_EQ(Line(Fill())->currentText(), QStringLiteral("^i"));
 }
 
 TEST_F(AutoFillTest, PopUpItemsAppendTheirEscapeFocusTheFillMethodAndSelectIt)
@@ -368,7 +378,7 @@ TEST_F(AutoFillTest, PopUpItemsAppendTheirEscapeFocusTheFillMethodAndSelectIt)
     PressHotKey();
     frmFill* f = Fill();
     ASSERT_NE(f, nullptr);
-    const QList<QAction*> items = f->mnuPop->actions();
+    const QList<QAction*> items = In<QMenu>(f, "mnuPop")->actions();
     ASSERT_EQ(items.size(), 8);
     EXPECT_TRUE(items[5]->isSeparator());
     const struct {
@@ -380,26 +390,26 @@ TEST_F(AutoFillTest, PopUpItemsAppendTheirEscapeFocusTheFillMethodAndSelectIt)
         {items[4], QStringLiteral("^r")}, {items[6], QStringLiteral("^h")},
         {items[7], QStringLiteral("^^")},
     };
-    QString text = f->cboLine->currentText();
+    QString text = Line(f)->currentText();
     for (const auto& e : expected) {
         SCOPED_TRACE(e.escape.toStdString());
-        f->lstPass->setFocus();
+        List(f)->setFocus();
         e.item->trigger();
         const qsizetype start = text.size();
         text += e.escape;
-        EXPECT_EQ(f->cboLine->currentText(), text);
-        EXPECT_EQ(f->cboLine->lineEdit()->selectionStart(), start);
-        EXPECT_EQ(f->cboLine->lineEdit()->selectedText(), e.escape);
+        EXPECT_EQ(Line(f)->currentText(), text);
+        EXPECT_EQ(Line(f)->lineEdit()->selectionStart(), start);
+        EXPECT_EQ(Line(f)->lineEdit()->selectedText(), e.escape);
         if (f->isActiveWindow())
-            EXPECT_TRUE(f->cboLine->hasFocus());
+            EXPECT_TRUE(Line(f)->hasFocus());
         else
-            EXPECT_EQ(f->focusWidget(), f->cboLine->lineEdit());
+            EXPECT_EQ(f->focusWidget(), Line(f)->lineEdit());
     }
 
     // ">>" opens the menu.
-    QTest::mouseClick(f->cmdMacro, Qt::LeftButton);
-    EXPECT_TRUE(f->mnuPop->isVisible());
-    f->mnuPop->hide();
+    QTest::mouseClick(In<QPushButton>(f, "cmdMacro"), Qt::LeftButton);
+    EXPECT_TRUE(In<QMenu>(f, "mnuPop")->isVisible());
+    In<QMenu>(f, "mnuPop")->hide();
 }
 
 TEST_F(AutoFillTest, OkRemembersTheMethodClosesActivatesTheTargetAndTypesTheRecord)
@@ -411,7 +421,7 @@ TEST_F(AutoFillTest, OkRemembersTheMethodClosesActivatesTheTargetAndTypesTheReco
     PressHotKey();
     frmFill* f = Fill();
     ASSERT_NE(f, nullptr);
-    f->cboLine->setEditText(QStringLiteral("^N^t^P^r"));
+    Line(f)->setEditText(QStringLiteral("^N^t^P^r"));
     bool openWhileActivating = true;
     FillHistory storedWhileActivating;
     desktop_.Activated.clear();
@@ -419,7 +429,7 @@ TEST_F(AutoFillTest, OkRemembersTheMethodClosesActivatesTheTargetAndTypesTheReco
         openWhileActivating = Fill() != nullptr && Fill()->isVisible();
         LoadFillHistory(storedWhileActivating, app_->Registry);
     };
-    f->cmdOK_Click();
+    Press(f, "cmdOK");
 
     EXPECT_FALSE(openWhileActivating);
     EXPECT_EQ(desktop_.Activated, std::vector<uint64_t>{0x1600005});
@@ -439,8 +449,8 @@ TEST_F(AutoFillTest, EnterInTheListFillsAndEscapeOrTheCloseBoxCancels)
         desktop_.Typed.clear();
         PressHotKey();
         ASSERT_NE(Fill(), nullptr);
-        QTest::keyClick(Fill()->lstPass, Qt::Key_Down);
-        QTest::keyClick(Fill()->lstPass, Qt::Key_Return, held);
+        QTest::keyClick(List(Fill()), Qt::Key_Down);
+        QTest::keyClick(List(Fill()), Qt::Key_Return, held);
         EXPECT_EQ(Fill(), nullptr);
         ASSERT_EQ(desktop_.Typed.size(), 1u);
         EXPECT_EQ(desktop_.Typed[0], u"张三\tp^w{}+%~()[]^\r\n");
@@ -450,14 +460,14 @@ TEST_F(AutoFillTest, EnterInTheListFillsAndEscapeOrTheCloseBoxCancels)
     const std::vector<std::u16string> before = app_->History.Items();
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
-    Fill()->cboLine->setEditText(QStringLiteral("^i"));
-    QTest::keyClick(Fill()->lstPass, Qt::Key_Escape);
+    Line(Fill())->setEditText(QStringLiteral("^i"));
+    QTest::keyClick(List(Fill()), Qt::Key_Escape);
     EXPECT_EQ(Fill(), nullptr);
     FlushDeletes();
 
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
-    Fill()->cboLine->setEditText(QStringLiteral("^i"));
+    Line(Fill())->setEditText(QStringLiteral("^i"));
     Fill()->close();
     EXPECT_EQ(Fill(), nullptr);
 
@@ -473,10 +483,10 @@ TEST_F(AutoFillTest, EnterInTheFillMethodFillsWithTheTextAsTyped)
     app_->History.Assign({u"^x", u"^i-^nz"});
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
-    Fill()->cboLine->setFocus();
-    Fill()->cboLine->setEditText(QString());
-    QTest::keyClicks(Fill()->cboLine->lineEdit(), QStringLiteral("^I-^n"));
-    QTest::keyClick(Fill()->cboLine->lineEdit(), Qt::Key_Return);
+    Line(Fill())->setFocus();
+    Line(Fill())->setEditText(QString());
+    QTest::keyClicks(Line(Fill())->lineEdit(), QStringLiteral("^I-^n"));
+    QTest::keyClick(Line(Fill())->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(Fill(), nullptr);
     ASSERT_EQ(desktop_.Typed.size(), 1u);
     EXPECT_EQ(desktop_.Typed[0], u"a-bank-alice");
@@ -503,7 +513,7 @@ TEST_F(AutoFillTest, AFillThatCannotGoWhollyIntoTheTargetTellsTheUser)
         desktop_.Focused = c.focused;
         desktop_.Typed.clear();
         messages_->Boxes.clear();
-        Fill()->cmdOK_Click();
+        Press(Fill(), "cmdOK");
         EXPECT_TRUE(desktop_.Typed.empty() || desktop_.Typed[0].empty());
         EXPECT_EQ(messages_->Boxes.size(), 1u);
         FlushDeletes();
@@ -535,10 +545,10 @@ TEST_F(AutoFillTest, WhereNothingCanBeTypedEachPressCopiesUserNameThenPasswordTa
         PressHotKey();
         ASSERT_NE(Fill(), nullptr);
         ClipboardKeeper& keeper = filter_->Clipboard();
-        QTest::keyClick(Fill()->lstPass, Qt::Key_Return);
+        QTest::keyClick(List(Fill()), Qt::Key_Return);
         EXPECT_EQ(clipboard->text(), QStringLiteral("张三"));
         ASSERT_NE(Fill(), nullptr);
-        QTest::mouseClick(Fill()->cmdOK, Qt::LeftButton);
+        QTest::mouseClick(In<QPushButton>(Fill(), "cmdOK"), Qt::LeftButton);
         EXPECT_EQ(clipboard->text(), QStringLiteral("p^w{}+%~()[]^"));
         EXPECT_EQ(Fill(), nullptr);
         EXPECT_TRUE(keeper.ClearPending());
@@ -580,15 +590,15 @@ TEST_F(AutoFillTest, WithoutARecordOnlyTheMethodsOwnTextIsTyped)
         PressHotKey();
         ASSERT_NE(Fill(), nullptr);
         if (c.deleteAllWhileOpen) {
-            Fill()->lstPass->setCurrentRow(3);
+            List(Fill())->setCurrentRow(3);
             // The main window stays usable: the user clears the document meanwhile.
             messages_->Answers.push_back(MsgAnswer::Yes);
             main_->Commands.passDelAll_Click();
             ASSERT_EQ(app_->Document.EntryCount(), 0);
         }
-        Fill()->cboLine->setEditText(c.method);
+        Line(Fill())->setEditText(c.method);
         messages_->Boxes.clear();
-        Fill()->cmdOK_Click();
+        Press(Fill(), "cmdOK");
         FlushDeletes();
         ASSERT_EQ(desktop_.Typed.size(), c.typed.empty() ? 0u : 1u);
         EXPECT_EQ(messages_->Boxes.size(), c.typed.empty() ? 1u : 0u);

@@ -54,14 +54,14 @@ protected:
     }
     AddPass* OpenAdd()
     {
-        main_->Menus.passAdd->trigger();
+        Trigger(main_.get(), "passAdd");
         return Add();
     }
     // Selects the record at a tree position and opens the edit dialog on it.
     EditPass* OpenEdit(int position)
     {
         ClickNode(position);
-        main_->Menus.passEdit->trigger();
+        Trigger(main_.get(), "passEdit");
         return Edit();
     }
     static void Fill(EntryDialog* d, const QString& title, const QString& user,
@@ -106,7 +106,7 @@ TEST_F(EntryDialogs, AddPassOpensOverTheDisabledWindowAndEscapeCancels)
     EXPECT_TRUE(main_->isEnabled());
     EXPECT_EQ(app_->Document.EntryCount(), 4);
     EXPECT_FALSE(app_->Document.Modified);
-    EXPECT_FALSE(main_->Menus.passUndo->isEnabled());
+    EXPECT_FALSE(Control<QAction>("passUndo")->isEnabled());
 }
 
 // A refused OK shows the check's message, sends the focus to the field it names and
@@ -167,14 +167,14 @@ TEST_F(EntryDialogs, AddStoresTheRecordAndShowsItInTheWindow)
     EXPECT_TRUE(messages_->Boxes.empty());
     EXPECT_EQ(Add(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
-    EXPECT_TRUE(main_->Menus.passUndo->isEnabled());
+    EXPECT_TRUE(Control<QAction>("passUndo")->isEnabled());
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"Bank", u"c", u"Mail"}));
     // The new record is selected and shown.
     main_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 3);
     EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Bank"));
-    EXPECT_TRUE(main_->Menus.passEdit->isEnabled());
-    main_->Menus.passUndo->trigger();
+    EXPECT_TRUE(Control<QAction>("passEdit")->isEnabled());
+    Trigger(main_.get(), "passUndo");
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"c", u"Mail"}));
 }
 
@@ -213,7 +213,7 @@ TEST_F(EntryDialogs, EditPassIsFilledFromTheSelectedRecordAndCancelChangesNothin
     EXPECT_TRUE(main_->isEnabled());
     EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Mail"));
     EXPECT_FALSE(app_->Document.Modified);
-    EXPECT_FALSE(main_->Menus.passUndo->isEnabled());
+    EXPECT_FALSE(Control<QAction>("passUndo")->isEnabled());
 }
 
 TEST_F(EntryDialogs, EditStoresTheFieldsAndSelectsTheMovedRecord)

@@ -73,7 +73,7 @@ protected:
     }
     frmUser* OpenCard()
     {
-        main_->Menus.fileUser->trigger();
+        Trigger(main_.get(), "fileUser");
         return Card();
     }
 };

@@ -96,7 +96,7 @@ TEST_F(GeneratorLaunch, TheRecordedFolderComesBeforeTheProgramFolder)
         for (const std::string& folder : c.generators)
             made.push_back(MakeGenerator(folder));
         RecordFolder(c.record);
-        main_->Menus.toolPass->trigger();
+        Trigger(main_.get(), "toolPass");
         const std::string expected = c.started + "ranzel.exe";
         EXPECT_EQ(WaitForStart(expected), "0");
         EXPECT_EQ(app_->Session.GeneratorPath, expected);
@@ -165,7 +165,7 @@ TEST_F(GeneratorLaunch, CancellingTheFileDialogSaysWhereToGetItAndStartsNothing)
     messages_->Files.push_back(std::nullopt);
     NewDocument(u"ann", u"pw");
     messages_->Boxes.clear();
-    main_->Menus.passAdd->trigger();
+    Trigger(main_.get(), "passAdd");
     auto* add = qobject_cast<AddPass*>(main_->FindForm(QStringLiteral("AddPass")));
     ASSERT_NE(add, nullptr);
     Press(add, "Pro");

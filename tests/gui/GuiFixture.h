@@ -3,9 +3,11 @@
 // steps, and the real main window on the offscreen platform.
 #pragma once
 
+#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
 #include <memory>
@@ -85,6 +87,16 @@ inline void Type(const QWidget* form, const char* box, const std::u16string& tex
 inline void Press(const QWidget* form, const char* button)
 {
     In<QPushButton>(form, button)->click();
+}
+// A named timer of a form running out.
+inline void Expire(const QWidget* form, const char* timer)
+{
+    QMetaObject::invokeMethod(In<QTimer>(form, timer), "timeout", Qt::DirectConnection);
+}
+// A named action chosen as from its menu or tool bar.
+inline void Trigger(const QWidget* form, const char* action)
+{
+    In<QAction>(form, action)->trigger();
 }
 
 class GuiTest : public ::testing::Test {

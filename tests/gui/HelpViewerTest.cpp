@@ -62,7 +62,7 @@ protected:
     // Clicks the first link to href on the page shown, as the user does.
     static bool ClickLink(HelpViewer* viewer, const QString& href)
     {
-        QTextBrowser* browser = viewer->Browser;
+        QTextBrowser* browser = In<QTextBrowser>(viewer, "Browser");
         for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment fragment = it.fragment();
@@ -86,24 +86,24 @@ protected:
 TEST_F(HelpViewerTest, HelpMenuOpensTheMainTopicAndLinksLeadToOtherPages)
 {
     ASSERT_EQ(FindHelpViewer(), nullptr);
-    main_->Menus.helpHelp->trigger();
+    Trigger(main_.get(), "helpHelp");
     HelpViewer* viewer = FindHelpViewer();
     ASSERT_NE(viewer, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
-    EXPECT_TRUE(viewer->Browser->toPlainText().contains(QStringLiteral("快速上手")));
+    EXPECT_TRUE(In<QTextBrowser>(viewer, "Browser")->toPlainText().contains(QStringLiteral("快速上手")));
     EXPECT_TRUE(main_->isEnabled());  // the help does not hold the main window up
-    EXPECT_FALSE(viewer->cmdBack->isEnabled());
+    EXPECT_FALSE(In<QAction>(viewer, "cmdBack")->isEnabled());
 
     ASSERT_TRUE(ClickLink(viewer, QStringLiteral("fill.htm")));
     EXPECT_EQ(viewer->CurrentTopic(), "fill.htm");
-    EXPECT_TRUE(viewer->cmdBack->isEnabled());
-    viewer->cmdBack->trigger();
+    EXPECT_TRUE(In<QAction>(viewer, "cmdBack")->isEnabled());
+    Trigger(viewer, "cmdBack");
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
-    EXPECT_TRUE(viewer->cmdForward->isEnabled());
-    viewer->cmdForward->trigger();
+    EXPECT_TRUE(In<QAction>(viewer, "cmdForward")->isEnabled());
+    Trigger(viewer, "cmdForward");
     EXPECT_EQ(viewer->CurrentTopic(), "fill.htm");
-    viewer->cmdHome->trigger();
+    Trigger(viewer, "cmdHome");
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
 
     // A web link goes to the desktop; the page stays.
@@ -124,13 +124,13 @@ TEST_F(HelpViewerTest, OneWindowServesEveryRequestAndTheToolbarAndTrayOpenIt)
     EXPECT_EQ(FindHelpViewer(), viewer);
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
     ShowHelpTopic(*app_, main_.get(), "fill.htm");
-    main_->Menus.TrayHelp->trigger();
+    Trigger(main_.get(), "TrayHelp");
     EXPECT_EQ(viewer->CurrentTopic(), "intro.htm");
 
     // A place on a page.
     ShowHelpTopic(*app_, main_.get(), "intro.htm#options");
-    EXPECT_EQ(viewer->Browser->source().fragment(), QStringLiteral("options"));
-    EXPECT_GT(viewer->Browser->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(In<QTextBrowser>(viewer, "Browser")->source().fragment(), QStringLiteral("options"));
+    EXPECT_GT(In<QTextBrowser>(viewer, "Browser")->verticalScrollBar()->value(), 0);
 
     // A page that is not there changes nothing.
     ShowHelpTopic(*app_, main_.get(), "missing.htm");
@@ -141,7 +141,7 @@ TEST_F(HelpViewerTest, OneWindowServesEveryRequestAndTheToolbarAndTrayOpenIt)
     // Closed (Esc), it is gone; the next request makes a new one.
     viewer->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
-    QTest::keyClick(viewer->Browser, Qt::Key_Escape);
+    QTest::keyClick(In<QTextBrowser>(viewer, "Browser"), Qt::Key_Escape);
     FlushDeletes();
     EXPECT_EQ(FindHelpViewer(), nullptr);
     ShowHelpTopic(*app_, main_.get(), "fill.htm");
@@ -164,7 +164,7 @@ TEST_F(HelpViewerTest, ANewWindowIsWhollyOnTheScreenAlsoFromAMainWindowInACorner
 TEST_F(HelpViewerTest, MissingHelpShowsNothingAndSaysNothing)
 {
     fs::remove_all(helpFolder_);
-    main_->Menus.helpHelp->trigger();
+    Trigger(main_.get(), "helpHelp");
     ShowHelpTopic(*app_, main_.get(), "fill.htm");
     EXPECT_EQ(FindHelpViewer(), nullptr);
     EXPECT_TRUE(messages_->Boxes.empty());
@@ -173,11 +173,11 @@ TEST_F(HelpViewerTest, MissingHelpShowsNothingAndSaysNothing)
 
 TEST_F(HelpViewerTest, ReadmeOpensWithTheDesktopWhenItIsThere)
 {
-    main_->Menus.helpRead->trigger();
+    Trigger(main_.get(), "helpRead");
     EXPECT_TRUE(urls_.Urls.empty());  // no read-me in the program folder yet
     const std::string readme = Folder() + "/program/readme.txt";
     WriteFile(readme, "Keyquill\n");
-    main_->Menus.helpRead->trigger();
+    Trigger(main_.get(), "helpRead");
     ASSERT_EQ(urls_.Urls.size(), 1u);
     EXPECT_EQ(urls_.Urls[0], QUrl::fromLocalFile(QString::fromStdString(readme)));
     EXPECT_TRUE(messages_->Boxes.empty());
@@ -185,10 +185,10 @@ TEST_F(HelpViewerTest, ReadmeOpensWithTheDesktopWhenItIsThere)
 
 TEST_F(HelpViewerTest, WebMenuItemsOpenTheirLinks)
 {
-    main_->Menus.WebTarnwick->trigger();
-    main_->Menus.WebKYQ->trigger();
-    main_->Menus.WebGuest->trigger();
-    main_->Menus.WebMail->trigger();
+    Trigger(main_.get(), "WebTarnwick");
+    Trigger(main_.get(), "WebKYQ");
+    Trigger(main_.get(), "WebGuest");
+    Trigger(main_.get(), "WebMail");
     const std::vector<QUrl> expected{QUrl(QString::fromLatin1(LinkMakerHome)),
                                      QUrl(QString::fromLatin1(LinkProductHome)),
                                      QUrl(QString::fromLatin1(LinkGuestBook)),

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTest>
@@ -49,14 +50,15 @@ protected:
 
 TEST_F(MainWindowTest, MenusHaveTheirShortcutsAndTheTrayMenuIsOffTheBar)
 {
-    const MainMenus& m = main_->Menus;
-    EXPECT_EQ(m.fileClose->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
-    EXPECT_EQ(m.passAdd->shortcut(), QKeySequence(QStringLiteral("Ctrl+A")));
-    EXPECT_EQ(m.toolOption->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
-    EXPECT_EQ(m.helpHelp->shortcut(), QKeySequence(Qt::Key_F1));
+    auto shortcut = [this](const char* action) { return Control<QAction>(action)->shortcut(); };
+    EXPECT_EQ(shortcut("fileClose"), QKeySequence(QStringLiteral("Ctrl+L")));
+    EXPECT_EQ(shortcut("passAdd"), QKeySequence(QStringLiteral("Ctrl+A")));
+    EXPECT_EQ(shortcut("toolOption"), QKeySequence(QStringLiteral("Ctrl+P")));
+    EXPECT_EQ(shortcut("helpHelp"), QKeySequence(Qt::Key_F1));
     EXPECT_EQ(main_->menuBar()->actions().size(), 4);
-    EXPECT_FALSE(main_->menuBar()->actions().contains(m.mnuTray->menuAction()));
-    EXPECT_EQ(m.mnuTray->defaultAction(), m.TrayShow);
+    QMenu* tray = Control<QMenu>("mnuTray");
+    EXPECT_FALSE(main_->menuBar()->actions().contains(tray->menuAction()));
+    EXPECT_EQ(tray->defaultAction(), Control<QAction>("TrayShow"));
 }
 
 TEST_F(MainWindowTest, TreeFollowsTitleOrderAndRowNIsRecordN)
@@ -70,15 +72,15 @@ TEST_F(MainWindowTest, TreeFollowsTitleOrderAndRowNIsRecordN)
     EXPECT_EQ(Box("txtName")->text(), QStringLiteral("bob"));
     EXPECT_EQ(Box("txtPass")->text(), QStringLiteral("pb"));
     EXPECT_EQ(Box("txtDate")->text(), QStringLiteral("2000年7月4日"));
-    EXPECT_TRUE(main_->Menus.passEdit->isEnabled());
-    EXPECT_TRUE(main_->Menus.passDel->isEnabled());
+    EXPECT_TRUE(Control<QAction>("passEdit")->isEnabled());
+    EXPECT_TRUE(Control<QAction>("passDel")->isEnabled());
     EXPECT_EQ(app_->Session.SelectedIndex, 2);
 
     ClickNode(1);
     EXPECT_TRUE(Box("txtTitle")->text().isEmpty());
     EXPECT_TRUE(Box("txtDate")->text().isEmpty());
-    EXPECT_FALSE(main_->Menus.passEdit->isEnabled());
-    EXPECT_FALSE(main_->Menus.passDel->isEnabled());
+    EXPECT_FALSE(Control<QAction>("passEdit")->isEnabled());
+    EXPECT_FALSE(Control<QAction>("passDel")->isEnabled());
     EXPECT_EQ(main_->StatusPanel(1), u"文件a.kyq共有4个密码。");
     EXPECT_EQ(app_->Session.SelectedIndex, 0);
 }
@@ -111,12 +113,12 @@ TEST_F(MainWindowTest, DeleteActsOnTheRecordSelectedNowAndUndoRedoes)
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"c", u"Mail"}));
     EXPECT_EQ(app_->Document.Entries[2].UserName, u"cid");
     EXPECT_TRUE(app_->Document.Modified);
-    EXPECT_TRUE(main_->Menus.passUndo->isEnabled());
+    EXPECT_TRUE(Control<QAction>("passUndo")->isEnabled());
 
-    main_->Menus.passUndo->trigger();
+    Trigger(main_.get(), "passUndo");
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"c", u"Mail"}));
     EXPECT_EQ(app_->Document.Entries[2].UserName, u"bob");
-    main_->Menus.passUndo->trigger();
+    Trigger(main_.get(), "passUndo");
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"c", u"Mail"}));
 }
 
@@ -286,7 +288,7 @@ TEST_F(MainWindowTest, ExitWithCancelKeepsTheWindow)
 {
     NewDocument(u"ann", u"pw");
     messages_->Answers = {MsgAnswer::Cancel};
-    main_->Menus.fileExit->trigger();
+    Trigger(main_.get(), "fileExit");
     EXPECT_FALSE(main_->IsUnloaded());
     EXPECT_TRUE(main_->isVisible());
     EXPECT_EQ(messages_->Boxes.back().Text, u"将改动保存到无标题吗？");
@@ -297,10 +299,10 @@ TEST_F(MainWindowTest, ExitUnloadsFormsAndClearsTheClipboard)
     RegisterProbeForm(FormId::Options, QStringLiteral("Options"));
     app_->Settings.ClearClip = true;
     QGuiApplication::clipboard()->setText(QStringLiteral("a password"));
-    main_->Menus.toolOption->trigger();
+    Trigger(main_.get(), "toolOption");
     ASSERT_NE(main_->FindForm(QStringLiteral("Options")), nullptr);
     platform_->Steps.clear();
-    main_->Menus.fileExit->trigger();
+    Trigger(main_.get(), "fileExit");
     EXPECT_TRUE(main_->IsUnloaded());
     EXPECT_FALSE(main_->isVisible());
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
@@ -326,10 +328,10 @@ TEST_F(MainWindowTest, CloseBoxAsksTheRulesWithTheWindowsState)
 
 TEST_F(MainWindowTest, TrayShowTogglesTheWindow)
 {
-    main_->Menus.TrayShow->trigger();
+    Trigger(main_.get(), "TrayShow");
     EXPECT_FALSE(main_->isVisible());
     EXPECT_TRUE(main_->IsHiddenInTray());
-    main_->Menus.TrayShow->trigger();
+    Trigger(main_.get(), "TrayShow");
     EXPECT_TRUE(main_->isVisible());
     EXPECT_FALSE(main_->IsHiddenInTray());
 }

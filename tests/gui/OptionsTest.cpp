@@ -26,7 +26,7 @@ class OptionsTest : public AppFormsTest {
 protected:
     Options* Open()
     {
-        main_->Menus.toolOption->trigger();
+        Trigger(main_.get(), "toolOption");
         auto* options = qobject_cast<Options*>(main_->FindForm(QStringLiteral("Options")));
         EXPECT_NE(options, nullptr);
         return options;
@@ -36,8 +36,14 @@ protected:
     static void PressInKeyBox(Options* options, Qt::Key key, Qt::KeyboardModifiers modifiers)
     {
         options->activateWindow();
-        options->txtKey->setFocus(Qt::OtherFocusReason);
-        QTest::keyClick(options->txtKey, key, modifiers);
+        In<QLineEdit>(options, "txtKey")->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(In<QLineEdit>(options, "txtKey"), key, modifiers);
+    }
+
+    // The number box inside the day counter, where digits are typed.
+    static QLineEdit* DaysBox(const Options* options)
+    {
+        return In<QSpinBox>(options, "UpDown1")->findChild<QLineEdit*>();
     }
 
     // The settings as the registry holds them now.
@@ -68,17 +74,17 @@ TEST_F(OptionsTest, LoadShowsTheSettingsAndPublishesTheWindow)
     Options* options = Open();
     ASSERT_NE(options, nullptr);
 
-    EXPECT_EQ(options->txtKey->text(), QStringLiteral("Shift+Ctrl+Q"));
-    EXPECT_TRUE(options->txtKey->isReadOnly());
-    EXPECT_TRUE(options->chkAutoLoad->isChecked());
-    EXPECT_FALSE(options->chkClear->isChecked());
-    EXPECT_TRUE(options->chkMin->isChecked());
-    EXPECT_EQ(options->UpDown1->value(), 90);
-    EXPECT_EQ(options->txtDays->text(), QStringLiteral("90"));
-    EXPECT_TRUE(options->optEdit->isChecked());
-    EXPECT_FALSE(options->optShow->isChecked());
-    EXPECT_FALSE(options->chkExt->isChecked());  // nothing associated in the fresh folders
-    EXPECT_FALSE(options->Command3->isEnabled());
+    EXPECT_EQ(In<QLineEdit>(options, "txtKey")->text(), QStringLiteral("Shift+Ctrl+Q"));
+    EXPECT_TRUE(In<QLineEdit>(options, "txtKey")->isReadOnly());
+    EXPECT_TRUE(In<QCheckBox>(options, "chkAutoLoad")->isChecked());
+    EXPECT_FALSE(In<QCheckBox>(options, "chkClear")->isChecked());
+    EXPECT_TRUE(In<QCheckBox>(options, "chkMin")->isChecked());
+    EXPECT_EQ(In<QSpinBox>(options, "UpDown1")->value(), 90);
+    EXPECT_EQ(DaysBox(options)->text(), QStringLiteral("90"));
+    EXPECT_TRUE(In<QRadioButton>(options, "optEdit")->isChecked());
+    EXPECT_FALSE(In<QRadioButton>(options, "optShow")->isChecked());
+    EXPECT_FALSE(In<QCheckBox>(options, "chkExt")->isChecked());  // nothing associated in the fresh folders
+    EXPECT_FALSE(In<QPushButton>(options, "Command3")->isEnabled());
 
     EXPECT_FALSE(main_->isEnabled());
     EXPECT_FALSE(app_->Session.OptionsClosed);
@@ -86,7 +92,7 @@ TEST_F(OptionsTest, LoadShowsTheSettingsAndPublishesTheWindow)
     EXPECT_NE(window, 0u);
     EXPECT_EQ(app_->Session.OptionsWindow, window);
 
-    options->Command2->click();
+    Press(options, "Command2");
     FlushDeletes();
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
     EXPECT_TRUE(main_->isEnabled());
@@ -99,8 +105,8 @@ TEST_F(OptionsTest, LoadShowsTheSettingsAndPublishesTheWindow)
     app_->Settings.DblClick = 7;
     options = Open();
     ASSERT_NE(options, nullptr);
-    EXPECT_EQ(options->txtKey->text(), QStringLiteral("Ctrl+Alt+"));
-    EXPECT_TRUE(options->optShow->isChecked());
+    EXPECT_EQ(In<QLineEdit>(options, "txtKey")->text(), QStringLiteral("Ctrl+Alt+"));
+    EXPECT_TRUE(In<QRadioButton>(options, "optShow")->isChecked());
 }
 
 TEST_F(OptionsTest, OpensWhollyOnTheScreenOverAMainWindowInACorner)
@@ -138,10 +144,10 @@ TEST_F(OptionsTest, CapturedKeysShowTheirTextAndBecomeTheWorkingHotKey)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         PressInKeyBox(options, c.key, c.modifiers);
-        EXPECT_EQ(options->txtKey->text().toStdString(), c.text);
+        EXPECT_EQ(In<QLineEdit>(options, "txtKey")->text().toStdString(), c.text);
         EXPECT_EQ(options->WorkingHotKey(), c.hotKey);
     }
-    EXPECT_TRUE(options->Command3->isEnabled());
+    EXPECT_TRUE(In<QPushButton>(options, "Command3")->isEnabled());
     // None of the presses applied anything.
     EXPECT_EQ(app_->Settings.hotKey, HotKey{});
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), options);
@@ -151,7 +157,7 @@ TEST_F(OptionsTest, CapturedKeysShowTheirTextAndBecomeTheWorkingHotKey)
     const auto claimed = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
         QKeyEvent override(QEvent::ShortcutOverride, key, modifiers);
         override.ignore();
-        QApplication::sendEvent(options->txtKey, &override);
+        QApplication::sendEvent(In<QLineEdit>(options, "txtKey"), &override);
         return override.isAccepted();
     };
     EXPECT_TRUE(claimed(Qt::Key_A, Qt::AltModifier));
@@ -176,10 +182,10 @@ TEST_F(OptionsTest, KeysWithoutANameChangeNothing)
     };
     for (const auto& [key, modifiers] : presses) {
         PressInKeyBox(options, key, modifiers);
-        EXPECT_EQ(options->txtKey->text(), QStringLiteral("Ctrl+Alt+P")) << key;
+        EXPECT_EQ(In<QLineEdit>(options, "txtKey")->text(), QStringLiteral("Ctrl+Alt+P")) << key;
     }
     EXPECT_EQ(options->WorkingHotKey(), (HotKey{true, true, false, 'P'}));
-    EXPECT_FALSE(options->Command3->isEnabled());
+    EXPECT_FALSE(In<QPushButton>(options, "Command3")->isEnabled());
     // Enter alone in the box is no hot key: it is the dialog's OK.
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), options);
     PressInKeyBox(options, Qt::Key_Enter, Qt::KeypadModifier);
@@ -192,15 +198,15 @@ TEST_F(OptionsTest, ApplyCopiesEveryControlIntoTheSettingsAndSavesThem)
     Options* options = Open();
     ASSERT_NE(options, nullptr);
     PressInKeyBox(options, Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier);
-    options->chkAutoLoad->click();
-    options->chkClear->click();
-    options->chkMin->click();
-    options->UpDown1->stepUp();
-    options->optEdit->click();
-    ASSERT_TRUE(options->Command3->isEnabled());
+    In<QCheckBox>(options, "chkAutoLoad")->click();
+    In<QCheckBox>(options, "chkClear")->click();
+    In<QCheckBox>(options, "chkMin")->click();
+    In<QSpinBox>(options, "UpDown1")->stepUp();
+    In<QRadioButton>(options, "optEdit")->click();
+    ASSERT_TRUE(In<QPushButton>(options, "Command3")->isEnabled());
 
-    options->Command3->click();
-    EXPECT_FALSE(options->Command3->isEnabled());
+    Press(options, "Command3");
+    EXPECT_FALSE(In<QPushButton>(options, "Command3")->isEnabled());
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), options);  // Apply keeps it open
 
     const AppSettings& now = app_->Settings;
@@ -220,12 +226,12 @@ TEST_F(OptionsTest, ApplyCopiesEveryControlIntoTheSettingsAndSavesThem)
     EXPECT_EQ(saved.DblClick, 2);
 
     // Each control alone enables Apply again.
-    options->optShow->click();
-    EXPECT_TRUE(options->Command3->isEnabled());
-    options->Command3->click();
+    In<QRadioButton>(options, "optShow")->click();
+    EXPECT_TRUE(In<QPushButton>(options, "Command3")->isEnabled());
+    Press(options, "Command3");
     EXPECT_EQ(app_->Settings.DblClick, 1);
-    options->chkExt->click();
-    EXPECT_TRUE(options->Command3->isEnabled());
+    In<QCheckBox>(options, "chkExt")->click();
+    EXPECT_TRUE(In<QPushButton>(options, "Command3")->isEnabled());
 }
 
 // Without a notification area closing quits whatever the setting says: the box is not
@@ -236,10 +242,10 @@ TEST_F(OptionsTest, WithoutATrayClosingToItIsNotOfferedAndTheSettingIsKept)
     app_->Settings.CloseMin = true;
     Options* options = Open();
     ASSERT_NE(options, nullptr);
-    EXPECT_FALSE(options->chkMin->isEnabled());
-    EXPECT_FALSE(options->chkMin->isChecked());
-    EXPECT_TRUE(options->lblMinNote->isVisibleTo(options));
-    options->Command1->click();
+    EXPECT_FALSE(In<QCheckBox>(options, "chkMin")->isEnabled());
+    EXPECT_FALSE(In<QCheckBox>(options, "chkMin")->isChecked());
+    EXPECT_TRUE(In<QLabel>(options, "lblMinNote")->isVisibleTo(options));
+    Press(options, "Command1");
     EXPECT_TRUE(app_->Settings.CloseMin);
     EXPECT_TRUE(Saved().CloseMin);
 }
@@ -261,13 +267,13 @@ TEST_F(OptionsTest, ApplyHandsAChangedHotKeyToTheHook)
     ASSERT_TRUE(QTest::qWaitForWindowActive(options));
 #endif
     EXPECT_TRUE(platform_->GrabPaused);
-    options->chkClear->click();
-    options->Command3->click();
+    In<QCheckBox>(options, "chkClear")->click();
+    Press(options, "Command3");
     EXPECT_EQ(retakes(), 0);
     PressInKeyBox(options, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
-    options->Command3->click();
+    Press(options, "Command3");
     EXPECT_EQ(retakes(), 1);
-    options->Command1->click();
+    Press(options, "Command1");
     EXPECT_FALSE(platform_->GrabPaused);
 }
 
@@ -280,14 +286,14 @@ TEST_F(OptionsTest, CancelAndTheCloseBoxChangeNothing)
         Options* options = Open();
         ASSERT_NE(options, nullptr);
         PressInKeyBox(options, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
-        options->chkAutoLoad->click();
-        options->chkExt->click();
-        options->UpDown1->setValue(200);
-        options->optEdit->click();
+        In<QCheckBox>(options, "chkAutoLoad")->click();
+        In<QCheckBox>(options, "chkExt")->click();
+        In<QSpinBox>(options, "UpDown1")->setValue(200);
+        In<QRadioButton>(options, "optEdit")->click();
         if (closeBox)
             options->close();
         else
-            options->Command2->click();
+            Press(options, "Command2");
         FlushDeletes();
         EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
         EXPECT_TRUE(main_->isEnabled());
@@ -308,10 +314,10 @@ TEST_F(OptionsTest, OkWithNothingChangedStillRewritesSettingsAndAssociation)
     app_->Settings.Days = 45;
     Options* options = Open();
     ASSERT_NE(options, nullptr);
-    ASSERT_TRUE(options->chkExt->isChecked());
-    ASSERT_FALSE(options->Command3->isEnabled());
+    ASSERT_TRUE(In<QCheckBox>(options, "chkExt")->isChecked());
+    ASSERT_FALSE(In<QPushButton>(options, "Command3")->isEnabled());
 
-    options->Command1->click();
+    Press(options, "Command1");
     FlushDeletes();
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
     EXPECT_TRUE(main_->isEnabled());
@@ -335,8 +341,8 @@ TEST_F(OptionsTest, AnAssociationThatCannotBeWrittenIsTold)
     Options* options = Open();
     ASSERT_NE(options, nullptr);
     const size_t before = messages_->Boxes.size();
-    options->findChild<QCheckBox*>(QStringLiteral("chkExt"))->click();
-    options->findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+    In<QCheckBox>(options, "chkExt")->click();
+    Press(options, "Command3");
     EXPECT_EQ(messages_->Boxes.size(), before + 1);
     options->close();
     FlushDeletes();
@@ -346,19 +352,19 @@ TEST_F(OptionsTest, TickingRegistersAndUntickingRemovesTheAssociation)
 {
     Options* options = Open();
     ASSERT_NE(options, nullptr);
-    ASSERT_FALSE(options->chkExt->isChecked());
-    options->chkExt->click();
-    options->Command3->click();
+    ASSERT_FALSE(In<QCheckBox>(options, "chkExt")->isChecked());
+    In<QCheckBox>(options, "chkExt")->click();
+    Press(options, "Command3");
     EXPECT_TRUE(Association().IsAssociated());
     EXPECT_TRUE(std::filesystem::exists(Association().MimePackagePath()));
-    options->Command1->click();
+    Press(options, "Command1");
     FlushDeletes();
 
     options = Open();
     ASSERT_NE(options, nullptr);
-    EXPECT_TRUE(options->chkExt->isChecked());  // shows the association as it is now
-    options->chkExt->click();
-    options->Command1->click();
+    EXPECT_TRUE(In<QCheckBox>(options, "chkExt")->isChecked());  // shows the association as it is now
+    In<QCheckBox>(options, "chkExt")->click();
+    Press(options, "Command1");
     FlushDeletes();
     EXPECT_FALSE(Association().IsAssociated());
     EXPECT_FALSE(std::filesystem::exists(Association().DesktopEntryPath()));
@@ -371,10 +377,10 @@ TEST_F(OptionsTest, AnotherProgramsAssociationIsLeftAloneWhileTheBoxStaysUnticke
     const std::string theirs = ReadFile(ConfigHome() + "/mimeapps.list");
     Options* options = Open();
     ASSERT_NE(options, nullptr);
-    EXPECT_FALSE(options->chkExt->isChecked());
+    EXPECT_FALSE(In<QCheckBox>(options, "chkExt")->isChecked());
     // Apply with the box unticked as shown: their default stays exactly as it was.
-    options->chkAutoLoad->click();
-    options->Command3->click();
+    In<QCheckBox>(options, "chkAutoLoad")->click();
+    Press(options, "Command3");
     EXPECT_EQ(ReadFile(ConfigHome() + "/mimeapps.list"), theirs);
     // Theirs coming back after ours is FileAssociationTest's.
 }
@@ -385,12 +391,12 @@ TEST_F(OptionsTest, DaysStayBetweenZeroAnd365AndTakeNoTyping)
         app_->Settings.Days = stored;
         Options* options = Open();
         ASSERT_NE(options, nullptr);
-        EXPECT_EQ(options->UpDown1->value(), shown) << stored;
-        options->UpDown1->stepUp();
-        options->UpDown1->stepDown();
-        options->UpDown1->stepBy(shown == 0 ? -1 : 1);  // beyond the ends stays at the end
-        EXPECT_EQ(options->UpDown1->value(), shown);
-        options->Command1->click();
+        EXPECT_EQ(In<QSpinBox>(options, "UpDown1")->value(), shown) << stored;
+        In<QSpinBox>(options, "UpDown1")->stepUp();
+        In<QSpinBox>(options, "UpDown1")->stepDown();
+        In<QSpinBox>(options, "UpDown1")->stepBy(shown == 0 ? -1 : 1);  // beyond the ends stays at the end
+        EXPECT_EQ(In<QSpinBox>(options, "UpDown1")->value(), shown);
+        Press(options, "Command1");
         FlushDeletes();
         EXPECT_EQ(app_->Settings.Days, shown);
         EXPECT_EQ(Saved().Days, shown);
@@ -400,19 +406,19 @@ TEST_F(OptionsTest, DaysStayBetweenZeroAnd365AndTakeNoTyping)
     Options* options = Open();
     ASSERT_NE(options, nullptr);
     options->activateWindow();
-    options->UpDown1->setFocus(Qt::OtherFocusReason);
-    options->txtDays->selectAll();
-    QTest::keyClicks(options->UpDown1, "7");  // typed digits and Backspace are taken
-    EXPECT_EQ(options->UpDown1->value(), 7);
-    QTest::keyClick(options->UpDown1, Qt::Key_Backspace);
-    QTest::keyClicks(options->UpDown1, "45");
-    EXPECT_EQ(options->UpDown1->value(), 45);
-    QTest::keyClick(options->UpDown1, Qt::Key_Up);  // the arrow keys work like the arrows
-    EXPECT_EQ(options->UpDown1->value(), 46);
-    options->txtDays->selectAll();
-    QTest::keyClicks(options->UpDown1, "999");  // past the range: not taken
-    EXPECT_LE(options->UpDown1->value(), 365);
-    EXPECT_TRUE(options->Command3->isEnabled());
+    In<QSpinBox>(options, "UpDown1")->setFocus(Qt::OtherFocusReason);
+    DaysBox(options)->selectAll();
+    QTest::keyClicks(In<QSpinBox>(options, "UpDown1"), "7");  // typed digits and Backspace are taken
+    EXPECT_EQ(In<QSpinBox>(options, "UpDown1")->value(), 7);
+    QTest::keyClick(In<QSpinBox>(options, "UpDown1"), Qt::Key_Backspace);
+    QTest::keyClicks(In<QSpinBox>(options, "UpDown1"), "45");
+    EXPECT_EQ(In<QSpinBox>(options, "UpDown1")->value(), 45);
+    QTest::keyClick(In<QSpinBox>(options, "UpDown1"), Qt::Key_Up);  // the arrow keys work like the arrows
+    EXPECT_EQ(In<QSpinBox>(options, "UpDown1")->value(), 46);
+    DaysBox(options)->selectAll();
+    QTest::keyClicks(In<QSpinBox>(options, "UpDown1"), "999");  // past the range: not taken
+    EXPECT_LE(In<QSpinBox>(options, "UpDown1")->value(), 365);
+    EXPECT_TRUE(In<QPushButton>(options, "Command3")->isEnabled());
 }
 
 TEST_F(OptionsTest, MainWindowShutdownUnloadsTheDialogAndClearsThePublishedState)

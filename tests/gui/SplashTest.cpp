@@ -52,15 +52,15 @@ TEST_F(SplashTest, PlacedCentredOnTopWithoutTakingTheActivation)
     EXPECT_TRUE(splash_->testAttribute(Qt::WA_ShowWithoutActivating));
     const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
     EXPECT_LE((splash_->geometry().center() - centre).manhattanLength(), 2);
-    EXPECT_FALSE(splash_->Timer1->isActive());
-    EXPECT_FALSE(splash_->Timer2->isActive());
+    EXPECT_FALSE(In<QTimer>(splash_, "Timer1")->isActive());
+    EXPECT_FALSE(In<QTimer>(splash_, "Timer2")->isActive());
 }
 
 TEST_F(SplashTest, ClicksAndKeysDoNothingWhileStartUpRuns)
 {
     splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")});
-    QTest::mouseClick(splash_->Picture, Qt::LeftButton);
-    QTest::mouseClick(splash_->Label1, Qt::LeftButton);
+    QTest::mouseClick(In<QLabel>(splash_, "Picture"), Qt::LeftButton);
+    QTest::mouseClick(In<QLabel>(splash_, "Label1"), Qt::LeftButton);
     QTest::mouseClick(splash_, Qt::LeftButton);
     QTest::keyClick(splash_, Qt::Key_Space);
     QTest::keyClick(splash_, Qt::Key_Escape);
@@ -72,7 +72,7 @@ TEST_F(SplashTest, ClicksAndKeysDoNothingWhileStartUpRuns)
 TEST_F(SplashTest, NoticeClickClosesAtOnceAndOpensThePendingDocumentOnce)
 {
     splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")});
-    QTest::mouseClick(splash_->lblNotice, Qt::LeftButton);
+    QTest::mouseClick(In<QLabel>(splash_, "lblNotice"), Qt::LeftButton);
     EXPECT_FALSE(splash_->isVisible());
     EXPECT_TRUE(main_->isVisible());
     EXPECT_EQ(OpenPrompts(), 1);
@@ -82,7 +82,7 @@ TEST_F(SplashTest, NoticeClickClosesAtOnceAndOpensThePendingDocumentOnce)
     EXPECT_FALSE(main_->isEnabled());
 
     // Its timers died with it; a second close does nothing.
-    splash_->Timer1_Timer();
+    Expire(splash_, "Timer1");
     splash_->CloseSplash();
     FlushDeletes();
     EXPECT_TRUE(splash_.isNull());
@@ -94,18 +94,18 @@ TEST_F(SplashTest, Timer2ShowsTheMainWindowUnderTheSplash)
 {
     splash_->StartTimers();
     main_->setEnabled(false);
-    splash_->Timer2_Timer();
+    Expire(splash_, "Timer2");
     EXPECT_TRUE(main_->isVisible());
     EXPECT_TRUE(main_->isEnabled());
-    EXPECT_FALSE(splash_->Timer2->isActive());
-    EXPECT_TRUE(splash_->Timer1->isActive());
+    EXPECT_FALSE(In<QTimer>(splash_, "Timer2")->isActive());
+    EXPECT_TRUE(In<QTimer>(splash_, "Timer1")->isActive());
     EXPECT_TRUE(SplashOpen());
 }
 
 TEST_F(SplashTest, ClickOrKeyClosesOnceStartUpHasFinished)
 {
     splash_->StartTimers();
-    QTest::mouseClick(splash_->Picture, Qt::LeftButton);
+    QTest::mouseClick(In<QLabel>(splash_, "Picture"), Qt::LeftButton);
     EXPECT_FALSE(splash_->isVisible());
     EXPECT_TRUE(main_->isVisible());
     EXPECT_EQ(OpenPrompts(), 0);
@@ -123,8 +123,8 @@ TEST_F(SplashTest, ClickOrKeyClosesOnceStartUpHasFinished)
 TEST_F(SplashTest, TimersRunTheEndOfStartUp)
 {
     splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")});
-    splash_->Timer2->setInterval(10);
-    splash_->Timer1->setInterval(200);
+    In<QTimer>(splash_, "Timer2")->setInterval(10);
+    In<QTimer>(splash_, "Timer1")->setInterval(200);
     splash_->StartTimers();
     ASSERT_TRUE(QTest::qWaitFor([&] { return main_->isVisible(); }, 5000));
     EXPECT_TRUE(SplashOpen());
@@ -138,7 +138,7 @@ TEST_F(SplashTest, ShutdownUnloadsTheSplashWithoutOpening)
     splash_->StartTimers();
     main_->UnloadForms();
     EXPECT_TRUE(splash_->IsUnloaded());
-    EXPECT_FALSE(splash_->Timer1->isActive());
+    EXPECT_FALSE(In<QTimer>(splash_, "Timer1")->isActive());
     EXPECT_EQ(OpenPrompts(), 0);
 }
 
@@ -147,7 +147,7 @@ TEST_F(SplashTest, PendingDocumentThatCannotBeOpenedLeavesNoDocument)
     const std::string path = Folder() + "/damaged.kyq";
     std::ofstream(path, std::ios::binary) << "not a document";
     splash_->PendingDocument = path;
-    splash_->lblNotice_Click();
+    QTest::mouseClick(In<QLabel>(splash_, "lblNotice"), Qt::LeftButton);
     EXPECT_EQ(OpenPrompts(), 0);
     EXPECT_EQ(messages_->Boxes.size(), 1u);
     EXPECT_EQ(app_->Document.Path, "");

@@ -57,7 +57,7 @@ protected:
         auto* poll = new QTimer;
         poll->setInterval(10);
         QObject::connect(poll, &QTimer::timeout, [this, poll, act] {
-            QMenu* menu = main_->Menus.mnuTray;
+            QMenu* menu = Control<QMenu>("mnuTray");
             if (!menu->isVisible())
                 return;
             poll->stop();
@@ -134,20 +134,20 @@ TEST_F(TrayTest, RightClickWhileHiddenOffersShowWindowFirstAndBold)
     WhenMenuShows([&](QMenu& menu) {
         first = menu.actions().value(0);
         defaultItem = menu.defaultAction();
-        main_->Menus.TrayShow->trigger();
+        Trigger(main_.get(), "TrayShow");
         menu.close();
     });
     Tray(TrayIcon::RightButtonDown);
     EXPECT_TRUE(menuSeen_);
-    EXPECT_EQ(first, main_->Menus.TrayShow);
-    EXPECT_EQ(defaultItem, main_->Menus.TrayShow);
+    EXPECT_EQ(first, Control<QAction>("TrayShow"));
+    EXPECT_EQ(defaultItem, Control<QAction>("TrayShow"));
     EXPECT_TRUE(main_->isVisible());
 }
 
 TEST_F(TrayTest, LeftClickMenuHidesAShownWindow)
 {
     WhenMenuShows([&](QMenu& menu) {
-        main_->Menus.TrayShow->trigger();
+        Trigger(main_.get(), "TrayShow");
         menu.close();
     });
     Tray(TrayIcon::LeftButtonDown);
@@ -159,7 +159,7 @@ TEST_F(TrayTest, TrayMenuExitQuitsThroughTheShutdown)
 {
     WhenMenuShows([&](QMenu& menu) {
         menu.close();
-        main_->Menus.TrayExit->trigger();
+        Trigger(main_.get(), "TrayExit");
     });
     Tray(TrayIcon::RightButtonDown);
     EXPECT_TRUE(main_->IsUnloaded());
@@ -185,7 +185,7 @@ TEST_F(TrayTest, MinimisingHidesToTheTrayWhateverCloseMinSays)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !main_->isVisible(); }, 2000));
     EXPECT_FALSE(main_->IsUnloaded());
     // Back from the tray in its normal size.
-    main_->Menus.TrayShow->trigger();
+    Trigger(main_.get(), "TrayShow");
     EXPECT_TRUE(main_->isVisible());
     EXPECT_FALSE(main_->windowState() & Qt::WindowMinimized);
 }
@@ -197,7 +197,7 @@ TEST_F(TrayTest, CloseBoxWithCloseMinHidesAndQuitItemsQuit)
     EXPECT_FALSE(main_->isVisible());
     EXPECT_FALSE(main_->IsUnloaded());
 
-    main_->Menus.fileExit->trigger();
+    Trigger(main_.get(), "fileExit");
     EXPECT_TRUE(main_->IsUnloaded());
     EXPECT_FALSE(desktopPlatform_->ShellFilter()->Installed());
     EXPECT_FALSE(desktopPlatform_->Tray()->Added());

@@ -34,7 +34,7 @@ TEST_F(Workflow, OpenAsksForThePasswordOverTheDisabledWindowThenShowsTheRecords)
 {
     const std::string path = MakeFile("home.kyq", u"王小明", u"secret", ThreeEntries());
     messages_->Files.push_back(path);
-    main_->Menus.fileOpen->trigger();
+    Trigger(main_.get(), "fileOpen");
 
     Asking* prompt = Prompt();
     ASSERT_NE(prompt, nullptr);
@@ -55,7 +55,7 @@ TEST_F(Workflow, OpenAsksForThePasswordOverTheDisabledWindowThenShowsTheRecords)
     EXPECT_TRUE(main_->isEnabled());
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"c"}));
     EXPECT_EQ(Caption(), u"Keyquill - home.kyq");
-    EXPECT_TRUE(main_->Menus.fileClose->isEnabled());
+    EXPECT_TRUE(Control<QAction>("fileClose")->isEnabled());
     EXPECT_TRUE(Box("txtKey")->isEnabled());
     EXPECT_EQ(messages_->Unexpected, 0);
 }
@@ -66,7 +66,7 @@ TEST_F(Workflow, CancellingThePromptBringsThePreviousDocumentBack)
     const std::string b = MakeFile("b.kyq", u"bea", u"pw", {Entry(u"x", u"y", u"z")});
     OpenDocument(a, u"pw");
     messages_->Files.push_back(b);
-    main_->Menus.fileOpen->trigger();
+    Trigger(main_.get(), "fileOpen");
     ASSERT_NE(Prompt(), nullptr);
     Prompt()->close();  // the close box does what Cancel does
     FlushDeletes();
@@ -92,7 +92,7 @@ TEST_F(Workflow, AFailedReadOrACloseTakesThePromptAway)
     EXPECT_TRUE(main_->isEnabled());
 
     messages_->Files.push_back(a);
-    main_->Menus.fileOpen->trigger();
+    Trigger(main_.get(), "fileOpen");
     ASSERT_NE(Prompt(), nullptr);
     EXPECT_EQ(main_->Workflow.CloseDocument(), DocumentWorkflow::CloseResult::Closed);
     FlushDeletes();
@@ -109,7 +109,7 @@ TEST_F(Workflow, ANewDocumentSavedAtTheClosePromptOpensAgain)
     const std::string target = Folder() + "/saved.kyq";
     messages_->Answers = {MsgAnswer::Yes};
     messages_->Files.push_back(target);
-    main_->Menus.fileClose->trigger();
+    Trigger(main_.get(), "fileClose");
     EXPECT_EQ(app_->Document.Path, "");
     EXPECT_EQ(app_->Settings.LastFile, target);
 
@@ -190,7 +190,7 @@ TEST_F(Workflow, ASealedFilePromptRetriesAWrongPassword)
     const std::string path = Folder() + "/s.kyq";
     ASSERT_TRUE(SaveDocument(doc, path, LowestKeyCost));
     messages_->Files.push_back(path);
-    main_->Menus.fileOpen->trigger();
+    Trigger(main_.get(), "fileOpen");
     Asking* prompt = Prompt();
     ASSERT_NE(prompt, nullptr);
 

@@ -28,6 +28,32 @@ public:
     // desktop lets no program type, OK copies to the clipboard through `clipboard` instead.
     frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard);
 
+    // The show step's first opening: shown modeless and on top, list and fill method
+    // loaded, with the focus.
+    void ShowFill();
+    // The show step while the dialog is open: shown, raised and focused, nothing reloaded.
+    void BringForward();
+
+protected:
+    void Form_Load() override;
+    void OnCancel() override { cmdCancel_Click(); }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdHelp_Click();
+    void cmdMacro_Click();
+    // A pop-up item: appends its escape to the fill method and selects it there.
+    void InsertEscape(const QString& escape);
+    QAction* AddPopItem(const char* name, const QString& caption, const QString& escape);
+    void ClaimFocus();
+    // Where nothing can be typed: the picked record's next field to the clipboard.
+    void CopyNextField();
+    void ShowNextCopy();
+    void ActivateOwnWindow();
+
     QListWidget* lstPass = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* lblCopy = nullptr;
@@ -44,33 +70,6 @@ public:
     QAction* PopReturn = nullptr;
     QAction* PopHex = nullptr;
     QAction* PopSign = nullptr;
-
-    // The show step's first opening: shown modeless and on top, list and fill method
-    // loaded, with the focus.
-    void ShowFill();
-    // The show step while the dialog is open: shown, raised and focused, nothing reloaded.
-    void BringForward();
-
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void cmdHelp_Click();
-    void cmdMacro_Click();
-    // A pop-up item: appends its escape to the fill method and selects it there.
-    void InsertEscape(const QString& escape);
-
-protected:
-    void Form_Load() override;
-    void OnCancel() override { cmdCancel_Click(); }
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    QAction* AddPopItem(const char* name, const QString& caption, const QString& escape);
-    void ClaimFocus();
-    // Where nothing can be typed: the picked record's next field to the clipboard.
-    void CopyNextField();
-    void ShowNextCopy();
-    void ActivateOwnWindow();
 
     FillDesktop& desktop_;
     ClipboardKeeper& clipboard_;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDropEvent>
 #include <QFrame>
 #include <QItemSelectionModel>
@@ -146,6 +147,12 @@ bool frmMain::IsMenuShortcut(const QKeyEvent& key) const
 void frmMain::FocusTree()
 {
     ui_.TV1->setFocus(Qt::OtherFocusReason);
+}
+
+void frmMain::ShowTrayMenu()
+{
+    Menus.mnuTray->setDefaultAction(Menus.TrayShow);
+    Menus.mnuTray->exec(QCursor::pos());
 }
 
 void frmMain::SetStatusPanel(int panel, const std::u16string& text)

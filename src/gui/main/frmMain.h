@@ -35,9 +35,13 @@ public:
 
     KyqApp& App() const { return app_; }
 
+private:
+    // Declared ahead of the commands that are built over its actions.
+    MainMenus Menus;
+
+public:
     // The commands and the logic behind them, which the forms registered by the other
     // folders drive; the controls themselves are this window's own.
-    MainMenus Menus;
     CommonDialog Dialog;
     PasswordTree Tree;
     EntryCommands Commands;
@@ -46,6 +50,8 @@ public:
 
     // Gives the focus to the password tree (after a search picked a record).
     void FocusTree();
+    // The tray icon's pop-up menu at the pointer, with showing the window as its default.
+    void ShowTrayMenu();
 
     // Panels count from 1.
     void SetStatusPanel(int panel, const std::u16string& text);

@@ -19,6 +19,20 @@ class About : public OwnedDialog {
 public:
     About(KyqApp& app, QWidget* owner);
 
+    // Which link the mouse is over; that one is blue and underlined, the other black.
+    enum class Hover { None, Mail, Web };
+    Hover CurrentHover() const { return hover_; }
+
+protected:
+    void Form_Load() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SetHover(Hover hover);
+    void lblMail_Click();
+    void lblWeb_Click();
+    void cmdOK_Click();
+
     QLabel* Image1;
     QLabel* lblTitle;
     QLabel* lblVersion;
@@ -27,20 +41,6 @@ public:
     QLabel* lblDisclaimer;
     QPushButton* cmdOK;
 
-    // Which link the mouse is over; that one is blue and underlined, the other black.
-    enum class Hover { None, Mail, Web };
-    void SetHover(Hover hover);
-    Hover CurrentHover() const { return hover_; }
-
-    void lblMail_Click();
-    void lblWeb_Click();
-    void cmdOK_Click();
-
-protected:
-    void Form_Load() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     Hover hover_ = Hover::None;
 };
 

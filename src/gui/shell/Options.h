@@ -36,6 +36,25 @@ public:
     static int32_t VirtualKeyOfKey(int qtKey, Qt::KeyboardModifiers modifiers);
     static int ShiftStateOf(Qt::KeyboardModifiers modifiers);
 
+    const HotKey& WorkingHotKey() const { return hotKey_; }
+
+protected:
+    void Form_Load() override;
+    void Form_Unload() override;
+    void OnCancel() override { Command2_Click(); }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void txtKey_KeyDown(int32_t keyCode, int shift);
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void BuildControls();
+    void ApplyFileAssociation();
+    void SomethingChanged();
+    void ShowHotKeyNote();
+
     QGroupBox* Frame1;
     QCheckBox* chkExt;
     QCheckBox* chkAutoLoad;
@@ -56,26 +75,6 @@ public:
     QPushButton* Command1;  // OK
     QPushButton* Command2;  // Cancel
     QPushButton* Command3;  // Apply
-
-    const HotKey& WorkingHotKey() const { return hotKey_; }
-
-    void txtKey_KeyDown(int32_t keyCode, int shift);
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-
-protected:
-    void Form_Load() override;
-    void Form_Unload() override;
-    void OnCancel() override { Command2_Click(); }
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
-private:
-    void BuildControls();
-    void ApplyFileAssociation();
-    void SomethingChanged();
-    void ShowHotKeyNote();
 
     FileAssociation association_;
     HotKey hotKey_;

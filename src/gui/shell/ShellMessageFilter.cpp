@@ -1,7 +1,6 @@
 #include "gui/shell/ShellMessageFilter.h"
 
 #include <QAction>
-#include <QCursor>
 #include <QMenu>
 #include <QPointer>
 
@@ -115,8 +114,7 @@ void ShellMessageFilter::TrayNotification(int32_t mouseEvent)
         break;
     case TrayIcon::LeftButtonDown:
     case TrayIcon::RightButtonDown:
-        main_.Menus.mnuTray->setDefaultAction(main_.Menus.TrayShow);
-        main_.Menus.mnuTray->exec(QCursor::pos());
+        main_.ShowTrayMenu();
         break;
     case TrayIcon::LeftDoubleClick:
         ShowMainWindow(main_);

@@ -19,12 +19,6 @@ class Splash : public OwnedDialog {
 public:
     Splash(KyqApp& app, frmMain& main);
 
-    QLabel* Picture;
-    QLabel* Label1;     // "Keyquill2.01"
-    QLabel* lblNotice;  // a click here closes at once
-    QTimer* Timer1;     // 5000 ms: closes the splash
-    QTimer* Timer2;     // 3000 ms: shows the main window under the splash
-
     // The document the close opens ("" = none), and whether the program's start named it
     // (rather than it being the last file, reopened by choice).
     std::string PendingDocument;
@@ -35,11 +29,6 @@ public:
     // Start-up is complete: both timers run from now on.
     void StartTimers();
 
-    void Timer1_Timer();
-    void Timer2_Timer();
-    // A click or a key on the splash: closes only once start-up has finished.
-    void Form_Click();
-    void lblNotice_Click();
     // Hides the splash, shows the main window with the focus, then opens the pending
     // document. Runs once; later calls do nothing.
     void CloseSplash();
@@ -56,6 +45,18 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void Timer1_Timer();
+    void Timer2_Timer();
+    // A click or a key on the splash: closes only once start-up has finished.
+    void Form_Click();
+    void lblNotice_Click();
+
+    QLabel* Picture;
+    QLabel* Label1;     // "Keyquill2.01"
+    QLabel* lblNotice;  // a click here closes at once
+    QTimer* Timer1;     // 5000 ms: closes the splash
+    QTimer* Timer2;     // 3000 ms: shows the main window under the splash
+
     frmMain& main_;
     bool closed_ = false;
 };

@@ -20,12 +20,6 @@ public:
     // helpFolder: the folder of the pages, ending in "/".
     HelpViewer(KyqApp& app, const std::string& helpFolder);
 
-    QToolBar* Toolbar;
-    QAction* cmdBack;
-    QAction* cmdForward;
-    QAction* cmdHome;
-    QTextBrowser* Browser;
-
     // Shows a page of the help folder ("fill.htm", or "intro.htm#options" for a place on
     // it). False, and nothing changes, when the page is missing.
     bool ShowTopic(const std::string& topic);
@@ -34,6 +28,12 @@ public:
     const std::string& HelpFolder() const { return helpFolder_; }
 
 private:
+    QToolBar* Toolbar;
+    QAction* cmdBack;
+    QAction* cmdForward;
+    QAction* cmdHome;
+    QTextBrowser* Browser;
+
     KyqApp& app_;
     std::string helpFolder_;
 };
