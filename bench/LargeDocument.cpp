@@ -1,8 +1,13 @@
 #include "bench/LargeDocument.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string_view>
 #include <unordered_set>
+
+#include <unistd.h>
 
 #include "core/document/SameText.h"
 
@@ -97,6 +102,19 @@ PasswordDocument MakeLargeDocument(uint32_t seed)
     doc.ReorderEntries(false);
     doc.Modified = false;
     return doc;
+}
+
+std::string WriteTemporaryDocument(const std::string& stem,
+                                   const std::function<FormatResult(const std::string& path)>& write)
+{
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              (stem + "-" + std::to_string(getpid()) + ".kyq"))
+                                 .string();
+    if (const FormatResult r = write(path); !r) {
+        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), r.error().Detail.c_str());
+        std::exit(2);
+    }
+    return path;
 }
 
 }  // namespace kyq::bench

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "core/document/DocumentFormat.h"
 
 #include "core/document/PasswordDocument.h"
 
@@ -17,5 +20,10 @@ inline constexpr char16_t LargeDocumentPassword[] = u"基准Bench#2024";
 // mixing ASCII and Chinese; dates spread over the last years. The same seed gives the
 // same document; records are in title order, as after opening a file.
 PasswordDocument MakeLargeDocument(uint32_t seed = 20240229);
+
+// A file "<temp>/<stem>-<pid>.kyq" written by `write`; a failure ends the program (exit 2)
+// with its detail, since no figure would mean anything without the file.
+std::string WriteTemporaryDocument(const std::string& stem,
+                                   const std::function<FormatResult(const std::string& path)>& write);
 
 }  // namespace kyq::bench

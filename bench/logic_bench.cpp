@@ -33,17 +33,8 @@ const PasswordDocument& Large()
 // The document written once to a temporary file that lives as long as the program.
 const std::string& LargeFile()
 {
-    static const std::string path = [] {
-        const std::string p = (std::filesystem::temp_directory_path() /
-                               ("kyq-logic-bench-" + std::to_string(getpid()) + ".kyq"))
-                                  .string();
-        const FormatResult r = WriteDocument(Large(), p);
-        if (!r) {
-            std::fprintf(stderr, "cannot write %s: %s\n", p.c_str(), r.error().Detail.c_str());
-            std::exit(2);
-        }
-        return p;
-    }();
+    static const std::string path = WriteTemporaryDocument(
+        "kyq-logic-bench", [](const std::string& p) { return WriteDocument(Large(), p); });
     return path;
 }
 

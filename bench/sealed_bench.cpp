@@ -35,16 +35,9 @@ PasswordDocument& Large()
 
 const std::string& LargeFile()
 {
-    static const std::string path = [] {
-        const std::string p = (std::filesystem::temp_directory_path() /
-                               ("kyq-sealed-bench-" + std::to_string(getpid()) + ".kyq"))
-                                  .string();
-        if (const FormatResult r = SaveDocument(Large(), p, DefaultKeyCost); !r) {
-            std::fprintf(stderr, "cannot write %s: %s\n", p.c_str(), r.error().Detail.c_str());
-            std::exit(2);
-        }
-        return p;
-    }();
+    static const std::string path = WriteTemporaryDocument("kyq-sealed-bench", [](const std::string& p) {
+        return SaveDocument(Large(), p, DefaultKeyCost);
+    });
     return path;
 }
 

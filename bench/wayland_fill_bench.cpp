@@ -40,23 +40,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using kyq::test::ChineseFillText;
 using kyq::test::WaitUntil;
 using kyq::test::WaylandSession;
 
 constexpr char DocumentPassword[] = "Doc-pass1";
-
-// 100 characters, 65 of them Chinese: the user name and the password of the record.
-std::u16string ChineseText(int seed)
-{
-    std::u16string text;
-    for (int i = 0; i < 100; ++i) {
-        if (i % 20 < 13)
-            text.push_back(static_cast<char16_t>(0x4e00 + seed * 2000 + i * 13));
-        else
-            text.push_back(static_cast<char16_t>(u'a' + (i + seed) % 26));
-    }
-    return text;
-}
 
 std::string ReadFile(const std::filesystem::path& path)
 {
@@ -250,8 +238,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "wayland_fill_bench: no session: %s\n", session.Problem().c_str());
         return 1;
     }
-    const std::u16string user = ChineseText(0);
-    const std::u16string password = ChineseText(1);
+    const std::u16string user = ChineseFillText(0);
+    const std::u16string password = ChineseFillText(1);
     kyq::PasswordDocument doc;
     doc.OwnerName() = u"测试者";
     doc.DocumentPassword() = kyq::Utf8ToUtf16(DocumentPassword);

@@ -163,4 +163,16 @@ void WriteBytes(const std::string& path, std::span<const uint8_t> bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::u16string ChineseFillText(int seed)
+{
+    std::u16string text;
+    for (int i = 0; i < 100; ++i) {
+        if (i % 20 < 13)
+            text.push_back(static_cast<char16_t>(0x4e00 + seed * 2000 + i * 13));
+        else
+            text.push_back(static_cast<char16_t>(u'a' + (i + seed) % 26));
+    }
+    return text;
+}
+
 }  // namespace kyq::test

@@ -22,6 +22,10 @@ PasswordEntry Record(std::u16string title, std::u16string user, std::u16string p
 // Changed today (local date): no expiry reminder gets in the way of the program under test.
 PasswordEntry RecordChangedToday(std::u16string title, std::u16string user,
                                  std::u16string password);
+// 100 characters, 65 of them Chinese and all of those different (as in a generated
+// password): every 20 characters 13 Chinese ones and 7 ASCII ones. Seeds 0 and 1 share
+// no Chinese character.
+std::u16string ChineseFillText(int seed);
 
 // A document with an owner, a password and the given records, in that order.
 PasswordDocument MakeDocument(std::u16string owner, std::u16string password,

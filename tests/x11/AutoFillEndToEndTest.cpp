@@ -46,6 +46,7 @@ using test::RunCommand;
 using test::TargetProcess;
 using test::ProgramProcess;
 using test::ReadText;
+using test::ChineseFillText;
 using test::RecordChangedToday;
 using test::WaitFor;
 
@@ -105,7 +106,7 @@ protected:
         doc.AppendEntry(RecordChangedToday(u"b-mail", MailUser, MailPassword));
         doc.AppendEntry(RecordChangedToday(u"a-bank", u"alice", u"bank-pw"));
         doc.AppendEntry(RecordChangedToday(u"c-long", LongUser(), LongPassword()));
-        doc.AppendEntry(RecordChangedToday(u"d-cjk", ChineseText(0), ChineseText(1)));
+        doc.AppendEntry(RecordChangedToday(u"d-cjk", ChineseFillText(0), ChineseFillText(1)));
         doc.AppendEntry(RecordChangedToday(u"e-slow", u"eve", SlowPassword()));
         const std::string path = (home_->Path() / "login.kyq").string();
         const FormatResult written = WriteDocument(doc, path);
@@ -176,19 +177,6 @@ protected:
         password.resize(99);
         return password;
     }
-    // 100 characters, 65 of them Chinese and all of those different (as in a generated
-    // password): every 20 characters 13 Chinese ones and 7 ASCII ones.
-    static std::u16string ChineseText(int seed)
-    {
-        std::u16string text;
-        for (int i = 0; i < 100; ++i) {
-            if (i % 20 < 13)
-                text.push_back(static_cast<char16_t>(0x4e00 + seed * 2000 + i * 13));
-            else
-                text.push_back(static_cast<char16_t>(u'a' + (i + seed) % 26));
-        }
-        return text;
-    }
     // 1,200 different Chinese characters: typed in some thirty chunks, each with its own
     // remapping of the spare keycodes, long enough to close the target in the middle.
     static std::u16string SlowPassword()
@@ -243,7 +231,7 @@ TEST_F(AutoFillEndToEnd, ChineseHeavyFillThenTheNextHotKeyOpensTheFillDialog)
 {
     ASSERT_TRUE(OpenFillDialog()) << ProgramLog();
     ASSERT_TRUE(Fill(3, "^n^t^p^r"));
-    EXPECT_EQ(target_->TakeOutput(30s), Expected(ChineseText(0), ChineseText(1))) << ProgramLog();
+    EXPECT_EQ(target_->TakeOutput(30s), Expected(ChineseFillText(0), ChineseFillText(1))) << ProgramLog();
     ASSERT_TRUE(ForegroundWindow(display_).Activate(target_->Window()));
     ASSERT_TRUE(OpenFillDialog()) << ProgramLog();
     ASSERT_TRUE(RunCommand("xdotool key Escape"));
@@ -469,7 +457,7 @@ double Milliseconds(std::chrono::steady_clock::duration d)
 // Budgets: the fill under 1 s, the next hot key's dialog within 300 ms, nothing lost.
 TEST_F(AutoFillEndToEndBenchmark, ChineseHeavyFillAndTheNextHotKeyTwentyTimes)
 {
-    const std::string expected = Expected(ChineseText(0), ChineseText(1));
+    const std::string expected = Expected(ChineseFillText(0), ChineseFillText(1));
     std::vector<double> fills;
     std::vector<double> dialogs;
     int lost = 0;

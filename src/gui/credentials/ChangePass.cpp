@@ -9,6 +9,7 @@
 
 #include "core/workflow/CredentialCheck.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/credentials/CredentialRefusal.h"
 #include "gui/credentials/SealedChoice.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
@@ -92,13 +93,10 @@ void ChangePass::cmdOK_Click()
     if (const CredentialProblem problem =
             CheckPasswordChange(doc.DocumentPassword(), OldPass->text().toStdU16String(), fresh,
                                 Confirm->text().toStdU16String())) {
-        app.MsgBox(problem.Message, MsgButtons::OkOnly, problem.Icon);
-        QLineEdit* box = problem.Field == CredentialField::OldPassword ? OldPass
-                         : problem.Field == CredentialField::Confirm   ? Confirm
-                                                                       : NewPass;
-        if (problem.Empty)
-            box->clear();
-        box->setFocus(Qt::OtherFocusReason);
+        ShowCredentialRefusal(app, problem,
+                              problem.Field == CredentialField::OldPassword ? OldPass
+                              : problem.Field == CredentialField::Confirm   ? Confirm
+                                                                            : NewPass);
         return;
     }
     ApplyPasswordChange(doc, std::move(fresh), sealed_->Checked());

@@ -10,6 +10,7 @@
 #include "core/settings/TextHelpers.h"
 #include "core/workflow/CredentialCheck.h"
 #include "core/workflow/KyqApp.h"
+#include "gui/credentials/CredentialRefusal.h"
 #include "gui/credentials/SealedChoice.h"
 #include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
@@ -84,13 +85,10 @@ void NewOne::cmdOK_Click()
     const std::u16string name = UserName->text().toStdU16String();
     const std::u16string pass = UserPass->text().toStdU16String();
     if (const CredentialProblem problem = CheckNewDocument(name, pass, PassConfirm->text().toStdU16String())) {
-        app.MsgBox(problem.Message, MsgButtons::OkOnly, problem.Icon);
-        QLineEdit* box = problem.Field == CredentialField::Confirm    ? PassConfirm
-                         : problem.Field == CredentialField::Password ? UserPass
-                                                                      : UserName;
-        if (problem.Empty)
-            box->clear();
-        box->setFocus(Qt::OtherFocusReason);
+        ShowCredentialRefusal(app, problem,
+                              problem.Field == CredentialField::Confirm    ? PassConfirm
+                              : problem.Field == CredentialField::Password ? UserPass
+                                                                           : UserName);
         return;
     }
 

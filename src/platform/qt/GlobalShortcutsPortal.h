@@ -22,7 +22,7 @@ public:
     static bool Offered(const QDBusConnection& bus);
 
     // Binds the shortcut `id` in a new session (the previous one is closed), proposing
-    // `preferredTrigger` in the shortcuts specification's form ("CTRL+ALT+p"; empty
+    // `preferredTrigger` in the form the portal takes ("CTRL+ALT+p"; empty
     // proposes none). A bind while one is under way waits for it, the last one wins.
     void Bind(const QString& id, const QString& description, const QString& preferredTrigger);
 
