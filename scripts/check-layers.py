@@ -2,27 +2,35 @@
 """Fails when an include in src/ runs up a layer or round in a circle between folders.
 
 Layers, bottom up: platform (platform/, with platform/x11/, platform/wayland/ and
-platform/qt/ beside each other), core, then gui and cli, then app. The plain layers
-(platform/, platform/wayland/, core/) include no Qt and no X11 header and declare no Qt
-class; core/ includes none of platform/x11/, platform/wayland/ and platform/qt/.
+platform/qt/ beside each other, and one folder per desktop back end of auto-fill:
+platform/x11/, platform/wlroots/, platform/portal/, platform/copy/), core, then gui and cli,
+then app. The plain layers (platform/, platform/wayland/, platform/copy/, core/) include no
+Qt and no X11 header and declare no Qt class; core/ includes none of the desktop folders,
+and no desktop back end includes another's.
 Usage: scripts/check-layers.py [SRC_DIR]   (exit status 1 with a list of offences)
 """
 import os
 import re
 import sys
 
-RANK = {"platform": 0, "platform/x11": 0, "platform/wayland": 0, "platform/qt": 0, "core": 1, "gui": 2, "cli": 2, "app": 3}
+DESKTOPS = {"platform/x11", "platform/wlroots", "platform/portal", "platform/copy"}
+SYSTEM = {"platform/wayland", "platform/qt"}
+RANK = {"platform": 0, "core": 1, "gui": 2, "cli": 2, "app": 3}
+RANK.update({name: 0 for name in DESKTOPS | SYSTEM})
 # Folders a layer may not include although they are not above it.
 FORBIDDEN = {
-    "platform": {"platform/x11", "platform/wayland", "platform/qt"},
-    "platform/x11": {"platform/wayland", "platform/qt"},
-    "platform/wayland": {"platform/x11", "platform/qt"},
-    "platform/qt": {"platform/x11", "platform/wayland"},
-    "core": {"platform/x11", "platform/wayland", "platform/qt"},
-    "cli": {"gui", "platform/x11", "platform/wayland", "platform/qt"},
+    "platform": DESKTOPS | SYSTEM,
+    "platform/wayland": DESKTOPS | {"platform/qt"},
+    "platform/qt": DESKTOPS | {"platform/wayland"},
+    "platform/x11": (DESKTOPS | SYSTEM) - {"platform/x11"},
+    "platform/wlroots": (DESKTOPS | {"platform/qt"}) - {"platform/wlroots"},
+    "platform/portal": DESKTOPS - {"platform/portal"},
+    "platform/copy": (DESKTOPS | SYSTEM) - {"platform/copy"},
+    "core": DESKTOPS | SYSTEM,
+    "cli": {"gui"} | DESKTOPS | SYSTEM,
     "gui": {"cli"},
 }
-PLAIN = {"platform", "platform/wayland", "core"}  # no Qt, no X11
+PLAIN = {"platform", "platform/wayland", "platform/copy", "core"}  # no Qt, no X11
 # A forward declaration of a Qt class ("class QWidget;") ties a plain layer to Qt as much
 # as an include does.
 QT_CLASS = re.compile(r'^\s*class\s+(Q[A-Z]\w*)\s*;', re.M)

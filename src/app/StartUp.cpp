@@ -3,6 +3,7 @@
 #include "gui/credentials/CredentialForms.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QEvent>
 #include <QTimer>
 #include <chrono>
@@ -105,7 +106,6 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
     if (!CheckInstalledVersion(commandLine))
         return StartOutcome::Ended;
 
-    app.Session.OptionsWindow = 0;
     app.Session.OptionsClosed = true;
 
     CreateMainWindow();
@@ -259,7 +259,9 @@ void StartUp::LoadMainWindow()
     RegisterCredentialForms(*main_);
     if (options_.RegisterForms)
         options_.RegisterForms(*main_);
-    if (options_.DesktopMessages && !x11Messages_) {
+    // The hook library's messages come as X client messages: only an X11 session has them.
+    if (options_.DesktopMessages && !x11Messages_ &&
+        QGuiApplication::platformName() == QLatin1String("xcb")) {
         frmMain* main = main_.get();
         x11Messages_ = std::make_unique<X11MessageFilter>(
             app, [main] { return static_cast<uint32_t>(main->winId()); },

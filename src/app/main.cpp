@@ -2,6 +2,8 @@
 // first start or a second one handing its file over, and brings the program up.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QWidget>
 #include <QDBusConnection>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -18,9 +20,10 @@
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/MessageChain.h"
 #include "core/workflow/StartUpRules.h"
-#include "gui/autofill/PortalFillDesktop.h"
-#include "gui/autofill/WaylandFillDesktop.h"
-#include "gui/autofill/X11FillDesktop.h"
+#include "platform/copy/CopyDesktop.h"
+#include "platform/portal/PortalDesktop.h"
+#include "platform/wlroots/WlrootsDesktop.h"
+#include "platform/x11/X11Desktop.h"
 #include "gui/entries/EntryForms.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/AppForms.h"
@@ -32,9 +35,9 @@
 #include "platform/Log.h"
 #include "platform/RegistryStore.h"
 #include "platform/RuntimeFolder.h"
-#include "platform/qt/GlobalShortcutsPortal.h"
+#include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/qt/HandOverChannel.h"
-#include "platform/qt/RemoteDesktopPortal.h"
+#include "platform/portal/RemoteDesktopPortal.h"
 
 namespace {
 
@@ -50,27 +53,50 @@ void RegisterForms(kyq::frmMain& main)
 constexpr std::string_view PortalKey = "Software\\Tarnwick\\KYQ\\Portal";
 constexpr std::string_view RestoreTokenValue = "RestoreToken";
 
-// Typing on Wayland: the compositor's own protocols where it has them (wlroots), else the
-// desktop's remote-desktop portal (GNOME, KDE), else none (the fill dialog says so).
+// The app_id QtWayland gives the program's windows: the desktop file's name where one is
+// set, else the executable's.
+std::string OwnAppId()
+{
+    const QString desktop = QGuiApplication::desktopFileName();
+    return (desktop.isEmpty() ? QFileInfo(QCoreApplication::applicationFilePath()).baseName()
+                              : desktop)
+        .toStdString();
+}
+
+// One back end per desktop: the compositor's own protocols where it has them (wlroots),
+// else the desktop's remote-desktop portal (GNOME, KDE), else a desktop that can only copy
+// (the fill dialog says so).
 std::unique_ptr<kyq::FillDesktop> MakeWaylandFillDesktop(kyq::KyqApp& app)
 {
-    auto wlroots = std::make_unique<kyq::WaylandFillDesktop>();
+    auto wlroots = std::make_unique<kyq::WlrootsDesktop>(OwnAppId());
     if (wlroots->Available())
         return wlroots;
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!kyq::RemoteDesktopPortal::Offered(bus))
-        return wlroots;
+        return std::make_unique<kyq::CopyDesktop>();
     std::string token;
     if (auto stored = app.Registry.GetValue(kyq::Hive::CurrentUser, PortalKey, RestoreTokenValue);
         stored && stored->kind == kyq::RegistryValue::Kind::String)
         token = stored->text;
-    return std::make_unique<kyq::PortalFillDesktop>(
+    return std::make_unique<kyq::PortalDesktop>(
         bus, std::move(token), [&app](const std::string& newToken) {
             if (!app.Registry.SetValue(kyq::Hive::CurrentUser, PortalKey, RestoreTokenValue,
                                        kyq::RegistryValue::String(newToken)))
                 kyq::LogWarning(kyq::LogArea::Keyboard, "the remote-desktop portal's restore token could not be stored; "
                          "the desktop will ask again next time");
         });
+}
+
+// The X ids of the program's top-level windows (main window, dialogs, message boxes, menus).
+std::vector<uint64_t> OwnX11Windows()
+{
+    std::vector<uint64_t> ids;
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        // internalWinId: a widget without a native window is not asked to create one.
+        if (const WId id = widget->internalWinId())
+            ids.push_back(static_cast<uint64_t>(id));
+    }
+    return ids;
 }
 
 std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frmMain& main,
@@ -84,7 +110,7 @@ std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frm
     const QString name = QGuiApplication::platformName();
     if (name == QLatin1String("xcb")) {
         platform = std::make_unique<kyq::DesktopPlatform>(
-            app, main, std::make_unique<kyq::X11FillDesktop>());
+            app, main, std::make_unique<kyq::X11Desktop>(OwnX11Windows));
     } else if (name.startsWith(QLatin1String("wayland"))) {
         platform = std::make_unique<kyq::DesktopPlatform>(
             app, main, MakeWaylandFillDesktop(app), kyq::DesktopPlatform::HotKeySource::FillRequests);

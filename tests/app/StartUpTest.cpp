@@ -20,7 +20,7 @@
 #include <optional>
 #include <sstream>
 
-#include "core/autofill/FillDesktop.h"
+#include "platform/FillDesktop.h"
 #include "core/document/DocumentFormat.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/Registry.h"
@@ -43,9 +43,9 @@ namespace {
 
 class StillDesktop final : public FillDesktop {
 public:
-    uint64_t Foreground() override { return 0x5a00011; }
-    bool Activate(uint64_t) override { return true; }
-    bool HasFocus(uint64_t) override { return true; }
+    FillWindow Foreground() override { return FillWindow{0x5a00011}; }
+    bool Activate(const FillWindow&) override { return true; }
+    bool HasFocus(const FillWindow&) override { return true; }
     size_t FirstUntypeable(std::u16string_view) override { return AllTypeable; }
     bool TypePiece(std::u16string_view, const std::function<bool()>&) override { return true; }
 };
@@ -475,7 +475,7 @@ TEST_F(StartUpTest, FillSwitchOpensTheRunningInstancesFillDialogOrSaysThereIsNon
     ASSERT_TRUE(QTest::qWaitFor([&] { return aside.Done(); }, 10000));
     EXPECT_EQ(aside.outcome.get(), StartOutcome::Ended);
     EXPECT_TRUE(secondBoxes->Texts().empty());
-    EXPECT_EQ(first.App().Session.FillTarget, 0x5a00011u);
+    EXPECT_EQ(first.App().Session.FillTarget.id, 0x5a00011u);
 }
 
 // A "--fill" start hands over before the GUI exists; only a window that takes it ends it.

@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/autofill/FillDesktop.h"
+#include "platform/FillDesktop.h"
 #include "core/settings/FillHistory.h"
 #include "gui/GuiFixture.h"
 #include "gui/autofill/ClipboardKeeper.h"
@@ -35,7 +35,7 @@ constexpr uint32_t Pressed = 0x00000001u;
 // activated and typed.
 class RecordingDesktop final : public FillDesktop {
 public:
-    uint64_t ForegroundWindow = 0x2a00007;
+    FillWindow ForegroundWindow{0x2a00007};
     bool ActivateSucceeds = true;
     bool Focused = true;
     bool Types = true;
@@ -43,18 +43,19 @@ public:
     std::vector<std::u16string> Typed;
     std::function<void(uint64_t)> WhileActivating;
 
-    uint64_t Foreground() override { return ForegroundWindow; }
-    bool Activate(uint64_t window) override
+    FillWindow Foreground() override { return ForegroundWindow; }
+    bool Activate(const FillWindow& window) override
     {
-        Activated.push_back(window);
+        Activated.push_back(window.id);
         if (WhileActivating)
-            WhileActivating(window);
+            WhileActivating(window.id);
         return ActivateSucceeds;
     }
-    bool HasFocus(uint64_t) override { return Focused; }
+    void ActivateOwn(uint64_t nativeWindow) override { Activated.push_back(nativeWindow); }
+    bool HasFocus(const FillWindow&) override { return Focused; }
     bool CanType() const override { return Types; }
     size_t FirstUntypeable(std::u16string_view) override { return AllTypeable; }
-    void BeginTyping() override { Typed.emplace_back(); }
+    void BeginTyping(std::u16string_view) override { Typed.emplace_back(); }
     bool TypePiece(std::u16string_view piece, const std::function<bool()>&) override
     {
         Typed.back() += piece;
@@ -201,20 +202,19 @@ TEST_F(AutoFillTest, TheDialogOpensOnlyWithADocumentAndNoOptionsDialogInFront)
          [this] {
              OpenFour();
              app_->Session.OptionsClosed = false;
-             app_->Session.OptionsWindow = desktop_.ForegroundWindow;
+             desktop_.ForegroundWindow = FillWindow{0x3c00009, true};
          },
-         false},
+         false, false},
         {"options open, another window in front",
-         [this] { desktop_.ForegroundWindow = 0x3c00002; }, true},
+         [this] { desktop_.ForegroundWindow = FillWindow{0x3c00002}; }, true},
         {"a new, never saved document", [this] { NewDocument(u"me", u"pw"); }, true},
         {"the main window in front",
-         [this] { desktop_.ForegroundWindow = static_cast<uint64_t>(main_->winId()); }, false,
-         false},
+         [this] { desktop_.ForegroundWindow = FillWindow{0x3c00003, true}; }, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         c.arrange();
-        app_->Session.FillTarget = 5;
+        app_->Session.FillTarget = FillWindow{5};
         PressHotKey();
         EXPECT_EQ(Fill() != nullptr, c.opens);
         EXPECT_EQ(app_->Session.FillTarget == desktop_.ForegroundWindow, c.recorded);
@@ -277,12 +277,12 @@ TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithItsTa
     messages_->Answers.push_back(MsgAnswer::Yes);
     main_->Commands.passDelAll_Click();  // the list is not read again
     app_->History.Update(u"^i");
-    desktop_.ForegroundWindow = 0x4400001;
+    desktop_.ForegroundWindow = FillWindow{0x4400001};
     desktop_.Activated.clear();
     PressHotKey();
     EXPECT_EQ(Fill(), first);
     EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(app_->Session.FillTarget, 0x2a00007u);
+    EXPECT_EQ(app_->Session.FillTarget.id, 0x2a00007u);
     EXPECT_EQ(ListLines().size(), 4u);
     EXPECT_EQ(List(first)->currentRow(), 3);
     EXPECT_EQ(Line(first)->currentText(), QStringLiteral("^p"));
@@ -417,7 +417,7 @@ TEST_F(AutoFillTest, OkRemembersTheMethodClosesActivatesTheTargetAndTypesTheReco
     OpenFour();
     app_->History.Assign({u"^i", u"x", u"^p^r", u"y"});
     SelectInTree(3);  // b-mail
-    desktop_.ForegroundWindow = 0x1600005;
+    desktop_.ForegroundWindow = FillWindow{0x1600005};
     PressHotKey();
     frmFill* f = Fill();
     ASSERT_NE(f, nullptr);
@@ -659,10 +659,10 @@ TEST_F(DesktopPlatformTest, WatcherIsInFrontFromLoadToShutdown)
     EXPECT_EQ(platform.HotKeyFilter().FillDialog(), nullptr);
     EXPECT_FALSE(platform.HotKeyFilter().Installed());
     EXPECT_TRUE(recording.Typed.empty());
-    app_->Session.FillTarget = 0;
+    app_->Session.FillTarget = FillWindow{};
     send('P', Pressed);
     send('P', Released);
-    EXPECT_EQ(app_->Session.FillTarget, 0u);
+    EXPECT_FALSE(app_->Session.FillTarget.Known());
     EXPECT_EQ(seen.size(), 6u);
     app_->WindowMessages.SetWindowProc(before);
 }

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "core/autofill/FillDesktop.h"
+#include "platform/FillDesktop.h"
 #include "gui/GuiFixture.h"
 #include "gui/shell/DesktopPlatform.h"
 #include "gui/shell/ShellMessageFilter.h"
@@ -19,10 +19,10 @@ namespace {
 
 class ForegroundDesktop final : public FillDesktop {
 public:
-    uint64_t Window = 0x4400021;
-    uint64_t Foreground() override { return Window; }
-    bool Activate(uint64_t) override { return true; }
-    bool HasFocus(uint64_t) override { return true; }
+    FillWindow Window{0x4400021};
+    FillWindow Foreground() override { return Window; }
+    bool Activate(const FillWindow&) override { return true; }
+    bool HasFocus(const FillWindow&) override { return true; }
     size_t FirstUntypeable(std::u16string_view) override { return AllTypeable; }
     bool TypePiece(std::u16string_view, const std::function<bool()>&) override { return true; }
 };
@@ -90,21 +90,21 @@ TEST_F(TrayTest, EveryMessageIsHandedOnUnchanged)
 
 TEST_F(TrayTest, PointerOverTheIconRecordsTheForegroundWindow)
 {
-    app_->Session.FillTarget = 1;
+    app_->Session.FillTarget = FillWindow{1};
     Tray(TrayIcon::MouseMove);
     EXPECT_EQ(app_->Session.FillTarget, desktop_->Window);
-    desktop_->Window = 0x4400099;
+    desktop_->Window = FillWindow{0x4400099};
     Tray(TrayIcon::MouseMove);
-    EXPECT_EQ(app_->Session.FillTarget, 0x4400099u);
+    EXPECT_EQ(app_->Session.FillTarget.id, 0x4400099u);
 }
 
 TEST_F(TrayTest, ActivationsActFromTheEventLoop)
 {
     TrayIcon& icon = *desktopPlatform_->Tray();
     // Every activation records the foreground window first.
-    app_->Session.FillTarget = 1;
+    app_->Session.FillTarget = FillWindow{1};
     icon.OnActivated(QSystemTrayIcon::MiddleClick);
-    EXPECT_EQ(app_->Session.FillTarget, 1u);  // not inside the activation
+    EXPECT_EQ(app_->Session.FillTarget.id, 1u);  // not inside the activation
     ASSERT_TRUE(QTest::qWaitFor([&] { return app_->Session.FillTarget == desktop_->Window; }, 5000));
 
     // A double click is not also a click: the click waiting out the double-click time is

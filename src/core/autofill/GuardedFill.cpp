@@ -1,7 +1,6 @@
 #include "core/autofill/GuardedFill.h"
 
-#include "core/autofill/FillDesktop.h"
-#include "core/document/CharacterDescription.h"
+#include "platform/FillDesktop.h"
 #include "platform/Utf.h"
 
 namespace kyq {
@@ -28,15 +27,46 @@ std::vector<std::u16string_view> FillPieces(std::u16string_view text)
     return pieces;
 }
 
-FillOutcome TypeIntoTarget(FillDesktop& desktop, uint64_t target, bool targetIsOwn,
+namespace {
+
+size_t CharacterCount(std::u16string_view text)
+{
+    size_t count = 0;
+    for (char16_t c : text)
+        count += c < 0xdc00 || c > 0xdfff ? 1 : 0;  // a pair's second half is no character
+    return count;
+}
+
+// What went in before a stop, as the user can check it: "5个字符、Tab键". A piece cut short
+// inside counts as not typed (its start may or may not have arrived).
+std::u16string TypedPieces(const std::vector<std::u16string_view>& pieces, size_t count)
+{
+    std::u16string said;
+    for (size_t i = 0; i < count && i < pieces.size(); ++i) {
+        if (!said.empty())
+            said += u"、";
+        const std::u16string_view piece = pieces[i];
+        if (piece == u"\t")
+            said += u"Tab键";
+        else if (piece.front() == u'\r' || piece.front() == u'\n')
+            said += u"回车键";
+        else
+            said += Utf8ToUtf16(std::to_string(CharacterCount(piece))) + u"个字符";
+    }
+    return said;
+}
+
+}  // namespace
+
+FillOutcome TypeIntoTarget(FillDesktop& desktop, const FillWindow& target,
                            std::u16string_view text, const std::function<void()>& afterActivation)
 {
     FillOutcome outcome;
-    if (target == 0) {
+    if (!target.Known()) {
         outcome.stop = FillStop::NoTarget;
         return outcome;
     }
-    if (targetIsOwn) {
+    if (target.own) {
         outcome.stop = FillStop::OwnWindow;
         return outcome;
     }
@@ -60,8 +90,8 @@ FillOutcome TypeIntoTarget(FillDesktop& desktop, uint64_t target, bool targetIsO
     if (pieces.empty())
         return outcome;
 
-    desktop.BeginTyping();
-    const auto targetHasFocus = [&desktop, target] { return desktop.HasFocus(target); };
+    desktop.BeginTyping(text);
+    const auto targetHasFocus = [&desktop, &target] { return desktop.HasFocus(target); };
     for (std::u16string_view piece : pieces) {
         // Checked before every piece, so that a Tab or an Enter never goes to whatever
         // window took the focus meanwhile (a closed target's neighbour, a click elsewhere).
@@ -77,11 +107,17 @@ FillOutcome TypeIntoTarget(FillDesktop& desktop, uint64_t target, bool targetIsO
         ++outcome.piecesTyped;
     }
     desktop.EndTyping();
+    if (outcome.stop == FillStop::WindowChanged && !desktop.StillThere(target))
+        outcome.stop = FillStop::WindowClosed;
+    if (outcome.stop != FillStop::None)
+        outcome.typed = TypedPieces(pieces, outcome.piecesTyped);
     return outcome;
 }
 
-std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view text)
+std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view /*text*/)
 {
+    const std::u16string typed =
+        outcome.typed.empty() ? u"没有输入任何内容。" : u"已输入：" + outcome.typed + u"。";
     switch (outcome.stop) {
     case FillStop::None:
         return {};
@@ -90,19 +126,21 @@ std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view t
     case FillStop::OwnWindow:
         return u"不能填写到本程序自己的窗口中。请在要填写的窗口中按快捷键。没有填写任何内容。";
     case FillStop::Untypeable:
-        return u"无法在当前键盘布局下输入" +
-               Utf8ToUtf16(DescribeCharacter(text, outcome.position)) +
-               u"，因此没有填写任何内容。";
+        // The position only: the character may be one of the password's.
+        return u"第" + Utf8ToUtf16(std::to_string(outcome.position + 1)) +
+               u"个字符无法在当前键盘布局下输入，因此没有填写任何内容。";
     case FillStop::NotActivated:
         return u"无法切换到要填写的窗口（它可能已经关闭），没有填写任何内容。";
     case FillStop::TypingRefused:
         return u"桌面没有允许本程序向其他窗口输入（输入授权被拒绝或无法获得），"
                u"没有填写任何内容。下次填写时会再次请求授权。";
     case FillStop::WindowChanged:
-        return u"填写已停止：目标窗口已关闭或失去了焦点，其余内容（包括回车）没有输入。"
-               u"请检查该窗口中已填写的内容。";
+        return u"填写已停止：目标窗口失去了焦点，其余内容（包括回车）没有输入。" + typed +
+               (outcome.typed.empty() ? u"" : u"请检查该窗口中已填写的内容。");
+    case FillStop::WindowClosed:
+        return u"填写已停止：目标窗口已关闭，其余内容（包括回车）没有输入到任何窗口。" + typed;
     case FillStop::TypingFailed:
-        return u"填写已停止：有字符没能输入，其余内容（包括回车）没有输入。"
+        return u"填写已停止：有字符没能输入，其余内容（包括回车）没有输入。" + typed +
                u"请检查该窗口中已填写的内容。";
     }
     return {};
@@ -119,13 +157,16 @@ std::string FillStopDetail(const FillOutcome& outcome)
         return "auto-fill: the target is one of the program's own windows; nothing typed";
     case FillStop::Untypeable:
         return "auto-fill: the character at position " + std::to_string(outcome.position + 1) +
-               " has no key and no spare keycode can take it; nothing typed";
+               " cannot be typed on this desktop's keyboard layout; nothing typed";
     case FillStop::NotActivated:
         return "auto-fill: the target window could not be activated; nothing typed";
     case FillStop::TypingRefused:
         return "auto-fill: the desktop gave no permission to type; nothing typed";
     case FillStop::WindowChanged:
         return "auto-fill: the target lost the keyboard focus after " +
+               std::to_string(outcome.piecesTyped) + " piece(s); typing stopped";
+    case FillStop::WindowClosed:
+        return "auto-fill: the target window went away after " +
                std::to_string(outcome.piecesTyped) + " piece(s); typing stopped";
     case FillStop::TypingFailed:
         return "auto-fill: the keys of piece " + std::to_string(outcome.piecesTyped + 1) +

@@ -23,6 +23,7 @@ enum class FillStop {
     NotActivated,   // the target could not be brought back: nothing was typed
     TypingRefused,  // the desktop (its user) did not let the program type: nothing was
     WindowChanged,  // the target lost the focus: typing stopped there
+    WindowClosed,   // the target went away: typing stopped there
     TypingFailed,   // the desktop could not type a piece although the target kept the focus
 };
 
@@ -30,21 +31,30 @@ struct FillOutcome {
     FillStop stop = FillStop::None;
     size_t position = 0;  // Untypeable: where in the text the character is
     size_t piecesTyped = 0;
+    std::u16string typed;  // after a stop: what went in, in keys and counts ("" for nothing)
 };
+
+struct FillWindow;
 
 // The text in the pieces it is typed in: each Tab and each Enter ("\r\n", or a lone "\r"
 // or "\n") on its own, the runs between them whole. Never an empty piece.
 std::vector<std::u16string_view> FillPieces(std::u16string_view text);
 
-// Types `text` into `target`. targetIsOwn: the window is one of the program's own.
-// afterActivation runs once the target has been brought to the front, before the checks
-// while typing (the program lets pending events run there).
-FillOutcome TypeIntoTarget(FillDesktop& desktop, uint64_t target, bool targetIsOwn,
+// Types `text` into `target`. afterActivation runs once the target has been brought to the
+// front, before the checks while typing (the program lets pending events run there).
+FillOutcome TypeIntoTarget(FillDesktop& desktop, const FillWindow& target,
                            std::u16string_view text,
                            const std::function<void()>& afterActivation = {});
 
-// What the user is told when a fill did not type everything; empty for FillStop::None.
+// What the user is told when a fill did not type everything, and what it did type (keys
+// and counts, never a character); empty for FillStop::None.
 std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view text);
+// Whether the user may be offered to copy the record instead: nothing was typed because
+// the desktop cannot type one of its characters.
+inline bool FillMayBeCopiedInstead(const FillOutcome& outcome)
+{
+    return outcome.stop == FillStop::Untypeable;
+}
 // The same for standard error, without the text's characters.
 std::string FillStopDetail(const FillOutcome& outcome);
 

@@ -35,12 +35,12 @@ bool HotKeyWatcher::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPara
     }
 }
 
-FillDialogDecision ShowStepDecision(bool documentOpen, bool optionsOpen, unsigned long fillTarget,
-                                    unsigned long optionsWindow)
+FillDialogDecision ShowStepDecision(bool documentOpen, bool optionsOpen,
+                                    const FillWindow& fillTarget)
 {
     if (!documentOpen)
         return FillDialogDecision::NoDocument;
-    if (optionsOpen && fillTarget == optionsWindow)
+    if (optionsOpen && fillTarget.own)
         return FillDialogDecision::OptionsInFront;
     return FillDialogDecision::Show;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/FillDesktop.h"
 #include "core/autofill/HotKey.h"
 
 namespace kyq {
@@ -41,8 +42,9 @@ enum class FillDialogDecision {
 };
 
 // documentOpen: the document's Path is not empty ("nul", new and unsaved, counts as open).
-// optionsOpen: the options dialog is loaded. fillTarget: the window just recorded.
-FillDialogDecision ShowStepDecision(bool documentOpen, bool optionsOpen, unsigned long fillTarget,
-                                    unsigned long optionsWindow);
+// optionsOpen: the options dialog is loaded. fillTarget: the window just recorded; one of
+// the program's own while the options dialog is open is the user typing into it.
+FillDialogDecision ShowStepDecision(bool documentOpen, bool optionsOpen,
+                                    const FillWindow& fillTarget);
 
 }  // namespace kyq

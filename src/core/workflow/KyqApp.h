@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/FillDesktop.h"
 #include "core/document/AnyFormat.h"
 #include "core/document/PasswordDocument.h"
 #include "core/settings/AppSettings.h"
@@ -42,7 +43,7 @@ public:
     // writes it (everyone else only reads).
     struct SessionState {
         // The window auto-fill types into: the hot-key watcher, and the tray on a click.
-        uint64_t FillTarget = 0;
+        FillWindow FillTarget;
         // Entries index of the record selected in the tree, 0 for none: the tree rules.
         int SelectedIndex = 0;
         // The record the edit dialog works on: the edit command, before it opens it.
@@ -51,9 +52,7 @@ public:
         std::u16string FindKeyword;
         // Where the password generator was found ("" = not yet): the generator launcher.
         std::string GeneratorPath;
-        // The options dialog's window (0 until first loaded) and whether it is closed:
-        // the options dialog.
-        uint64_t OptionsWindow = 0;
+        // Whether the options dialog is closed: the options dialog.
         bool OptionsClosed = true;
         // A document reader is at work and lets events through: the password prompt.
         bool ReaderRunning = false;

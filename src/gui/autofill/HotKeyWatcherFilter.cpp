@@ -1,14 +1,15 @@
 #include "gui/autofill/HotKeyWatcherFilter.h"
 
-#include "core/autofill/FillDesktop.h"
+#include "platform/FillDesktop.h"
 #include "core/autofill/FillTargetRule.h"
 #include "core/workflow/KyqApp.h"
-#include "gui/autofill/OwnWindow.h"
 #include "gui/autofill/frmFill.h"
 #include "gui/widgets/OwnedDialog.h"
 #include "platform/Log.h"
 
+#include <QApplication>
 #include <QTimer>
+#include <QWidget>
 
 namespace kyq {
 
@@ -47,15 +48,14 @@ void HotKeyWatcherFilter::Filter(const WindowMessage& message)
 
 void HotKeyWatcherFilter::HotKeyFired()
 {
-    const uint64_t foreground = desktop_.Foreground();
-    const bool fullscreen = foreground != 0 && desktop_.IsFullscreen(foreground);
-    switch (StepForHotKey(FillPending(), IsOwnWindow(foreground), fullscreen)) {
+    const FillWindow foreground = desktop_.Foreground();
+    switch (StepForHotKey(FillPending(), foreground.own, foreground.fullscreen)) {
     case HotKeyPressStep::BringForward:
         if (frmFill* open = FillDialog())
             open->BringForward();
         return;
     case HotKeyPressStep::Ignore:
-        SayOwnWindowIsNoTarget(foreground);
+        SayOwnWindowIsNoTarget();
         return;
     case HotKeyPressStep::Fullscreen:
         SayTargetIsFullscreen();
@@ -77,12 +77,14 @@ void HotKeyWatcherFilter::HotKeyFired()
     });
 }
 
-void HotKeyWatcherFilter::SayOwnWindowIsNoTarget(uint64_t foreground)
+void HotKeyWatcherFilter::SayOwnWindowIsNoTarget()
 {
     // In the options dialog the user may be typing the hot key into its key box; a box of
     // ours already open says enough.
-    if ((!app_.Session.OptionsClosed && foreground == app_.Session.OptionsWindow) ||
-        app_.Modal.Busy() || ownWindowNoteShown_)
+    const QWidget* active = QApplication::activeWindow();
+    const bool optionsInFront = !app_.Session.OptionsClosed && active &&
+                                active->objectName() == QLatin1String("Options");
+    if (optionsInFront || app_.Modal.Busy() || ownWindowNoteShown_)
         return;
     ownWindowNoteShown_ = true;
     // After this message's handling: a box opened in the middle of it would hold it up.
@@ -123,8 +125,7 @@ void HotKeyWatcherFilter::ShowFillDialog()
 {
     const FillDialogDecision decision =
         ShowStepDecision(app_.Document.IsOpen(), !app_.Session.OptionsClosed,
-                         static_cast<unsigned long>(app_.Session.FillTarget),
-                         static_cast<unsigned long>(app_.Session.OptionsWindow));
+                         app_.Session.FillTarget);
     if (decision != FillDialogDecision::Show)
         return;
     if (frmFill* open = FillDialog()) {

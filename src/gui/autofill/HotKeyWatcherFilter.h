@@ -50,7 +50,7 @@ protected:
     void Filter(const WindowMessage& message) override;
 
 private:
-    void SayOwnWindowIsNoTarget(uint64_t foreground);
+    void SayOwnWindowIsNoTarget();
     void SayTargetIsFullscreen();
 
     KyqApp& app_;

@@ -18,13 +18,12 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "core/autofill/FillDesktop.h"
+#include "platform/FillDesktop.h"
 #include "core/autofill/FillMacro.h"
 #include "core/autofill/GuardedFill.h"
 #include "core/settings/FillHistory.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/autofill/ClipboardKeeper.h"
-#include "gui/autofill/OwnWindow.h"
 #include "gui/widgets/HelpViewer.h"
 #include "platform/Log.h"
 
@@ -234,10 +233,10 @@ void frmFill::cmdOK_Click()
 
     // Everything the rest needs is copied out: the dialog is gone from here on.
     FillDesktop& desktop = desktop_;
-    const uint64_t target = app.Session.FillTarget;
+    const FillWindow target = app.Session.FillTarget;
     Unload();
 
-    const FillOutcome outcome = TypeIntoTarget(desktop, target, IsOwnWindow(target), text,
+    const FillOutcome outcome = TypeIntoTarget(desktop, target, text,
                                                [] { QCoreApplication::processEvents(); });
     app.SettingsWritten(historySaved);
     if (outcome.stop == FillStop::None)
@@ -338,7 +337,7 @@ void frmFill::ActivateOwnWindow()
     if (!activationPending_ || IsUnloaded() || !isVisible())
         return;
     activationPending_ = false;
-    desktop_.Activate(static_cast<uint64_t>(winId()));
+    desktop_.ActivateOwn(static_cast<uint64_t>(winId()));
 }
 
 void frmFill::keyPressEvent(QKeyEvent* event)

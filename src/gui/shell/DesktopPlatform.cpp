@@ -1,6 +1,6 @@
 #include "gui/shell/DesktopPlatform.h"
 
-#include "core/autofill/FillDesktop.h"
+#include "platform/FillDesktop.h"
 #include "core/autofill/HotKeyText.h"
 #include "core/workflow/HandOverDelivery.h"
 #include "core/workflow/KyqApp.h"
@@ -12,7 +12,7 @@
 #include "platform/HookMessage.h"
 #include "platform/Log.h"
 #include "platform/Utf.h"
-#include "platform/qt/GlobalShortcutsPortal.h"
+#include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/qt/HandOverChannel.h"
 #include "platform/x11/KeybHook.h"
 #include "platform/x11/KeyboardHookLoader.h"
@@ -65,7 +65,7 @@ void DesktopPlatform::InstallHotKeyWatcher(MessageChain& chain, uint64_t window)
         hotKeyFilter_->Install(chain);
         if (shortcutPortal_) {
             portalBound_ = true;
-            BindPortalShortcut();
+            BindPortalShortcut(false);
         }
         return;
     }
@@ -102,10 +102,11 @@ void DesktopPlatform::UseShortcutPortal(std::unique_ptr<GlobalShortcutsPortal> p
                      });
 }
 
-void DesktopPlatform::BindPortalShortcut()
+void DesktopPlatform::BindPortalShortcut(bool userAsked)
 {
     shortcutPortal_->Bind(QLatin1String(PortalShortcutId), QStringLiteral("打开填写密码窗口"),
-                          QString::fromStdString(ShortcutTriggerText(app_.Settings.hotKey)));
+                          QString::fromStdString(ShortcutTriggerText(app_.Settings.hotKey)),
+                          userAsked);
     if (shortcutChanged_)
         shortcutChanged_();
 }
@@ -125,8 +126,9 @@ void DesktopPlatform::WatchDesktopShortcut(std::function<void()> changed)
 
 void DesktopPlatform::HotKeyChanged()
 {
+    // Only a chord chosen in the options comes here once the watcher runs.
     if (shortcutPortal_ && portalBound_)
-        BindPortalShortcut();
+        BindPortalShortcut(true);
     const bool wasBusy = hotKeyBusy_;
     hotKeyBusy_ = false;
     keyMissing_ = false;

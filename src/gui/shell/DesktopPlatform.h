@@ -31,7 +31,7 @@ public:
     enum class HotKeySource { KeyboardHook, FillRequests };
 
     // main: the window the tray, the shell messages and closing to the tray serve.
-    // fillDesktop: what auto-fill types through (X11FillDesktop in the program).
+    // fillDesktop: what auto-fill types through (X11Desktop in the program).
     DesktopPlatform(KyqApp& app, frmMain& main, std::unique_ptr<FillDesktop> fillDesktop,
                     HotKeySource hotKeySource = HotKeySource::KeyboardHook);
     ~DesktopPlatform() override;
@@ -92,7 +92,7 @@ public:
     ShellMessageFilter* ShellFilter() const { return shellFilter_.get(); }
 
 private:
-    void BindPortalShortcut();
+    void BindPortalShortcut(bool userAsked);
     void HideToTray();
     // While the window hides in the tray: a tray that goes away (its panel crashed or was
     // quit) would leave the user no way back, so the window then comes back by itself.

@@ -193,7 +193,6 @@ int Options::ShiftStateOf(Qt::KeyboardModifiers modifiers)
 void Options::Form_Load()
 {
     KyqApp& app = App();
-    app.Session.OptionsWindow = static_cast<uint64_t>(winId());
     app.Session.OptionsClosed = false;
 
     const AppSettings& settings = app.Settings;

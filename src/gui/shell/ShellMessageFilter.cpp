@@ -4,11 +4,10 @@
 #include <QMenu>
 #include <QPointer>
 
-#include "core/autofill/FillDesktop.h"
+#include "platform/FillDesktop.h"
 #include "core/autofill/FillTargetRule.h"
 #include "core/workflow/CommandLineItem.h"
 #include "core/workflow/KyqApp.h"
-#include "gui/autofill/OwnWindow.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/Splash.h"
 #include "gui/shell/TrayIcon.h"
@@ -107,8 +106,8 @@ void ShellMessageFilter::TrayNotification(int32_t mouseEvent)
     switch (mouseEvent) {
     case TrayIcon::MouseMove:
         if (desktop_) {
-            const uint64_t foreground = desktop_->Foreground();
-            if (MayRecordFillTarget(fillPending_ && fillPending_(), IsOwnWindow(foreground)))
+            const FillWindow foreground = desktop_->Foreground();
+            if (MayRecordFillTarget(fillPending_ && fillPending_(), foreground.own))
                 app_.Session.FillTarget = foreground;
         }
         break;

@@ -86,6 +86,49 @@ void VirtualKeyboardTyper::ForgetKeymap()
     uploaded_.clear();
 }
 
+bool VirtualKeyboardTyper::Upload(const std::vector<unsigned long>& keysyms)
+{
+    std::optional<VirtualKeymap> keymap = BuildVirtualKeymap(keysyms);
+    const int fd = keymap ? KeymapFile(keymap->text) : -1;
+    if (fd < 0) {
+        LogWarning(LogArea::Keyboard,
+                   std::string("the typing keymap could not be made: ") + std::strerror(errno));
+        uploaded_.clear();
+        return false;
+    }
+    // Also before the first: the keys just typed on the user's keyboard (the Enter that
+    // accepted the fill dialog) came with another keymap.
+    const bool answered = connection_.Roundtrip();
+    std::this_thread::sleep_for(KeymapSwitchPause);
+    zwp_virtual_keyboard_v1_keymap(keyboard_, KeymapFormatXkbV1, fd,
+                                   static_cast<uint32_t>(keymap->text.size() + 1));
+    close(fd);
+    if (!answered) {
+        LogWarning(LogArea::Keyboard, "the Wayland connection for typing failed");
+        uploaded_.clear();
+        return false;
+    }
+    uploaded_ = keysyms;
+    uploadedKeymap_ = *keymap;
+    return true;
+}
+
+bool VirtualKeyboardTyper::Prepare(const std::u16string& text)
+{
+    if (!keyboard_)
+        return false;
+    std::vector<unsigned long> distinct;
+    for (unsigned long keysym : KeysymsForText(text)) {
+        keysym = BaseKeysym(keysym);
+        if (keysym != kNoKeysym &&
+            std::find(distinct.begin(), distinct.end(), keysym) == distinct.end())
+            distinct.push_back(keysym);
+    }
+    if (distinct.empty() || distinct.size() > kMaxVirtualKeys)
+        return false;
+    return Upload(distinct);
+}
+
 bool VirtualKeyboardTyper::Type(const std::u16string& text, unsigned held,
                                 const std::function<bool()>& mayGoOn)
 {
@@ -94,44 +137,28 @@ bool VirtualKeyboardTyper::Type(const std::u16string& text, unsigned held,
         return false;
     }
     const std::vector<unsigned long> keysyms = KeysymsForText(text);
-    // No symbol is on a key of its own: each chunk's symbols make up its whole keymap.
+    const auto onKeymap = [this](unsigned long keysym) {
+        return std::find(uploaded_.begin(), uploaded_.end(), keysym) != uploaded_.end();
+    };
+    // A text whose symbols the keymap already holds (a prepared fill) is one chunk; else no
+    // symbol is on a key of its own and each chunk's symbols make up its whole keymap.
+    const bool covered = std::all_of(keysyms.begin(), keysyms.end(), [&](unsigned long keysym) {
+        return keysym == kNoKeysym || onKeymap(BaseKeysym(keysym));
+    });
     const std::vector<TypingChunk> chunks =
-        PlanTypingChunks(keysyms, [](unsigned long) { return false; }, kMaxVirtualKeys);
+        covered ? std::vector<TypingChunk>{TypingChunk{0, keysyms.size(), {}}}
+                : PlanTypingChunks(keysyms, [](unsigned long) { return false; }, kMaxVirtualKeys);
 
     zwp_virtual_keyboard_v1* keyboard = keyboard_;
-    for (size_t c = 0; c < chunks.size(); ++c) {
-        const TypingChunk& chunk = chunks[c];
-        if (chunk.spareKeysyms.empty())
-            continue;
-        if (c > 0 && mayGoOn && !mayGoOn()) {
-            connection_.Roundtrip();
+    for (const TypingChunk& chunk : chunks) {
+        if (!chunk.spareKeysyms.empty() &&
+            !std::all_of(chunk.spareKeysyms.begin(), chunk.spareKeysyms.end(), onKeymap) &&
+            !Upload(chunk.spareKeysyms))
             return false;
-        }
-        const bool covered = std::all_of(
-            chunk.spareKeysyms.begin(), chunk.spareKeysyms.end(), [this](unsigned long keysym) {
-                return std::find(uploaded_.begin(), uploaded_.end(), keysym) != uploaded_.end();
-            });
-        if (!covered) {
-            std::optional<VirtualKeymap> keymap = BuildVirtualKeymap(chunk.spareKeysyms);
-            const int fd = keymap ? KeymapFile(keymap->text) : -1;
-            if (fd < 0) {
-                LogWarning(LogArea::Keyboard,
-                           std::string("the typing keymap could not be made: ") +
-                               std::strerror(errno));
-                uploaded_.clear();
-                connection_.Roundtrip();
-                return false;
-            }
-            // Also before the first: the keys just typed on the user's keyboard (the Enter
-            // that accepted the fill dialog) came with another keymap.
-            connection_.Roundtrip();
-            std::this_thread::sleep_for(KeymapSwitchPause);
-            zwp_virtual_keyboard_v1_keymap(keyboard, KeymapFormatXkbV1, fd,
-                                           static_cast<uint32_t>(keymap->text.size() + 1));
-            close(fd);
-            uploaded_ = chunk.spareKeysyms;
-            uploadedKeymap_ = *keymap;
-        }
+        // Right before the keys, after any keymap and its pause: the window under them
+        // may have changed while the program waited.
+        if (mayGoOn && !mayGoOn())
+            return false;
         for (size_t i = chunk.begin; i < chunk.end; ++i) {
             if (keysyms[i] == kNoKeysym)
                 continue;
@@ -153,9 +180,12 @@ bool VirtualKeyboardTyper::Type(const std::u16string& text, unsigned held,
             if (modifiers)
                 zwp_virtual_keyboard_v1_modifiers(keyboard, 0, 0, 0, 0);
         }
+        // Everything has reached the compositor before the next check.
+        if (!connection_.Roundtrip()) {
+            LogWarning(LogArea::Keyboard, "the Wayland connection for typing failed");
+            return false;
+        }
     }
-    // Everything has reached the compositor when this returns.
-    connection_.Roundtrip();
     return true;
 }
 

@@ -33,18 +33,27 @@ public:
 
     enum Modifier : unsigned { Control = 1, Alt = 2 };
 
-    // Types into whatever has the keyboard focus now. False when nothing could be typed
-    // (no keyboard, a refused keymap), said on standard error; characters nothing can type
-    // (code 0, unpaired surrogates) are skipped and the rest still arrives in order.
+    // Types into whatever has the keyboard focus now. False when not everything was sent:
+    // no keyboard, a refused keymap, a connection that failed (said on standard error), or
+    // `mayGoOn` said no. Characters nothing can type (code 0, unpaired surrogates) are
+    // skipped and the rest still arrives in order.
     // `held`: modifiers held down around every key (a chord such as Ctrl+Alt+P).
+    // `mayGoOn` is asked right before each chunk's keys, after its keymap and pause.
+    bool Type(const std::u16string& text, unsigned held = 0,
+              const std::function<bool()>& mayGoOn = {});
     // The next text uploads its keymap whatever the last one held (a new fill: another
     // keyboard may have been used since).
     void ForgetKeymap();
-    // `mayGoOn` is asked before each keymap after the first; false stops the typing there.
-    bool Type(const std::u16string& text, unsigned held = 0,
-              const std::function<bool()>& mayGoOn = {});
+    // One keymap for a whole fill where its distinct symbols (Tab and Return included) fit,
+    // so that its pieces need no further keymap and pause. False where they do not fit or
+    // the keymap could not be sent (then each piece uploads its own).
+    bool Prepare(const std::u16string& text);
 
 private:
+    // Sends a keymap of exactly `keysyms`, after the pause that lets X11 programs finish
+    // reading keys under the one before. False when it could not.
+    bool Upload(const std::vector<unsigned long>& keysyms);
+
     WaylandConnection& connection_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
     // The symbols of the keymap uploaded last: a text they cover needs no new one.

@@ -29,10 +29,11 @@ public:
 
     // The window manager's check window when one is running and answers for itself.
     unsigned long WindowManagerCheck();
+    // False for a window that is gone or no longer shown.
+    bool IsMappedAndVisible(unsigned long window);
 
 private:
     unsigned long WindowProperty(unsigned long window, const char* property);
-    bool IsMappedAndVisible(unsigned long window);
     bool HasFocus(unsigned long window, bool windowManager);
     bool IsInside(unsigned long inner, unsigned long outer);
     // The child of `parent` that the pointer is over; None when there is none (or the

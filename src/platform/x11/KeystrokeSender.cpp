@@ -290,17 +290,18 @@ size_t KeystrokeSender::TypeWith(const KeystrokeSenderKeymap& keymap,
     const std::vector<unsigned> shift{keymap.ShiftKeycode()};
     size_t skipped = 0;
     for (const TypingChunk& chunk : chunks) {
-        // The caller checked before the first chunk; a remapping chunk takes long enough
-        // for the window under the keys to change before the next one.
-        if (mayGoOn && &chunk != &chunks.front() && !mayGoOn()) {
-            stopped = true;
-            break;
-        }
         std::unordered_map<unsigned long, SpareKeycodes::Key> spareKeys;
         if (!chunk.spareKeysyms.empty()) {
             spareKeys = spare.Map(chunk.spareKeysyms);
             if (!ping)
                 std::this_thread::sleep_for(timing_.remapSettle);
+        }
+        // Right before the keys: a remap and its settling take long enough for the window
+        // under the keys to change (the caller checked just before a first plain chunk).
+        const bool waited = &chunk != &chunks.front() || !chunk.spareKeysyms.empty();
+        if (mayGoOn && waited && !mayGoOn()) {
+            stopped = true;
+            break;
         }
         for (size_t i = chunk.begin; i < chunk.end; ++i) {
             const unsigned long keysym = BaseKeysym(keysyms[i]);

@@ -3,18 +3,18 @@
 #include <string>
 #include <vector>
 
-#include "core/autofill/FillDesktop.h"
+#include "platform/FillDesktop.h"
 #include "core/autofill/FillTargetRule.h"
 #include "core/autofill/GuardedFill.h"
 
 namespace kyq {
 namespace {
 
-constexpr uint64_t Target = 0x2a00007;
+constexpr FillWindow Target{0x2a00007};
 
 // A desktop whose target keeps the focus for a given number of focus checks, sends each
-// run in parts of two characters (asking before each further part, as a back end that
-// cuts a text into chunks does), and records every key that was sent.
+// run in parts of two characters (asking right before each part, as a back end that cuts
+// a text into chunks does), and records every key that was sent.
 class ScriptedDesktop final : public FillDesktop {
 public:
     size_t focusChecksHeld = SIZE_MAX;
@@ -22,13 +22,15 @@ public:
     size_t failsAt = SIZE_MAX;  // the back end cannot send the key at this place of a piece
     bool activates = true;
     bool canType = true;
+    bool gone = false;  // once the focus is lost, the window has closed
     std::u16string sent;
 
     bool CanType() const override { return canType; }
 
-    uint64_t Foreground() override { return Target; }
-    bool Activate(uint64_t) override { return activates; }
-    bool HasFocus(uint64_t window) override
+    FillWindow Foreground() override { return Target; }
+    bool Activate(const FillWindow&) override { return activates; }
+    bool StillThere(const FillWindow&) override { return !gone; }
+    bool HasFocus(const FillWindow& window) override
     {
         if (focusChecksHeld == 0)
             return false;  // once lost, never back
@@ -39,7 +41,7 @@ public:
     bool TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn) override
     {
         for (size_t i = 0; i < piece.size(); i += 2) {
-            if ((i > 0 && !mayGoOn()) || failsAt < i + 2)
+            if (!mayGoOn() || failsAt < i + 2)
                 return false;
             sent += piece.substr(i, 2);
         }
@@ -57,25 +59,33 @@ TEST(GuardedFillTest, TypingStopsForGoodWhenTheTargetLosesTheFocusOrAKeyFails)
         FillStop stop;
         std::u16string sent;
         size_t failsAt = SIZE_MAX;
+        bool gone = false;
     };
     const Case cases[] = {
         {"kept throughout", SIZE_MAX, FillStop::None, text},
         {"a key that cannot be sent", SIZE_MAX, FillStop::TypingFailed, u"al", 3},
         {"lost before the first key", 0, FillStop::WindowChanged, u""},
-        {"lost inside the user name", 2, FillStop::WindowChanged, u"alic"},
-        {"lost before the Tab", 3, FillStop::WindowChanged, u"alice"},
-        {"lost inside the password", 6, FillStop::WindowChanged, u"alice\ts3cr"},
-        {"lost just before the Enter", 7, FillStop::WindowChanged, u"alice\ts3cret"},
+        {"lost inside the user name", 3, FillStop::WindowChanged, u"alic"},
+        {"lost before the Tab", 4, FillStop::WindowChanged, u"alice"},
+        {"lost inside the password", 9, FillStop::WindowChanged, u"alice\ts3cr"},
+        {"lost just before the Enter", 10, FillStop::WindowChanged, u"alice\ts3cret"},
+        {"closed just before the Enter", 10, FillStop::WindowClosed, u"alice\ts3cret",
+         SIZE_MAX, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedDesktop desktop;
         desktop.focusChecksHeld = c.focusChecksHeld;
         desktop.failsAt = c.failsAt;
-        const FillOutcome outcome = TypeIntoTarget(desktop, Target, false, text);
+        desktop.gone = c.gone;
+        const FillOutcome outcome = TypeIntoTarget(desktop, Target, text);
         EXPECT_EQ(outcome.stop, c.stop);
         EXPECT_EQ(desktop.sent, c.sent);
-        EXPECT_EQ(FillStopMessage(outcome, text).empty(), c.stop == FillStop::None);
+        const std::u16string message = FillStopMessage(outcome, text);
+        EXPECT_EQ(message.empty(), c.stop == FillStop::None);
+        // The user learns what went in, never what it was.
+        EXPECT_EQ(message.find(u"s3"), std::u16string::npos);
+        EXPECT_EQ(message.find(u"al"), std::u16string::npos);
     }
 }
 
@@ -83,21 +93,20 @@ TEST(GuardedFillTest, NothingIsTypedWhenTheFillCannotGoWhollyIntoItsTarget)
 {
     struct Case {
         const char* name;
-        uint64_t target;
-        bool own;
+        FillWindow target;
         size_t untypeableAt;
         bool activates;
         FillStop stop;
         bool canType = true;
     };
     const Case cases[] = {
-        {"no target recorded", 0, false, FillDesktop::AllTypeable, true, FillStop::NoTarget},
-        {"the program's own window", Target, true, FillDesktop::AllTypeable, true,
+        {"no target recorded", {}, FillDesktop::AllTypeable, true, FillStop::NoTarget},
+        {"the program's own window", {Target.id, true}, FillDesktop::AllTypeable, true,
          FillStop::OwnWindow},
-        {"a character without a key", Target, false, 8, true, FillStop::Untypeable},
-        {"target cannot be activated", Target, false, FillDesktop::AllTypeable, false,
+        {"a character without a key", Target, 8, true, FillStop::Untypeable},
+        {"target cannot be activated", Target, FillDesktop::AllTypeable, false,
          FillStop::NotActivated},
-        {"the desktop refused typing", Target, false, FillDesktop::AllTypeable, false,
+        {"the desktop refused typing", Target, FillDesktop::AllTypeable, false,
          FillStop::TypingRefused, false},
     };
     const std::u16string text = u"alice\tpw\x0000\r\n";
@@ -107,13 +116,13 @@ TEST(GuardedFillTest, NothingIsTypedWhenTheFillCannotGoWhollyIntoItsTarget)
         desktop.untypeableAt = c.untypeableAt;
         desktop.activates = c.activates;
         desktop.canType = c.canType;
-        const FillOutcome outcome = TypeIntoTarget(desktop, c.target, c.own, text);
+        const FillOutcome outcome = TypeIntoTarget(desktop, c.target, text);
         EXPECT_EQ(outcome.stop, c.stop);
         EXPECT_TRUE(desktop.sent.empty());
         const std::u16string message = FillStopMessage(outcome, text);
         EXPECT_FALSE(message.empty());
-        // A character that cannot be typed is named by its code point (and place).
-        EXPECT_EQ(message.find(u"U+0000") != std::u16string::npos, c.stop == FillStop::Untypeable);
+        // A character that cannot be typed is named by its place, never by itself.
+        EXPECT_EQ(message.find(u"第9个字符") != std::u16string::npos, c.stop == FillStop::Untypeable);
     }
 }
 

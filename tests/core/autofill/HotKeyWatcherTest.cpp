@@ -151,14 +151,14 @@ TEST(HotKeyWatcher, ReleaseBitIsReadFromASignExtendedParameter)
 
 TEST(ShowStepDecision, NeedsAnOpenDocumentAndNoOptionsDialogInFront)
 {
-    EXPECT_EQ(ShowStepDecision(false, false, 0x400001, 0), FillDialogDecision::NoDocument);
-    EXPECT_EQ(ShowStepDecision(false, true, 0x500002, 0x500002), FillDialogDecision::NoDocument);
-    EXPECT_EQ(ShowStepDecision(true, false, 0x400001, 0), FillDialogDecision::Show);
-    EXPECT_EQ(ShowStepDecision(true, true, 0x500002, 0x500002), FillDialogDecision::OptionsInFront);
+    const FillWindow other{0x400001};
+    const FillWindow own{0x500002, true};
+    EXPECT_EQ(ShowStepDecision(false, false, other), FillDialogDecision::NoDocument);
+    EXPECT_EQ(ShowStepDecision(false, true, own), FillDialogDecision::NoDocument);
+    EXPECT_EQ(ShowStepDecision(true, false, other), FillDialogDecision::Show);
+    EXPECT_EQ(ShowStepDecision(true, true, own), FillDialogDecision::OptionsInFront);
     // Options open, but another window was in front.
-    EXPECT_EQ(ShowStepDecision(true, true, 0x400001, 0x500002), FillDialogDecision::Show);
-    // Options closed since: its old handle no longer matters.
-    EXPECT_EQ(ShowStepDecision(true, false, 0x500002, 0x500002), FillDialogDecision::Show);
+    EXPECT_EQ(ShowStepDecision(true, true, other), FillDialogDecision::Show);
 }
 
 }  // namespace

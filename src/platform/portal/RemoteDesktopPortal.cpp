@@ -1,4 +1,4 @@
-#include "platform/qt/RemoteDesktopPortal.h"
+#include "platform/portal/RemoteDesktopPortal.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>

@@ -1,8 +1,9 @@
-#include "gui/autofill/WaylandFillDesktop.h"
+#include "platform/wlroots/WlrootsDesktop.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSocketNotifier>
-#include <QWidget>
+#include <QWindow>
 
 #include "platform/KeystrokeSenderPlan.h"
 #include "platform/Log.h"
@@ -12,7 +13,8 @@
 
 namespace kyq {
 
-WaylandFillDesktop::WaylandFillDesktop() : connection_(WaylandConnection::Connect())
+WlrootsDesktop::WlrootsDesktop(std::string ownAppId)
+    : ownAppId_(std::move(ownAppId)), connection_(WaylandConnection::Connect())
 {
     if (!connection_)
         return;
@@ -36,7 +38,7 @@ WaylandFillDesktop::WaylandFillDesktop() : connection_(WaylandConnection::Connec
     });
 }
 
-WaylandFillDesktop::~WaylandFillDesktop()
+WlrootsDesktop::~WlrootsDesktop()
 {
     events_.reset();
     typer_.reset();
@@ -44,56 +46,77 @@ WaylandFillDesktop::~WaylandFillDesktop()
     connection_.reset();
 }
 
-bool WaylandFillDesktop::Available() const
+bool WlrootsDesktop::Available() const
 {
     return toplevels_ && typer_;
 }
 
-uint64_t WaylandFillDesktop::Foreground()
+FillWindow WlrootsDesktop::Foreground()
 {
-    return toplevels_ ? toplevels_->Activated() : 0;
+    FillWindow window;
+    if (!toplevels_)
+        return window;
+    window.id = toplevels_->Activated();
+    for (const ForeignToplevels::Window& candidate : toplevels_->Windows()) {
+        if (candidate.id == window.id) {
+            window.own = candidate.appId == ownAppId_;
+            window.fullscreen = candidate.fullscreen;
+        }
+    }
+    return window;
 }
 
-bool WaylandFillDesktop::IsFullscreen(uint64_t window)
+bool WlrootsDesktop::Activate(const FillWindow& window)
+{
+    if (!toplevels_ || !window.Known())
+        return false;
+    // The toolkit's own requests (a dialog's unmapping) reach the compositor first.
+    QCoreApplication::processEvents();
+    return toplevels_->Activate(window.id, ActivationWait);
+}
+
+void WlrootsDesktop::ActivateOwn(uint64_t nativeWindow)
 {
     if (!toplevels_)
+        return;
+    QCoreApplication::processEvents();
+    std::string title;
+    for (const QWindow* own : QGuiApplication::topLevelWindows()) {
+        if (static_cast<uint64_t>(own->winId()) == nativeWindow)
+            title = own->title().toStdString();
+    }
+    if (title.empty())
+        return;
+    // The toolkit may append the program's name to a title; the newest such window of the
+    // program's own is the one just shown.
+    uint64_t found = 0;
+    for (const ForeignToplevels::Window& candidate : toplevels_->Windows()) {
+        if (candidate.appId == ownAppId_ && candidate.title.rfind(title, 0) == 0)
+            found = candidate.id;
+    }
+    if (found != 0)
+        (void)toplevels_->Activate(found, ActivationWait);
+}
+
+bool WlrootsDesktop::HasFocus(const FillWindow& window)
+{
+    // The answer to everything sent so far, not a state read before; a connection that
+    // failed answers nothing, and then nothing more is typed.
+    return toplevels_ && connection_->Roundtrip() && toplevels_->IsActivated(window.id);
+}
+
+bool WlrootsDesktop::StillThere(const FillWindow& window)
+{
+    if (!toplevels_ || !connection_->Roundtrip())
         return false;
     for (const ForeignToplevels::Window& candidate : toplevels_->Windows()) {
-        if (candidate.id == window)
-            return candidate.fullscreen;
+        if (candidate.id == window.id)
+            return true;
     }
     return false;
 }
 
-bool WaylandFillDesktop::Activate(uint64_t window)
-{
-    if (!toplevels_ || window == 0)
-        return false;
-    // The toolkit's own requests (a dialog's unmapping) reach the compositor first.
-    QCoreApplication::processEvents();
-    if (const QWidget* own = QWidget::find(static_cast<WId>(window))) {
-        // The compositor names windows by title; the toolkit may append the program's name.
-        const std::string title = own->windowTitle().toStdString();
-        uint64_t found = 0;
-        for (const ForeignToplevels::Window& candidate : toplevels_->Windows()) {
-            if (!title.empty() && candidate.title.rfind(title, 0) == 0)
-                found = candidate.id;  // the newest such window is the one just shown
-        }
-        return found != 0 && toplevels_->Activate(found, ActivationWait);
-    }
-    return toplevels_->Activate(window, ActivationWait);
-}
-
-bool WaylandFillDesktop::HasFocus(uint64_t window)
-{
-    if (!toplevels_)
-        return false;
-    // The answer to everything sent so far, not a state read before.
-    connection_->Roundtrip();
-    return toplevels_->IsActivated(window);
-}
-
-size_t WaylandFillDesktop::FirstUntypeable(std::u16string_view text)
+size_t WlrootsDesktop::FirstUntypeable(std::u16string_view text)
 {
     if (!typer_)
         return text.empty() ? AllTypeable : 0;
@@ -113,13 +136,17 @@ size_t WaylandFillDesktop::FirstUntypeable(std::u16string_view text)
     return AllTypeable;
 }
 
-void WaylandFillDesktop::BeginTyping()
+void WlrootsDesktop::BeginTyping(std::u16string_view text)
 {
-    if (typer_)
-        typer_->ForgetKeymap();
+    if (!typer_)
+        return;
+    typer_->ForgetKeymap();
+    // One keymap and one pause for the whole fill where it fits, so that a Tab or an Enter
+    // costs no pause of its own.
+    (void)typer_->Prepare(std::u16string(text));
 }
 
-bool WaylandFillDesktop::TypePiece(std::u16string_view piece,
+bool WlrootsDesktop::TypePiece(std::u16string_view piece,
                                    const std::function<bool()>& mayGoOn)
 {
     return typer_ && typer_->Type(std::u16string(piece), 0, mayGoOn);

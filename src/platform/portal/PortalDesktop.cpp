@@ -1,15 +1,16 @@
-#include "gui/autofill/PortalFillDesktop.h"
+#include "platform/portal/PortalDesktop.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
-#include <QWidget>
 #include <QWindow>
 
 #include "platform/KeystrokeSenderPlan.h"
 #include "platform/Log.h"
-#include "platform/qt/RemoteDesktopPortal.h"
+#include "platform/portal/RemoteDesktopPortal.h"
+#include "platform/wayland/CompositorKeymap.h"
+#include "platform/wayland/WaylandConnection.h"
 
 namespace kyq {
 
@@ -22,14 +23,26 @@ bool ProgramHasFocus()
     return QGuiApplication::focusWindow() != nullptr;
 }
 
+bool PlainTypeable(unsigned long keysym)
+{
+    return (keysym >= 0x20 && keysym <= 0x7e) || keysym == 0xff09 || keysym == 0xff0d;
+}
+
 }  // namespace
 
-PortalFillDesktop::PortalFillDesktop(const QDBusConnection& bus, std::string restoreToken,
+PortalDesktop::PortalDesktop(const QDBusConnection& bus, std::string restoreToken,
                                      std::function<void(const std::string&)> keepToken)
     : portal_(std::make_unique<RemoteDesktopPortal>(bus)),
       restoreToken_(std::move(restoreToken)),
-      keepToken_(std::move(keepToken))
+      keepToken_(std::move(keepToken)),
+      connection_(WaylandConnection::Connect())
 {
+    if (connection_)
+        layout_ = std::make_unique<CompositorKeymap>(*connection_);
+    if (!layout_ || !layout_->Known())
+        LogWarning(LogArea::Keyboard,
+                   "the compositor's keyboard layout cannot be read: auto-fill types only "
+                   "printable ASCII, Tab and Enter");
     QObject::connect(portal_.get(), &RemoteDesktopPortal::restoreTokenChanged, portal_.get(),
                      [this](const QString& token) {
                          restoreToken_ = token.toStdString();
@@ -38,39 +51,45 @@ PortalFillDesktop::PortalFillDesktop(const QDBusConnection& bus, std::string res
                      });
 }
 
-PortalFillDesktop::~PortalFillDesktop() = default;
+PortalDesktop::~PortalDesktop() = default;
 
-void PortalFillDesktop::StartSession()
+void PortalDesktop::StartSession()
 {
     portal_->Start(QString::fromStdString(restoreToken_));
 }
 
-bool PortalFillDesktop::CanType() const
+bool PortalDesktop::CanType() const
 {
     const RemoteDesktopPortal::State state = portal_->CurrentState();
     return state != RemoteDesktopPortal::State::Refused &&
            state != RemoteDesktopPortal::State::Failed;
 }
 
-uint64_t PortalFillDesktop::Foreground()
+FillWindow PortalDesktop::Foreground()
 {
     // A new hot key: a consent declined before is asked for again at this fill.
     portal_->ForgetRefusal();
-    if (const QWidget* own = QApplication::activeWindow())
-        return static_cast<uint64_t>(own->winId());
-    return FocusElsewhere;
+    FillWindow window;
+    window.id = FocusElsewhere;
+    // QtWayland settles a focus change from the compositor after a round trip of its own:
+    // what is pending is let through first.
+    QCoreApplication::processEvents();
+    window.own = ProgramHasFocus();
+    return window;
 }
 
-bool PortalFillDesktop::Activate(uint64_t window)
+void PortalDesktop::ActivateOwn(uint64_t nativeWindow)
 {
-    if (window != FocusElsewhere) {
-        QWidget* own = QWidget::find(static_cast<WId>(window));
-        if (!own)
-            return false;
-        own->raise();
-        own->activateWindow();
-        return true;
+    for (QWindow* own : QGuiApplication::topLevelWindows()) {
+        if (static_cast<uint64_t>(own->winId()) == nativeWindow)
+            own->requestActivate();
     }
+}
+
+bool PortalDesktop::Activate(const FillWindow& window)
+{
+    if (window.id != FocusElsewhere || window.own)
+        return false;
     StartSession();
     using State = RemoteDesktopPortal::State;
     QEventLoop loop;
@@ -113,24 +132,32 @@ bool PortalFillDesktop::Activate(uint64_t window)
     return true;
 }
 
-bool PortalFillDesktop::HasFocus(uint64_t window)
+bool PortalDesktop::HasFocus(const FillWindow& window)
 {
-    return window == FocusElsewhere &&
+    return window.id == FocusElsewhere && !window.own &&
            portal_->CurrentState() == RemoteDesktopPortal::State::Live && !ProgramHasFocus();
 }
 
-size_t PortalFillDesktop::FirstUntypeable(std::u16string_view text)
+size_t PortalDesktop::FirstUntypeable(std::u16string_view text)
 {
     std::vector<size_t> positions;
     const std::vector<unsigned long> keysyms = KeysymsForText(text, &positions);
+    const bool layoutKnown = layout_ && layout_->Refresh() && layout_->Known();
     for (size_t i = 0; i < keysyms.size(); ++i) {
         if (keysyms[i] == kNoKeysym)
+            return positions[i];
+        const unsigned long base = BaseKeysym(keysyms[i]);
+        const bool control = (keysyms[i] & kWithControl) != 0;
+        const bool typeable = layoutKnown ? layout_->Carries(base) &&
+                                                (!control || layout_->Carries(ControlKeysym))
+                                          : PlainTypeable(base);
+        if (!typeable)
             return positions[i];
     }
     return AllTypeable;
 }
 
-bool PortalFillDesktop::SendKey(unsigned long keysym)
+bool PortalDesktop::SendKey(unsigned long keysym)
 {
     const bool control = (keysym & kWithControl) != 0;
     const auto base = static_cast<quint32>(BaseKeysym(keysym));
@@ -143,7 +170,7 @@ bool PortalFillDesktop::SendKey(unsigned long keysym)
     return sent;
 }
 
-bool PortalFillDesktop::TypePiece(std::u16string_view piece,
+bool PortalDesktop::TypePiece(std::u16string_view piece,
                                   const std::function<bool()>& mayGoOn)
 {
     const std::vector<unsigned long> keysyms = KeysymsForText(piece);

@@ -1,4 +1,4 @@
-#include "gui/autofill/X11FillDesktop.h"
+#include "platform/x11/X11Desktop.h"
 
 #include <X11/Xlib.h>
 
@@ -31,27 +31,45 @@ void WaitForNonModifiersUp(Display* display)
 
 }  // namespace
 
-X11FillDesktop::X11FillDesktop(const char* displayName)
-    : display_(displayName), foreground_(display_), sender_(display_)
+X11Desktop::X11Desktop(OwnWindows ownWindows, const char* displayName)
+    : ownWindows_(std::move(ownWindows)), display_(displayName), foreground_(display_),
+      sender_(display_)
 {
 }
 
-uint64_t X11FillDesktop::Foreground()
+FillWindow X11Desktop::Foreground()
 {
-    return display_.IsOpen() ? foreground_.Current() : 0;
+    FillWindow window;
+    window.id = display_.IsOpen() ? foreground_.Current() : 0;
+    if (window.id != 0 && ownWindows_) {
+        const std::vector<uint64_t> own = ownWindows_();
+        window.own = std::find(own.begin(), own.end(), window.id) != own.end();
+    }
+    return window;
 }
 
-bool X11FillDesktop::Activate(uint64_t window)
+bool X11Desktop::Activate(const FillWindow& window)
 {
-    return display_.IsOpen() && window != 0 && foreground_.Activate(window);
+    return display_.IsOpen() && window.Known() && foreground_.Activate(window.id);
 }
 
-bool X11FillDesktop::HasFocus(uint64_t window)
+void X11Desktop::ActivateOwn(uint64_t nativeWindow)
 {
-    return display_.IsOpen() && foreground_.HoldsFocus(window);
+    if (display_.IsOpen() && nativeWindow != 0)
+        (void)foreground_.Activate(nativeWindow);
 }
 
-size_t X11FillDesktop::FirstUntypeable(std::u16string_view text)
+bool X11Desktop::HasFocus(const FillWindow& window)
+{
+    return display_.IsOpen() && foreground_.HoldsFocus(window.id);
+}
+
+bool X11Desktop::StillThere(const FillWindow& window)
+{
+    return display_.IsOpen() && foreground_.IsMappedAndVisible(window.id);
+}
+
+size_t X11Desktop::FirstUntypeable(std::u16string_view text)
 {
     if (!display_.IsOpen())
         return text.empty() ? AllTypeable : 0;
@@ -59,7 +77,7 @@ size_t X11FillDesktop::FirstUntypeable(std::u16string_view text)
     return position == KeystrokeSender::AllTypeable ? AllTypeable : position;
 }
 
-void X11FillDesktop::BeginTyping()
+void X11Desktop::BeginTyping(std::u16string_view /*text*/)
 {
     if (!display_.IsOpen())
         return;
@@ -68,12 +86,12 @@ void X11FillDesktop::BeginTyping()
     sender_.Begin();
 }
 
-void X11FillDesktop::EndTyping()
+void X11Desktop::EndTyping()
 {
     sender_.End();
 }
 
-bool X11FillDesktop::TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn)
+bool X11Desktop::TypePiece(std::u16string_view piece, const std::function<bool()>& mayGoOn)
 {
     return display_.IsOpen() && sender_.TypePiece(piece, mayGoOn);
 }

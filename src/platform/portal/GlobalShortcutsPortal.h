@@ -24,7 +24,11 @@ public:
     // Binds the shortcut `id` in a new session (the previous one is closed), proposing
     // `preferredTrigger` in the form the portal takes ("CTRL+ALT+p"; empty
     // proposes none). A bind while one is under way waits for it, the last one wins.
-    void Bind(const QString& id, const QString& description, const QString& preferredTrigger);
+    // The shortcut goes with the session's creation too (where some desktops read it
+    // alone); a desktop that already lists it then is not asked to bind, which on some
+    // opens its settings, unless `userAsked` (a new chord chosen in the options).
+    void Bind(const QString& id, const QString& description, const QString& preferredTrigger,
+              bool userAsked = false);
 
     // Whether a bind has been answered, and what the desktop assigned (empty: nothing yet).
     bool Answered() const { return answered_; }
@@ -41,6 +45,8 @@ private slots:
 
 private:
     void StartBind();
+    void BindInSession();
+    QVariant ShortcutList() const;
     void CloseSession();
     void TakeAssignment(const QVariant& shortcuts);
 
@@ -51,6 +57,9 @@ private:
     QString id_;
     QString description_;
     QString trigger_;
+    bool userAsked_ = false;
+    int sessions_ = 0;
+    bool bound_ = false;  // the session there is has had a bind
     bool answered_ = false;
     QString assigned_;
 };

@@ -1,4 +1,4 @@
-#include "platform/qt/GlobalShortcutsPortal.h"
+#include "platform/portal/GlobalShortcutsPortal.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -106,11 +106,12 @@ bool GlobalShortcutsPortal::Offered(const QDBusConnection& bus)
 }
 
 void GlobalShortcutsPortal::Bind(const QString& id, const QString& description,
-                                 const QString& preferredTrigger)
+                                 const QString& preferredTrigger, bool userAsked)
 {
     id_ = id;
     description_ = description;
     trigger_ = preferredTrigger;
+    userAsked_ = userAsked_ || userAsked;
     if (busy_) {
         pending_ = true;
         return;
@@ -118,14 +119,32 @@ void GlobalShortcutsPortal::Bind(const QString& id, const QString& description,
     StartBind();
 }
 
+QVariant GlobalShortcutsPortal::ShortcutList() const
+{
+    QVariantMap properties{{QStringLiteral("description"), description_}};
+    if (!trigger_.isEmpty())
+        properties.insert(QStringLiteral("preferred_trigger"), trigger_);
+    return QVariant::fromValue(QList<PortalShortcut>{{id_, properties}});
+}
+
 void GlobalShortcutsPortal::StartBind()
 {
     busy_ = true;
     pending_ = false;
-    CloseSession();
-    const QString sessionToken = PortalRequest::NewToken();
+    // A new chord is bound in the session there is: a new session per bind would leave the
+    // desktop a record per session holding the key.
+    if (!session_.isEmpty()) {
+        BindInSession();
+        return;
+    }
+    // One token for the first session of every start: a desktop that names its record of
+    // the program's shortcuts after it keeps one record, not one per start holding the key.
+    const QString sessionToken =
+        sessions_ == 0 ? QStringLiteral("kyq_fill") : QStringLiteral("kyq_fill_%1").arg(sessions_);
+    ++sessions_;
     QDBusMessage create = PortalCall("CreateSession");
-    create << QVariantMap{{QStringLiteral("session_handle_token"), sessionToken}};
+    create << QVariantMap{{QStringLiteral("session_handle_token"), sessionToken},
+                          {QStringLiteral("shortcuts"), ShortcutList()}};
     const QString expected = PortalRequest::ObjectPath(bus_, QStringLiteral("session"), sessionToken);
     PortalRequest::Send(
         bus_, create, QStringLiteral("GlobalShortcuts.CreateSession"), this,
@@ -144,27 +163,63 @@ void GlobalShortcutsPortal::StartBind()
                 StartBind();
                 return;
             }
-            QVariantMap properties{{QStringLiteral("description"), description_}};
-            if (!trigger_.isEmpty())
-                properties.insert(QStringLiteral("preferred_trigger"), trigger_);
-            QDBusMessage bind = PortalCall("BindShortcuts");
-            bind << QVariant::fromValue(QDBusObjectPath(session_))
-                 << QVariant::fromValue(QList<PortalShortcut>{{id_, properties}})
-                 << QString() << QVariantMap();
-            PortalRequest::Send(bus_, bind, QStringLiteral("GlobalShortcuts.BindShortcuts"), this,
-                                [this](uint bindCode, const QVariantMap& bound) {
-                                    busy_ = false;
+            if (userAsked_) {
+                BindInSession();
+                return;
+            }
+            // Already known to the desktop (from the creation, or from an earlier start):
+            // nothing to ask it.
+            QDBusMessage list = PortalCall("ListShortcuts");
+            list << QVariant::fromValue(QDBusObjectPath(session_)) << QVariantMap();
+            PortalRequest::Send(bus_, list, QStringLiteral("GlobalShortcuts.ListShortcuts"), this,
+                                [this](uint listCode, const QVariantMap& listed) {
                                     if (pending_) {
+                                        busy_ = false;
                                         StartBind();
                                         return;
                                     }
-                                    answered_ = true;
-                                    assigned_.clear();
-                                    if (bindCode == PortalRequest::Success)
-                                        TakeAssignment(bound.value(QStringLiteral("shortcuts")));
-                                    emit assignmentChanged();
+                                    if (listCode == PortalRequest::Success) {
+                                        TakeAssignment(listed.value(QStringLiteral("shortcuts")));
+                                        if (!assigned_.isEmpty()) {
+                                            busy_ = false;
+                                            answered_ = true;
+                                            emit assignmentChanged();
+                                            return;
+                                        }
+                                    }
+                                    BindInSession();
                                 });
         });
+}
+
+void GlobalShortcutsPortal::BindInSession()
+{
+    userAsked_ = false;
+    const bool rebinding = bound_;
+    bound_ = true;
+    QDBusMessage bind = PortalCall("BindShortcuts");
+    bind << QVariant::fromValue(QDBusObjectPath(session_)) << ShortcutList() << QString()
+         << QVariantMap();
+    PortalRequest::Send(bus_, bind, QStringLiteral("GlobalShortcuts.BindShortcuts"), this,
+                        [this, rebinding](uint bindCode, const QVariantMap& bound) {
+                            busy_ = false;
+                            if (pending_) {
+                                StartBind();
+                                return;
+                            }
+                            if (bindCode != PortalRequest::Success && rebinding) {
+                                // A desktop that binds once per session gets a new one.
+                                CloseSession();
+                                userAsked_ = true;
+                                StartBind();
+                                return;
+                            }
+                            answered_ = true;
+                            assigned_.clear();
+                            if (bindCode == PortalRequest::Success)
+                                TakeAssignment(bound.value(QStringLiteral("shortcuts")));
+                            emit assignmentChanged();
+                        });
 }
 
 void GlobalShortcutsPortal::TakeAssignment(const QVariant& shortcuts)
@@ -185,6 +240,7 @@ void GlobalShortcutsPortal::CloseSession()
                                                   QStringLiteral("org.freedesktop.portal.Session"),
                                                   QStringLiteral("Close")));
     session_.clear();
+    bound_ = false;
 }
 
 void GlobalShortcutsPortal::OnActivated(const QDBusMessage& message)
