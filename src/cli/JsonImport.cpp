@@ -449,7 +449,7 @@ Expected<EntryOutcome> ReadEntry(JsonCursor& json, size_t number, ImportRecord& 
         return CursorError(json);
     IntField year, month, day;
     TextField title, user, standIn, password, url;
-    std::string kind, notes;
+    std::string kind, notes, notesKey;
     std::optional<ImportDate> modified;
     if (!json.Accept('}')) {
         do {
@@ -487,8 +487,8 @@ Expected<EntryOutcome> ReadEntry(JsonCursor& json, size_t number, ImportRecord& 
                 constexpr size_t LongestKind = 64;  // a kind's name; of a note, whether there is any
                 if (!json.ReadString(field.Role == FieldRole::Type ? &kind : &notes, LongestKind, false))
                     return CursorError(json);
-                if (field.Role == FieldRole::Notes && !notes.empty())
-                    NameUnimported(table, key);
+                if (field.Role == FieldRole::Notes)
+                    notesKey = key;
             } else if (field.Role == FieldRole::Year || field.Role == FieldRole::Month || field.Role == FieldRole::Day) {
                 IntField& part = field.Role == FieldRole::Year ? year : field.Role == FieldRole::Month ? month : day;
                 if (!json.ReadIntField(part, key.c_str()))
@@ -519,6 +519,8 @@ Expected<EntryOutcome> ReadEntry(JsonCursor& json, size_t number, ImportRecord& 
     // The address names a record without a title, and is lost as in CSV.
     if (!url.Value.empty())
         NameUnimported(table, url.Key);
+    if (!notes.empty())
+        NameUnimported(table, notesKey);
     record.Title = title.Value.find_first_not_of(u' ') == std::u16string::npos && !url.Value.empty()
                        ? Utf8ToUtf16(HostOfUrl(urlText))
                        : std::move(title.Value);
