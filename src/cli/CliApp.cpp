@@ -293,8 +293,16 @@ std::string ImportSummary(const ImportTable& table, size_t renamed)
     if (table.SkippedRows > 0)
         out += "跳过 " + std::to_string(table.SkippedRows) +
                " 个不是登录信息的项目（如笔记、卡片）(items that are no logins skipped)\n";
+    if (table.WithoutPassword > 0) {
+        // By number only: a title could be anything, a secret included.
+        out += std::to_string(table.WithoutPassword) + " 条记录没有密码字段，导入后密码为空：第";
+        for (size_t i = 0; i < table.WithoutPasswordNumbers.size(); ++i)
+            out += (i == 0 ? "" : "、") + std::to_string(table.WithoutPasswordNumbers[i]);
+        out += table.WithoutPassword > table.WithoutPasswordNumbers.size() ? "条等" : "条";
+        out += " (records without a password field)\n";
+    }
     if (!table.UnimportedColumns.empty()) {
-        out += "以下各列文档无法保存，未导入 (columns not imported):";
+        out += "以下各列（字段）文档无法保存，未导入 (columns or fields not imported):";
         for (const std::string& name : table.UnimportedColumns)
             out += " " + name;
         out += "\n";

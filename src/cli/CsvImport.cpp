@@ -1,5 +1,6 @@
 #include "cli/CsvImport.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -75,27 +76,6 @@ char DetectSeparator(TextSource& source)
     return tab > comma && tab > semicolon ? '\t' : ',';
 }
 
-// "https://user@accounts.example.com:443/path" -> "accounts.example.com"; text that is no
-// address comes back trimmed.
-std::string_view HostOfUrl(std::string_view url)
-{
-    while (!url.empty() && url.front() == ' ')
-        url.remove_prefix(1);
-    while (!url.empty() && url.back() == ' ')
-        url.remove_suffix(1);
-    std::string_view host = url;
-    if (const size_t scheme = host.find("://"); scheme != std::string_view::npos)
-        host.remove_prefix(scheme + 3);
-    host = host.substr(0, host.find_first_of("/?#"));
-    if (const size_t at = host.rfind('@'); at != std::string_view::npos)
-        host.remove_prefix(at + 1);
-    if (host.starts_with('['))
-        host = host.substr(0, host.find(']') + 1);
-    else
-        host = host.substr(0, host.find(':'));
-    return host.empty() ? url : host;
-}
-
 // The header's names for a refusal: the first few, and how many more.
 std::string Joined(const std::vector<std::string>& names)
 {
@@ -155,30 +135,30 @@ Expected<ImportTable> ParseCsvImport(TextSource& source)
         return fail(LineLabel(header.Line) + "：标题行中没有能识别的标题列。找到的列：" + Joined(header.Fields) +
                     "；可识别的标题列名（不区分大小写）：" + CsvColumns::TitleNames() +
                     " (no title column in the header row)");
-    for (size_t c : col.Unused)
-        table.UnimportedColumns.push_back(header.Fields[c]);
 
     // The columns read are kept up to a document's longest text (dates and kinds: as long
     // as they can be shown in a message); the others are dropped as they are read.
     constexpr size_t LongestShort = 64;
     std::vector<size_t> limits(header.Fields.size(), 0);
-    for (int c : {col.Title, col.UserName, col.Password, col.Url})
+    for (int c : {col.Title, col.UserName, col.UserNameFallback, col.Password, col.Url})
         if (c >= 0)
             limits[static_cast<size_t>(c)] = MaxImportTextLength;
-    for (int c : {col.Year, col.Month, col.Day, col.Modified, col.Type})
+    for (int c : {col.Year, col.Month, col.Day, col.Modified, col.Type, col.Notes})
         if (c >= 0)
             limits[static_cast<size_t>(c)] = LongestShort;
     reader.SetLimits(limits, 0);
+    reader.SetCutColumn(col.Notes);  // only whether there is any note matters
     reader.SetMaxColumns(header.Fields.size());
 
-    size_t total = 0;  // characters of every text so far
+    size_t total = 0;          // characters of every text so far
+    bool standInLost = false;  // a second user name that a row had and the record does not
     CsvRow row;
     for (size_t number = 1;; ++number) {
         const size_t line = source.Where().Line;
         if (!reader.Next(row)) {
             if (const int c = reader.TooLongColumn(); c >= 0) {
-                const std::string what = c == col.Title      ? "标题"
-                                         : c == col.UserName ? "用户名"
+                const std::string what = c == col.Title                                     ? "标题"
+                                         : c == col.UserName || c == col.UserNameFallback ? "用户名"
                                          : c == col.Password ? "密码"
                                          : c == col.Url      ? "网址"
                                          : c == col.Type     ? "类型"
@@ -197,7 +177,10 @@ Expected<ImportTable> ParseCsvImport(TextSource& source)
                 return {};
             return row.Fields[static_cast<size_t>(index)];
         };
-        if (IsNonLoginKind(cell(col.Type))) {
+        const std::string_view kind = cell(col.Type);
+        if (IsNonLoginKind(kind) ||
+            (kind.empty() &&
+             IsNotesOnlyItem(cell(col.Url), cell(col.UserName), cell(col.Password), cell(col.Notes)))) {
             ++table.SkippedRows;
             continue;
         }
@@ -208,8 +191,17 @@ Expected<ImportTable> ParseCsvImport(TextSource& source)
         if (title.find_first_not_of(' ') == std::string_view::npos)
             title = HostOfUrl(cell(col.Url));
         record.Title = Utf8ToUtf16(title);
-        record.UserName = Utf8ToUtf16(cell(col.UserName));
+        std::string_view user = cell(col.UserName);
+        const std::string_view standIn = cell(col.UserNameFallback);
+        if (user.empty())
+            user = standIn;
+        else if (!standIn.empty() && standIn != user)
+            standInLost = true;
+        record.UserName = Utf8ToUtf16(user);
         record.Password = Utf8ToUtf16(cell(col.Password));
+        // A row cut short before its password column: said, not passed over.
+        if (static_cast<size_t>(col.Password) >= row.Fields.size())
+            NoteWithoutPassword(table, number);
         if (col.SplitDate()) {
             const std::string_view y = cell(col.Year), m = cell(col.Month), d = cell(col.Day);
             if (!(y.empty() && m.empty() && d.empty())) {
@@ -236,6 +228,11 @@ Expected<ImportTable> ParseCsvImport(TextSource& source)
         if (total > MaxImportTotalLength)
             return fail(TooMuchTextMessage(number));
         table.Records.push_back(std::move(record));
+    }
+    for (size_t c = 0; c < header.Fields.size(); ++c) {
+        if (std::find(col.Unused.begin(), col.Unused.end(), c) != col.Unused.end() ||
+            (standInLost && static_cast<int>(c) == col.UserNameFallback))
+            table.UnimportedColumns.push_back(header.Fields[c]);
     }
     return table;
 }

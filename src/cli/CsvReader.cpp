@@ -33,7 +33,7 @@ bool CsvReader::ReadField(std::string& field, size_t column, bool& quoted)
     field.clear();
     const bool limited = column < limits_.size();
     const size_t limit = limited ? limits_[column] : others_;
-    const bool refuse = limited && limit > 0;
+    const bool refuse = limited && limit > 0 && static_cast<int>(column) != cutColumn_;
     size_t units = 0;
     auto keep = [&](char c) {
         units += UnitsOfByte(static_cast<unsigned char>(c));

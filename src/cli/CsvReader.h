@@ -29,6 +29,8 @@ public:
     // limit is 0 is read and dropped. Columns past the list: `others`, the rest of a field
     // past it dropped. Without a call, everything is kept.
     void SetLimits(std::vector<size_t> limits, size_t others);
+    // A column whose field is kept cut at its limit, the rest dropped, instead of stopping.
+    void SetCutColumn(int column) { cutColumn_ = column; }
     // At most `columns` fields a row; more stop the reading.
     void SetMaxColumns(size_t columns) { maxColumns_ = columns; }
     // ',' unless told otherwise (';' and tab are common too).
@@ -49,6 +51,7 @@ private:
     size_t others_ = static_cast<size_t>(-1);
     std::string error_;
     int tooLongColumn_ = -1;
+    int cutColumn_ = -1;
     size_t maxColumns_ = static_cast<size_t>(-1);
     bool tooManyFields_ = false;
     char separator_ = ',';

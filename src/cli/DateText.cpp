@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <ctime>
+#include <optional>
 
 namespace kyq::cli {
 
@@ -58,46 +59,83 @@ std::optional<ImportDate> FromUnixTime(std::string_view digits)
     return ImportDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
+struct TimeOfDay {
+    int Hours = 0, Minutes = 0, Seconds = 0;
+    std::optional<int> OffsetSeconds;  // "Z" or an offset: an instant, not a wall-clock time
+};
+
 // What may follow a date after 'T' or a blank: hours (one or two digits) and minutes,
 // optionally seconds and a fraction, optionally "Z" or an offset of hours and minutes.
-bool IsTimeOfDay(std::string_view s, char introducer)
+std::optional<TimeOfDay> ReadTimeOfDay(std::string_view s, char introducer)
 {
     if (introducer != 'T' && introducer != 't' && introducer != ' ')
-        return false;
+        return std::nullopt;
+    TimeOfDay time;
     const auto hours = TakeNumber(s, 2);
     if (!hours || *hours > 23 || !TakePrefix(s, ":"))
-        return false;
+        return std::nullopt;
     const size_t before = s.size();
     const auto minutes = TakeNumber(s, 2);
     if (!minutes || before - s.size() != 2 || *minutes > 59)
-        return false;
+        return std::nullopt;
+    time.Hours = *hours;
+    time.Minutes = *minutes;
     if (TakePrefix(s, ":")) {
         const size_t at = s.size();
         const auto seconds = TakeNumber(s, 2);
         if (!seconds || at - s.size() != 2 || *seconds > 60)
-            return false;
+            return std::nullopt;
+        time.Seconds = *seconds;
         if (TakePrefix(s, ".") || TakePrefix(s, ",")) {
             const size_t digits = std::min(s.find_first_not_of("0123456789"), s.size());
             if (digits == 0)
-                return false;
+                return std::nullopt;
             s.remove_prefix(digits);
         }
     }
-    if (s.empty() || s == "Z" || s == "z")
-        return true;
+    if (s.empty())
+        return time;
+    if (s == "Z" || s == "z") {
+        time.OffsetSeconds = 0;
+        return time;
+    }
     if (s.front() != '+' && s.front() != '-')
-        return false;
+        return std::nullopt;
+    const int sign = s.front() == '-' ? -1 : 1;
     s.remove_prefix(1);
     const size_t offset = s.size();
     const auto offsetHours = TakeNumber(s, 2);
     if (!offsetHours || offset - s.size() != 2 || *offsetHours > 14)
-        return false;
-    if (s.empty())
-        return true;
-    TakePrefix(s, ":");
-    const size_t rest = s.size();
-    const auto offsetMinutes = TakeNumber(s, 2);
-    return offsetMinutes && rest - s.size() == 2 && *offsetMinutes <= 59 && s.empty();
+        return std::nullopt;
+    int offsetMinutes = 0;
+    if (!s.empty()) {
+        TakePrefix(s, ":");
+        const size_t rest = s.size();
+        const auto minutesPart = TakeNumber(s, 2);
+        if (!minutesPart || rest - s.size() != 2 || *minutesPart > 59 || !s.empty())
+            return std::nullopt;
+        offsetMinutes = *minutesPart;
+    }
+    time.OffsetSeconds = sign * (*offsetHours * 3600 + offsetMinutes * 60);
+    return time;
+}
+
+// The local date of an instant given as a date, a time and the offset from UTC it was written in.
+std::optional<ImportDate> LocalDateOf(const ImportDate& date, const TimeOfDay& time)
+{
+    std::tm utc{};
+    utc.tm_year = date.Year - 1900;
+    utc.tm_mon = date.Month - 1;
+    utc.tm_mday = date.Day;
+    utc.tm_hour = time.Hours;
+    utc.tm_min = time.Minutes;
+    utc.tm_sec = time.Seconds;
+    const std::time_t instant = ::timegm(&utc) - *time.OffsetSeconds;
+    std::tm local{};
+    if (localtime_r(&instant, &local) == nullptr)
+        return std::nullopt;
+    const ImportDate result{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    return IsCalendarDate(result) ? std::optional(result) : std::nullopt;
 }
 
 }  // namespace
@@ -158,10 +196,14 @@ std::optional<ImportDate> ParseDateText(std::string_view text)
         TakePrefix(s, "日");
     if (!IsCalendarDate(date))
         return std::nullopt;
-    // A time may follow; it does not change the date as written, but it must be a time.
-    if (s.empty() || IsTimeOfDay(s.substr(1), s.front()))
+    if (s.empty())
         return date;
-    return std::nullopt;
+    // A time may follow. Without a zone it is the local time the date was written in; with
+    // "Z" or an offset it is an instant, whose date here may be another (as a Unix time's is).
+    const std::optional<TimeOfDay> time = ReadTimeOfDay(s.substr(1), s.front());
+    if (!time)
+        return std::nullopt;
+    return time->OffsetSeconds ? LocalDateOf(date, *time) : date;
 }
 
 }  // namespace kyq::cli

@@ -27,8 +27,12 @@ struct ImportTable {
     std::optional<std::u16string> Owner;  // JSON "owner"; the command line's --owner wins
     std::vector<ImportRecord> Records;
     // For the summary: what the file held that the document does not get.
-    std::vector<std::string> UnimportedColumns;  // CSV header names (UTF-8)
+    std::vector<std::string> UnimportedColumns;  // CSV header names or JSON field names (UTF-8)
     size_t SkippedRows = 0;                      // items that are no logins (notes, cards, ...)
+    // Records without a password field: how many, and the first few by their number in
+    // the file (never by their text).
+    size_t WithoutPassword = 0;
+    std::vector<size_t> WithoutPasswordNumbers;
     std::string Encoding = "UTF-8";              // what the file's bytes were read as
 };
 
@@ -42,6 +46,15 @@ inline constexpr size_t MaxImportTextLength = 32767;  // UTF-16 units: a documen
 inline constexpr size_t MaxImportTotalLength = 4 * 1024 * 1024;
 // Fields in one CSV row, counted as they are read: far more than any export has.
 inline constexpr size_t MaxCsvColumns = 1024;
+
+// Numbers of records without a password field that the summary names.
+inline constexpr size_t MaxNamedRecords = 20;
+
+inline void NoteWithoutPassword(ImportTable& table, size_t number)
+{
+    if (++table.WithoutPassword <= MaxNamedRecords)
+        table.WithoutPasswordNumbers.push_back(number);
+}
 
 inline std::string TooManyRecordsMessage()
 {

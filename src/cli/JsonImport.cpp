@@ -1,9 +1,12 @@
 #include "cli/JsonImport.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "cli/CsvColumns.h"
+#include "cli/DateText.h"
 #include "cli/TextSource.h"
 #include "cli/Utf8Check.h"
 #include "platform/Utf.h"
@@ -369,50 +372,172 @@ Expected<void> ReadText(JsonCursor& json, std::u16string& text, const std::strin
     return {};
 }
 
-// Keys that matter are a few letters; a longer one is read cut short and matches none.
-constexpr size_t LongestKey = 16;
+// Field names are short (as CSV column names); a longer one is read cut and matches none.
+constexpr size_t LongestKey = 64;
 
-Expected<void> ReadEntry(JsonCursor& json, size_t number, ImportRecord& record)
+// A field the document does not get, named once in the summary. Control characters of a
+// hostile file's names do not reach the terminal.
+void NameUnimported(ImportTable& table, std::string key)
+{
+    constexpr size_t MostNames = 64;
+    for (char& c : key) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    }
+    if (table.UnimportedColumns.size() < MostNames &&
+        std::find(table.UnimportedColumns.begin(), table.UnimportedColumns.end(), key) == table.UnimportedColumns.end())
+        table.UnimportedColumns.push_back(std::move(key));
+}
+
+// One text field of an entry that a record may take: the best-ranked one of its role wins.
+struct TextField {
+    std::string Key;
+    std::u16string Value;
+    int Rank = -1;  // -1: none seen
+};
+
+// Keeps the better of `field` and the one read; the other, if it held text, is named as
+// not imported. Returns the loser (to become a stand-in user name).
+TextField Keep(TextField& field, TextField read)
+{
+    if (field.Rank < 0 || read.Rank < field.Rank)
+        std::swap(field, read);
+    return read;
+}
+
+// A date field as other programs write it: ISO text or a Unix time, as a string or a number.
+Expected<void> ReadDateField(JsonCursor& json, const std::string& key, size_t number, std::optional<ImportDate>& date)
+{
+    const auto refused = [&] {
+        return Error{RecordLabel(number) + "的“" + key +
+                         "”不是能识别的日期，请写成2024-01-05或2024-01-05T10:20:30Z这样的形式 "
+                         "(not a date: use ISO 8601, e.g. 2024-01-05)",
+                     {}, 0};
+    };
+    date.reset();
+    std::string text;
+    if (json.Peek() == '"') {
+        constexpr size_t LongestDate = 64;
+        if (!json.ReadString(&text, LongestDate, false))
+            return CursorError(json);
+        if (text.find_first_not_of(" \t") == std::string::npos)
+            return {};  // empty: today, as in CSV
+    } else {
+        bool integral = false;
+        std::optional<int64_t> value;
+        if (!json.ReadNumber(integral, value))
+            return CursorError(json);
+        if (!value)
+            return refused();
+        text = std::to_string(*value);
+    }
+    date = ParseDateText(text);
+    if (!date)
+        return refused();
+    return {};
+}
+
+// What an entry holds besides its record.
+struct EntryOutcome {
+    bool Skipped = false;     // no login: a note, a card, ...
+    bool NoPassword = false;  // no password field at all
+};
+
+Expected<EntryOutcome> ReadEntry(JsonCursor& json, size_t number, ImportRecord& record, ImportTable& table)
 {
     if (!json.Expect('{', "“{”"))
         return CursorError(json);
     IntField year, month, day;
+    TextField title, user, standIn, password, url;
+    std::string kind, notes, notesKey;
+    std::optional<ImportDate> modified;
     if (!json.Accept('}')) {
         do {
             std::string key;
             if (!json.ReadString(&key, LongestKey, false) || !json.Expect(':', "“:”"))
                 return CursorError(json);
-            std::u16string* text = nullptr;
-            const char* field = "";
-            if (KeyIs(key, "title"))
-                text = &record.Title, field = "的标题";
-            else if (KeyIs(key, "username"))
-                text = &record.UserName, field = "的用户名";
-            else if (KeyIs(key, "password"))
-                text = &record.Password, field = "的密码";
-            if (text) {
-                if (auto read = ReadText(json, *text, RecordLabel(number) + field); !read)
-                    return read;
-            } else if (KeyIs(key, "year")) {
-                if (!json.ReadIntField(year, "year"))
-                    return CursorError(json);
-            } else if (KeyIs(key, "month")) {
-                if (!json.ReadIntField(month, "month"))
-                    return CursorError(json);
-            } else if (KeyIs(key, "day")) {
-                if (!json.ReadIntField(day, "day"))
-                    return CursorError(json);
-            } else if (!json.SkipValue(2)) {
-                return CursorError(json);
+            const FieldName field = RecogniseFieldName(key);
+            TextField read{key, {}, field.Rank};
+            const char* what = field.Role == FieldRole::Title      ? "的标题"
+                               : field.Role == FieldRole::UserName ? "的用户名"
+                               : field.Role == FieldRole::Password ? "的密码"
+                               : field.Role == FieldRole::Url      ? "的网址"
+                                                                   : nullptr;
+            // null is no field; any other value of a text field must be a string.
+            if (json.AcceptNull())
+                continue;
+            // An address given as anything but text (a list, an object) is only named.
+            const bool isText = what != nullptr && (field.Role != FieldRole::Url || json.Peek() == '"');
+            if (isText) {
+                if (auto text = ReadText(json, read.Value, RecordLabel(number) + what); !text)
+                    return text.error();
             }
+            std::optional<TextField> lost;
+            if (isText && field.Role == FieldRole::Title) {
+                lost = Keep(title, std::move(read));
+            } else if (isText && field.Role == FieldRole::UserName) {
+                // The best two are kept: the second fills an empty first.
+                if (TextField second = Keep(user, std::move(read)); second.Rank >= 0)
+                    lost = Keep(standIn, std::move(second));
+            } else if (isText && field.Role == FieldRole::Password) {
+                lost = Keep(password, std::move(read));
+            } else if (isText && field.Role == FieldRole::Url) {
+                lost = Keep(url, std::move(read));
+            } else if ((field.Role == FieldRole::Type || field.Role == FieldRole::Notes) && json.Peek() == '"') {
+                constexpr size_t LongestKind = 64;  // a kind's name; of a note, whether there is any
+                if (!json.ReadString(field.Role == FieldRole::Type ? &kind : &notes, LongestKind, false))
+                    return CursorError(json);
+                if (field.Role == FieldRole::Notes)
+                    notesKey = key;
+            } else if (field.Role == FieldRole::Year || field.Role == FieldRole::Month || field.Role == FieldRole::Day) {
+                IntField& part = field.Role == FieldRole::Year ? year : field.Role == FieldRole::Month ? month : day;
+                if (!json.ReadIntField(part, key.c_str()))
+                    return CursorError(json);
+            } else if (field.Role == FieldRole::Modified) {
+                if (auto date = ReadDateField(json, key, number, modified); !date)
+                    return date.error();
+            } else {
+                if (!json.SkipValue(2))
+                    return CursorError(json);
+                NameUnimported(table, key);
+            }
+            if (lost && !lost->Value.empty())
+                NameUnimported(table, lost->Key);
         } while (json.Accept(','));
         if (!json.Expect('}', "“}”"))
             return CursorError(json);
     }
 
+    EntryOutcome outcome;
+    const std::string urlText = Utf16ToUtf8(url.Value);
+    if (IsNonLoginKind(kind) ||
+        (kind.empty() && IsNotesOnlyItem(urlText, Utf16ToUtf8(user.Value.empty() ? standIn.Value : user.Value),
+                                         Utf16ToUtf8(password.Value), notes))) {
+        outcome.Skipped = true;
+        return outcome;
+    }
+    // The address names a record without a title, and is lost as in CSV.
+    if (!url.Value.empty())
+        NameUnimported(table, url.Key);
+    if (!notes.empty())
+        NameUnimported(table, notesKey);
+    record.Title = title.Value.find_first_not_of(u' ') == std::u16string::npos && !url.Value.empty()
+                       ? Utf8ToUtf16(HostOfUrl(urlText))
+                       : std::move(title.Value);
+    if (user.Value.empty()) {
+        record.UserName = std::move(standIn.Value);
+    } else {
+        if (!standIn.Value.empty() && standIn.Value != user.Value)
+            NameUnimported(table, standIn.Key);
+        record.UserName = std::move(user.Value);
+    }
+    record.Password = std::move(password.Value);
+    outcome.NoPassword = password.Rank < 0;
+    record.Changed = modified;
+
     const bool anyDate = year.Value || month.Value || day.Value;
     if (!anyDate)
-        return {};
+        return outcome;
     if (!year.Value || !month.Value || !day.Value)
         return Error{RecordLabel(number) + "的日期不完整：year、month、day应同时给出 "
                                            "(year, month and day go together)",
@@ -427,7 +552,7 @@ Expected<void> ReadEntry(JsonCursor& json, size_t number, ImportRecord& record)
                      {}, 0};
     record.Changed = ImportDate{static_cast<int>(*year.Value), static_cast<int>(*month.Value),
                                 static_cast<int>(*day.Value)};
-    return {};
+    return outcome;
 }
 
 // A refusal of JSON that is not the shape export writes, with that shape.
@@ -483,7 +608,9 @@ Expected<ImportTable> ParseJsonImport(TextSource& source)
                 if (!(ok = json.ReadIntField(format, "format")))
                     break;
             } else if (KeyIs(key, "entries")) {
-                table.Records.clear();
+                std::optional<std::u16string> owner = std::move(table.Owner);
+                table = ImportTable{};
+                table.Owner = std::move(owner);
                 total = 0;
                 sawEntries = !json.AcceptNull();
                 if (!sawEntries)
@@ -492,6 +619,7 @@ Expected<ImportTable> ParseJsonImport(TextSource& source)
                     break;
                 if (json.Accept(']'))
                     continue;
+                size_t number = 0;  // entries so far, items that are no logins among them
                 do {
                     if (table.Records.size() == MaxImportRecords) {
                         entryError = TooManyRecordsMessage();
@@ -499,14 +627,21 @@ Expected<ImportTable> ParseJsonImport(TextSource& source)
                         break;
                     }
                     ImportRecord record;
-                    if (auto read = ReadEntry(json, table.Records.size() + 1, record); !read) {
+                    const Expected<EntryOutcome> read = ReadEntry(json, ++number, record, table);
+                    if (!read) {
                         entryError = read.error().Message;
                         ok = false;
                         break;
                     }
+                    if (read->Skipped) {
+                        ++table.SkippedRows;
+                        continue;
+                    }
+                    if (read->NoPassword)
+                        NoteWithoutPassword(table, number);
                     total += TextUnits(record);
                     if (total > MaxImportTotalLength) {
-                        entryError = TooMuchTextMessage(table.Records.size() + 1);
+                        entryError = TooMuchTextMessage(number);
                         ok = false;
                         break;
                     }

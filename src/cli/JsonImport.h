@@ -9,8 +9,11 @@
 namespace kyq::cli {
 
 // {"format":200,"owner":"…","entries":[{"title":"…","username":"…","password":"…",
-//  "year":2024,"month":2,"day":29}, …]}. "format", "owner" and every field but "title" may
-// be missing (null counts as missing); unknown keys are skipped. Without "entries" (or
+//  "year":2024,"month":2,"day":29}, …]}. "format", "owner" and every field may be missing
+// (null counts as missing). An entry's fields go by the names CSV columns have ("login",
+// "pass", "email", "url", "type", "modified", …, see CsvColumns): items that are no
+// logins are skipped and counted, entries without a password field counted by number,
+// and fields not taken named in UnimportedColumns. Without "entries" (or
 // with an array outside) the text is refused: it is another program's. A record has
 // either all three date fields or none. Nesting deeper than MaxJsonDepth is refused, so
 // hostile input cannot exhaust the stack.

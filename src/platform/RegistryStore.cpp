@@ -26,6 +26,7 @@ struct FileBytes {
     bool exists = false;
     bool readable = false;
     bool tooLarge = false;
+    bool othersMayRead = false;  // group or other bits set: rewritten even when unchanged
     std::string bytes;
 };
 
@@ -43,6 +44,7 @@ FileBytes ReadFileBytes(const std::filesystem::path& path)
         ::close(fd);
         return file;
     }
+    file.othersMayRead = (st.st_mode & 077) != 0;
     if (static_cast<unsigned long long>(st.st_size) > MaxHiveBytes) {
         file.readable = true;
         file.tooLarge = true;
@@ -368,7 +370,7 @@ Expected<void> RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& c
     for (const Change& change : changes)
         ApplyChange(current.hive, change);
     const std::string text = FormatRegistryText(current.hive, HiveName(hive));
-    if (current.error == HiveTextError::None && file.exists && file.bytes == text)
+    if (current.error == HiveTextError::None && file.exists && file.bytes == text && !file.othersMayRead)
         return {};
     // A file too large to be read back would lose everything at the next start.
     if (text.size() > MaxHiveBytes)
@@ -385,7 +387,9 @@ Expected<void> RegistryStore::UpdateFile(Hive hive, const std::vector<Change>& c
                                               aside.string());
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    if (auto written = ReplaceFileContents(path.string(), std::span<const uint8_t>(bytes, text.size()));
+    // The hives hold the portal's restore token and the fill history: only the user reads them.
+    if (auto written = ReplaceFileContents(path.string(), std::span<const uint8_t>(bytes, text.size()), nullptr,
+                                           FileAccess::OwnerOnly);
         !written)
         return failed("设置无法保存到“" + path.string() + "”：" + written.error().Message,
                       written.error().Detail, written.error().Code);

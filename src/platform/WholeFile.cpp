@@ -407,7 +407,7 @@ Expected<int> OpenRegular(const std::string& path)
     return fd;
 }
 
-Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes, FileStamp* stamp)
+Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes, FileStamp* stamp, FileAccess access)
 {
     const Expected<std::string> resolved = ResolveTarget(path);
     if (!resolved)
@@ -425,7 +425,8 @@ Expected<void> Replace(const std::string& path, std::span<const uint8_t> bytes, 
     }
 
     const std::string folder = FolderOf(target);
-    const struct stat* original = exists ? &info : nullptr;
+    // A private file is written as a new one is: 0600, this user's, no access list.
+    const struct stat* original = exists && access == FileAccess::KeepExisting ? &info : nullptr;
     Expected<void> done;
     struct stat written {};
     if (Outcome unnamed = ReplaceThroughUnnamedFile(folder, target, bytes, original, written); !unnamed)
@@ -472,9 +473,10 @@ Expected<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t lim
     return ReadRegularFile(path, limit);
 }
 
-Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, FileStamp* stamp)
+Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes, FileStamp* stamp,
+                                   FileAccess access)
 {
-    return Replace(path, bytes, stamp);
+    return Replace(path, bytes, stamp, access);
 }
 
 Expected<void> RemoveFileIfPresent(const std::string& path)

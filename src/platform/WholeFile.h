@@ -40,8 +40,11 @@ Expected<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t lim
 // are replaced, and only when this user may write them: a file without write permission
 // for this user, or without any write permission bit (also for root), is refused.
 // `stamp`, when given, becomes what the file is after a replacement.
+// OwnerOnly is for files that hold secrets or tokens: the replacement is mode 0600 and
+// owned by this user, without the old file's access list, however loose the old file was.
+enum class FileAccess { KeepExisting, OwnerOnly };
 Expected<void> ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes,
-                                   FileStamp* stamp = nullptr);
+                                   FileStamp* stamp = nullptr, FileAccess access = FileAccess::KeepExisting);
 
 // Removes the file; one that is not there counts as removed.
 Expected<void> RemoveFileIfPresent(const std::string& path);

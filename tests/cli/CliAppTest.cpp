@@ -172,6 +172,7 @@ TEST(CliApp, ImportInputs)
         std::string refusal;  // parts of the message, separated by '|'; empty: imported
         std::u16string password = u"pw";
         std::optional<ImportDate> date = std::nullopt;  // of the first record, when imported
+        std::string summary = {};                       // part of what an import prints
     };
     const std::string dated = "Title,Password,Last Modified\r\n";
     std::string tooMany = "Title,Password\r\n";
@@ -183,7 +184,10 @@ TEST(CliApp, ImportInputs)
         // Dates: ISO 8601 or empty; anything else is named with its record and refused.
         {"in.csv", dated + "A,p,2024-01-05\r\n", "", u"pw", ImportDate{2024, 1, 5}},
         {"in.csv", dated + "A,p,2024-01-05T10:20:30Z\r\n", "", u"pw", ImportDate{2024, 1, 5}},
-        {"in.csv", dated + "A,p,2024-01-05T10:20:30+08:00\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        {"in.csv", dated + "A,p,2024-01-05T18:20:30+08:00\r\n", "", u"pw", ImportDate{2024, 1, 5}},
+        // Records without a password field are named by number, never by their text.
+        {"in.json", R"({"entries":[{"title":"a","pass":"p"},{"title":"秘密"},{"title":"c","password":null}]})", "",
+         u"pw", today, "2 条记录没有密码字段，导入后密码为空：第2、3条"},
         {"in.csv", dated + "A,p,\r\n", "", u"pw", today},
         {"in.csv", dated + "A,p,2024-01-05\r\nB,p,01/05/2024\r\n", "第2条记录（CSV第3行）|“Last Modified”列的“01/05/2024”"},
         {"in.csv", dated + "A,p,5.1.2024\r\n", "第1条记录（CSV第2行）|“Last Modified”列的“5.1.2024”"},
@@ -217,6 +221,7 @@ TEST(CliApp, ImportInputs)
             const std::vector<ImportRecord> records = Exported(out);
             ASSERT_FALSE(records.empty());
             EXPECT_EQ(records[0].Changed, c.date) << shown;
+            EXPECT_NE(o.Out.find(c.summary), std::string::npos) << o.Out;
             continue;
         }
         EXPECT_EQ(o.Status, 1) << shown;

@@ -19,8 +19,7 @@ TEST(DateText, CommonFormsAreReadAndImpossibleOrForeignOnesGiveNothing)
         std::optional<ImportDate> date;
     } cases[] = {
         {"2024-02-29", leap},
-        {"2024-02-29T10:00:00Z", leap},
-        {"2024-02-29T23:59:59.123+08:00", leap},
+        {"2024-02-29T23:59:59.123", leap},
         {"2024-02-29 10:00:00", leap},
         {" 2024/2/29 ", leap},
         {"2024/02/29 9:05", leap},
@@ -43,7 +42,7 @@ TEST(DateText, CommonFormsAreReadAndImpossibleOrForeignOnesGiveNothing)
     EXPECT_FALSE(IsCalendarDate({2024, 6, 31}));
 }
 
-TEST(DateText, UnixTimesInLocalTime)
+TEST(DateText, InstantsGiveTheirLocalDate)
 {
     // Pin the zone so the expected local date is known.
     const char* before = std::getenv("TZ");
@@ -51,9 +50,25 @@ TEST(DateText, UnixTimesInLocalTime)
     setenv("TZ", "CST-8", 1);  // POSIX form: UTC+8, no zone database needed
     tzset();
     // 1709200800 = 2024-02-29 10:00 UTC = 18:00 in Shanghai; 1709226000 = 17:00 UTC = 01:00 on 1 March.
-    EXPECT_EQ(ParseDateText("1709200800"), (ImportDate{2024, 2, 29}));
-    EXPECT_EQ(ParseDateText("1709226000"), (ImportDate{2024, 3, 1}));
-    EXPECT_EQ(ParseDateText("1709200800123"), (ImportDate{2024, 2, 29}));
+    // 1709668800 = 2024-03-05 20:00 UTC = 04:00 on 6 March in Shanghai, however it is written.
+    const struct {
+        const char* text;
+        ImportDate date;
+    } cases[] = {
+        {"1709200800", {2024, 2, 29}},
+        {"1709226000", {2024, 3, 1}},
+        {"1709200800123", {2024, 2, 29}},
+        {"1709668800000", {2024, 3, 6}},
+        {"2024-03-05T20:00:00Z", {2024, 3, 6}},
+        {"2024-03-05T20:00:00.999z", {2024, 3, 6}},
+        {"2024-03-05T12:00-08:00", {2024, 3, 6}},
+        {"2024-03-06T04:00:00+08:00", {2024, 3, 6}},
+        {"2024-03-06T00:30:00+09:30", {2024, 3, 5}},
+        {"2024-03-05 20:00:00", {2024, 3, 5}},  // no zone: the date as written
+        {"2024-12-31T23:00:00Z", {2025, 1, 1}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseDateText(c.text), c.date) << c.text;
     if (before)
         setenv("TZ", saved.c_str(), 1);
     else

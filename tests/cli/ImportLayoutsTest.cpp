@@ -87,6 +87,18 @@ TEST(ImportLayouts, CommonExportsImportWhole)
         {"cloud-manager.csv",
          {{u"Shop", u"buyer", u"sh0p", {}}, {u"Bank", u"client", u"b4nk", {}}},
          0, 2, {"folder", "favorite", "notes", "fields", "reprompt", "login_uri", "login_totp"}},
+        // An address only in "email" is the user name; beside another user name it is lost,
+        // and said so. Unix seconds at noon UTC.
+        {"vault-manager.csv",
+         {{u"Forum", u"li@example.org", u"f0rum", ImportDate{2024, 3, 5}},
+          {u"Shop", u"buyer", u"sh0p", ImportDate{2024, 1, 5}},
+          {u"Mail", u"me@example.com", u"m4il", {}}},
+         0, 1, {"url", "email", "note", "totp", "createTime", "vault"}},
+        // Notes kept among logins: marked by their address, or only by having no login.
+        {"notes-in-logins.csv", {{u"Bank", u"client", u"b4nk", {}}}, 0, 2,
+         {"url", "totp", "extra", "grouping", "fav"}},
+        {"suite-manager.csv", {{u"Router", u"admin", u"r0uter", {}}, {u"Locker", u"", u"", {}}}, 0, 1,
+         {"Url", "OTPAuth", "Favorite", "Archived", "Tags", "Notes"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "cli/ExportText.h"
 #include "cli/JsonImport.h"
@@ -60,6 +61,47 @@ TEST(JsonImport, OptionalPartsAndUnknownKeys)
     EXPECT_TRUE(MustParse(R"({"entries":[]})").Records.empty());
     // Key names in other letter case are the same keys.
     EXPECT_EQ(MustParse(R"({"Entries":[{"Title":"x","UserName":"u"}]})").Records.at(0).UserName, u"u");
+}
+
+// Other programs' names for a record's fields are the names of CSV columns; what is not
+// taken is named, an entry without a password is counted, notes are skipped.
+TEST(JsonImport, FieldsAreKnownByTheNamesOfCsvColumns)
+{
+    struct Case {
+        const char* entries;
+        std::vector<std::u16string> record;  // title, user name, password of the first record
+        size_t skipped;
+        std::vector<size_t> withoutPassword;
+        std::vector<std::string> unimported;
+    };
+    const std::vector<Case> cases = {
+        {R"({"title":"邮箱","login":"张三","pass":"秘密1","url":"https://mail.example.com/"})",
+         {u"邮箱", u"张三", u"秘密1"}, 0, {}, {"url"}},
+        {R"({"title":"a"},{"title":"b","password":null},{"title":"c","password":""})", {u"a", u"", u""}, 0, {1, 2}, {}},
+        {R"({"url":"https://x.example.com:8443/a","email":"e@x","username":"","Login_Password":"p","otp":"123"})",
+         {u"x.example.com", u"e@x", u"p"}, 0, {}, {"otp", "url"}},
+        {R"({"name":"n","username":"u","email":"e@x","password":"p"})", {u"n", u"u", u"p"}, 0, {}, {"email"}},
+        {R"({"type":"note","name":"wifi","notes":"on the router"},{"title":"l","url":"http://sn","notes":"x"},)"
+         R"({"title":"t","note":"text only"},{"title":"kept","password":"p"})",
+         {u"kept", u"", u"p"}, 3, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entries);
+        const ImportTable t = MustParse(std::string(R"({"entries":[)") + c.entries + "]}");
+        ASSERT_FALSE(t.Records.empty());
+        EXPECT_EQ(t.Records[0].Title, c.record[0]);
+        EXPECT_EQ(t.Records[0].UserName, c.record[1]);
+        EXPECT_EQ(t.Records[0].Password, c.record[2]);
+        EXPECT_EQ(t.SkippedRows, c.skipped);
+        EXPECT_EQ(t.WithoutPasswordNumbers, c.withoutPassword);
+        EXPECT_EQ(t.UnimportedColumns, c.unimported);
+    }
+    // One instant, one date: ISO text with its zone and Unix milliseconds agree.
+    const ImportTable dated = MustParse(
+        R"({"entries":[{"title":"a","modified":"2024-01-05T12:00:00Z"},{"title":"b","timePasswordChanged":1704456000000}]})");
+    EXPECT_EQ(dated.Records.at(0).Changed, dated.Records.at(1).Changed);
+    EXPECT_NE(ErrorOf(R"({"entries":[{"title":"a"},{"title":"b","modified":"yesterday"}]})").find("record 2"),
+              std::string::npos);
 }
 
 TEST(JsonImport, ResolvesEscapes)

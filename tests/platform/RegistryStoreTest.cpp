@@ -51,6 +51,11 @@ TEST(RegistryStore, FirstWriteCreatesAPrivateFolderAndReadsNeverDo)
     // Only the hive written to has a file, and no temporary file is left behind.
     EXPECT_FALSE(std::filesystem::exists(folder / "HKEY_LOCAL_MACHINE.reg"));
     EXPECT_FALSE(std::filesystem::exists(folder / "HKEY_CURRENT_USER.reg.tmp"));
+
+    // A hive left readable by others is made private again, even by a write that changes nothing.
+    ::chmod((folder / "HKEY_CURRENT_USER.reg").c_str(), 0644);
+    ASSERT_TRUE(store.SetValue(Hive::CurrentUser, "Software\\Tarnwick", "v", RegistryValue::String("1")));
+    EXPECT_EQ(ModeOf(folder / "HKEY_CURRENT_USER.reg"), 0600u);
 }
 
 TEST(RegistryStore, KeysAndValuesIgnoreCaseAndKeepTheFirstSpelling)

@@ -58,6 +58,7 @@ TEST(ReplaceFileContents, TargetsAreReplacedInPlaceOrRefusedWithTheReason)
         std::function<void(const Folder&)> prepare;  // makes "target" and what it needs
         const char* reason;                         // empty: replaced
         std::function<void(const Folder&)> check;   // after the call
+        FileAccess access = FileAccess::KeepExisting;
     };
     const std::vector<Case> cases = {
         {"a new file is private", [](const Folder&) {}, "",
@@ -68,6 +69,12 @@ TEST(ReplaceFileContents, TargetsAreReplacedInPlaceOrRefusedWithTheReason)
              ::chmod((f / "target").c_str(), 0640);
          },
          "", [](const Folder& f) { EXPECT_EQ(StatOf(f / "target").st_mode & 07777, 0640u); }},
+        {"a file of secrets is private whatever the old one was",
+         [](const Folder& f) {
+             Write(f / "target", "old");
+             ::chmod((f / "target").c_str(), 0644);
+         },
+         "", [](const Folder& f) { EXPECT_EQ(StatOf(f / "target").st_mode & 07777, 0600u); }, FileAccess::OwnerOnly},
         {"a link is followed and stays",
          [](const Folder& f) {
              Write(f / "real", "old");
@@ -105,7 +112,7 @@ TEST(ReplaceFileContents, TargetsAreReplacedInPlaceOrRefusedWithTheReason)
         SCOPED_TRACE(c.what);
         Folder folder;
         c.prepare(folder);
-        const Expected<void> written = ReplaceFileContents(folder / "target", Bytes("new"));
+        const Expected<void> written = ReplaceFileContents(folder / "target", Bytes("new"), nullptr, c.access);
         EXPECT_EQ(written.has_value(), *c.reason == '\0') << (written ? "" : written.error().Message);
         if (written) {
             EXPECT_EQ(Read(folder / "target"), "new");

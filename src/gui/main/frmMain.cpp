@@ -175,7 +175,9 @@ uint64_t frmMain::NativeWindow()
 
 void frmMain::ClearClipboard()
 {
-    QGuiApplication::clipboard()->clear();
+    // Only what this program put there: a later copy in another program is the user's.
+    if (QClipboard* clipboard = QGuiApplication::clipboard(); clipboard->ownsClipboard())
+        clipboard->clear();
 }
 
 void frmMain::Form_Resize()
