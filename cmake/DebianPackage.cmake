@@ -68,9 +68,9 @@ set(CPACK_PACKAGE_VENDOR "Tarnwick工作室")
 set(CPACK_PACKAGE_CONTACT "Tarnwick工作室 <keyquill@example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "password manager with a Chinese interface and auto-fill")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Keyquill keeps passwords in documents that belong to one owner and are locked with one
-document password (a sealed format with Argon2id and XChaCha20-Poly1305). Its
-interface is in Simplified Chinese.
+    "Keyquill keeps passwords in documents that belong to one owner and are locked
+with one document password (a sealed format with Argon2id and
+XChaCha20-Poly1305). Its interface is in Simplified Chinese.
 
 A global hot key (Ctrl+Alt+P) opens a fill dialog that types the chosen user
 name and password into the window that had the focus, on X11 and on Wayland

@@ -19,6 +19,7 @@ debs=("$build"/keyquill_*_amd64.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "no single keyquill_*_amd64.deb in $build"
 deb=${debs[0]}
 version=$(dpkg-deb -f "$deb" Version)
+hook=usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/keyquill/libKeybHook.so
 [ "$(basename "$deb")" = "keyquill_${version}_amd64.deb" ] || fail "$deb is not named after version $version"
 echo "$deb"
 
@@ -36,7 +37,7 @@ recommends=$(dpkg-deb -f "$deb" Recommends)
 
 echo "-- files"
 listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for f in usr/bin/KYQ usr/bin/kyq-cli usr/lib/keyquill/libKeybHook.so \
+for f in usr/bin/KYQ usr/bin/kyq-cli "$hook" \
          usr/share/keyquill/help/intro.htm usr/share/keyquill/help/fill.htm usr/share/keyquill/readme.txt \
          usr/share/applications/com.example.tarnwick.Keyquill.desktop \
          usr/share/metainfo/com.example.tarnwick.Keyquill.metainfo.xml \
@@ -60,7 +61,7 @@ for size in 16 24 32 48 64 128 256; do
 done
 
 echo "-- hardening"
-for binary in usr/bin/KYQ usr/bin/kyq-cli usr/lib/keyquill/libKeybHook.so; do
+for binary in usr/bin/KYQ usr/bin/kyq-cli "$hook"; do
   readelf -lW "$root/$binary" | grep -q GNU_RELRO || fail "$binary: no relro"
   readelf -dW "$root/$binary" | grep -Eq "BIND_NOW|FLAGS.*\bNOW\b" || fail "$binary: no bind now"
 done
@@ -90,9 +91,10 @@ for pair in "KYQ.1:kyq-usage" "kyq-cli.1:cli-usage"; do
   LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$root/usr/share/man/man1/${pair%%:*}.gz" \
     2>&1 >/dev/null | grep . && fail "groff warns about ${pair%%:*}"
 done
-# What help2man and its kind read: a usage, options and an exit status.
-page=$(help2man --no-info --no-discard-stderr "$cli")
-for section in SYNOPSIS OPTIONS "EXIT STATUS"; do
-  grep -q "^\.SH \"\?$section" <<<"$page" || fail "help2man finds no $section in kyq-cli --help"
+# What help2man and its kind read: a synopsis, the options one to an entry, the exit status.
+page=$(help2man --locale=C.UTF-8 --no-info --no-discard-stderr "$cli")
+for part in '^\.SH SYNOPSIS' '^\.SH OPTIONS' '^\\fB\\-\\-version\\fR$' '^\.SS "Exit status:"'; do
+  grep -q "$part" <<<"$page" || fail "help2man finds no $part in kyq-cli --help"
 done
+grep -q "密码" <<<"$page" || fail "help2man loses the Chinese of kyq-cli --help"
 echo "-- package checked: $deb"
