@@ -56,19 +56,23 @@ echo "-- desktop entry and AppStream metadata"
 desktop-file-validate "$root"/usr/share/applications/com.example.tarnwick.Keyquill.desktop
 appstreamcli validate --no-net "$root"/usr/share/metainfo/com.example.tarnwick.Keyquill.metainfo.xml
 for size in 16 24 32 48 64 128 256; do
-  file "$root/usr/share/icons/hicolor/${size}x${size}/apps/keyquill.png" |
-    grep -q "PNG image data, $size x $size" || fail "keyquill.png of ${size}x${size} is no such PNG"
+  kind=$(file "$root/usr/share/icons/hicolor/${size}x${size}/apps/keyquill.png")
+  grep -q "PNG image data, $size x $size" <<<"$kind" || fail "keyquill.png of ${size}x${size} is no such PNG"
 done
 
 echo "-- hardening"
+# Each listing is read whole first: grep -q ends early, and pipefail would count the
+# writer's broken pipe as a failure.
 for binary in usr/bin/KYQ usr/bin/kyq-cli "$hook"; do
-  readelf -lW "$root/$binary" | grep -q GNU_RELRO || fail "$binary: no relro"
-  readelf -dW "$root/$binary" | grep -Eq "BIND_NOW|FLAGS.*\bNOW\b" || fail "$binary: no bind now"
+  segments=$(readelf -lW "$root/$binary") dynamic=$(readelf -dW "$root/$binary")
+  grep -q GNU_RELRO <<<"$segments" || fail "$binary: no relro"
+  grep -Eq "BIND_NOW|FLAGS.*\bNOW\b" <<<"$dynamic" || fail "$binary: no bind now"
 done
 for binary in usr/bin/KYQ usr/bin/kyq-cli; do
-  readelf -hW "$root/$binary" | grep -q "DYN (Position-Independent Executable" || fail "$binary: not PIE"
-  readelf -sW --dyn-syms "$root/$binary" | grep -q __stack_chk_fail || fail "$binary: no stack protector"
-  readelf -sW --dyn-syms "$root/$binary" | grep -Eq "__[a-z]+_chk@" || fail "$binary: no fortified call"
+  header=$(readelf -hW "$root/$binary") symbols=$(readelf -sW --dyn-syms "$root/$binary")
+  grep -q "DYN (Position-Independent Executable" <<<"$header" || fail "$binary: not PIE"
+  grep -q __stack_chk_fail <<<"$symbols" || fail "$binary: no stack protector"
+  grep -Eq "__[a-z]+_chk@" <<<"$symbols" || fail "$binary: no fortified call"
 done
 
 echo "-- the programs from the unpacked package, without a display"
@@ -79,8 +83,10 @@ kyq=$root/usr/bin/KYQ cli=$root/usr/bin/kyq-cli
 "$kyq" --help >"$root/kyq-usage" || fail "KYQ --help"
 "$cli" --help >"$root/cli-usage" || fail "kyq-cli --help"
 printf '密码\n' | "$cli" import tests/cli/samples/browser-named.csv --owner 测试 -o "$root/t.kyq" --sealed >/dev/null
-printf '密码\n' | "$cli" export "$root/t.kyq" --format csv | grep -q . || fail "kyq-cli export from the package"
-"$cli" info "$root/t.kyq" | grep -q 300 || fail "kyq-cli info from the package"
+exported=$(printf '密码\n' | "$cli" export "$root/t.kyq" --format csv) || fail "kyq-cli export from the package"
+[ "$(wc -l <<<"$exported")" -eq 4 ] || fail "kyq-cli export from the package: $exported"
+info=$("$cli" info "$root/t.kyq") || fail "kyq-cli info from the package"
+grep -q 300 <<<"$info" || fail "kyq-cli info from the package: $info"
 
 echo "-- the manual pages name every option of the usage"
 for pair in "KYQ.1:kyq-usage" "kyq-cli.1:cli-usage"; do
