@@ -13,6 +13,7 @@ packages=(
   libwayland-dev libxkbcommon-dev qt6-wayland
   sway foot xwayland dbus grim
   xdg-desktop-portal python3-dbusmock
+  dpkg-dev file lintian desktop-file-utils appstream help2man man-db
 )
 
 missing=()

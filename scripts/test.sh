@@ -4,6 +4,7 @@
 #   1. everything (unit, GUI on the offscreen platform, X11 end to end under Xvfb), warnings as errors
 #   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the fuzz targets for about a minute each under AddressSanitizer
+#   4. the Debian package: built from a Release build and checked (scripts/package-check.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -32,4 +33,6 @@ if [ -d fuzz ] && [ -f fuzz/CMakeLists.txt ]; then
   cmake --build build/fuzz -j"$jobs"
   scripts/fuzz.sh build/fuzz "${KYQ_FUZZ_SECONDS:-60}"
 fi
+echo "== the Debian package"
+scripts/package-check.sh build/package
 echo "== all tests passed"

@@ -10,7 +10,10 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QProcess>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -150,12 +153,32 @@ bool StartProgram(const std::string& program, const std::vector<std::string>& ar
     return QProcess::startDetached(QString::fromStdString(program), list);
 }
 
+// A usage or version that did not reach the terminal (a closed pipe, a full disk) is a
+// failure the caller can see.
+int PrintAndExit(const std::string& text)
+{
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "KYQ: 无法写出 (cannot write to standard output): %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     // Taken before Qt removes the arguments it understands: a file may be named "-style".
     const std::string commandLine = kyq::JoinCommandLine(argc, argv);
+    // Answered in the terminal before Qt looks for a display or the instance is asked.
+    switch (kyq::ConsoleRequestOf(commandLine)) {
+    case kyq::ConsoleRequest::Usage:
+        return PrintAndExit(kyq::ConsoleUsageText());
+    case kyq::ConsoleRequest::Version:
+        return PrintAndExit(kyq::ConsoleVersionText("KYQ"));
+    case kyq::ConsoleRequest::None:
+        break;
+    }
     if (kyq::IsFillSwitch(commandLine) && FillHandedOverEarly(argc, argv))
         return 0;
 

@@ -17,6 +17,7 @@
 #include "core/document/SealedFormat.h"
 #include "core/document/TitleCollator.h"
 #include "core/workflow/DocumentUnlock.h"
+#include "core/workflow/StartUpRules.h"
 #include "platform/Utf.h"
 #include "platform/WholeFile.h"
 
@@ -24,12 +25,33 @@ namespace kyq::cli {
 
 namespace {
 
+// Laid out the way help2man and its kind read a usage: "Usage:" and "or:" lines, headings
+// ending in a colon, options indented one to a line.
 constexpr std::string_view UsageText =
-    "用法 (usage):\n"
-    "  kyq-cli info 文档.kyq\n"
-    "  kyq-cli export 文档.kyq [--format json|csv]\n"
-    "  kyq-cli import 输入.json|输入.csv --owner 用户名 -o 输出.kyq [--sealed] [--force]\n"
-    "  kyq-cli convert 文档.kyq -o 输出.kyq --to sealed|200 [--force]\n"
+    "Usage: kyq-cli info 文档.kyq\n"
+    "  or:  kyq-cli export 文档.kyq [--format json|csv]\n"
+    "  or:  kyq-cli import 输入.json|输入.csv --owner 用户名 -o 输出.kyq [--sealed] [--force]\n"
+    "  or:  kyq-cli convert 文档.kyq -o 输出.kyq --to sealed|200 [--force]\n"
+    "  or:  kyq-cli --help | --version\n"
+    "查看、导出、导入和转换 Keyquill 密码文档 (.kyq)，不需要窗口。\n"
+    "(Inspects, exports, imports and converts Keyquill password documents without a window.)\n"
+    "\n"
+    "Commands:\n"
+    "  info        显示格式、用户名、记录数或密钥开销，不需要密码\n"
+    "              (format, owner, record count or key cost; no password)\n"
+    "  export      把记录写到标准输出 (writes the records to standard output)\n"
+    "  import      从 JSON 或 CSV 文件建立文档 (makes a document from a JSON or CSV file)\n"
+    "  convert     把文档写成另一种格式 (writes a document in another format)\n"
+    "\n"
+    "Options:\n"
+    "  --format json|csv  export 的输出格式，默认 json (export's output, json by default)\n"
+    "  --owner 用户名     新文档的用户名 (the new document's owner name)\n"
+    "  -o 输出.kyq        输出文件 (the output file)\n"
+    "  --sealed           import 写出加密格式 300 (import writes the sealed format 300)\n"
+    "  --to sealed|200    convert 的目标格式 (convert's target format)\n"
+    "  --force            替换已有的输出文件 (replace an existing output file)\n"
+    "  -h, --help         显示本说明 (print this usage)\n"
+    "  --version          显示版本 (print the version)\n"
     "\n"
     "文档密码在终端上输入（不回显），或取标准输入的第一行。\n"
     "(The document password is typed on the terminal without echo, or is the first line of\n"
@@ -47,9 +69,10 @@ constexpr std::string_view UsageText =
     "(--sealed and --to sealed write the sealed format 300, which older versions cannot open;\n"
     "convert follows import's rules for its output.)\n"
     "\n"
-    "退出状态 (exit status): 0 成功 (ok), 1 失败 (failed), 2 用法错误 (usage),\n"
-    "3 不支持的文件格式或文件已损坏 (unsupported or damaged document),\n"
-    "4 密码错误或文件已被改动 (the password does not open the document, or it was altered).\n";
+    "Exit status:\n"
+    "  0 成功 (ok), 1 失败 (failed), 2 用法错误 (usage),\n"
+    "  3 不支持的文件格式或文件已损坏 (unsupported or damaged document),\n"
+    "  4 密码错误或文件已被改动 (the password does not open the document, or it was altered).\n";
 
 int Usage(const CliContext& cx, const std::string& problem)
 {
@@ -459,6 +482,8 @@ int RunCli(const std::vector<std::string>& args, const CliContext& cx)
     int status = ExitOk;
     if (command == "-h" || command == "--help" || command == "help") {
         cx.Out << UsageText;
+    } else if (command == "--version") {
+        cx.Out << ConsoleVersionText("kyq-cli");
     } else {
         const Expected<Arguments> split = SplitArguments(args, 1);
         if (!split)

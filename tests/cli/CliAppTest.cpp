@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CliTestSupport.h"
+#include "core/workflow/StartUpRules.h"
 #include "cli/CliApp.h"
 #include "cli/JsonImport.h"
 #include "core/document/DocumentFormat.h"
@@ -398,6 +399,9 @@ TEST(CliApp, UsageErrorsGiveStatusTwo)
     Outcome help = Cli({"--help"});
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Out.find("kyq-cli export"), std::string::npos);
+    Outcome version = Cli({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, ConsoleVersionText("kyq-cli"));
 }
 
 }  // namespace

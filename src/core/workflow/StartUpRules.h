@@ -25,6 +25,16 @@ inline constexpr char16_t NoInstanceForFillText[] =
 
 // The lines shown for "/?", joined by CR LF.
 std::u16string UsageText();
+
+// What a command line asks for that needs neither a display nor the instance: "-h",
+// "--help" or "--version" as the whole of it. Decided before the GUI starts, so that it
+// also answers in a terminal without a display.
+enum class ConsoleRequest { None, Usage, Version };
+ConsoleRequest ConsoleRequestOf(std::string_view commandLine);
+// The usage for standard output: UTF-8, each line ending in LF, every option named.
+std::string ConsoleUsageText();
+// "<program> (Keyquill) <major>.<minor>.<build>" and LF, the version the package carries.
+std::string ConsoleVersionText(std::string_view program);
 // The warning for a command line that names no file: the line, a blank line, the usage.
 std::u16string InvalidCommandText(std::string_view commandLine);
 inline constexpr char16_t NewerVersionQuestion[] =

@@ -11,6 +11,7 @@
 
 #include "core/workflow/CommandLineItem.h"
 #include "core/workflow/StartUpRules.h"
+#include "platform/Utf.h"
 
 namespace kyq {
 namespace {
@@ -41,6 +42,27 @@ TEST(StartUpRulesTest, HelpSwitchAnywhere)
     EXPECT_TRUE(HasHelpSwitch(" -h "));
     EXPECT_FALSE(HasHelpSwitch("notes -h.kyq"));
     EXPECT_FALSE(HasHelpSwitch("--helpful"));
+}
+
+// Asked in a terminal: only as the whole command line, so that a file may still be named so.
+TEST(StartUpRulesTest, ConsoleRequests)
+{
+    const struct {
+        std::string_view Line;
+        ConsoleRequest Request;
+    } cases[] = {
+        {"-h", ConsoleRequest::Usage},      {" --help ", ConsoleRequest::Usage},
+        {"--version", ConsoleRequest::Version}, {"/?", ConsoleRequest::None},
+        {"--fill", ConsoleRequest::None},   {"", ConsoleRequest::None},
+        {"-h x", ConsoleRequest::None},     {"notes --version", ConsoleRequest::None},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ConsoleRequestOf(c.Line), c.Request) << c.Line;
+    // Both usages name every option the program takes.
+    for (const std::string_view option : {"/?", "-h", "--help", "--version", "--fill", "文件名"}) {
+        EXPECT_NE(ConsoleUsageText().find(option), std::string::npos) << option;
+        EXPECT_NE(UsageText().find(Utf8ToUtf16(option)), std::u16string::npos) << option;
+    }
 }
 
 TEST(StartUpRulesTest, InvalidCommandNamesTheCommandBeforeTheUsage)
