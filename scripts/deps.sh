@@ -13,6 +13,7 @@ packages=(
   libwayland-dev libxkbcommon-dev qt6-wayland
   sway foot xwayland dbus grim
   xdg-desktop-portal python3-dbusmock
+  kwin-wayland xdg-desktop-portal-kde plasma-wayland-protocols mutter xdg-desktop-portal-gnome python3-dbus
 )
 
 missing=()
