@@ -127,10 +127,10 @@ protected:
     void TearDown() override
     {
         if (desktop_ && HasFailure()) {
+            std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            std::replace(name.begin(), name.end(), '/', '-');
             const std::filesystem::path shot =
-                std::filesystem::temp_directory_path() /
-                (std::string("kyq-desktops-") +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png");
+                std::filesystem::temp_directory_path() / ("kyq-desktops-" + name + ".png");
             if (desktop_->Screenshot(shot))
                 std::printf("the screen at the failure: %s\n", shot.c_str());
         }

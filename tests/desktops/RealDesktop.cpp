@@ -283,7 +283,8 @@ bool RealDesktop::Screenshot(const std::filesystem::path& png) const
         return false;
     const std::filesystem::path script = root_ / "screenshot.py";
     std::ofstream(script) << KdeScreenshot;
-    return Run("python3 " + script.string() + " " + png.string()).has_value();
+    // dbus is a package of the system's Python, not of one first on PATH.
+    return Run("/usr/bin/python3 " + script.string() + " " + png.string()).has_value();
 }
 
 }  // namespace kyq::test
