@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test:
 #   0. the layering of src/ (scripts/check-layers.py)
-#   1. everything (unit, GUI on the offscreen platform, X11 end to end under Xvfb), warnings as errors
+#   1. everything (unit, GUI on the offscreen platform, X11 end to end under Xvfb, Wayland under
+#      sway, the portal, label "desktops" on headless KDE and GNOME), warnings as errors
 #   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the fuzz targets for about a minute each under AddressSanitizer
 #   4. the Debian package: built from a Release build and checked (scripts/package-check.sh)

@@ -14,6 +14,7 @@
 #include "core/workflow/CommonDialog.h"
 #include "core/workflow/MessageBoxText.h"
 #include "gui/shell/ChineseFileColumns.h"
+#include "platform/Log.h"
 
 #include <algorithm>
 
@@ -74,6 +75,10 @@ MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons button
     // No parent: the window that would be the natural one is often disabled while a dialog
     // of its own is up, and a child of a disabled window takes no input.
     const MessageBoxText fitted = FitMessageBoxText(text);
+    // Where the desktop lists no windows (GNOME) the log is the one place that shows, after
+    // the fact, what the user was told. Boxes never hold a secret.
+    LogInfo(LogArea::Desktop,
+            "message box: " + QString::fromStdU16String(fitted.Shown).toStdString());
     // Captions can be a record's title, which may be thousands of characters long.
     const QString caption = QString::fromStdU16String(FitMessageBoxText(title, 2).Shown);
     QMessageBox box(BoxIcon(icon), caption, QString::fromStdU16String(fitted.Shown));
