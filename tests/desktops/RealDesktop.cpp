@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include "desktops/RealDesktop.h"
 
 #include <cerrno>
@@ -115,7 +116,8 @@ RealDesktop::~RealDesktop()
     for (auto it = processes_.rbegin(); it != processes_.rend(); ++it)
         WaylandSession::Stop(*it);
     std::error_code error;
-    if (!root_.empty())
+    // KYQ_TEST_KEEP keeps the session's logs for a look after a failure.
+    if (!root_.empty() && !std::getenv("KYQ_TEST_KEEP"))
         std::filesystem::remove_all(root_, error);
 }
 
