@@ -38,11 +38,12 @@ bool IsRegularFile(const std::string& path)
 
 }  // namespace
 
-bool HandFillRequestOver(const std::string& instanceFolder,
-                         const std::function<std::optional<int64_t>(uint64_t window)>& send)
+bool HandFillRequestOver(
+    const std::string& instanceFolder,
+    const std::function<std::optional<int64_t>(const std::string& folder, uint64_t window)>& send)
 {
     const uint64_t window = ReadHandleFile(instanceFolder);
-    return window != 0 && send && send(window).has_value();
+    return window != 0 && send && send(instanceFolder, window).has_value();
 }
 
 StartUp::StartUp(StartUpOptions options, std::unique_ptr<MessageService> messages)
@@ -68,12 +69,12 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     KyqApp& app = *app_;
     app.Document.PreviousPath.clear();
 
-    // Another instance holds the lock in the per-user folder. Without a usable folder or
+    // Another instance of this desktop session holds the lock in the session's folder. Without a usable folder or
     // lock this start runs as the only one: a stale lock never keeps the program from
     // starting (the kernel drops it with its process).
     if (!options_.InstanceFolder.empty()) {
         instanceFolder_ = options_.InstanceFolder;
-    } else if (auto folder = PerUserRuntimeFolder()) {
+    } else if (auto folder = SessionRuntimeFolder()) {
         instanceFolder_ = std::move(*folder);
     } else {
         instanceFolder_.clear();
@@ -183,7 +184,7 @@ StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
     steps.Send = [this, &text](uint64_t window) -> std::optional<int64_t> {
         if (!options_.SendHandOver)
             return std::nullopt;
-        return options_.SendHandOver(window, text);
+        return options_.SendHandOver(instanceFolder_, window, text);
     };
     int pauses = 0;
     steps.Pause = options_.PauseBeforeRetry ? options_.PauseBeforeRetry : [&pauses] {

@@ -99,9 +99,9 @@ std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frm
     return platform;
 }
 
-std::optional<int64_t> SendFillRequest(uint64_t window)
+std::optional<int64_t> SendFillRequest(const std::string& folder, uint64_t window)
 {
-    return kyq::SendHandOverMessage(window, kyq::WM_FILL_REQUEST, 0, 0);
+    return kyq::SendHandOverMessage(folder, window, kyq::WM_FILL_REQUEST, 0, 0);
 }
 
 // "--fill" is a desktop's hot key: the user waits for the fill dialog. Its request goes
@@ -112,7 +112,7 @@ bool FillHandedOverEarly(int& argc, char** argv)
 {
     const QCoreApplication core(argc, argv);
     kyq::InstallQtLogSink();
-    auto folder = kyq::PerUserRuntimeFolder();
+    auto folder = kyq::SessionRuntimeFolder();
     return folder && kyq::HandFillRequestOver(*folder, SendFillRequest);
 }
 
@@ -160,8 +160,9 @@ int main(int argc, char** argv)
     options.MakePlatform = MakePlatform;
     options.RegisterForms = RegisterForms;
     options.StartProgram = StartProgram;
-    options.SendHandOver = [](uint64_t window, const std::string& text) {
-        return kyq::SendHandOverMessage(window, kyq::WM_HANDOVER, 0, 0,
+    options.SendHandOver = [](const std::string& folder, uint64_t window,
+                              const std::string& text) {
+        return kyq::SendHandOverMessage(folder, window, kyq::WM_HANDOVER, 0, 0,
                                         QByteArray::fromStdString(text));
     };
     options.SendFillRequest = SendFillRequest;

@@ -1,15 +1,21 @@
 #include "platform/qt/HandOverChannel.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QLocalServer>
 #include <QProcess>
 
+#include <cstring>
 #include <functional>
 #include <memory>
+
+#include "support/ScratchFolder.h"
 
 namespace kyq {
 namespace {
@@ -17,7 +23,7 @@ namespace {
 struct Received {
     quint64 id = 0;
     qint64 message = -1, wParam = -1, lParam = -1;
-    QByteArray text;
+    QByteArray text, token;
     int count = 0;
 };
 
@@ -40,6 +46,15 @@ void SpinFor(int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// The session's folder: private, as the program's is.
+const std::string& Folder() {
+    static test::ScratchFolder folder("kyq-channel");
+    static const std::string path = folder.Path().string() + "/";
+    return path;
+}
+
+QString FolderArg() { return QString::fromStdString(Folder()); }
+
 std::unique_ptr<QProcess> StartSender(const QStringList& args) {
     auto p = std::make_unique<QProcess>();
     p->start(QStringLiteral(HANDOVER_SENDER), args);
@@ -55,15 +70,16 @@ quint64 UniqueHandle(int n) { return 7000000 + static_cast<quint64>(::getpid()) 
 class HandOverChannelTest : public ::testing::Test {
 protected:
     void Listen(HandOverServer& server, quint64 handle) {
-        ASSERT_TRUE(server.Listen(handle));
+        ASSERT_TRUE(server.Listen(Folder(), handle));
         QObject::connect(&server, &HandOverServer::messageReceived, &server,
                          [this](quint64 id, qint64 m, qint64 w, qint64 l,
-                                const QByteArray& text) {
+                                const QByteArray& text, const QByteArray& token) {
                              received.id = id;
                              received.message = m;
                              received.wParam = w;
                              received.lParam = l;
                              received.text = text;
+                             received.token = token;
                              ++received.count;
                          });
     }
@@ -74,12 +90,14 @@ TEST_F(HandOverChannelTest, SecondProcessWaitsUntilTheHandlerReplies) {
     HandOverServer server;
     const quint64 handle = UniqueHandle(1);
     Listen(server, handle);
-    auto sender = StartSender({"send", QString::number(handle), "\"/tmp/李 雷.kyq\""});
+    auto sender = StartSender({"send", FolderArg(), QString::number(handle), "\"/tmp/李 雷.kyq\"",
+                               "token-1"});
     ASSERT_TRUE(SpinUntil([&] { return received.count == 1; }));
     EXPECT_EQ(received.message, 1025);
     EXPECT_EQ(received.wParam, 0);
     EXPECT_EQ(received.lParam, 0);
     EXPECT_EQ(received.text, QByteArray("\"/tmp/李 雷.kyq\""));
+    EXPECT_EQ(received.token, QByteArray("token-1"));
 
     // The handler is "still busy" (a save prompt, say): the sender must keep waiting.
     SpinFor(500);
@@ -96,7 +114,7 @@ TEST_F(HandOverChannelTest, SecondProcessWaitsUntilTheHandlerReplies) {
 
 TEST_F(HandOverChannelTest, StaleHandleFailsAtOnce) {
     // Nobody listens for this handle, as after a crash of the first instance.
-    auto sender = StartSender({"send", QString::number(UniqueHandle(2))});
+    auto sender = StartSender({"send", FolderArg(), QString::number(UniqueHandle(2))});
     ASSERT_TRUE(sender->waitForFinished(10000));
     EXPECT_EQ(sender->exitCode(), 3);
     EXPECT_EQ(Output(*sender), "no reply");
@@ -106,7 +124,7 @@ TEST_F(HandOverChannelTest, SenderGivesUpWhenTheInstanceEndsBeforeReplying) {
     const quint64 handle = UniqueHandle(3);
     auto server = std::make_unique<HandOverServer>();
     Listen(*server, handle);
-    auto sender = StartSender({"send", QString::number(handle)});
+    auto sender = StartSender({"send", FolderArg(), QString::number(handle)});
     ASSERT_TRUE(SpinUntil([&] { return received.count == 1; }));
     server.reset();
     ASSERT_TRUE(sender->waitForFinished(10000));
@@ -116,11 +134,35 @@ TEST_F(HandOverChannelTest, SenderGivesUpWhenTheInstanceEndsBeforeReplying) {
 TEST_F(HandOverChannelTest, NameOfALiveInstanceCannotBeTakenButIsFreeAfterIt) {
     const quint64 handle = UniqueHandle(4);
     auto first = std::make_unique<HandOverServer>();
-    ASSERT_TRUE(first->Listen(handle));
+    ASSERT_TRUE(first->Listen(Folder(), handle));
     HandOverServer second;
-    EXPECT_FALSE(second.Listen(handle));
+    EXPECT_FALSE(second.Listen(Folder(), handle));
     first.reset();
-    EXPECT_TRUE(second.Listen(handle));
+    EXPECT_TRUE(second.Listen(Folder(), handle));
+}
+
+TEST_F(HandOverChannelTest, SocketLeftByACrashIsReplacedAndATooLongPathRefused) {
+    const quint64 handle = UniqueHandle(8);
+    // What a killed instance leaves: the socket file with nobody behind it.
+    {
+        const QByteArray path = HandOverChannelPath(Folder(), handle).toLocal8Bit();
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+    }
+    HandOverServer server;
+    Listen(server, handle);
+    auto sender = StartSender({"send", FolderArg(), QString::number(handle)});
+    ASSERT_TRUE(SpinUntil([&] { return received.count == 1; }));
+    server.Reply(received.id, 0);
+    ASSERT_TRUE(sender->waitForFinished(10000));
+
+    const Expected<void> tooLong = HandOverServer().Listen(Folder() + std::string(120, 'x') + "/", handle);
+    ASSERT_FALSE(tooLong);
+    EXPECT_NE(tooLong.error().Detail.find("too long"), std::string::npos);
 }
 
 TEST_F(HandOverChannelTest, SeveralMessagesOnOneServerAreAnsweredEachInTurn) {
@@ -134,8 +176,8 @@ TEST_F(HandOverChannelTest, SeveralMessagesOnOneServerAreAnsweredEachInTurn) {
                          texts.insert(text, static_cast<qint64>(id));
                          server.Reply(id, static_cast<qint64>(id));
                      });
-    auto a = StartSender({"send", QString::number(handle), "a.kyq"});
-    auto b = StartSender({"send", QString::number(handle), "b.kyq"});
+    auto a = StartSender({"send", FolderArg(), QString::number(handle), "a.kyq"});
+    auto b = StartSender({"send", FolderArg(), QString::number(handle), "b.kyq"});
     ASSERT_TRUE(SpinUntil([&] { return a->state() == QProcess::NotRunning && b->state() == QProcess::NotRunning; }));
     EXPECT_EQ(received.count, 2);
     EXPECT_EQ(a->exitCode(), 0);
@@ -150,29 +192,33 @@ TEST_F(HandOverChannelTest, AnotherUserIsNotServed) {
     HandOverServer server;
     const quint64 handle = UniqueHandle(6);
     Listen(server, handle);
-    auto intruder = StartSender({"raw-as-nobody", HandOverChannelName(handle)});
+    auto intruder = StartSender({"raw-as-nobody", HandOverChannelPath(Folder(), handle)});
     ASSERT_TRUE(SpinUntil([&] { return intruder->state() == QProcess::NotRunning; }, 30000));
     const QString said = Output(*intruder);
     if (said == "cannot change user")
         GTEST_SKIP() << "this system does not let root change its user";
-    EXPECT_EQ(said, "dropped");
+    // The private folder keeps it from the socket; were it reachable, the server drops it.
+    EXPECT_TRUE(said == "no connection" || said == "dropped") << said.toStdString();
     EXPECT_EQ(received.count, 0);
 }
 
-TEST_F(HandOverChannelTest, ListenerOfAnotherUserGetsNothing) {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to run the other side as another user";
+// Any user of the machine can bind a name in the abstract namespace, as the program's
+// channel was once named: such a squatter must change nothing.
+TEST_F(HandOverChannelTest, SquattedNameOfTheOldKindChangesNothing) {
     const quint64 handle = UniqueHandle(7);
-    // Another user has bound the name this user's instance would use.
-    auto squatter = StartSender({"squat-as-nobody", HandOverChannelName(handle)});
-    ASSERT_TRUE(squatter->waitForReadyRead(10000));
-    const QString said = QString::fromUtf8(squatter->readLine()).trimmed();
-    if (said == "cannot change user")
-        GTEST_SKIP() << "this system does not let root change its user";
-    ASSERT_EQ(said, "listening");
-    EXPECT_FALSE(SendHandOverMessage(handle, 1025, 0, 0).has_value());
-    ASSERT_TRUE(squatter->waitForFinished(30000));
-    EXPECT_EQ(Output(*squatter), "no-data");
+    const QString oldName =
+        QStringLiteral("tarnwick-kyq-%1-%2").arg(static_cast<qulonglong>(::geteuid())).arg(handle);
+    QLocalServer squatter;
+    squatter.setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    ASSERT_TRUE(squatter.listen(oldName));
+    HandOverServer server;
+    Listen(server, handle);
+    auto sender = StartSender({"send", FolderArg(), QString::number(handle), "a.kyq"});
+    ASSERT_TRUE(SpinUntil([&] { return received.count == 1; }));
+    server.Reply(received.id, 5);
+    ASSERT_TRUE(sender->waitForFinished(10000));
+    EXPECT_EQ(Output(*sender), "reply 5");
+    EXPECT_FALSE(squatter.hasPendingConnections());
 }
 
 }  // namespace

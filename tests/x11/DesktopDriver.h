@@ -35,8 +35,8 @@ public:
     ProgramHome& operator=(const ProgramHome&) = delete;
 
     const std::filesystem::path& Path() const { return home_; }
-    // Where Handle.dat lives.
-    std::filesystem::path InstanceFolder() const { return home_ / "runtime" / "Tarnwick-KYQ"; }
+    // Where Handle.dat lives for a program started on the test's display.
+    std::filesystem::path InstanceFolder() const;
     std::filesystem::path LogFile() const { return home_ / "kyq.log"; }
     std::string Log() const;
 

@@ -19,9 +19,10 @@ std::string ReadText(const std::filesystem::path& path);
 
 class ProgramProcess {
 public:
-    // Output and errors are appended to `log`; QT_QPA_PLATFORM is xcb.
+    // Output and errors are appended to `log`; QT_QPA_PLATFORM is xcb, on `display` where
+    // one is given, else on the test's.
     ProgramProcess(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::filesystem::path& log);
+                   const std::filesystem::path& log, const std::string& display = {});
     // A program still running is asked to end (SIGTERM, its normal shutdown), then killed
     // after 5 s.
     ~ProgramProcess();

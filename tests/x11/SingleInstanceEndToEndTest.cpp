@@ -1,7 +1,8 @@
 // The real program twice on a private Xvfb: a second start with a document hands it over to
 // the running instance, which asks for its password while the second start waits; the
 // second start ends once the prompt is answered. A second start without arguments ends at
-// once, and SIGTERM ends the running instance through its shutdown.
+// once, and SIGTERM ends the running instance through its shutdown. Two X displays of one
+// user are two sessions, each with its own instance.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -26,6 +27,7 @@
 #include "x11/DesktopDriver.h"
 #include "x11/DesktopSession.h"
 #include "x11/ProgramProcess.h"
+#include "x11/XvfbServer.h"
 
 namespace kyq::test {
 namespace {
@@ -71,6 +73,58 @@ TEST_F(SingleInstanceEndToEnd, SecondStartHandsItsDocumentOverAndWaitsForTheProm
     first.Signal(SIGTERM);
     EXPECT_TRUE(first.EndsCleanly(15s)) << Log();
     EXPECT_FALSE(std::filesystem::exists(instance_ / "Handle.dat"));
+}
+
+// Runs `look` with DISPLAY set to `display`, as a user of that display would look.
+template <typename F>
+auto OnDisplay(const std::string& display, F look)
+{
+    const std::string own = std::getenv("DISPLAY");
+    setenv("DISPLAY", display.c_str(), 1);
+    auto result = look();
+    setenv("DISPLAY", own.c_str(), 1);
+    return result;
+}
+
+TEST_F(SingleInstanceEndToEnd, TwoDisplaysOfOneUserEachRunTheirOwnInstance)
+{
+    XvfbServer other;
+    ASSERT_TRUE(other.Running());
+    const std::string mine = std::getenv("DISPLAY");
+    const std::string theirs = other.DisplayName();
+    const std::string documentA = home_.MakeDocument("north.kyq", u"pw");
+    const std::string documentB = home_.MakeDocument("south.kyq", u"pw");
+    const std::filesystem::path folderB = OnDisplay(theirs, [&] { return home_.InstanceFolder(); });
+    ASSERT_NE(folderB, instance_);
+
+    ProgramProcess first(KYQ_PROGRAM, {}, home_.LogFile());
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(instance_ / "Handle.dat"); }, 30s))
+        << Log();
+    ProgramProcess firstThere(KYQ_PROGRAM, {}, home_.LogFile(), theirs);
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(folderB / "Handle.dat"); }, 30s))
+        << Log();
+    EXPECT_TRUE(firstThere.Running());
+
+    // Each start's document goes to the instance of its own display, and only there.
+    ProgramProcess secondThere(KYQ_PROGRAM, {documentB}, home_.LogFile(), theirs);
+    ASSERT_TRUE(WaitFor([&] {
+        return OnDisplay(theirs, [] { return !VisibleWindow("检查文档“south.kyq”的密码").empty(); });
+    }, 30s)) << Log();
+    ProgramProcess second(KYQ_PROGRAM, {documentA}, home_.LogFile());
+    std::string prompt;
+    ASSERT_TRUE(WaitFor([&] { return !(prompt = VisibleWindow("检查文档“north.kyq”的密码")).empty(); },
+                        30s))
+        << Log();
+    EXPECT_TRUE(VisibleWindow("south.kyq").empty());
+    EXPECT_TRUE(OnDisplay(theirs, [] { return VisibleWindow("north.kyq").empty(); }));
+
+    ASSERT_TRUE(SendTo(prompt, "type --delay 30 pw"));
+    ASSERT_TRUE(RunCommand("xdotool key Return"));
+    EXPECT_TRUE(second.EndsCleanly(15s)) << Log();
+    EXPECT_TRUE(secondThere.Running());
+    // The other display has no window manager to answer its prompt through: it just goes.
+    secondThere.Signal(SIGKILL);
+    firstThere.Signal(SIGKILL);
 }
 
 }  // namespace

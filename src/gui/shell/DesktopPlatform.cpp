@@ -216,7 +216,7 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
         HandOverServer* server = handOverServer_.get();
         QObject::connect(server, &HandOverServer::messageReceived, server,
                          [this, server](quint64 id, qint64 message, qint64, qint64,
-                                        const QByteArray& text) {
+                                        const QByteArray& text, const QByteArray&) {
                              // A fill request is answered at once: the binding that
                              // sent it waits for nothing the user does in the dialog.
                              if (message == WM_FILL_REQUEST) {
@@ -239,11 +239,13 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
     }
     HandOverPublishSteps steps;
     steps.RemoveStaleFile = [this] { (void)RemoveHandleFile(instanceFolder_); };
-    steps.Listen = [this, window] { return handOverServer_->Listen(window); };
+    steps.Listen = [this, window] { return handOverServer_->Listen(instanceFolder_, window); };
     steps.WriteFile = [this, window] { return kyq::WriteHandleFile(instanceFolder_, window); };
     if (const Expected<void> published = PublishHandOver(steps); !published) {
         LogWarning(LogArea::Desktop, "no hand-overs from other starts: " + published.error().Detail);
-        app_.MsgBox(Utf8ToUtf16(published.error().Message), MsgButtons::OkOnly, MsgIcon::Warning);
+        app_.MsgBoxWithDetails(Utf8ToUtf16(published.error().Message),
+                               Utf8ToUtf16(published.error().Detail), MsgButtons::OkOnly,
+                               MsgIcon::Warning);
     }
 }
 
