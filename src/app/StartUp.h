@@ -101,6 +101,10 @@ private:
     void CreateMainWindow();
     // Creates the main window (hidden) and runs its load, once.
     void LoadMainWindow();
+    // SIGTERM ends the program from here on: through the main window once the program
+    // runs, before that by closing the start's own box.
+    void EndOnTerminate();
+    bool Terminated() const;
 
     StartUpOptions options_;
     std::unique_ptr<KyqApp> app_;
@@ -112,6 +116,7 @@ private:
     QPointer<Splash> splash_;
     bool mainLoaded_ = false;
     bool secondInstance_ = false;
+    bool running_ = false;
 };
 
 }  // namespace kyq

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <sys/prctl.h>
@@ -73,6 +74,31 @@ TEST_F(SingleInstanceEndToEnd, SecondStartHandsItsDocumentOverAndWaitsForTheProm
     first.Signal(SIGTERM);
     EXPECT_TRUE(first.EndsCleanly(15s)) << Log();
     EXPECT_FALSE(std::filesystem::exists(instance_ / "Handle.dat"));
+}
+
+// A box that ends the start (usage, a bad command line) ends at SIGTERM as the program does,
+// in a first start and in a second one.
+TEST_F(SingleInstanceEndToEnd, BoxOfTheStartEndsOnSigterm)
+{
+    std::unique_ptr<ProgramProcess> running;
+    for (const char* argument : {"--help", "--no-such-switch"}) {
+        SCOPED_TRACE(argument);
+        const size_t before = VisibleWindows("^Keyquill$").size();
+        ProgramProcess start(KYQ_PROGRAM, {argument}, home_.LogFile());
+        ASSERT_TRUE(WaitFor([&] { return VisibleWindows("^Keyquill$").size() > before; }, 30s))
+            << Log();
+        start.Signal(SIGTERM);
+        EXPECT_TRUE(start.EndsCleanly(15s)) << Log();
+        // The second round meets a running instance.
+        if (!running) {
+            running = std::make_unique<ProgramProcess>(KYQ_PROGRAM, std::vector<std::string>{},
+                                                       home_.LogFile());
+            ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(instance_ / "Handle.dat"); },
+                                30s))
+                << Log();
+            ASSERT_TRUE(WaitFor([&] { return !VisibleWindows("^Keyquill$").empty(); }, 30s));
+        }
+    }
 }
 
 // Runs `look` with DISPLAY set to `display`, as a user of that display would look.
