@@ -160,10 +160,13 @@ int main(int argc, char** argv)
     options.MakePlatform = MakePlatform;
     options.RegisterForms = RegisterForms;
     options.StartProgram = StartProgram;
+    // The launcher's activation token goes with the message: on Wayland the running
+    // instance needs it to bring its window forward.
     options.SendHandOver = [](const std::string& folder, uint64_t window,
                               const std::string& text) {
         return kyq::SendHandOverMessage(folder, window, kyq::WM_HANDOVER, 0, 0,
-                                        QByteArray::fromStdString(text));
+                                        QByteArray::fromStdString(text),
+                                        qgetenv("XDG_ACTIVATION_TOKEN"));
     };
     options.SendFillRequest = SendFillRequest;
     options.DesktopMessages = true;

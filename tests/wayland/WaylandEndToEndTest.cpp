@@ -197,6 +197,54 @@ TEST_F(WaylandEndToEnd, TheTrayItemIsRegisteredAndASecondStartHandsItsFileOver)
     EXPECT_TRUE(program_->Running());
 }
 
+// The tray host draws the menu itself, from what the item exports on the session bus.
+TEST_F(WaylandEndToEnd, TheTrayMenuIsExportedForTheHostToDraw)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    const auto items = session_->Run(
+        "dbus-send --session --print-reply=literal --dest=org.kde.StatusNotifierWatcher "
+        "/StatusNotifierWatcher org.freedesktop.DBus.Properties.Get "
+        "string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems");
+    ASSERT_TRUE(items.has_value());
+    // "service/path" of the only item in the session.
+    std::istringstream words(*items);
+    std::string item;
+    while (words >> item && item.find('/') == std::string::npos) {
+    }
+    const size_t slash = item.find('/');
+    ASSERT_NE(slash, std::string::npos) << *items;
+    const std::string service = item.substr(0, slash);
+    const auto menu = session_->Run(
+        "dbus-send --session --print-reply=literal --dest=" + service + " " + item.substr(slash) +
+        " org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierItem string:Menu");
+    ASSERT_TRUE(menu.has_value());
+    std::istringstream menuWords(*menu);
+    std::string path;
+    while (menuWords >> path && path.front() != '/') {
+    }
+    ASSERT_EQ(path.front(), '/') << *menu;
+    const auto layout = session_->Run("dbus-send --session --print-reply --dest=" + service + " " +
+                                      path + " com.canonical.dbusmenu.GetLayout int32:0 int32:-1 "
+                                      "array:string:");
+    ASSERT_TRUE(layout.has_value());
+    EXPECT_NE(layout->find("退出"), std::string::npos) << *layout;
+}
+
+// "KYQ" without a file brings the running window forward, also from another workspace.
+TEST_F(WaylandEndToEnd, ASecondStartWithoutAFileBringsTheWindowForward)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(session_->Sway("workspace 7"));
+    ASSERT_TRUE(WaitUntil([] { return session_->Focused().empty(); }, 10s)) << session_->Focused();
+    SessionProcess second(*session_, {programPath_}, Log(), ProgramEnvironment());
+    EXPECT_TRUE(second.EndsCleanly(20s)) << ProgramLog();
+    EXPECT_TRUE(WaitUntil([] { return session_->Focused().find("login.kyq") != std::string::npos; },
+                          15s))
+        << session_->Focused() << ProgramLog();
+}
+
 TEST_F(WaylandEndToEnd, FillRequestWithoutARunningInstanceIsToldAndEnds)
 {
     // A runtime folder of its own, so that no running instance is found there.
