@@ -1,7 +1,7 @@
 // Second process for the hand-over channel tests:
-//   send <folder> <handle> [text [token]]  hand message 1025 with its text and activation
-//                                          token over as a second start would
-//   raw-as-nobody <path>                   as user 65534, connect to <path> and send one message
+//   send <handle> [text [token]]  hand message 1025 with its text and activation token over
+//                                 as a second start would, in $KYQ_TEST_HANDOVER_FOLDER
+//   raw-as-nobody <name>          as user 65534, connect to <name> and send one message
 #include <grp.h>
 #include <unistd.h>
 
@@ -30,14 +30,15 @@ int Say(const char* text, int code) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc < 3 || argc > 6)
+    if (argc < 3 || argc > 5)
         return Say("usage", 2);
     const char* mode = argv[1];
-    if (std::strcmp(mode, "send") == 0 && argc >= 4) {
-        const QByteArray text = argc >= 5 ? QByteArray(argv[4]) : QByteArray();
-        const QByteArray token = argc >= 6 ? QByteArray(argv[5]) : QByteArray();
-        std::optional<qint64> reply = kyq::SendHandOverMessage(
-            argv[2], std::strtoull(argv[3], nullptr, 10), 1025, 0, 0, text, token);
+    if (std::strcmp(mode, "send") == 0) {
+        const QByteArray text = argc >= 4 ? QByteArray(argv[3]) : QByteArray();
+        std::optional<qint64> reply =
+            kyq::SendHandOverMessage(std::getenv("KYQ_TEST_HANDOVER_FOLDER"),
+                                     std::strtoull(argv[2], nullptr, 10), 1025, 0, 0, text,
+                                     argc == 5 ? QByteArray(argv[4]) : QByteArray());
         if (!reply)
             return Say("no reply", 3);
         std::printf("reply %lld\n", static_cast<long long>(*reply));

@@ -202,31 +202,14 @@ TEST_F(WaylandEndToEnd, TheTrayMenuIsExportedForTheHostToDraw)
 {
     StartProgramWithDocument();
     ASSERT_FALSE(HasFatalFailure());
-    const auto items = session_->Run(
-        "dbus-send --session --print-reply=literal --dest=org.kde.StatusNotifierWatcher "
-        "/StatusNotifierWatcher org.freedesktop.DBus.Properties.Get "
-        "string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems");
-    ASSERT_TRUE(items.has_value());
-    // "service/path" of the only item in the session.
-    std::istringstream words(*items);
-    std::string item;
-    while (words >> item && item.find('/') == std::string::npos) {
-    }
-    const size_t slash = item.find('/');
-    ASSERT_NE(slash, std::string::npos) << *items;
-    const std::string service = item.substr(0, slash);
-    const auto menu = session_->Run(
-        "dbus-send --session --print-reply=literal --dest=" + service + " " + item.substr(slash) +
-        " org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierItem string:Menu");
-    ASSERT_TRUE(menu.has_value());
-    std::istringstream menuWords(*menu);
-    std::string path;
-    while (menuWords >> path && path.front() != '/') {
-    }
-    ASSERT_EQ(path.front(), '/') << *menu;
-    const auto layout = session_->Run("dbus-send --session --print-reply --dest=" + service + " " +
-                                      path + " com.canonical.dbusmenu.GetLayout int32:0 int32:-1 "
-                                      "array:string:");
+    const std::string get = "dbus-send --session --print-reply=literal --dest=";
+    const auto layout = session_->Run(
+        "item=$(" + get + "org.kde.StatusNotifierWatcher /StatusNotifierWatcher "
+        "org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher "
+        "string:RegisteredStatusNotifierItems | grep -o '[^ ]*/StatusNotifierItem') && "
+        "menu=$(" + get + "${item%%/*} /${item#*/} org.freedesktop.DBus.Properties.Get "
+        "string:org.kde.StatusNotifierItem string:Menu | grep -o '/[^ ]*') && " + get +
+        "${item%%/*} $menu com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:");
     ASSERT_TRUE(layout.has_value());
     EXPECT_NE(layout->find("退出"), std::string::npos) << *layout;
 }

@@ -9,7 +9,6 @@
 
 #include "core/document/DocumentFormat.h"
 #include "core/document/PasswordDocument.h"
-#include "platform/RuntimeFolder.h"
 #include "support/DocumentTestSupport.h"
 #include "x11/ProgramProcess.h"
 #include "x11/XvfbServer.h"
@@ -87,11 +86,6 @@ ProgramHome::ProgramHome(const std::string& name) : scratch_(name), home_(scratc
 }
 
 ProgramHome::~ProgramHome() = default;
-
-std::filesystem::path ProgramHome::InstanceFolder() const
-{
-    return home_ / "runtime" / "Tarnwick-KYQ" / CurrentSessionFolderName();
-}
 
 std::string ProgramHome::Log() const
 {

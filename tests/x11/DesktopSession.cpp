@@ -114,8 +114,6 @@ void DesktopEnvironment::SetUp()
     server_ = std::make_unique<XvfbServer>();
     ASSERT_TRUE(server_->Running()) << "Xvfb did not start";
     setenv("DISPLAY", server_->DisplayName().c_str(), 1);
-    // The programs run on X11: a Wayland display would name another session.
-    unsetenv("WAYLAND_DISPLAY");
     desktop_ = std::make_unique<DesktopSession>();
     ASSERT_TRUE(desktop_->Ready()) << "openbox or trayer did not start";
 }

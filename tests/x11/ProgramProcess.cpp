@@ -31,7 +31,7 @@ std::string ReadText(const std::filesystem::path& path)
 }
 
 ProgramProcess::ProgramProcess(const std::string& program, const std::vector<std::string>& arguments,
-                               const std::filesystem::path& log, const std::string& display)
+                               const std::filesystem::path& log)
 {
     pid_ = fork();
     if (pid_ == 0) {
@@ -40,10 +40,6 @@ ProgramProcess::ProgramProcess(const std::string& program, const std::vector<std
         dup2(out, 1);
         dup2(out, 2);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
-        // An X11 session: a Wayland display would name another session.
-        unsetenv("WAYLAND_DISPLAY");
-        if (!display.empty())
-            setenv("DISPLAY", display.c_str(), 1);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : arguments)
             argv.push_back(const_cast<char*>(a.c_str()));

@@ -19,10 +19,9 @@ std::string ReadText(const std::filesystem::path& path);
 
 class ProgramProcess {
 public:
-    // Output and errors are appended to `log`; QT_QPA_PLATFORM is xcb, on `display` where
-    // one is given, else on the test's.
+    // Output and errors are appended to `log`; QT_QPA_PLATFORM is xcb.
     ProgramProcess(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::filesystem::path& log, const std::string& display = {});
+                   const std::filesystem::path& log);
     // A program still running is asked to end (SIGTERM, its normal shutdown), then killed
     // after 5 s.
     ~ProgramProcess();

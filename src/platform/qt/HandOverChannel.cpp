@@ -7,22 +7,13 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
-#include <cstring>
+#include <algorithm>
+#include <span>
 
 namespace kyq {
 
 namespace {
 
-// Frames in host order (both ends run on this machine): five 64-bit numbers out (the
-// last two the lengths of the text and the activation token that follow), one back.
-struct Frame {
-    qint64 message;
-    qint64 wParam;
-    qint64 lParam;
-    qint64 textSize;
-    qint64 tokenSize;
-};
-constexpr qint64 kFrameSize = sizeof(Frame);
 constexpr qint64 kReplySize = sizeof(qint64);
 // How long the kernel may take to accept a connection to a live listener. A missing
 // listener fails at once, whatever this says.
@@ -100,28 +91,29 @@ void HandOverServer::OnNewConnection() {
 
 void HandOverServer::OnReadyRead(QLocalSocket* socket) {
     QPointer<QLocalSocket> guard(socket);
-    while (guard && guard->bytesAvailable() >= kFrameSize) {
-        Frame frame {};
-        if (guard->peek(reinterpret_cast<char*>(&frame), kFrameSize) != kFrameSize)
-            return;
-        if (frame.textSize < 0 || frame.textSize > HandOverTextCap || frame.tokenSize < 0 ||
-            frame.tokenSize > HandOverTokenCap) {
+    while (guard && guard->bytesAvailable() >= static_cast<qint64>(HandOverFrame::HeaderSize)) {
+        // The text may still be on its way: nothing is taken before the message is whole.
+        const QByteArray available = guard->peek(
+            std::min<qint64>(guard->bytesAvailable(),
+                             HandOverFrame::HeaderSize + HandOverTextCap + HandOverTokenCap));
+        HandOverFrame frame;
+        size_t used = 0;
+        const auto state = HandOverFrame::Read(
+            std::span(reinterpret_cast<const uint8_t*>(available.constData()),
+                      static_cast<size_t>(available.size())),
+            frame, used);
+        if (state == HandOverFrame::State::Invalid)
             guard->abort();
+        if (state != HandOverFrame::State::Complete)
             return;
-        }
-        // The text may still be on its way: wait for the rest before taking anything.
-        if (guard->bytesAvailable() < kFrameSize + frame.textSize + frame.tokenSize)
-            return;
-        guard->skip(kFrameSize);
-        const QByteArray text = guard->read(frame.textSize);
-        const QByteArray token = guard->read(frame.tokenSize);
-        if (text.size() != frame.textSize || token.size() != frame.tokenSize)
-            return;
+        guard->skip(static_cast<qint64>(used));
         quint64 id = nextId_++;
         waiting_.insert(id, guard);
         // The handler may run a nested event loop (a save prompt), during which this
         // socket can go away; the guard notices.
-        emit messageReceived(id, frame.message, frame.wParam, frame.lParam, text, token);
+        emit messageReceived(id, frame.Message, frame.WParam, frame.LParam,
+                             QByteArray::fromStdString(frame.Text),
+                             QByteArray::fromStdString(frame.Token));
     }
 }
 
@@ -157,10 +149,9 @@ std::optional<qint64> SendHandOverMessage(const std::string& folder, quint64 han
         socket.abort();
         return std::nullopt;
     }
-    const Frame frame {message, wParam, lParam, text.size(), activationToken.size()};
-    QByteArray bytes(reinterpret_cast<const char*>(&frame), kFrameSize);
-    bytes += text;
-    bytes += activationToken;
+    const QByteArray bytes = QByteArray::fromStdString(
+        HandOverFrame{message, wParam, lParam, text.toStdString(), activationToken.toStdString()}
+            .Bytes());
     if (socket.write(bytes) != bytes.size())
         return std::nullopt;
     while (socket.bytesToWrite() > 0) {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/Expected.h"
+#include "platform/HandOverFrame.h"
 
 class QLocalServer;
 class QLocalSocket;
@@ -24,10 +25,6 @@ namespace kyq {
 // "<folder>hand-over-<handle>"; folder: the session's folder with its trailing "/".
 QString HandOverChannelPath(const std::string& folder, quint64 handle);
 
-// A command text is one quoted path; anything longer is not ours and the sender is cut off.
-inline constexpr qint64 HandOverTextCap = 64 * 1024;
-// Activation tokens are short; the cap only keeps a sender from making us hold megabytes.
-inline constexpr qint64 HandOverTokenCap = 4096;
 
 class HandOverServer : public QObject {
     Q_OBJECT
