@@ -39,11 +39,12 @@ bool IsRegularFile(const std::string& path)
 
 }  // namespace
 
-bool HandFillRequestOver(const std::string& instanceFolder,
-                         const std::function<std::optional<int64_t>(uint64_t window)>& send)
+bool HandFillRequestOver(
+    const std::string& instanceFolder,
+    const std::function<std::optional<int64_t>(const std::string& folder, uint64_t window)>& send)
 {
     const uint64_t window = ReadHandleFile(instanceFolder);
-    return window != 0 && send && send(window).has_value();
+    return window != 0 && send && send(instanceFolder, window).has_value();
 }
 
 StartUp::StartUp(StartUpOptions options, std::unique_ptr<MessageService> messages)
@@ -69,12 +70,12 @@ StartOutcome StartUp::Run(const std::string& commandLine)
     KyqApp& app = *app_;
     app.Document.PreviousPath.clear();
 
-    // Another instance holds the lock in the per-user folder. Without a usable folder or
+    // Another instance of this desktop session holds the lock in the session's folder. Without a usable folder or
     // lock this start runs as the only one: a stale lock never keeps the program from
     // starting (the kernel drops it with its process).
     if (!options_.InstanceFolder.empty()) {
         instanceFolder_ = options_.InstanceFolder;
-    } else if (auto folder = PerUserRuntimeFolder()) {
+    } else if (auto folder = SessionRuntimeFolder()) {
         instanceFolder_ = std::move(*folder);
     } else {
         instanceFolder_.clear();
@@ -93,6 +94,7 @@ StartOutcome StartUp::Run(const std::string& commandLine)
 StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
 {
     KyqApp& app = *app_;
+    EndOnTerminate();
     // There is no window to fill from without a running instance with its document.
     if (IsFillSwitch(commandLine)) {
         app.MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
@@ -103,7 +105,7 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
     // Said before the first write, which replaces a damaged file, and before the splash,
     // which would cover the message.
     ReportDamagedSettings(app, app.Registry.DamagedHives());
-    if (!CheckInstalledVersion(commandLine))
+    if (Terminated() || !CheckInstalledVersion(commandLine) || Terminated())
         return StartOutcome::Ended;
 
     app.Session.OptionsClosed = true;
@@ -119,15 +121,12 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
 
     app.LoadSettings();
     LoadMainWindow();
+    if (Terminated())
+        return StartOutcome::Ended;
     app.SaveSettings();
     LoadFillHistory(app.History, app.Registry);
     app.SaveFillHistory();
     app.Platform().InstallShellMessageFilter(app.WindowMessages);
-    if (options_.DesktopMessages) {
-        signals_ = std::make_unique<SignalBridge>(
-            app, [this] { return main_ && main_->IsUnloaded(); });
-        signals_->Install();
-    }
 
     std::string pending;
     if (!commandLine.empty()) {
@@ -149,14 +148,34 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
     }
     splash_->PendingDocument = pending;
     splash_->StartTimers();
+    running_ = true;
     return StartOutcome::Running;
+}
+
+bool StartUp::Terminated() const
+{
+    return signals_ && signals_->TerminatedWhileStarting();
+}
+
+void StartUp::EndOnTerminate()
+{
+    if (!options_.DesktopMessages || signals_)
+        return;
+    signals_ = std::make_unique<SignalBridge>(
+        *app_, [this] { return main_ && main_->IsUnloaded(); });
+    signals_->SetStarting([this] { return !running_; });
+    signals_->Install();
 }
 
 StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
 {
+    // Each box of a second start ends it; the waits for the running instance, which run no
+    // event loop, are left to SIGTERM's own action.
     if (IsFillSwitch(commandLine)) {
-        if (!HandFillRequestOver(instanceFolder_, options_.SendFillRequest))
+        if (!HandFillRequestOver(instanceFolder_, options_.SendFillRequest)) {
+            EndOnTerminate();
             app_->MsgBox(NoInstanceForFillText, MsgButtons::OkOnly, MsgIcon::Warning);
+        }
         return StartOutcome::Ended;
     }
     // Without a file the running instance is asked to show its window, which may be
@@ -165,6 +184,7 @@ StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
     if (!commandLine.empty()) {
         const std::string file = ExistingFileOf(commandLine);
         if (file.empty()) {
+            EndOnTerminate();
             if (HasHelpSwitch(commandLine))
                 app_->MsgBox(UsageText(), MsgButtons::OkOnly, MsgIcon::Information);
             else
@@ -183,7 +203,7 @@ StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
     steps.Send = [this, &text](uint64_t window) -> std::optional<int64_t> {
         if (!options_.SendHandOver)
             return std::nullopt;
-        return options_.SendHandOver(window, text);
+        return options_.SendHandOver(instanceFolder_, window, text);
     };
     int pauses = 0;
     steps.Pause = options_.PauseBeforeRetry ? options_.PauseBeforeRetry : [&pauses] {
@@ -205,6 +225,7 @@ StartOutcome StartUp::RunSecondInstance(const std::string& commandLine)
     }
     LogWarning(LogArea::Files, "the running instance in " + instanceFolder_ +
                                    " did not answer the hand-over");
+    EndOnTerminate();
     app_->MsgBox(text.empty() ? std::u16string(u"Keyquill已经在运行，但是没有响应。")
                               : u"Keyquill已经在运行，但是没有响应，所以没有打开文件“" +
                                     Utf8ToUtf16(ExistingFileOf(commandLine)) + u"”。",

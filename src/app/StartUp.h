@@ -30,8 +30,8 @@ class frmMain;
 struct StartUpOptions {
     std::string ProgramFolder;  // the executable's folder with its trailing "/"
     std::filesystem::path RegistryFolder;
-    // The per-user folder of the lock, Handle.dat and Command.dat (trailing "/");
-    // empty: PerUserRuntimeFolder().
+    // The session's folder of the lock, Handle.dat and the hand-over socket (trailing "/");
+    // empty: SessionRuntimeFolder().
     std::string InstanceFolder;
 
     // The platform back end of the main window (made, hidden, just before); null or empty:
@@ -45,15 +45,18 @@ struct StartUpOptions {
     std::function<bool(const std::string& program, const std::vector<std::string>& arguments)>
         StartProgram;
     // A second start's message 1025 with its command text ("" = just show the window) to
-    // the running instance's window, waiting for the reply; nullopt when nobody answered.
-    std::function<std::optional<int64_t>(uint64_t window, const std::string& text)>
+    // the running instance's window in the session's folder, waiting for the reply; nullopt
+    // when nobody answered.
+    std::function<std::optional<int64_t>(const std::string& folder, uint64_t window,
+                                         const std::string& text)>
         SendHandOver;
     // A second start waits here between two tries to reach the running instance; false
     // once it has waited long enough. Empty: a short sleep, for about a minute in all.
     std::function<bool()> PauseBeforeRetry;
     // A "--fill" start's request to the running instance's window; nullopt when nobody
     // took it.
-    std::function<std::optional<int64_t>(uint64_t window)> SendFillRequest;
+    std::function<std::optional<int64_t>(const std::string& folder, uint64_t window)>
+        SendFillRequest;
     // The program: X11 messages of the keyboard hook, SIGTERM and the session manager.
     bool DesktopMessages = false;
     // The program: the application quits once the main window has unloaded (also when it
@@ -64,8 +67,9 @@ struct StartUpOptions {
 // A "--fill" start's request to the running instance whose window Handle.dat in
 // `instanceFolder` names; false when there is none (a handle of 0: it is still starting
 // and has no document yet) or nobody took the request. Safe before any QApplication.
-bool HandFillRequestOver(const std::string& instanceFolder,
-                         const std::function<std::optional<int64_t>(uint64_t window)>& send);
+bool HandFillRequestOver(
+    const std::string& instanceFolder,
+    const std::function<std::optional<int64_t>(const std::string& folder, uint64_t window)>& send);
 
 enum class StartOutcome {
     Running,  // the main window runs the program from here on
@@ -97,6 +101,10 @@ private:
     void CreateMainWindow();
     // Creates the main window (hidden) and runs its load, once.
     void LoadMainWindow();
+    // SIGTERM ends the program from here on: through the main window once the program
+    // runs, before that by closing the start's own box.
+    void EndOnTerminate();
+    bool Terminated() const;
 
     StartUpOptions options_;
     std::unique_ptr<KyqApp> app_;
@@ -108,6 +116,7 @@ private:
     QPointer<Splash> splash_;
     bool mainLoaded_ = false;
     bool secondInstance_ = false;
+    bool running_ = false;
 };
 
 }  // namespace kyq

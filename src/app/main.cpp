@@ -128,9 +128,9 @@ std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frm
     return platform;
 }
 
-std::optional<int64_t> SendFillRequest(uint64_t window)
+std::optional<int64_t> SendFillRequest(const std::string& folder, uint64_t window)
 {
-    return kyq::SendHandOverMessage(window, kyq::WM_FILL_REQUEST, 0, 0);
+    return kyq::SendHandOverMessage(folder, window, kyq::WM_FILL_REQUEST, 0, 0);
 }
 
 // "--fill" is a desktop's hot key: the user waits for the fill dialog. Its request goes
@@ -141,7 +141,7 @@ bool FillHandedOverEarly(int& argc, char** argv)
 {
     const QCoreApplication core(argc, argv);
     kyq::InstallQtLogSink();
-    auto folder = kyq::PerUserRuntimeFolder();
+    auto folder = kyq::SessionRuntimeFolder();
     return folder && kyq::HandFillRequestOver(*folder, SendFillRequest);
 }
 
@@ -209,9 +209,13 @@ int main(int argc, char** argv)
     options.MakePlatform = MakePlatform;
     options.RegisterForms = RegisterForms;
     options.StartProgram = StartProgram;
-    options.SendHandOver = [](uint64_t window, const std::string& text) {
-        return kyq::SendHandOverMessage(window, kyq::WM_HANDOVER, 0, 0,
-                                        QByteArray::fromStdString(text));
+    // The launcher's activation token goes with the message: on Wayland the running
+    // instance needs it to bring its window forward.
+    options.SendHandOver = [](const std::string& folder, uint64_t window,
+                              const std::string& text) {
+        return kyq::SendHandOverMessage(folder, window, kyq::WM_HANDOVER, 0, 0,
+                                        QByteArray::fromStdString(text),
+                                        qgetenv("XDG_ACTIVATION_TOKEN"));
     };
     options.SendFillRequest = SendFillRequest;
     options.DesktopMessages = true;

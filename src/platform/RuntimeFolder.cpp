@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/SystemErrorText.h"
 
@@ -77,6 +78,55 @@ Expected<std::string> PerUserRuntimeFolder() {
     if (!r)
         return Refused(refused + r.error().Detail, r.error().Code);
     return r;
+}
+
+namespace {
+
+// Names come from the environment: anything may be in them, and they end up in a path.
+std::string FileNamePart(std::string_view text) {
+    constexpr size_t kLongest = 48;
+    if (text.empty())
+        return "none";
+    std::string part;
+    for (char c : text.substr(0, kLongest)) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '.' || c == '-';
+        part += plain ? c : '_';
+    }
+    return part;
+}
+
+std::string_view WithoutScreen(std::string_view display) {
+    const size_t colon = display.rfind(':');
+    if (colon == std::string_view::npos)
+        return display;
+    const size_t dot = display.find('.', colon);
+    return dot == std::string_view::npos ? display : display.substr(0, dot);
+}
+
+}  // namespace
+
+std::string SessionFolderName(const char* sessionId, const char* waylandDisplay,
+                              const char* x11Display) {
+    // A Wayland session with Xwayland sets both: the Wayland one names it.
+    std::string_view display;
+    if (waylandDisplay && *waylandDisplay)
+        display = waylandDisplay;
+    else if (x11Display)
+        display = WithoutScreen(x11Display);
+    return "session-" + FileNamePart(sessionId ? sessionId : "") + "-" + FileNamePart(display);
+}
+
+std::string CurrentSessionFolderName() {
+    return SessionFolderName(std::getenv("XDG_SESSION_ID"), std::getenv("WAYLAND_DISPLAY"),
+                             std::getenv("DISPLAY"));
+}
+
+Expected<std::string> SessionRuntimeFolder() {
+    auto user = PerUserRuntimeFolder();
+    if (!user)
+        return user;
+    return PrepareRuntimeFolder(*user + CurrentSessionFolderName());
 }
 
 }  // namespace kyq

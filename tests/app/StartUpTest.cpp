@@ -125,11 +125,13 @@ protected:
             launches_.push_back({program, arguments});
             return startSucceeds_;
         };
-        options.SendHandOver = [](uint64_t window, const std::string& text) {
-            return SendHandOverMessage(window, WM_HANDOVER, 0, 0, QByteArray::fromStdString(text));
+        options.SendHandOver = [](const std::string& folder, uint64_t window,
+                                  const std::string& text) {
+            return SendHandOverMessage(folder, window, WM_HANDOVER, 0, 0,
+                                       QByteArray::fromStdString(text));
         };
-        options.SendFillRequest = [](uint64_t window) {
-            return SendHandOverMessage(window, WM_FILL_REQUEST, 0, 0);
+        options.SendFillRequest = [](const std::string& folder, uint64_t window) {
+            return SendHandOverMessage(folder, window, WM_FILL_REQUEST, 0, 0);
         };
         options.PauseBeforeRetry = [this] { return pause_ ? pause_() : false; };
         starts_.push_back(std::make_unique<StartUp>(std::move(options), std::move(service)));
@@ -487,7 +489,8 @@ TEST_F(StartUpTest, EarlyFillRequestEndsTheStartOnlyWhenTaken)
         ASSERT_TRUE(c.handle ? WriteHandleFile(instance_, c.handle).has_value()
                              : RemoveHandleFile(instance_).has_value());
         std::vector<uint64_t> windows;
-        EXPECT_EQ(HandFillRequestOver(instance_, [&](uint64_t window) {
+        EXPECT_EQ(HandFillRequestOver(instance_, [&](const std::string& folder, uint64_t window) {
+                      EXPECT_EQ(folder, instance_);
                       windows.push_back(window);
                       return c.reply;
                   }), c.taken);

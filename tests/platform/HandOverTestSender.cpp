@@ -1,12 +1,11 @@
 // Second process for the hand-over channel tests:
-//   send <handle> [text]          hand message 1025 with its text over as a second start would
+//   send <handle> [text [token]]  hand message 1025 with its text and activation token over
+//                                 as a second start would, in $KYQ_TEST_HANDOVER_FOLDER
 //   raw-as-nobody <name>          as user 65534, connect to <name> and send one message
-//   squat-as-nobody <name>        as user 65534, listen under <name> and report any data
 #include <grp.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QLocalServer>
 #include <QLocalSocket>
 
 #include <cstdint>
@@ -31,13 +30,15 @@ int Say(const char* text, int code) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 3 && argc != 4)
+    if (argc < 3 || argc > 5)
         return Say("usage", 2);
     const char* mode = argv[1];
     if (std::strcmp(mode, "send") == 0) {
-        const QByteArray text = argc == 4 ? QByteArray(argv[3]) : QByteArray();
+        const QByteArray text = argc >= 4 ? QByteArray(argv[3]) : QByteArray();
         std::optional<qint64> reply =
-            kyq::SendHandOverMessage(std::strtoull(argv[2], nullptr, 10), 1025, 0, 0, text);
+            kyq::SendHandOverMessage(std::getenv("KYQ_TEST_HANDOVER_FOLDER"),
+                                     std::strtoull(argv[2], nullptr, 10), 1025, 0, 0, text,
+                                     argc == 5 ? QByteArray(argv[4]) : QByteArray());
         if (!reply)
             return Say("no reply", 3);
         std::printf("reply %lld\n", static_cast<long long>(*reply));
@@ -48,7 +49,6 @@ int main(int argc, char** argv) {
     const QString name = QString::fromUtf8(argv[2]);
     if (std::strcmp(mode, "raw-as-nobody") == 0) {
         QLocalSocket socket;
-        socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
         socket.connectToServer(name);
         if (!socket.waitForConnected(10000))
             return Say("no connection", 5);
@@ -58,18 +58,6 @@ int main(int argc, char** argv) {
         if (socket.waitForReadyRead(10000))
             return Say("answered", 6);
         return Say(socket.state() == QLocalSocket::UnconnectedState ? "dropped" : "waiting", 0);
-    }
-    if (std::strcmp(mode, "squat-as-nobody") == 0) {
-        QLocalServer server;
-        server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
-        if (!server.listen(name))
-            return Say("cannot listen", 7);
-        Say("listening", 0);
-        if (!server.waitForNewConnection(10000))
-            return Say("no connection", 8);
-        QLocalSocket* socket = server.nextPendingConnection();
-        bool data = socket->bytesAvailable() > 0 || socket->waitForReadyRead(2000);
-        return Say(data ? "got-data" : "no-data", 0);
     }
     return Say("usage", 2);
 }

@@ -82,5 +82,17 @@ TEST(RuntimeFolder, FolderOfAnotherUserIsRefused) {
     EXPECT_NE(r.error().Detail.find("another user"), std::string::npos);
 }
 
+// Two sessions of one user never share a folder; one session always finds its own.
+TEST(RuntimeFolder, SessionFolderNames) {
+    const char* cases[][4] = {
+        {"3", nullptr, ":0.1", "session-3-_0"},  // any screen of the display
+        {"3", "wayland-1", ":0", "session-3-wayland-1"},  // nested in the X11 session
+        {nullptr, nullptr, nullptr, "session-none-none"},
+        {"../x", nullptr, ":0", "session-.._x-_0"},  // no path separator gets through
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SessionFolderName(c[0], c[1], c[2]), c[3]);
+}
+
 }  // namespace
 }  // namespace kyq

@@ -197,6 +197,37 @@ TEST_F(WaylandEndToEnd, TheTrayItemIsRegisteredAndASecondStartHandsItsFileOver)
     EXPECT_TRUE(program_->Running());
 }
 
+// The tray host draws the menu itself, from what the item exports on the session bus.
+TEST_F(WaylandEndToEnd, TheTrayMenuIsExportedForTheHostToDraw)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string get = "dbus-send --session --print-reply=literal --dest=";
+    const auto layout = session_->Run(
+        "item=$(" + get + "org.kde.StatusNotifierWatcher /StatusNotifierWatcher "
+        "org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher "
+        "string:RegisteredStatusNotifierItems | grep -o '[^ ]*/StatusNotifierItem') && "
+        "menu=$(" + get + "${item%%/*} /${item#*/} org.freedesktop.DBus.Properties.Get "
+        "string:org.kde.StatusNotifierItem string:Menu | grep -o '/[^ ]*') && " + get +
+        "${item%%/*} $menu com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:");
+    ASSERT_TRUE(layout.has_value());
+    EXPECT_NE(layout->find("退出"), std::string::npos) << *layout;
+}
+
+// "KYQ" without a file brings the running window forward, also from another workspace.
+TEST_F(WaylandEndToEnd, ASecondStartWithoutAFileBringsTheWindowForward)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(session_->Sway("workspace 7"));
+    ASSERT_TRUE(WaitUntil([] { return session_->Focused().empty(); }, 10s)) << session_->Focused();
+    SessionProcess second(*session_, {programPath_}, Log(), ProgramEnvironment());
+    EXPECT_TRUE(second.EndsCleanly(20s)) << ProgramLog();
+    EXPECT_TRUE(WaitUntil([] { return session_->Focused().find("login.kyq") != std::string::npos; },
+                          15s))
+        << session_->Focused() << ProgramLog();
+}
+
 TEST_F(WaylandEndToEnd, FillRequestWithoutARunningInstanceIsToldAndEnds)
 {
     // A runtime folder of its own, so that no running instance is found there.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/RuntimeFolder.h"
 #include "support/ScratchFolder.h"
 
 namespace kyq::test {
@@ -35,8 +36,11 @@ public:
     ProgramHome& operator=(const ProgramHome&) = delete;
 
     const std::filesystem::path& Path() const { return home_; }
-    // Where Handle.dat lives.
-    std::filesystem::path InstanceFolder() const { return home_ / "runtime" / "Tarnwick-KYQ"; }
+    // Where Handle.dat lives for a program started on $DISPLAY.
+    std::filesystem::path InstanceFolder() const
+    {
+        return home_ / "runtime" / "Tarnwick-KYQ" / CurrentSessionFolderName();
+    }
     std::filesystem::path LogFile() const { return home_ / "kyq.log"; }
     std::string Log() const;
 

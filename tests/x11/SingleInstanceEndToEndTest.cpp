@@ -1,7 +1,8 @@
 // The real program twice on a private Xvfb: a second start with a document hands it over to
 // the running instance, which asks for its password while the second start waits; the
 // second start ends once the prompt is answered. A second start without arguments ends at
-// once, and SIGTERM ends the running instance through its shutdown.
+// once, and SIGTERM ends the running instance through its shutdown. Two X displays of one
+// user are two sessions, each with its own instance.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -26,6 +27,7 @@
 #include "x11/DesktopDriver.h"
 #include "x11/DesktopSession.h"
 #include "x11/ProgramProcess.h"
+#include "x11/XvfbServer.h"
 
 namespace kyq::test {
 namespace {
@@ -43,6 +45,12 @@ protected:
 
 TEST_F(SingleInstanceEndToEnd, SecondStartHandsItsDocumentOverAndWaitsForThePrompt)
 {
+    // A box that ends the start ends at SIGTERM as the program does.
+    ProgramProcess help(KYQ_PROGRAM, {"--help"}, home_.LogFile());
+    ASSERT_TRUE(WaitFor([&] { return !VisibleWindow("^Keyquill$").empty(); }, 30s)) << Log();
+    help.Signal(SIGTERM);
+    EXPECT_TRUE(help.EndsCleanly(15s)) << Log();
+
     const std::string document = home_.MakeDocument("handed.kyq", u"pw");
     ProgramProcess first(KYQ_PROGRAM, {}, home_.LogFile());
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(instance_ / "Handle.dat"); }, 30s))
@@ -71,6 +79,28 @@ TEST_F(SingleInstanceEndToEnd, SecondStartHandsItsDocumentOverAndWaitsForTheProm
     first.Signal(SIGTERM);
     EXPECT_TRUE(first.EndsCleanly(15s)) << Log();
     EXPECT_FALSE(std::filesystem::exists(instance_ / "Handle.dat"));
+}
+
+TEST_F(SingleInstanceEndToEnd, TwoDisplaysOfOneUserEachRunTheirOwnInstance)
+{
+    XvfbServer other;
+    ASSERT_TRUE(other.Running());
+    const std::string mine = std::getenv("DISPLAY"), theirs = other.DisplayName();
+    const auto onTheirs = [&](const std::string& title) {
+        return Capture("DISPLAY=" + theirs + " xdotool search --onlyvisible --name '" + title + "'");
+    };
+    ProgramProcess first(KYQ_PROGRAM, {}, home_.LogFile());
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(instance_ / "Handle.dat"); }, 30s));
+    // Each start's document opens on its own display, and only there.
+    setenv("DISPLAY", theirs.c_str(), 1);
+    ProgramProcess there(KYQ_PROGRAM, {home_.MakeDocument("south.kyq", u"pw")}, home_.LogFile());
+    setenv("DISPLAY", mine.c_str(), 1);
+    ProgramProcess here(KYQ_PROGRAM, {home_.MakeDocument("north.kyq", u"pw")}, home_.LogFile());
+    EXPECT_TRUE(WaitFor([&] { return !onTheirs("south.kyq").empty(); }, 30s)) << Log();
+    EXPECT_TRUE(WaitFor([&] { return !VisibleWindow("north.kyq").empty(); }, 30s)) << Log();
+    EXPECT_TRUE(VisibleWindow("south.kyq").empty());
+    EXPECT_TRUE(onTheirs("north.kyq").empty());
+    there.Signal(SIGKILL);  // no window manager there to answer its prompt through
 }
 
 }  // namespace

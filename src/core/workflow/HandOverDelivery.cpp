@@ -28,9 +28,12 @@ Expected<void> PublishHandOver(const HandOverPublishSteps& steps)
         published = steps.WriteFile();
     if (published)
         return published;
+    // The reason (a socket path, a system error) is for the log and the details: the
+    // user learns what follows from it, in a sentence the box shows whole.
     Error told = published.error();
-    told.Message = "Keyquill无法接收再次启动时交来的文件（" + told.Message +
-                   "）。再次启动Keyquill或打开.kyq文件时，文件不会在这个窗口中打开。";
+    told.Detail = told.Message + ": " + told.Detail;
+    told.Message = "Keyquill无法接收再次启动时交来的文件。再次启动Keyquill或打开.kyq文件时，"
+                   "文件不会在这个窗口中打开。";
     return told;
 }
 

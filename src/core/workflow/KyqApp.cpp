@@ -45,6 +45,15 @@ MsgAnswer KyqApp::MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon
     return answer;
 }
 
+MsgAnswer KyqApp::MsgBoxWithDetails(const std::u16string& text, const std::u16string& details,
+                                    MsgButtons buttons, MsgIcon icon, const std::u16string& title)
+{
+    Modal.Enter();
+    const MsgAnswer answer = messages_->MsgBoxWithDetails(text, details, buttons, icon, title);
+    Modal.Leave();
+    return answer;
+}
+
 void KyqApp::SetPlatform(std::unique_ptr<MainWindowPlatform> platform)
 {
     if (platform)

@@ -80,6 +80,9 @@ public:
     // A message box; the title defaults to "Keyquill".
     MsgAnswer MsgBox(const std::u16string& text, MsgButtons buttons = MsgButtons::OkOnly,
                      MsgIcon icon = MsgIcon::None, const std::u16string& title = ProductTitle);
+    MsgAnswer MsgBoxWithDetails(const std::u16string& text, const std::u16string& details,
+                                MsgButtons buttons, MsgIcon icon,
+                                const std::u16string& title = ProductTitle);
 
     MainWindowPlatform& Platform() const { return *platform_; }
     void SetPlatform(std::unique_ptr<MainWindowPlatform> platform);

@@ -31,6 +31,14 @@ public:
     // has one, otherwise as its only or "No" button.
     virtual MsgAnswer MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
                              const std::u16string& title) = 0;
+    // The same with `details` (the reason of a failure) kept behind the box's details
+    // button; a service that has none shows them after the text.
+    virtual MsgAnswer MsgBoxWithDetails(const std::u16string& text, const std::u16string& details,
+                                        MsgButtons buttons, MsgIcon icon,
+                                        const std::u16string& title)
+    {
+        return MsgBox(details.empty() ? text : text + u"\n\n" + details, buttons, icon, title);
+    }
     // The chosen path (UTF-8), or nothing when the user cancelled.
     virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
 };

@@ -149,6 +149,12 @@ void frmMain::FocusTree()
     ui_.TV1->setFocus(Qt::OtherFocusReason);
 }
 
+QMenu* frmMain::TrayMenu()
+{
+    Menus.mnuTray->setDefaultAction(Menus.TrayShow);
+    return Menus.mnuTray;
+}
+
 void frmMain::ShowTrayMenu()
 {
     Menus.mnuTray->setDefaultAction(Menus.TrayShow);

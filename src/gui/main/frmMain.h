@@ -52,6 +52,8 @@ public:
     void FocusTree();
     // The tray icon's pop-up menu at the pointer, with showing the window as its default.
     void ShowTrayMenu();
+    // The tray menu itself, for a tray host that draws it (default item set).
+    QMenu* TrayMenu();
 
     // Panels count from 1.
     void SetStatusPanel(int panel, const std::u16string& text);

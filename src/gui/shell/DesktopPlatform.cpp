@@ -14,12 +14,18 @@
 #include "platform/Utf.h"
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/qt/HandOverChannel.h"
+#include "platform/wayland/ForeignToplevels.h"
+#include "platform/wayland/WaylandConnection.h"
 #include "platform/x11/KeybHook.h"
 #include "platform/x11/KeyboardHookLoader.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <limits>
 #include <stdexcept>
@@ -218,7 +224,7 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
         HandOverServer* server = handOverServer_.get();
         QObject::connect(server, &HandOverServer::messageReceived, server,
                          [this, server](quint64 id, qint64 message, qint64, qint64,
-                                        const QByteArray& text) {
+                                        const QByteArray& text, const QByteArray& activation) {
                              // A fill request is answered at once: the binding that
                              // sent it waits for nothing the user does in the dialog.
                              if (message == WM_FILL_REQUEST) {
@@ -237,15 +243,18 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
                              const auto token = static_cast<int32_t>(id);
                              KeepHandOverText(token, text.toStdString());
                              app_.PostMessage(WindowMessage{WM_HANDOVER, 0, token});
+                             RaiseAfterHandOver(activation);
                          });
     }
     HandOverPublishSteps steps;
     steps.RemoveStaleFile = [this] { (void)RemoveHandleFile(instanceFolder_); };
-    steps.Listen = [this, window] { return handOverServer_->Listen(window); };
+    steps.Listen = [this, window] { return handOverServer_->Listen(instanceFolder_, window); };
     steps.WriteFile = [this, window] { return kyq::WriteHandleFile(instanceFolder_, window); };
     if (const Expected<void> published = PublishHandOver(steps); !published) {
         LogWarning(LogArea::Desktop, "no hand-overs from other starts: " + published.error().Detail);
-        app_.MsgBox(Utf8ToUtf16(published.error().Message), MsgButtons::OkOnly, MsgIcon::Warning);
+        app_.MsgBoxWithDetails(Utf8ToUtf16(published.error().Message),
+                               Utf8ToUtf16(published.error().Detail), MsgButtons::OkOnly,
+                               MsgIcon::Warning);
     }
 }
 
@@ -268,6 +277,37 @@ void DesktopPlatform::KeepHandOverText(int32_t token, std::string text)
     handOverTexts_[token] = std::move(text);
 }
 
+void DesktopPlatform::RaiseAfterHandOver(const QByteArray& activationToken)
+{
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return;
+    // The toolkit hands this token to the compositor at the window's next activation,
+    // which the hand-over's showing of the window asks for.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+    // After the hand-over has shown the window (queued behind it; a splash may still hold
+    // it back, and then the splash brings the window itself).
+    QTimer::singleShot(0, &main_, [this, given = !activationToken.isEmpty()] {
+        // A window of ours with the focus (the password prompt of the file handed over)
+        // keeps it.
+        if (!main_.isVisible() || QApplication::activeWindow())
+            return;
+        if (auto connection = WaylandConnection::Connect(); connection &&
+                                                             connection->ToplevelManager()) {
+            ForeignToplevels toplevels(*connection);
+            const std::string appId =
+                QFileInfo(QCoreApplication::applicationFilePath()).baseName().toStdString();
+            if (toplevels.ActivateNamed(appId, main_.windowTitle().toStdString(),
+                                        std::chrono::seconds(2)))
+                return;
+        }
+        if (!given)
+            std::fprintf(stderr, "Keyquill: the main window cannot be brought forward: the start "
+                                 "handed over no activation token (XDG_ACTIVATION_TOKEN) and the "
+                                 "compositor offers no foreign-toplevel activation\n");
+    });
+}
+
 // --- Tray icon, shell message filter, closing and minimising to the tray ---
 
 void DesktopPlatform::AddTrayIcon()
@@ -277,11 +317,24 @@ void DesktopPlatform::AddTrayIcon()
         // Like the window's messages, a click waits while a document is being read.
         tray_->SetHandler([this](int32_t mouseEvent) {
             main_.Presenter.RunOutsideReader([this, mouseEvent] {
+                // A Wayland host that draws no menu of its own still clicks: a menu with no
+                // window of ours to open over would map as a window of its own, so the
+                // window comes out of the tray first.
+                if ((mouseEvent == TrayIcon::LeftButtonDown ||
+                     mouseEvent == TrayIcon::RightButtonDown) &&
+                    main_.IsHiddenInTray() &&
+                    QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+                    main_.SetHiddenInTray(false);
+                    ShellMessageFilter::ShowMainWindow(main_);
+                }
                 if (shellFilter_ && shellFilter_->Installed())
                     shellFilter_->TrayNotification(mouseEvent);
             });
         });
     }
+    // An X11 tray leaves the menu to us, opened at the pointer; a Wayland host draws it.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        tray_->ExportMenu(main_.TrayMenu());
     tray_->Add(main_.windowIcon());
 }
 

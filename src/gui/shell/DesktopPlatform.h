@@ -10,6 +10,7 @@
 
 #include "core/workflow/MainWindowPlatform.h"
 
+class QByteArray;
 class QTimer;
 
 namespace kyq {
@@ -76,6 +77,10 @@ public:
     // Keeps a hand-over's command text for its message (lParam = token) until the message
     // is handled; several can wait at once, each with its own text.
     void KeepHandOverText(int32_t token, std::string text);
+    // On Wayland a program may not take the focus by itself: the window comes forward with
+    // the activation token the start handed over, else (wlroots) through the
+    // foreign-toplevel list; where neither is to be had, standard error says so.
+    void RaiseAfterHandOver(const QByteArray& activationToken);
 
     // --- Tray icon, shell message filter, closing and minimising to the tray ---
     void AddTrayIcon() override;

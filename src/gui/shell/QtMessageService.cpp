@@ -72,6 +72,13 @@ void PlaceOverProgram(QWidget& dialog)
 MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
                                    const std::u16string& title)
 {
+    return MsgBoxWithDetails(text, {}, buttons, icon, title);
+}
+
+MsgAnswer QtMessageService::MsgBoxWithDetails(const std::u16string& text,
+                                              const std::u16string& details, MsgButtons buttons,
+                                              MsgIcon icon, const std::u16string& title)
+{
     // No parent: the window that would be the natural one is often disabled while a dialog
     // of its own is up, and a child of a disabled window takes no input.
     const MessageBoxText fitted = FitMessageBoxText(text);
@@ -96,8 +103,13 @@ MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons button
             break;
         }
     }
-    if (!fitted.Details.empty())
-        box.setDetailedText(QString::fromStdU16String(fitted.Details));
+    if (!fitted.Details.empty() || !details.empty()) {
+        const std::u16string whole =
+            fitted.Details.empty() ? details
+            : details.empty()      ? fitted.Details
+                                   : fitted.Details + u"\n\n" + details;
+        box.setDetailedText(QString::fromStdU16String(whole));
+    }
     // A box sizes itself to its text; a short one would leave the window manager too
     // little title bar for the caption.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {

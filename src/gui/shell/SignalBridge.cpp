@@ -1,6 +1,7 @@
 #include "gui/shell/SignalBridge.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QWidget>
 #include <QSocketNotifier>
 #if QT_CONFIG(sessionmanager)
 #include <QSessionManager>
@@ -87,8 +88,23 @@ void SignalBridge::OnTerminate()
     char buffer[64];
     while (::read(g_pipe[0], buffer, sizeof buffer) > 0) {
     }
+    if (starting_ && starting_()) {
+        // Nothing is open yet that could be lost, and no main loop runs that a quit could
+        // end: the box's own loop is the one to end.
+        terminatedWhileStarting_ = true;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->isModal())
+                top->close();
+        }
+        return;
+    }
     // Posted: the save prompt then runs from the window's queue like any other message.
     app_.PostMessage(WindowMessage{WM_QUERYENDSESSION, 0, 0});
+}
+
+void SignalBridge::SetStarting(std::function<bool()> starting)
+{
+    starting_ = std::move(starting);
 }
 
 void SignalBridge::OnCommitDataRequest([[maybe_unused]] QSessionManager& manager)

@@ -30,12 +30,21 @@ public:
     // was unloaded, false when the user cancelled at the save prompt.
     bool QueryEndSession();
 
+    // While `starting` says so, the program's own loop does not run yet and the start shows
+    // a box of its own that ends it: SIGTERM then closes the boxes on screen, as their
+    // answer would, instead of asking the main window.
+    void SetStarting(std::function<bool()> starting);
+    // Whether SIGTERM came while starting: the start is to end after the box it closed.
+    bool TerminatedWhileStarting() const { return terminatedWhileStarting_; }
+
 private:
     void OnTerminate();
     void OnCommitDataRequest(QSessionManager& manager);
 
     KyqApp& app_;
     std::function<bool()> unloaded_;
+    std::function<bool()> starting_;
+    bool terminatedWhileStarting_ = false;
     QSocketNotifier* notifier_ = nullptr;
     bool installed_ = false;
 };

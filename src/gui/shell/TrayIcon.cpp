@@ -55,6 +55,11 @@ bool TrayIcon::ShowMessage(const QString& text)
     return true;
 }
 
+void TrayIcon::ExportMenu(QMenu* menu)
+{
+    icon_->setContextMenu(menu);
+}
+
 void TrayIcon::SetHandler(std::function<void(int32_t mouseEvent)> handler)
 {
     handler_ = std::move(handler);

@@ -9,6 +9,7 @@
 #include <functional>
 
 class QIcon;
+class QMenu;
 class QTimer;
 
 namespace kyq {
@@ -41,6 +42,10 @@ public:
     // A warning in the desktop's notification beside the icon. False where the icon is
     // not shown or the desktop shows no such messages.
     bool ShowMessage(const QString& text);
+    // Exports `menu` with the icon where the tray is a StatusNotifierItem host (Wayland):
+    // the host draws it at the icon (com.canonical.dbusmenu), since a program there cannot
+    // place a menu of its own on the screen. A host that draws none still sends the clicks.
+    void ExportMenu(QMenu* menu);
     // Where the mouse events go.
     void SetHandler(std::function<void(int32_t mouseEvent)> handler);
 

@@ -1,33 +1,26 @@
 #include "platform/qt/HandOverChannel.h"
 
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QLocalServer>
 #include <QLocalSocket>
 
-#include <cstring>
+#include <algorithm>
+#include <span>
 
 namespace kyq {
 
 namespace {
 
-// Frames in host order (both ends run on this machine): four 64-bit numbers out (the
-// last one the length of the text that follows), one back.
-struct Frame {
-    qint64 message;
-    qint64 wParam;
-    qint64 lParam;
-    qint64 textSize;
-};
-constexpr qint64 kFrameSize = sizeof(Frame);
 constexpr qint64 kReplySize = sizeof(qint64);
 // How long the kernel may take to accept a connection to a live listener. A missing
 // listener fails at once, whatever this says.
 constexpr int kConnectTimeoutMs = 10000;
 
-// The abstract namespace has no file permissions: anyone on the machine may connect to
-// or bind any name, so each end checks who is on the other side.
+// The folder is the user's own, but a socket passed on or a folder loosened later must
+// still not serve another user: each end checks who is on the other side.
 bool PeerIsThisUser(QLocalSocket& socket) {
     ucred cred {};
     socklen_t len = sizeof cred;
@@ -39,27 +32,38 @@ bool PeerIsThisUser(QLocalSocket& socket) {
 
 }  // namespace
 
-QString HandOverChannelName(quint64 handle) {
-    return QStringLiteral("tarnwick-kyq-%1-%2").arg(static_cast<qulonglong>(::geteuid())).arg(handle);
+QString HandOverChannelPath(const std::string& folder, quint64 handle) {
+    return QString::fromStdString(folder) + QStringLiteral("hand-over-%1").arg(handle);
 }
 
 HandOverServer::HandOverServer(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
-    server_->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    // No socket options: with them QLocalServer replaces a live listener's socket file.
     connect(server_, &QLocalServer::newConnection, this, &HandOverServer::OnNewConnection);
 }
 
 HandOverServer::~HandOverServer() = default;
 
-Expected<void> HandOverServer::Listen(quint64 handle) {
+Expected<void> HandOverServer::Listen(const std::string& folder, quint64 handle) {
     Close();
-    const QString name = HandOverChannelName(handle);
-    if (server_->listen(name))
-        return {};
+    const QString path = HandOverChannelPath(folder, handle);
     Error e;
-    e.Message = server_->serverError() == QAbstractSocket::AddressInUseError
-                    ? "通信通道“" + name.toStdString() + "”已被其他程序占用"
-                    : "无法建立通信通道：" + server_->errorString().toStdString();
-    e.Detail = "cannot listen on the hand-over channel " + name.toStdString() + ": " +
+    e.Message = "无法建立通信通道";
+    if (path.toLocal8Bit().size() >= static_cast<qsizetype>(sizeof(sockaddr_un::sun_path))) {
+        e.Detail = "the hand-over socket's path is too long for a socket: " + path.toStdString();
+        return e;
+    }
+    // A file nobody answers on is left by an instance that crashed; a live listener keeps it.
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(kConnectTimeoutMs)) {
+        e.Message = "通信通道已被另一个Keyquill占用";
+        e.Detail = "another instance listens on the hand-over socket " + path.toStdString();
+        return e;
+    }
+    QLocalServer::removeServer(path);
+    if (server_->listen(path))
+        return {};
+    e.Detail = "cannot listen on the hand-over socket " + path.toStdString() + ": " +
                server_->errorString().toStdString();
     return e;
 }
@@ -87,26 +91,29 @@ void HandOverServer::OnNewConnection() {
 
 void HandOverServer::OnReadyRead(QLocalSocket* socket) {
     QPointer<QLocalSocket> guard(socket);
-    while (guard && guard->bytesAvailable() >= kFrameSize) {
-        Frame frame {};
-        if (guard->peek(reinterpret_cast<char*>(&frame), kFrameSize) != kFrameSize)
-            return;
-        if (frame.textSize < 0 || frame.textSize > HandOverTextCap) {
+    while (guard && guard->bytesAvailable() >= static_cast<qint64>(HandOverFrame::HeaderSize)) {
+        // The text may still be on its way: nothing is taken before the message is whole.
+        const QByteArray available = guard->peek(
+            std::min<qint64>(guard->bytesAvailable(),
+                             HandOverFrame::HeaderSize + HandOverTextCap + HandOverTokenCap));
+        HandOverFrame frame;
+        size_t used = 0;
+        const auto state = HandOverFrame::Read(
+            std::span(reinterpret_cast<const uint8_t*>(available.constData()),
+                      static_cast<size_t>(available.size())),
+            frame, used);
+        if (state == HandOverFrame::State::Invalid)
             guard->abort();
+        if (state != HandOverFrame::State::Complete)
             return;
-        }
-        // The text may still be on its way: wait for the rest before taking anything.
-        if (guard->bytesAvailable() < kFrameSize + frame.textSize)
-            return;
-        guard->skip(kFrameSize);
-        const QByteArray text = guard->read(frame.textSize);
-        if (text.size() != frame.textSize)
-            return;
+        guard->skip(static_cast<qint64>(used));
         quint64 id = nextId_++;
         waiting_.insert(id, guard);
         // The handler may run a nested event loop (a save prompt), during which this
         // socket can go away; the guard notices.
-        emit messageReceived(id, frame.message, frame.wParam, frame.lParam, text);
+        emit messageReceived(id, frame.Message, frame.WParam, frame.LParam,
+                             QByteArray::fromStdString(frame.Text),
+                             QByteArray::fromStdString(frame.Token));
     }
 }
 
@@ -128,22 +135,23 @@ void HandOverServer::Reply(quint64 id, qint64 result) {
     socket->flush();
 }
 
-std::optional<qint64> SendHandOverMessage(quint64 handle, qint64 message, qint64 wParam,
-                                          qint64 lParam, const QByteArray& text) {
-    if (text.size() > HandOverTextCap)
+std::optional<qint64> SendHandOverMessage(const std::string& folder, quint64 handle,
+                                          qint64 message, qint64 wParam, qint64 lParam,
+                                          const QByteArray& text,
+                                          const QByteArray& activationToken) {
+    if (text.size() > HandOverTextCap || activationToken.size() > HandOverTokenCap)
         return std::nullopt;
     QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(HandOverChannelName(handle));
+    socket.connectToServer(HandOverChannelPath(folder, handle));
     if (!socket.waitForConnected(kConnectTimeoutMs))
         return std::nullopt;
     if (!PeerIsThisUser(socket)) {
         socket.abort();
         return std::nullopt;
     }
-    const Frame frame {message, wParam, lParam, text.size()};
-    QByteArray bytes(reinterpret_cast<const char*>(&frame), kFrameSize);
-    bytes += text;
+    const QByteArray bytes = QByteArray::fromStdString(
+        HandOverFrame{message, wParam, lParam, text.toStdString(), activationToken.toStdString()}
+            .Bytes());
     if (socket.write(bytes) != bytes.size())
         return std::nullopt;
     while (socket.bytesToWrite() > 0) {

@@ -156,6 +156,17 @@ bool ForeignToplevels::Activate(uint64_t id, std::chrono::milliseconds timeout)
     return WaitActivated(id, timeout);
 }
 
+bool ForeignToplevels::ActivateNamed(const std::string& appId, const std::string& title,
+                                     std::chrono::milliseconds timeout)
+{
+    connection_.Roundtrip();
+    for (const auto& handle : handles_) {
+        if (!handle->closed && handle->current.appId == appId && handle->current.title == title)
+            return Activate(handle->current.id, timeout);
+    }
+    return false;
+}
+
 bool ForeignToplevels::WaitActivated(uint64_t id, std::chrono::milliseconds timeout)
 {
     // The state already read may be stale: the compositor's answer to everything sent so

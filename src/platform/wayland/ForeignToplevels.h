@@ -41,6 +41,10 @@ public:
     // Asks the compositor to give `id` the focus and waits up to `timeout` for its state to
     // say activated. False when it did not, or the window is gone.
     bool Activate(uint64_t id, std::chrono::milliseconds timeout);
+    // Activates the window with this app_id and title (the program's own, which it cannot
+    // name otherwise), as Activate does; false when there is none.
+    bool ActivateNamed(const std::string& appId, const std::string& title,
+                       std::chrono::milliseconds timeout);
     // Waits up to `timeout` for `id` to be activated without asking for it.
     bool WaitActivated(uint64_t id, std::chrono::milliseconds timeout);
 

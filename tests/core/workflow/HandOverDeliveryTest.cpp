@@ -91,8 +91,10 @@ TEST(PublishHandOver, HandleFileOnlyForAListeningWindow)
         EXPECT_TRUE(removed);
         EXPECT_EQ(written, c.written);
         ASSERT_EQ(published.has_value(), c.ok);
+        // The box says what follows; the reason goes to its details and the log.
         if (!c.ok) {
-            EXPECT_NE(published.error().Message.find("refused"), std::string::npos);
+            EXPECT_EQ(published.error().Message.find("refused"), std::string::npos);
+            EXPECT_NE(published.error().Detail.find("refused: detail"), std::string::npos);
         }
     }
 }
