@@ -407,6 +407,12 @@ TEST_F(KeybHookTest, ALayoutWithoutTheKeyKeepsTheGrabUntilAMapHasItAgain)
     ASSERT_TRUE(showTheHookTheMap());
     EXPECT_EQ(hook_.GrabState(), KEYBHOOK_GRAB_TAKEN);
     EXPECT_FALSE(CanGrabCtrlAlt(other, p));
+
+    // Set under a list whose second group has the letter: taken at once, on that key.
+    ASSERT_TRUE(RunCommand("setxkbmap -layout ru,us"));
+    ASSERT_TRUE(showTheHookTheMap());
+    EXPECT_EQ(hook_.Grab('P', KEYBHOOK_CTRL | KEYBHOOK_ALT), KEYBHOOK_GRAB_TAKEN);
+    EXPECT_FALSE(CanGrabCtrlAlt(other, p));
 }
 }  // namespace
 }  // namespace kyq

@@ -33,8 +33,9 @@ public:
     virtual bool IsFullscreen(uint64_t /*window*/) { return false; }
     // Makes `window` the active, focused window. True only once that is confirmed.
     virtual bool Activate(uint64_t window) = 0;
-    // True while `window` (or a window inside it) has the keyboard focus, so that keys sent
-    // now reach it. Asked before every piece that is typed.
+    // True while `window` (or a window inside it) has the keyboard focus and no other
+    // program holds the keyboard, so that keys sent now reach it. Asked before every piece
+    // that is typed.
     virtual bool HasFocus(uint64_t window) = 0;
     // The position in `text` of the first character this desktop cannot make arrive as
     // itself now ("\t" is Tab, "\r\n" Enter); AllTypeable when every one can.

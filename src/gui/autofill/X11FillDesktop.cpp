@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "platform/x11/KeyReleaseWait.h"
+#include "platform/x11/KeyboardGrabProbe.h"
 #include "platform/x11/KeystrokeSenderKeymap.h"
 
 namespace kyq {
@@ -48,7 +49,7 @@ bool X11FillDesktop::Activate(uint64_t window)
 
 bool X11FillDesktop::HasFocus(uint64_t window)
 {
-    return display_.IsOpen() && foreground_.HoldsFocus(window);
+    return display_.IsOpen() && foreground_.HoldsFocus(window) && !KeyboardGrabbedByOther(display_);
 }
 
 size_t X11FillDesktop::FirstUntypeable(std::u16string_view text)
