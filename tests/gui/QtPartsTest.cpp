@@ -6,10 +6,8 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <cstring>
 #include <xcb/xcb.h>
 
@@ -31,23 +29,6 @@ TEST(QtMessageServiceFilters, PairsBecomeQtNameFilters)
               QStringList{QStringLiteral("Text (*.txt *.log)")});
     EXPECT_TRUE(QtMessageService::NameFilters(u"").isEmpty());
     EXPECT_TRUE(QtMessageService::NameFilters(u"lonely").isEmpty());
-}
-
-// A box greys the main window until it is answered, and leaves it as it found it.
-TEST(QtMessageServiceBoxes, GreyTheMainWindowUntilAnswered)
-{
-    QWidget main;
-    main.setObjectName(QStringLiteral("frmMain"));
-    main.show();
-    bool greyed = false;
-    QTimer::singleShot(0, [&] {
-        greyed = !main.isEnabled();
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->reject();
-    });
-    QtMessageService().MsgBox(u"x", MsgButtons::OkOnly, MsgIcon::Information, u"t");
-    EXPECT_TRUE(greyed);
-    EXPECT_TRUE(main.isEnabled());
 }
 
 xcb_client_message_event_t ClientMessage(uint32_t window, uint32_t atom, uint8_t format,

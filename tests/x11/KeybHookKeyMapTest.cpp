@@ -3,8 +3,6 @@
 #include <X11/X.h>
 #include <X11/keysym.h>
 
-#include <vector>
-
 #include "platform/x11/KeybHookKeyMap.h"
 
 namespace kyq {
@@ -85,25 +83,6 @@ TEST(KeybHookKeyMap, KeypadFollowsNumLock)
     // Ordinary keys ignore Num Lock and their second symbol.
     EXPECT_EQ(VirtualKeyForKey(XK_7, XK_ampersand, true), 55u);
     EXPECT_EQ(VirtualKeyForKey(XK_q, XK_Q, false), 81u);
-}
-
-TEST(KeybHookKeyMap, AKeyWithoutACodeInTheFirstGroupTakesTheNextGroupsCode)
-{
-    struct Row {
-        unsigned long first;
-        std::vector<unsigned long> others;
-        uint32_t code;
-    } rows[] = {
-        {XK_Cyrillic_ze, {XK_p}, 'P'},            // ru,us: the P key
-        {XK_p, {XK_Cyrillic_ze}, 'P'},            // us,ru
-        {XK_Cyrillic_ha, {XK_bracketleft}, 219},  // ru,us: punctuation as well
-        {XK_y, {XK_Cyrillic_en}, 'Y'},            // de,ru: the first group decides
-        {XK_Cyrillic_ze, {}, 0},                  // ru alone: no P anywhere
-        {XK_Cyrillic_ze, {XK_Greek_pi, XK_p}, 'P'},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(VirtualKeyForKey(row.first, NoSymbol, false, row.others), row.code)
-            << "row " << (&row - rows);
 }
 
 }  // namespace

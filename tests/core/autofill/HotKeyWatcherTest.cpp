@@ -63,33 +63,13 @@ TEST(HotKeyWatcher, FiresOnReleaseOfTheMainKeyWithExactlyItsModifiers)
     EXPECT_EQ(FireFresh(ctrlAltK, {{Ctrl, true}, {Alt, true}, {'L', true}, {'L', false}}), 0);
 }
 
-TEST(HotKeyWatcher, FiresOnceWhateverTheOrderInWhichTheChordIsLetGo)
+TEST(HotKeyWatcher, FiresOnceWhicheverKeyOfTheChordIsLetGoFirstUnlessAnotherKeyCameBetween)
 {
-    const HotKey ctrlAltK = MakeHotKey(true, true, false, K);
-    const std::vector<Event> pressed = {{Ctrl, true}, {Alt, true}, {K, true}};
-    struct Row {
-        std::vector<Event> then;
-        int fires;
-    } rows[] = {
-        {{{K, false}, {Alt, false}, {Ctrl, false}}, 1},
-        {{{K, false}, {Ctrl, false}, {Alt, false}}, 1},
-        {{{Ctrl, false}, {Alt, false}, {K, false}}, 1},  // xdotool key ctrl+alt+k
-        {{{Ctrl, false}, {K, false}, {Alt, false}}, 1},
-        {{{Alt, false}, {K, false}, {Ctrl, false}}, 1},
-        {{{Alt, false}, {Ctrl, false}, {K, false}}, 1},
-        // Another key in between makes it a different chord.
-        {{{'L', true}, {'L', false}, {K, false}, {Alt, false}, {Ctrl, false}}, 0},
-        {{{Shift, true}, {Ctrl, false}, {Alt, false}, {K, false}}, 0},
-    };
-    for (const Row& row : rows) {
-        std::vector<Event> events = pressed;
-        events.insert(events.end(), row.then.begin(), row.then.end());
-        EXPECT_EQ(FireFresh(ctrlAltK, events), row.fires) << "row " << (&row - rows);
-    }
-    // A modifier let go and pressed again before the main key is pressed anew: no second fire.
-    EXPECT_EQ(FireFresh(ctrlAltK, {{Ctrl, true}, {Alt, true}, {K, true}, {Ctrl, false},
-                                   {Ctrl, true}, {K, false}, {Alt, false}, {Ctrl, false}}),
-              1);
+    const HotKey ctrlK = MakeHotKey(true, false, false, K);
+    EXPECT_EQ(FireFresh(ctrlK, {{Ctrl, true}, {K, true}, {Ctrl, false}, {K, false}}), 1);
+    EXPECT_EQ(FireFresh(ctrlK, {{Ctrl, true}, {K, true}, {K, false}, {Ctrl, false}}), 1);
+    EXPECT_EQ(FireFresh(ctrlK, {{Ctrl, true}, {K, true}, {Ctrl, false}, {Ctrl, true}, {K, false}}), 1);
+    EXPECT_EQ(FireFresh(ctrlK, {{Ctrl, true}, {K, true}, {'L', true}, {Ctrl, false}, {K, false}}), 0);
 }
 
 TEST(HotKeyWatcher, AutoRepeatFiresOnceOnTheFinalRelease)

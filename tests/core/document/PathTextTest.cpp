@@ -36,14 +36,6 @@ TEST(PathText, TrailingSlashIsAddedOrTakenOnce)
     }
 }
 
-TEST(PathText, NumberedPathPutsTheNumberBeforeTheExtension)
-{
-    EXPECT_EQ(NumberedPath("/home/ann/a.kyq", 2), "/home/ann/a (2).kyq");
-    EXPECT_EQ(NumberedPath("/home/ann.d/notes", 3), "/home/ann.d/notes (3)");
-    EXPECT_EQ(NumberedPath("/home/ann/.kyq", 2), "/home/ann/.kyq (2)");
-    EXPECT_EQ(NumberedPath("a.b.kyq", 2), "a.b (2).kyq");
-}
-
 TEST(PathText, DisplayNameIsTheFileNameOrUntitled)
 {
     EXPECT_EQ(DisplayNameOfPath("nul"), u"无标题");
