@@ -292,8 +292,10 @@ void DocumentWorkflow::fileSaveas_Click()
 bool DocumentWorkflow::SaveUnderAnotherName(const std::string& proposal)
 {
     const PasswordDocument& doc = app_.Document;
-    const std::optional<std::string> target = dialog_.AskDocumentSavePath(
-        u"另存为...", !proposal.empty() ? proposal : doc.IsUntitled() ? OwnerFileName() : doc.Path);
+    const std::string name = !proposal.empty() ? proposal
+                             : doc.IsUntitled()  ? OwnerFileName()
+                                                 : doc.Path;
+    const std::optional<std::string> target = dialog_.AskDocumentSavePath(u"另存为...", name);
     return target && SaveTo(*target);
 }
 

@@ -113,7 +113,8 @@ void MainWindowPresenter::Find(bool findEnabled, const std::u16string& keyword)
     app_.Session.FindKeyword = keyword;
     // An empty list under "choose from the list" reads as a fault: say there is no match.
     if (FindEntries(app_.Document, keyword).empty()) {
-        app_.MsgBox(u"没有找到含有“" + keyword + u"”的密码。", MsgButtons::OkOnly, MsgIcon::Information);
+        app_.MsgBox(u"没有找到含有“" + keyword + u"”的密码。", MsgButtons::OkOnly,
+                    MsgIcon::Information);
         return;
     }
     view_.ShowForm(FormId::FoundResult);

@@ -180,7 +180,8 @@ void KeybHookRecorder::OnKeyEvent(bool press, unsigned keycode, unsigned state)
     const long index = static_cast<long>(keycode) - minKeycode_;
     if (index < 0 || index >= static_cast<long>(unshifted_.size()))
         return;
-    const uint32_t virtualKey = VirtualKeyAt(static_cast<size_t>(index), (state & numLockMask_) != 0);
+    const uint32_t virtualKey =
+        VirtualKeyAt(static_cast<size_t>(index), (state & numLockMask_) != 0);
     if (virtualKey == 0)
         return;
 
@@ -300,7 +301,10 @@ void KeybHookRecorder::LoadOtherGroups(int count)
     if (xkbEventBase_ < 0)
         return;
     XkbDescPtr xkb = XkbGetMap(control_, XkbKeySymsMask, XkbUseCoreKbd);
-    if (xkb == nullptr) {
+    if (xkb == nullptr || xkb->map == nullptr || xkb->map->key_sym_map == nullptr ||
+        xkb->map->syms == nullptr) {
+        if (xkb != nullptr)
+            XkbFreeKeyboard(xkb, 0, True);
         LogWarning(LogArea::Keyboard, "XkbGetMap failed: the hot key is looked for in the "
                                       "first layout group only");
         return;
@@ -310,7 +314,9 @@ void KeybHookRecorder::LoadOtherGroups(int count)
         if (keycode < xkb->min_key_code || keycode > xkb->max_key_code)
             continue;
         const int groups = XkbKeyNumGroups(xkb, keycode);
-        if (XkbKeyGroupsWidth(xkb, keycode) < 1)
+        // The server's counts decide where a key's symbols are: they must lie in the table.
+        if (XkbKeyGroupsWidth(xkb, keycode) < 1 ||
+            XkbCMKeySymsOffset(xkb->map, keycode) + XkbKeyNumSyms(xkb, keycode) > xkb->map->num_syms)
             continue;
         for (int group = 1; group < groups; ++group)
             otherGroups_[static_cast<size_t>(i)].push_back(XkbKeySymEntry(xkb, keycode, 0, group));

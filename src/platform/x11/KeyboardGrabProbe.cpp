@@ -14,8 +14,8 @@ bool KeyboardGrabbedByOther(X11Display& display)
         return true;
     Display* dpy = display.get();
     X11ErrorTrap trap(dpy);
-    // No events are selected and the grab lives for one round trip: the focused window sees
-    // only a focus-out and focus-in marked as grab and ungrab, which programs ignore.
+    // The grab lives for one round trip: the focused window sees only a focus-out and a
+    // focus-in marked as grab and ungrab, which toolkits take for no change of focus.
     const int result = XGrabKeyboard(dpy, display.Root(), False, GrabModeAsync, GrabModeAsync,
                                      CurrentTime);
     if (result == GrabSuccess)
