@@ -44,8 +44,9 @@ public:
     // Brings one of the program's own dialogs (the toolkit's native id of it) to the front
     // with the focus, where the desktop needs asking for that.
     virtual void ActivateOwn(uint64_t /*nativeWindow*/) {}
-    // True while `window` (or a window inside it) has the keyboard focus, so that keys sent
-    // now reach it. Asked right before every chunk of keys.
+    // True while `window` (or a window inside it) has the keyboard focus and no other
+    // program holds the keyboard, so that keys sent now reach it. Asked right before every
+    // chunk of keys.
     virtual bool HasFocus(const FillWindow& window) = 0;
     // Whether `window` still exists; asked after a fill stopped, so the user is never sent
     // to check a window that is gone. True where that cannot be told.

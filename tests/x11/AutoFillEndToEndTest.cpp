@@ -28,6 +28,7 @@
 #include "core/document/PasswordDocument.h"
 #include "platform/Utf.h"
 #include "platform/x11/ForegroundWindow.h"
+#include "platform/x11/KeyboardGrabProbe.h"
 #include "platform/x11/X11Display.h"
 #include "support/DocumentTestSupport.h"
 #include "x11/DesktopDriver.h"
@@ -37,6 +38,7 @@
 
 // After the program's headers: Xlib's macros (None, Status...) would break them.
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 namespace kyq {
 namespace {
@@ -131,9 +133,9 @@ protected:
     }
 
     // Presses the hot key over the login window and waits until the fill dialog has the focus.
-    ::testing::AssertionResult OpenFillDialog()
+    ::testing::AssertionResult OpenFillDialog(const std::string& press = HotKeyPress)
     {
-        if (!RunCommand(HotKeyPress))
+        if (!RunCommand(press))
             return ::testing::AssertionFailure() << "xdotool failed";
         Window dialog = None;
         const bool focused = WaitFor(
@@ -396,6 +398,62 @@ TEST_F(AutoFillEndToEnd, TheTargetIsTheWindowOfTheFirstPressAndNeverTheProgram)
     ASSERT_TRUE(RunCommand("xdotool type Z"));
     ASSERT_TRUE(WaitFor([&] { return terminal.Bytes().back() == 'Z'; }, 5s));
     EXPECT_EQ(terminal.Bytes(), "aliceZ");
+}
+
+// The chord let go of in any order opens the fill dialog, and none of it reaches the terminal.
+TEST_F(AutoFillEndToEnd, TheChordFiresWhicheverOfItsKeysIsLetGoFirst)
+{
+    RawTerminal terminal(home_->Path() / "chords.bin", "kyq-chords-terminal");
+    const Window window = terminal.WaitUntilUp();
+    ASSERT_NE(window, None) << "the terminal did not come up";
+    for (const char* press : {"xdotool key ctrl+alt+p",
+                              "xdotool keydown ctrl keydown alt keydown p keyup ctrl keyup alt keyup p",
+                              "xdotool keydown alt keydown ctrl keydown p keyup alt keyup p keyup ctrl"}) {
+        ASSERT_TRUE(ForegroundWindow(display_).Activate(window));
+        ASSERT_TRUE(OpenFillDialog(press)) << press << "; " << ProgramLog();
+        ASSERT_TRUE(RunCommand("xdotool key Escape"));
+        ASSERT_TRUE(WaitFor([&] { return FindWindow("选择填写的密码") == None; }, 5s));
+    }
+    ASSERT_TRUE(ForegroundWindow(display_).Activate(window));
+    ASSERT_TRUE(RunCommand("xdotool type Z"));
+    ASSERT_TRUE(WaitFor([&] { return !terminal.Bytes().empty(); }, 5s));
+    EXPECT_EQ(terminal.Bytes(), "Z");
+}
+
+// Another client takes the keyboard mid-fill without moving the focus (a grab like a password
+// pop-up's, openbox's desktop menu): the fill stops, no Enter goes anywhere, the user is told.
+TEST_F(AutoFillEndToEnd, AFillStopsWhenAnotherProgramTakesTheKeyboard)
+{
+    for (const bool menu : {false, true}) {
+        const std::string name = menu ? "kyq-menu-terminal" : "kyq-grab-terminal";
+        RawTerminal terminal(home_->Path() / (name + ".bin"), name);
+        const Window window = terminal.WaitUntilUp();
+        ASSERT_NE(window, None) << "the terminal did not come up";
+        ASSERT_TRUE(ForegroundWindow(display_).Activate(window));
+        ASSERT_TRUE(OpenFillDialog()) << ProgramLog();
+        ASSERT_TRUE(Fill(4, "^p^r"));  // e-slow
+        ASSERT_TRUE(WaitFor([&] { return !terminal.Bytes().empty(); }, 20s)) << ProgramLog();
+        X11Display grabber;  // every key goes to it while it holds the keyboard
+        if (menu) {
+            // A click on the bare desktop while the fill holds Shift opens no menu: click again.
+            ASSERT_TRUE(WaitFor([&] { return RunCommand("xdotool mousemove 1270 1010 click 3") &&
+                                             WaitFor([&] { return KeyboardGrabbedByOther(grabber); }, 500ms); },
+                                10s));
+        } else {  // retried: the filling program's probe holds the keyboard for a moment
+            ASSERT_TRUE(WaitFor([&] { return XGrabKeyboard(grabber.get(), grabber.Root(), False, GrabModeAsync,
+                                                           GrabModeAsync, CurrentTime) == GrabSuccess; }, 5s));
+        }
+        ASSERT_TRUE(WaitFor([&] { return MessageBox() != None; }, 20s)) << name << "; " << ProgramLog();
+        EXPECT_EQ(terminal.Bytes().find('\r'), std::string::npos);
+        for (XEvent e; XPending(grabber.get()) > 0;)
+            EXPECT_FALSE(XNextEvent(grabber.get(), &e) == 0 && e.type == KeyPress && XLookupKeysym(&e.xkey, 0) == XK_Return);
+        ASSERT_TRUE(RunCommand("xdotool key Escape"));  // closes the menu; to the grabber else
+        XUngrabKeyboard(grabber.get(), CurrentTime);
+        XSync(grabber.get(), False);
+        ASSERT_TRUE(WaitFor([&] { return !KeyboardGrabbedByOther(display_); }, 5s));
+        ASSERT_TRUE(test::SendTo(std::to_string(MessageBox()), "key Return"));
+        ASSERT_TRUE(WaitFor([&] { return MessageBox() == None; }, 5s));
+    }
 }
 
 // Every keycode without a symbol given one, as another program may do, for as long as it

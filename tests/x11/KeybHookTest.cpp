@@ -407,6 +407,13 @@ TEST_F(KeybHookTest, ALayoutWithoutTheKeyKeepsTheGrabUntilAMapHasItAgain)
     ASSERT_TRUE(showTheHookTheMap());
     EXPECT_EQ(hook_.GrabState(), KEYBHOOK_GRAB_TAKEN);
     EXPECT_FALSE(CanGrabCtrlAlt(other, p));
+    // Under a list whose second group has the letter its key is P: the chord is taken at once.
+    ASSERT_TRUE(RunCommand("setxkbmap ru,us") && showTheHookTheMap());
+    EXPECT_EQ(hook_.Grab('P', KEYBHOOK_CTRL | KEYBHOOK_ALT), KEYBHOOK_GRAB_TAKEN);
+    XTestFakeKeyEvent(other, p, True, CurrentTime);
+    XTestFakeKeyEvent(other, p, False, CurrentTime);
+    XSync(other, False);
+    EXPECT_EQ(Keys(window.Collect(2, 3s)), (std::vector<Key>{{'P', false}, {'P', true}}));
 }
 }  // namespace
 }  // namespace kyq

@@ -135,8 +135,9 @@ std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view /
         return u"桌面没有允许本程序向其他窗口输入（输入授权被拒绝或无法获得），"
                u"没有填写任何内容。下次填写时会再次请求授权。";
     case FillStop::WindowChanged:
-        return u"填写已停止：目标窗口失去了焦点，其余内容（包括回车）没有输入。" + typed +
-               (outcome.typed.empty() ? u"" : u"请检查该窗口中已填写的内容。");
+        return u"填写已停止：目标窗口失去了焦点，或者键盘被另一个程序占用，"
+               u"其余内容（包括回车）没有输入。" +
+               typed + (outcome.typed.empty() ? u"" : u"请检查该窗口中已填写的内容。");
     case FillStop::WindowClosed:
         return u"填写已停止：目标窗口已关闭，其余内容（包括回车）没有输入到任何窗口。" + typed;
     case FillStop::TypingFailed:

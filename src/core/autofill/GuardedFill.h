@@ -22,7 +22,7 @@ enum class FillStop {
     Untypeable,     // a character cannot be typed here: nothing was
     NotActivated,   // the target could not be brought back: nothing was typed
     TypingRefused,  // the desktop (its user) did not let the program type: nothing was
-    WindowChanged,  // the target lost the focus: typing stopped there
+    WindowChanged,  // the target lost the focus (or another program took the keyboard)
     WindowClosed,   // the target went away: typing stopped there
     TypingFailed,   // the desktop could not type a piece although the target kept the focus
 };

@@ -6,9 +6,16 @@ namespace kyq {
 
 void HotKeyWatcher::Install()
 {
+    armed_ = false;
+    mainDown_ = false;
     altDown_ = false;
     ctrlDown_ = false;
     shiftDown_ = false;
+}
+
+bool HotKeyWatcher::ModifiersMatch(const HotKey& hotKey) const
+{
+    return altDown_ == hotKey.Alt && ctrlDown_ == hotKey.Ctrl && shiftDown_ == hotKey.Shift;
 }
 
 bool HotKeyWatcher::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
@@ -17,22 +24,53 @@ bool HotKeyWatcher::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPara
     if (message != KeyboardHookMessage)
         return false;
     // Press and auto-repeat have bit 31 clear; a receiver may hand lParam on sign-extended.
-    const bool down = !HookKeyReleased(static_cast<uint32_t>(lParam));
+    const auto flags = static_cast<uint32_t>(lParam);
+    const bool down = !HookKeyReleased(flags);
+    const bool repeat = down && (flags & HookFlagWasDown) != 0;
     const auto key = static_cast<int32_t>(static_cast<uint32_t>(wParam));
+
+    bool* modifier = nullptr;
+    bool inChord = false;
     switch (key) {
     case AltKey:
-        altDown_ = down;
-        return false;
+        modifier = &altDown_;
+        inChord = hotKey.Alt;
+        break;
     case ControlKey:
-        ctrlDown_ = down;
-        return false;
+        modifier = &ctrlDown_;
+        inChord = hotKey.Ctrl;
+        break;
     case ShiftKey:
-        shiftDown_ = down;
-        return false;
+        modifier = &shiftDown_;
+        inChord = hotKey.Shift;
+        break;
     default:
-        return key == hotKey.Main && altDown_ == hotKey.Alt && ctrlDown_ == hotKey.Ctrl &&
-               shiftDown_ == hotKey.Shift && !down;
+        inChord = key == hotKey.Main;
+        break;
     }
+
+    if (down) {
+        if (modifier != nullptr)
+            *modifier = true;
+        if (key == hotKey.Main)
+            mainDown_ = true;
+        if (key == hotKey.Main && !repeat)
+            armed_ = ModifiersMatch(hotKey);
+        else if (!inChord)
+            armed_ = false;
+        return false;
+    }
+
+    // A main key whose press came before the hook started is judged on its release alone.
+    const bool pressUnseen = key == hotKey.Main && !mainDown_ && ModifiersMatch(hotKey);
+    const bool fires = (armed_ && inChord) || pressUnseen;
+    if (key == hotKey.Main)
+        mainDown_ = false;
+    if (fires || inChord)
+        armed_ = false;
+    if (modifier != nullptr)
+        *modifier = false;
+    return fires;
 }
 
 FillDialogDecision ShowStepDecision(bool documentOpen, bool optionsOpen,

@@ -20,9 +20,13 @@ public:
     // again. Called before the hook is started.
     void Install();
 
-    // Looks at one message of the main window. True exactly when the hot key fires: the
-    // main key is released while exactly the hot key's modifiers are down. The caller then
-    // records the fill target and runs the show step, and hands every message on either way.
+    // Looks at one message of the main window. True exactly when the hot key fires: once the
+    // main key has gone down while exactly the hot key's modifiers were down, the first of
+    // those keys to be let go fires it, whichever it is (people, macro keys and
+    // `xdotool key` let go in every order), and only that one. A main key whose press was
+    // not seen fires on its release with exactly the modifiers down. Another key pressed in
+    // between calls the chord off. The caller then records the fill target and runs the
+    // show step, and hands every message on either way.
     bool OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, const HotKey& hotKey);
 
     bool AltDown() const { return altDown_; }
@@ -30,6 +34,10 @@ public:
     bool ShiftDown() const { return shiftDown_; }
 
 private:
+    bool ModifiersMatch(const HotKey& hotKey) const;
+
+    bool armed_ = false;  // the chord is complete and none of its keys let go yet
+    bool mainDown_ = false;
     bool altDown_ = false;
     bool ctrlDown_ = false;
     bool shiftDown_ = false;

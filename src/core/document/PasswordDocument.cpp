@@ -145,10 +145,17 @@ void PasswordDocument::ExchangeWithUndoSnapshot(bool restoreOnly)
         snapshotTitles_.Clear();
         SnapshotCount = -1;
     } else {
+        // Record 0 holds the owner name and the document password.
+        PasswordEntry credentials = Entries.empty() ? PasswordEntry{} : Entries[0];
         std::swap(Entries, SnapshotEntries);
         std::swap(Titles, snapshotTitles_);
-        std::swap(FormatVersion, SnapshotFormatVersion);
-        std::swap(SealKey, SnapshotSealKey);
+        if (Entries.empty())
+            Entries.resize(1);
+        Entries[0] = credentials;
+        if (!SnapshotEntries.empty())
+            SnapshotEntries[0] = std::move(credentials);
+        SnapshotFormatVersion = FormatVersion;
+        SnapshotSealKey = SealKey;
         SnapshotCount = static_cast<int>(SnapshotEntries.size()) - 1;
         // The records differ from the file whichever way the swap went (an undo after a
         // save brings back what the file no longer has): closing must offer to save.

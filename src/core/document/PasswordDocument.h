@@ -92,8 +92,10 @@ public:
 
     // Copies Entries (and the title index) into the snapshot.
     void TakeUndoSnapshot();
-    // restoreOnly false: swap document and snapshot (undo; again = redo).
-    // restoreOnly true: the snapshot becomes the document and is used up.
+    // restoreOnly false: swap the records with the snapshot's (undo; again = redo). The
+    // owner name, document password, format and seal stay as they are now: a user who
+    // changed a leaked password must never get it back from an undo meant for a record.
+    // restoreOnly true: the snapshot becomes the document, all of it, and is used up.
     // Both swap Modified with SnapshotModified; an undo or redo then leaves the document
     // modified, a restore keeps the swapped flag.
     void ExchangeWithUndoSnapshot(bool restoreOnly);

@@ -36,6 +36,17 @@ std::string WithoutTrailingSlash(std::string_view folder)
     return std::string(folder);
 }
 
+std::string NumberedPath(std::string_view path, int n)
+{
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || dot <= nameStart)
+        dot = path.size();
+    return std::string(path.substr(0, dot)) + " (" + std::to_string(n) + ")" +
+           std::string(path.substr(dot));
+}
+
 std::u16string StatusPanelText(std::string_view path, int count)
 {
     std::u16string text = u"文件";

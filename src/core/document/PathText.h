@@ -16,6 +16,9 @@ std::u16string DisplayNameOfPath(std::string_view path);
 std::string WithTrailingSlash(std::string_view folder);
 // The folder without the "/" at its end; the root "/" stays itself.
 std::string WithoutTrailingSlash(std::string_view folder);
+// `path` with " (n)" before its extension: "/d/a.kyq" and 2 give "/d/a (2).kyq"; a name
+// without an extension (or a leading-dot name) gets it at its end.
+std::string NumberedPath(std::string_view path, int n);
 // "文件" + DisplayNameOfPath(path) + "共有" + count + "个密码。"
 std::u16string StatusPanelText(std::string_view path, int count);
 

@@ -45,6 +45,28 @@ std::u16string WriteFailureReason(const FormatError& error)
     return reason;
 }
 
+// What became of the document and of what stood at its path, after a failed save there.
+std::u16string UnsavedNote(const std::filesystem::file_status& before)
+{
+    if (std::filesystem::is_directory(before))
+        return u"\n那里现在是一个同名的文件夹，没有写入任何内容，文档中的改动仍未保存。";
+    if (std::filesystem::exists(before))
+        return u"\n原有的文件没有改动，文档中的改动仍未保存。";
+    return u"\n文档中的改动仍未保存。";
+}
+
+// The first "name (n).ext" beside `path` that nothing uses yet.
+std::string FreePathBeside(const std::string& path)
+{
+    std::error_code ignored;
+    for (int n = 2; n < 1000; ++n) {
+        std::string candidate = NumberedPath(path, n);
+        if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, ignored)))
+            return candidate;
+    }
+    return path;
+}
+
 }  // namespace
 
 DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
@@ -161,6 +183,9 @@ bool DocumentWorkflow::ProbeDocument(const std::string& path)
 void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
 {
     PasswordDocument& doc = app_.Document;
+    // The prompt has done its part: what follows (expired passwords, a damaged file) must
+    // not show over a prompt that still looks as if it waited for the password.
+    view_.ClosePasswordPrompt();
     if (!result) {
         ShowDamagedFileMessage(doc.Path, result.error());
         RestorePreviousDocument();
@@ -264,11 +289,13 @@ void DocumentWorkflow::fileSaveas_Click()
     SaveUnderAnotherName();
 }
 
-bool DocumentWorkflow::SaveUnderAnotherName()
+bool DocumentWorkflow::SaveUnderAnotherName(const std::string& proposal)
 {
     const PasswordDocument& doc = app_.Document;
-    const std::optional<std::string> target = dialog_.AskDocumentSavePath(
-        u"另存为...", doc.IsUntitled() ? OwnerFileName() : doc.Path);
+    const std::string name = !proposal.empty() ? proposal
+                             : doc.IsUntitled()  ? OwnerFileName()
+                                                 : doc.Path;
+    const std::optional<std::string> target = dialog_.AskDocumentSavePath(u"另存为...", name);
     return target && SaveTo(*target);
 }
 
@@ -313,14 +340,15 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
                                 u"取消：不保存，什么也不写入。\n\n文件名：" +
                                 Utf8ToUtf16(path),
                             MsgButtons::OverwriteSaveAsCancel, MsgIcon::Warning);
+            // Both versions are to be kept: the other one's name is taken.
             if (answer == MsgAnswer::No)
-                return SaveUnderAnotherName();
+                return SaveUnderAnotherName(FreePathBeside(path));
             if (answer != MsgAnswer::Yes)
                 return false;
         }
     }
     std::error_code ignored;
-    const bool existed = std::filesystem::exists(path, ignored);
+    const std::filesystem::file_status before = std::filesystem::status(path, ignored);
     FileStamp written;
     const FormatResult result =
         SaveDocument(doc, path, app_.SealedKeyCost, app_.KeyWork, &written);
@@ -329,8 +357,7 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
         // The window keeps naming the file that really holds the document.
         app_.MsgBox(u"无法保存文档“" + DisplayNameOfPath(path) + u"”：" +
                         WriteFailureReason(result.error()) + u"\n文件名：" + Utf8ToUtf16(path) +
-                        (existed ? u"\n原有的文件没有改动，文档中的改动仍未保存。"
-                                 : u"\n文档中的改动仍未保存。"),
+                        UnsavedNote(before),
                     MsgButtons::OkOnly, MsgIcon::Warning);
         return false;
     }
@@ -341,8 +368,11 @@ bool DocumentWorkflow::SaveTo(const std::string& path)
     app_.Settings.LastFile = path;
     app_.Settings.InitDir = FolderOfPath(path);
     app_.SaveSettings();
-    if (renamed)
+    if (renamed) {
         RefreshDocumentView();
+        // The tree keeps its selection: its record stays in the details pane.
+        tree_.ShowSelectedEntry();
+    }
     return true;
 }
 

@@ -75,8 +75,9 @@ public:
     // `path` is the file last read or written and another program has changed it since,
     // asks first: overwrite, save under another name, or cancel (nothing written).
     bool SaveTo(const std::string& path);
-    // The save dialog, then SaveTo the chosen file; false when cancelled or failed.
-    bool SaveUnderAnotherName();
+    // The save dialog, then SaveTo the chosen file; false when cancelled or failed. The
+    // dialog proposes `proposal`, or the document's own name when that is empty.
+    bool SaveUnderAnotherName(const std::string& proposal = {});
 
 private:
     void ShowDamagedFileMessage(const std::string& path, const FormatError& error);

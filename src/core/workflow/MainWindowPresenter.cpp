@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/document/FindEntries.h"
 #include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/EntryCommands.h"
 #include "core/workflow/KyqApp.h"
@@ -110,6 +111,12 @@ void MainWindowPresenter::Find(bool findEnabled, const std::u16string& keyword)
     if (!findEnabled || keyword.empty())
         return;
     app_.Session.FindKeyword = keyword;
+    // An empty list under "choose from the list" reads as a fault: say there is no match.
+    if (FindEntries(app_.Document, keyword).empty()) {
+        app_.MsgBox(u"没有找到含有“" + keyword + u"”的密码。", MsgButtons::OkOnly,
+                    MsgIcon::Information);
+        return;
+    }
     view_.ShowForm(FormId::FoundResult);
 }
 

@@ -5,7 +5,7 @@
 namespace kyq {
 
 AddPass::AddPass(KyqApp& app, frmMain& main)
-    : EntryDialog(app, main, {"AddPass", "添加密码", "粘贴(&P)", "OK", "Cancel", false})
+    : EntryDialog(app, main, {"AddPass", "添加密码", "粘贴(&V)", "OK", "Cancel", false})
 {
 }
 

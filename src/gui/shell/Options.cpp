@@ -65,7 +65,7 @@ void Options::BuildControls()
     Frame1 = Named(new QGroupBox(QStringLiteral("系统"), this), "Frame1");
     chkExt = Named(new QCheckBox(QStringLiteral("注册扩展名(*.kyq) (&R)"), Frame1), "chkExt");
     chkAutoLoad = Named(new QCheckBox(QStringLiteral("运行时自动读取上一个文件(&L)"), Frame1), "chkAutoLoad");
-    chkClear = Named(new QCheckBox(QStringLiteral("退出时清空系统剪贴版(&C)"), Frame1), "chkClear");
+    chkClear = Named(new QCheckBox(QStringLiteral("退出时清空系统剪贴板(&C)"), Frame1), "chkClear");
     chkMin = Named(new QCheckBox(QStringLiteral("关闭主窗口时退到后台运行(&H)"), Frame1), "chkMin");
     Label4 = Named(new QLabel(QStringLiteral("快捷键(&K)："), Frame1), "Label4");
     txtKey = Named(new QLineEdit(Frame1), "txtKey");
@@ -355,8 +355,10 @@ void Options::ShowHotKeyNote()
                               "本程序会自动接管此快捷键。也可以换一个快捷键。")
                    .arg(key);
     else if (missing)
-        note = QStringLiteral("当前键盘布局中没有 %1 键：现在按不出快捷键 %2，但它也不会传给"
-                              "当前窗口。切换回含有该键的布局后即可使用。")
+        // Said only when no group of the keyboard map has the key: under `ru,us` the key
+        // that types P in the Latin group gives the chord in the Cyrillic group as well.
+        note = QStringLiteral("当前键盘的所有布局中都没有 %1 键：现在按不出快捷键 %2，但它也不会"
+                              "传给当前窗口。加入或切换到含有该键的布局（如英语布局）后即可使用。")
                    .arg(QString::fromStdString(HotKeyKeyName(hotKey.Main)), key);
     else if (!taken)
         note = QStringLiteral("不含 Ctrl 或 Alt 的快捷键不由本程序独占：按下时它也会传给当前窗口。");

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "core/workflow/MessageBoxText.h"
 #include "gui/shell/ChineseFileColumns.h"
 #include "platform/Log.h"
+#include "gui/widgets/WindowHold.h"
 
 #include <algorithm>
 
@@ -152,7 +154,18 @@ MsgAnswer QtMessageService::MsgBoxWithDetails(const std::u16string& text,
     // Enter never throws away the other version of a file.
     box.setDefaultButton(buttons == MsgButtons::OverwriteSaveAsCancel ? no : ok ? ok : yes);
     PlaceOverProgram(box);
+    // The main window greys out while a box waits for its answer, as under a dialog of ours.
+    QWidget* main = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QLatin1String("frmMain"))
+            main = top;
+    }
+    // Greying a window takes the focus out of it: the control that had it gets it back.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    WindowHold hold(main);
     box.exec();
+    if (hold.Release() && focused && focused->window() == main)
+        focused->setFocus(Qt::ActiveWindowFocusReason);
     QAbstractButton* clicked = box.clickedButton();
     if (clicked && clicked == yes)
         return MsgAnswer::Yes;

@@ -1,5 +1,7 @@
 #include "gui/widgets/OwnedDialog.h"
 
+#include "gui/widgets/WindowHold.h"
+
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
@@ -25,12 +27,6 @@ OwnedDialog::OwnedDialog(KyqApp& app, QWidget* owner, const QString& formName)
         setWindowIcon(owner_->window()->windowIcon());
 }
 
-namespace {
-
-const char* const HeldBy = "kyqDialogsOver";
-
-}  // namespace
-
 OwnedDialog::~OwnedDialog()
 {
     // Destroyed without Unload (the program ending): the count must still come down.
@@ -41,8 +37,7 @@ void OwnedDialog::ShowOverOwner()
 {
     if (owner_ && !holdsOwner_) {
         holdsOwner_ = true;
-        owner_->setProperty(HeldBy, owner_->property(HeldBy).toInt() + 1);
-        owner_->setEnabled(false);
+        WindowHold::Add(owner_);
         HoldModalGate();
     }
     PlaceOverOwner();
@@ -74,10 +69,7 @@ void OwnedDialog::HoldModalGate()
 void OwnedDialog::ReleaseOwner()
 {
     if (holdsOwner_ && owner_) {
-        const int over = owner_->property(HeldBy).toInt() - 1;
-        owner_->setProperty(HeldBy, over > 0 ? over : 0);
-        if (over <= 0) {
-            owner_->setEnabled(true);
+        if (WindowHold::Remove(owner_)) {
             owner_->activateWindow();
             owner_->setFocus(Qt::ActiveWindowFocusReason);
         }

@@ -70,4 +70,16 @@ uint32_t VirtualKeyForKey(unsigned long unshifted, unsigned long shifted, bool n
     return VirtualKeyFromKeysym(unshifted);
 }
 
+uint32_t VirtualKeyForKey(unsigned long unshifted, unsigned long shifted, bool numLock,
+                          std::span<const unsigned long> otherGroups)
+{
+    if (const uint32_t code = VirtualKeyForKey(unshifted, shifted, numLock))
+        return code;
+    for (const unsigned long keysym : otherGroups) {
+        if (const uint32_t code = VirtualKeyFromKeysym(keysym))
+            return code;
+    }
+    return 0;
+}
+
 }  // namespace kyq

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace kyq {
 
@@ -13,5 +14,12 @@ uint32_t VirtualKeyFromKeysym(unsigned long keysym);
 // keypad digit or the decimal point reports that (96-105, 110) while Num Lock is on and
 // its navigation meaning (Home, End, arrows...) while it is off, as the keyboard does.
 uint32_t VirtualKeyForKey(unsigned long unshifted, unsigned long shifted, bool numLock);
+
+// The same for a key of a keyboard map with several layout groups (`ru,us`): the first
+// group's symbols decide; a key that gives no code there reports the code of the first
+// symbol of the other groups (`otherGroups`, in group order) that has one, so that the key
+// that is P in the Latin group is P in every group, as the keyboard's letters stay put.
+uint32_t VirtualKeyForKey(unsigned long unshifted, unsigned long shifted, bool numLock,
+                          std::span<const unsigned long> otherGroups);
 
 }  // namespace kyq

@@ -9,6 +9,7 @@
 
 #include "platform/HookMessage.h"
 #include "platform/HotKeyChord.h"
+#include "platform/Log.h"
 #include "platform/x11/KeybHook.h"
 #include "platform/x11/KeybHookGrabRule.h"
 #include "platform/x11/KeybHookKeyMap.h"
@@ -180,7 +181,7 @@ void KeybHookRecorder::OnKeyEvent(bool press, unsigned keycode, unsigned state)
     if (index < 0 || index >= static_cast<long>(unshifted_.size()))
         return;
     const uint32_t virtualKey =
-        VirtualKeyForKey(unshifted_[index], shifted_[index], (state & numLockMask_) != 0);
+        VirtualKeyAt(static_cast<size_t>(index), (state & numLockMask_) != 0);
     if (virtualKey == 0)
         return;
 
@@ -247,6 +248,7 @@ void KeybHookRecorder::LoadKeyboardMap()
     int maxKeycode = 0;
     XDisplayKeycodes(control_, &minKeycode, &maxKeycode);
     unshifted_.clear();
+    otherGroups_.clear();
     shifted_.clear();
     minKeycode_ = minKeycode;
     const int count = maxKeycode - minKeycode + 1;
@@ -266,6 +268,7 @@ void KeybHookRecorder::LoadKeyboardMap()
         shifted_[i] = perKeycode > 1 ? map[i * perKeycode + 1] : NoSymbol;
     }
     XFree(map);
+    LoadOtherGroups(count);
 
     numLockMask_ = 0;
     altMask_ = 0;
@@ -290,6 +293,42 @@ void KeybHookRecorder::LoadKeyboardMap()
     }
     if (altMask_ == 0)
         altMask_ = Mod1Mask;
+}
+
+void KeybHookRecorder::LoadOtherGroups(int count)
+{
+    otherGroups_.assign(static_cast<size_t>(count), {});
+    if (xkbEventBase_ < 0)
+        return;
+    XkbDescPtr xkb = XkbGetMap(control_, XkbKeySymsMask, XkbUseCoreKbd);
+    if (xkb == nullptr || xkb->map == nullptr || xkb->map->key_sym_map == nullptr ||
+        xkb->map->syms == nullptr) {
+        if (xkb != nullptr)
+            XkbFreeKeyboard(xkb, 0, True);
+        LogWarning(LogArea::Keyboard, "XkbGetMap failed: the hot key is looked for in the "
+                                      "first layout group only");
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const int keycode = minKeycode_ + i;
+        if (keycode < xkb->min_key_code || keycode > xkb->max_key_code)
+            continue;
+        const int groups = XkbKeyNumGroups(xkb, keycode);
+        // The server's counts decide where a key's symbols are: they must lie in the table.
+        if (XkbKeyGroupsWidth(xkb, keycode) < 1 ||
+            XkbCMKeySymsOffset(xkb->map, keycode) + XkbKeyNumSyms(xkb, keycode) > xkb->map->num_syms)
+            continue;
+        for (int group = 1; group < groups; ++group)
+            otherGroups_[static_cast<size_t>(i)].push_back(XkbKeySymEntry(xkb, keycode, 0, group));
+    }
+    XkbFreeKeyboard(xkb, 0, True);
+}
+
+uint32_t KeybHookRecorder::VirtualKeyAt(size_t index, bool numLock) const
+{
+    static const std::vector<unsigned long> none;
+    const auto& others = index < otherGroups_.size() ? otherGroups_[index] : none;
+    return VirtualKeyForKey(unshifted_[index], shifted_[index], numLock, others);
 }
 
 int KeybHookRecorder::Grab(unsigned virtualKey, unsigned modifiers)
@@ -338,7 +377,7 @@ std::vector<std::pair<unsigned, unsigned>> KeybHookRecorder::ChordGrabs(unsigned
     std::vector<std::pair<unsigned, unsigned>> wanted;
     for (size_t i = 0; i < unshifted_.size(); ++i) {
         // The keys the hook reports as this code (keypad keys as with Num Lock off).
-        if (VirtualKeyForKey(unshifted_[i], shifted_[i], false) != virtualKey)
+        if (VirtualKeyAt(i, false) != virtualKey)
             continue;
         const unsigned keycode = static_cast<unsigned>(minKeycode_) + static_cast<unsigned>(i);
         for (unsigned lock : locks)

@@ -41,6 +41,9 @@ private:
     void SetStartState(StartState state);
     // These need controlMutex_ held.
     void LoadKeyboardMap();
+    void LoadOtherGroups(int count);
+    // The code the hook reports for the key at `index` (from minKeycode_).
+    uint32_t VirtualKeyAt(size_t index, bool numLock) const;
     void ApplyPendingMappingChanges();
     // The keycode and modifier mask of each passive grab the chord needs with this map.
     std::vector<std::pair<unsigned, unsigned>> ChordGrabs(unsigned virtualKey, unsigned modifiers) const;
@@ -63,6 +66,8 @@ private:
     int minKeycode_ = 8;
     std::vector<unsigned long> unshifted_;  // first keysym of each keycode from minKeycode_
     std::vector<unsigned long> shifted_;    // second keysym
+    // First keysym of the second, third and fourth layout group, where the map has them.
+    std::vector<std::vector<unsigned long>> otherGroups_;
     unsigned numLockMask_ = 0;
     unsigned altMask_ = Mod1Mask;
     // The passive grabs in place: keycode and modifier mask of each, and the chord they

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "platform/x11/KeyReleaseWait.h"
+#include "platform/x11/KeyboardGrabProbe.h"
 #include "platform/x11/KeystrokeSenderKeymap.h"
 
 namespace kyq {
@@ -61,7 +62,10 @@ void X11Desktop::ActivateOwn(uint64_t nativeWindow)
 
 bool X11Desktop::HasFocus(const FillWindow& window)
 {
-    return display_.IsOpen() && foreground_.HoldsFocus(window.id);
+    // A grab (a pop-up menu, a password dialog of another program) takes the keys without
+    // moving the focus.
+    return display_.IsOpen() && foreground_.HoldsFocus(window.id) &&
+           !KeyboardGrabbedByOther(display_);
 }
 
 bool X11Desktop::StillThere(const FillWindow& window)

@@ -63,11 +63,13 @@ TEST(HotKeyWatcher, FiresOnReleaseOfTheMainKeyWithExactlyItsModifiers)
     EXPECT_EQ(FireFresh(ctrlAltK, {{Ctrl, true}, {Alt, true}, {'L', true}, {'L', false}}), 0);
 }
 
-TEST(HotKeyWatcher, ReleasingAModifierBeforeTheMainKeyDoesNotFire)
+TEST(HotKeyWatcher, FiresOnceWhicheverKeyOfTheChordIsLetGoFirstUnlessAnotherKeyCameBetween)
 {
     const HotKey ctrlK = MakeHotKey(true, false, false, K);
-    EXPECT_EQ(FireFresh(ctrlK, {{Ctrl, true}, {K, true}, {Ctrl, false}, {K, false}}), 0);
+    EXPECT_EQ(FireFresh(ctrlK, {{Ctrl, true}, {K, true}, {Ctrl, false}, {K, false}}), 1);
     EXPECT_EQ(FireFresh(ctrlK, {{Ctrl, true}, {K, true}, {K, false}, {Ctrl, false}}), 1);
+    EXPECT_EQ(FireFresh(ctrlK, {{Ctrl, true}, {K, true}, {Ctrl, false}, {Ctrl, true}, {K, false}}), 1);
+    EXPECT_EQ(FireFresh(ctrlK, {{Ctrl, true}, {K, true}, {'L', true}, {Ctrl, false}, {K, false}}), 0);
 }
 
 TEST(HotKeyWatcher, AutoRepeatFiresOnceOnTheFinalRelease)

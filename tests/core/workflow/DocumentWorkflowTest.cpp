@@ -17,6 +17,7 @@
 #include "core/document/DocumentFormat.h"
 #include "core/document/SealedFormat.h"
 #include "core/workflow/CommonDialog.h"
+#include "core/workflow/CredentialCheck.h"
 #include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/EntryCommands.h"
 #include "core/workflow/KyqApp.h"
@@ -143,6 +144,10 @@ TEST_F(DocumentRules, EachStateShowsItsCaptionStatusAndCommands)
     EXPECT_FALSE(app_->Document.Modified);
     EXPECT_EQ(app_->Settings.LastFile, a);
 
+    view_.SelectPosition(3);  // "b": its details are in view after a save as
+    boxes_->Files.push_back(File("a2.kyq"));
+    workflow_->fileSaveas_Click();
+    EXPECT_EQ(view_.Details[1], u"bob");
     // Untitled document (the new-document dialog's OK sets it up like this).
     workflow_->fileNew_Click();
     EXPECT_EQ(view_.Forms, std::vector<FormId>{FormId::NewOne});
@@ -151,7 +156,7 @@ TEST_F(DocumentRules, EachStateShowsItsCaptionStatusAndCommands)
     workflow_->RefreshDocumentView();
     EXPECT_EQ(view_.Caption, u"Keyquill - 无标题");
     EXPECT_EQ(view_.Status, u"文件无标题共有0个密码。");
-    EXPECT_EQ(app_->Settings.LastFile, a);  // a new document is no last file
+    EXPECT_EQ(app_->Settings.LastFile, File("a2.kyq"));  // a new document is no last file
 
     // Save as leaves the untitled state for a file document.
     const std::string b = File("b.kyq");
@@ -331,6 +336,7 @@ TEST_F(DocumentRules, AReadListsExpiredPasswordsAndABareNameSavesInTheInitialFol
     workflow_->fileOpen_Click();
     app_->Document.DocumentPassword() = u"pw";
     const FormatResult read = ReadCurrentFormat(app_->Document, ExpiryContextForToday(60));
+    boxes_->WhileShown = [&](const RecordedBox&) { EXPECT_EQ(view_.PromptsClosed, 1); };  // never over it
     workflow_->FinishRead(read, false);
     ASSERT_EQ(boxes_->Boxes.size(), 1u);
     EXPECT_EQ(boxes_->Boxes[0].Text, u"以下密码已过期，请更换：\r\nzeta\r\nalpha");
@@ -559,6 +565,30 @@ TEST_F(DocumentRules, ASealedOpenRetriesAndACancelledOpenKeepsTheSeal)
     EXPECT_EQ(StoredRecords(again), StoredRecords(sealed));
 }
 
+// An undo of a record keeps the later owner, password and seal (sealed and format 200 files).
+TEST_F(DocumentRules, UndoOfARecordKeepsTheNewOwnerPasswordAndSeal)
+{
+    app_->SealedKeyCost = LowestKeyCost;
+    PasswordDocument sealed = MakeDocument(u"ann", u"pw", {Record(u"A", u"ann", u"pa")});
+    sealed.FormatVersion = SealedFormatNumber;
+    ASSERT_TRUE(SaveDocument(sealed, File("s.kyq"), LowestKeyCost));
+    for (const std::string& path : {File("s.kyq"), MakeFile("plain.kyq")}) {
+        Open(path);
+        ASSERT_EQ(commands_->AddEntry({u"new", u"nn", u"np"}).Outcome, EntryChangeOutcome::Changed);
+        ApplyPasswordChange(app_->Document, u"pw2", true);
+        app_->Document.OwnerName() = u"bea";
+        commands_->passUndo_Click();
+        workflow_->fileSave_Click();
+        PasswordDocument again;
+        const auto bytes = ReadBytes(path);
+        ASSERT_TRUE(ProbeHeaderBytes(again, bytes) && OpenProbedBytes(again, bytes, u"pw2", ExpiryContext{0, 2024, 6, 1}));
+        EXPECT_EQ(again.FormatVersion, SealedFormatNumber);
+        EXPECT_EQ(again.OwnerName(), u"bea");
+        EXPECT_EQ(StoredRecords(again), StoredRecords(app_->Document));  // without "new"
+        workflow_->CloseDocument();
+    }
+}
+
 // The titles stored in the file at `path` (password "pw"), in file order.
 std::vector<std::u16string> TitlesIn(const std::string& path)
 {
@@ -590,6 +620,7 @@ TEST_F(DocumentRules, ASaveOverAFileAnotherProgramChangedAsksFirst)
         std::optional<MsgAnswer> answer;                   // none: no question
         std::vector<std::u16string> inA;                   // a.kyq afterwards
         bool savedAsB = false;                             // ours went to b.kyq instead
+        bool fails = false;                                // a folder stands there now
     };
     const std::vector<Case> cases = {
         {"nothing", [](const std::string&) {}, std::nullopt, ours},
@@ -611,6 +642,8 @@ TEST_F(DocumentRules, ASaveOverAFileAnotherProgramChangedAsksFirst)
              ::close(fd);
          },
          MsgAnswer::Yes, ours},
+        {"replaced by a folder, and the user overwrites",
+         [](const std::string& a) { fs::remove(a), fs::create_directory(a); }, MsgAnswer::Yes, {}, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -630,8 +663,11 @@ TEST_F(DocumentRules, ASaveOverAFileAnotherProgramChangedAsksFirst)
         const bool asked = !boxes_->Boxes.empty() && boxes_->Boxes[0].Buttons == MsgButtons::OverwriteSaveAsCancel;
         EXPECT_EQ(asked, c.answer.has_value());
         EXPECT_EQ(TitlesIn(a), c.inA);
-        const bool written = c.answer != MsgAnswer::Cancel;
+        const bool written = c.answer != MsgAnswer::Cancel && !c.fails;
         EXPECT_EQ(app_->Document.Modified, !written);
+        // A new name proposed beside the file; no claim of an original file where there is none.
+        EXPECT_TRUE(!c.savedAsB || boxes_->FileRequests.back().FileName == File("a (2).kyq"));
+        EXPECT_TRUE(!c.fails || boxes_->Boxes.back().Text.find(u"原有的文件") == std::u16string::npos);
         EXPECT_EQ(app_->Document.Path, c.savedAsB ? b : a);
         EXPECT_EQ(TitlesIn(b), c.savedAsB ? ours : std::vector<std::u16string>{});
         EXPECT_EQ(boxes_->Unexpected, 0);
@@ -646,6 +682,7 @@ TEST_F(DocumentRules, ASaveOverAFileAnotherProgramChangedAsksFirst)
         }
         app_->Document.Modified = false;
         workflow_->CloseDocument();
+        fs::remove_all(a);
     }
 }
 

@@ -300,7 +300,7 @@ TEST_F(MainWindowRules, FindBoxAndTreeKeys)
         bool acts;
     };
     const Case cases[] = {
-        {"enter", false, MainWindowKey::Enter, true, true, u"Ma", true},
+        {"enter", false, MainWindowKey::Enter, true, true, u"a", true},
         {"shift+enter", false, MainWindowKey::Enter, false, true, u"Ma", false},
         {"empty box", false, MainWindowKey::Enter, true, true, u"", false},
         {"finding off", false, MainWindowKey::Enter, true, false, u"Ma", false},
