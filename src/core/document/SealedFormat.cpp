@@ -9,7 +9,6 @@
 
 #include "core/document/ReaderYieldClock.h"
 #include "core/document/SealedText.h"
-#include "platform/CodePage936Tables.h"
 #include "platform/Utf.h"
 
 namespace kyq {
@@ -43,15 +42,25 @@ uint8_t* Put32(uint8_t* out, uint32_t value)
     return out;
 }
 
-// Writes one text as its byte length and UTF-8, by table; `unstorable` is set for a
-// character code page 936 lacks (a surrogate among them), and the caller then refuses the
-// document. Such a text takes at most 3 bytes per unit, as every storable one does.
-uint8_t* PutText(uint8_t* out, std::u16string_view text, bool& unstorable)
+// Writes one text as its byte length and UTF-8, by table; a surrogate pair becomes its
+// four bytes. `invalid` is set for a lone surrogate, which no UTF-8 holds, and the caller
+// then refuses the document. No text takes more than 3 bytes per unit.
+uint8_t* PutText(uint8_t* out, std::u16string_view text, bool& invalid)
 {
     uint8_t* const length = out;
     out += 4;
-    for (const char16_t c : text) {
-        unstorable |= cp936::CodeByUnit[c] == cp936::NoCode;
+    const size_t size = text.size();
+    for (size_t i = 0; i < size; ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c < 0xE000) [[unlikely]] {
+            if (c < 0xDC00 && i + 1 < size && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+                out = PutUtf8(out, text.substr(i, 2));
+                ++i;
+            } else {
+                invalid = true;
+            }
+            continue;
+        }
         const uint32_t word = Utf8OfUnit[c];
         const uint32_t count = word >> 24;
         out[0] = static_cast<uint8_t>(word);
@@ -222,17 +231,21 @@ FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> b
 FormatResult EncodeSealedDocument(const PasswordDocument& doc, const SealedKey& key, std::vector<uint8_t>& out)
 {
     out.clear();
-    // The cheap checks here and the characters while they are written; CheckDocumentStorable
-    // names what failed, and only runs then, so a storable document is looked at once.
-    if (doc.EntryCount() > PasswordDocument::MaxEntries ||
-        FindUnstorableInOwnerName(doc.OwnerName()) != std::u16string_view::npos)
-        return CheckDocumentStorable(doc);
+    // Any Unicode text is stored. The cheap checks here and lone surrogates while the texts
+    // are written; CheckDocumentStorable names what failed, and only runs then, so a
+    // storable document is looked at once.
+    if (doc.EntryCount() > PasswordDocument::MaxEntries || doc.OwnerName().size() > MaxTextUnits ||
+        std::any_of(doc.OwnerName().begin(), doc.OwnerName().end(), [](char16_t c) { return c >= 0xD800 && c < 0xE000; })) {
+        // A pair in the owner name is fine; only the check can tell.
+        if (auto r = CheckDocumentStorable(doc, SealedFormatNumber); !r)
+            return r;
+    }
     size_t units = 0;
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
         if (record.Title.empty() || record.Title.size() > MaxTextLength || record.UserName.size() > MaxTextLength ||
             record.Password.size() > MaxTextLength)
-            return CheckDocumentStorable(doc);
+            return CheckDocumentStorable(doc, SealedFormatNumber);
         units += record.Title.size() + record.UserName.size() + record.Password.size();
     }
     // Room enough: three bytes a character, the three lengths and the date a record.
@@ -245,21 +258,21 @@ FormatResult EncodeSealedDocument(const PasswordDocument& doc, const SealedKey& 
                            "文档太大，超过了4GB，无法保存");
     try {
         SecureBuffer plain(room);
-        bool unstorable = false;
+        bool invalid = false;
         uint8_t* p = Put32(plain.data(), static_cast<uint32_t>(doc.EntryCount()));
         for (int i = 1; i <= doc.EntryCount(); ++i) {
             const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
-            p = PutText(p, record.Title, unstorable);
-            p = PutText(p, record.UserName, unstorable);
-            p = PutText(p, record.Password, unstorable);
+            p = PutText(p, record.Title, invalid);
+            p = PutText(p, record.UserName, invalid);
+            p = PutText(p, record.Password, invalid);
             const auto year = static_cast<uint16_t>(record.ChangedYear);
             *p++ = static_cast<uint8_t>(year);
             *p++ = static_cast<uint8_t>(year >> 8);
             *p++ = record.ChangedMonth;
             *p++ = record.ChangedDay;
         }
-        if (unstorable)
-            return CheckDocumentStorable(doc);
+        if (invalid)
+            return CheckDocumentStorable(doc, SealedFormatNumber);
         const auto plainBytes = static_cast<size_t>(p - plain.data());
         const size_t cipherBytes = plainBytes + TagBytes;
 

@@ -42,8 +42,9 @@ FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> b
 FormatResult ParseSealedPlaintext(PasswordDocument& doc, std::span<const uint8_t> plaintext,
                                   const ExpiryContext& expiry, const ReaderYield& yield = {});
 
-// The complete sealed file under `key`, with a fresh random nonce. Refuses what no
-// document file can hold (CheckDocumentStorable). `out` is left empty on failure.
+// The complete sealed file under `key`, with a fresh random nonce. Holds any Unicode text;
+// refuses what a sealed file cannot hold (CheckDocumentStorable). `out` is left empty on
+// failure.
 FormatResult EncodeSealedDocument(const PasswordDocument& doc, const SealedKey& key, std::vector<uint8_t>& out);
 
 }  // namespace kyq
