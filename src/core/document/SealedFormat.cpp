@@ -180,14 +180,15 @@ FormatResult ParseSealedPlaintext(PasswordDocument& doc, std::span<const uint8_t
         doc.Entries.reserve(1 + std::min<size_t>(count, cursor.Remaining() / 16));
         for (uint32_t index = 1; index <= count; ++index) {
             PasswordEntry& record = doc.Entries.emplace_back();
-            const std::string where = "record " + std::to_string(index);
+            // Named only on failure: no text is built for the records that read.
+            const auto where = [index] { return "record " + std::to_string(index); };
             if (!cursor.ReadText(record.Title) || !cursor.ReadText(record.UserName) ||
                 !cursor.ReadText(record.Password))
-                return Fail(FormatErrorKind::BadValue, where + ": a text is cut off, not UTF-8 or too long");
+                return Fail(FormatErrorKind::BadValue, where() + ": a text is cut off, not UTF-8 or too long");
             if (record.Title.empty())
-                return Fail(FormatErrorKind::BadValue, where + " has an empty title");
+                return Fail(FormatErrorKind::BadValue, where() + " has an empty title");
             if (!cursor.ReadDate(record))
-                return Fail(FormatErrorKind::Truncated, where + ": the records end inside the date");
+                return Fail(FormatErrorKind::Truncated, where() + ": the records end inside the date");
             CheckExpiry(record, expiry, doc.ExpiredTitles);
             doc.AddTitle(record);
             clock.Step();
