@@ -1,5 +1,7 @@
 #include "core/document/SealedText.h"
 
+#include <sodium.h>
+
 #include <cstring>
 
 namespace kyq {
@@ -65,14 +67,23 @@ SecureBuffer SecretUtf8(std::u16string_view text)
 
 bool DecodeUtf8(std::span<const uint8_t> bytes, std::u16string& text)
 {
-    // The units well-formed UTF-8 decodes to: one per lead byte, two for a four-byte
-    // sequence. Malformed input is refused before it writes past them, so the text is
-    // allocated once at its size (a reader keeps 98k of them).
-    size_t units = 0;
-    for (const uint8_t b : bytes)
-        units += static_cast<size_t>((b & 0xC0) != 0x80) + static_cast<size_t>(b >= 0xF0);
-    text.resize(units);
-    char16_t* out = text.data();
+    // Decoded into scratch room that stays in the cache (never more units than bytes),
+    // then stored at its size in one allocation: a reader keeps 98k such texts. The kept
+    // room is bounded by the longest text a document holds; a longer one gets its own.
+    constexpr size_t KeptRoom = 3 * 32767;
+    thread_local std::u16string scratch;
+    std::u16string own;
+    std::u16string& room = bytes.size() <= KeptRoom ? scratch : own;
+    if (room.size() < bytes.size())
+        room.resize(bytes.size());
+    char16_t* const start = room.data();
+    char16_t* out = start;
+    // The room may have held a password: it keeps nothing once the call ends.
+    struct Wiper {
+        char16_t* const& start;
+        char16_t* const& end;
+        ~Wiper() { sodium_memzero(start, static_cast<size_t>(end - start) * sizeof(char16_t)); }
+    } wiper{start, out};
     const uint8_t* p = bytes.data();
     const uint8_t* const end = p + bytes.size();
     while (p < end) {
@@ -134,6 +145,7 @@ bool DecodeUtf8(std::span<const uint8_t> bytes, std::u16string& text)
         }
         p += extra + 1;
     }
+    text.assign(start, static_cast<size_t>(out - start));
     return true;
 }
 
