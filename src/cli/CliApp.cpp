@@ -270,6 +270,43 @@ int RunExport(const Arguments& a, const CliContext& cx)
     }
 
     const ExpiryContext noReminder{0, 0, 0, 0};
+    if (doc.FormatVersion == SealedFormatNumber) {
+        // Decrypted once; records in title order go out as the UTF-8 they are stored in,
+        // as format 200's do, others through a document put in order.
+        SealedHeader header;
+        if (const FormatResult r = ReadSealedHeader(bytes, header); !r)
+            return Unusable(cx, path, r.error());
+        const auto key = SealedKey::Derive(*password, header.Parameters);
+        if (!key)
+            return Unusable(cx, path, FormatError(FormatErrorKind::CannotDerive, key.error().Detail, key.error().Message));
+        const FormatResult read = WithSealedPlaintext(bytes, **key, [&](std::span<const uint8_t> plain) -> FormatResult {
+            bool inOrder = true;
+            std::u16string previous;
+            bool first = true;
+            if (auto r = VisitSealedPlaintext(plain, [&](std::u16string_view title, const Utf8Entry&) {
+                    if (inOrder && !first && TitleCollator::Compare(title, previous) < 0)
+                        inOrder = false;
+                    previous = title;
+                    first = false;
+                });
+                !r)
+                return r;
+            if (inOrder) {
+                WriteExport(cx.Out, kind, doc.FormatVersion, header.Owner,
+                            [&](const std::function<void(const Utf8Entry&)>& emit) {
+                                (void)VisitSealedPlaintext(
+                                    plain, [&](std::u16string_view, const Utf8Entry& e) { emit(e); }, true);
+                            });
+                return {};
+            }
+            if (auto r = ParseSealedPlaintext(doc, plain, noReminder); !r)
+                return r;
+            doc.ReorderEntries(false);
+            WriteExport(cx.Out, kind, doc.FormatVersion, header.Owner, RecordsOf(doc));
+            return {};
+        });
+        return read ? ExitOk : Unusable(cx, path, read.error());
+    }
     if (const UnlockResult read = UnlockBytes(doc, bytes, *password, noReminder); !read.Opened())
         return Unusable(cx, path, *read.Failure);
     doc.ReorderEntries(false);

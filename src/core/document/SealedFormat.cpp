@@ -9,6 +9,7 @@
 
 #include "core/document/ReaderYieldClock.h"
 #include "core/document/SealedText.h"
+#include "core/document/SecretText.h"
 #include "platform/Utf.h"
 
 namespace kyq {
@@ -104,15 +105,18 @@ public:
         at_ += 4;
         return true;
     }
-    // A length-prefixed UTF-8 text of at most MaxTextUnits UTF-16 units.
-    bool ReadText(std::u16string& text)
+    // A length-prefixed UTF-8 text of at most MaxTextUnits UTF-16 units; `raw`, when
+    // given, receives its bytes, and with `decode` false only them (a text checked before).
+    bool ReadText(std::u16string& text, std::string* raw = nullptr, bool decode = true)
     {
         uint32_t length = 0;
         if (!Read32(length) || length > Remaining())
             return false;
         const auto bytes = bytes_.subspan(at_, length);
         at_ += length;
-        return DecodeUtf8(bytes, text) && text.size() <= MaxTextUnits;
+        if (raw != nullptr)
+            raw->assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return !decode || (DecodeUtf8(bytes, text) && text.size() <= MaxTextUnits);
     }
 
 private:
@@ -202,10 +206,46 @@ FormatResult ParseSealedPlaintext(PasswordDocument& doc, std::span<const uint8_t
     return result;
 }
 
-FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> bytes, const SealedKey& key,
-                               const ExpiryContext& expiry, const ReaderYield& yield)
+FormatResult VisitSealedPlaintext(std::span<const uint8_t> plaintext,
+                                  const std::function<void(std::u16string_view title, const Utf8Entry&)>& visit,
+                                  bool walkedBefore)
 {
-    DiscardPartialRead(doc);
+    const bool decode = !walkedBefore;
+    PlainCursor cursor(plaintext);
+    uint32_t count = 0;
+    if (!cursor.Read32(count))
+        return Fail(FormatErrorKind::Truncated, "the records end before their count");
+    if (count > static_cast<uint32_t>(PasswordDocument::MaxEntries))
+        return Fail(FormatErrorKind::BadCount, "record count " + std::to_string(count));
+    PasswordEntry decoded;  // the checks decode every text, as the document reader does
+    struct Wiper {
+        std::u16string& password;
+        ~Wiper() { WipeText(password); }
+    } wiper{decoded.Password};
+    Utf8Entry entry;
+    for (uint32_t index = 1; index <= count; ++index) {
+        const auto where = [index] { return "record " + std::to_string(index); };
+        if (!cursor.ReadText(decoded.Title, &entry.Title, decode) ||
+            !cursor.ReadText(decoded.UserName, &entry.UserName, decode) ||
+            !cursor.ReadText(decoded.Password, &entry.Password, decode))
+            return Fail(FormatErrorKind::BadValue, where() + ": a text is cut off, not UTF-8 or too long");
+        if (decode && decoded.Title.empty())
+            return Fail(FormatErrorKind::BadValue, where() + " has an empty title");
+        if (!cursor.ReadDate(decoded))
+            return Fail(FormatErrorKind::Truncated, where() + ": the records end inside the date");
+        entry.ChangedYear = decoded.ChangedYear;
+        entry.ChangedMonth = decoded.ChangedMonth;
+        entry.ChangedDay = decoded.ChangedDay;
+        visit(decoded.Title, entry);
+    }
+    if (cursor.Remaining() != 0)
+        return Fail(FormatErrorKind::BadCount, std::to_string(cursor.Remaining()) + " bytes after the last record");
+    return {};
+}
+
+FormatResult WithSealedPlaintext(std::span<const uint8_t> bytes, const SealedKey& key,
+                                 const std::function<FormatResult(std::span<const uint8_t> plaintext)>& use)
+{
     SealedHeader header;
     if (auto r = ReadSealedHeader(bytes, header); !r)
         return r;
@@ -218,12 +258,26 @@ FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> b
                 plain.data(), &plainBytes, nullptr, bytes.data() + header.AuthenticatedBytes, header.CiphertextBytes,
                 bytes.data(), header.AuthenticatedBytes, header.Nonce.data(), key.Bytes()) != 0)
             return Fail(FormatErrorKind::WrongPassword, "the ciphertext does not authenticate");
-        if (auto r = ParseSealedPlaintext(doc, plain.Bytes(), expiry, yield); !r)
-            return r;
+        return use(plain.Bytes());
     } catch (const std::bad_alloc&) {
-        DiscardPartialRead(doc);
         return FormatError(FormatErrorKind::CannotDerive, "no locked memory for the plaintext",
                            "内存不足，无法解密文档");
+    }
+}
+
+FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> bytes, const SealedKey& key,
+                               const ExpiryContext& expiry, const ReaderYield& yield)
+{
+    DiscardPartialRead(doc);
+    SealedHeader header;
+    if (auto r = ReadSealedHeader(bytes, header); !r)
+        return r;
+    FormatResult read = WithSealedPlaintext(bytes, key, [&](std::span<const uint8_t> plain) {
+        return ParseSealedPlaintext(doc, plain, expiry, yield);
+    });
+    if (!read) {
+        DiscardPartialRead(doc);
+        return read;
     }
     doc.OwnerName() = header.Owner;
     return {};
