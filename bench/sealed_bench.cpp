@@ -60,11 +60,12 @@ void OpenBeyondKey(benchmark::State& state)
     for (auto _ : state) {
         PasswordDocument doc;
         doc.Path = path;
+        // One read: the probe's bytes are the ones decrypted, as in the real open.
         if (!ProbeHeader(doc, path))
             state.SkipWithError("probe failed");
-        const auto bytes = ReadWholeFile(path);
-        if (!bytes || !ReadSealedRecords(doc, *bytes, *key, NoReminder))
+        if (!ReadSealedRecords(doc, doc.ProbedBytes, *key, NoReminder))
             state.SkipWithError("read failed");
+        doc.ProbedBytes = {};
         doc.ReorderEntries(false);
         if (doc.EntryCount() != LargeRecordCount)
             state.SkipWithError("wrong record count");

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -53,9 +54,12 @@ constexpr std::string_view UsageText =
     "  -h, --help         显示本说明 (print this usage)\n"
     "  --version          显示版本 (print the version)\n"
     "\n"
-    "文档密码在终端上输入（不回显），或取标准输入的第一行。\n"
+    "文档密码在终端上输入（不回显），或取标准输入的第一行。import 和 convert --to sealed 在终端上\n"
+    "把新文档的密码问两次；convert --to sealed 从标准输入读两行：第一行是读取用的密码，第二行是新密码。\n"
     "(The document password is typed on the terminal without echo, or is the first line of\n"
-    "standard input.)\n"
+    "standard input. import and convert --to sealed ask twice for the new document's password\n"
+    "on a terminal; convert --to sealed reads two lines from standard input: the password that\n"
+    "opens the input, then the new one.)\n"
     "import 的输入可以是 export 写出的 JSON 或 CSV，或浏览器和其他密码管理器导出的 CSV（按列名识别\n"
     "标题、用户名、密码和日期列，逗号、分号或制表符分隔，UTF-8、带BOM的UTF-16或GBK编码）；没有密码列\n"
     "的文件不导入。--owner 可省略，若 JSON 带有 \"owner\"；以“-”开头的值写成 --owner=值。已有的输出\n"
@@ -94,14 +98,28 @@ std::string Why(const std::string& reason, const std::string& detail)
     return detail.empty() ? reason : reason + " (" + detail + ")";
 }
 
+// A text from a file not yet authenticated (an owner name in a header) as it may reach a
+// terminal: control characters (escape sequences above all) as \u{…}, the rest as UTF-8.
+std::string TerminalSafe(std::u16string_view text)
+{
+    std::u16string shown;
+    shown.reserve(text.size());
+    for (const char16_t c : text) {
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+            char code[12];
+            std::snprintf(code, sizeof code, "\\u{%X}", static_cast<unsigned>(c));
+            for (const char* p = code; *p != '\0'; ++p)
+                shown += static_cast<char16_t>(*p);
+        } else {
+            shown += c;
+        }
+    }
+    return Utf16ToUtf8(shown);
+}
+
 // A document that cannot be used: when the cause is not its content (missing, no read
 // permission, a folder), the reason and status 1; else the program's damaged-file message
 // and status 3.
-FormatError CannotOpen(const Error& error)
-{
-    return FormatError(FormatErrorKind::CannotOpen, error);
-}
-
 int Unusable(const CliContext& cx, const std::string& path, const FormatError& error)
 {
     const UnlockOutcome outcome = OutcomeOf(error);
@@ -190,41 +208,21 @@ int RunInfo(const Arguments& a, const CliContext& cx)
     if (a.Positional.size() != 1)
         return Usage(cx, "info 需要一个文件名 (info needs one file name)");
     const std::string& path = a.Positional[0];
-    // The header and the count after it are all info shows: the start of the file holds
-    // them unless the owner name is very long, and only then is the whole file read.
-    constexpr size_t StartBytes = 65536;
-    auto start = ReadFileStart(path, StartBytes);
-    if (!start)
-        return Unusable(cx, path, CannotOpen(start.error()));
-    std::vector<uint8_t> bytes = std::move(*start);
-    struct stat info {};
-    const uint64_t size = ::stat(path.c_str(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : bytes.size();
+    // One read: the header, the count after it and the size they are checked against all
+    // come from the same bytes.
     PasswordDocument doc;
-    FormatResult probe = ProbeHeaderBytes(doc, bytes);
-    std::optional<StoredCount> count;
-    auto countOf = [&](uint64_t fileSize) {
-        return ReadStoredCount(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), fileSize);
-    };
-    if (probe)
-        count = countOf(size);
-    if ((!probe || !count) && bytes.size() == StartBytes) {
-        auto whole = ReadWholeFile(path);
-        if (!whole)
-            return Unusable(cx, path, CannotOpen(whole.error()));
-        bytes = std::move(*whole);
-        probe = ProbeHeaderBytes(doc, bytes);
-        if (probe)
-            count = countOf(bytes.size());
-    }
-    if (!probe)
+    if (const FormatResult probe = ProbeHeader(doc, path); !probe)
         return Unusable(cx, path, probe.error());
+    const std::vector<uint8_t>& bytes = doc.ProbedBytes;
+    std::optional<StoredCount> count =
+        ReadStoredCount(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), bytes.size());
     if (doc.FormatVersion == SealedFormatNumber) {
         // The probe took the whole file: a sealed header is checked against the file's size.
         SealedHeader header;
         if (const FormatResult r = ReadSealedHeader(bytes, header); !r)
             return Unusable(cx, path, r.error());
         cx.Out << "格式 (format): " << SealedFormatNumber << " (sealed)\n"
-               << "用户名 (owner): " << Utf16ToUtf8(header.Owner) << "\n"
+               << "用户名 (owner): " << TerminalSafe(header.Owner) << "\n"
                << "密钥派生 (key derivation): Argon2id, opslimit " << header.Parameters.Cost.OpsLimit
                << ", memlimit " << header.Parameters.Cost.MemLimitKiB << " KiB\n"
                << "加密 (cipher): XChaCha20-Poly1305\n";
@@ -233,7 +231,7 @@ int RunInfo(const Arguments& a, const CliContext& cx)
     if (!count || count->Format != doc.FormatVersion)
         return Unusable(cx, path, FormatError(FormatErrorKind::BadCount, "the count after the header is out of range"));
     cx.Out << "格式 (format): " << doc.FormatVersion << "\n"
-           << "用户名 (owner): " << Utf16ToUtf8(doc.OwnerName()) << "\n";
+           << "用户名 (owner): " << TerminalSafe(doc.OwnerName()) << "\n";
     if (doc.FormatVersion == CurrentFormatNumber)
         cx.Out << "块数 (blocks): " << count->Count << "\n";
     else
@@ -264,10 +262,9 @@ int RunExport(const Arguments& a, const CliContext& cx)
     doc.DocumentPassword() = *password;
 
     const ExportKind kind = format == "csv" ? ExportKind::Csv : ExportKind::Json;
-    auto contents = ReadWholeFile(path);
-    if (!contents)
-        return Unusable(cx, path, CannotOpen(contents.error()));
-    const std::vector<uint8_t> bytes = std::move(*contents);
+    // The probe's bytes are the ones read: the file is opened once.
+    const std::vector<uint8_t> bytes = std::move(doc.ProbedBytes);
+    doc.ProbedBytes = {};
 
     // The order the program shows after opening a file is title order, and a saved file
     // is in it: its titles alone show whether the records can go out as they are read,
@@ -296,6 +293,43 @@ int RunExport(const Arguments& a, const CliContext& cx)
     }
 
     const ExpiryContext noReminder{0, 0, 0, 0};
+    if (doc.FormatVersion == SealedFormatNumber) {
+        // Decrypted once; records in title order go out as the UTF-8 they are stored in,
+        // as format 200's do, others through a document put in order.
+        SealedHeader header;
+        if (const FormatResult r = ReadSealedHeader(bytes, header); !r)
+            return Unusable(cx, path, r.error());
+        const auto key = SealedKey::Derive(*password, header.Parameters);
+        if (!key)
+            return Unusable(cx, path, FormatError(FormatErrorKind::CannotDerive, key.error().Detail, key.error().Message));
+        const FormatResult read = WithSealedPlaintext(bytes, **key, [&](std::span<const uint8_t> plain) -> FormatResult {
+            bool inOrder = true;
+            std::u16string previous;
+            bool first = true;
+            if (auto r = VisitSealedPlaintext(plain, [&](std::u16string_view title, const Utf8Entry&) {
+                    if (inOrder && !first && TitleCollator::Compare(title, previous) < 0)
+                        inOrder = false;
+                    previous = title;
+                    first = false;
+                });
+                !r)
+                return r;
+            if (inOrder) {
+                WriteExport(cx.Out, kind, doc.FormatVersion, header.Owner,
+                            [&](const std::function<void(const Utf8Entry&)>& emit) {
+                                (void)VisitSealedPlaintext(
+                                    plain, [&](std::u16string_view, const Utf8Entry& e) { emit(e); }, true);
+                            });
+                return {};
+            }
+            if (auto r = ParseSealedPlaintext(doc, plain, noReminder); !r)
+                return r;
+            doc.ReorderEntries(false);
+            WriteExport(cx.Out, kind, doc.FormatVersion, header.Owner, RecordsOf(doc));
+            return {};
+        });
+        return read ? ExitOk : Unusable(cx, path, read.error());
+    }
     if (const UnlockResult read = UnlockBytes(doc, bytes, *password, noReminder); !read.Opened())
         return Unusable(cx, path, *read.Failure);
     doc.ReorderEntries(false);
@@ -394,7 +428,7 @@ int RunImport(const Arguments& a, const CliContext& cx)
     const size_t renamed = RenameDuplicateTitles(*parsed);
     const std::string summary = ImportSummary(*parsed, renamed);
     PasswordDocument doc;
-    const Expected<void> check = BuildImportDocument(std::move(*parsed), owner, *password, cx.Today(), doc);
+    const Expected<void> check = BuildImportDocument(std::move(*parsed), owner, *password, cx.Today(), doc, a.Sealed);
     if (!check)
         return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + check.error().Message);
 
@@ -408,8 +442,6 @@ int RunImport(const Arguments& a, const CliContext& cx)
     const bool existed = Exists(outPath);
     if (!a.Force && existed)
         return Failure(cx, exists);
-    if (a.Sealed)
-        doc.FormatVersion = SealedFormatNumber;
     const FormatResult written = SaveDocument(doc, outPath, cx.SealedKeyCost);
     if (!written)
         return Failure(cx, "无法写入 " + outPath + "：" + Why(written.error().Message, written.error().Detail));
@@ -462,6 +494,18 @@ int RunConvert(const Arguments& a, const CliContext& cx)
         return Unusable(cx, inPath, *read.Failure);
     doc.ReorderEntries(false);
     doc.FormatVersion = *a.To == "sealed" ? SealedFormatNumber : CurrentFormatNumber;
+    if (doc.IsSealed()) {
+        // Format 200 opens, garbled, under a wrong password: the new file's password is asked
+        // for on its own (twice on a terminal), never taken from what was typed to read.
+        const Expected<std::u16string> fresh = cx.ReadPassword(true);
+        if (!fresh)
+            return Failure(cx, fresh.error().Message);
+        if (fresh->empty())
+            return EmptyPassword(cx);
+        if (FindUnusableInDocumentPassword(*fresh, true) != std::u16string_view::npos)
+            return Failure(cx, "新密码中有控制字符，不能用作文档密码 (the new password holds a control character)");
+        doc.DocumentPassword() = *fresh;
+    }
 
     if (!a.Force && Exists(outPath))
         return Failure(cx, exists);

@@ -4,8 +4,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "core/document/CharacterDescription.h"
 #include "core/document/DocumentFormat.h"
+#include "core/document/SealedFormat.h"
 #include "core/document/SameText.h"
 #include "platform/CodePage936.h"
 #include "platform/Utf.h"
@@ -14,23 +14,9 @@ namespace kyq::cli {
 
 namespace {
 
-std::string Utf8(std::u16string_view text) { return Utf16ToUtf8(text); }
-
-std::string RecordName(size_t number, std::u16string_view title)
+std::string RecordName(size_t number)
 {
-    std::string out = "第" + std::to_string(number) + "条记录";
-    if (!title.empty())
-        out += "“" + Utf8(title) + "”";
-    return out + " (record " + std::to_string(number) + ")";
-}
-
-// "" when every character of `text` has a code page 936 code, else the first one that has none.
-std::string UnstorableCharacter(std::u16string_view text)
-{
-    const size_t at = CodePage936::FindUnencodable(text);
-    if (at == std::u16string_view::npos)
-        return {};
-    return DescribeCharacter(text, at);
+    return "第" + std::to_string(number) + "条记录 (record " + std::to_string(number) + ")";
 }
 
 Error Refused(std::string message)
@@ -39,7 +25,7 @@ Error Refused(std::string message)
 }
 
 // The first record a document cannot hold, named.
-Expected<void> CheckRecords(const ImportTable& table)
+Expected<void> CheckRecords(const ImportTable& table, bool sealed)
 {
     // Lower-cased title -> 1-based position of the record that has it.
     std::unordered_map<std::u16string, size_t> seen;
@@ -48,22 +34,22 @@ Expected<void> CheckRecords(const ImportTable& table)
         const ImportRecord& r = table.Records[i];
         const size_t number = i + 1;
         if (r.Title.empty())
-            return Refused(RecordName(number, r.Title) + "没有标题 (the title is empty)");
+            return Refused(RecordName(number) + "没有标题 (the title is empty)");
         const std::pair<const char*, const std::u16string*> fields[] = {
             {"标题 (title)", &r.Title}, {"用户名 (user name)", &r.UserName}, {"密码 (password)", &r.Password}};
         for (const auto& [label, text] : fields) {
             if (text->size() > MaxTextLength)
-                return Refused(RecordName(number, r.Title) + "的" + label + "超过32767个字符 (too long)");
-            if (const std::string bad = UnstorableCharacter(*text); !bad.empty())
-                return Refused(RecordName(number, r.Title) + "的" + label + "中的" + bad +
-                               "不在GBK字符集中 (character outside code page 936)");
+                return Refused(RecordName(number) + "的" + label + "超过32767个字符 (too long)");
+            if (!sealed && CodePage936::FindUnencodable(*text) != std::u16string_view::npos)
+                return Refused(RecordName(number) + "的" + label +
+                               "中有GBK字符集以外的字符，旧格式（200）的文档无法保存；加 --sealed 可以保存 "
+                               "(a character outside code page 936; --sealed keeps it)");
         }
         const auto [where, fresh] = seen.emplace(LowerText(r.Title), number);
         if (!fresh) {
             const size_t first = where->second;
-            return Refused(RecordName(number, r.Title) + "的标题与" +
-                           RecordName(first, table.Records[first - 1].Title) +
-                           "相同（不区分大小写）(duplicate title, ignoring case)");
+            return Refused(RecordName(number) + "的标题与" + RecordName(first) +
+                           "的相同（不区分大小写）(duplicate title, ignoring case)");
         }
     }
     return {};
@@ -73,34 +59,35 @@ Expected<void> CheckRecords(const ImportTable& table)
 
 Expected<void> BuildImportDocument(ImportTable table, std::u16string_view owner,
                                    std::u16string_view password, const ImportDate& today,
-                                   PasswordDocument& doc)
+                                   PasswordDocument& doc, bool sealed)
 {
     if (owner.empty())
         return Refused("文档用户名不能为空 (the owner name is empty)");
     if (owner.size() > MaxTextLength)
         return Refused("文档用户名太长 (the owner name is longer than 32767 characters)");
-    if (const size_t bad = FindUnstorableInOwnerName(owner); bad != std::u16string_view::npos)
-        return Refused("文档用户名中的" + DescribeCharacter(owner, bad) +
-                       "不能保存在文档中 (the owner name has a character a document cannot hold)");
+    if (!sealed && FindUnstorableInOwnerName(owner) != std::u16string_view::npos)
+        return Refused("文档用户名中有旧格式（200）的文档无法保存的字符 (the owner name has a character format 200 "
+                       "cannot hold)");
     if (password.empty())
         return Refused("密码不能为空 (the password is empty)");
     // A control character could never be typed into the password prompt, and a character
-    // outside code page 936 cannot key the file: either would lock the document.
-    if (const size_t bad = FindUnusableInDocumentPassword(password); bad != std::u16string_view::npos)
-        return Refused("密码中的" + DescribeCharacter(password, bad) +
-                       "不能用作文档密码 (the password holds a control character or one outside code page 936)");
+    // outside code page 936 cannot key a format-200 file: either would lock the document.
+    if (FindUnusableInDocumentPassword(password, sealed) != std::u16string_view::npos)
+        return Refused(sealed ? "密码中有控制字符，不能用作文档密码 (the password holds a control character)"
+                              : "密码中有控制字符或GBK字符集以外的字符，不能用作旧格式（200）文档的密码 (the "
+                                "password holds a control character or one outside code page 936)");
     if (table.Records.size() > static_cast<size_t>(PasswordDocument::MaxEntries))
         return Refused("记录太多：" + std::to_string(table.Records.size()) +
                        "条，一个文档最多保存32767条 (at most 32767 records)");
 
-    if (auto records = CheckRecords(table); !records)
+    if (auto records = CheckRecords(table, sealed); !records)
         return records;
 
     PasswordDocument built;
     built.ResetEntries();
     built.OwnerName() = std::u16string(owner);
-    built.DocumentPassword() = std::u16string(password);
-    built.FormatVersion = 200;
+    built.DocumentPassword() = password;
+    built.FormatVersion = sealed ? SealedFormatNumber : CurrentFormatNumber;
     for (ImportRecord& r : table.Records) {
         PasswordEntry e;
         e.Title = std::move(r.Title);

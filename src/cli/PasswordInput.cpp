@@ -110,10 +110,10 @@ Expected<std::u16string> ReadOneLine(const char* prompt, bool terminal)
 Expected<std::u16string> ReadDocumentPassword(bool confirm)
 {
     const bool terminal = isatty(STDIN_FILENO) != 0;
-    Expected<std::u16string> first = ReadOneLine("请输入文档密码：", terminal);
+    Expected<std::u16string> first = ReadOneLine(confirm ? "请输入新文档的密码：" : "请输入文档密码：", terminal);
     if (!first || !terminal || !confirm)
         return first;
-    Expected<std::u16string> second = ReadOneLine("请再输入一次密码：", terminal);
+    Expected<std::u16string> second = ReadOneLine("请再输入一次新密码：", terminal);
     if (!second)
         return second;
     // Exact comparison: a confirmation exists to catch typing slips, letter case included.

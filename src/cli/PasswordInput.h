@@ -9,9 +9,10 @@
 namespace kyq::cli {
 
 // On a terminal: prompts on standard error in Chinese, echo off (restored on every path,
-// also on Ctrl+C), and with `confirm` asks a second time and requires the same text.
-// Otherwise: the first line of standard input without its line end (LF or CRLF). The text
-// must be UTF-8. An empty password is returned as such; the caller decides.
+// also on Ctrl+C), and with `confirm` (a new document's password) asks a second time and
+// requires the same text. Otherwise: the next line of standard input without its line end
+// (LF or CRLF), so a second call takes the second line. The text must be UTF-8. An empty
+// password is returned as such; the caller decides.
 Expected<std::u16string> ReadDocumentPassword(bool confirm);
 
 }  // namespace kyq::cli

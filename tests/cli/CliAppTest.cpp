@@ -195,13 +195,13 @@ TEST(CliApp, ImportInputs)
         {"in.csv", dated + "A,p,2024-13-01\r\n", "“2024-13-01”不是能识别的日期"},
         {"in.csv", dated + "A,p,24-01-05\r\n", "“24-01-05”不是能识别的日期"},
         // A document password no prompt could take, or the file could not be keyed with.
-        {"in.json", R"({"entries":[{"title":"t"}]})", "密码中的字符 U+0001（第2个字符）", u"a\x01" u"b"},
-        {"in.json", R"({"entries":[{"title":"t"}]})", "字符 U+001B（第1个字符）", u"\x1B"},
-        {"in.json", R"({"entries":[{"title":"t"}]})", "字符 U+0009（第2个字符）", u"a\tb"},
+        {"in.json", R"({"entries":[{"title":"t"}]})", "密码中有控制字符", u"a\x01" u"b"},
+        {"in.json", R"({"entries":[{"title":"t"}]})", "密码中有控制字符", u"\x1B"},
+        {"in.json", R"({"entries":[{"title":"t"}]})", "code page 936", u"pw\U0001F511"},
         // What a document cannot hold, named; reading stops at the first record past the limits.
-        {"in.json", R"({"entries":[{"title":"Mail"},{"title":"x"},{"title":"\uD55C"}]})", "第3条记录“한”"},
+        {"in.json", R"({"entries":[{"title":"Mail"},{"title":"x"},{"title":"\uD55C"}]})", "第3条记录 (record 3)的标题"},
         {"in.json", R"({"entries":[{"title":"a"},{"username":"no title"}]})", "第2条记录"},
-        {"in.json", R"({"entries":[{"title":"a","password":"\ud83d\ude00"}]})", "第1条记录“a”"},
+        {"in.json", R"({"entries":[{"title":"a","password":"\ud83d\ude00"}]})", "第1条记录 (record 1)的密码"},
         {"in.csv", tooMany, "记录太多"},
         {"in.json", R"({"entries":[{"title":")" + std::string(40000, 'x'), "第1条记录 (record 1)的标题超过32767个字符"},
         // Malformed input, and an empty one, whatever its name says.

@@ -227,8 +227,8 @@ TEST(CliProcess, OnATerminalThePasswordIsAskedWithoutEchoAndConfirmed)
 
     Outcome differ = OnTerminal(import, {"Secret1", "secret1"});
     EXPECT_EQ(differ.Status, 1);
-    EXPECT_NE(differ.Out.find("请输入文档密码："), std::string::npos) << differ.Out;
-    EXPECT_NE(differ.Out.find("请再输入一次密码："), std::string::npos) << differ.Out;
+    EXPECT_NE(differ.Out.find("请输入新文档的密码："), std::string::npos) << differ.Out;
+    EXPECT_NE(differ.Out.find("请再输入一次新密码："), std::string::npos) << differ.Out;
     EXPECT_NE(differ.Out.find("the two passwords differ"), std::string::npos) << differ.Out;
     EXPECT_EQ(differ.Out.find("ecret1"), std::string::npos) << differ.Out;
     EXPECT_FALSE(Exists(dir / "doc.kyq"));
@@ -241,7 +241,46 @@ TEST(CliProcess, OnATerminalThePasswordIsAskedWithoutEchoAndConfirmed)
     Outcome exported = OnTerminal({"export", dir / "doc.kyq"}, {"Secret1"});
     EXPECT_EQ(exported.Status, 0) << exported.Out;
     EXPECT_NE(exported.Out.find("\"title\":\"t\""), std::string::npos) << exported.Out;
-    EXPECT_EQ(exported.Out.find("请再输入一次密码："), std::string::npos) << exported.Out;
+    EXPECT_EQ(exported.Out.find("请再输入一次新密码："), std::string::npos) << exported.Out;
+
+    // Converting to sealed asks for the new password apart, twice; a slip writes nothing.
+    const std::vector<std::string> convert = {"convert", dir / "doc.kyq", "-o", dir / "s.kyq", "--to", "sealed"};
+    Outcome slip = OnTerminal(convert, {"Secret1", "New1", "new1"});
+    EXPECT_EQ(slip.Status, 1) << slip.Out;
+    EXPECT_FALSE(Exists(dir / "s.kyq"));
+    Outcome converted = OnTerminal(convert, {"Secret1", "New1", "New1"});
+    EXPECT_EQ(converted.Status, 0) << converted.Out;
+    EXPECT_EQ(OnTerminal({"export", dir / "s.kyq"}, {"Secret1"}).Status, 4);
+    EXPECT_EQ(OnTerminal({"export", dir / "s.kyq"}, {"New1"}).Status, 0);
+}
+
+// A record of marker texts through every refusal: standard error (the log included) names
+// the record and field, never its text; an unauthenticated owner name reaches the terminal
+// with its control characters escaped.
+TEST(CliProcess, NoRecordTextReachesStandardError)
+{
+    TempDir dir;
+    WriteFile(dir / "in.json", R"({"entries":[{"title":"MARK标题","username":"MARKuser","password":"MARK\ud83d\ude00"}]})");
+    const std::string owner = "MARK\x1b]0;x\x07";
+    const std::vector<std::string> import = {"import", dir / "in.json", "--owner", owner, "-o", dir / "s.kyq"};
+    std::vector<Outcome> refused;
+    refused.push_back(Kyq(dir, {"import", dir / "in.json", "--owner", "o", "-o", dir / "p.kyq"}, "pw\n"));
+    ASSERT_EQ(Kyq(dir, [&] { auto a = import; a.push_back("--sealed"); return a; }(), "pw\n").Status, 0);
+    Outcome exported = Kyq(dir, {"export", dir / "s.kyq"}, "pw\n");
+    EXPECT_NE(exported.Out.find("MARK\xF0\x9F\x98\x80"), std::string::npos) << exported.Out;
+    refused.push_back(Kyq(dir, {"convert", dir / "s.kyq", "-o", dir / "p.kyq", "--to", "200"}, "pw\n"));
+    refused.push_back(Kyq(dir, {"export", dir / "s.kyq"}, "wrong\n"));
+    for (const Outcome& o : refused) {
+        EXPECT_NE(o.Status, 0);
+        EXPECT_EQ(o.Err.find("MARK"), std::string::npos) << o.Err;
+        EXPECT_EQ(o.Err.find("\xF0\x9F\x98\x80"), std::string::npos) << o.Err;
+    }
+    EXPECT_NE(refused[1].Err.find("第1条记录的密码"), std::string::npos) << refused[1].Err;
+    EXPECT_FALSE(Exists(dir / "p.kyq"));
+
+    Outcome info = Kyq(dir, {"info", dir / "s.kyq"}, "");
+    EXPECT_NE(info.Out.find("MARK\\u{1B}]0;x\\u{7}"), std::string::npos) << info.Out;
+    EXPECT_EQ(info.Out.find('\x1b'), std::string::npos);
 }
 
 }  // namespace

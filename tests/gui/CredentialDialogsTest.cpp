@@ -71,7 +71,7 @@ TEST_F(NewOneTest, RefusedOkShowsTheCheckAndFocusesItsBox)
         messages_->Boxes.clear();
         Fill(d, c.owner, c.pass, c.confirm);
         Press(d, "cmdOK");
-        const CredentialProblem expected = CheckNewDocument(c.owner, c.pass, c.confirm);
+        const CredentialProblem expected = CheckNewDocument(c.owner, c.pass, c.confirm, false);
         ASSERT_EQ(messages_->Boxes.size(), 1u);
         EXPECT_EQ(messages_->Boxes[0].Text, expected.Message);
         EXPECT_EQ(messages_->Boxes[0].Icon, expected.Icon);
@@ -176,7 +176,7 @@ TEST_F(ChangePassTest, RefusedOkShowsTheCheckAndEmptiesItsBox)
         messages_->Boxes.clear();
         Fill(QString::fromStdU16String(c.old), QString::fromStdU16String(c.fresh), QString::fromStdU16String(c.confirm));
         Press(dialog_, "cmdOK");
-        const CredentialProblem expected = CheckPasswordChange(u"Secret", c.old, c.fresh, c.confirm);
+        const CredentialProblem expected = CheckPasswordChange(u"Secret", c.old, c.fresh, c.confirm, false);
         ASSERT_EQ(messages_->Boxes.size(), 1u);
         EXPECT_EQ(messages_->Boxes[0].Text, expected.Message);
         EXPECT_EQ(Text("OldPass").toStdU16String(), c.oldAfter);

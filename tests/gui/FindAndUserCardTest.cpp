@@ -274,7 +274,7 @@ TEST_F(EntryFormsTest, RenameRefusesWhatTheOwnerCheckRefuses)
         Type(rename, "Text1", name);
         In<QPushButton>(rename, "cmdCancel")->setFocus();
         Press(rename, "cmdOK");
-        const EntryFieldProblem expected = CheckOwnerName(name);
+        const EntryFieldProblem expected = CheckOwnerName(name, app_->Document.IsSealed());
         ASSERT_EQ(messages_->Boxes.size(), 1u);
         EXPECT_EQ(messages_->Boxes[0].Text, expected.Message);
         EXPECT_EQ(messages_->Boxes[0].Icon, expected.Icon);

@@ -69,17 +69,21 @@ FormatResult OpenProbedBytes(PasswordDocument& doc, std::span<const uint8_t> byt
 FormatResult OpenProbedDocument(PasswordDocument& doc, std::u16string_view password, const ExpiryContext& expiry,
                                 const ReaderYield& yield, const BlockingWork& block)
 {
-    FileStamp stamp;
-    auto bytes = ReadWholeFile(doc.Path, stamp);
-    if (!bytes) {
+    // The probe's bytes, not a second read: what is parsed is what the probe saw.
+    if (doc.ProbedBytes.empty()) {
         doc.Entries.resize(1);
         doc.Titles.Clear();
-        return FormatError(FormatErrorKind::CannotOpen, bytes.error());
+        return FormatError(FormatErrorKind::BadHeader, "no probed file to read (ProbeHeader did not run)");
     }
-    FormatResult result = OpenProbedBytes(doc, *bytes, password, expiry, yield, block);
+    FormatResult result = OpenProbedBytes(doc, doc.ProbedBytes, password, expiry, yield, block);
     // A save over the file checks first that it is still what was read here.
     if (result)
-        doc.OnDisk = std::move(stamp);
+        doc.OnDisk = std::move(doc.ProbedStamp);
+    // A wrong password may be typed again over the same bytes; any other end uses them up.
+    if (result || result.error().Kind != FormatErrorKind::WrongPassword) {
+        doc.ProbedBytes = {};
+        doc.ProbedStamp = FileStamp{};
+    }
     return result;
 }
 
@@ -90,7 +94,7 @@ FormatResult EncodeAnyFormat(PasswordDocument& doc, std::vector<uint8_t>& out, c
         return EncodeDocument(doc, out);
     out.clear();
     // What cannot be stored is said before the user waits for a key.
-    if (auto r = CheckDocumentStorable(doc); !r)
+    if (auto r = CheckDocumentStorable(doc, SealedFormatNumber); !r)
         return r;
     if (!doc.SealKey || !doc.SealKey->DerivedFrom(doc.DocumentPassword())) {
         auto key = DeriveThrough(block, doc.DocumentPassword(), SealedKey::FreshParameters(cost));

@@ -21,7 +21,9 @@ inline constexpr char16_t WrongPasswordMessage[] = u"密码错误，或者文件
 // painting meanwhile; empty means: run it right here.
 using BlockingWork = std::function<void(const std::function<void()>& work)>;
 
-// Opens the document whose header ProbeHeader read into `doc` (format 150, 200 or sealed):
+// Opens the document whose header ProbeHeader read into `doc` (format 150, 200 or sealed)
+// from the bytes the probe read (doc.ProbedBytes, kept only for another try after a wrong
+// password):
 // the password becomes the document password and the reader of the file's format reads
 // the records (not re-ordered, Modified untouched). A sealed file's key is derived through
 // `block` and kept in doc.SealKey; WrongPassword when the password does not open it or the

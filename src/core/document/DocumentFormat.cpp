@@ -9,7 +9,6 @@
 
 #include "core/document/BlockStream.h"
 #include "core/document/ByteCursor.h"
-#include "core/document/CharacterDescription.h"
 #include "core/document/Cipher.h"
 #include "core/document/DocumentHeader.h"
 #include "core/document/GrilleTransposition.h"
@@ -32,54 +31,55 @@ FormatError Fail(FormatErrorKind kind, std::string detail)
 }
 
 // What the format cannot hold, said twice: in English for standard error, in Chinese for
-// the user.
+// the user. Neither names a title or a character: both reach logs and terminals.
 FormatError Unstorable(std::string detail, std::string reason)
 {
     return FormatError(FormatErrorKind::Unstorable, std::move(detail), std::move(reason));
 }
 
-std::u16string ShortTitle(const std::u16string& title)
+bool IsSurrogate(char16_t c)
 {
-    constexpr size_t Shown = 40;
-    std::u16string shown = title.substr(0, Shown);
-    if (title.size() > Shown)
-        shown += u"…";
-    return shown;
+    return c >= 0xD800 && c < 0xE000;
 }
 
-std::string RecordName(int index, const std::u16string& title)
+// A surrogate without its partner: no UTF-8 can hold it.
+bool HasLoneSurrogate(std::u16string_view text)
 {
-    return "record " + std::to_string(index) + " \"" + Utf16ToUtf8(ShortTitle(title)) + "\"";
-}
-
-std::string RecordNameChinese(int index, const std::u16string& title)
-{
-    std::string name = "第" + std::to_string(index) + "条记录";
-    if (!title.empty())
-        name += "“" + Utf16ToUtf8(ShortTitle(title)) + "”";
-    return name;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!IsSurrogate(text[i]))
+            continue;
+        if (text[i] >= 0xDC00 || i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] >= 0xE000)
+            return true;
+        ++i;
+    }
+    return false;
 }
 
 }  // namespace
 
-FormatResult CheckDocumentStorable(const PasswordDocument& doc)
+FormatResult CheckDocumentStorable(const PasswordDocument& doc, int32_t format)
 {
-    const size_t ownerBad = FindUnstorableInOwnerName(doc.OwnerName());
-    if (ownerBad != std::u16string::npos) {
-        const bool terminator = doc.OwnerName()[ownerBad] == u'\x0E';
-        return Unstorable("the owner name holds a character a document cannot store: " +
-                              DescribeCharacterInEnglish(doc.OwnerName(), ownerBad),
-                          "文档用户名中的" + DescribeCharacter(doc.OwnerName(), ownerBad) +
-                              (terminator ? "不能保存在文档中" : "不在GBK字符集中"));
-    }
+    const bool codePage = format != SealedFormatNumber;
+    const std::u16string& owner = doc.OwnerName();
+    if (owner.size() > MaxTextLength)
+        return Unstorable("the owner name has more than 32767 characters", "文档用户名超过了32767个字符");
+    if (codePage ? FindUnstorableInOwnerName(owner) != std::u16string::npos : HasLoneSurrogate(owner))
+        return Unstorable(codePage ? "the owner name holds a character format 200 cannot store"
+                                   : "the owner name holds a lone surrogate",
+                          codePage ? "文档用户名中有旧格式（200）的文档无法保存的字符（GBK字符集以外的字符或控制字符）"
+                                   : "文档用户名中有无效的字符");
+    if (codePage && CodePage936::FindUnencodable(doc.DocumentPassword()) != std::u16string::npos)
+        return Unstorable("the document password holds a character code page 936 lacks, which cannot key format 200",
+                          "文档密码中有GBK字符集以外的字符，不能用作旧格式（200）文档的密码，请先更改密码");
     if (doc.EntryCount() > PasswordDocument::MaxEntries)
         return Unstorable(std::to_string(doc.EntryCount()) + " records, more than a document holds (32767)",
                           "文档有" + std::to_string(doc.EntryCount()) + "条记录，超过了一个文档能保存的32767条");
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
+        const std::string english = "record " + std::to_string(i);
+        const std::string chinese = "第" + std::to_string(i) + "条记录";
         if (record.Title.empty())
-            return Unstorable(RecordName(i, record.Title) + " has an empty title",
-                              RecordNameChinese(i, record.Title) + "没有标题");
+            return Unstorable(english + " has an empty title", chinese + "没有标题");
         struct Field {
             const char* english;
             const char* chinese;
@@ -91,16 +91,17 @@ FormatResult CheckDocumentStorable(const PasswordDocument& doc)
         for (const Field& field : fields) {
             const std::u16string& text = *field.text;
             if (text.size() > MaxTextLength)
-                return Unstorable(RecordName(i, record.Title) + ": the " + field.english + " has " +
-                                      std::to_string(text.size()) + " characters, more than 32767",
-                                  RecordNameChinese(i, record.Title) + "的" + field.chinese + "有" +
-                                      std::to_string(text.size()) + "个字符，超过了32767个");
-            const size_t bad = CodePage936::FindUnencodable(text);
-            if (bad != std::u16string::npos)
-                return Unstorable(RecordName(i, record.Title) + ": the " + field.english +
-                                      " holds a character code page 936 lacks: " + DescribeCharacterInEnglish(text, bad),
-                                  RecordNameChinese(i, record.Title) + "的" + field.chinese + "中的" +
-                                      DescribeCharacter(text, bad) + "不在GBK字符集中");
+                return Unstorable(english + ": the " + field.english + " has " + std::to_string(text.size()) +
+                                      " characters, more than 32767",
+                                  chinese + "的" + field.chinese + "有" + std::to_string(text.size()) +
+                                      "个字符，超过了32767个");
+            if (codePage && CodePage936::FindUnencodable(text) != std::u16string::npos)
+                return Unstorable(english + ": the " + field.english + " holds a character code page 936 lacks",
+                                  chinese + "的" + field.chinese +
+                                      "中有GBK字符集以外的字符，旧格式（200）的文档无法保存它");
+            if (!codePage && HasLoneSurrogate(text))
+                return Unstorable(english + ": the " + field.english + " holds a lone surrogate",
+                                  chinese + "的" + field.chinese + "中有无效的字符");
         }
     }
     return {};
@@ -392,13 +393,13 @@ size_t FindUnstorableInOwnerName(std::u16string_view name)
     return std::min(terminator, unencodable);
 }
 
-size_t FindUnusableInDocumentPassword(std::u16string_view password)
+size_t FindUnusableInDocumentPassword(std::u16string_view password, bool sealed)
 {
     const auto control = std::find_if(password.begin(), password.end(),
                                       [](char16_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); });
     const auto controlAt = static_cast<size_t>(control - password.begin());
     return std::min(controlAt == password.size() ? std::u16string_view::npos : controlAt,
-                    CodePage936::FindUnencodable(password));
+                    sealed ? std::u16string_view::npos : CodePage936::FindUnencodable(password));
 }
 
 FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> bytes)
@@ -426,18 +427,16 @@ FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> by
 
 FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path)
 {
-    // A header is a few dozen bytes; only an owner name of hundreds of characters needs
-    // more than the start of the file, and only then is the whole file read.
-    constexpr size_t ProbeBytes = 512;
-    auto start = ReadFileStart(path, ProbeBytes);
-    if (!start)
-        return FormatError(FormatErrorKind::CannotOpen, start.error());
-    FormatResult result = ProbeHeaderBytes(doc, *start);
-    if (!result && start->size() == ProbeBytes) {
-        auto whole = ReadWholeFile(path);
-        if (!whole)
-            return FormatError(FormatErrorKind::CannotOpen, whole.error());
-        result = ProbeHeaderBytes(doc, *whole);
+    // The file is read once, whole: the reader after the password prompt parses these
+    // bytes, so it reads what the probe saw even if the file changes meanwhile.
+    FileStamp stamp;
+    auto bytes = ReadWholeFile(path, stamp);
+    if (!bytes)
+        return FormatError(FormatErrorKind::CannotOpen, bytes.error());
+    FormatResult result = ProbeHeaderBytes(doc, *bytes);
+    if (result) {
+        doc.ProbedBytes = std::move(*bytes);
+        doc.ProbedStamp = std::move(stamp);
     }
     return result;
 }
@@ -512,14 +511,16 @@ FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& o
     // cheap checks on the way (lengths here, characters while encoding) found something,
     // so a storable document is looked at once.
     if (doc.EntryCount() > PasswordDocument::MaxEntries ||
-        FindUnstorableInOwnerName(doc.OwnerName()) != std::u16string_view::npos)
-        return CheckDocumentStorable(doc);
+        FindUnstorableInOwnerName(doc.OwnerName()) != std::u16string_view::npos ||
+        doc.OwnerName().size() > MaxTextLength ||
+        CodePage936::FindUnencodable(doc.DocumentPassword()) != std::u16string_view::npos)
+        return CheckDocumentStorable(doc, CurrentFormatNumber);
     size_t values = 1;  // the terminating 0
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
         if (record.Title.empty() || record.Title.size() > MaxTextLength || record.UserName.size() > MaxTextLength ||
             record.Password.size() > MaxTextLength)
-            return CheckDocumentStorable(doc);
+            return CheckDocumentStorable(doc, CurrentFormatNumber);
         values += record.Title.size() + record.UserName.size() + record.Password.size() + RecordOverhead;
     }
     const size_t streamSize = (values + StreamBlockValues - 1) / StreamBlockValues * StreamBlockValues;
@@ -555,7 +556,7 @@ FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& o
     }
     if (unencodable) {
         out.clear();
-        return CheckDocumentStorable(doc);
+        return CheckDocumentStorable(doc, CurrentFormatNumber);
     }
     stream.Put(0);
     for (size_t filled = values; filled < streamSize; ++filled)

@@ -62,8 +62,9 @@ using FormatResult = Expected<void, FormatError>;
 using ReaderYield = std::function<void()>;
 
 // Reads the format number, the grille and the owner name of the file at `path` into
-// doc.FormatVersion, doc.FileGrille and doc.OwnerName() (after KeepOwnerOnly, deciphered).
-// Touches nothing else; on failure touches nothing at all.
+// doc.FormatVersion, doc.FileGrille and doc.OwnerName() (after KeepOwnerOnly, deciphered),
+// and keeps the file's bytes and stamp in doc.ProbedBytes and doc.ProbedStamp for the
+// reader. Touches nothing else; on failure touches nothing at all.
 FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
 
 // Reads the records of doc.Path keyed with doc.DocumentPassword() (format 200) or
@@ -81,9 +82,8 @@ FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry
 // Writes the document in format 200 to `path` through ReplaceFileContents: on failure
 // the old file is untouched; new files get mode 0600, an existing one keeps its mode,
 // owner and group; a symbolic link is followed, not replaced; a file this user may not
-// write is refused (CannotWrite). Refuses (Unstorable, naming the record) what the format cannot hold: more than
-// 32,767 records, an empty title, a text over 32,767 characters, a character code page
-// 936 lacks, the character with code 14 in the owner name.
+// write is refused (CannotWrite). Refuses (Unstorable, naming the record) what format 200
+// cannot hold (CheckDocumentStorable).
 // `stamp`, when given, becomes the written file's (for the next save's check).
 FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path, FileStamp* stamp = nullptr);
 
@@ -118,9 +118,13 @@ FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16s
 // empty on failure.
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out);
 
-// Refuses (Unstorable, naming the record and the character) what a document file cannot
-// hold, in any format: the rules every writer applies before it writes.
-FormatResult CheckDocumentStorable(const PasswordDocument& doc);
+// Refuses (Unstorable) what a file of `format` cannot hold: the rules every writer applies
+// before it writes. Every format: more than 32,767 records, an empty title, a text over
+// 32,767 characters; the sealed format (UTF-8) also a lone surrogate; format 200 also a
+// character code page 936 lacks (in a record, the owner name or the document password)
+// and code 14 in the owner name. The refusal names the record by number and the field,
+// never a title or the character: it reaches the log and standard error.
+FormatResult CheckDocumentStorable(const PasswordDocument& doc, int32_t format);
 
 // The longest text a record field can hold (its length is a signed 16-bit value).
 inline constexpr size_t MaxTextLength = 32767;
@@ -128,10 +132,11 @@ inline constexpr size_t MaxTextLength = 32767;
 // 936 lacks, or the one with code 14, whose stored code is the name's terminator), or
 // npos. Texts of records only need CodePage936::FindUnencodable.
 size_t FindUnstorableInOwnerName(std::u16string_view name);
-// Position of the first character a new document password may not have, or npos: one
-// code page 936 lacks (the file could not be keyed with it) or a control character
-// (U+0000-U+001F, U+007F-U+009F), which no password box can take, so the document could
-// not be opened again. For creating a document and changing its password.
-size_t FindUnusableInDocumentPassword(std::u16string_view password);
+// Position of the first character a new document password may not have, or npos: a
+// control character (U+0000-U+001F, U+007F-U+009F), which no password box can take, so the
+// document could not be opened again; unless `sealed`, also one code page 936 lacks (a
+// format-200 file could not be keyed with it). For creating a document and changing its
+// password.
+size_t FindUnusableInDocumentPassword(std::u16string_view password, bool sealed);
 
 }  // namespace kyq

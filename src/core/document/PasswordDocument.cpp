@@ -25,6 +25,7 @@ bool PasswordDocument::AppendEntry(PasswordEntry entry)
 void PasswordDocument::ResetEntries()
 {
     Entries.assign(1, PasswordEntry{});
+    password_.clear();
 }
 
 void PasswordDocument::KeepOwnerOnly()
@@ -128,6 +129,24 @@ void PasswordDocument::TakeUndoSnapshot()
     snapshotTitles_ = Titles;
     SnapshotFormatVersion = FormatVersion;
     SnapshotSealKey = SealKey;
+    SnapshotPassword = password_;
+}
+
+void PasswordDocument::DropUndoSnapshot()
+{
+    SnapshotEntries.clear();
+    SnapshotEntries.shrink_to_fit();
+    snapshotTitles_.Clear();
+    SnapshotCount = -1;
+    SnapshotSealKey.reset();
+    SnapshotPassword.clear();
+}
+
+void PasswordDocument::ForgetClosedDocument()
+{
+    DropUndoSnapshot();
+    SealKey.reset();
+    password_.clear();
 }
 
 void PasswordDocument::ExchangeWithUndoSnapshot(bool restoreOnly)
@@ -141,6 +160,8 @@ void PasswordDocument::ExchangeWithUndoSnapshot(bool restoreOnly)
         FormatVersion = SnapshotFormatVersion;
         SealKey = std::move(SnapshotSealKey);
         SnapshotSealKey.reset();
+        password_ = std::move(SnapshotPassword);
+        SnapshotPassword.clear();
         SnapshotEntries.clear();
         snapshotTitles_.Clear();
         SnapshotCount = -1;
@@ -156,6 +177,7 @@ void PasswordDocument::ExchangeWithUndoSnapshot(bool restoreOnly)
             SnapshotEntries[0] = std::move(credentials);
         SnapshotFormatVersion = FormatVersion;
         SnapshotSealKey = SealKey;
+        SnapshotPassword = password_;
         SnapshotCount = static_cast<int>(SnapshotEntries.size()) - 1;
         // The records differ from the file whichever way the swap went (an undo after a
         // save brings back what the file no longer has): closing must offer to save.

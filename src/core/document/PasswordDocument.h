@@ -10,6 +10,7 @@
 #include "core/document/Grille.h"
 #include "platform/FileStamp.h"
 #include "core/document/PasswordEntry.h"
+#include "core/document/SecretText.h"
 #include "core/document/SortList.h"
 
 namespace kyq {
@@ -27,7 +28,8 @@ public:
     bool IsUntitled() const { return Path == NewDocumentPath; }
     bool IsSealed() const;
 
-    // Element 0 is the owner record: Title = owner name, Password = document password.
+    // Element 0 is the owner record: Title = owner name; its Password stays empty, the
+    // document password lives in locked memory (DocumentPassword()).
     std::vector<PasswordEntry> Entries{1};
     // The title index; Entries 1..EntryCount() follow its order after ReorderEntries.
     SortList Titles;
@@ -49,10 +51,16 @@ public:
     // after a cancelled open is saved as it was read.
     int32_t SnapshotFormatVersion = 0;
     std::shared_ptr<const SealedKey> SnapshotSealKey;
+    SecretText SnapshotPassword;
 
     // The file as it was last read or written; a save over it first checks that it is
     // still so.
     FileStamp OnDisk;
+    // The file as ProbeHeader read it, kept for the password step: the reader parses the
+    // very bytes the probe looked at (one read per open, no change in between). Used up by
+    // OpenProbedDocument.
+    std::vector<uint8_t> ProbedBytes;
+    FileStamp ProbedStamp;
 
     // The format the document was read in, and is saved in: 300 sealed, else 200 (a
     // format-150 document is saved as 200).
@@ -69,8 +77,8 @@ public:
     int EntryCount() const { return static_cast<int>(Entries.size()) - 1; }
     std::u16string& OwnerName() { return Entries[0].Title; }
     const std::u16string& OwnerName() const { return Entries[0].Title; }
-    std::u16string& DocumentPassword() { return Entries[0].Password; }
-    const std::u16string& DocumentPassword() const { return Entries[0].Password; }
+    SecretText& DocumentPassword() { return password_; }
+    const SecretText& DocumentPassword() const { return password_; }
 
     void AddTitle(const PasswordEntry& entry) { Titles.Add(entry.Title); }
     // Stores the record after the last one; false (nothing stored) at MaxEntries.
@@ -100,8 +108,15 @@ public:
     // modified, a restore keeps the swapped flag.
     void ExchangeWithUndoSnapshot(bool restoreOnly);
     bool HasUndoSnapshot() const { return SnapshotCount >= 0; }
+    // The document is closed for good (not to be brought back after a cancelled open): the
+    // snapshot's records go, and the key and password of both are wiped.
+    void ForgetClosedDocument();
+    // An open succeeded: what the snapshot kept of the previous document for a cancelled
+    // open goes, its key and password wiped.
+    void DropUndoSnapshot();
 
 private:
+    SecretText password_;
     SortList snapshotTitles_;
 };
 

@@ -9,7 +9,7 @@
 
 #include "core/document/ReaderYieldClock.h"
 #include "core/document/SealedText.h"
-#include "platform/CodePage936Tables.h"
+#include "core/document/SecretText.h"
 #include "platform/Utf.h"
 
 namespace kyq {
@@ -43,15 +43,25 @@ uint8_t* Put32(uint8_t* out, uint32_t value)
     return out;
 }
 
-// Writes one text as its byte length and UTF-8, by table; `unstorable` is set for a
-// character code page 936 lacks (a surrogate among them), and the caller then refuses the
-// document. Such a text takes at most 3 bytes per unit, as every storable one does.
-uint8_t* PutText(uint8_t* out, std::u16string_view text, bool& unstorable)
+// Writes one text as its byte length and UTF-8, by table; a surrogate pair becomes its
+// four bytes. `invalid` is set for a lone surrogate, which no UTF-8 holds, and the caller
+// then refuses the document. No text takes more than 3 bytes per unit.
+uint8_t* PutText(uint8_t* out, std::u16string_view text, bool& invalid)
 {
     uint8_t* const length = out;
     out += 4;
-    for (const char16_t c : text) {
-        unstorable |= cp936::CodeByUnit[c] == cp936::NoCode;
+    const size_t size = text.size();
+    for (size_t i = 0; i < size; ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c < 0xE000) [[unlikely]] {
+            if (c < 0xDC00 && i + 1 < size && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+                out = PutUtf8(out, text.substr(i, 2));
+                ++i;
+            } else {
+                invalid = true;
+            }
+            continue;
+        }
         const uint32_t word = Utf8OfUnit[c];
         const uint32_t count = word >> 24;
         out[0] = static_cast<uint8_t>(word);
@@ -95,15 +105,18 @@ public:
         at_ += 4;
         return true;
     }
-    // A length-prefixed UTF-8 text of at most MaxTextUnits UTF-16 units.
-    bool ReadText(std::u16string& text)
+    // A length-prefixed UTF-8 text of at most MaxTextUnits UTF-16 units; `raw`, when
+    // given, receives its bytes, and with `decode` false only them (a text checked before).
+    bool ReadText(std::u16string& text, std::string* raw = nullptr, bool decode = true)
     {
         uint32_t length = 0;
         if (!Read32(length) || length > Remaining())
             return false;
         const auto bytes = bytes_.subspan(at_, length);
         at_ += length;
-        return DecodeUtf8(bytes, text) && text.size() <= MaxTextUnits;
+        if (raw != nullptr)
+            raw->assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return !decode || (DecodeUtf8(bytes, text) && text.size() <= MaxTextUnits);
     }
 
 private:
@@ -171,14 +184,15 @@ FormatResult ParseSealedPlaintext(PasswordDocument& doc, std::span<const uint8_t
         doc.Entries.reserve(1 + std::min<size_t>(count, cursor.Remaining() / 16));
         for (uint32_t index = 1; index <= count; ++index) {
             PasswordEntry& record = doc.Entries.emplace_back();
-            const std::string where = "record " + std::to_string(index);
+            // Named only on failure: no text is built for the records that read.
+            const auto where = [index] { return "record " + std::to_string(index); };
             if (!cursor.ReadText(record.Title) || !cursor.ReadText(record.UserName) ||
                 !cursor.ReadText(record.Password))
-                return Fail(FormatErrorKind::BadValue, where + ": a text is cut off, not UTF-8 or too long");
+                return Fail(FormatErrorKind::BadValue, where() + ": a text is cut off, not UTF-8 or too long");
             if (record.Title.empty())
-                return Fail(FormatErrorKind::BadValue, where + " has an empty title");
+                return Fail(FormatErrorKind::BadValue, where() + " has an empty title");
             if (!cursor.ReadDate(record))
-                return Fail(FormatErrorKind::Truncated, where + ": the records end inside the date");
+                return Fail(FormatErrorKind::Truncated, where() + ": the records end inside the date");
             CheckExpiry(record, expiry, doc.ExpiredTitles);
             doc.AddTitle(record);
             clock.Step();
@@ -192,10 +206,46 @@ FormatResult ParseSealedPlaintext(PasswordDocument& doc, std::span<const uint8_t
     return result;
 }
 
-FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> bytes, const SealedKey& key,
-                               const ExpiryContext& expiry, const ReaderYield& yield)
+FormatResult VisitSealedPlaintext(std::span<const uint8_t> plaintext,
+                                  const std::function<void(std::u16string_view title, const Utf8Entry&)>& visit,
+                                  bool walkedBefore)
 {
-    DiscardPartialRead(doc);
+    const bool decode = !walkedBefore;
+    PlainCursor cursor(plaintext);
+    uint32_t count = 0;
+    if (!cursor.Read32(count))
+        return Fail(FormatErrorKind::Truncated, "the records end before their count");
+    if (count > static_cast<uint32_t>(PasswordDocument::MaxEntries))
+        return Fail(FormatErrorKind::BadCount, "record count " + std::to_string(count));
+    PasswordEntry decoded;  // the checks decode every text, as the document reader does
+    struct Wiper {
+        std::u16string& password;
+        ~Wiper() { WipeText(password); }
+    } wiper{decoded.Password};
+    Utf8Entry entry;
+    for (uint32_t index = 1; index <= count; ++index) {
+        const auto where = [index] { return "record " + std::to_string(index); };
+        if (!cursor.ReadText(decoded.Title, &entry.Title, decode) ||
+            !cursor.ReadText(decoded.UserName, &entry.UserName, decode) ||
+            !cursor.ReadText(decoded.Password, &entry.Password, decode))
+            return Fail(FormatErrorKind::BadValue, where() + ": a text is cut off, not UTF-8 or too long");
+        if (decode && decoded.Title.empty())
+            return Fail(FormatErrorKind::BadValue, where() + " has an empty title");
+        if (!cursor.ReadDate(decoded))
+            return Fail(FormatErrorKind::Truncated, where() + ": the records end inside the date");
+        entry.ChangedYear = decoded.ChangedYear;
+        entry.ChangedMonth = decoded.ChangedMonth;
+        entry.ChangedDay = decoded.ChangedDay;
+        visit(decoded.Title, entry);
+    }
+    if (cursor.Remaining() != 0)
+        return Fail(FormatErrorKind::BadCount, std::to_string(cursor.Remaining()) + " bytes after the last record");
+    return {};
+}
+
+FormatResult WithSealedPlaintext(std::span<const uint8_t> bytes, const SealedKey& key,
+                                 const std::function<FormatResult(std::span<const uint8_t> plaintext)>& use)
+{
     SealedHeader header;
     if (auto r = ReadSealedHeader(bytes, header); !r)
         return r;
@@ -208,12 +258,26 @@ FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> b
                 plain.data(), &plainBytes, nullptr, bytes.data() + header.AuthenticatedBytes, header.CiphertextBytes,
                 bytes.data(), header.AuthenticatedBytes, header.Nonce.data(), key.Bytes()) != 0)
             return Fail(FormatErrorKind::WrongPassword, "the ciphertext does not authenticate");
-        if (auto r = ParseSealedPlaintext(doc, plain.Bytes(), expiry, yield); !r)
-            return r;
+        return use(plain.Bytes());
     } catch (const std::bad_alloc&) {
-        DiscardPartialRead(doc);
         return FormatError(FormatErrorKind::CannotDerive, "no locked memory for the plaintext",
                            "内存不足，无法解密文档");
+    }
+}
+
+FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> bytes, const SealedKey& key,
+                               const ExpiryContext& expiry, const ReaderYield& yield)
+{
+    DiscardPartialRead(doc);
+    SealedHeader header;
+    if (auto r = ReadSealedHeader(bytes, header); !r)
+        return r;
+    FormatResult read = WithSealedPlaintext(bytes, key, [&](std::span<const uint8_t> plain) {
+        return ParseSealedPlaintext(doc, plain, expiry, yield);
+    });
+    if (!read) {
+        DiscardPartialRead(doc);
+        return read;
     }
     doc.OwnerName() = header.Owner;
     return {};
@@ -222,17 +286,21 @@ FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> b
 FormatResult EncodeSealedDocument(const PasswordDocument& doc, const SealedKey& key, std::vector<uint8_t>& out)
 {
     out.clear();
-    // The cheap checks here and the characters while they are written; CheckDocumentStorable
-    // names what failed, and only runs then, so a storable document is looked at once.
-    if (doc.EntryCount() > PasswordDocument::MaxEntries ||
-        FindUnstorableInOwnerName(doc.OwnerName()) != std::u16string_view::npos)
-        return CheckDocumentStorable(doc);
+    // Any Unicode text is stored. The cheap checks here and lone surrogates while the texts
+    // are written; CheckDocumentStorable names what failed, and only runs then, so a
+    // storable document is looked at once.
+    if (doc.EntryCount() > PasswordDocument::MaxEntries || doc.OwnerName().size() > MaxTextUnits ||
+        std::any_of(doc.OwnerName().begin(), doc.OwnerName().end(), [](char16_t c) { return c >= 0xD800 && c < 0xE000; })) {
+        // A pair in the owner name is fine; only the check can tell.
+        if (auto r = CheckDocumentStorable(doc, SealedFormatNumber); !r)
+            return r;
+    }
     size_t units = 0;
     for (int i = 1; i <= doc.EntryCount(); ++i) {
         const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
         if (record.Title.empty() || record.Title.size() > MaxTextLength || record.UserName.size() > MaxTextLength ||
             record.Password.size() > MaxTextLength)
-            return CheckDocumentStorable(doc);
+            return CheckDocumentStorable(doc, SealedFormatNumber);
         units += record.Title.size() + record.UserName.size() + record.Password.size();
     }
     // Room enough: three bytes a character, the three lengths and the date a record.
@@ -245,21 +313,21 @@ FormatResult EncodeSealedDocument(const PasswordDocument& doc, const SealedKey& 
                            "文档太大，超过了4GB，无法保存");
     try {
         SecureBuffer plain(room);
-        bool unstorable = false;
+        bool invalid = false;
         uint8_t* p = Put32(plain.data(), static_cast<uint32_t>(doc.EntryCount()));
         for (int i = 1; i <= doc.EntryCount(); ++i) {
             const PasswordEntry& record = doc.Entries[static_cast<size_t>(i)];
-            p = PutText(p, record.Title, unstorable);
-            p = PutText(p, record.UserName, unstorable);
-            p = PutText(p, record.Password, unstorable);
+            p = PutText(p, record.Title, invalid);
+            p = PutText(p, record.UserName, invalid);
+            p = PutText(p, record.Password, invalid);
             const auto year = static_cast<uint16_t>(record.ChangedYear);
             *p++ = static_cast<uint8_t>(year);
             *p++ = static_cast<uint8_t>(year >> 8);
             *p++ = record.ChangedMonth;
             *p++ = record.ChangedDay;
         }
-        if (unstorable)
-            return CheckDocumentStorable(doc);
+        if (invalid)
+            return CheckDocumentStorable(doc, SealedFormatNumber);
         const auto plainBytes = static_cast<size_t>(p - plain.data());
         const size_t cipherBytes = plainBytes + TagBytes;
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -42,8 +43,24 @@ FormatResult ReadSealedRecords(PasswordDocument& doc, std::span<const uint8_t> b
 FormatResult ParseSealedPlaintext(PasswordDocument& doc, std::span<const uint8_t> plaintext,
                                   const ExpiryContext& expiry, const ReaderYield& yield = {});
 
-// The complete sealed file under `key`, with a fresh random nonce. Refuses what no
-// document file can hold (CheckDocumentStorable). `out` is left empty on failure.
+// Decrypts the records of a sealed file with `key` into locked memory, hands the plaintext
+// to `use` and wipes it after; WrongPassword when the bytes do not authenticate. For a
+// reader that passes the records on without building a document (kyq-cli export).
+FormatResult WithSealedPlaintext(std::span<const uint8_t> bytes, const SealedKey& key,
+                                 const std::function<FormatResult(std::span<const uint8_t> plaintext)>& use);
+
+// Walks the records of a decrypted plaintext in file order, checked exactly as
+// ParseSealedPlaintext checks them (where one succeeds, so does the other): each record's
+// title as UTF-16 and its texts as the UTF-8 they are stored in, in one entry whose room is
+// kept from record to record. With `walkedBefore` (only for a plaintext this function has
+// walked without failure) the texts are not decoded again, and the title is passed empty.
+FormatResult VisitSealedPlaintext(std::span<const uint8_t> plaintext,
+                                  const std::function<void(std::u16string_view title, const Utf8Entry&)>& visit,
+                                  bool walkedBefore = false);
+
+// The complete sealed file under `key`, with a fresh random nonce. Holds any Unicode text;
+// refuses what a sealed file cannot hold (CheckDocumentStorable). `out` is left empty on
+// failure.
 FormatResult EncodeSealedDocument(const PasswordDocument& doc, const SealedKey& key, std::vector<uint8_t>& out);
 
 }  // namespace kyq

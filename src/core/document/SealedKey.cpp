@@ -7,11 +7,26 @@
 #include "core/document/SealedText.h"
 
 namespace kyq {
+namespace {
+
+// libsodium's BLAKE2b leaves its last output block, the key itself, in a stack buffer of
+// the thread that derived it; the stack the derivation used is overwritten before the key
+// is handed on. Called from the frame that called crypto_pwhash, so the scratch lies where
+// the derivation's frames were.
+[[gnu::noinline]] void WipeDerivationStack()
+{
+    unsigned char scratch[64 * 1024];
+    sodium_memzero(scratch, sizeof scratch);
+    __asm__ __volatile__("" : : "r"(scratch) : "memory");
+}
+
+}  // namespace
 
 bool IsAcceptedKeyCost(const KeyCost& cost)
 {
     return cost.OpsLimit >= LowestKeyCost.OpsLimit && cost.OpsLimit <= HighestKeyCost.OpsLimit &&
-           cost.MemLimitKiB >= LowestKeyCost.MemLimitKiB && cost.MemLimitKiB <= HighestKeyCost.MemLimitKiB;
+           cost.MemLimitKiB >= LowestKeyCost.MemLimitKiB && cost.MemLimitKiB <= HighestKeyCost.MemLimitKiB &&
+           static_cast<uint64_t>(cost.OpsLimit) * cost.MemLimitKiB <= HighestKeyWork;
 }
 
 SealedParameters SealedKey::FreshParameters(const KeyCost& cost)
@@ -37,6 +52,7 @@ Expected<std::shared_ptr<const SealedKey>> SealedKey::Derive(std::u16string_view
                                          secret.size(), parameters.Salt.data(), parameters.Cost.OpsLimit,
                                          static_cast<size_t>(parameters.Cost.MemLimitKiB) * 1024,
                                          crypto_pwhash_ALG_ARGON2ID13);
+        WipeDerivationStack();
         if (failed != 0)
             return Error{"内存不足，无法计算文档密钥",
                          "crypto_pwhash failed (out of memory for " +

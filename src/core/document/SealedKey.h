@@ -21,10 +21,13 @@ struct KeyCost {
 };
 // What new documents get: about half a second here.
 inline constexpr KeyCost DefaultKeyCost{2, 262144};
-// The range a reader accepts, so that no file can make the program work for minutes or
-// take gigabytes before its password is even checked.
+// The range a reader accepts, so that no file can make the program work for long or take
+// gigabytes before its password is even checked: each value within its bounds, and their
+// product (the work: passes over the memory) at most four times the default's, about two
+// seconds and 1 GiB here.
 inline constexpr KeyCost LowestKeyCost{1, 8192};
 inline constexpr KeyCost HighestKeyCost{32, 1048576};
+inline constexpr uint64_t HighestKeyWork = 4ull * DefaultKeyCost.OpsLimit * DefaultKeyCost.MemLimitKiB;
 bool IsAcceptedKeyCost(const KeyCost& cost);
 
 struct SealedParameters {

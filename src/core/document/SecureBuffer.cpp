@@ -2,8 +2,14 @@
 
 #include <sodium.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <new>
+#include <string>
 #include <utility>
+
+#include "platform/Log.h"
 
 namespace kyq {
 
@@ -21,6 +27,17 @@ SecureBuffer::SecureBuffer(size_t size) : size_(size)
     data_ = static_cast<uint8_t*>(sodium_malloc(size == 0 ? 1 : size));
     if (data_ == nullptr)
         throw std::bad_alloc();
+    // sodium_malloc tries to lock the pages but says nothing when it cannot; asking again
+    // costs one call and tells whether the secret may reach the swap.
+    if (sodium_mlock(data_, size == 0 ? 1 : size) != 0) {
+        const int error = errno;
+        static std::atomic<bool> told{false};
+        if (!told.exchange(true))
+            LogInfo(LogArea::Documents, std::string("secret memory cannot be locked against swapping (") +
+                                            std::strerror(error) +
+                                            "; RLIMIT_MEMLOCK too small?): secrets are still wiped after use, "
+                                            "but may reach the swap");
+    }
 }
 
 SecureBuffer::~SecureBuffer()

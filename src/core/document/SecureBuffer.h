@@ -1,5 +1,6 @@
-// Bytes that hold a secret (a derived key, a document's plaintext): kept in memory that is
-// locked against swapping, fenced by guard pages, and wiped when freed.
+// Bytes that hold a secret (a derived key, a document's plaintext, a password): kept in
+// memory that is locked against swapping where the system allows it, fenced by guard pages,
+// and wiped when freed.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +11,10 @@ namespace kyq {
 
 class SecureBuffer {
 public:
-    // Throws std::bad_alloc when no such memory can be had.
+    // No memory at all: data() is null.
+    SecureBuffer() = default;
+    // Throws std::bad_alloc when no such memory can be had. Memory that cannot be locked
+    // (a small RLIMIT_MEMLOCK) is still fenced and wiped; the log says so once.
     explicit SecureBuffer(size_t size);
     ~SecureBuffer();
     SecureBuffer(SecureBuffer&& other) noexcept;

@@ -142,6 +142,7 @@ void DocumentWorkflow::RestorePreviousDocument()
 {
     PasswordDocument& doc = app_.Document;
     doc.Path = doc.PreviousPath;
+    doc.ProbedBytes = {};
     tree_.ResetTree(true, true);
     if (doc.IsOpen()) {
         commands_.ExchangeWithUndoSnapshot(true);
@@ -191,6 +192,8 @@ void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
         RestorePreviousDocument();
         return;
     }
+    // The previous document was kept for an open that might not happen; it did.
+    doc.DropUndoSnapshot();
     if (legacyFormat)
         app_.MsgBox(LegacyFormatNotice, MsgButtons::OkOnly, MsgIcon::Information);
     ShowExpiredList();
@@ -306,7 +309,9 @@ void DocumentWorkflow::fileUser_Click()
 
 void DocumentWorkflow::fileClose_Click()
 {
-    CloseDocument();
+    // Nothing brings this document back: its key and password go now, not at the next open.
+    if (CloseDocument() == CloseResult::Closed)
+        app_.Document.ForgetClosedDocument();
 }
 
 void DocumentWorkflow::DropFiles(const std::vector<std::string>& files)

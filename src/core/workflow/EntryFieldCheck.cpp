@@ -41,6 +41,8 @@ EntryFieldProblem CheckEntryFields(const PasswordDocument& doc, std::u16string_v
 
     // Saving would refuse the whole document for one such character; better to say so
     // while the user still has the text in front of him.
+    if (doc.IsSealed())
+        return {};
     struct Field {
         EntryField field;
         std::u16string_view name;
@@ -65,10 +67,12 @@ EntryFieldProblem CheckRoomForRecord(const PasswordDocument& doc)
     return Problem(EntryField::Document, u"已经达到密码数的最大值(32767)，不能再增加密码了。", MsgIcon::Warning);
 }
 
-EntryFieldProblem CheckOwnerName(std::u16string_view name)
+EntryFieldProblem CheckOwnerName(std::u16string_view name, bool sealed)
 {
     if (name.empty())
         return Problem(EntryField::Title, u"请输入用户名！", MsgIcon::Information);
+    if (sealed)
+        return {};
     const size_t bad = FindUnstorableInOwnerName(name);
     if (bad != std::u16string_view::npos)
         return Problem(EntryField::Title, UnstorableCharacterMessage(u"用户名", name, bad),

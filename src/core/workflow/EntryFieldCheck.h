@@ -24,7 +24,8 @@ inline constexpr char16_t TitleTakenMessage[] = u"此文件中已有与此密码
 
 // In this order: an empty title, user name or password (only no characters at all is
 // empty; blanks count), a title another record has in any letter case (record editIndex
-// is skipped; 0 when adding), then a character the document cannot store, field by field.
+// is skipped; 0 when adding), then a character the document cannot store, field by field
+// (one code page 936 lacks, in a format-200 document; a sealed one holds any text).
 EntryFieldProblem CheckEntryFields(const PasswordDocument& doc, std::u16string_view title,
                                    std::u16string_view userName, std::u16string_view password,
                                    int editIndex);
@@ -36,7 +37,8 @@ int FindTitle(const PasswordDocument& doc, std::u16string_view title, int skipIn
 // The record limit: a document full at PasswordDocument::MaxEntries takes no more.
 EntryFieldProblem CheckRoomForRecord(const PasswordDocument& doc);
 
-// An empty owner name, then one a document cannot store (Field is Title for both).
-EntryFieldProblem CheckOwnerName(std::u16string_view name);
+// An empty owner name, then one a document of that format cannot store (Field is Title
+// for both).
+EntryFieldProblem CheckOwnerName(std::u16string_view name, bool sealed);
 
 }  // namespace kyq

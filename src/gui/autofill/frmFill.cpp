@@ -21,6 +21,7 @@
 #include "platform/FillDesktop.h"
 #include "core/autofill/FillMacro.h"
 #include "core/autofill/GuardedFill.h"
+#include "core/document/SecretText.h"
 #include "core/settings/FillHistory.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/autofill/ClipboardKeeper.h"
@@ -224,7 +225,12 @@ void frmFill::cmdOK_Click()
         return;
     }
     const std::u16string macro = cboLine->currentText().toStdU16String();
-    const std::u16string text = ExpandFillMacro(macro, entry);
+    std::u16string text = ExpandFillMacro(macro, entry);
+    // The expanded text holds the password: overwritten on every way out.
+    struct Wiper {
+        std::u16string& text;
+        ~Wiper() { WipeText(text); }
+    } wiper{text};
 
     app.History.Update(macro);
     // A failure is told after the typing: a message box now would stand between the user

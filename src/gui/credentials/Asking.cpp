@@ -89,7 +89,9 @@ void Asking::Command1_Click()
     const ReaderYield yield = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
-    const UnlockResult outcome = main_.Workflow.Unlock(txtPass->text().toStdU16String(), yield);
+    std::u16string typed = txtPass->text().toStdU16String();
+    const UnlockResult outcome = main_.Workflow.Unlock(typed, yield);
+    WipeText(typed);
     app.Session.ReaderRunning = false;
     reading_ = false;
     setEnabled(true);

@@ -90,16 +90,22 @@ void ChangePass::cmdOK_Click()
     KyqApp& app = App();
     PasswordDocument& doc = app.Document;
     std::u16string fresh = NewPass->text().toStdU16String();
-    if (const CredentialProblem problem =
-            CheckPasswordChange(doc.DocumentPassword(), OldPass->text().toStdU16String(), fresh,
-                                Confirm->text().toStdU16String())) {
+    std::u16string old = OldPass->text().toStdU16String();
+    std::u16string confirm = Confirm->text().toStdU16String();
+    const CredentialProblem problem =
+        CheckPasswordChange(doc.DocumentPassword(), old, fresh, confirm, sealed_->Checked());
+    WipeText(old);
+    WipeText(confirm);
+    if (problem) {
+        WipeText(fresh);
         ShowCredentialRefusal(app, problem,
                               problem.Field == CredentialField::OldPassword ? OldPass
                               : problem.Field == CredentialField::Confirm   ? Confirm
                                                                             : NewPass);
         return;
     }
-    ApplyPasswordChange(doc, std::move(fresh), sealed_->Checked());
+    ApplyPasswordChange(doc, fresh, sealed_->Checked());
+    WipeText(fresh);
     app.Settings.Sealed = sealed_->Checked();
     Unload();
     app.MsgBox(u"成功改变用户密码！", MsgButtons::OkOnly, MsgIcon::Information);

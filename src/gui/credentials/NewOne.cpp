@@ -83,8 +83,12 @@ void NewOne::cmdOK_Click()
 {
     KyqApp& app = App();
     const std::u16string name = UserName->text().toStdU16String();
-    const std::u16string pass = UserPass->text().toStdU16String();
-    if (const CredentialProblem problem = CheckNewDocument(name, pass, PassConfirm->text().toStdU16String())) {
+    std::u16string pass = UserPass->text().toStdU16String();
+    std::u16string confirm = PassConfirm->text().toStdU16String();
+    const CredentialProblem problem = CheckNewDocument(name, pass, confirm, sealed_->Checked());
+    WipeText(confirm);
+    if (problem) {
+        WipeText(pass);
         ShowCredentialRefusal(app, problem,
                               problem.Field == CredentialField::Confirm    ? PassConfirm
                               : problem.Field == CredentialField::Password ? UserPass
@@ -95,6 +99,7 @@ void NewOne::cmdOK_Click()
     const bool sealed = sealed_->Checked();
     Unload();
     main_.Workflow.CreateDocument(name, pass, sealed);
+    WipeText(pass);
     main_.activateWindow();
 }
 

@@ -58,7 +58,7 @@ void frmName::cmdOK_Click()
 {
     KyqApp& app = App();
     const std::u16string name = Text1->text().toStdU16String();
-    const EntryFieldProblem problem = CheckOwnerName(name);
+    const EntryFieldProblem problem = CheckOwnerName(name, app.Document.IsSealed());
     if (problem) {
         app.MsgBox(problem.Message, MsgButtons::OkOnly, problem.Icon);
         Text1->setFocus(Qt::OtherFocusReason);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/document/DocumentFormat.h"
+#include "core/document/SealedFormat.h"
 #include "support/DocumentTestSupport.h"
 
 namespace kyq {
@@ -173,41 +174,51 @@ TEST(DamagedFile, AFormat150FileIsNotReadAsFormat200)
     EXPECT_EQ(Read(legacy).error().Kind, FormatErrorKind::UnknownFormat);
 }
 
+// Format 200 refuses what it cannot hold, naming the record and field but never a title or
+// a character (the refusal reaches logs); the sealed format holds any Unicode text.
 TEST(Unstorable, WhatTheFormatCannotHoldIsRefusedNamingTheRecord)
 {
     struct Case {
         PasswordDocument doc;
         std::string mentions;
+        bool sealedHolds;
     };
     const std::u16string tooLong(MaxTextLength + 1, u'x');
     std::vector<Case> cases;
-    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"", u"u", u"p")}), "第2条记录没有标题"});
-    cases.push_back({MakeDocument(u"o", u"k", {Record(tooLong, u"u", u"p")}), "第1条记录“xxx"});
-    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", tooLong, u"p")}), "第1条记录“a”的用户名称有32768个字符"});
-    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", tooLong)}), "的密码有32768个字符"});
-    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"b", u"ok", u"pass😀")}),
-                     "第2条记录“b”的密码中的字符“😀”（U+1F600，第5个字符）不在GBK字符集中"});
-    cases.push_back({MakeDocument(u"o", u"k", {Record(u"กข", u"u", u"p")}), "的标题中的字符“ก”（U+0E01，第1个字符）"});
-    cases.push_back({MakeDocument(u"ow\x0Ener", u"k", {}), "文档用户名中的字符 U+000E（第3个字符）不能保存在文档中"});
-    cases.push_back({MakeDocument(u"ownerก", u"k", {}), "文档用户名中的字符“ก”（U+0E01，第6个字符）不在GBK字符集中"});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"", u"u", u"p")}), "第2条记录没有标题", false});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(tooLong, u"u", u"p")}), "第1条记录的标题有32768个字符", false});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", tooLong, u"p")}), "第1条记录的用户名称有32768个字符", false});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", tooLong)}), "的密码有32768个字符", false});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"标题b", u"ok", u"pass😀")}),
+                     "第2条记录的密码中有GBK字符集以外的字符", true});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"กข", u"u", u"p")}), "第1条记录的标题中有GBK", true});
+    cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p\xD800")}), "", false});
+    cases.push_back({MakeDocument(u"ow\x0Ener", u"k", {}), "文档用户名中有旧格式", true});
+    cases.push_back({MakeDocument(u"ownerก", u"k", {}), "文档用户名中有旧格式", true});
+    cases.push_back({MakeDocument(u"o", u"k😀", {}), "文档密码中有GBK字符集以外的字符", true});
     // The first problem in record order is the one named, whichever kind it is.
     cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"b", u"u", u"€€ก"),
                                                Record(u"", u"u", u"p"), Record(tooLong, u"u", u"p")}),
-                     "第2条记录“b”的密码中的字符“ก”（U+0E01，第3个字符）不在GBK字符集中"});
+                     "第2条记录的密码中有GBK", false});
     cases.push_back({MakeDocument(u"o", u"k", {Record(u"a", u"u", u"p"), Record(u"", u"u", u"p"),
                                                Record(u"c", u"ก", u"p")}),
-                     "第2条记录没有标题"});
+                     "第2条记录没有标题", false});
     PasswordDocument tooMany = MakeDocument(u"o", u"k", {});
     tooMany.Entries.resize(PasswordDocument::MaxEntries + 2, Record(u"t", u"u", u"p"));
-    cases.push_back({std::move(tooMany), "32768"});
+    cases.push_back({std::move(tooMany), "32768", false});
 
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.mentions);
         std::vector<uint8_t> bytes{1, 2, 3};
         const FormatResult r = EncodeDocument(c.doc, bytes);
-        EXPECT_EQ(r.error().Kind, FormatErrorKind::Unstorable) << c.mentions;
+        EXPECT_EQ(r.error().Kind, FormatErrorKind::Unstorable);
         EXPECT_NE(r.error().Message.find(c.mentions), std::string::npos) << r.error().Message;
         EXPECT_FALSE(r.error().Detail.empty());  // the English for standard error
         EXPECT_TRUE(bytes.empty());
+        for (const std::string& said : {r.error().Message, r.error().Detail})
+            for (const char* secret : {"标题b", "😀", "ก", "€"})
+                EXPECT_EQ(said.find(secret), std::string::npos) << said;
+        EXPECT_EQ(static_cast<bool>(CheckDocumentStorable(c.doc, SealedFormatNumber)), c.sealedHolds);
     }
 }
 
@@ -228,12 +239,15 @@ TEST(Unstorable, TheLimitsThemselvesAreStored)
 TEST(Unstorable, OwnerNameAndPasswordChecksFindWhatAFileCannotCarry)
 {
     // A document password may hold no control character: no password box can take one.
-    EXPECT_EQ(FindUnusableInDocumentPassword(u"密码abc€"), std::u16string::npos);
-    EXPECT_EQ(FindUnusableInDocumentPassword(u"a\x01" u"b"), 1u);
-    EXPECT_EQ(FindUnusableInDocumentPassword(u"\x1B[A"), 0u);
-    EXPECT_EQ(FindUnusableInDocumentPassword(u"tab\there"), 3u);
-    EXPECT_EQ(FindUnusableInDocumentPassword(u"del\x7F"), 3u);
-    EXPECT_EQ(FindUnusableInDocumentPassword(u"aก\x01"), 1u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"密码abc€", false), std::u16string::npos);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"a\x01" u"b", false), 1u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"\x1B[A", false), 0u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"tab\there", false), 3u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"del\x7F", false), 3u);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"aก\x01", false), 1u);
+    // A sealed document's password only needs to be typeable.
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"aก😀", true), std::u16string::npos);
+    EXPECT_EQ(FindUnusableInDocumentPassword(u"aก\x01", true), 2u);
     EXPECT_EQ(FindUnstorableInOwnerName(u"张三abc"), std::u16string::npos);
     EXPECT_EQ(FindUnstorableInOwnerName(u"ab\x0E"), 2u);
     EXPECT_EQ(FindUnstorableInOwnerName(u"aก\x0E"), 1u);

@@ -164,14 +164,45 @@ TEST(SealedFormatTest, AlteredFilesAreRefused)
     }
 }
 
-TEST(SealedFormatTest, HighestAcceptedCostPassesTheHeaderCheck)
+// No header may ask for more than four times the default work before the password is
+// checked, however each value alone stays in its range.
+TEST(SealedFormatTest, TheHeaderCheckBoundsTheKeyWork)
 {
-    std::vector<uint8_t> bytes = Sealed(test::MakeDocument(u"Ann", u"pw", {}));
-    bytes[8] = 32;
-    bytes[12] = 0x00, bytes[13] = 0x00, bytes[14] = 0x10, bytes[15] = 0x00;  // 1,048,576 KiB
-    SealedHeader header;
-    ASSERT_TRUE(ReadSealedHeader(bytes, header));
-    EXPECT_EQ(header.Parameters.Cost, HighestKeyCost);
+    const std::vector<uint8_t> made = Sealed(test::MakeDocument(u"Ann", u"pw", {}));
+    struct Case {
+        uint32_t ops, memKiB;
+        bool accepted;
+    };
+    const Case cases[] = {{32, 8192, true},     {8, 262144, true},    {2, 1048576, true},
+                          {32, 1048576, false}, {3, 1048576, false}, {9, 262144, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.ops) + " x " + std::to_string(c.memKiB));
+        std::vector<uint8_t> bytes = made;
+        for (int i = 0; i < 4; ++i) {
+            bytes[8 + i] = static_cast<uint8_t>(c.ops >> (8 * i));
+            bytes[12 + i] = static_cast<uint8_t>(c.memKiB >> (8 * i));
+        }
+        SealedHeader header;
+        const FormatResult read = ReadSealedHeader(bytes, header);
+        EXPECT_EQ(read ? FormatErrorKind::CannotOpen : read.error().Kind,
+                  c.accepted ? FormatErrorKind::CannotOpen : FormatErrorKind::BadHeader);
+    }
+}
+
+// Any Unicode text, in every field, the owner name and the password too: what is saved
+// sealed opens as it was.
+TEST(SealedFormatTest, HoldsAnyUnicodeText)
+{
+    const std::vector<PasswordEntry> records{Record(u"😀表情", u"ก ไทย", u"ab😀cd", 2024, 1, 2),
+                                             Record(u"Ελληνικά", u"𠀀", u"", 2023, 5, 6)};
+    PasswordDocument doc = test::MakeDocument(u"Ünïcödé 😀", u"ab😀cd", records);
+    doc.FormatVersion = SealedFormatNumber;
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(EncodeAnyFormat(doc, bytes, LowestKeyCost));
+    PasswordDocument again;
+    ASSERT_TRUE(Open(again, bytes, u"ab😀cd"));
+    EXPECT_EQ(again.OwnerName(), u"Ünïcödé 😀");
+    EXPECT_EQ(test::StoredRecords(again), records);
 }
 
 // A save derives a key only for a new password; each save has a fresh nonce, a new

@@ -49,11 +49,14 @@ TEST(CredentialCheck, NewDocumentRefusalsInTheirOrder)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Expect(CheckNewDocument(c.a, c.b, c.c), c);
+        Expect(CheckNewDocument(c.a, c.b, c.c, false), c);
     }
     // The confirmation may differ in letter case; blanks are a name.
-    EXPECT_FALSE(CheckNewDocument(u"Ann Lee", u"SeCret", u"secret"));
-    EXPECT_FALSE(CheckNewDocument(u" ", u"密码1", u"密码1"));
+    EXPECT_FALSE(CheckNewDocument(u"Ann Lee", u"SeCret", u"secret", false));
+    EXPECT_FALSE(CheckNewDocument(u" ", u"密码1", u"密码1", false));
+    // A sealed document holds any name and keys with any typeable password.
+    EXPECT_FALSE(CheckNewDocument(emoji, hangul, hangul, true));
+    EXPECT_EQ(CheckNewDocument(u"ann", u"a\tb", u"a\tb", true).Field, CredentialField::Password);
 }
 
 TEST(CredentialCheck, PasswordChangeRefusalsInTheirOrder)
@@ -76,12 +79,14 @@ TEST(CredentialCheck, PasswordChangeRefusalsInTheirOrder)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Expect(CheckPasswordChange(u"Secret", c.a, c.b, c.c), c);
+        Expect(CheckPasswordChange(u"Secret", c.a, c.b, c.c, false), c);
     }
     // The old password in other letter case, the confirmation too; no old password at all
     // when the document has none.
-    EXPECT_FALSE(CheckPasswordChange(u"Secret", u"SECRET", u"Fresh", u"fresh"));
-    EXPECT_FALSE(CheckPasswordChange(u"", u"", u"n", u"n"));
+    EXPECT_FALSE(CheckPasswordChange(u"Secret", u"SECRET", u"Fresh", u"fresh", false));
+    EXPECT_FALSE(CheckPasswordChange(u"", u"", u"n", u"n", false));
+    EXPECT_FALSE(CheckPasswordChange(u"Secret", u"secret", hangul, hangul, true));
+    EXPECT_EQ(CheckPasswordChange(u"Secret", u"secret", tab, tab, true).Field, CredentialField::Password);
 }
 
 // Turning sealing off must give the file back the older format: a sealed number left

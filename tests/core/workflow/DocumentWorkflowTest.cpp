@@ -563,6 +563,14 @@ TEST_F(DocumentRules, ASealedOpenRetriesAndACancelledOpenKeepsTheSeal)
     ASSERT_TRUE(OpenProbedBytes(again, bytes, u"pw", ExpiryContext{0, 2024, 6, 1}));
     EXPECT_EQ(again.FormatVersion, SealedFormatNumber);
     EXPECT_EQ(StoredRecords(again), StoredRecords(sealed));
+
+    // Closed for good: the key (its pages wiped as they go) and the password go with it.
+    const std::weak_ptr<const SealedKey> key = app_->Document.SealKey;
+    ASSERT_FALSE(key.expired());
+    workflow_->fileClose_Click();
+    EXPECT_TRUE(key.expired());
+    EXPECT_FALSE(app_->Document.DocumentPassword().HoldsMemory());
+    EXPECT_FALSE(app_->Document.SnapshotPassword.HoldsMemory());
 }
 
 // An undo of a record keeps the later owner, password and seal (sealed and format 200 files).

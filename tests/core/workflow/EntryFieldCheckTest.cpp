@@ -107,26 +107,32 @@ TEST(EntryFieldCheck, UnstorableCharactersAreRefusedNamingFieldAndCharacter)
     EXPECT_EQ(CheckEntryFields(doc, Hangul, u"", u"p", 0).Field, EntryField::UserName);
     // So is a taken title.
     EXPECT_EQ(CheckEntryFields(doc, u"mail", Hangul, u"p", 0).Message, TitleTakenMessage);
+    // A sealed document takes any text.
+    PasswordDocument sealed = ThreeRecords();
+    sealed.FormatVersion = 300;
+    EXPECT_FALSE(CheckEntryFields(sealed, title, user, Emoji, 0));
 }
 
 TEST(EntryFieldCheck, OwnerNameEmptyThenUnstorable)
 {
-    EntryFieldProblem p = CheckOwnerName(u"");
+    EntryFieldProblem p = CheckOwnerName(u"", false);
     EXPECT_TRUE(p);
     EXPECT_EQ(p.Message, u"请输入用户名！");
     EXPECT_EQ(p.Icon, MsgIcon::Information);
 
-    EXPECT_FALSE(CheckOwnerName(u"  "));
-    EXPECT_FALSE(CheckOwnerName(u"张三"));
+    EXPECT_FALSE(CheckOwnerName(u"  ", false));
+    EXPECT_FALSE(CheckOwnerName(u"张三", false));
 
     const std::u16string shifted = u"ab\x0e";
-    p = CheckOwnerName(shifted);
+    p = CheckOwnerName(shifted, false);
     EXPECT_EQ(p.Icon, MsgIcon::Warning);
     EXPECT_EQ(p.Message, UnstorableCharacterMessage(u"用户名", shifted, 2));
     EXPECT_NE(p.Message.find(u"代码为14"), std::u16string::npos);
 
-    p = CheckOwnerName(std::u16string(u"x") + Hangul);
+    p = CheckOwnerName(std::u16string(u"x") + Hangul, false);
     EXPECT_EQ(p.Icon, MsgIcon::Warning);
+    // A sealed document's owner name is any text.
+    EXPECT_FALSE(CheckOwnerName(std::u16string(u"x") + Hangul + Emoji, true));
 }
 
 }  // namespace
