@@ -42,7 +42,7 @@ constexpr char kMimePackage[] =
 constexpr char kDesktopEntryHead[] =
     "[Desktop Entry]\n"
     "Type=Application\n"
-    "Version=1.5\n"
+    "Version=1.4\n"
     "Name=Keyquill\n"
     "Name[zh_CN]=Keyquill 密码管理\n"
     "GenericName=Password Manager\n"

@@ -12,7 +12,7 @@ namespace kyq {
 class FileAssociation {
 public:
     static constexpr char MimeType[] = "application/x-keyquill";
-    static constexpr char DesktopId[] = "keyquill.desktop";
+    static constexpr char DesktopId[] = "com.example.tarnwick.Keyquill.desktop";
     static constexpr char MimePackageName[] = "keyquill.xml";
 
     // dataHome and configHome as the XDG base-directory rules define them

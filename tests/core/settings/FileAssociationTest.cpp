@@ -24,7 +24,7 @@ protected:
 TEST_F(FileAssociationTest, FoldersComeFromTheXdgVariables) {
     EXPECT_EQ(assoc.ConfigMimeAppsPath(), folders.ConfigHome() + "/mimeapps.list");
     EXPECT_EQ(assoc.DataMimeAppsPath(), folders.DataHome() + "/applications/mimeapps.list");
-    EXPECT_EQ(assoc.DesktopEntryPath(), folders.DataHome() + "/applications/keyquill.desktop");
+    EXPECT_EQ(assoc.DesktopEntryPath(), folders.DataHome() + "/applications/com.example.tarnwick.Keyquill.desktop");
     EXPECT_EQ(assoc.MimePackagePath(), folders.DataHome() + "/mime/packages/keyquill.xml");
     EXPECT_EQ(assoc.IconPath(), folders.DataHome() + "/icons/hicolor/scalable/apps/keyquill.svg");
 }
@@ -37,7 +37,7 @@ TEST_F(FileAssociationTest, RegisterThenUnregisterOnAFreshHome) {
     EXPECT_EQ(XdgTestFolders::Read(assoc.MimePackagePath()), FileAssociation::MimePackageText());
     std::string entry = XdgTestFolders::Read(assoc.DesktopEntryPath());
     EXPECT_NE(entry.find("\nExec=/opt/keyquill/KYQ %f\n"), std::string::npos) << entry;
-    EXPECT_EQ(ConfigDefaults(), (Ids{"keyquill.desktop"}));
+    EXPECT_EQ(ConfigDefaults(), (Ids{"com.example.tarnwick.Keyquill.desktop"}));
 
     ASSERT_TRUE(assoc.Unregister());
     EXPECT_FALSE(assoc.IsAssociated());
@@ -63,7 +63,7 @@ TEST_F(FileAssociationTest, PreviousDefaultIsRestoredAndOtherContentKept) {
 
     ASSERT_TRUE(assoc.Register("/usr/bin/KYQ"));
     EXPECT_TRUE(assoc.IsAssociated());
-    EXPECT_EQ(ConfigDefaults(), (Ids{"keyquill.desktop", "vault.desktop", "spare.desktop"}));
+    EXPECT_EQ(ConfigDefaults(), (Ids{"com.example.tarnwick.Keyquill.desktop", "vault.desktop", "spare.desktop"}));
 
     ASSERT_TRUE(assoc.Unregister());
     EXPECT_FALSE(assoc.IsAssociated());
@@ -74,7 +74,7 @@ TEST_F(FileAssociationTest, RegisteringTwiceKeepsTheRealPreviousDefault) {
     XdgTestFolders::Write(assoc.ConfigMimeAppsPath(), "[Default Applications]\napplication/x-keyquill=vault.desktop;\n");
     ASSERT_TRUE(assoc.Register("/usr/bin/KYQ"));
     ASSERT_TRUE(assoc.Register("/usr/local/bin/KYQ"));
-    EXPECT_EQ(ConfigDefaults(), (Ids{"keyquill.desktop", "vault.desktop"}));
+    EXPECT_EQ(ConfigDefaults(), (Ids{"com.example.tarnwick.Keyquill.desktop", "vault.desktop"}));
     EXPECT_NE(XdgTestFolders::Read(assoc.DesktopEntryPath()).find("Exec=/usr/local/bin/KYQ %f"), std::string::npos);
 
     ASSERT_TRUE(assoc.Unregister());
@@ -86,7 +86,7 @@ TEST_F(FileAssociationTest, AnotherProgramsDefaultIsLeftAlone) {
     // The user then chose another program for the type in the desktop's own settings.
     const std::string theirs =
         "[Default Applications]\n"
-        "application/x-keyquill=vault.desktop;keyquill.desktop;\n";
+        "application/x-keyquill=vault.desktop;com.example.tarnwick.Keyquill.desktop;\n";
     XdgTestFolders::Write(assoc.ConfigMimeAppsPath(), theirs);
     EXPECT_FALSE(assoc.IsAssociated());
 
@@ -97,7 +97,7 @@ TEST_F(FileAssociationTest, AnotherProgramsDefaultIsLeftAlone) {
 }
 
 TEST_F(FileAssociationTest, OlderDataFolderListCountsOnlyWhenTheConfigFileIsSilent) {
-    XdgTestFolders::Write(assoc.DataMimeAppsPath(), "[Default Applications]\napplication/x-keyquill=keyquill.desktop;\n");
+    XdgTestFolders::Write(assoc.DataMimeAppsPath(), "[Default Applications]\napplication/x-keyquill=com.example.tarnwick.Keyquill.desktop;\n");
     EXPECT_TRUE(assoc.IsAssociated());
     XdgTestFolders::Write(assoc.ConfigMimeAppsPath(), "[Default Applications]\napplication/x-keyquill=vault.desktop\n");
     EXPECT_FALSE(assoc.IsAssociated());
@@ -114,7 +114,7 @@ TEST_F(FileAssociationTest, OlderDataFolderListCountsOnlyWhenTheConfigFileIsSile
 }
 
 TEST_F(FileAssociationTest, UnregisterClearsOurDefaultFromBothLists) {
-    XdgTestFolders::Write(assoc.DataMimeAppsPath(), "[Default Applications]\napplication/x-keyquill=keyquill.desktop;old.desktop;\n");
+    XdgTestFolders::Write(assoc.DataMimeAppsPath(), "[Default Applications]\napplication/x-keyquill=com.example.tarnwick.Keyquill.desktop;old.desktop;\n");
     ASSERT_TRUE(assoc.Unregister());
     EXPECT_EQ(MimeAppsList(XdgTestFolders::Read(assoc.DataMimeAppsPath())).DefaultsFor(FileAssociation::MimeType),
               (Ids{"old.desktop"}));
@@ -141,7 +141,7 @@ TEST(FileAssociationFiles, InstalledFilesMatchTheShippedOnes) {
     // The program writes its own copies; they must not drift from resources/.
     EXPECT_EQ(FileAssociation::MimePackageText(),
               XdgTestFolders::Read(KYQ_SOURCE_DIR "/resources/keyquill-mime.xml"));
-    std::string shipped = XdgTestFolders::Read(KYQ_SOURCE_DIR "/resources/keyquill.desktop");
+    std::string shipped = XdgTestFolders::Read(KYQ_SOURCE_DIR "/resources/com.example.tarnwick.Keyquill.desktop");
     ASSERT_FALSE(shipped.empty());
     EXPECT_EQ(FileAssociation::DesktopEntryText("KYQ"), shipped);
 }
