@@ -39,6 +39,7 @@ public:
     bool ActivateSucceeds = true;
     bool Focused = true;
     bool Types = true;
+    size_t UntypeableAt = AllTypeable;
     std::vector<uint64_t> Activated;
     std::vector<std::u16string> Typed;
     std::function<void(uint64_t)> WhileActivating;
@@ -54,7 +55,7 @@ public:
     void ActivateOwn(uint64_t nativeWindow) override { Activated.push_back(nativeWindow); }
     bool HasFocus(const FillWindow&) override { return Focused; }
     bool CanType() const override { return Types; }
-    size_t FirstUntypeable(std::u16string_view) override { return AllTypeable; }
+    size_t FirstUntypeable(std::u16string_view) override { return UntypeableAt; }
     void BeginTyping(std::u16string_view) override { Typed.emplace_back(); }
     bool TypePiece(std::u16string_view piece, const std::function<bool()>&) override
     {
@@ -499,10 +500,15 @@ TEST_F(AutoFillTest, AFillThatCannotGoWhollyIntoTheTargetTellsTheUser)
         const char* name;
         bool activates;
         bool focused;
+        size_t untypeableAt = FillDesktop::AllTypeable;
+        MsgAnswer answer = MsgAnswer::No;
+        bool copies = false;  // a copy dialog for the record follows
     };
     const Case cases[] = {
         {"the target cannot be activated", false, true},
         {"the target loses the focus", true, false},
+        {"a character the desktop cannot type, copy declined", true, true, 3, MsgAnswer::No},
+        {"a character the desktop cannot type, copy taken", true, true, 3, MsgAnswer::Yes, true},
     };
     OpenFour();
     for (const Case& c : cases) {
@@ -511,13 +517,26 @@ TEST_F(AutoFillTest, AFillThatCannotGoWhollyIntoTheTargetTellsTheUser)
         ASSERT_NE(Fill(), nullptr);
         desktop_.ActivateSucceeds = c.activates;
         desktop_.Focused = c.focused;
+        desktop_.UntypeableAt = c.untypeableAt;
         desktop_.Typed.clear();
         messages_->Boxes.clear();
+        if (c.untypeableAt != FillDesktop::AllTypeable)
+            messages_->Answers.push_back(c.answer);
         Press(Fill(), "cmdOK");
         EXPECT_TRUE(desktop_.Typed.empty() || desktop_.Typed[0].empty());
         EXPECT_EQ(messages_->Boxes.size(), 1u);
         FlushDeletes();
+        ASSERT_EQ(Fill() != nullptr, c.copies);
+        if (!c.copies)
+            continue;
+        // The record picked before, copied field by field instead.
+        QGuiApplication::clipboard()->clear();
+        Press(Fill(), "cmdOK");
+        EXPECT_FALSE(QGuiApplication::clipboard()->text().isEmpty());
+        Press(Fill(), "cmdCancel");
+        FlushDeletes();
     }
+    desktop_.UntypeableAt = FillDesktop::AllTypeable;
     // The fill was still chosen: the method is remembered.
     EXPECT_EQ(StoredHistory().Items(), std::vector<std::u16string>{u"^n^t^p^r"});
 }

@@ -23,17 +23,22 @@ public:
     bool ClearPending() const { return clearTimer_.isActive(); }
     // What the wait ends in: empties the clipboard if it still holds our copy, and forgets it.
     void ClearIfStillOurs();
-    // Runs when the clipboard still holds the copy a moment after it was emptied: a desktop
-    // that keeps its own copy of every selection refuses to let it go.
+    // Runs once per copy when the clipboard still holds it a moment after it was emptied: a
+    // desktop that keeps its own copy of every selection, or one that takes a clear only
+    // from a program with the focus (Wayland), refused to let it go. The clear is tried
+    // again whenever a window of the program gets the focus, and at the end.
     void SetWhenClearFails(std::function<void()> failed) { clearFailed_ = std::move(failed); }
 
 private:
     void Forget();
+    void CheckCleared();
 
     QTimer clearTimer_;
     QTimer checkTimer_;
     std::u16string copied_;
     std::function<void()> clearFailed_;
+    bool refused_ = false;  // a clear of this copy was refused already (the user was told)
+    QMetaObject::Connection focusRetry_;
 };
 
 }  // namespace kyq

@@ -8,6 +8,7 @@
 #include "platform/Log.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTimer>
 #include <QWidget>
 
@@ -18,14 +19,35 @@ HotKeyWatcherFilter::HotKeyWatcherFilter(KyqApp& app, FillDesktop& desktop)
 {
     clipboard_.SetWhenClearFails([this] {
         static constexpr char16_t Text[] =
-            u"复制到剪贴板的用户名或密码没能清除：桌面保留了它自己的副本。"
+            u"复制到剪贴板的用户名或密码没能清除：桌面保留了它自己的副本，或者只在本程序的"
+            u"窗口有焦点时才允许清除（下次本程序的窗口有焦点时会再清除一次）。"
             u"请复制一段别的文字覆盖它。";
         if (trayMessage_ && trayMessage_(Text))
             return;
-        QTimer::singleShot(0, &lifetime_, [this] {
-            app_.MsgBox(Text, MsgButtons::OkOnly, MsgIcon::Warning);
-        });
+        // A box that opens behind the window the user works in says nothing: it waits for
+        // the program to be in front.
+        SayWhenInFront(Text);
     });
+}
+
+void HotKeyWatcherFilter::SayWhenInFront(const std::u16string& text)
+{
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive) {
+        QTimer::singleShot(0, &lifetime_, [this, text] {
+            app_.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Warning);
+        });
+        return;
+    }
+    auto* once = new QObject(&lifetime_);
+    QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, once,
+                     [this, once, text](Qt::ApplicationState state) {
+                         if (state != Qt::ApplicationActive)
+                             return;
+                         once->deleteLater();
+                         QTimer::singleShot(0, &lifetime_, [this, text] {
+                             app_.MsgBox(text, MsgButtons::OkOnly, MsgIcon::Warning);
+                         });
+                     });
 }
 
 HotKeyWatcherFilter::~HotKeyWatcherFilter()
@@ -133,6 +155,14 @@ void HotKeyWatcherFilter::ShowFillDialog()
         return;
     }
     dialog_ = new frmFill(app_, desktop_, clipboard_);
+    dialog_->SetOfferCopy([this](int row) {
+        // The document may have changed meanwhile: the new dialog lists it anew and copies
+        // only from what it lists.
+        if (FillDialog() || !app_.Document.IsOpen())
+            return;
+        dialog_ = new frmFill(app_, desktop_, clipboard_, true, row);
+        dialog_->ShowFill();
+    });
     dialog_->ShowFill();
 }
 

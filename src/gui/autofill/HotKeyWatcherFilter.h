@@ -51,6 +51,8 @@ protected:
 
 private:
     void SayOwnWindowIsNoTarget();
+    // A box now when the program is in front, else once it is next.
+    void SayWhenInFront(const std::u16string& text);
     void SayTargetIsFullscreen();
 
     KyqApp& app_;

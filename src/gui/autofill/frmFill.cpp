@@ -44,11 +44,13 @@ QString CopyNote()
 
 }  // namespace
 
-frmFill::frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard)
+frmFill::frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard, bool copyOnly,
+                 int row)
     : OwnedDialog(app, nullptr, QStringLiteral("frmFill")),
       desktop_(desktop),
       clipboard_(clipboard),
-      copyInstead_(!desktop.CanType())
+      copyInstead_(copyOnly || !desktop.CanType()),
+      pickedRow_(row)
 {
     setWindowTitle(QStringLiteral("选择填写的密码"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/keyquill.svg")));
@@ -182,7 +184,7 @@ void frmFill::Form_Load()
         lstPass->addItem(QString::fromStdU16String(title));
     if (lstPass->count() > 0) {
         // The record selected in the tree; the root (or nothing) stands for the first.
-        int row = App().Session.SelectedIndex - 1;
+        int row = pickedRow_ >= 0 ? pickedRow_ : App().Session.SelectedIndex - 1;
         if (row < 0 || row >= lstPass->count())
             row = 0;
         lstPass->setCurrentRow(row);
@@ -240,6 +242,7 @@ void frmFill::cmdOK_Click()
     // Everything the rest needs is copied out: the dialog is gone from here on.
     FillDesktop& desktop = desktop_;
     const FillWindow target = app.Session.FillTarget;
+    const OfferCopy offerCopy = offerCopy_;
     Unload();
 
     const FillOutcome outcome = TypeIntoTarget(desktop, target, text,
@@ -248,6 +251,15 @@ void frmFill::cmdOK_Click()
     if (outcome.stop == FillStop::None)
         return;
     LogWarning(LogArea::Keyboard, FillStopDetail(outcome));
+    if (FillMayBeCopiedInstead(outcome) && offerCopy && row >= 0) {
+        const MsgAnswer answer =
+            app.MsgBox(FillStopMessage(outcome, text) +
+                           u"\n\n要改为把这条密码的用户名和密码依次复制到剪贴板吗？",
+                       MsgButtons::YesNo, MsgIcon::Question);
+        if (answer == MsgAnswer::Yes)
+            offerCopy(row);
+        return;
+    }
     app.MsgBox(FillStopMessage(outcome, text), MsgButtons::OkOnly, MsgIcon::Warning);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "core/autofill/ClipboardFill.h"
 #include "core/autofill/FillListing.h"
@@ -26,7 +27,15 @@ class frmFill : public OwnedDialog {
 public:
     // The dialog has no owner: the main window stays usable while it is open. Where the
     // desktop lets no program type, OK copies to the clipboard through `clipboard` instead.
-    frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard);
+    // copyOnly: copies whatever the desktop can do, with the list's row `row` picked (a
+    // record whose characters the desktop cannot type).
+    frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard, bool copyOnly = false,
+            int row = -1);
+
+    // Where a fill stopped before its first key because the desktop cannot type one of its
+    // characters, the user is offered to copy that record (its row in the list) instead.
+    using OfferCopy = std::function<void(int row)>;
+    void SetOfferCopy(OfferCopy offer) { offerCopy_ = std::move(offer); }
 
     // The show step's first opening: shown modeless and on top, list and fill method
     // loaded, with the focus.
@@ -74,6 +83,8 @@ private:
     FillDesktop& desktop_;
     ClipboardKeeper& clipboard_;
     const bool copyInstead_;
+    const int pickedRow_;
+    OfferCopy offerCopy_;
     ClipboardFill copies_;
     // The records as listed: OK types from the one picked there or from none.
     FillListing listing_;

@@ -1,8 +1,12 @@
 #include "gui/shell/TrayIcon.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QIcon>
 #include <QTimer>
+
+#include "platform/Log.h"
 
 
 namespace kyq {
@@ -47,9 +51,28 @@ void TrayIcon::SetTrayAvailable(std::function<bool()> available)
     available_ = std::move(available);
 }
 
+namespace {
+
+// A tray item of the StatusNotifierItem kind (every Wayland desktop) shows its messages
+// through the desktop's notification service; without one, Qt sends them into the void.
+bool NotificationsReachTheUser()
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return true;  // the X11 tray draws Qt's own balloon
+    const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    const QString service = QStringLiteral("org.freedesktop.Notifications");
+    if (bus && (bus->isServiceRegistered(service).value() ||
+                bus->activatableServiceNames().value().contains(service)))
+        return true;
+    LogInfo(LogArea::Desktop, "no notification service on the session bus: a box says it instead");
+    return false;
+}
+
+}  // namespace
+
 bool TrayIcon::ShowMessage(const QString& text)
 {
-    if (!Usable() || !QSystemTrayIcon::supportsMessages())
+    if (!Usable() || !QSystemTrayIcon::supportsMessages() || !NotificationsReachTheUser())
         return false;
     icon_->showMessage(QStringLiteral("Keyquill"), text, QSystemTrayIcon::Warning);
     return true;
