@@ -46,7 +46,7 @@ protected:
 TEST_F(SingleInstanceEndToEnd, SecondStartHandsItsDocumentOverAndWaitsForThePrompt)
 {
     // A box that ends the start ends at SIGTERM as the program does.
-    ProgramProcess help(KYQ_PROGRAM, {"--help"}, home_.LogFile());
+    ProgramProcess help(KYQ_PROGRAM, {"/?"}, home_.LogFile());
     ASSERT_TRUE(WaitFor([&] { return !VisibleWindow("^Keyquill$").empty(); }, 30s)) << Log();
     help.Signal(SIGTERM);
     EXPECT_TRUE(help.EndsCleanly(15s)) << Log();
