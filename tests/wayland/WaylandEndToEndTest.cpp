@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,6 +38,18 @@ constexpr char DocumentPassword[] = "Doc-pass1";
 constexpr char16_t User[] = u"张三_{user}";
 constexpr char16_t Password[] = u"密码x^py{}+%~()[]€ü中文";
 constexpr char Chord[] = "Ctrl+Alt+p";
+// A record whose fill takes long: more different characters than one keymap holds, so its
+// password is typed in three chunks, each after a keymap of its own and its pause. Listed
+// after "login"; a "z" in the fill dialog's list picks it.
+constexpr char16_t LongUser[] = u"李四_long";
+
+std::u16string LongPassword()
+{
+    std::u16string password = u"Pw";
+    for (char16_t i = 0; i < 600; ++i)
+        password.push_back(static_cast<char16_t>(0x5000 + i));
+    return password;
+}
 
 std::string ReadFile(const std::filesystem::path& path)
 {
@@ -87,6 +100,7 @@ protected:
         doc.OwnerName() = u"测试者";
         doc.DocumentPassword() = Utf8ToUtf16(DocumentPassword);
         doc.AppendEntry(RecordChangedToday(u"login", User, Password));
+        doc.AppendEntry(RecordChangedToday(u"zlong", LongUser, LongPassword()));
         document_ = session_->Home() / "login.kyq";
         ASSERT_TRUE(WriteDocument(doc, document_.string()));
         std::filesystem::permissions(document_, std::filesystem::perms::all);
@@ -133,6 +147,27 @@ protected:
         return {"KYQ_REGISTRY_DIR=" + (session_->Home() / "registry").string()};
     }
     static std::filesystem::path Log() { return session_->Home() / "kyq.log"; }
+    // What the program logged after the log had `offset` bytes.
+    static std::string LogSince(size_t offset) { return ReadFile(Log()).substr(offset); }
+    static bool MainWindowFocused()
+    {
+        const std::string focused = session_->Focused();
+        return focused.rfind("KYQ|", 0) == 0 && focused.find("login.kyq") != std::string::npos &&
+               focused.find("的密码") == std::string::npos;
+    }
+    static bool FillDialogFocused()
+    {
+        return session_->Focused().find("选择填写的密码") != std::string::npos;
+    }
+    // A message box of the program's has the focus: a window of its own that is neither the
+    // main window, the fill dialog nor the options.
+    static bool BoxFocused()
+    {
+        const std::string focused = session_->Focused();
+        return focused.rfind("KYQ|", 0) == 0 && focused.find("login.kyq") == std::string::npos &&
+               focused.find("选择填写的密码") == std::string::npos &&
+               focused.find("选项") == std::string::npos;
+    }
     static std::string ProgramLog() { return "\n--- the program's log ---\n" + ReadFile(Log()); }
 
     // The password prompt of the document has the focus: the password and Enter open it.
@@ -160,16 +195,18 @@ protected:
             *session_, std::vector<std::string>{programPath_, document_.string()}, Log(),
             ProgramEnvironment());
         ASSERT_TRUE(EnterDocumentPassword());
-        std::string binding = std::string("bindsym ") + Chord + " exec env";
+        fillCommand_ = "env";
         for (const std::string& variable : ProgramEnvironment())
-            binding += " " + variable;
-        ASSERT_TRUE(session_->Sway(binding + " " + programPath_ + " --fill"));
+            fillCommand_ += " " + variable;
+        fillCommand_ += " " + programPath_ + " --fill";
+        ASSERT_TRUE(session_->Sway(std::string("bindsym ") + Chord + " exec " + fillCommand_));
     }
 
     static inline std::unique_ptr<WaylandSession> session_;
     // The programs of the build tree, as the session's user can start them.
     static inline std::string programPath_, targetPath_, keysPath_;
     static inline std::unique_ptr<SessionProcess> program_;
+    static inline std::string fillCommand_;  // what the chord's binding runs
     static inline std::filesystem::path document_;
     static inline std::unique_ptr<SessionProcess> keyboard_;
     static inline std::unique_ptr<std::ofstream> keys_;
@@ -410,6 +447,153 @@ TEST_F(WaylandEndToEnd, AFullscreenTargetGetsNoDialogAndNothingTypedAndTheUserIs
     EXPECT_TRUE(WaitUntil([&] { return !ReadFile(output).empty(); }, 10s));
     EXPECT_EQ(ReadFile(output), "\r");
     EXPECT_TRUE(session_->Sway("[app_id=kyq-full] fullscreen disable"));
+}
+
+// The program's own windows are never a fill target. Over the main window the hot key says
+// so and opens no fill dialog, so nothing lands in the find box; over the options it does
+// nothing at all (the user may be typing a chord there), so no fill's Enter presses its OK.
+TEST_F(WaylandEndToEnd, TheProgramsOwnWindowsAreNeverAFillTarget)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(session_->Sway("[app_id=KYQ title=\"login\\.kyq\"] focus"));
+    ASSERT_TRUE(WaitUntil(MainWindowFocused, 10s)) << session_->Focused();
+    const size_t before = ReadFile(Log()).size();
+    ASSERT_TRUE(Keys("chord p"));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return LogSince(before).find("message box: 本程序自己的窗口不能作为填写目标") !=
+                   std::string::npos;
+        },
+        10s))
+        << ProgramLog();
+    ASSERT_TRUE(WaitUntil(BoxFocused, 10s)) << session_->Focused() << ProgramLog();
+    EXPECT_EQ(session_->Windows().find("选择填写的密码"), std::string::npos) << session_->Windows();
+    ASSERT_TRUE(Keys("type \r"));
+    ASSERT_TRUE(WaitUntil(MainWindowFocused, 10s)) << session_->Focused();
+    // Nothing of the record was typed or searched for.
+    EXPECT_EQ(LogSince(before).find(Utf16ToUtf8(User)), std::string::npos) << ProgramLog();
+
+    ASSERT_TRUE(Keys("type \x10"));  // Ctrl+P: the options
+    ASSERT_TRUE(WaitUntil([] { return session_->Focused().find("选项") != std::string::npos; },
+                          10s))
+        << session_->Focused();
+    // As the binding runs it; it ends once the running instance has the request.
+    ASSERT_TRUE(session_->Run(fillCommand_));
+    // Esc closes the options when they still have the focus; a fill dialog in front would
+    // take it instead and leave the options open.
+    ASSERT_TRUE(Keys("type \x1b"));
+    EXPECT_TRUE(WaitUntil(MainWindowFocused, 10s)) << session_->Focused() << ProgramLog();
+    EXPECT_EQ(session_->Windows().find("选择填写的密码"), std::string::npos) << session_->Windows();
+    EXPECT_EQ(session_->Windows().find("选项"), std::string::npos) << session_->Windows();
+}
+
+// A fill that loses its target part-way, at several moments of it: the focus is moved to
+// another window, a new window opens and takes it, or the target is closed. Not a character
+// and no Enter reaches any other window, and whenever the fill stopped the user is told
+// why, never sent to check a window that is gone.
+TEST_F(WaylandEndToEnd, AFillThatLosesItsTargetStopsAndNothingReachesAnotherWindow)
+{
+    StartProgramWithDocument();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string user = Utf16ToUtf8(LongUser);
+    const std::string password = Utf16ToUtf8(LongPassword());
+    const std::string whole = user + "\t" + password + "\r";
+    // Bytes of the fill in the target when the focus changes: the user name begun, the
+    // password begun, half the password, all but the Enter.
+    const size_t moments[] = {1, user.size() + 2, user.size() + 1 + password.size() / 2,
+                              user.size() + 1 + password.size()};
+    enum class Loss { FocusElsewhere, NewWindow, TargetClosed };
+    const std::pair<Loss, const char*> losses[] = {
+        {Loss::FocusElsewhere, "message box: 填写已停止：目标窗口失去了焦点"},
+        {Loss::NewWindow, "message box: 填写已停止：目标窗口失去了焦点"},
+        {Loss::TargetClosed, "message box: 填写已停止：目标窗口已关闭"},
+    };
+    constexpr int Repeats = 2;
+
+    // A workspace of its own: the witness beside the target inherits the focus.
+    ASSERT_TRUE(session_->Sway("workspace 8"));
+    const std::filesystem::path witnessed = session_->Home() / "witness.txt";
+    SessionProcess witness(*session_,
+                           {"foot", "--app-id=kyq-witness", "sh", "-c", Raw(witnessed.string())},
+                           session_->Home() / "targets.log");
+    ASSERT_TRUE(WaitUntil([&] {
+        return session_->Focused().rfind("kyq-witness|", 0) == 0 && std::filesystem::exists(witnessed);
+    }, 30s));
+
+    int trial = 0, stopped = 0;
+    for (int repeat = 0; repeat < Repeats; ++repeat) {
+        for (const auto& [loss, told] : losses) {
+            for (const size_t moment : moments) {
+                ++trial;
+                SCOPED_TRACE("trial " + std::to_string(trial) + ", loss " +
+                             std::to_string(static_cast<int>(loss)) + ", after byte " +
+                             std::to_string(moment));
+                const std::string appId = "kyq-target-" + std::to_string(trial);
+                const std::filesystem::path output = session_->Home() / (appId + ".txt");
+                auto target = std::make_unique<SessionProcess>(
+                    *session_,
+                    std::vector<std::string>{"foot", "--app-id=" + appId, "sh", "-c",
+                                             Raw(output.string())},
+                    session_->Home() / "targets.log");
+                ASSERT_TRUE(WaitUntil([&] {
+                    return session_->Focused().rfind(appId + "|", 0) == 0 &&
+                           std::filesystem::exists(output);
+                }, 30s)) << session_->Focused();
+                const size_t before = ReadFile(Log()).size();
+                ASSERT_TRUE(Keys("chord p"));
+                ASSERT_TRUE(WaitUntil(FillDialogFocused, 10s)) << session_->Focused() << ProgramLog();
+                // "z" picks the long record; Tab to the fill method, Ctrl+A, the method.
+                ASSERT_TRUE(Keys("type z\t\x01^n^t^p^r"));
+                ASSERT_TRUE(Keys("type \r"));
+                ASSERT_TRUE(WaitUntil([&] { return ReadFile(output).size() >= moment; }, 15s))
+                    << "received: " << ReadFile(output).size() << " bytes" << ProgramLog();
+
+                std::unique_ptr<SessionProcess> newcomer;
+                const std::filesystem::path newcomerOutput =
+                    session_->Home() / ("newcomer-" + std::to_string(trial) + ".txt");
+                if (loss == Loss::FocusElsewhere) {
+                    ASSERT_TRUE(session_->Sway("[app_id=kyq-witness] focus"));
+                } else if (loss == Loss::NewWindow) {
+                    newcomer = std::make_unique<SessionProcess>(
+                        *session_,
+                        std::vector<std::string>{"foot", "--app-id=kyq-newcomer", "sh", "-c",
+                                                 Raw(newcomerOutput.string())},
+                        session_->Home() / "targets.log");
+                } else {
+                    ASSERT_TRUE(session_->Sway("[app_id=" + appId + "] kill"));
+                }
+                // Either the fill stopped and the user is told, or it ended before the
+                // focus moved and all of it is in the target.
+                bool wasTold = false;
+                ASSERT_TRUE(WaitUntil([&] {
+                    wasTold = LogSince(before).find("message box: 填写已停止") != std::string::npos;
+                    return wasTold || ReadFile(output) == whole;
+                }, 15s)) << "received: " << ReadFile(output).size() << " bytes" << ProgramLog();
+                if (newcomer) {
+                    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(newcomerOutput); },
+                                          30s));
+                }
+                if (wasTold) {
+                    ++stopped;
+                    EXPECT_NE(LogSince(before).find(told), std::string::npos) << ProgramLog();
+                    ASSERT_TRUE(WaitUntil(BoxFocused, 10s)) << session_->Focused();
+                    ASSERT_TRUE(Keys("type \r"));
+                    ASSERT_TRUE(WaitUntil([] { return !BoxFocused(); }, 10s));
+                }
+                const std::string received = ReadFile(output);
+                EXPECT_EQ(whole.rfind(received, 0), 0u) << "received: " << received;
+                EXPECT_EQ(ReadFile(witnessed), "");
+                if (newcomer) {
+                    EXPECT_EQ(ReadFile(newcomerOutput), "");
+                }
+                newcomer.reset();
+                target.reset();
+            }
+        }
+    }
+    std::printf("fills stopped part-way: %d of %d\n", stopped, trial);
+    EXPECT_GT(stopped, 0);
 }
 
 }  // namespace
