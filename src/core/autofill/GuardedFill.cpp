@@ -100,8 +100,10 @@ FillOutcome TypeIntoTarget(FillDesktop& desktop, const FillWindow& target,
             break;
         }
         if (!desktop.TypePiece(piece, targetHasFocus)) {
-            // Stopped by the focus check inside the piece, or the keys could not be sent.
+            // Stopped by the focus check inside the piece, or the keys could not be sent;
+            // a run of several chunks may have sent some.
             outcome.stop = targetHasFocus() ? FillStop::TypingFailed : FillStop::WindowChanged;
+            outcome.cutInside = piece.size() > 1;
             break;
         }
         ++outcome.piecesTyped;
@@ -116,33 +118,39 @@ FillOutcome TypeIntoTarget(FillDesktop& desktop, const FillWindow& target,
 
 std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view /*text*/)
 {
-    const std::u16string typed =
-        outcome.typed.empty() ? u"没有输入任何内容。" : u"已输入：" + outcome.typed + u"。";
+    // One sentence a line: a message box keeps lines short, cutting the middle of longer ones.
+    std::u16string typed =
+        outcome.typed.empty() ? u"\n没有输入任何内容。" : u"\n已输入：" + outcome.typed + u"。";
+    if (outcome.cutInside)
+        typed += u"\n下一段可能已输入了一部分。";
+    const std::u16string check = outcome.typed.empty() && !outcome.cutInside
+                                     ? u""
+                                     : u"\n请检查该窗口中已填写的内容。";
     switch (outcome.stop) {
     case FillStop::None:
         return {};
     case FillStop::NoTarget:
-        return u"不知道要填写到哪个窗口：请在要填写的窗口中按快捷键。没有填写任何内容。";
+        return u"不知道要填写到哪个窗口：请在要填写的窗口中按快捷键。\n没有填写任何内容。";
     case FillStop::OwnWindow:
-        return u"不能填写到本程序自己的窗口中。请在要填写的窗口中按快捷键。没有填写任何内容。";
+        return u"不能填写到本程序自己的窗口中。请在要填写的窗口中按快捷键。\n没有填写任何内容。";
     case FillStop::Untypeable:
         // The position only: the character may be one of the password's.
         return u"第" + Utf8ToUtf16(std::to_string(outcome.position + 1)) +
-               u"个字符无法在当前键盘布局下输入，因此没有填写任何内容。";
+               u"个字符无法在当前键盘布局下输入，\n因此没有填写任何内容。";
     case FillStop::NotActivated:
-        return u"无法切换到要填写的窗口（它可能已经关闭），没有填写任何内容。";
+        return u"无法切换到要填写的窗口（它可能已经关闭），\n没有填写任何内容。";
     case FillStop::TypingRefused:
-        return u"桌面没有允许本程序向其他窗口输入（输入授权被拒绝或无法获得），"
+        return u"桌面没有允许本程序向其他窗口输入（输入授权被拒绝或无法获得），\n"
                u"没有填写任何内容。下次填写时会再次请求授权。";
     case FillStop::WindowChanged:
-        return u"填写已停止：目标窗口失去了焦点，或者键盘被另一个程序占用，"
+        return u"填写已停止：目标窗口失去了焦点，或者键盘被另一个程序占用。\n"
                u"其余内容（包括回车）没有输入。" +
-               typed + (outcome.typed.empty() ? u"" : u"请检查该窗口中已填写的内容。");
+               typed + check;
     case FillStop::WindowClosed:
-        return u"填写已停止：目标窗口已关闭，其余内容（包括回车）没有输入到任何窗口。" + typed;
+        return u"填写已停止：目标窗口已关闭。\n其余内容（包括回车）没有输入到任何窗口。" + typed;
     case FillStop::TypingFailed:
-        return u"填写已停止：有字符没能输入，其余内容（包括回车）没有输入。" + typed +
-               u"请检查该窗口中已填写的内容。";
+        return u"填写已停止：有字符没能输入。\n其余内容（包括回车）没有输入。" + typed +
+               u"\n请检查该窗口中已填写的内容。";
     }
     return {};
 }

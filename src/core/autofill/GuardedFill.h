@@ -32,6 +32,7 @@ struct FillOutcome {
     size_t position = 0;  // Untypeable: where in the text the character is
     size_t piecesTyped = 0;
     std::u16string typed;  // after a stop: what went in, in keys and counts ("" for nothing)
+    bool cutInside = false;  // the stop came inside a run, part of which may have gone in
 };
 
 struct FillWindow;

@@ -60,14 +60,16 @@ TEST(GuardedFillTest, TypingStopsForGoodWhenTheTargetLosesTheFocusOrAKeyFails)
         std::u16string sent;
         size_t failsAt = SIZE_MAX;
         bool gone = false;
+        bool cutInside = false;  // part of the piece where it stopped may have gone in
     };
     const Case cases[] = {
         {"kept throughout", SIZE_MAX, FillStop::None, text},
-        {"a key that cannot be sent", SIZE_MAX, FillStop::TypingFailed, u"al", 3},
+        {"a key that cannot be sent", SIZE_MAX, FillStop::TypingFailed, u"al", 3, false, true},
         {"lost before the first key", 0, FillStop::WindowChanged, u""},
-        {"lost inside the user name", 3, FillStop::WindowChanged, u"alic"},
+        {"lost inside the user name", 3, FillStop::WindowChanged, u"alic", SIZE_MAX, false, true},
         {"lost before the Tab", 4, FillStop::WindowChanged, u"alice"},
-        {"lost inside the password", 9, FillStop::WindowChanged, u"alice\ts3cr"},
+        {"lost inside the password", 9, FillStop::WindowChanged, u"alice\ts3cr", SIZE_MAX, false,
+         true},
         {"lost just before the Enter", 10, FillStop::WindowChanged, u"alice\ts3cret"},
         {"closed just before the Enter", 10, FillStop::WindowClosed, u"alice\ts3cret",
          SIZE_MAX, true},
@@ -81,6 +83,7 @@ TEST(GuardedFillTest, TypingStopsForGoodWhenTheTargetLosesTheFocusOrAKeyFails)
         const FillOutcome outcome = TypeIntoTarget(desktop, Target, text);
         EXPECT_EQ(outcome.stop, c.stop);
         EXPECT_EQ(desktop.sent, c.sent);
+        EXPECT_EQ(outcome.cutInside, c.cutInside);
         const std::u16string message = FillStopMessage(outcome, text);
         EXPECT_EQ(message.empty(), c.stop == FillStop::None);
         // The user learns what went in, never what it was.
