@@ -15,6 +15,7 @@ packages=(
   xdg-desktop-portal python3-dbusmock
   dpkg-dev file lintian desktop-file-utils appstream help2man man-db
   kwin-wayland xdg-desktop-portal-kde plasma-wayland-protocols mutter xdg-desktop-portal-gnome python3-dbus
+  libglib2.0-bin
 )
 
 missing=()

@@ -149,6 +149,13 @@ bool RealDesktop::StartCompositor()
 bool RealDesktop::StartPortals()
 {
     const bool kde = kind_ == Kind::Kde;
+    // GNOME's consent dialog enables its Share button only when the switch's slide animation
+    // ends, on the compositor's frame clock, so an Alt+S right after the Space is lost.
+    // Without animations (a desktop setting many users choose) the switch flips at the key.
+    if (!kde && !Run("gsettings set org.gnome.desktop.interface enable-animations false")) {
+        problem_ = "gsettings could not turn the desktop's animations off";
+        return false;
+    }
     Start({kde ? KdePortal : GnomePortal}, root_ / "portals.log");
     const std::string backend = kde ? "org.freedesktop.impl.portal.desktop.kde"
                                     : "org.freedesktop.impl.portal.desktop.gnome";

@@ -17,6 +17,8 @@ namespace kyq {
 namespace {
 
 constexpr unsigned long ControlKeysym = 0xffe3;  // Control_L
+// A round trip to the compositor, with room for a loaded machine.
+constexpr std::chrono::milliseconds FocusSettleWait{300};
 
 bool ProgramHasFocus()
 {
@@ -71,9 +73,19 @@ FillWindow PortalDesktop::Foreground()
     portal_->ForgetRefusal();
     FillWindow window;
     window.id = FocusElsewhere;
-    // QtWayland settles a focus change from the compositor after a round trip of its own:
-    // what is pending is let through first.
     QCoreApplication::processEvents();
+    // QtWayland applies the loss of the keyboard focus only when a round trip it starts at
+    // the compositor's leave comes back, so a hot key handled in between finds one of our
+    // windows still focused: such a focus is given a moment to go.
+    if (ProgramHasFocus()) {
+        QEventLoop loop;
+        QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &loop, [&] {
+            if (!ProgramHasFocus())
+                loop.quit();
+        });
+        QTimer::singleShot(FocusSettleWait, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     window.own = ProgramHasFocus();
     return window;
 }

@@ -57,10 +57,19 @@ RemoteDesktopPortal::~RemoteDesktopPortal()
 
 bool RemoteDesktopPortal::Offered(const QDBusConnection& bus)
 {
-    if (!bus.isConnected())
+    if (!bus.isConnected()) {
+        LogWarning(LogArea::Keyboard, "no session bus: the remote-desktop portal cannot be asked");
         return false;
+    }
     const QVariant devices = PortalProperty(bus, "AvailableDeviceTypes");
-    return devices.isValid() && (devices.toUInt() & KeyboardDevice) != 0;
+    if (!devices.isValid())
+        return false;
+    if ((devices.toUInt() & KeyboardDevice) == 0) {
+        LogWarning(LogArea::Keyboard, "the remote-desktop portal offers no keyboard (device types " +
+                                          std::to_string(devices.toUInt()) + ")");
+        return false;
+    }
+    return true;
 }
 
 void RemoteDesktopPortal::SetState(State state)
