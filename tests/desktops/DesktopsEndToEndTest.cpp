@@ -22,6 +22,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/document/AnyFormat.h"
+#include "core/document/SealedFormat.h"
 #include "core/document/DocumentFormat.h"
 #include "core/document/PasswordDocument.h"
 #include "desktops/RealDesktop.h"
@@ -121,7 +123,10 @@ protected:
         doc.AppendEntry(RecordChangedToday(u"ascii", u"alice", u"Pw-1;x"));
         doc.AppendEntry(RecordChangedToday(u"unusual", u"bob", UnusualPassword));
         document_ = desktop_->Home() / "login.kyq";
-        ASSERT_TRUE(WriteDocument(doc, document_.string()));
+        // Sealed, so that a key the desktop loses on the way into the prompt is a wrong
+        // password said as such, not a format-200 document read into other texts.
+        doc.FormatVersion = SealedFormatNumber;
+        ASSERT_TRUE(SaveDocument(doc, document_.string(), KeyCost{1, 8192}));
     }
 
     void TearDown() override
@@ -188,11 +193,22 @@ protected:
         desktop_->Start({KYQ_PROGRAM, document_.string()}, Log(), ProgramEnvironment());
         ASSERT_TRUE(WaitUntil([&] { return Focused().find("的密码") != std::string::npos; }, 60s))
             << "no password prompt with the keyboard" << ProgramLog();
-        ASSERT_TRUE(Keys(std::string("type ") + DocumentPassword + "\r"));
-        ASSERT_TRUE(WaitUntil([&] { return Focused().find("login.kyq") != std::string::npos &&
-                                           Focused().find("的密码") == std::string::npos; },
-                              30s))
-            << "the document did not open" << ProgramLog();
+        const auto prompt = [&] { return Focused().find("的密码") != std::string::npos; };
+        const auto opened = [&] { return Focused().find("login.kyq") != std::string::npos && !prompt(); };
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const size_t toldBefore = Count(ReadFile(Log()), "message box");
+            ASSERT_TRUE(Keys(std::string("type ") + DocumentPassword + "\r"));
+            ASSERT_TRUE(WaitUntil(
+                [&] { return opened() || Count(ReadFile(Log()), "message box") > toldBefore; }, 60s))
+                << "the document did not open" << ProgramLog();
+            if (opened())
+                return;
+            // The desktop lost a key: the box says the password is wrong; again.
+            ASSERT_TRUE(WaitUntil([&] { return !prompt() && !Focused().empty(); }, 30s));
+            ASSERT_TRUE(Keys("type \r"));
+            ASSERT_TRUE(WaitUntil(prompt, 30s)) << ProgramLog();
+        }
+        FAIL() << "the password did not arrive whole in three tries" << ProgramLog();
     }
 
     // What a desktop's hot-key binding runs.
