@@ -121,8 +121,14 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
 
     app.LoadSettings();
     LoadMainWindow();
-    if (Terminated())
+    // The main window listens for later starts from its load on: a start that ends here
+    // takes its Handle.dat (and channel) away, so that no later start waits on it.
+    const auto endedAfterLoad = [&app] {
+        app.Platform().DeleteHandleFile();
         return StartOutcome::Ended;
+    };
+    if (Terminated())
+        return endedAfterLoad();
     app.SaveSettings();
     LoadFillHistory(app.History, app.Registry);
     app.SaveFillHistory();
@@ -136,7 +142,7 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
                 app.MsgBox(UsageText(), MsgButtons::OkOnly, MsgIcon::Information);
             else
                 app.MsgBox(InvalidCommandText(commandLine), MsgButtons::OkOnly, MsgIcon::Warning);
-            return StartOutcome::Ended;
+            return endedAfterLoad();
         }
         app.Settings.InitDir = FolderOfPath(file);
         main_->Workflow.CloseDocument();
