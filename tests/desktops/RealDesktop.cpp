@@ -34,29 +34,6 @@ std::string ReadAll(const std::filesystem::path& path)
     return text.str();
 }
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int output)
-{
-    const pid_t pid = fork();
-    if (pid != 0)
-        return pid;
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    setpgid(0, 0);
-    const int devNull = open("/dev/null", O_RDONLY);
-    dup2(devNull, 0);
-    dup2(output, 1);
-    dup2(output, 2);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const std::string& e : env)
-        envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    execvpe(argv[0], argv.data(), envp.data());
-    _exit(127);
-}
-
 // ScreenShot2 writes raw pixels into a pipe it is handed; dbus-send cannot hand one over.
 constexpr char KdeScreenshot[] = R"(
 import dbus, os, subprocess, sys
@@ -218,7 +195,7 @@ pid_t RealDesktop::Start(const std::vector<std::string>& args, const std::filesy
                          const std::vector<std::string>& extra)
 {
     const int output = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    const pid_t pid = Spawn(args, Environment(extra), output);
+    const pid_t pid = Spawn(args, Environment(extra), output, false);
     close(output);
     processes_.push_back(pid);
     return pid;
@@ -226,25 +203,7 @@ pid_t RealDesktop::Start(const std::vector<std::string>& args, const std::filesy
 
 std::optional<std::string> RealDesktop::Run(const std::string& command) const
 {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0)
-        return std::nullopt;
-    const pid_t pid = Spawn({"/bin/sh", "-c", command}, Environment({}), pipeFds[1]);
-    close(pipeFds[1]);
-    std::string output;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
-        if (n > 0)
-            output.append(buffer, static_cast<size_t>(n));
-    }
-    close(pipeFds[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
-    return output;
+    return RunForOutput(command, Environment({}), false);
 }
 
 std::optional<std::string> RealDesktop::Windows() const

@@ -50,8 +50,10 @@ void BecomeSessionUser()
         _exit(126);
 }
 
+}  // namespace
+
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env,
-            int output)
+            int output, bool asSessionUser)
 {
     const pid_t pid = fork();
     if (pid != 0)
@@ -62,11 +64,13 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     dup2(devNull, 0);
     dup2(output, 1);
     dup2(output, 2);
-    // The test's own folder (the build tree) may be closed to the session's user; a shell
-    // or terminal that cannot read its working folder misbehaves.
-    if (chdir("/") != 0)
-        _exit(126);
-    BecomeSessionUser();
+    if (asSessionUser) {
+        // The test's own folder (the build tree) may be closed to the session's user; a
+        // shell or terminal that cannot read its working folder misbehaves.
+        if (chdir("/") != 0)
+            _exit(126);
+        BecomeSessionUser();
+    }
     std::vector<char*> argv;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -78,6 +82,32 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
 }
+
+std::optional<std::string> RunForOutput(const std::string& command,
+                                        const std::vector<std::string>& env, bool asSessionUser)
+{
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+        return std::nullopt;
+    const pid_t pid = Spawn({"/bin/sh", "-c", command}, env, pipeFds[1], asSessionUser);
+    close(pipeFds[1]);
+    std::string output;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n > 0)
+            output.append(buffer, static_cast<size_t>(n));
+    }
+    close(pipeFds[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return output;
+}
+
+namespace {
 
 int OpenLog(const std::filesystem::path& log)
 {
@@ -152,7 +182,7 @@ WaylandSession::WaylandSession()
     busAddress_ = "unix:path=" + (runtime_ / "bus").string();
     const int busLog = OpenLog(root_ / "bus.log");
     bus_ = Spawn({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + busAddress_},
-                 Environment({}), busLog);
+                 Environment({}), busLog, true);
     close(busLog);
     if (!WaitUntil([&] { return std::filesystem::exists(runtime_ / "bus"); },
                    std::chrono::seconds(20))) {
@@ -164,7 +194,7 @@ WaylandSession::WaylandSession()
     sway_ = Spawn({"sway", "-c", (home_ / "sway.config").string()},
                   Environment({"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
                                "WLR_RENDERER=pixman"}),
-                  swayLog);
+                  swayLog, true);
     close(swayLog);
     // The compositor's socket: the first wayland-N in the runtime folder.
     const bool socket = WaitUntil(
@@ -267,7 +297,7 @@ pid_t WaylandSession::Start(const std::vector<std::string>& args, const std::fil
                             const std::vector<std::string>& extra) const
 {
     const int output = OpenLog(log);
-    const pid_t pid = Spawn(args, Environment(extra), output);
+    const pid_t pid = Spawn(args, Environment(extra), output, true);
     close(output);
     return pid;
 }
@@ -275,25 +305,7 @@ pid_t WaylandSession::Start(const std::vector<std::string>& args, const std::fil
 std::optional<std::string> WaylandSession::Run(const std::string& command,
                                                const std::vector<std::string>& extra) const
 {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0)
-        return std::nullopt;
-    const pid_t pid = Spawn({"/bin/sh", "-c", command}, Environment(extra), pipeFds[1]);
-    close(pipeFds[1]);
-    std::string output;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
-        if (n > 0)
-            output.append(buffer, static_cast<size_t>(n));
-    }
-    close(pipeFds[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
-    return output;
+    return RunForOutput(command, Environment(extra), true);
 }
 
 bool WaylandSession::Sway(const std::string& command) const

@@ -72,6 +72,14 @@ private:
     bool ready_ = false;
 };
 
+// Starts `args` with exactly `env`, its output to `output`, ended with the test at the
+// latest; asSessionUser: as the unprivileged session user (under root), from "/".
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env,
+            int output, bool asSessionUser);
+// Runs a shell command line to its end: its standard output, or nullopt when it failed.
+std::optional<std::string> RunForOutput(const std::string& command,
+                                        const std::vector<std::string>& env, bool asSessionUser);
+
 // Polls `condition` until it holds or `timeout` has passed.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 

@@ -116,7 +116,7 @@ FillOutcome TypeIntoTarget(FillDesktop& desktop, const FillWindow& target,
     return outcome;
 }
 
-std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view /*text*/)
+std::u16string FillStopMessage(const FillOutcome& outcome)
 {
     // One sentence a line: a message box keeps lines short, cutting the middle of longer ones.
     std::u16string typed =

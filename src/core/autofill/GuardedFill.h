@@ -49,7 +49,7 @@ FillOutcome TypeIntoTarget(FillDesktop& desktop, const FillWindow& target,
 
 // What the user is told when a fill did not type everything, and what it did type (keys
 // and counts, never a character); empty for FillStop::None.
-std::u16string FillStopMessage(const FillOutcome& outcome, std::u16string_view text);
+std::u16string FillStopMessage(const FillOutcome& outcome);
 // Whether the user may be offered to copy the record instead: nothing was typed because
 // the desktop cannot type one of its characters.
 inline bool FillMayBeCopiedInstead(const FillOutcome& outcome)

@@ -253,14 +253,14 @@ void frmFill::cmdOK_Click()
     LogWarning(LogArea::Keyboard, FillStopDetail(outcome));
     if (FillMayBeCopiedInstead(outcome) && offerCopy && row >= 0) {
         const MsgAnswer answer =
-            app.MsgBox(FillStopMessage(outcome, text) +
+            app.MsgBox(FillStopMessage(outcome) +
                            u"\n\n要改为把这条密码的用户名和密码依次复制到剪贴板吗？",
                        MsgButtons::YesNo, MsgIcon::Question);
         if (answer == MsgAnswer::Yes)
             offerCopy(row);
         return;
     }
-    app.MsgBox(FillStopMessage(outcome, text), MsgButtons::OkOnly, MsgIcon::Warning);
+    app.MsgBox(FillStopMessage(outcome), MsgButtons::OkOnly, MsgIcon::Warning);
 }
 
 void frmFill::CopyNextField()

@@ -84,7 +84,7 @@ TEST(GuardedFillTest, TypingStopsForGoodWhenTheTargetLosesTheFocusOrAKeyFails)
         EXPECT_EQ(outcome.stop, c.stop);
         EXPECT_EQ(desktop.sent, c.sent);
         EXPECT_EQ(outcome.cutInside, c.cutInside);
-        const std::u16string message = FillStopMessage(outcome, text);
+        const std::u16string message = FillStopMessage(outcome);
         EXPECT_EQ(message.empty(), c.stop == FillStop::None);
         // The user learns what went in, never what it was.
         EXPECT_EQ(message.find(u"s3"), std::u16string::npos);
@@ -122,7 +122,7 @@ TEST(GuardedFillTest, NothingIsTypedWhenTheFillCannotGoWhollyIntoItsTarget)
         const FillOutcome outcome = TypeIntoTarget(desktop, c.target, text);
         EXPECT_EQ(outcome.stop, c.stop);
         EXPECT_TRUE(desktop.sent.empty());
-        const std::u16string message = FillStopMessage(outcome, text);
+        const std::u16string message = FillStopMessage(outcome);
         EXPECT_FALSE(message.empty());
         // A character that cannot be typed is named by its place, never by itself.
         EXPECT_EQ(message.find(u"第9个字符") != std::u16string::npos, c.stop == FillStop::Untypeable);
