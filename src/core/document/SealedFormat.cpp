@@ -105,9 +105,12 @@ public:
         at_ += 4;
         return true;
     }
+    // What ReadText does with a text's bytes beyond handing them out: decode them, only
+    // check them (a text no one reads as UTF-16 now), or nothing (checked by a walk before).
+    enum class Text { Decode, Check, Pass };
     // A length-prefixed UTF-8 text of at most MaxTextUnits UTF-16 units; `raw`, when
-    // given, receives its bytes, and with `decode` false only them (a text checked before).
-    bool ReadText(std::u16string& text, std::string* raw = nullptr, bool decode = true)
+    // given, receives its bytes; `text` only with Text::Decode.
+    bool ReadText(std::u16string& text, std::string* raw = nullptr, Text mode = Text::Decode)
     {
         uint32_t length = 0;
         if (!Read32(length) || length > Remaining())
@@ -116,7 +119,17 @@ public:
         at_ += length;
         if (raw != nullptr)
             raw->assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        return !decode || (DecodeUtf8(bytes, text) && text.size() <= MaxTextUnits);
+        switch (mode) {
+        case Text::Decode:
+            return DecodeUtf8(bytes, text) && text.size() <= MaxTextUnits;
+        case Text::Check:
+            // Never more UTF-16 units than bytes: only a long text needs counting.
+            return IsWellFormedUtf8(bytes) &&
+                   (bytes.size() <= MaxTextUnits || (DecodeUtf8(bytes, text) && text.size() <= MaxTextUnits));
+        case Text::Pass:
+            break;
+        }
+        return true;
     }
 
 private:
@@ -210,26 +223,31 @@ FormatResult VisitSealedPlaintext(std::span<const uint8_t> plaintext,
                                   const std::function<void(std::u16string_view title, const Utf8Entry&)>& visit,
                                   bool walkedBefore)
 {
-    const bool decode = !walkedBefore;
+    // Only the title is wanted in UTF-16 (the caller orders by it); the other texts are
+    // checked as the document reader checks them, without being decoded.
+    using Text = PlainCursor::Text;
+    const Text title = walkedBefore ? Text::Pass : Text::Decode;
+    const Text other = walkedBefore ? Text::Pass : Text::Check;
     PlainCursor cursor(plaintext);
     uint32_t count = 0;
     if (!cursor.Read32(count))
         return Fail(FormatErrorKind::Truncated, "the records end before their count");
     if (count > static_cast<uint32_t>(PasswordDocument::MaxEntries))
         return Fail(FormatErrorKind::BadCount, "record count " + std::to_string(count));
-    PasswordEntry decoded;  // the checks decode every text, as the document reader does
-    struct Wiper {
-        std::u16string& password;
-        ~Wiper() { WipeText(password); }
-    } wiper{decoded.Password};
+    PasswordEntry decoded;
     Utf8Entry entry;
+    // Each password passes through this room on its way out: it keeps none of them.
+    struct Wiper {
+        std::string& password;
+        ~Wiper() { sodium_memzero(password.data(), password.capacity()); }
+    } wiper{entry.Password};
     for (uint32_t index = 1; index <= count; ++index) {
         const auto where = [index] { return "record " + std::to_string(index); };
-        if (!cursor.ReadText(decoded.Title, &entry.Title, decode) ||
-            !cursor.ReadText(decoded.UserName, &entry.UserName, decode) ||
-            !cursor.ReadText(decoded.Password, &entry.Password, decode))
+        if (!cursor.ReadText(decoded.Title, &entry.Title, title) ||
+            !cursor.ReadText(decoded.UserName, &entry.UserName, other) ||
+            !cursor.ReadText(decoded.Password, &entry.Password, other))
             return Fail(FormatErrorKind::BadValue, where() + ": a text is cut off, not UTF-8 or too long");
-        if (decode && decoded.Title.empty())
+        if (!walkedBefore && decoded.Title.empty())
             return Fail(FormatErrorKind::BadValue, where() + " has an empty title");
         if (!cursor.ReadDate(decoded))
             return Fail(FormatErrorKind::Truncated, where() + ": the records end inside the date");

@@ -149,4 +149,33 @@ bool DecodeUtf8(std::span<const uint8_t> bytes, std::u16string& text)
     return true;
 }
 
+bool IsWellFormedUtf8(std::span<const uint8_t> bytes)
+{
+    // The well-formed sequences as Unicode lists them: the lead fixes the length and the
+    // range of the second byte (which keeps out overlong forms, surrogates and anything
+    // past U+10FFFF); every later byte is a plain continuation. No decoding: this runs
+    // over every user name and password of a file that is only passed on.
+    const uint8_t* p = bytes.data();
+    const uint8_t* const end = p + bytes.size();
+    while (p < end) {
+        const uint8_t lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        const ptrdiff_t length = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+        if (length == 0 || end - p < length)
+            return false;
+        const uint8_t lowest = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const uint8_t highest = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (p[1] < lowest || p[1] > highest)
+            return false;
+        for (ptrdiff_t k = 2; k < length; ++k)
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+        p += length;
+    }
+    return true;
+}
+
 }  // namespace kyq

@@ -22,5 +22,7 @@ SecureBuffer SecretUtf8(std::u16string_view text);
 // Decodes well-formed UTF-8 only (no overlong forms, no surrogates, nothing past
 // U+10FFFF); false, with `text` unspecified, for anything else.
 bool DecodeUtf8(std::span<const uint8_t> bytes, std::u16string& text);
+// The same check without the decoding.
+bool IsWellFormedUtf8(std::span<const uint8_t> bytes);
 
 }  // namespace kyq

@@ -253,6 +253,12 @@ TEST(SealedFormatTest, ConversionBothWaysKeepsEverything)
 
 TEST(SealedFormatTest, PlaintextMustHoldWholeWellFormedRecords)
 {
+    const auto Repeat = [](const std::string& piece, size_t times) {
+        std::string text;
+        for (size_t i = 0; i < times; ++i)
+            text += piece;
+        return text;
+    };
     const auto plain = [](uint32_t count, std::vector<std::string> texts, size_t extra = 0) {
         std::vector<uint8_t> b;
         test::Put32(b, static_cast<int32_t>(count));
@@ -281,6 +287,12 @@ TEST(SealedFormatTest, PlaintextMustHoldWholeWellFormedRecords)
         {"a surrogate in UTF-8", plain(1, {"t", "u", "\xED\xA0\x80"}), false},
         {"32,767 characters", plain(1, {"t", "u", std::string(32767, 'x')}), true},
         {"32,768 characters", plain(1, {"t", "u", std::string(32768, 'x')}), false},
+        {"an overlong form", plain(1, {"t", "\xE0\x80\xAF", "p"}), false},
+        {"past U+10FFFF", plain(1, {"t", "u", "\xF4\x90\x80\x80"}), false},
+        {"a character cut off", plain(1, {"t", "u", "p\xE6\xB5"}), false},
+        {"Chinese and an emoji", plain(1, {"t", "张三", "密\xF0\x9F\x98\x80"}), true},
+        {"32,767 Chinese characters", plain(1, {"t", "u", Repeat("密", 32767)}), true},
+        {"16,384 emoji (32,768 UTF-16 units)", plain(1, {"t", Repeat("\xF0\x9F\x98\x80", 16384), "p"}), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -288,6 +300,9 @@ TEST(SealedFormatTest, PlaintextMustHoldWholeWellFormedRecords)
         const FormatResult read = ParseSealedPlaintext(doc, c.bytes, NoExpiry);
         EXPECT_EQ(static_cast<bool>(read), c.reads);
         EXPECT_EQ(doc.EntryCount(), read ? 1 - (c.bytes.size() == 4) : 0);
+        // The export's walk checks the same bytes without building a document.
+        EXPECT_EQ(static_cast<bool>(VisitSealedPlaintext(c.bytes, [](std::u16string_view, const Utf8Entry&) {})),
+                  c.reads);
     }
 }
 
