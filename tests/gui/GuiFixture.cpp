@@ -152,9 +152,4 @@ void GuiTest::DoubleClickNode(int position)
     QTest::mouseDClick(TreeView()->viewport(), Qt::LeftButton, {}, at);
 }
 
-std::u16string GuiTest::Caption() const
-{
-    return main_->windowTitle().toStdU16String();
-}
-
 }  // namespace kyq::test

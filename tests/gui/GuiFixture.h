@@ -135,7 +135,6 @@ protected:
     // A mouse click on the node at a position (1 = root).
     void ClickNode(int position);
     void DoubleClickNode(int position);
-    std::u16string Caption() const;
     std::string Folder() const { return dir_.path().toStdString(); }
 
     QTemporaryDir dir_;
