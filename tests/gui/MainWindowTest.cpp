@@ -31,13 +31,6 @@ namespace {
 
 class MainWindowTest : public GuiTest {
 protected:
-    void OpenThree()
-    {
-        OpenDocument(MakeFile("a.kyq", u"ann",  u"pw",
-                              {Entry(u"b", u"bob", u"pb", 2000, 7, 4), Entry(u"A", u"ann", u"pa"),
-                               Entry(u"Mail", u"me", u"pm"), Entry(u"c", u"cid", u"pc")}),
-                     u"pw");
-    }
     // A stand-in for a form registered by another folder: records that it was shown.
     void RegisterProbeForm(FormId form, const QString& name)
     {
@@ -64,7 +57,7 @@ TEST_F(MainWindowTest, MenusHaveTheirShortcutsAndTheTrayMenuIsOffTheBar)
 
 TEST_F(MainWindowTest, TreeFollowsTitleOrderAndRowNIsRecordN)
 {
-    OpenThree();
+    OpenFourRecords();
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"c", u"Mail"}));
     EXPECT_TRUE(TreeView()->isExpanded(TreeModel().RootIndex()));
     EXPECT_EQ(TreeView()->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -88,7 +81,7 @@ TEST_F(MainWindowTest, TreeFollowsTitleOrderAndRowNIsRecordN)
 
 TEST_F(MainWindowTest, DoubleClickShowsTheRecordOrOpensTheEditForm)
 {
-    OpenThree();
+    OpenFourRecords();
     DoubleClickNode(3);
     ASSERT_EQ(messages_->Boxes.size(), 1u);
     EXPECT_EQ(messages_->Boxes[0].Title, u"b");
@@ -104,7 +97,7 @@ TEST_F(MainWindowTest, DoubleClickShowsTheRecordOrOpensTheEditForm)
 
 TEST_F(MainWindowTest, DeleteActsOnTheRecordSelectedNowAndUndoRedoes)
 {
-    OpenThree();
+    OpenFourRecords();
     ClickNode(2);
     // Moved by the keyboard and deleted at once.
     QTest::keyClick(TreeView(), Qt::Key_Down);
@@ -141,14 +134,14 @@ TEST_F(MainWindowTest, ToolbarButtonsReachTheirCommands)
     Press(NewDialog(), "cmdCancel");
     FlushDeletes();
 
-    OpenThree();
+    OpenFourRecords();
     Control<QAction>("Button4")->trigger();
     EXPECT_EQ(shownForms_, std::vector<QString>{QStringLiteral("frmUser")});
 }
 
 TEST_F(MainWindowTest, MenuShortcutsWinOverTheTextBoxesOwnKeys)
 {
-    OpenThree();
+    OpenFourRecords();
     // A text box would take Ctrl+A (select all) and Ctrl+Z (its own undo) for itself;
     // here they are 添加 and 撤消 wherever the focus is. Copying stays the box's.
     const auto claimed = [](QWidget* box, Qt::Key key) {
@@ -190,7 +183,7 @@ TEST_F(MainWindowTest, FindLabelHoverIsOnOverTheLabelOnlyWithADocument)
 
 TEST_F(MainWindowTest, BoxesSelectTheirWholeTextOnFocus)
 {
-    OpenThree();
+    OpenFourRecords();
     ClickNode(3);
     Box("txtKey")->setText(QStringLiteral("keyword"));
     main_->activateWindow();

@@ -27,7 +27,7 @@ using Workflow = GuiTest;
 
 std::vector<PasswordEntry> ThreeEntries()
 {
-    return {Entry(u"b", u"bob", u"pb"), Entry(u"A", u"ann", u"pa"), Entry(u"c", u"cid", u"pc")};
+    return {Record(u"b", u"bob", u"pb"), Record(u"A", u"ann", u"pa"), Record(u"c", u"cid", u"pc")};
 }
 
 TEST_F(Workflow, OpenAsksForThePasswordOverTheDisabledWindowThenShowsTheRecords)
@@ -63,7 +63,7 @@ TEST_F(Workflow, OpenAsksForThePasswordOverTheDisabledWindowThenShowsTheRecords)
 TEST_F(Workflow, CancellingThePromptBringsThePreviousDocumentBack)
 {
     const std::string a = MakeFile("a.kyq", u"ann", u"pw", ThreeEntries());
-    const std::string b = MakeFile("b.kyq", u"bea", u"pw", {Entry(u"x", u"y", u"z")});
+    const std::string b = MakeFile("b.kyq", u"bea", u"pw", {Record(u"x", u"y", u"z")});
     OpenDocument(a, u"pw");
     messages_->Files.push_back(b);
     Trigger(main_.get(), "fileOpen");
