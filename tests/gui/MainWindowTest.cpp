@@ -198,17 +198,17 @@ TEST_F(MainWindowTest, BoxesSelectTheirWholeTextOnFocus)
     }
 }
 
-// Each control shown whole inside its parent and none over another.
-void ExpectWholeAndApart(const QWidget* parent, std::initializer_list<const QWidget*> controls)
+// Each named control shown whole inside its parent and none over another.
+void ExpectWholeAndApart(const QWidget* parent, std::initializer_list<const char*> names)
 {
-    for (const QWidget* c : controls) {
-        SCOPED_TRACE(c->objectName().toStdString());
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const QWidget* c = In<QWidget>(parent, name);
         EXPECT_TRUE(c->isVisible());
         EXPECT_TRUE(parent->rect().contains(c->geometry()));
-        for (const QWidget* other : controls) {
-            if (other != c) {
-                EXPECT_FALSE(c->geometry().intersects(other->geometry()))
-                    << other->objectName().toStdString();
+        for (const char* other : names) {
+            if (other != name) {
+                EXPECT_FALSE(c->geometry().intersects(In<QWidget>(parent, other)->geometry())) << other;
             }
         }
     }
@@ -241,13 +241,10 @@ TEST_F(MainWindowTest, ControlsStayWholeAndApartAsTheWindowIsResized)
         const QSize gained = size.shown - smallest;
         EXPECT_NEAR(TreeView()->width() - smallestTree.width(), gained.width(), 1);
         EXPECT_NEAR(TreeView()->height() - smallestTree.height(), gained.height(), 1);
-        ExpectWholeAndApart(Control<QWidget>("Client"), {Control<QWidget>("Toolbar"), Control<QWidget>("Frame2"),
-                                                          TreeView(), Control<QWidget>("Frame1")});
-        ExpectWholeAndApart(Control<QWidget>("Frame2"),
-                            {Control<QWidget>("Image1"), Control<QWidget>("Label1"), Box("txtKey"), Control<QWidget>("lblFind")});
-        ExpectWholeAndApart(Control<QWidget>("Frame1"),
-                            {Control<QWidget>("Label2"), Box("txtTitle"), Control<QWidget>("Label5"), Box("txtName"),
-                             Control<QWidget>("Label3"), Box("txtPass"), Control<QWidget>("Label4"), Box("txtDate")});
+        ExpectWholeAndApart(Control<QWidget>("Client"), {"Toolbar", "Frame2", "TV1", "Frame1"});
+        ExpectWholeAndApart(Control<QWidget>("Frame2"), {"Image1", "Label1", "txtKey", "lblFind"});
+        ExpectWholeAndApart(Control<QWidget>("Frame1"), {"Label2", "txtTitle", "Label5", "txtName",
+                                                          "Label3", "txtPass", "Label4", "txtDate"});
     }
     for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5", "lblFind"}) {
         QLabel* label = Control<QLabel>(name);

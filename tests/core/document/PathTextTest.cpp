@@ -69,7 +69,8 @@ TEST(MainWindowLayoutRules, TheTreeTakesWhatTheWindowGainsAboveTheDesignSize)
         {9000, 100, {9000, 4740, 2055, 5505, 2565, 5950, 1200}},  // clamped in one direction only
     };
     const auto values = [](const MainWindowLayout& l) {
-        return std::vector{l.Width, l.Height, l.FindPanelLeft, l.TreeWidth, l.TreeHeight, l.DetailsLeft, l.DetailsTop};
+        return std::vector{l.Width,      l.Height,      l.FindPanelLeft, l.TreeWidth,
+                           l.TreeHeight, l.DetailsLeft, l.DetailsTop};
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
