@@ -167,12 +167,7 @@ protected:
         PasswordDocument doc;
         doc.OwnerName() = u"主人";
         doc.DocumentPassword() = password;
-        // Changed today: no expiry reminder joins the boxes.
-        const std::chrono::year_month_day today{
-            std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now())};
-        doc.AppendEntry(Entry(u"邮箱", u"me", u"secret", static_cast<int16_t>(int(today.year())),
-                              static_cast<uint8_t>(unsigned(today.month())),
-                              static_cast<uint8_t>(unsigned(today.day()))));
+        doc.AppendEntry(RecordChangedToday(u"邮箱", u"me", u"secret"));
         const std::string path = Folder() + "/" + name;
         EXPECT_TRUE(WriteDocument(doc, path));
         return path;

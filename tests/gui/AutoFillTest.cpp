@@ -116,10 +116,10 @@ protected:
     void OpenFour()
     {
         OpenDocument(MakeFile("fill.kyq", u"owner", u"doc-pw",
-                              {Entry(u"b-mail", u"张三", u"p^w{}+%~()[]^"),
-                               Entry(u"a-bank", u"alice", u"secret"),
-                               Entry(u"c-shop", u"carol", u"c^pw"),
-                               Entry(u"d-wiki", u"dave", u"dw")}),
+                              {Record(u"b-mail", u"张三", u"p^w{}+%~()[]^"),
+                               Record(u"a-bank", u"alice", u"secret"),
+                               Record(u"c-shop", u"carol", u"c^pw"),
+                               Record(u"d-wiki", u"dave", u"dw")}),
                      u"doc-pw");
     }
     frmFill* Fill() const { return filter_->FillDialog(); }
@@ -661,7 +661,7 @@ TEST_F(DesktopPlatformTest, WatcherIsInFrontFromLoadToShutdown)
     // No hook library beside the test program: no hot key from the keyboard, but messages
     // sent to the window still reach the watcher.
     EXPECT_FALSE(platform.HotKeyHookActive());
-    OpenDocument(MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")}), u"pw");
+    OpenDocument(MakeFile("p.kyq", u"o", u"pw", {Record(u"t", u"u", u"p")}), u"pw");
 
     auto send = [&](uint32_t key, uint32_t flags) {
         app_->SendMessage(WindowMessage{1024, key, static_cast<int32_t>(flags)});

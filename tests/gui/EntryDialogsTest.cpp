@@ -39,14 +39,6 @@ protected:
         GuiTest::SetUp();
         RegisterEntryForms(*main_);
     }
-    void OpenFour()
-    {
-        OpenDocument(MakeFile("a.kyq", u"ann", u"pw",
-                              {Entry(u"b", u"bob", u"pb"), Entry(u"A", u"ann", u"pa"),
-                               Entry(u"Mail", u"me", u"pm"), Entry(u"c", u"cid", u"pc")}),
-                     u"pw");
-        messages_->Boxes.clear();
-    }
     AddPass* Add() const { return qobject_cast<AddPass*>(main_->FindForm(QStringLiteral("AddPass"))); }
     EditPass* Edit() const
     {
@@ -86,7 +78,7 @@ protected:
 
 TEST_F(EntryDialogs, AddPassOpensOverTheDisabledWindowAndEscapeCancels)
 {
-    OpenFour();
+    OpenFourRecords();
     AddPass* d = OpenAdd();
     ASSERT_NE(d, nullptr);
     EXPECT_FALSE(main_->isEnabled());
@@ -113,7 +105,7 @@ TEST_F(EntryDialogs, AddPassOpensOverTheDisabledWindowAndEscapeCancels)
 // leaves the dialog open and the document untouched, however OK was pressed.
 TEST_F(EntryDialogs, RefusedOkFocusesTheFieldTheCheckNames)
 {
-    OpenFour();
+    OpenFourRecords();
     enum class Press { Click, EnterInName };
     struct Case {
         const char* name;
@@ -158,7 +150,7 @@ TEST_F(EntryDialogs, RefusedOkFocusesTheFieldTheCheckNames)
 
 TEST_F(EntryDialogs, AddStoresTheRecordAndShowsItInTheWindow)
 {
-    OpenFour();
+    OpenFourRecords();
     AddPass* d = OpenAdd();
     ASSERT_NE(d, nullptr);
     Fill(d, QStringLiteral("Bank"), QStringLiteral(" "), QStringLiteral("  "));
@@ -194,7 +186,7 @@ TEST_F(EntryDialogs, AddOfABlankTitleIntoAnEmptyDocument)
 
 TEST_F(EntryDialogs, EditPassIsFilledFromTheSelectedRecordAndCancelChangesNothing)
 {
-    OpenFour();
+    OpenFourRecords();
     EditPass* d = OpenEdit(5);  // Mail
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(app_->Session.EditIndex, 4);
@@ -218,7 +210,7 @@ TEST_F(EntryDialogs, EditPassIsFilledFromTheSelectedRecordAndCancelChangesNothin
 
 TEST_F(EntryDialogs, EditStoresTheFieldsAndSelectsTheMovedRecord)
 {
-    OpenFour();
+    OpenFourRecords();
     EditPass* d = OpenEdit(2);  // A
     ASSERT_NE(d, nullptr);
     Type(d, "txtID", QStringLiteral("zz"));
@@ -234,7 +226,7 @@ TEST_F(EntryDialogs, EditStoresTheFieldsAndSelectsTheMovedRecord)
 
 TEST_F(EntryDialogs, TheCloseBoxDoesWhatCancelDoes)
 {
-    OpenFour();
+    OpenFourRecords();
     EditPass* d = OpenEdit(3);
     ASSERT_NE(d, nullptr);
     Type(d, "txtID", QStringLiteral("changed"));
@@ -257,13 +249,13 @@ TEST_F(EntryDialogs, TheCloseBoxDoesWhatCancelDoes)
 
 TEST_F(EntryDialogs, EditOfARecordThatIsGoneClosesTheDialog)
 {
-    OpenFour();
+    OpenFourRecords();
     EditPass* d = OpenEdit(5);
     ASSERT_NE(d, nullptr);
     // The document is replaced behind the dialog (a file handed over by a second start).
     const std::string other = MakeFile("other.kyq", u"zoe", u"pw",
-                                       {Entry(u"w", u"u", u"p"), Entry(u"x", u"u", u"p"),
-                                        Entry(u"y", u"u", u"p"), Entry(u"z", u"u", u"p")});
+                                       {test::Record(u"w", u"u", u"p"), test::Record(u"x", u"u", u"p"),
+                                        test::Record(u"y", u"u", u"p"), test::Record(u"z", u"u", u"p")});
     main_->Workflow.OpenFromPath(other);
     ASSERT_NE(Prompt(), nullptr);
     Type(Prompt(), "txtPass", QStringLiteral("pw"));
@@ -280,7 +272,7 @@ TEST_F(EntryDialogs, EditOfARecordThatIsGoneClosesTheDialog)
 
 TEST_F(EntryDialogs, PasteTakesTheClipboardTextThenEmptiesTheClipboard)
 {
-    OpenFour();
+    OpenFourRecords();
     AddPass* d = OpenAdd();
     ASSERT_NE(d, nullptr);
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -298,7 +290,7 @@ TEST_F(EntryDialogs, PasteTakesTheClipboardTextThenEmptiesTheClipboard)
 
 TEST_F(EntryDialogs, TypedChineseReachesTheRecord)
 {
-    OpenFour();
+    OpenFourRecords();
     AddPass* d = OpenAdd();
     ASSERT_NE(d, nullptr);
     QLineEdit* title = In<QLineEdit>(d, "txtID");

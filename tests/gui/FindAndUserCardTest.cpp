@@ -29,16 +29,6 @@ protected:
         GuiTest::SetUp();
         RegisterEntryForms(*main_);
     }
-    // Entries in title order: A, b, c, Mail.
-    void OpenFour()
-    {
-        OpenDocument(MakeFile("a.kyq", u"ann", u"pw",
-                              {Entry(u"b", u"bob", u"pb"), Entry(u"A", u"ann", u"pa"),
-                               Entry(u"Mail", u"me", u"pm", 2019, 3, 8),
-                               Entry(u"c", u"cid", u"pc")}),
-                     u"pw");
-        messages_->Boxes.clear();
-    }
     FoundResult* Results() const
     {
         return qobject_cast<FoundResult*>(main_->FindForm(QStringLiteral("FoundResult")));
@@ -82,7 +72,7 @@ protected:
 // chosen; Esc closes them.
 TEST_F(EntryFormsTest, FindBoxInputsListTheirRecordsInDocumentOrder)
 {
-    OpenFour();
+    OpenFourRecords();
     struct Case {
         QString keyword;
         QStringList lines;
@@ -121,7 +111,7 @@ TEST_F(EntryFormsTest, FindBoxInputsListTheirRecordsInDocumentOrder)
 
 TEST_F(EntryFormsTest, AChosenLineAndOkSelectsItsRecordInTheTree)
 {
-    OpenFour();
+    OpenFourRecords();
     FoundResult* r = Search(QStringLiteral("PM"));
     ASSERT_NE(r, nullptr);
     EXPECT_TRUE(In<QPushButton>(r, "OK")->isDefault());
@@ -140,7 +130,7 @@ TEST_F(EntryFormsTest, AChosenLineAndOkSelectsItsRecordInTheTree)
 
 TEST_F(EntryFormsTest, KeyboardChoosesALineAndEnterPressesOk)
 {
-    OpenFour();
+    OpenFourRecords();
     FoundResult* r = Search(QStringLiteral("CI"));
     ASSERT_NE(r, nullptr);
     // The list gets the focus with its first line current but not selected (as a focused
@@ -168,7 +158,7 @@ TEST_F(EntryFormsTest, KeyboardChoosesALineAndEnterPressesOk)
 
 TEST_F(EntryFormsTest, OnlyPlainEnterOrTheFindLabelSearches)
 {
-    OpenFour();
+    OpenFourRecords();
     Box("txtKey")->setText(QStringLiteral("mail"));
     for (const Qt::KeyboardModifier m : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
         QTest::keyClick(Box("txtKey"), Qt::Key_Return, m);
@@ -187,7 +177,7 @@ TEST_F(EntryFormsTest, OnlyPlainEnterOrTheFindLabelSearches)
 
 TEST_F(EntryFormsTest, DoubleClickSelectsTheRecordClosesThenShowsItsDetails)
 {
-    OpenFour();
+    OpenFourRecords();
     FoundResult* r = Search(QStringLiteral("mail"));
     ASSERT_NE(r, nullptr);
     bool closedFirst = false;
@@ -214,12 +204,12 @@ TEST_F(EntryFormsTest, DoubleClickSelectsTheRecordClosesThenShowsItsDetails)
 
 TEST_F(EntryFormsTest, ResultsOfADocumentReplacedMeanwhileSelectNothing)
 {
-    OpenFour();
+    OpenFourRecords();
     FoundResult* r = Search(QStringLiteral("mail"));
     ASSERT_NE(r, nullptr);
     ClickLine(r, 0);
     // A file handed over while the results are open.
-    main_->Workflow.OpenFromPath(MakeFile("b.kyq", u"zoe", u"pw", {Entry(u"x", u"u", u"p")}));
+    main_->Workflow.OpenFromPath(MakeFile("b.kyq", u"zoe", u"pw", {Record(u"x", u"u", u"p")}));
     Type(Prompt(), "txtPass", QStringLiteral("pw"));
     Press(Prompt(), "Command1");
     FlushDeletes();
@@ -238,7 +228,7 @@ TEST_F(EntryFormsTest, ResultsOfADocumentReplacedMeanwhileSelectNothing)
 
 TEST_F(EntryFormsTest, TheCardShowsTheOwnerAndClosesWithEnterOrEsc)
 {
-    OpenFour();
+    OpenFourRecords();
     frmUser* card = OpenCard();
     ASSERT_NE(card, nullptr);
     EXPECT_FALSE(main_->isEnabled());
@@ -261,7 +251,7 @@ TEST_F(EntryFormsTest, TheCardShowsTheOwnerAndClosesWithEnterOrEsc)
 // A refused name leaves the owner as it was and the focus in the name.
 TEST_F(EntryFormsTest, RenameRefusesWhatTheOwnerCheckRefuses)
 {
-    OpenFour();
+    OpenFourRecords();
     frmUser* card = OpenCard();
     ASSERT_NE(card, nullptr);
     QTest::mouseClick(In<QLabel>(card, "lblName"), Qt::LeftButton);
@@ -292,7 +282,7 @@ TEST_F(EntryFormsTest, RenameRefusesWhatTheOwnerCheckRefuses)
 
 TEST_F(EntryFormsTest, RenameAcceptsBlanksAndTheRootFollowsAtOnce)
 {
-    OpenFour();
+    OpenFourRecords();
     frmUser* card = OpenCard();
     ASSERT_NE(card, nullptr);
     QTest::mouseClick(In<QLabel>(card, "lblName"), Qt::LeftButton);
@@ -319,7 +309,7 @@ TEST_F(EntryFormsTest, RenameAcceptsBlanksAndTheRootFollowsAtOnce)
 
 TEST_F(EntryFormsTest, RenameToTheSameNameStillMarksModifiedAndUndoKeepsTheNewOwner)
 {
-    OpenFour();
+    OpenFourRecords();
     // A change first, so there is a snapshot holding the owner record as it is now.
     ClickNode(2);
     messages_->Answers = {MsgAnswer::Yes};
@@ -349,7 +339,7 @@ TEST_F(EntryFormsTest, RenameToTheSameNameStillMarksModifiedAndUndoKeepsTheNewOw
 
 TEST_F(EntryFormsTest, ChangePassFromTheCardReturnsToTheCard)
 {
-    OpenFour();
+    OpenFourRecords();
     frmUser* card = OpenCard();
     ASSERT_NE(card, nullptr);
     QTest::mouseClick(In<QLabel>(card, "lblPass"), Qt::LeftButton);

@@ -15,19 +15,6 @@
 
 namespace kyq::test {
 
-PasswordEntry Entry(std::u16string title, std::u16string user, std::u16string password,
-                    int16_t year, uint8_t month, uint8_t day)
-{
-    PasswordEntry e;
-    e.Title = std::move(title);
-    e.UserName = std::move(user);
-    e.Password = std::move(password);
-    e.ChangedYear = year;
-    e.ChangedMonth = month;
-    e.ChangedDay = day;
-    return e;
-}
-
 void GuiTest::SetUp()
 {
     ASSERT_TRUE(dir_.isValid());
@@ -82,6 +69,12 @@ void GuiTest::OpenDocument(const std::string& path, const std::u16string& passwo
     Type(prompt, "txtPass", password);
     Press(prompt, "Command1");
     FlushDeletes();
+}
+
+void GuiTest::OpenFourRecords()
+{
+    OpenDocument(MakeFile("a.kyq", u"ann", u"pw", FourRecords()), u"pw");
+    messages_->Boxes.clear();
 }
 
 void GuiTest::NewDocument(const std::u16string& owner, const std::u16string& password)
@@ -150,11 +143,6 @@ void GuiTest::DoubleClickNode(int position)
     const QPoint at = TreeView()->visualRect(index).center();
     QTest::mouseClick(TreeView()->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(TreeView()->viewport(), Qt::LeftButton, {}, at);
-}
-
-std::u16string GuiTest::Caption() const
-{
-    return main_->windowTitle().toStdU16String();
 }
 
 }  // namespace kyq::test

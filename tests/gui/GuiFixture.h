@@ -19,6 +19,7 @@
 #include "core/workflow/MainWindowPlatform.h"
 #include "gui/main/frmMain.h"
 #include "support/ScriptedMessageService.h"
+#include "support/TestEntries.h"
 
 namespace kyq {
 class Asking;
@@ -64,9 +65,6 @@ public:
     bool TrayUsable() const override { return HasTray; }
 };
 
-PasswordEntry Entry(std::u16string title, std::u16string user, std::u16string password,
-                    int16_t year = 2000, uint8_t month = 7, uint8_t day = 4);
-
 // A control of any form by its name, as the form named it.
 template <class Widget>
 Widget* In(const QWidget* form, const char* name)
@@ -110,6 +108,8 @@ protected:
     // The open command, the file dialog answered with path, the prompt answered with the
     // password. Boxes on the way take the queued answers.
     void OpenDocument(const std::string& path, const std::u16string& password);
+    // a.kyq (owner ann, password pw) holding FourRecords(), opened; no box left recorded.
+    void OpenFourRecords();
     // A new untitled document through NewOne.
     void NewDocument(const std::u16string& owner, const std::u16string& password);
 
@@ -135,7 +135,6 @@ protected:
     // A mouse click on the node at a position (1 = root).
     void ClickNode(int position);
     void DoubleClickNode(int position);
-    std::u16string Caption() const;
     std::string Folder() const { return dir_.path().toStdString(); }
 
     QTemporaryDir dir_;

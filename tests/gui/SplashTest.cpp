@@ -58,7 +58,7 @@ TEST_F(SplashTest, PlacedCentredOnTopWithoutTakingTheActivation)
 
 TEST_F(SplashTest, ClicksAndKeysDoNothingWhileStartUpRuns)
 {
-    splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")});
+    splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Record(u"t", u"u", u"p")});
     QTest::mouseClick(In<QLabel>(splash_, "Picture"), Qt::LeftButton);
     QTest::mouseClick(In<QLabel>(splash_, "Label1"), Qt::LeftButton);
     QTest::mouseClick(splash_, Qt::LeftButton);
@@ -71,7 +71,7 @@ TEST_F(SplashTest, ClicksAndKeysDoNothingWhileStartUpRuns)
 
 TEST_F(SplashTest, NoticeClickClosesAtOnceAndOpensThePendingDocumentOnce)
 {
-    splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")});
+    splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Record(u"t", u"u", u"p")});
     QTest::mouseClick(In<QLabel>(splash_, "lblNotice"), Qt::LeftButton);
     EXPECT_FALSE(splash_->isVisible());
     EXPECT_TRUE(main_->isVisible());
@@ -122,7 +122,7 @@ TEST_F(SplashTest, ClickOrKeyClosesOnceStartUpHasFinished)
 
 TEST_F(SplashTest, TimersRunTheEndOfStartUp)
 {
-    splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")});
+    splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Record(u"t", u"u", u"p")});
     In<QTimer>(splash_, "Timer2")->setInterval(10);
     In<QTimer>(splash_, "Timer1")->setInterval(200);
     splash_->StartTimers();
@@ -134,7 +134,7 @@ TEST_F(SplashTest, TimersRunTheEndOfStartUp)
 
 TEST_F(SplashTest, ShutdownUnloadsTheSplashWithoutOpening)
 {
-    splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")});
+    splash_->PendingDocument = MakeFile("p.kyq", u"o", u"pw", {Record(u"t", u"u", u"p")});
     splash_->StartTimers();
     main_->UnloadForms();
     EXPECT_TRUE(splash_->IsUnloaded());

@@ -39,13 +39,6 @@ bool SpinUntil(const std::function<bool()>& done, int limitMs = 10000) {
     return true;
 }
 
-void SpinFor(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
 // The session's folder, private as the program's is; the sender finds it in the environment.
 const std::string& Folder() {
     static test::ScratchFolder folder("kyq-channel");
@@ -95,17 +88,22 @@ TEST_F(HandOverChannelTest, SecondProcessWaitsUntilTheHandlerReplies) {
     EXPECT_EQ(received.lParam, 0);
     EXPECT_EQ(received.text, QByteArray("\"/tmp/李 雷.kyq\""));
     EXPECT_EQ(received.token, QByteArray("t-1"));
+    const quint64 firstId = received.id;
 
-    // The handler is "still busy" (a save prompt, say): the sender must keep waiting.
-    SpinFor(500);
+    // The handler is "still busy" (a save prompt, say) while another sender comes and goes:
+    // the first must keep waiting, and the value it prints can only be the late reply.
+    auto other = StartSender({"send", QString::number(handle)});
+    ASSERT_TRUE(SpinUntil([&] { return received.count == 2; }));
+    server.Reply(received.id, 5);
+    ASSERT_TRUE(other->waitForFinished(10000));
+    EXPECT_EQ(Output(*other), "reply 5");
     EXPECT_EQ(sender->state(), QProcess::Running);
-
-    server.Reply(received.id, 7);
+    server.Reply(firstId, 7);
     ASSERT_TRUE(sender->waitForFinished(10000));
     EXPECT_EQ(sender->exitCode(), 0);
     EXPECT_EQ(Output(*sender), "reply 7");
     // A second reply to the same message, or one to an unknown id, goes nowhere.
-    server.Reply(received.id, 8);
+    server.Reply(firstId, 8);
     server.Reply(123456, 9);
 }
 

@@ -42,7 +42,7 @@ TEST_F(PortalTest, TheDesktopsShortcutOpensTheFillDialogAndFollowsTheChord)
     app_->SetPlatform(std::move(owned));
     platform_ = nullptr;
     main_->Form_Load();
-    OpenDocument(MakeFile("p.kyq", u"o", u"pw", {Entry(u"t", u"u", u"p")}), u"pw");
+    OpenDocument(MakeFile("p.kyq", u"o", u"pw", {Record(u"t", u"u", u"p")}), u"pw");
 
     auto assigned = [&] {
         const auto state = platform.DesktopShortcut();

@@ -1,7 +1,6 @@
 #include "support/DocumentTestSupport.h"
 
 #include <algorithm>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,30 +9,6 @@
 #include <stdlib.h>
 
 namespace kyq::test {
-
-PasswordEntry Record(std::u16string title, std::u16string user, std::u16string password, int16_t year,
-                     uint8_t month, uint8_t day)
-{
-    PasswordEntry e;
-    e.Title = std::move(title);
-    e.UserName = std::move(user);
-    e.Password = std::move(password);
-    e.ChangedYear = year;
-    e.ChangedMonth = month;
-    e.ChangedDay = day;
-    return e;
-}
-
-PasswordEntry RecordChangedToday(std::u16string title, std::u16string user,
-                                 std::u16string password)
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return Record(std::move(title), std::move(user), std::move(password),
-                  static_cast<int16_t>(local.tm_year + 1900),
-                  static_cast<uint8_t>(local.tm_mon + 1), static_cast<uint8_t>(local.tm_mday));
-}
 
 PasswordDocument MakeDocument(std::u16string owner, std::u16string password, std::vector<PasswordEntry> records)
 {

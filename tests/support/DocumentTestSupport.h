@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/ScratchFolder.h"
+#include "support/TestEntries.h"
 
 #include "core/document/Cipher.h"
 #include "core/document/Grille.h"
@@ -17,11 +18,6 @@
 
 namespace kyq::test {
 
-PasswordEntry Record(std::u16string title, std::u16string user, std::u16string password,
-                     int16_t year = 2024, uint8_t month = 5, uint8_t day = 17);
-// Changed today (local date): no expiry reminder gets in the way of the program under test.
-PasswordEntry RecordChangedToday(std::u16string title, std::u16string user,
-                                 std::u16string password);
 // 100 characters, 65 of them Chinese and all of those different (as in a generated
 // password): every 20 characters 13 Chinese ones and 7 ASCII ones. Seeds 0 and 1 share
 // no Chinese character.

@@ -3,21 +3,12 @@
 #include "core/document/PasswordDocument.h"
 #include "core/document/SameText.h"
 #include "core/document/TitleCollator.h"
+#include "support/TestEntries.h"
 
 namespace kyq {
 namespace {
 
-PasswordEntry Record(std::u16string title, std::u16string user = u"u", std::u16string pass = u"p")
-{
-    PasswordEntry e;
-    e.Title = std::move(title);
-    e.UserName = std::move(user);
-    e.Password = std::move(pass);
-    e.ChangedYear = 2024;
-    e.ChangedMonth = 2;
-    e.ChangedDay = 29;
-    return e;
-}
+using test::Record;
 
 void Load(PasswordDocument& doc, std::initializer_list<std::u16string> titles)
 {
@@ -127,7 +118,7 @@ TEST(PasswordDocument, LimitIsEnforcedByAppend)
 {
     PasswordDocument doc;
     doc.Entries.resize(PasswordDocument::MaxEntries + 1);
-    EXPECT_FALSE(doc.AppendEntry(Record(u"one too many")));
+    EXPECT_FALSE(doc.AppendEntry(Record(u"one too many", u"u", u"p")));
     EXPECT_EQ(doc.EntryCount(), PasswordDocument::MaxEntries);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/document/PathText.h"
 #include "core/document/UnstorableMessage.h"
 #include "core/workflow/MainWindowLayout.h"
@@ -52,30 +54,28 @@ TEST(PathText, StatusPanelCountsThePasswords)
     EXPECT_EQ(StatusPanelText("/x/a.kyq", 32767), u"文件a.kyq共有32767个密码。");
 }
 
-TEST(MainWindowLayoutRules, DesignSizeIsTheMinimum)
+// The design size is the smallest; beyond it the find panel stays centred, the tree takes
+// what the window gains and the details panel keeps to the right edge, vertically centred.
+TEST(MainWindowLayoutRules, TheTreeTakesWhatTheWindowGainsAboveTheDesignSize)
 {
-    const MainWindowLayout small = ComputeMainWindowLayout(1000, 2000);
-    EXPECT_EQ(small.Width, 5850);
-    EXPECT_EQ(small.Height, 4740);
-    EXPECT_EQ(small.FindPanelLeft, 480);
-    EXPECT_EQ(small.TreeWidth, 2355);
-    EXPECT_EQ(small.TreeHeight, 2565);
-    EXPECT_EQ(small.DetailsLeft, 2800);
-    EXPECT_EQ(small.DetailsTop, 1200);
-}
-
-TEST(MainWindowLayoutRules, LargerWindowCentresAndStretches)
-{
-    const MainWindowLayout l = ComputeMainWindowLayout(7850, 5740);
-    EXPECT_EQ(l.FindPanelLeft, 1480);
-    EXPECT_EQ(l.TreeWidth, 4355);
-    EXPECT_EQ(l.TreeHeight, 3565);
-    EXPECT_EQ(l.DetailsLeft, 4800);
-    EXPECT_EQ(l.DetailsTop, 1700);
-    // Only one dimension below the minimum: that one is clamped alone.
-    const MainWindowLayout wide = ComputeMainWindowLayout(9000, 100);
-    EXPECT_EQ(wide.Width, 9000);
-    EXPECT_EQ(wide.Height, 4740);
+    struct Case {
+        int width, height;  // asked for, twips
+        MainWindowLayout l;  // outer size, find panel left, tree, details left and top
+    };
+    const Case cases[] = {
+        {5850, 4740, {5850, 4740, 480, 2355, 2565, 2800, 1200}},
+        {1000, 2000, {5850, 4740, 480, 2355, 2565, 2800, 1200}},
+        {7850, 5740, {7850, 5740, 1480, 4355, 3565, 4800, 1700}},
+        {9000, 100, {9000, 4740, 2055, 5505, 2565, 5950, 1200}},  // clamped in one direction only
+    };
+    const auto values = [](const MainWindowLayout& l) {
+        return std::vector{l.Width,      l.Height,      l.FindPanelLeft, l.TreeWidth,
+                           l.TreeHeight, l.DetailsLeft, l.DetailsTop};
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        EXPECT_EQ(values(ComputeMainWindowLayout(c.width, c.height)), values(c.l));
+    }
 }
 
 TEST(UnstorableCharacter, NamesTheFieldAndTheCharacter)

@@ -20,37 +20,30 @@ FillHistory With(Items items)
     return h;
 }
 
-TEST(FillHistory, ANewMacroGoesFirst)
+// A used macro goes first; one equal to it ignoring case (the last such place, if several)
+// moves up spelled as now typed. Case folding covers more than ASCII.
+TEST(FillHistory, AUsedMacroGoesFirstSpelledAsTyped)
 {
-    FillHistory h;
-    h.Update(u"^p^r");
-    EXPECT_EQ(h.Items(), (Items{u"^p^r"}));
-    h.Update(u"^n^t^p^r");
-    EXPECT_EQ(h.Items(), (Items{u"^n^t^p^r", u"^p^r"}));
-    h.Update(u"");  // an empty macro is remembered like any other
-    EXPECT_EQ(h.Items(), (Items{u"", u"^n^t^p^r", u"^p^r"}));
-}
-
-TEST(FillHistory, AMacroEqualIgnoringCaseMovesUpSpelledAsTyped)
-{
-    FillHistory h = With({u"a", u"b", u"^p^r", u"c"});
-    h.Update(u"^P^R");
-    EXPECT_EQ(h.Items(), (Items{u"^P^R", u"a", u"b", u"c"}));
-    h.Update(u"^P^R");
-    EXPECT_EQ(h.Items(), (Items{u"^P^R", u"a", u"b", u"c"}));
-    h.Update(u"C");
-    EXPECT_EQ(h.Items(), (Items{u"C", u"^P^R", u"a", u"b"}));
-    // Case folding covers more than ASCII.
-    FillHistory greek = With({u"x", u"ΣΑ"});
-    greek.Update(u"σα");
-    EXPECT_EQ(greek.Items(), (Items{u"σα", u"x"}));
-}
-
-TEST(FillHistory, OfTwoEqualPlacesTheLastOneMoves)
-{
-    FillHistory h = With({u"x", u"y", u"X", u"z"});
-    h.Update(u"x");
-    EXPECT_EQ(h.Items(), (Items{u"x", u"x", u"y", u"z"}));
+    struct Case {
+        Items before;
+        std::u16string used;
+        Items after;
+    };
+    const Case cases[] = {
+        {{}, u"^p^r", {u"^p^r"}},
+        {{u"^p^r"}, u"^n^t^p^r", {u"^n^t^p^r", u"^p^r"}},
+        {{u"^n^t^p^r", u"^p^r"}, u"", {u"", u"^n^t^p^r", u"^p^r"}},  // remembered like any other
+        {{u"a", u"b", u"^p^r", u"c"}, u"^P^R", {u"^P^R", u"a", u"b", u"c"}},
+        {{u"^P^R", u"a", u"b", u"c"}, u"^P^R", {u"^P^R", u"a", u"b", u"c"}},
+        {{u"^P^R", u"a", u"b", u"c"}, u"C", {u"C", u"^P^R", u"a", u"b"}},
+        {{u"x", u"ΣΑ"}, u"σα", {u"σα", u"x"}},
+        {{u"x", u"y", u"X", u"z"}, u"x", {u"x", u"x", u"y", u"z"}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        FillHistory h = With(cases[i].before);
+        h.Update(cases[i].used);
+        EXPECT_EQ(h.Items(), cases[i].after) << "row " << i;
+    }
 }
 
 TEST(FillHistory, TheListHoldsTenAndDropsTheOldest)

@@ -5,6 +5,7 @@
 #include "core/document/UnstorableMessage.h"
 #include "core/workflow/EntryFieldCheck.h"
 #include "platform/CodePage936.h"
+#include "support/TestEntries.h"
 
 namespace kyq {
 namespace {
@@ -13,13 +14,8 @@ PasswordDocument ThreeRecords()
 {
     PasswordDocument doc;
     doc.OwnerName() = u"ann";
-    for (const char16_t* title : {u"Alpha", u"邮箱", u"Mail"}) {
-        PasswordEntry e;
-        e.Title = title;
-        e.UserName = u"u";
-        e.Password = u"p";
-        doc.AppendEntry(e);
-    }
+    for (const char16_t* title : {u"Alpha", u"邮箱", u"Mail"})
+        doc.AppendEntry(test::Record(title, u"u", u"p"));
     return doc;
 }
 
