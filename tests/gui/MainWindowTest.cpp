@@ -296,7 +296,7 @@ TEST_F(MainWindowTest, ExitUnloadsFormsAndLeavesAClipboardThatIsNotOurs)
     EXPECT_FALSE(main_->isVisible());
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("another program's copy"));
-    EXPECT_EQ(platform_->Steps.size(), 4u);
+    EXPECT_EQ(platform_->Steps.size(), 3u);
 }
 
 TEST_F(MainWindowTest, CloseBoxAsksTheRulesWithTheWindowsState)
