@@ -1,5 +1,5 @@
 // The main window's wiring: the tree and details pane, the entry commands with undo, the
-// toolbar, the find box, the layout, window messages and exit. The rules behind them are
+// toolbar, the find box, the layout, the program's own events and exit. The rules behind them are
 // tested in the core (tests/core/workflow/MainWindowPresenterTest.cpp).
 #include <QApplication>
 #include <QClipboard>

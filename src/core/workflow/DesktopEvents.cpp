@@ -65,6 +65,8 @@ void DesktopEvents::Handle(const AppEvent& event)
 
 void DesktopEvents::HandOver(const HandOverEvent& handOver)
 {
+    // Queued by the platform behind what follows, which shows the window.
+    app_.Platform().RaiseAfterHandOver(handOver.ActivationToken);
     const MainWindowView::SplashState splash = view_.Splash();
     if (FirstCommandItem(handOver.CommandText).empty()) {
         // A start without a file: the user wants the program, which may be hidden in the

@@ -116,8 +116,6 @@ void DesktopPlatform::UseShortcutPortal(std::unique_ptr<GlobalShortcutsPortal> p
                      });
     QObject::connect(shortcutPortal_.get(), &GlobalShortcutsPortal::assignmentChanged,
                      shortcutPortal_.get(), [this] {
-                         const std::string assigned =
-                             shortcutPortal_->AssignedTrigger().toStdString();
                          if (shortcutPortal_->AssignedTrigger().isEmpty())
                              LogWarning(LogArea::Keyboard,
                                         "the desktop assigned no global shortcut to the fill "
