@@ -21,7 +21,7 @@
 #include "gui/main/frmMain.h"
 #include "gui/shell/SignalBridge.h"
 #include "gui/shell/Splash.h"
-#include "gui/shell/X11MessageFilter.h"
+#include "gui/shell/X11HookEvents.h"
 #include "platform/HandOverFiles.h"
 #include "platform/Log.h"
 #include "platform/RuntimeFolder.h"
@@ -59,7 +59,7 @@ StartUp::~StartUp()
     // A splash still up when the process ends early goes before the window it covers.
     delete splash_.data();
     signals_.reset();
-    x11Messages_.reset();
+    x11HookEvents_.reset();
     if (main_)
         main_->removeEventFilter(this);
     main_.reset();
@@ -113,6 +113,21 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
     CreateMainWindow();
     splash_ = new Splash(app, *main_);
     splash_->Form_Load();
+    main_->SetSplash(
+        [this] {
+            if (!splash_ || splash_->IsUnloaded())
+                return MainWindowView::SplashState::None;
+            return splash_->PendingFromCommandLine ? MainWindowView::SplashState::OpensNamedFile
+                                                   : MainWindowView::SplashState::ReopensLastFile;
+        },
+        [this](bool openItsDocument) {
+            if (!splash_)
+                return;
+            if (openItsDocument)
+                splash_->CloseSplash();
+            else
+                splash_->Dismiss();
+        });
 
     app.Document.PasswordPromptOpen = false;
     app.Session.GeneratorPath.clear();
@@ -132,7 +147,6 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
     app.SaveSettings();
     LoadFillHistory(app.History, app.Registry);
     app.SaveFillHistory();
-    app.Platform().InstallShellMessageFilter(app.WindowMessages);
 
     std::string pending;
     if (!commandLine.empty()) {
@@ -286,14 +300,14 @@ void StartUp::LoadMainWindow()
     RegisterCredentialForms(*main_);
     if (options_.RegisterForms)
         options_.RegisterForms(*main_);
-    // The hook library's messages come as X client messages: only an X11 session has them.
-    if (options_.DesktopMessages && !x11Messages_ &&
+    // The hook library's key events come as X client messages: only an X11 session has them.
+    if (options_.DesktopMessages && !x11HookEvents_ &&
         QGuiApplication::platformName() == QLatin1String("xcb")) {
         frmMain* main = main_.get();
-        x11Messages_ = std::make_unique<X11MessageFilter>(
+        x11HookEvents_ = std::make_unique<X11HookEvents>(
             app, [main] { return static_cast<uint32_t>(main->winId()); },
-            X11MessageFilter::InternMessageAtom());
-        QCoreApplication::instance()->installNativeEventFilter(x11Messages_.get());
+            X11HookEvents::InternMessageAtom());
+        QCoreApplication::instance()->installNativeEventFilter(x11HookEvents_.get());
     }
     // Queued: the unload may run inside the save prompt's or a dialog's own event loop,
     // and only the main loop's end ends the program.

@@ -1,6 +1,6 @@
 // The program's start: tells a first start from a second one, hands a second start's file
 // over to the running instance, and brings the first one up (version check, splash, hidden
-// main window, settings, fill history, shell message filter, the document to open). It
+// main window, settings, fill history, the document to open). It
 // owns what the running program is made of and ends it once the main window has unloaded.
 #pragma once
 
@@ -23,7 +23,7 @@ class KyqApp;
 class MainWindowPlatform;
 class MessageService;
 class SignalBridge;
-class X11MessageFilter;
+class X11HookEvents;
 class frmMain;
 
 // What differs between the program and a test of its start.
@@ -44,7 +44,7 @@ struct StartUpOptions {
     // Starts a program detached; false when it could not be started.
     std::function<bool(const std::string& program, const std::vector<std::string>& arguments)>
         StartProgram;
-    // A second start's message 1025 with its command text ("" = just show the window) to
+    // A second start's hand-over with its command text ("" = just show the window) to
     // the running instance's window in the session's folder, waiting for the reply; nullopt
     // when nobody answered.
     std::function<std::optional<int64_t>(const std::string& folder, uint64_t window,
@@ -57,7 +57,7 @@ struct StartUpOptions {
     // took it.
     std::function<std::optional<int64_t>(const std::string& folder, uint64_t window)>
         SendFillRequest;
-    // The program: X11 messages of the keyboard hook, SIGTERM and the session manager.
+    // The program: the keyboard hook's X11 key events, SIGTERM and the session manager.
     bool DesktopMessages = false;
     // The program: the application quits once the main window has unloaded (also when it
     // was hidden in the tray, where closing it closes no visible window).
@@ -111,7 +111,7 @@ private:
     std::string instanceFolder_;
     std::unique_ptr<InstanceLock> lock_;
     std::unique_ptr<frmMain> main_;
-    std::unique_ptr<X11MessageFilter> x11Messages_;
+    std::unique_ptr<X11HookEvents> x11HookEvents_;
     std::unique_ptr<SignalBridge> signals_;
     QPointer<Splash> splash_;
     bool mainLoaded_ = false;

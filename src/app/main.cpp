@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "core/workflow/KyqApp.h"
-#include "core/workflow/MessageChain.h"
 #include "core/workflow/StartUpRules.h"
 #include "platform/copy/CopyDesktop.h"
 #include "platform/portal/PortalDesktop.h"
@@ -130,7 +129,7 @@ std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frm
 
 std::optional<int64_t> SendFillRequest(const std::string& folder, uint64_t window)
 {
-    return kyq::SendHandOverMessage(folder, window, kyq::WM_FILL_REQUEST, 0, 0);
+    return kyq::SendHandOverMessage(folder, window, kyq::HandOverFillKind, 0, 0);
 }
 
 // "--fill" is a desktop's hot key: the user waits for the fill dialog. Its request goes
@@ -213,7 +212,7 @@ int main(int argc, char** argv)
     // instance needs it to bring its window forward.
     options.SendHandOver = [](const std::string& folder, uint64_t window,
                               const std::string& text) {
-        return kyq::SendHandOverMessage(folder, window, kyq::WM_HANDOVER, 0, 0,
+        return kyq::SendHandOverMessage(folder, window, kyq::HandOverOpenKind, 0, 0,
                                         QByteArray::fromStdString(text),
                                         qgetenv("XDG_ACTIVATION_TOKEN"));
     };

@@ -1,5 +1,5 @@
 // One message of the hand-over channel as it arrives from the other process: five 64-bit
-// numbers in host order (message, wParam, lParam, and the lengths of the command text and
+// numbers in host order (its kind, two numbers no kind uses yet, and the lengths of the command text and
 // of the activation token), then the text and the token. Both ends run on this machine;
 // the bytes still come from another process and are checked before use.
 #pragma once
@@ -10,6 +10,11 @@
 #include <string>
 
 namespace kyq {
+
+// The kinds of message on the wire; their numbers are what earlier versions sent, so that
+// starts of either version understand each other.
+inline constexpr int64_t HandOverOpenKind = 1025;  // a start's command text: open or show
+inline constexpr int64_t HandOverFillKind = 1026;  // "KYQ --fill": the fill dialog
 
 // A command text is one quoted path; anything longer is not ours.
 inline constexpr int64_t HandOverTextCap = 64 * 1024;

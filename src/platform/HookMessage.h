@@ -17,7 +17,8 @@ inline constexpr int HookSlotMessage = 0;
 inline constexpr int HookSlotWParam = 1;
 inline constexpr int HookSlotLParam = 2;
 
-// The message number the program hands to SetKeyboardHook (the first private message).
+// The message number the program hands to SetKeyboardHook: the kind of every client message
+// the library sends (the one number of the wire the library and the program share).
 inline constexpr uint32_t KeyboardHookMessage = 1024;
 
 // lParam keystroke flags, as the keyboard messages of the original platform carry them:

@@ -3,6 +3,7 @@
 // installed-version cases, and the hand-over through the real channel with the save prompt
 // and the password prompt of the running instance.
 #include <QCoreApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,7 +32,6 @@
 #include "gui/credentials/Asking.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/DesktopPlatform.h"
-#include "gui/shell/ShellMessageFilter.h"
 #include "gui/shell/Splash.h"
 #include "app/StartUp.h"
 #include "platform/HandOverFiles.h"
@@ -127,11 +127,11 @@ protected:
         };
         options.SendHandOver = [](const std::string& folder, uint64_t window,
                                   const std::string& text) {
-            return SendHandOverMessage(folder, window, WM_HANDOVER, 0, 0,
+            return SendHandOverMessage(folder, window, HandOverOpenKind, 0, 0,
                                        QByteArray::fromStdString(text));
         };
         options.SendFillRequest = [](const std::string& folder, uint64_t window) {
-            return SendHandOverMessage(folder, window, WM_FILL_REQUEST, 0, 0);
+            return SendHandOverMessage(folder, window, HandOverFillKind, 0, 0);
         };
         options.PauseBeforeRetry = [this] { return pause_ ? pause_() : false; };
         starts_.push_back(std::make_unique<StartUp>(std::move(options), std::move(service)));
@@ -228,11 +228,9 @@ TEST_F(StartUpTest, FirstStartBringsUpSplashHiddenWindowAndItsFiles)
     EXPECT_FALSE(start.MainWindow()->isVisible());
 
     // Handle.dat names the main window, which answers on the hand-over channel.
-    EXPECT_EQ(ReadHandleFile(instance_), static_cast<uint64_t>(start.MainWindow()->winId()));
-    auto& platform = static_cast<DesktopPlatform&>(start.App().Platform());
-    EXPECT_TRUE(platform.TakingHandOvers());
-    ASSERT_NE(platform.ShellFilter(), nullptr);
-    EXPECT_TRUE(platform.ShellFilter()->Installed());
+    const auto window = static_cast<uint64_t>(start.MainWindow()->winId());
+    EXPECT_EQ(ReadHandleFile(instance_), window);
+    EXPECT_TRUE(QFile::exists(HandOverChannelPath(instance_, window)));
 
     // The splash's end shows the main window; nothing was pending.
     Expire(start.SplashWindow(), "Timer1");
@@ -243,8 +241,7 @@ TEST_F(StartUpTest, FirstStartBringsUpSplashHiddenWindowAndItsFiles)
     // Unload: Handle.dat goes, the channel closes.
     ASSERT_TRUE(start.MainWindow()->Form_Unload());
     EXPECT_FALSE(Exists(instance_ + "Handle.dat"));
-    EXPECT_FALSE(platform.TakingHandOvers());
-    EXPECT_FALSE(platform.ShellFilter()->Installed());
+    EXPECT_FALSE(SendHandOverMessage(instance_, window, HandOverOpenKind, 0, 0).has_value());
 }
 
 // The installed-version record decides between asking, migrating and carrying on; which
@@ -598,9 +595,7 @@ TEST_F(StartUpTest, HandOverDuringTheSplashWaitsForTheNamedFileOnly)
         ASSERT_EQ(first.SplashWindow()->PendingDocument, pending);
         QPointer<Splash> splash = first.SplashWindow();
 
-        auto& platform = static_cast<DesktopPlatform&>(first.App().Platform());
-        platform.KeepHandOverText(1, HandOverCommandText(handed));
-        first.App().SendMessage(WindowMessage{WM_HANDOVER, 0, 1});
+        first.App().HandleEventNow(HandOverEvent{HandOverCommandText(handed), "", {}});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(splash.isNull() || splash->IsUnloaded());
         for (const std::string& expected : c.prompts) {
@@ -619,15 +614,12 @@ TEST_F(StartUpTest, HandedOverTextItemRules)
 {
     ScriptedMessageService* boxes = nullptr;
     StartUp& first = RunningInstance(&boxes);
-    auto& platform = static_cast<DesktopPlatform&>(first.App().Platform());
     const std::string comma = MakeDocument("a,b.kyq");
     MakeDocument("a");  // what the unquoted name is cut to
     // The text is read with the item rule (CommandLineItemTest); the prompt asks for the
     // document named, and is cancelled here.
-    int token = 0;
     auto handOver = [&](const std::string& text) {
-        platform.KeepHandOverText(++token, text);
-        first.App().SendMessage(WindowMessage{WM_HANDOVER, 0, token});
+        first.App().HandleEventNow(HandOverEvent{text, "", {}});
         Asking* prompt = PromptOf(first);
         const std::string asked = prompt ? first.App().Document.Path : std::string();
         if (prompt)
@@ -651,21 +643,20 @@ TEST_F(StartUpTest, EndOfSessionWithModifiedDocument)
     ScriptedMessageService* boxes = nullptr;
     StartUp& first = RunningInstance(&boxes, doc);
     first.App().Document.Modified = true;
-    auto& platform = static_cast<DesktopPlatform&>(first.App().Platform());
+    const auto window = static_cast<uint64_t>(first.MainWindow()->winId());
 
     // Cancel keeps the program running as it was.
     boxes->Answers.push_back(MsgAnswer::Cancel);
-    first.App().SendMessage(WindowMessage{WM_QUERYENDSESSION, 0, 0});
+    first.App().HandleEventNow(EndSessionEvent{});
     EXPECT_FALSE(first.MainWindow()->IsUnloaded());
     EXPECT_TRUE(Exists(instance_ + "Handle.dat"));
-    EXPECT_TRUE(platform.ShellFilter()->Installed());
-    EXPECT_TRUE(platform.TakingHandOvers());
+    EXPECT_TRUE(QFile::exists(HandOverChannelPath(instance_, window)));
     EXPECT_EQ(first.App().Document.Path, doc);
 
     // No: the program unloads without saving.
     const std::string before = ReadBytes(doc);
     boxes->Answers.push_back(MsgAnswer::No);
-    first.App().SendMessage(WindowMessage{WM_QUERYENDSESSION, 0, 0});
+    first.App().HandleEventNow(EndSessionEvent{});
     EXPECT_TRUE(first.MainWindow()->IsUnloaded());
     EXPECT_FALSE(Exists(instance_ + "Handle.dat"));
     EXPECT_EQ(ReadBytes(doc), before);

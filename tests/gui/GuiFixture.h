@@ -36,30 +36,21 @@ public:
     bool HasTray = true;
     bool HotKeyBusy = false;
     bool GrabPaused = false;
+    std::vector<HookKeyEvent> Keys;
 
     void WriteHandleFile(uint64_t) override { Steps.push_back("WriteHandleFile"); }
-    void InstallHotKeyWatcher(MessageChain&, uint64_t) override
-    {
-        Steps.push_back("InstallHotKeyWatcher");
-    }
+    void InstallHotKeyWatcher(uint64_t) override { Steps.push_back("InstallHotKeyWatcher"); }
     void AddTrayIcon() override { Steps.push_back("AddTrayIcon"); }
-    void InstallShellMessageFilter(MessageChain&) override
-    {
-        Steps.push_back("InstallShellMessageFilter");
-    }
-    void RemoveShellMessageFilter(MessageChain&) override
-    {
-        Steps.push_back("RemoveShellMessageFilter");
-    }
     void DeleteHandleFile() override { Steps.push_back("DeleteHandleFile"); }
     void DeleteTrayIcon() override { Steps.push_back("DeleteTrayIcon"); }
-    void RemoveHotKeyWatcher(MessageChain&) override { Steps.push_back("RemoveHotKeyWatcher"); }
+    void RemoveHotKeyWatcher() override { Steps.push_back("RemoveHotKeyWatcher"); }
     bool CloseToTray() override
     {
         Steps.push_back("CloseToTray");
         return HideOnClose;
     }
     void HotKeyChanged() override { Steps.push_back("HotKeyChanged"); }
+    void HookKey(const HookKeyEvent& key) override { Keys.push_back(key); }
     void SetHotKeyGrabPaused(bool paused) override { GrabPaused = paused; }
     bool HotKeyHeldElsewhere() const override { return HotKeyBusy; }
     bool TrayUsable() const override { return HasTray; }

@@ -1,5 +1,5 @@
 // The main window's wiring: the tree and details pane, the entry commands with undo, the
-// toolbar, the find box, the layout, window messages and exit. The rules behind them are
+// toolbar, the find box, the layout, the program's own events and exit. The rules behind them are
 // tested in the core (tests/core/workflow/MainWindowPresenterTest.cpp).
 #include <QApplication>
 #include <QClipboard>
@@ -22,7 +22,6 @@
 #include "gui/GuiFixture.h"
 #include "gui/credentials/NewOne.h"
 #include "gui/main/PasswordTreeModel.h"
-#include "gui/main/WindowMessageEvent.h"
 #include "gui/widgets/HelpViewer.h"
 #include "gui/widgets/OwnedDialog.h"
 
@@ -252,37 +251,24 @@ TEST_F(MainWindowTest, ControlsStayWholeAndApartAsTheWindowIsResized)
     }
 }
 
-TEST_F(MainWindowTest, MessagesPostedToTheWindowPassTheFilters)
+TEST_F(MainWindowTest, PostedEventsArriveFromTheEventLoopAfterAnyReader)
 {
-    std::vector<WindowMessage> seen;
-    class Recorder : public MessageFilter {
-    public:
-        explicit Recorder(std::vector<WindowMessage>& seen) : seen_(seen) {}
-    protected:
-        void Filter(const WindowMessage& m) override { seen_.push_back(m); }
-    private:
-        std::vector<WindowMessage>& seen_;
-    } recorder(seen);
-    recorder.Install(app_->WindowMessages);
-    app_->PostMessage({1024, 80, static_cast<int32_t>(0x80000000u)});
-    EXPECT_TRUE(seen.empty());  // queued, not handled yet
+    app_->PostEvent(HookKeyEvent{80, true, false});
+    EXPECT_TRUE(platform_->Keys.empty());  // queued, not handled yet
     QApplication::processEvents();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].Msg, 1024u);
-    EXPECT_EQ(seen[0].wParam, 80u);
-    EXPECT_LT(seen[0].lParam, 0);
+    ASSERT_EQ(platform_->Keys.size(), 1u);
+    EXPECT_TRUE(platform_->Keys[0].Released);
 
     // Held back while a reader runs, delivered when it is done.
     app_->Session.ReaderRunning = true;
-    app_->PostMessage({1025, 0, 0});
+    app_->PostEvent(HookKeyEvent{81, false, false});
     QApplication::processEvents();
-    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_EQ(platform_->Keys.size(), 1u);
     app_->Session.ReaderRunning = false;
     main_->ReleaseHeldMessages();
     QApplication::processEvents();
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].Msg, 1025u);
-    recorder.Remove();
+    ASSERT_EQ(platform_->Keys.size(), 2u);
+    EXPECT_EQ(platform_->Keys[1].Key, 81);
 }
 
 TEST_F(MainWindowTest, ExitWithCancelKeepsTheWindow)
@@ -311,7 +297,7 @@ TEST_F(MainWindowTest, ExitUnloadsFormsAndLeavesAClipboardThatIsNotOurs)
     EXPECT_FALSE(main_->isVisible());
     EXPECT_EQ(main_->FindForm(QStringLiteral("Options")), nullptr);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("another program's copy"));
-    EXPECT_EQ(platform_->Steps.size(), 4u);
+    EXPECT_EQ(platform_->Steps.size(), 3u);
 }
 
 TEST_F(MainWindowTest, CloseBoxAsksTheRulesWithTheWindowsState)

@@ -15,7 +15,7 @@
 #include "gui/main/PasswordTreeModel.h"
 #include "gui/shell/ChineseFileColumns.h"
 #include "gui/shell/QtMessageService.h"
-#include "gui/shell/X11MessageFilter.h"
+#include "gui/shell/X11HookEvents.h"
 #include "gui/widgets/OwnedDialog.h"
 
 namespace kyq::test {
@@ -86,46 +86,50 @@ TEST(ChineseFileColumns, SizeTypeAndDateInChinese)
 
 class X11Decode : public GuiTest {};
 
-TEST_F(X11Decode, OnlyOurMessagesToTheMainWindowAreTaken)
+TEST_F(X11Decode, OnlyTheHooksKeyEventsToTheMainWindowAreTaken)
 {
-    X11MessageFilter filter(*app_, [] { return 0x400001u; }, 321);
-    const auto ours = ClientMessage(0x400001, 321, 32, 1024, 80, 0xC0000001u);
-    const std::optional<WindowMessage> m = filter.Decode(&ours);
-    ASSERT_TRUE(m);
-    EXPECT_EQ(m->Msg, 1024u);
-    EXPECT_EQ(m->wParam, 80u);
-    EXPECT_EQ(static_cast<uint32_t>(m->lParam), 0xC0000001u);
+    X11HookEvents filter(*app_, [] { return 0x400001u; }, 321);
+    struct Case {
+        uint32_t lParam;
+        bool released;
+        bool repeat;
+    };
+    for (const Case c : {Case{0xC0000001u, true, false}, Case{0x40000001u, false, true},
+                         Case{0x00000001u, false, false}}) {
+        const auto ours = ClientMessage(0x400001, 321, 32, 1024, 80, c.lParam);
+        const std::optional<HookKeyEvent> key = filter.Decode(&ours);
+        ASSERT_TRUE(key) << c.lParam;
+        EXPECT_EQ(key->Key, 80);
+        EXPECT_EQ(key->Released, c.released) << c.lParam;
+        EXPECT_EQ(key->Repeat, c.repeat) << c.lParam;
+    }
 
     const auto otherWindow = ClientMessage(0x400002, 321, 32, 1024, 80, 0);
     const auto otherAtom = ClientMessage(0x400001, 322, 32, 1024, 80, 0);
     const auto otherFormat = ClientMessage(0x400001, 321, 8, 1024, 80, 0);
-    EXPECT_FALSE(filter.Decode(&otherWindow));
-    EXPECT_FALSE(filter.Decode(&otherAtom));
-    EXPECT_FALSE(filter.Decode(&otherFormat));
+    const auto otherKind = ClientMessage(0x400001, 321, 32, 1025, 80, 0);
+    for (const auto* other : {&otherWindow, &otherAtom, &otherFormat, &otherKind})
+        EXPECT_FALSE(filter.Decode(other));
     xcb_generic_event_t keyPress;
     std::memset(&keyPress, 0, sizeof keyPress);
     keyPress.response_type = XCB_KEY_PRESS;
     EXPECT_FALSE(filter.Decode(&keyPress));
 
-    X11MessageFilter inactive(*app_, [] { return 0x400001u; }, 0);
+    const auto ours = ClientMessage(0x400001, 321, 32, 1024, 80, 0);
+    X11HookEvents inactive(*app_, [] { return 0x400001u; }, 0);
     EXPECT_FALSE(inactive.Decode(&ours));
 }
 
-TEST_F(X11Decode, TakenMessagesArePostedToTheWindow)
+TEST_F(X11Decode, TakenKeyEventsArePostedToTheQueue)
 {
-    std::vector<WindowMessage> seen;
-    app_->WindowMessages.SetWindowProc([&seen](const WindowMessage& m) {
-        seen.push_back(m);
-        return 0;
-    });
-    X11MessageFilter filter(*app_, [] { return 77u; }, 5);
-    auto event = ClientMessage(77, 5, 32, 1025, 0, 0);
+    X11HookEvents filter(*app_, [] { return 77u; }, 5);
+    auto event = ClientMessage(77, 5, 32, 1024, 65, 0);
     EXPECT_TRUE(filter.nativeEventFilter("xcb_generic_event_t", &event, nullptr));
     EXPECT_FALSE(filter.nativeEventFilter("windows_generic_MSG", &event, nullptr));
+    EXPECT_TRUE(platform_->Keys.empty());
     QApplication::processEvents();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].Msg, 1025u);
-    app_->WindowMessages.SetWindowProc({});
+    ASSERT_EQ(platform_->Keys.size(), 1u);
+    EXPECT_EQ(platform_->Keys[0].Key, 65);
 }
 
 TEST(PasswordTreeModelPositions, RootIsOneAndRowNIsNPlusOne)

@@ -1,6 +1,6 @@
-// The tray and the shell message filter on the offscreen platform: tray notifications fed
-// through the main window's message chain, the tray menu, closing and minimising to the
-// tray with and without a tray on the desktop, and the filter's place in the chain.
+// The tray on the offscreen platform: the icon's activations through the main window's
+// rules, the tray menu, closing and minimising to the tray with and without a tray on the
+// desktop, and what is left of it all after the shutdown.
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -11,7 +11,6 @@
 #include "platform/FillDesktop.h"
 #include "gui/GuiFixture.h"
 #include "gui/shell/DesktopPlatform.h"
-#include "gui/shell/ShellMessageFilter.h"
 #include "gui/shell/TrayIcon.h"
 
 namespace kyq::test {
@@ -38,18 +37,13 @@ protected:
         desktopPlatform_ = platform.get();
         app_->SetPlatform(std::move(platform));
         platform_ = nullptr;
-        previous_ = app_->WindowMessages.SetWindowProc([this](const WindowMessage& m) {
-            handedOn_.push_back(m);
-            return 7;
-        });
         main_->Form_Load();
-        app_->Platform().InstallShellMessageFilter(app_->WindowMessages);
         ASSERT_NE(desktopPlatform_->Tray(), nullptr);
         desktopPlatform_->Tray()->SetTrayAvailable([this] { return trayAvailable_; });
     }
 
-    // A mouse event of the icon as it arrives from the event loop.
-    void Tray(int32_t mouseEvent) { desktopPlatform_->ShellFilter()->TrayNotification(mouseEvent); }
+    // An activation of the icon as it arrives from the event loop.
+    void Tray(TrayActivation activation) { app_->HandleEventNow(activation); }
 
     // Acts on the tray menu once it is up (it runs modally inside the message).
     void WhenMenuShows(std::function<void(QMenu&)> act)
@@ -70,31 +64,17 @@ protected:
 
     ForegroundDesktop* desktop_ = nullptr;
     DesktopPlatform* desktopPlatform_ = nullptr;
-    WindowProc previous_;
-    std::vector<WindowMessage> handedOn_;
     bool trayAvailable_ = true;
     bool menuSeen_ = false;
 };
 
-TEST_F(TrayTest, EveryMessageIsHandedOnUnchanged)
-{
-    EXPECT_EQ(app_->SendMessage(WindowMessage{1024, 65, -5}), 7);
-    ASSERT_EQ(handedOn_.size(), 1u);
-    EXPECT_EQ(handedOn_[0].Msg, 1024u);
-    EXPECT_EQ(handedOn_[0].lParam, -5);
-    // No message, whatever its numbers, is taken for a click of the icon.
-    main_->TrayShow_Click();
-    app_->SendMessage(WindowMessage{1, 61860, TrayIcon::LeftDoubleClick});
-    EXPECT_FALSE(main_->isVisible());
-}
-
 TEST_F(TrayTest, PointerOverTheIconRecordsTheForegroundWindow)
 {
     app_->Session.FillTarget = FillWindow{1};
-    Tray(TrayIcon::MouseMove);
+    Tray(TrayActivation::Hover);
     EXPECT_EQ(app_->Session.FillTarget, desktop_->Window);
     desktop_->Window = FillWindow{0x4400099};
-    Tray(TrayIcon::MouseMove);
+    Tray(TrayActivation::Hover);
     EXPECT_EQ(app_->Session.FillTarget.id, 0x4400099u);
 }
 
@@ -109,13 +89,11 @@ TEST_F(TrayTest, ActivationsActFromTheEventLoop)
 
     // A double click is not also a click: the click waiting out the double-click time is
     // called off, so no menu comes up; the double click shows the window.
-    auto* pendingClick = icon.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-    ASSERT_NE(pendingClick, nullptr);
     main_->TrayShow_Click();
     icon.OnActivated(QSystemTrayIcon::Trigger);
-    EXPECT_TRUE(pendingClick->isActive());
+    EXPECT_TRUE(icon.ClickPending());
     icon.OnActivated(QSystemTrayIcon::DoubleClick);
-    EXPECT_FALSE(pendingClick->isActive());
+    EXPECT_FALSE(icon.ClickPending());
     ASSERT_TRUE(QTest::qWaitFor([&] { return main_->isVisible(); }, 5000));
     EXPECT_FALSE(menuSeen_);
 
@@ -137,7 +115,7 @@ TEST_F(TrayTest, RightClickWhileHiddenOffersShowWindowFirstAndBold)
         Trigger(main_.get(), "TrayShow");
         menu.close();
     });
-    Tray(TrayIcon::RightButtonDown);
+    Tray(TrayActivation::MenuClick);
     EXPECT_TRUE(menuSeen_);
     EXPECT_EQ(first, Control<QAction>("TrayShow"));
     EXPECT_EQ(defaultItem, Control<QAction>("TrayShow"));
@@ -150,7 +128,7 @@ TEST_F(TrayTest, LeftClickMenuHidesAShownWindow)
         Trigger(main_.get(), "TrayShow");
         menu.close();
     });
-    Tray(TrayIcon::LeftButtonDown);
+    Tray(TrayActivation::Click);
     EXPECT_TRUE(menuSeen_);
     EXPECT_FALSE(main_->isVisible());
 }
@@ -161,19 +139,19 @@ TEST_F(TrayTest, TrayMenuExitQuitsThroughTheShutdown)
         menu.close();
         Trigger(main_.get(), "TrayExit");
     });
-    Tray(TrayIcon::RightButtonDown);
+    Tray(TrayActivation::MenuClick);
     EXPECT_TRUE(main_->IsUnloaded());
 }
 
 TEST_F(TrayTest, DoubleClickShows)
 {
     // While shown: stays shown.
-    Tray(TrayIcon::LeftDoubleClick);
+    Tray(TrayActivation::DoubleClick);
     EXPECT_TRUE(main_->isVisible());
 
     main_->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !main_->isVisible(); }, 2000));
-    Tray(TrayIcon::LeftDoubleClick);
+    Tray(TrayActivation::DoubleClick);
     EXPECT_TRUE(main_->isVisible());
     EXPECT_FALSE(main_->isMinimized());
 }
@@ -199,7 +177,6 @@ TEST_F(TrayTest, CloseBoxWithCloseMinHidesAndQuitItemsQuit)
 
     Trigger(main_.get(), "fileExit");
     EXPECT_TRUE(main_->IsUnloaded());
-    EXPECT_FALSE(desktopPlatform_->ShellFilter()->Installed());
     EXPECT_FALSE(desktopPlatform_->Tray()->Added());
 }
 
@@ -223,16 +200,14 @@ TEST_F(TrayTest, WithoutATrayCloseQuitsAndMinimiseOnlyMinimises)
     EXPECT_TRUE(main_->IsUnloaded());
 }
 
-TEST_F(TrayTest, UnloadTakesTheFilterOutBeforeTheWatcher)
+TEST_F(TrayTest, AfterTheShutdownEventsDoNothingAndASenderIsLetGo)
 {
-    ASSERT_TRUE(desktopPlatform_->ShellFilter()->Installed());
     ASSERT_TRUE(main_->Form_Unload());
-    EXPECT_FALSE(desktopPlatform_->ShellFilter()->Installed());
-    // Both filters are out: the window's own handling is in front again, and the icon's
-    // clicks reach nothing.
-    handedOn_.clear();
-    app_->SendMessage(WindowMessage{1025, 0, 0});
-    EXPECT_EQ(handedOn_.size(), 1u);
+    bool finished = false;
+    HandOverEvent handOver{"", "", [&finished] { finished = true; }};
+    app_->HandleEventNow(handOver);
+    EXPECT_TRUE(finished);
+    // The icon's clicks reach nothing.
     main_->show();
     main_->TrayShow_Click();
     desktopPlatform_->Tray()->OnActivated(QSystemTrayIcon::DoubleClick);
@@ -248,10 +223,10 @@ TEST_F(TrayTest, SecondEndOfSessionRequestDuringThePromptIsIgnored)
     messages_->WhileShown = [&](const RecordedBox&) {
         ++prompts;
         if (prompts == 1)
-            app_->SendMessage(WindowMessage{WM_QUERYENDSESSION, 0, 0});
+            app_->HandleEventNow(EndSessionEvent{});
     };
     messages_->Answers.push_back(MsgAnswer::Cancel);
-    app_->SendMessage(WindowMessage{WM_QUERYENDSESSION, 0, 0});
+    app_->HandleEventNow(EndSessionEvent{});
     EXPECT_EQ(prompts, 1);
     EXPECT_FALSE(main_->IsUnloaded());
     EXPECT_EQ(messages_->Unexpected, 0);

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -151,12 +152,19 @@ TEST_F(DesktopScenario, MinimisingHidesInTheTrayAndTheTrayBringsTheWindowBack)
     // Unmapped, not a frame left on the screen.
     EXPECT_TRUE(WaitFor([&] { return !IsViewable(main); }, 10s));
 
-    // The tray icon is the program's 22x22 window inside the notification area.
+    // The tray icon is the program's other window named like it, inside the notification
+    // area, whatever size the area gives it: a double click at its centre.
+    std::ostringstream mainHex;
+    mainHex << "0x" << std::hex << std::stoul(main);
     const std::string icon = Capture(
-        "xwininfo -root -tree | awk '/\"Keyquill\": \\(\"KYQ\" \"Keyquill\"\\)  22x22/ {print $1; exit}'");
-    ASSERT_FALSE(icon.empty());
-    ASSERT_TRUE(RunCommand("xdotool mousemove --window " + icon.substr(0, icon.size() - 1) +
-                           " 11 11 click --repeat 2 --delay 80 1"));
+        "xwininfo -root -tree | awk '/\"Keyquill\": \\(\"KYQ\" \"Keyquill\"\\)/ && $1 != \"" +
+        mainHex.str() + "\" { split($5, s, /[x+]/); print $1, int(s[1] / 2), int(s[2] / 2); exit }'");
+    std::istringstream fields(icon);
+    std::string id;
+    int x = 0, y = 0;
+    ASSERT_TRUE(fields >> id >> x >> y) << icon;
+    ASSERT_TRUE(RunCommand("xdotool mousemove --window " + id + " " + std::to_string(x) + " " +
+                           std::to_string(y) + " click --repeat 2 --delay 80 1"));
     EXPECT_TRUE(WaitFor([&] { return IsViewable(main); }, 10s));
     EXPECT_EQ(WindowSize(main), size);
 }

@@ -1,7 +1,5 @@
 #include "core/autofill/HotKeyWatcher.h"
 
-#include "platform/HookMessage.h"
-
 namespace kyq {
 
 void HotKeyWatcher::Install()
@@ -18,16 +16,11 @@ bool HotKeyWatcher::ModifiersMatch(const HotKey& hotKey) const
     return altDown_ == hotKey.Alt && ctrlDown_ == hotKey.Ctrl && shiftDown_ == hotKey.Shift;
 }
 
-bool HotKeyWatcher::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
-                              const HotKey& hotKey)
+bool HotKeyWatcher::OnKey(const HookKeyEvent& event, const HotKey& hotKey)
 {
-    if (message != KeyboardHookMessage)
-        return false;
-    // Press and auto-repeat have bit 31 clear; a receiver may hand lParam on sign-extended.
-    const auto flags = static_cast<uint32_t>(lParam);
-    const bool down = !HookKeyReleased(flags);
-    const bool repeat = down && (flags & HookFlagWasDown) != 0;
-    const auto key = static_cast<int32_t>(static_cast<uint32_t>(wParam));
+    const bool down = !event.Released;
+    const bool repeat = down && event.Repeat;
+    const int32_t key = event.Key;
 
     bool* modifier = nullptr;
     bool inChord = false;

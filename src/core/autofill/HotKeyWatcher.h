@@ -1,10 +1,11 @@
-// The hot-key watcher: follows Shift, Ctrl and Alt through the keyboard hook's messages and
+// The hot-key watcher: follows Shift, Ctrl and Alt through the keyboard hook's key events and
 // says when the configured hot key fires, plus the decision whether to show the fill dialog.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/FillDesktop.h"
+#include "core/autofill/HookKeyEvent.h"
 #include "core/autofill/HotKey.h"
 
 namespace kyq {
@@ -20,18 +21,14 @@ public:
     // again. Called before the hook is started.
     void Install();
 
-    // Looks at one message of the main window. True exactly when the hot key fires: once the
+    // Looks at one key event of the hook. True exactly when the hot key fires: once the
     // main key has gone down while exactly the hot key's modifiers were down, the first of
     // those keys to be let go fires it, whichever it is (people, macro keys and
     // `xdotool key` let go in every order), and only that one. A main key whose press was
     // not seen fires on its release with exactly the modifiers down. Another key pressed in
     // between calls the chord off. The caller then records the fill target and runs the
-    // show step, and hands every message on either way.
-    bool OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, const HotKey& hotKey);
-
-    bool AltDown() const { return altDown_; }
-    bool CtrlDown() const { return ctrlDown_; }
-    bool ShiftDown() const { return shiftDown_; }
+    // show step.
+    bool OnKey(const HookKeyEvent& event, const HotKey& hotKey);
 
 private:
     bool ModifiersMatch(const HotKey& hotKey) const;

@@ -20,20 +20,23 @@ KyqApp::KyqApp(std::string programFolder, const std::filesystem::path& registryF
 
 KyqApp::~KyqApp() = default;
 
-void KyqApp::PostMessage(const WindowMessage& message) const
+void KyqApp::PostEvent(AppEvent event) const
 {
-    if (poster_)
-        poster_(message);
+    if (postEvent_)
+        postEvent_(std::move(event));
 }
 
-int32_t KyqApp::SendMessage(const WindowMessage& message) const
+void KyqApp::HandleEventNow(const AppEvent& event) const
 {
-    return WindowMessages.Dispatch(message);
+    if (handleEvent_)
+        handleEvent_(event);
 }
 
-void KyqApp::SetMessagePoster(std::function<void(const WindowMessage&)> poster)
+void KyqApp::SetEventReceiver(std::function<void(AppEvent)> post,
+                              std::function<void(const AppEvent&)> handle)
 {
-    poster_ = std::move(poster);
+    postEvent_ = std::move(post);
+    handleEvent_ = std::move(handle);
 }
 
 MsgAnswer KyqApp::MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,

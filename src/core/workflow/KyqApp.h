@@ -13,8 +13,8 @@
 #include "core/document/PasswordDocument.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/FillHistory.h"
+#include "core/workflow/AppEvent.h"
 #include "core/workflow/MainWindowPlatform.h"
-#include "core/workflow/MessageChain.h"
 #include "core/workflow/MessageService.h"
 #include "core/workflow/ModalGate.h"
 #include "platform/Expected.h"
@@ -67,14 +67,15 @@ public:
     // The modal windows open now; message boxes and file dialogs count themselves here.
     ModalGate Modal;
 
-    // The main window's message handling; filters go in front of it.
-    MessageChain WindowMessages;
-    // Queues a message for the main window (handled later on the GUI thread). Does nothing
-    // until the main window exists.
-    void PostMessage(const WindowMessage& message) const;
-    // Runs a message through the chain now.
-    int32_t SendMessage(const WindowMessage& message) const;
-    void SetMessagePoster(std::function<void(const WindowMessage&)> poster);
+    // The one queue of the program's own events: each reaches the main window's rules
+    // later, from the event loop, in the order posted. Nothing happens until the main
+    // window exists.
+    void PostEvent(AppEvent event) const;
+    // Runs an event through the main window's rules now (the desktop waits for the answer).
+    void HandleEventNow(const AppEvent& event) const;
+    // post: queues the event (a GUI's queued call); handle: the rules themselves.
+    void SetEventReceiver(std::function<void(AppEvent)> post,
+                          std::function<void(const AppEvent&)> handle);
 
     MessageService& Messages() const { return *messages_; }
     // A message box; the title defaults to "Keyquill".
@@ -99,7 +100,8 @@ public:
 private:
     std::unique_ptr<MessageService> messages_;
     std::unique_ptr<MainWindowPlatform> platform_;
-    std::function<void(const WindowMessage&)> poster_;
+    std::function<void(AppEvent)> postEvent_;
+    std::function<void(const AppEvent&)> handleEvent_;
     bool settingsFailureTold_ = false;
 };
 

@@ -1,5 +1,5 @@
-// The platform steps of the main window's load and shutdown (Handle.dat, the keyboard hook
-// with its watcher, the tray icon, the shell message filter, close-to-tray). Handle.dat and
+// The platform steps of the main window's load and shutdown (Handle.dat, the keyboard hook,
+// the tray icon, close-to-tray) and what the desktop's events need of it. Handle.dat and
 // the hook name the window by its native handle; the rest work on the one main window the
 // back end was given. This base class is the back end for a desktop without them: every step does nothing. The
 // program puts a fuller back end in its place where the platform offers the features.
@@ -10,29 +10,41 @@
 #include <optional>
 #include <string>
 
-namespace kyq {
+#include "core/autofill/HookKeyEvent.h"
+#include "platform/FillDesktop.h"
 
-class MessageChain;
+namespace kyq {
 
 class MainWindowPlatform {
 public:
     virtual ~MainWindowPlatform() = default;
 
-    // Load: Handle.dat, then the hook and its watcher in front of the window's handling,
-    // then the tray icon.
+    // Load: Handle.dat (and the hand-overs), then the hot key's source, then the tray icon.
     virtual void WriteHandleFile(uint64_t /*window*/) {}
-    virtual void InstallHotKeyWatcher(MessageChain& /*chain*/, uint64_t /*window*/) {}
+    virtual void InstallHotKeyWatcher(uint64_t /*window*/) {}
     virtual void AddTrayIcon() {}
-
-    // Start-up, once the main window exists; shutdown takes it out first.
-    virtual void InstallShellMessageFilter(MessageChain& /*chain*/) {}
-    virtual void RemoveShellMessageFilter(MessageChain& /*chain*/) {}
 
     // Shutdown, after the other forms are gone.
     virtual void DeleteHandleFile() {}
     virtual void DeleteTrayIcon() {}
-    // Releases the keyboard hook, then restores the handler the watcher replaced.
-    virtual void RemoveHotKeyWatcher(MessageChain& /*chain*/) {}
+    // Stops the hot key's source.
+    virtual void RemoveHotKeyWatcher() {}
+
+    // A key event of the keyboard hook: the hot-key watcher follows the chord.
+    virtual void HookKey(const HookKeyEvent& /*event*/) {}
+    // The hot key by other means ("KYQ --fill", the desktop's shortcut): the window in
+    // front becomes the target and the fill dialog comes up.
+    virtual void FillRequested() {}
+    // A hand-over's activation token arrived: where the desktop needs it, the window comes
+    // forward with it once the hand-over has shown it.
+    virtual void RaiseAfterHandOver(const std::string& /*activationToken*/) {}
+    // The window in front now, where the desktop tells it.
+    virtual std::optional<FillWindow> Foreground() { return std::nullopt; }
+    // The fill dialog is open or waits for a dialog of ours: its target stays.
+    virtual bool FillPending() const { return false; }
+    // The tray host draws no menu of its own over the icon, so the program's menu needs a
+    // window of the program shown to open over.
+    virtual bool TrayMenuNeedsWindow() const { return false; }
 
     // The hot key in the settings has changed: take the new chord from the other programs.
     virtual void HotKeyChanged() {}

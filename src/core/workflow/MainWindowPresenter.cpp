@@ -14,12 +14,12 @@ namespace kyq {
 void MainWindowPresenter::Load()
 {
     tree_.ResetTree(true, true);
-    // Handle.dat first: a second start may find it from now on, and the hook's messages and
-    // the tray's clicks need the window they report to.
+    // Handle.dat first: a second start may find it from now on, and the hook's key events
+    // need the window they report to.
     const uint64_t window = view_.NativeWindow();
     MainWindowPlatform& platform = app_.Platform();
     platform.WriteHandleFile(window);
-    platform.InstallHotKeyWatcher(app_.WindowMessages, window);
+    platform.InstallHotKeyWatcher(window);
     platform.AddTrayIcon();
 }
 
@@ -33,13 +33,12 @@ bool MainWindowPresenter::Unload()
     if (app_.Settings.ClearClip)
         view_.ClearClipboard();
     view_.UnloadOtherForms();
-    // The load in reverse, except that the shell filter goes before the tray: it serves
-    // the tray's clicks.
+    // The load in reverse. Events still on their way find the window unloaded and do
+    // nothing.
     MainWindowPlatform& platform = app_.Platform();
     platform.DeleteHandleFile();
-    platform.RemoveShellMessageFilter(app_.WindowMessages);
     platform.DeleteTrayIcon();
-    platform.RemoveHotKeyWatcher(app_.WindowMessages);
+    platform.RemoveHotKeyWatcher();
     unloaded_ = true;
     view_.OnUnloaded();
     return true;
@@ -141,40 +140,6 @@ void MainWindowPresenter::Drop(std::vector<std::string> files)
         view_.WhenNoDialogOpen(std::move(open));
     else
         open();
-}
-
-void MainWindowPresenter::MessageArrived(const WindowMessage& message)
-{
-    if (app_.Session.ReaderRunning) {
-        // The reader lets events through while it works; what they ask for waits for it.
-        heldMessages_.push_back(message);
-    } else if (message.Msg == WM_HANDOVER && app_.Modal.Busy()) {
-        // A hand-over opens a document: it waits for the dialog in front (its sender keeps
-        // waiting for the reply meanwhile).
-        view_.RepostWhenNoDialogOpen(message);
-    } else {
-        app_.SendMessage(message);
-    }
-}
-
-void MainWindowPresenter::RunOutsideReader(std::function<void()> work)
-{
-    if (app_.Session.ReaderRunning)
-        heldWork_.push_back(std::move(work));
-    else
-        work();
-}
-
-void MainWindowPresenter::ReleaseHeldMessages()
-{
-    std::vector<WindowMessage> held;
-    held.swap(heldMessages_);
-    for (const WindowMessage& message : held)
-        view_.Repost(message);
-    std::vector<std::function<void()>> work;
-    work.swap(heldWork_);
-    for (std::function<void()>& item : work)
-        view_.RunLater(std::move(item));
 }
 
 void MainWindowPresenter::TrayShowClicked()

@@ -1,14 +1,15 @@
 // The main window's own rules, without a window: the load and shutdown order, what the
 // close box does, which toolbar buttons need a document, when a search may start, the
-// keys the find box and the tree act on, drops and window messages that wait for open
-// dialogs, and hiding in the tray.
+// keys the find box and the tree act on, drops that wait for open dialogs, the program's
+// own events (DesktopEvents), and hiding in the tray.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "core/workflow/MessageChain.h"
+#include "core/workflow/AppEvent.h"
+#include "core/workflow/DesktopEvents.h"
 
 namespace kyq {
 
@@ -25,7 +26,12 @@ class MainWindowPresenter {
 public:
     MainWindowPresenter(KyqApp& app, MainWindowView& view, PasswordTree& tree,
                         DocumentWorkflow& workflow, EntryCommands& commands)
-        : app_(app), view_(view), tree_(tree), workflow_(workflow), commands_(commands)
+        : app_(app),
+          view_(view),
+          tree_(tree),
+          workflow_(workflow),
+          commands_(commands),
+          events_(app, view, workflow, *this)
     {
     }
 
@@ -52,12 +58,10 @@ public:
     // Files dropped on the window or the tree (UTF-8 paths of local files).
     void Drop(std::vector<std::string> files);
 
-    // A message posted to the window reaches the window's handling here.
-    void MessageArrived(const WindowMessage& message);
-    // Work from the desktop (a tray click) runs now, or after the reader like the messages.
-    void RunOutsideReader(std::function<void()> work);
-    // Messages held back while a reader ran are queued again, then the work that waited.
-    void ReleaseHeldMessages();
+    // An event of the program's own queue (KyqApp::PostEvent) arrives here.
+    void EventArrived(const AppEvent& event) { events_.Arrived(event); }
+    // Events held back while a reader ran are queued again.
+    void ReleaseHeldEvents() { events_.ReleaseHeld(); }
 
     // The tray menu's show/hide item.
     void TrayShowClicked();
@@ -70,8 +74,7 @@ private:
     PasswordTree& tree_;
     DocumentWorkflow& workflow_;
     EntryCommands& commands_;
-    std::vector<WindowMessage> heldMessages_;
-    std::vector<std::function<void()>> heldWork_;
+    DesktopEvents events_;
     bool unloaded_ = false;
     bool closingFromProgram_ = false;
     bool hiddenInTray_ = false;

@@ -1,5 +1,5 @@
 // What the main window's own rules (load, shutdown, closing, the toolbar, the find box,
-// drops, held-back messages, the tray's show/hide item) need of the window beyond what the
+// drops, the program's own events, the tray) need of the window beyond what the
 // document workflow drives. The Qt main window implements it; tests record it.
 #pragma once
 
@@ -7,7 +7,6 @@
 #include <functional>
 #include <string>
 
-#include "core/workflow/MessageChain.h"
 #include "core/workflow/WorkflowView.h"
 
 namespace kyq {
@@ -23,18 +22,26 @@ public:
     // Asks the window system to close the window; its answer comes back as CloseRequested.
     virtual void CloseWindow() = 0;
 
-    // Queues a message for the window again (handled later, from the event loop).
-    virtual void Repost(const WindowMessage& message) = 0;
-    // Queues it again once no dialog of the program is open any more, and says so in the log.
-    virtual void RepostWhenNoDialogOpen(const WindowMessage& message) = 0;
-    // Runs `work` from the event loop.
-    virtual void RunLater(std::function<void()> work) = 0;
     // Runs `action` once no dialog of the program is open any more.
     virtual void WhenNoDialogOpen(std::function<void()> action) = 0;
     // Brings the window forward for what was just dropped on it.
     virtual void ActivateForDrop() = 0;
     virtual void ShowHelp() = 0;
 
+    // The start-up splash: whether it is up, and whether start-up named the file it opens
+    // when it closes (rather than reopening the last file by choice).
+    enum class SplashState { None, ReopensLastFile, OpensNamedFile };
+    virtual SplashState Splash() = 0;
+    // Closes the splash, opening its pending document or not (another one is on its way).
+    virtual void CloseSplash(bool openItsDocument) = 0;
+    // Runs `closed` once the open password prompt has gone; false (nothing runs) when none
+    // is open.
+    virtual bool WhenPasswordPromptCloses(std::function<void()> closed) = 0;
+
+    // Shows the window, also from the tray or minimised, in front and with the focus.
+    virtual void BringWindowForward() = 0;
+    // The tray icon's menu at the pointer.
+    virtual void ShowTrayMenu() = 0;
     virtual void HideWindow() = 0;
     virtual void ShowWindowNormal() = 0;
     virtual void SetTrayItemText(const std::u16string& text) = 0;

@@ -55,17 +55,10 @@ HotKeyWatcherFilter::~HotKeyWatcherFilter()
     delete dialog_.data();
 }
 
-void HotKeyWatcherFilter::Filter(const WindowMessage& message)
+void HotKeyWatcherFilter::HookKey(const HookKeyEvent& event)
 {
-    // A desktop binding's "KYQ --fill" is the hot key where no hook watches the keys.
-    if (message.Msg == WM_FILL_REQUEST) {
+    if (watcher_.OnKey(event, app_.Settings.hotKey))
         HotKeyFired();
-        return;
-    }
-    // The hot key is read at every event, so a new one from the options takes effect at once.
-    if (!watcher_.OnMessage(message.Msg, message.wParam, message.lParam, app_.Settings.hotKey))
-        return;
-    HotKeyFired();
 }
 
 void HotKeyWatcherFilter::HotKeyFired()

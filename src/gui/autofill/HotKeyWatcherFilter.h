@@ -1,6 +1,5 @@
-// The hot-key watcher in front of the main window's message handling: follows the keyboard
-// hook's messages, and when the hot key fires records the fill target and shows the fill
-// dialog. It hands every message on.
+// The hot-key watcher: follows the keyboard hook's key events, and when the hot key fires
+// (or a fill request comes) records the fill target and shows the fill dialog.
 #pragma once
 
 #include <QObject>
@@ -10,7 +9,6 @@
 
 #include "core/autofill/HotKeyWatcher.h"
 #include "gui/autofill/ClipboardKeeper.h"
-#include "core/workflow/MessageChain.h"
 
 namespace kyq {
 
@@ -18,14 +16,19 @@ class FillDesktop;
 class KyqApp;
 class frmFill;
 
-class HotKeyWatcherFilter final : public MessageFilter {
+class HotKeyWatcherFilter final {
 public:
     HotKeyWatcherFilter(KyqApp& app, FillDesktop& desktop);
     // Takes an open fill dialog with it: the dialog types through this filter's desktop.
-    ~HotKeyWatcherFilter() override;
+    ~HotKeyWatcherFilter();
+    HotKeyWatcherFilter(const HotKeyWatcherFilter&) = delete;
+    HotKeyWatcherFilter& operator=(const HotKeyWatcherFilter&) = delete;
 
     // Load step, before the hook starts: every modifier counts as up.
     void ClearModifiers() { watcher_.Install(); }
+    // A key event of the hook. The hot key is read at every event, so a new one from the
+    // options counts at once.
+    void HookKey(const HookKeyEvent& event);
 
     // The show step: nothing without a document or while the user is typing a hot key into
     // the options dialog; else the fill dialog is created and shown, or, when it is open,
@@ -45,9 +48,6 @@ public:
     // The fill dialog is open, or waits for a dialog of ours to close: a hot key now only
     // brings it forward, and its target stays.
     bool FillPending() const;
-
-protected:
-    void Filter(const WindowMessage& message) override;
 
 private:
     void SayOwnWindowIsNoTarget();

@@ -24,7 +24,6 @@
 #include "gui/main/LaunchGenerator.h"
 #include "gui/main/MainWindowControls.h"
 #include "gui/main/PasswordTreeModel.h"
-#include "gui/main/WindowMessageEvent.h"
 #include "gui/widgets/DesktopLink.h"
 #include "gui/widgets/HelpViewer.h"
 #include "gui/widgets/KeyWork.h"
@@ -64,15 +63,19 @@ frmMain::frmMain(KyqApp& app)
     resize(TwipsToPx(MainWindowMinWidth), TwipsToPx(MainWindowMinHeight));
     setMinimumSize(TwipsToPx(MainWindowMinWidth), TwipsToPx(MainWindowMinHeight));
 
-    app_.SetMessagePoster([this](const WindowMessage& message) {
-        QCoreApplication::postEvent(this, new WindowMessageEvent(message));
-    });
+    app_.SetEventReceiver(
+        [this](AppEvent event) {
+            QMetaObject::invokeMethod(
+                this, [this, event = std::move(event)] { Presenter.EventArrived(event); },
+                Qt::QueuedConnection);
+        },
+        [this](const AppEvent& event) { Presenter.EventArrived(event); });
     app_.KeyWork = [this](const std::function<void()>& work) { RunKeyWork(app_, work, [this] { ReleaseHeldMessages(); }); };
 }
 
 frmMain::~frmMain()
 {
-    app_.SetMessagePoster({});
+    app_.SetEventReceiver({}, {});
     app_.KeyWork = nullptr;
 }
 
@@ -161,6 +164,15 @@ void frmMain::ShowTrayMenu()
     Menus.mnuTray->exec(QCursor::pos());
 }
 
+void frmMain::BringWindowForward()
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void frmMain::SetStatusPanel(int panel, const std::u16string& text)
 {
     if (panel >= 1 && panel <= 3)
@@ -233,20 +245,29 @@ void frmMain::SetFindHover(bool on)
     ui_.SetFindLook(on);
 }
 
-void frmMain::Repost(const WindowMessage& message)
+void frmMain::SetSplash(std::function<SplashState()> state, std::function<void(bool)> close)
 {
-    QCoreApplication::postEvent(this, new WindowMessageEvent(message));
+    splashState_ = std::move(state);
+    closeSplash_ = std::move(close);
 }
 
-void frmMain::RepostWhenNoDialogOpen(const WindowMessage& message)
+MainWindowView::SplashState frmMain::Splash()
 {
-    LogInfo(LogArea::Documents, "a handed-over document waits for the open dialog to close");
-    WhenNoDialogOpen([this, message] { Repost(message); });
+    return splashState_ ? splashState_() : SplashState::None;
 }
 
-void frmMain::RunLater(std::function<void()> work)
+void frmMain::CloseSplash(bool openItsDocument)
 {
-    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+    if (closeSplash_)
+        closeSplash_(openItsDocument);
+}
+
+bool frmMain::WhenPasswordPromptCloses(std::function<void()> closed)
+{
+    if (!passwordPrompt_ || passwordPrompt_->IsUnloaded())
+        return false;
+    connect(passwordPrompt_, &QObject::destroyed, this, std::move(closed));
+    return true;
 }
 
 void frmMain::WhenNoDialogOpen(std::function<void()> action)
@@ -333,13 +354,16 @@ void frmMain::ClearFindBox()
 
 void frmMain::ShowPasswordPrompt()
 {
-    ShowForm(FormId::Asking);
+    const auto it = factories_.find(FormId::Asking);
+    passwordPrompt_ = it != factories_.end() && it->second ? it->second(*this) : nullptr;
+    if (passwordPrompt_)
+        passwordPrompt_->ShowOverOwner();
 }
 
 void frmMain::ClosePasswordPrompt()
 {
-    if (OwnedDialog* prompt = FindForm(QStringLiteral("Asking")))
-        prompt->Unload();
+    if (passwordPrompt_ && !passwordPrompt_->IsUnloaded())
+        passwordPrompt_->Unload();
 }
 
 void frmMain::ShowHelp()
@@ -386,15 +410,6 @@ void frmMain::UnloadForms()
         if (form && &form->App() == &app_ && !form->IsUnloaded())
             form->Unload();
     }
-}
-
-bool frmMain::event(QEvent* event)
-{
-    if (event->type() == WindowMessageEvent::EventType()) {
-        Presenter.MessageArrived(static_cast<WindowMessageEvent*>(event)->Message());
-        return true;
-    }
-    return QMainWindow::event(event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

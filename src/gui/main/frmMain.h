@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <map>
@@ -12,7 +13,6 @@
 #include "core/workflow/CommonDialog.h"
 #include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/EntryCommands.h"
-#include "core/workflow/MessageChain.h"
 #include "core/workflow/PasswordTree.h"
 #include "core/workflow/MainWindowPresenter.h"
 #include "core/workflow/MainWindowView.h"
@@ -51,7 +51,8 @@ public:
     // Gives the focus to the password tree (after a search picked a record).
     void FocusTree();
     // The tray icon's pop-up menu at the pointer, with showing the window as its default.
-    void ShowTrayMenu();
+    void ShowTrayMenu() override;
+    void BringWindowForward() override;
     // The tray menu itself, for a tray host that draws it (default item set).
     QMenu* TrayMenu();
 
@@ -65,7 +66,7 @@ public:
     bool Form_Unload() { return Presenter.Unload(); }
     bool IsUnloaded() const { return Presenter.IsUnloaded(); }
     void fileExit_Click() { Presenter.Exit(); }
-    void ReleaseHeldMessages() { Presenter.ReleaseHeldMessages(); }
+    void ReleaseHeldMessages() { Presenter.ReleaseHeldEvents(); }
     void TrayShow_Click() { Presenter.TrayShowClicked(); }
     void SetHiddenInTray(bool hidden) { Presenter.SetHiddenInTray(hidden); }
     bool IsHiddenInTray() const { return Presenter.IsHiddenInTray(); }
@@ -82,6 +83,10 @@ public:
     OwnedDialog* FindForm(const QString& name) const;
     // Shutdown step: unloads every other form, in the program's fixed order.
     void UnloadForms();
+
+    // The start-up splash, which belongs to start-up: what tells whether it is up (and what
+    // it opens) and what closes it.
+    void SetSplash(std::function<SplashState()> state, std::function<void(bool)> close);
 
     // The view the workflow drives.
     void SetCaption(const std::u16string& caption) override;
@@ -103,7 +108,6 @@ signals:
     void Unloaded();
 
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -119,9 +123,9 @@ private:
     void ClearClipboard() override;
     void OnUnloaded() override { emit Unloaded(); }
     void CloseWindow() override { close(); }
-    void Repost(const WindowMessage& message) override;
-    void RepostWhenNoDialogOpen(const WindowMessage& message) override;
-    void RunLater(std::function<void()> work) override;
+    SplashState Splash() override;
+    void CloseSplash(bool openItsDocument) override;
+    bool WhenPasswordPromptCloses(std::function<void()> closed) override;
     void WhenNoDialogOpen(std::function<void()> action) override;
     void ActivateForDrop() override;
     void ShowHelp() override;
@@ -139,6 +143,9 @@ private:
     MainWindowControls ui_;
     KyqApp& app_;
     std::map<FormId, FormFactory> factories_;
+    std::function<SplashState()> splashState_;
+    std::function<void(bool)> closeSplash_;
+    QPointer<OwnedDialog> passwordPrompt_;
     bool findHover_ = false;
     bool inResize_ = false;
 };

@@ -6,9 +6,9 @@
 #include "core/workflow/KyqApp.h"
 #include "gui/autofill/HotKeyWatcherFilter.h"
 #include "gui/main/frmMain.h"
-#include "gui/shell/ShellMessageFilter.h"
 #include "gui/shell/TrayIcon.h"
 #include "platform/HandOverFiles.h"
+#include "platform/HandOverFrame.h"
 #include "platform/HookMessage.h"
 #include "platform/Log.h"
 #include "platform/Utf.h"
@@ -22,12 +22,12 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPointer>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <limits>
 #include <stdexcept>
 
 namespace kyq {
@@ -56,19 +56,17 @@ DesktopPlatform::DesktopPlatform(KyqApp& app, frmMain& main,
 
 DesktopPlatform::~DesktopPlatform()
 {
-    // Filters leave the chain in the reverse order of their installation.
-    shellFilter_.reset();
     // The watcher (and a fill dialog it opened) goes before the desktop it types through.
     hotKeyFilter_.reset();
 }
 
 // --- Hot key and auto-fill ---
 
-void DesktopPlatform::InstallHotKeyWatcher(MessageChain& chain, uint64_t window)
+void DesktopPlatform::InstallHotKeyWatcher(uint64_t window)
 {
     hotKeyFilter_->ClearModifiers();
+    watching_ = true;
     if (hotKeySource_ == HotKeySource::FillRequests) {
-        hotKeyFilter_->Install(chain);
         if (shortcutPortal_) {
             portalBound_ = true;
             BindPortalShortcut(false);
@@ -78,8 +76,30 @@ void DesktopPlatform::InstallHotKeyWatcher(MessageChain& chain, uint64_t window)
     if (!hookLoader_)
         hookLoader_ = std::make_unique<KeyboardHookLoader>(app_.ProgramFolder);
     hookActive_ = hookLoader_->Set(static_cast<unsigned long>(window), KeyboardHookMessage);
-    hotKeyFilter_->Install(chain);
     HotKeyChanged();
+}
+
+void DesktopPlatform::HookKey(const HookKeyEvent& event)
+{
+    if (watching_)
+        hotKeyFilter_->HookKey(event);
+}
+
+void DesktopPlatform::FillRequested()
+{
+    // A desktop binding's "KYQ --fill" is the hot key where no hook watches the keys.
+    if (watching_)
+        hotKeyFilter_->HotKeyFired();
+}
+
+std::optional<FillWindow> DesktopPlatform::Foreground()
+{
+    return fillDesktop_->Foreground();
+}
+
+bool DesktopPlatform::FillPending() const
+{
+    return hotKeyFilter_->FillPending();
 }
 
 void DesktopPlatform::UseShortcutPortal(std::unique_ptr<GlobalShortcutsPortal> portal)
@@ -92,12 +112,10 @@ void DesktopPlatform::UseShortcutPortal(std::unique_ptr<GlobalShortcutsPortal> p
     QObject::connect(shortcutPortal_.get(), &GlobalShortcutsPortal::activated,
                      shortcutPortal_.get(), [this](const QString& id) {
                          if (portalBound_ && id == QLatin1String(PortalShortcutId))
-                             app_.PostMessage(WindowMessage{WM_FILL_REQUEST, 0, 0});
+                             app_.PostEvent(FillRequestEvent{});
                      });
     QObject::connect(shortcutPortal_.get(), &GlobalShortcutsPortal::assignmentChanged,
                      shortcutPortal_.get(), [this] {
-                         const std::string assigned =
-                             shortcutPortal_->AssignedTrigger().toStdString();
                          if (shortcutPortal_->AssignedTrigger().isEmpty())
                              LogWarning(LogArea::Keyboard,
                                         "the desktop assigned no global shortcut to the fill "
@@ -197,15 +215,15 @@ void DesktopPlatform::SetHotKeyGrabPaused(bool paused)
         HotKeyChanged();
 }
 
-void DesktopPlatform::RemoveHotKeyWatcher(MessageChain& /*chain*/)
+void DesktopPlatform::RemoveHotKeyWatcher()
 {
+    watching_ = false;
     portalBound_ = false;
     if (hookLoader_)
         hookLoader_->Release();
     hookActive_ = false;
     hotKeyBusy_ = false;
     grabRetry_.reset();
-    hotKeyFilter_->Remove();
 }
 
 // --- Single instance: Handle.dat and the hand-over channel ---
@@ -223,27 +241,28 @@ void DesktopPlatform::WriteHandleFile(uint64_t window)
         handOverServer_ = std::make_unique<HandOverServer>();
         HandOverServer* server = handOverServer_.get();
         QObject::connect(server, &HandOverServer::messageReceived, server,
-                         [this, server](quint64 id, qint64 message, qint64, qint64,
+                         [this, server](quint64 id, qint64 kind, qint64, qint64,
                                         const QByteArray& text, const QByteArray& activation) {
                              // A fill request is answered at once: the binding that
                              // sent it waits for nothing the user does in the dialog.
-                             if (message == WM_FILL_REQUEST) {
+                             if (kind == HandOverFillKind) {
                                  server->Reply(id, 0);
-                                 app_.PostMessage(WindowMessage{WM_FILL_REQUEST, 0, 0});
+                                 app_.PostEvent(FillRequestEvent{});
                                  return;
                              }
-                             // Only the hand-over is taken from another process. Its id
-                             // rides in lParam (which the handler does not otherwise
-                             // use) so that the reply finds the sender that waits.
-                             if (message != WM_HANDOVER ||
-                                 id > static_cast<quint64>(std::numeric_limits<int32_t>::max())) {
+                             if (kind != HandOverOpenKind) {
                                  server->Reply(id, 0);
                                  return;
                              }
-                             const auto token = static_cast<int32_t>(id);
-                             KeepHandOverText(token, text.toStdString());
-                             app_.PostMessage(WindowMessage{WM_HANDOVER, 0, token});
-                             RaiseAfterHandOver(activation);
+                             // The sender waits until the hand-over has been dealt with.
+                             HandOverEvent handOver;
+                             handOver.CommandText = text.toStdString();
+                             handOver.ActivationToken = activation.toStdString();
+                             handOver.Finished = [server = QPointer<HandOverServer>(server), id] {
+                                 if (server)
+                                     server->Reply(id, 0);
+                             };
+                             app_.PostEvent(std::move(handOver));
                          });
     }
     HandOverPublishSteps steps;
@@ -267,27 +286,17 @@ void DesktopPlatform::DeleteHandleFile()
         handOverServer_->Close();
 }
 
-bool DesktopPlatform::TakingHandOvers() const
-{
-    return handOverServer_ && handOverServer_->IsListening();
-}
-
-void DesktopPlatform::KeepHandOverText(int32_t token, std::string text)
-{
-    handOverTexts_[token] = std::move(text);
-}
-
-void DesktopPlatform::RaiseAfterHandOver(const QByteArray& activationToken)
+void DesktopPlatform::RaiseAfterHandOver(const std::string& activationToken)
 {
     if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return;
     // The toolkit hands this token to the compositor at the window's next activation,
     // which the hand-over's showing of the window asks for.
-    if (!activationToken.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+    if (!activationToken.empty())
+        qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(activationToken));
     // After the hand-over has shown the window (queued behind it; a splash may still hold
     // it back, and then the splash brings the window itself).
-    QTimer::singleShot(0, &main_, [this, given = !activationToken.isEmpty()] {
+    QTimer::singleShot(0, &main_, [this, given = !activationToken.empty()] {
         // A window of ours with the focus (the password prompt of the file handed over)
         // keeps it.
         if (!main_.isVisible() || QApplication::activeWindow())
@@ -308,29 +317,13 @@ void DesktopPlatform::RaiseAfterHandOver(const QByteArray& activationToken)
     });
 }
 
-// --- Tray icon, shell message filter, closing and minimising to the tray ---
+// --- Tray icon, closing and minimising to the tray ---
 
 void DesktopPlatform::AddTrayIcon()
 {
     if (!tray_) {
         tray_ = std::make_unique<TrayIcon>();
-        // Like the window's messages, a click waits while a document is being read.
-        tray_->SetHandler([this](int32_t mouseEvent) {
-            main_.Presenter.RunOutsideReader([this, mouseEvent] {
-                // A Wayland host that draws no menu of its own still clicks: a menu with no
-                // window of ours to open over would map as a window of its own, so the
-                // window comes out of the tray first.
-                if ((mouseEvent == TrayIcon::LeftButtonDown ||
-                     mouseEvent == TrayIcon::RightButtonDown) &&
-                    main_.IsHiddenInTray() &&
-                    QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-                    main_.SetHiddenInTray(false);
-                    ShellMessageFilter::ShowMainWindow(main_);
-                }
-                if (shellFilter_ && shellFilter_->Installed())
-                    shellFilter_->TrayNotification(mouseEvent);
-            });
-        });
+        tray_->SetHandler([this](TrayActivation activation) { app_.PostEvent(activation); });
     }
     // An X11 tray leaves the menu to us, opened at the pointer; a Wayland host draws it.
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
@@ -344,37 +337,9 @@ void DesktopPlatform::DeleteTrayIcon()
         tray_->Remove();
 }
 
-void DesktopPlatform::InstallShellMessageFilter(MessageChain& chain)
+bool DesktopPlatform::TrayMenuNeedsWindow() const
 {
-    if (!shellFilter_) {
-        shellFilter_ =
-            std::make_unique<ShellMessageFilter>(app_, main_, fillDesktop_.get());
-        ShellMessageFilter::HandOverTexts texts;
-        texts.Peek = [this](int32_t token) {
-            const auto it = handOverTexts_.find(token);
-            return it == handOverTexts_.end() ? std::string() : it->second;
-        };
-        texts.Take = [this](int32_t token) {
-            std::string text;
-            if (auto node = handOverTexts_.extract(token))
-                text = std::move(node.mapped());
-            return text;
-        };
-        shellFilter_->SetHandOverTexts(std::move(texts));
-        shellFilter_->SetFillPending([this] { return hotKeyFilter_->FillPending(); });
-        shellFilter_->SetHandOverFinished([this](int32_t token) {
-            if (token > 0 && handOverServer_)
-                handOverServer_->Reply(static_cast<quint64>(token), 0);
-        });
-    }
-    shellFilter_->Install(chain);
-}
-
-void DesktopPlatform::RemoveShellMessageFilter(MessageChain& /*chain*/)
-{
-    // Only taken out of the chain: the removal may run inside the filter's own message.
-    if (shellFilter_)
-        shellFilter_->Remove();
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 bool DesktopPlatform::CloseToTray()
@@ -432,7 +397,7 @@ void DesktopPlatform::WatchTrayWhileHidden()
             LogWarning(LogArea::Desktop,
                        "the notification area has gone: the main window is shown again");
             main_.SetHiddenInTray(false);
-            ShellMessageFilter::ShowMainWindow(main_);
+            main_.BringWindowForward();
         });
     }
     trayWatch_->start();

@@ -4,13 +4,11 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "core/workflow/MainWindowPlatform.h"
 
-class QByteArray;
 class QTimer;
 
 namespace kyq {
@@ -21,7 +19,6 @@ class HandOverServer;
 class HotKeyWatcherFilter;
 class KeyboardHookLoader;
 class KyqApp;
-class ShellMessageFilter;
 class TrayIcon;
 class frmMain;
 
@@ -31,19 +28,22 @@ public:
     // handed over by "KYQ --fill" (a Wayland desktop lets no program watch its keys).
     enum class HotKeySource { KeyboardHook, FillRequests };
 
-    // main: the window the tray, the shell messages and closing to the tray serve.
+    // main: the window the tray, the hand-overs and closing to the tray serve.
     // fillDesktop: what auto-fill types through (X11Desktop in the program).
     DesktopPlatform(KyqApp& app, frmMain& main, std::unique_ptr<FillDesktop> fillDesktop,
                     HotKeySource hotKeySource = HotKeySource::KeyboardHook);
     ~DesktopPlatform() override;
 
     // --- Hot key and auto-fill ---
-    // Clears the watcher's modifiers, starts the keyboard hook for `window` with message
-    // 1024, then puts the watcher in front of the window's handling. Without the hook
-    // library, an X display or the RECORD extension no key messages come: no hot key.
-    void InstallHotKeyWatcher(MessageChain& chain, uint64_t window) override;
-    // Stops the hook, then takes the watcher out again.
-    void RemoveHotKeyWatcher(MessageChain& chain) override;
+    // Clears the watcher's modifiers, then starts the keyboard hook for `window`. Without
+    // the hook library, an X display or the RECORD extension no key events come: no hot key.
+    void InstallHotKeyWatcher(uint64_t window) override;
+    // Stops the hook; the watcher takes no more keys or fill requests.
+    void RemoveHotKeyWatcher() override;
+    void HookKey(const HookKeyEvent& event) override;
+    void FillRequested() override;
+    std::optional<FillWindow> Foreground() override;
+    bool FillPending() const override;
     // Takes the chord of the hot key in the settings from the other programs (a passive
     // grab), in place of the previous one; said once on standard error when it is taken.
     void HotKeyChanged() override;
@@ -73,20 +73,16 @@ public:
     void WriteHandleFile(uint64_t window) override;
     // Deletes Handle.dat and stops taking hand-overs; a second start still waiting is let go.
     void DeleteHandleFile() override;
-    bool TakingHandOvers() const;
-    // Keeps a hand-over's command text for its message (lParam = token) until the message
-    // is handled; several can wait at once, each with its own text.
-    void KeepHandOverText(int32_t token, std::string text);
     // On Wayland a program may not take the focus by itself: the window comes forward with
     // the activation token the start handed over, else (wlroots) through the
     // foreign-toplevel list; where neither is to be had, standard error says so.
-    void RaiseAfterHandOver(const QByteArray& activationToken);
+    void RaiseAfterHandOver(const std::string& activationToken) override;
 
-    // --- Tray icon, shell message filter, closing and minimising to the tray ---
+    // --- Tray icon, closing and minimising to the tray ---
     void AddTrayIcon() override;
     void DeleteTrayIcon() override;
-    void InstallShellMessageFilter(MessageChain& chain) override;
-    void RemoveShellMessageFilter(MessageChain& chain) override;
+    // A Wayland tray host that draws no menu still sends the clicks.
+    bool TrayMenuNeedsWindow() const override;
     // To the tray only where the user can get the window back from there: the icon is up
     // and the desktop has a tray. Elsewhere closing quits and minimising just minimises.
     bool CloseToTray() override;
@@ -94,7 +90,6 @@ public:
     bool TrayUsable() const override;
     void HiddenInTray() override { WatchTrayWhileHidden(); }
     TrayIcon* Tray() const { return tray_.get(); }
-    ShellMessageFilter* ShellFilter() const { return shellFilter_.get(); }
 
 private:
     void BindPortalShortcut(bool userAsked);
@@ -111,6 +106,7 @@ private:
     std::unique_ptr<HotKeyWatcherFilter> hotKeyFilter_;
     std::unique_ptr<KeyboardHookLoader> hookLoader_;
     bool hookActive_ = false;
+    bool watching_ = false;
     bool hotKeyBusy_ = false;
     bool grabPaused_ = false;
     bool keyMissing_ = false;
@@ -124,12 +120,10 @@ private:
     // Single instance.
     std::string instanceFolder_;
     std::unique_ptr<HandOverServer> handOverServer_;
-    std::map<int32_t, std::string> handOverTexts_;
 
-    // Tray and shell messages.
+    // Tray.
     frmMain& main_;
     std::unique_ptr<TrayIcon> tray_;
-    std::unique_ptr<ShellMessageFilter> shellFilter_;
     std::unique_ptr<QTimer> trayWatch_;
 };
 

@@ -79,7 +79,7 @@ bool SignalBridge::Install()
 bool SignalBridge::QueryEndSession()
 {
     if (!unloaded_ || !unloaded_())
-        app_.SendMessage(WindowMessage{WM_QUERYENDSESSION, 0, 0});
+        app_.HandleEventNow(EndSessionEvent{});
     return unloaded_ && unloaded_();
 }
 
@@ -98,8 +98,8 @@ void SignalBridge::OnTerminate()
         }
         return;
     }
-    // Posted: the save prompt then runs from the window's queue like any other message.
-    app_.PostMessage(WindowMessage{WM_QUERYENDSESSION, 0, 0});
+    // Posted: the save prompt then runs from the event queue like any other event.
+    app_.PostEvent(EndSessionEvent{});
 }
 
 void SignalBridge::SetStarting(std::function<bool()> starting)

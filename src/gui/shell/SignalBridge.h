@@ -1,4 +1,4 @@
-// Turns the desktop's end-of-session requests into message 17 of the main window: SIGTERM
+// Turns the desktop's end-of-session requests into the program's end-of-session event: SIGTERM
 // (through a pipe, since a signal handler may do no more than write to one) and the session
 // manager's commit-data request, whose logout is cancelled when the user cancels the save
 // prompt.
@@ -26,7 +26,7 @@ public:
     // another is installed or the pipe could not be made.
     bool Install();
 
-    // Runs message 17 through the main window's handling now; true when the main window
+    // Runs the end of the session through the main window's rules now; true when the main window
     // was unloaded, false when the user cancelled at the save prompt.
     bool QueryEndSession();
 

@@ -19,7 +19,7 @@ TrayIcon::TrayIcon(QObject* parent)
 {
     icon_->setObjectName(QStringLiteral("TrayIcon"));
     singleClick_->setSingleShot(true);
-    connect(singleClick_, &QTimer::timeout, this, [this] { Post(LeftButtonDown); });
+    connect(singleClick_, &QTimer::timeout, this, [this] { Report(TrayActivation::Click); });
     connect(icon_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { OnActivated(reason); });
 }
@@ -83,7 +83,7 @@ void TrayIcon::ExportMenu(QMenu* menu)
     icon_->setContextMenu(menu);
 }
 
-void TrayIcon::SetHandler(std::function<void(int32_t mouseEvent)> handler)
+void TrayIcon::SetHandler(std::function<void(TrayActivation)> handler)
 {
     handler_ = std::move(handler);
 }
@@ -92,37 +92,36 @@ void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (!added_)
         return;
-    Post(MouseMove);
+    Report(TrayActivation::Hover);
     switch (reason) {
     case QSystemTrayIcon::Trigger:
         singleClick_->start(QApplication::doubleClickInterval());
         break;
     case QSystemTrayIcon::DoubleClick:
         singleClick_->stop();
-        Post(LeftDoubleClick);
+        Report(TrayActivation::DoubleClick);
         break;
     case QSystemTrayIcon::Context:
         singleClick_->stop();
-        Post(RightButtonDown);
+        Report(TrayActivation::MenuClick);
         break;
     case QSystemTrayIcon::MiddleClick:
-        Post(MiddleButtonDown);
+        Report(TrayActivation::MiddleClick);
         break;
     case QSystemTrayIcon::Unknown:
         break;
     }
 }
 
-void TrayIcon::Post(int32_t mouseEvent)
+bool TrayIcon::ClickPending() const
 {
-    // Not from inside the activation: what it does (a menu's own event loop) runs from the
-    // event loop, in the order the events came.
-    QMetaObject::invokeMethod(
-        this, [this, mouseEvent] {
-            if (handler_)
-                handler_(mouseEvent);
-        },
-        Qt::QueuedConnection);
+    return singleClick_->isActive();
+}
+
+void TrayIcon::Report(TrayActivation activation)
+{
+    if (handler_)
+        handler_(activation);
 }
 
 }  // namespace kyq

@@ -1,12 +1,12 @@
 // The main window's icon in the notification area. Its activations reach the handler as
-// the mouse events they stand for, from the event loop (the shell message filter acts on
-// them).
+// what the user did (TrayActivation); the handler queues them for the main window's rules.
 #pragma once
 
 #include <QObject>
 #include <QSystemTrayIcon>
-#include <cstdint>
 #include <functional>
+
+#include "core/workflow/TrayActivation.h"
 
 class QIcon;
 class QMenu;
@@ -17,14 +17,6 @@ namespace kyq {
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    // The mouse events an activation stands for.
-    static constexpr int32_t MouseMove = 512;
-    static constexpr int32_t LeftButtonDown = 513;
-    static constexpr int32_t LeftButtonUp = 514;
-    static constexpr int32_t LeftDoubleClick = 515;
-    static constexpr int32_t RightButtonDown = 516;
-    static constexpr int32_t MiddleButtonDown = 519;
-
     explicit TrayIcon(QObject* parent = nullptr);
     ~TrayIcon() override;
 
@@ -46,22 +38,24 @@ public:
     // the host draws it at the icon (com.canonical.dbusmenu), since a program there cannot
     // place a menu of its own on the screen. A host that draws none still sends the clicks.
     void ExportMenu(QMenu* menu);
-    // Where the mouse events go.
-    void SetHandler(std::function<void(int32_t mouseEvent)> handler);
+    // Where the activations go.
+    void SetHandler(std::function<void(TrayActivation)> handler);
 
-    // An activation of the icon as the mouse event(s) it stands for. There is no event for
-    // the pointer passing over the icon, so every activation first queues the pointer-move
-    // event (512), which records the window in the foreground. A single left click is held back
-    // for the double-click time, so that a double click is not also taken as a click.
+    // An activation of the icon as what the user did. There is no event for the pointer
+    // passing over the icon, so every activation first reports Hover, which records the
+    // window in the foreground. A single left click is held back for the double-click
+    // time, so that a double click is not also taken as a click.
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
+    // Whether a single click waits out the double-click time now.
+    bool ClickPending() const;
 
 private:
-    void Post(int32_t mouseEvent);
+    void Report(TrayActivation activation);
 
     QSystemTrayIcon* icon_;
     QTimer* singleClick_;
     std::function<bool()> available_;
-    std::function<void(int32_t)> handler_;
+    std::function<void(TrayActivation)> handler_;
     bool added_ = false;
 };
 

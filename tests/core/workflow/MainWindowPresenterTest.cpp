@@ -2,6 +2,7 @@
 // the Qt window and the desktop. These run under the sanitizers too.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -35,12 +36,15 @@ struct RecordingPlatform final : MainWindowPlatform {
     explicit RecordingPlatform(Steps& steps) : steps_(steps) {}
     bool TakesClose = false;
     void WriteHandleFile(uint64_t) override { steps_.Add("WriteHandleFile"); }
-    void InstallHotKeyWatcher(MessageChain&, uint64_t) override { steps_.Add("InstallHotKeyWatcher"); }
+    bool MenuNeedsWindow = false;
+    void InstallHotKeyWatcher(uint64_t) override { steps_.Add("InstallHotKeyWatcher"); }
     void AddTrayIcon() override { steps_.Add("AddTrayIcon"); }
-    void RemoveShellMessageFilter(MessageChain&) override { steps_.Add("RemoveShellMessageFilter"); }
     void DeleteHandleFile() override { steps_.Add("DeleteHandleFile"); }
     void DeleteTrayIcon() override { steps_.Add("DeleteTrayIcon"); }
-    void RemoveHotKeyWatcher(MessageChain&) override { steps_.Add("RemoveHotKeyWatcher"); }
+    void RemoveHotKeyWatcher() override { steps_.Add("RemoveHotKeyWatcher"); }
+    void HookKey(const HookKeyEvent&) override { steps_.Add("HookKey"); }
+    void FillRequested() override { steps_.Add("FillRequested"); }
+    bool TrayMenuNeedsWindow() const override { return MenuNeedsWindow; }
     bool CloseToTray() override { return TakesClose; }
     bool MinimizeToTray() override
     {
@@ -58,8 +62,9 @@ struct RecordingView final : MainWindowView {
     int Selected = 0;
     std::vector<FormId> Forms;
     std::vector<std::function<void()>> Waiting;  // until no dialog is open
-    std::vector<WindowMessage> Reposted;
-    std::vector<std::function<void()>> Later;  // from the event loop
+    SplashState SplashUp = SplashState::None;
+    std::function<void()> PromptClosed;  // set while a password prompt is open
+    std::function<void()> OnOpenFromSplash;
     std::u16string TrayItem;
     std::function<void()> OnClose;  // the window system's answer to CloseWindow
 
@@ -78,7 +83,11 @@ struct RecordingView final : MainWindowView {
         Forms.push_back(form);
         return true;
     }
-    void ShowPasswordPrompt() override { steps_.Add("PasswordPrompt"); }
+    void ShowPasswordPrompt() override
+    {
+        steps_.Add("PasswordPrompt");
+        PromptClosed = [] {};
+    }
     void ClosePasswordPrompt() override {}
 
     uint64_t NativeWindow() override { return 42; }
@@ -90,12 +99,22 @@ struct RecordingView final : MainWindowView {
         if (OnClose)
             OnClose();
     }
-    void Repost(const WindowMessage& message) override { Reposted.push_back(message); }
-    void RepostWhenNoDialogOpen(const WindowMessage& message) override
+    SplashState Splash() override { return SplashUp; }
+    void CloseSplash(bool open) override
     {
-        Waiting.push_back([this, message] { Repost(message); });
+        steps_.Add(open ? "CloseSplashAndOpen" : "CloseSplash");
+        SplashUp = SplashState::None;
+        if (open && OnOpenFromSplash)
+            OnOpenFromSplash();
     }
-    void RunLater(std::function<void()> work) override { Later.push_back(work); }
+    bool WhenPasswordPromptCloses(std::function<void()> closed) override
+    {
+        if (PromptClosed)
+            PromptClosed = std::move(closed);
+        return PromptClosed != nullptr;
+    }
+    void BringWindowForward() override { steps_.Add("BringWindowForward"); }
+    void ShowTrayMenu() override { steps_.Add("ShowTrayMenu"); }
     void WhenNoDialogOpen(std::function<void()> action) override { Waiting.push_back(action); }
     void ActivateForDrop() override { steps_.Add("ActivateForDrop"); }
     void ShowHelp() override { steps_.Add("ShowHelp"); }
@@ -124,10 +143,8 @@ protected:
         platform_ = platform.get();
         app_->SetPlatform(std::move(platform));
         app_->Settings.Days = 32767;
-        app_->WindowMessages.SetWindowProc([this](const WindowMessage& m) {
-            sent_.push_back(m);
-            return 0;
-        });
+        app_->SetEventReceiver([this](AppEvent e) { posted_.push_back(std::move(e)); },
+                               [this](const AppEvent& e) { presenter_.EventArrived(e); });
     }
 
     // A document with two records, open and unchanged; the tree shows it.
@@ -151,7 +168,7 @@ protected:
     ScriptedMessageService* boxes_ = nullptr;
     RecordingPlatform* platform_ = nullptr;
     std::unique_ptr<KyqApp> app_ = MakeApp(folder_, boxes_);
-    std::vector<WindowMessage> sent_;
+    std::vector<AppEvent> posted_;  // queued for the event loop
     RecordingView view_{steps_};
     CommonDialog dialog_{*app_};
     PasswordTree tree_{*app_, view_};
@@ -160,38 +177,36 @@ protected:
     MainWindowPresenter presenter_{*app_, view_, tree_, workflow_, commands_};
 };
 
-TEST_F(MainWindowRules, LoadAndUnloadRunTheirStepsInOrder)
+// The shutdown keeps the settings, clears the clipboard when the user asked for that, runs
+// once, and leaves nothing acting on later events: a start still waiting is let go.
+TEST_F(MainWindowRules, AfterTheShutdownTheSettingsStayAndEventsDoNothing)
 {
-    struct Case {
-        bool clearClip;
-        std::vector<std::string> unloadSteps;
-    };
-    const std::vector<std::string> platformSteps = {"DeleteHandleFile", "RemoveShellMessageFilter",
-                                                    "DeleteTrayIcon", "RemoveHotKeyWatcher",
-                                                    "Unloaded"};
-    const Case cases[] = {
-        {false, {"UnloadOtherForms"}},
-        {true, {"ClearClipboard", "UnloadOtherForms"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.clearClip);
-        steps_.List.clear();
+    const std::string file = (folder_ / "late.kyq").string();
+    ASSERT_TRUE(WriteDocument(MakeDocument(u"o", u"pw", {Record(u"t", u"u", u"p")}), file));
+    for (const bool clearClip : {false, true}) {
+        SCOPED_TRACE(clearClip);
         MainWindowPresenter presenter(*app_, view_, tree_, workflow_, commands_);
         presenter.Load();
-        EXPECT_EQ(steps_.List, (std::vector<std::string>{"WriteHandleFile", "InstallHotKeyWatcher",
-                                                         "AddTrayIcon"}));
+        app_->Settings.ClearClip = clearClip;
         steps_.List.clear();
-        app_->Settings.ClearClip = c.clearClip;
         ASSERT_TRUE(presenter.Unload());
-        std::vector<std::string> expected = c.unloadSteps;
-        expected.insert(expected.end(), platformSteps.begin(), platformSteps.end());
-        EXPECT_EQ(steps_.List, expected);
-        // Once only.
-        EXPECT_TRUE(presenter.Unload());
-        EXPECT_EQ(steps_.List, expected);
+        ASSERT_TRUE(presenter.Unload());
+        bool finished = false;
+        presenter.EventArrived(HandOverEvent{"\"" + file + "\"", "", [&] { finished = true; }});
+        presenter.EventArrived(TrayActivation::DoubleClick);
+        presenter.EventArrived(FillRequestEvent{});
+        EXPECT_TRUE(finished);
+        const auto count = [this](const char* step) {
+            return std::count(steps_.List.begin(), steps_.List.end(), step);
+        };
+        EXPECT_EQ(count("ClearClipboard"), clearClip ? 1 : 0);
+        EXPECT_EQ(count("Unloaded"), 1);
+        EXPECT_EQ(count("BringWindowForward") + count("PasswordPrompt") + count("FillRequested"), 0);
+        KyqApp next(folder_.string() + "/", folder_ / "registry",
+                    std::make_unique<ScriptedMessageService>());
+        next.LoadSettings();
+        EXPECT_EQ(next.Settings.ClearClip, clearClip);
     }
-    // The settings were saved on the way out.
-    EXPECT_TRUE(app_->Registry.KeyExists(Hive::CurrentUser, "Software\\Tarnwick\\KYQ\\Setting"));
 }
 
 // Who closes the window (退出 or its close box), whether a dialog disables it, whether the
@@ -332,62 +347,53 @@ TEST_F(MainWindowRules, FindBoxAndTreeKeys)
     }
 }
 
-// While a reader runs every message waits for it; a hand-over waits for open dialogs; the
-// rest goes through the window's handling at once. A drop waits for open dialogs as well.
-TEST_F(MainWindowRules, MessagesAndDropsWaitForReadersAndDialogs)
+// While a reader runs every event waits for it; a hand-over waits for open dialogs; the
+// rest is handled at once. A drop waits for open dialogs as well.
+TEST_F(MainWindowRules, EventsAndDropsWaitForReadersAndDialogs)
 {
     struct Case {
         const char* name;
         bool reader;
         bool dialog;
-        uint32_t msg;
-        bool sentNow;
-        bool held;
-        bool waits;
+        AppEvent event;
+        const char* step;  // what handling it does
+        bool waits;        // for the dialog (a reader holds everything)
     };
     const Case cases[] = {
-        {"hot key", false, false, WM_HOTKEY_HOOK, true, false, false},
-        {"hand-over", false, false, WM_HANDOVER, true, false, false},
-        {"hot key under a dialog", false, true, WM_HOTKEY_HOOK, true, false, false},
-        {"hand-over under a dialog", false, true, WM_HANDOVER, false, false, true},
-        {"hand-over while reading", true, true, WM_HANDOVER, false, true, false},
-        {"end of session while reading", true, false, WM_QUERYENDSESSION, false, true, false},
+        {"hot key", false, false, HookKeyEvent{80, true, false}, "HookKey", false},
+        {"hot key under a dialog", false, true, HookKeyEvent{80, true, false}, "HookKey", false},
+        {"fill request under a dialog", false, true, FillRequestEvent{}, "FillRequested", false},
+        {"hand-over", false, false, HandOverEvent{}, "BringWindowForward", false},
+        {"hand-over under a dialog", false, true, HandOverEvent{}, "BringWindowForward", true},
+        {"hand-over while reading", true, true, HandOverEvent{}, "BringWindowForward", false},
+        {"tray click while reading", true, false, TrayActivation::Click, "ShowTrayMenu", false},
+        {"end of session while reading", true, false, EndSessionEvent{}, nullptr, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        sent_.clear();
+        steps_.List.clear();
+        posted_.clear();
         view_.Waiting.clear();
-        view_.Reposted.clear();
         app_->Session.ReaderRunning = c.reader;
         if (c.dialog)
             app_->Modal.Enter();
-        presenter_.MessageArrived({c.msg, 0, 7});
-        EXPECT_EQ(sent_.size(), c.sentNow ? 1u : 0u);
+        app_->HandleEventNow(c.event);
+        const bool now = !c.reader && !c.waits;
+        EXPECT_EQ(steps_.List.size(), now && c.step ? 1u : 0u);
         EXPECT_EQ(view_.Waiting.size(), c.waits ? 1u : 0u);
         app_->Session.ReaderRunning = false;
-        presenter_.ReleaseHeldMessages();
+        presenter_.ReleaseHeldEvents();
         for (auto& action : view_.Waiting)
             action();
-        // Whatever waited goes back to the window's queue, unchanged.
-        ASSERT_EQ(view_.Reposted.size(), c.held || c.waits ? 1u : 0u);
-        if (!view_.Reposted.empty()) {
-            EXPECT_EQ(view_.Reposted[0].Msg, c.msg);
-        }
+        // Whatever waited goes back to the queue, unchanged.
+        ASSERT_EQ(posted_.size(), now ? 0u : 1u);
         if (c.dialog)
             app_->Modal.Leave();
+        if (!now && c.step) {
+            presenter_.EventArrived(posted_[0]);
+            EXPECT_EQ(steps_.List, std::vector<std::string>{c.step});
+        }
     }
-
-    // A tray click while a reader runs waits for it too, then runs from the event loop.
-    int clicks = 0;
-    app_->Session.ReaderRunning = true;
-    presenter_.RunOutsideReader([&] { ++clicks; });
-    EXPECT_EQ(clicks, 0);
-    app_->Session.ReaderRunning = false;
-    presenter_.ReleaseHeldMessages();
-    ASSERT_EQ(view_.Later.size(), 1u);
-    view_.Later[0]();
-    presenter_.RunOutsideReader([&] { ++clicks; });
-    EXPECT_EQ(clicks, 2);
 
     const std::string file = (folder_ / "dropped.kyq").string();
     ASSERT_TRUE(WriteDocument(MakeDocument(u"bea", u"pw", {Record(u"t", u"u", u"p")}), file));
@@ -420,6 +426,71 @@ TEST_F(MainWindowRules, TrayItemOffersTheOtherStateAndMinimisingGoesToTheTray)
     presenter_.Minimized();
     EXPECT_EQ(steps_.List, (std::vector<std::string>{"HiddenInTray", "HideWindow",
                                                      "ShowWindowNormal", "MinimizeToTray"}));
+}
+
+// A hand-over and the start-up splash: a file named at start is asked for first, a reopen
+// of the last file gives way; the sender is let go once the prompt has closed.
+TEST_F(MainWindowRules, HandOverComesAfterTheSplashAndEndsWithItsPrompt)
+{
+    using S = MainWindowView::SplashState;
+    const std::string file = (folder_ / "handed.kyq").string();
+    ASSERT_TRUE(WriteDocument(MakeDocument(u"o", u"pw", {Record(u"t", u"u", u"p")}), file));
+    struct Case {
+        const char* name;
+        S splash;
+        bool namesFile;
+        std::vector<std::string> steps;
+    };
+    const Case cases[] = {
+        {"no file", S::None, false, {"BringWindowForward"}},
+        {"no file under the splash", S::ReopensLastFile, false, {}},
+        {"file", S::None, true, {"BringWindowForward", "PasswordPrompt"}},
+        {"file over a reopen", S::ReopensLastFile, true,
+         {"CloseSplash", "BringWindowForward", "PasswordPrompt"}},
+        {"file after a named one", S::OpensNamedFile, true,
+         {"CloseSplashAndOpen", "BringWindowForward", "PasswordPrompt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        app_->Document = PasswordDocument();
+        steps_.List.clear();
+        view_.Waiting.clear();
+        view_.PromptClosed = nullptr;
+        view_.SplashUp = c.splash;
+        bool finished = false;
+        // The named file's own prompt comes up as the splash closes.
+        view_.OnOpenFromSplash = [this] { app_->Modal.Enter(); };
+        app_->HandleEventNow(
+            HandOverEvent{c.namesFile ? "\"" + file + "\"" : "", "", [&] { finished = true; }});
+        if (c.splash == S::OpensNamedFile) {
+            EXPECT_FALSE(finished);
+            app_->Modal.Leave();
+            ASSERT_EQ(view_.Waiting.size(), 1u);
+            view_.Waiting[0]();
+        }
+        EXPECT_EQ(steps_.List, c.steps);
+        EXPECT_EQ(finished, !c.namesFile);
+        if (c.namesFile) {
+            ASSERT_TRUE(view_.PromptClosed);
+            view_.PromptClosed();
+            EXPECT_TRUE(finished);
+        }
+    }
+}
+
+// Where the tray host draws no menu of its own, a click brings the window out of the tray
+// before the menu (the rest of the tray is TrayTest's).
+TEST_F(MainWindowRules, TrayMenuOfAHiddenWindowWhereTheHostDrawsNone)
+{
+    for (const bool needsWindow : {false, true}) {
+        presenter_.SetHiddenInTray(true);
+        steps_.List.clear();
+        platform_->MenuNeedsWindow = needsWindow;
+        app_->HandleEventNow(TrayActivation::MenuClick);
+        EXPECT_EQ(steps_.List.size(), needsWindow ? 2u : 1u);
+        EXPECT_EQ(steps_.List.back(), "ShowTrayMenu");
+        EXPECT_EQ(presenter_.IsHiddenInTray(), !needsWindow);
+    }
 }
 
 // Each command that asks where to save takes a bare name typed into its dialog into the

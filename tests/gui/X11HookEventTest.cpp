@@ -1,5 +1,5 @@
 // End to end on a real X server: a client message with the hook's atom, sent by another
-// connection to the main window, arrives as a window message and passes the filters.
+// connection to the main window, arrives at the platform as a key event through the queue.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "core/workflow/KyqApp.h"
+#include "core/workflow/MainWindowPlatform.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/GuiResources.h"
-#include "gui/shell/X11MessageFilter.h"
+#include "gui/shell/X11HookEvents.h"
 #include "platform/HookMessage.h"
 #include "support/ScriptedMessageService.h"
 #include "x11/XvfbServer.h"
@@ -23,12 +24,10 @@
 namespace kyq::test {
 namespace {
 
-class Recorder : public MessageFilter {
+class Recorder final : public MainWindowPlatform {
 public:
-    std::vector<WindowMessage> Seen;
-
-protected:
-    void Filter(const WindowMessage& m) override { Seen.push_back(m); }
+    std::vector<HookKeyEvent> Seen;
+    void HookKey(const HookKeyEvent& key) override { Seen.push_back(key); }
 };
 
 // Sends from a connection of its own, as the hook library or another process would.
@@ -60,41 +59,40 @@ void SendClientMessage(uint32_t window, uint32_t message, uint32_t wParam, uint3
     xcb_disconnect(connection);
 }
 
-TEST(X11WindowMessages, ClientMessagesReachTheMainWindowsFilters)
+TEST(X11HookEvents, HookClientMessagesReachThePlatformAsKeyEvents)
 {
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString();
     KyqApp app(folder + "/program/", folder + "/registry",
                std::make_unique<ScriptedMessageService>());
+    auto owned = std::make_unique<Recorder>();
+    Recorder& recorder = *owned;
+    app.SetPlatform(std::move(owned));
     frmMain main(app);
     main.Form_Load();
     main.show();
     // Messages sent before the window is mapped and Qt has read its first events can be
     // dropped on a loaded machine; a user's key presses never come that early either.
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main, 20000));
-    const uint32_t atom = X11MessageFilter::InternMessageAtom();
+    const uint32_t atom = X11HookEvents::InternMessageAtom();
     ASSERT_NE(atom, 0u);
-    X11MessageFilter x11(app, [&main] { return static_cast<uint32_t>(main.winId()); }, atom);
+    X11HookEvents x11(app, [&main] { return static_cast<uint32_t>(main.winId()); }, atom);
     qApp->installNativeEventFilter(&x11);
-    Recorder recorder;
-    recorder.Install(app.WindowMessages);
 
     const auto window = static_cast<uint32_t>(main.winId());
     SendClientMessage(window, 1024, 80, 0xC0000001u);
-    SendClientMessage(window, 1025, 0, 0, "SOME_OTHER_ATOM");  // not ours
-    SendClientMessage(window, 1025, 0, 0);
+    SendClientMessage(window, 1024, 81, 0, "SOME_OTHER_ATOM");  // not ours
+    SendClientMessage(window, 1024, 82, 0);
     QElapsedTimer clock;
     clock.start();
     while (recorder.Seen.size() < 2 && clock.elapsed() < 20000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
 
     ASSERT_EQ(recorder.Seen.size(), 2u);
-    EXPECT_EQ(recorder.Seen[0].Msg, 1024u);
-    EXPECT_EQ(recorder.Seen[0].wParam, 80u);
-    EXPECT_EQ(static_cast<uint32_t>(recorder.Seen[0].lParam), 0xC0000001u);
-    EXPECT_TRUE(HookKeyReleased(static_cast<uint32_t>(recorder.Seen[0].lParam)));
-    EXPECT_EQ(recorder.Seen[1].Msg, 1025u);
-    recorder.Remove();
+    EXPECT_EQ(recorder.Seen[0].Key, 80);
+    EXPECT_TRUE(recorder.Seen[0].Released);
+    EXPECT_EQ(recorder.Seen[1].Key, 82);
+    EXPECT_FALSE(recorder.Seen[1].Released);
     qApp->removeNativeEventFilter(&x11);
 }
 

@@ -1,4 +1,4 @@
-#include "gui/shell/X11MessageFilter.h"
+#include "gui/shell/X11HookEvents.h"
 
 #include <QGuiApplication>
 #include <cstdlib>
@@ -11,12 +11,12 @@
 
 namespace kyq {
 
-X11MessageFilter::X11MessageFilter(KyqApp& app, std::function<uint32_t()> window, uint32_t atom)
+X11HookEvents::X11HookEvents(KyqApp& app, std::function<uint32_t()> window, uint32_t atom)
     : app_(app), window_(std::move(window)), atom_(atom)
 {
 }
 
-uint32_t X11MessageFilter::InternMessageAtom()
+uint32_t X11HookEvents::InternMessageAtom()
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
@@ -33,7 +33,7 @@ uint32_t X11MessageFilter::InternMessageAtom()
     return atom;
 }
 
-std::optional<WindowMessage> X11MessageFilter::Decode(const void* xcbEvent) const
+std::optional<HookKeyEvent> X11HookEvents::Decode(const void* xcbEvent) const
 {
     if (!xcbEvent || atom_ == 0)
         return std::nullopt;
@@ -49,23 +49,26 @@ std::optional<WindowMessage> X11MessageFilter::Decode(const void* xcbEvent) cons
     const HookMessage hook =
         DecodeHookMessage(client->data.data32[HookSlotMessage], client->data.data32[HookSlotWParam],
                           client->data.data32[HookSlotLParam]);
-    WindowMessage message;
-    message.Msg = hook.message;
-    message.wParam = hook.wParam;
-    message.lParam = static_cast<int32_t>(hook.lParam);
-    return message;
+    if (hook.message != KeyboardHookMessage)
+        return std::nullopt;
+    HookKeyEvent key;
+    key.Key = static_cast<int32_t>(hook.wParam);
+    key.Released = HookKeyReleased(hook.lParam);
+    // Press and auto-repeat have the release bit clear.
+    key.Repeat = !key.Released && (hook.lParam & HookFlagWasDown) != 0;
+    return key;
 }
 
-bool X11MessageFilter::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+bool X11HookEvents::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
 {
     if (eventType != "xcb_generic_event_t")
         return false;
-    const std::optional<WindowMessage> decoded = Decode(message);
+    const std::optional<HookKeyEvent> decoded = Decode(message);
     if (!decoded)
         return false;
     // Posted, not handled here: a handler may open dialogs, and native event filtering is
     // no place for nested event loops.
-    app_.PostMessage(*decoded);
+    app_.PostEvent(*decoded);
     return true;
 }
 
