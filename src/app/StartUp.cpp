@@ -68,7 +68,7 @@ StartUp::~StartUp()
 StartOutcome StartUp::Run(const std::string& commandLine)
 {
     KyqApp& app = *app_;
-    app.Document.PreviousPath.clear();
+    app.DocSession.PreviousPath.clear();
 
     // Another instance of this desktop session holds the lock in the session's folder. Without a usable folder or
     // lock this start runs as the only one: a stale lock never keeps the program from
@@ -114,7 +114,7 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
     splash_ = new Splash(app, *main_);
     splash_->Form_Load();
 
-    app.Document.PasswordPromptOpen = false;
+    app.DocSession.PasswordPromptOpen = false;
     app.Session.GeneratorPath.clear();
     app.Document.Path.clear();
     app.Session.SelectedIndex = 0;

@@ -97,7 +97,7 @@ TEST_F(Workflow, AFailedReadOrACloseTakesThePromptAway)
     EXPECT_EQ(main_->Workflow.CloseDocument(), DocumentWorkflow::CloseResult::Closed);
     FlushDeletes();
     EXPECT_EQ(Prompt(), nullptr);
-    EXPECT_FALSE(app_->Document.PasswordPromptOpen);
+    EXPECT_FALSE(app_->DocSession.PasswordPromptOpen);
     EXPECT_TRUE(main_->isEnabled());
     EXPECT_EQ(app_->Document.Path, "");
 }

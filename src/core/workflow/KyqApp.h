@@ -13,6 +13,7 @@
 #include "core/document/PasswordDocument.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/FillHistory.h"
+#include "core/workflow/DocumentSession.h"
 #include "core/workflow/MainWindowPlatform.h"
 #include "core/workflow/MessageChain.h"
 #include "core/workflow/MessageService.h"
@@ -34,6 +35,8 @@ public:
     ~KyqApp();
 
     PasswordDocument Document;
+    // The undo snapshot and what else the workflow keeps beside the document.
+    DocumentSession DocSession;
     AppSettings Settings;
     FillHistory History;
     RegistryStore Registry;
@@ -54,7 +57,8 @@ public:
         std::string GeneratorPath;
         // Whether the options dialog is closed: the options dialog.
         bool OptionsClosed = true;
-        // A document reader is at work and lets events through: the password prompt.
+        // A document reader or a key derivation is at work and lets events through:
+        // ReaderRun, nothing else.
         bool ReaderRunning = false;
     };
     SessionState Session;

@@ -65,26 +65,16 @@ Asking::Asking(KyqApp& app, frmMain& main)
 
 void Asking::Form_Load()
 {
-    PasswordDocument& doc = App().Document;
-    doc.PasswordPromptOpen = true;
-    main_.Tree.ResetTree(false, true);
     txtPass->setFocus(Qt::OtherFocusReason);
-}
-
-void Asking::Form_Unload()
-{
-    App().Document.PasswordPromptOpen = false;
 }
 
 void Asking::Command1_Click()
 {
     if (reading_)
         return;
-    KyqApp& app = App();
-    // Nothing may act on the document while the reader runs: this prompt is disabled like
-    // the main window, user input waits, and window messages are held back until the end.
+    // This prompt is disabled like the main window while the reader runs; user input waits,
+    // and the workflow holds window messages back until the end.
     reading_ = true;
-    app.Session.ReaderRunning = true;
     setEnabled(false);
     const ReaderYield yield = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -92,7 +82,6 @@ void Asking::Command1_Click()
     std::u16string typed = txtPass->text().toStdU16String();
     const UnlockResult outcome = main_.Workflow.Unlock(typed, yield);
     WipeText(typed);
-    app.Session.ReaderRunning = false;
     reading_ = false;
     setEnabled(true);
 

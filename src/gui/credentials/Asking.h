@@ -19,7 +19,6 @@ public:
 
 protected:
     void Form_Load() override;
-    void Form_Unload() override;
     void OnCancel() override;
 
 private:

@@ -91,13 +91,13 @@ void frmUser::ShowOwnerName(const std::u16string& name)
 
 void frmUser::lblName_Click()
 {
-    auto* dialog = new frmName(App(), *this);
+    auto* dialog = new frmName(App(), *this, main_.Workflow);
     dialog->ShowOverOwner();
 }
 
 void frmUser::lblPass_Click()
 {
-    auto* dialog = new ChangePass(App(), this);
+    auto* dialog = new ChangePass(App(), this, main_.Workflow);
     dialog->ShowOverOwner();
 }
 
