@@ -97,6 +97,10 @@ public:
     // message says all there is to say.
     void SaveSettings();
     void SaveFillHistory();
+    // A fill's macro goes to the top of the history, which is written at once. A failure is
+    // returned, not told: the caller tells it (SettingsWritten) when nothing stands in
+    // the way of the user any more.
+    Expected<void> RememberFillMacro(const std::u16string& macro);
     // The same for a settings write made some other way (the migration at start-up).
     void SettingsWritten(const Expected<void>& written);
 

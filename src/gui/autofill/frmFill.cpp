@@ -234,10 +234,9 @@ void frmFill::cmdOK_Click()
         ~Wiper() { WipeText(text); }
     } wiper{text};
 
-    app.History.Update(macro);
     // A failure is told after the typing: a message box now would stand between the user
     // and the target.
-    const Expected<void> historySaved = SaveFillHistory(app.History, app.Registry);
+    const Expected<void> historySaved = app.RememberFillMacro(macro);
 
     // Everything the rest needs is copied out: the dialog is gone from here on.
     FillDesktop& desktop = desktop_;
