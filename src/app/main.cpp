@@ -45,10 +45,10 @@
 namespace {
 
 // The forms of the other parts, known to the main window by name.
-void RegisterForms(kyq::frmMain& main)
+void RegisterForms(kyq::frmMain& main, kyq::MainWindowRules& rules)
 {
     kyq::RegisterAppForms(main);
-    kyq::RegisterEntryForms(main);
+    kyq::RegisterEntryForms(main, rules);
 }
 
 // Where the remote-desktop portal keeps the user's consent between sessions. The hive is
@@ -103,6 +103,7 @@ std::vector<uint64_t> OwnX11Windows()
 }
 
 std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frmMain& main,
+                                                      kyq::MainWindowRules& rules,
                                                       const std::string& instanceFolder)
 {
     // X11: the keyboard hook watches for the hot key. Wayland lets no program watch the
@@ -113,10 +114,10 @@ std::unique_ptr<kyq::MainWindowPlatform> MakePlatform(kyq::KyqApp& app, kyq::frm
     const QString name = QGuiApplication::platformName();
     if (name == QLatin1String("xcb")) {
         platform = std::make_unique<kyq::DesktopPlatform>(
-            app, main, std::make_unique<kyq::X11Desktop>(OwnX11Windows));
+            app, main, rules, std::make_unique<kyq::X11Desktop>(OwnX11Windows));
     } else if (name.startsWith(QLatin1String("wayland"))) {
         platform = std::make_unique<kyq::DesktopPlatform>(
-            app, main, MakeWaylandFillDesktop(app), kyq::DesktopPlatform::HotKeySource::FillRequests);
+            app, main, rules, MakeWaylandFillDesktop(app), kyq::DesktopPlatform::HotKeySource::FillRequests);
         // Where the desktop offers global shortcuts, the hot key is bound there too.
         const QDBusConnection bus = QDBusConnection::sessionBus();
         if (kyq::GlobalShortcutsPortal::Offered(bus))

@@ -113,13 +113,13 @@ protected:
         options.ProgramFolder = Folder() + "/program/";
         options.RegistryFolder = Folder() + "/registry";
         options.InstanceFolder = instance_;
-        options.MakePlatform = [](KyqApp& app, frmMain& main, const std::string& folder) {
+        options.MakePlatform = [](KyqApp& app, frmMain& main, MainWindowRules& rules, const std::string& folder) {
             auto platform =
-                std::make_unique<DesktopPlatform>(app, main, std::make_unique<StillDesktop>());
+                std::make_unique<DesktopPlatform>(app, main, rules, std::make_unique<StillDesktop>());
             platform->SetInstanceFolder(folder);
             return platform;
         };
-        options.RegisterForms = [this](frmMain&) { ++registered_; };
+        options.RegisterForms = [this](frmMain&, MainWindowRules&) { ++registered_; };
         options.StartProgram = [this](const std::string& program,
                                       const std::vector<std::string>& arguments) {
             launches_.push_back({program, arguments});

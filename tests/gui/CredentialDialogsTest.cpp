@@ -21,7 +21,7 @@ class NewOneTest : public GuiTest {
 protected:
     NewOne* Open()
     {
-        main_->Workflow.fileNew_Click();
+        rules_->Workflow.fileNew_Click();
         NewOne* dialog = NewDialog();
         EXPECT_NE(dialog, nullptr);
         return dialog;
@@ -128,7 +128,7 @@ protected:
         messages_->Boxes.clear();
         owner_ = std::make_unique<QWidget>();
         owner_->show();
-        dialog_ = new ChangePass(*app_, owner_.get(), main_->Workflow);
+        dialog_ = new ChangePass(*app_, owner_.get(), rules_->Workflow);
         dialog_->ShowOverOwner();
     }
     void TearDown() override
@@ -232,7 +232,7 @@ TEST_F(ChangePassTest, WithoutADocumentPasswordTheOldBoxIsOff)
     dialog_->Unload();
     FlushDeletes();
     app_->Document.DocumentPassword().clear();
-    dialog_ = new ChangePass(*app_, owner_.get(), main_->Workflow);
+    dialog_ = new ChangePass(*app_, owner_.get(), rules_->Workflow);
     dialog_->ShowOverOwner();
     EXPECT_FALSE(In<QLineEdit>(dialog_, "OldPass")->isEnabled());
     Fill({}, QStringLiteral("n"), QStringLiteral("n"));

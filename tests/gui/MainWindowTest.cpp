@@ -315,7 +315,7 @@ TEST_F(MainWindowTest, ExitUnloadsFormsAndLeavesAClipboardThatIsNotOurs)
 
 TEST_F(MainWindowTest, CloseBoxAsksTheRulesWithTheWindowsState)
 {
-    main_->Workflow.fileNew_Click();  // the new-document dialog disables the window
+    rules_->Workflow.fileNew_Click();  // the new-document dialog disables the window
     ASSERT_FALSE(main_->isEnabled());
     main_->close();
     EXPECT_FALSE(main_->IsUnloaded());

@@ -34,7 +34,7 @@ protected:
         GuiTest::SetUp();
         auto desktop = std::make_unique<ForegroundDesktop>();
         desktop_ = desktop.get();
-        auto platform = std::make_unique<DesktopPlatform>(*app_, *main_, std::move(desktop));
+        auto platform = std::make_unique<DesktopPlatform>(*app_, *main_, *rules_, std::move(desktop));
         desktopPlatform_ = platform.get();
         app_->SetPlatform(std::move(platform));
         platform_ = nullptr;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/workflow/KyqApp.h"
+#include "core/workflow/MainWindowRules.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/GuiResources.h"
 #include "gui/shell/X11MessageFilter.h"
@@ -67,6 +68,8 @@ TEST(X11WindowMessages, ClientMessagesReachTheMainWindowsFilters)
     KyqApp app(folder + "/program/", folder + "/registry",
                std::make_unique<ScriptedMessageService>());
     frmMain main(app);
+    MainWindowRules rules(app, main);
+    main.Attach(rules);
     main.Form_Load();
     main.show();
     // Messages sent before the window is mapped and Qt has read its first events can be

@@ -35,7 +35,7 @@ TEST_F(PortalTest, TheDesktopsShortcutOpensTheFillDialogAndFollowsTheChord)
 {
     PortalSession desktop;
     ASSERT_TRUE(desktop.Failure().isEmpty()) << desktop.Failure().toStdString();
-    auto owned = std::make_unique<DesktopPlatform>(*app_, *main_, std::make_unique<StillDesktop>(),
+    auto owned = std::make_unique<DesktopPlatform>(*app_, *main_, *rules_, std::make_unique<StillDesktop>(),
                                                    DesktopPlatform::HotKeySource::FillRequests);
     DesktopPlatform& platform = *owned;
     platform.UseShortcutPortal(std::make_unique<GlobalShortcutsPortal>(desktop.Bus()));

@@ -8,15 +8,17 @@
 #include <QVBoxLayout>
 
 #include "core/document/PathText.h"
+#include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/KyqApp.h"
+#include "core/workflow/MainWindowPresenter.h"
 #include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
 
 namespace kyq {
 
-Asking::Asking(KyqApp& app, frmMain& main)
-    : OwnedDialog(app, &main, QStringLiteral("Asking")), main_(main)
+Asking::Asking(KyqApp& app, frmMain& main, DocumentWorkflow& workflow, MainWindowPresenter& presenter)
+    : OwnedDialog(app, &main, QStringLiteral("Asking")), workflow_(workflow), presenter_(presenter)
 {
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -80,7 +82,7 @@ void Asking::Command1_Click()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     std::u16string typed = txtPass->text().toStdU16String();
-    const UnlockResult outcome = main_.Workflow.Unlock(typed, yield);
+    const UnlockResult outcome = workflow_.Unlock(typed, yield);
     WipeText(typed);
     reading_ = false;
     setEnabled(true);
@@ -88,18 +90,18 @@ void Asking::Command1_Click()
     if (outcome.MayRetry()) {
         txtPass->setFocus(Qt::OtherFocusReason);
         txtPass->selectAll();
-        main_.ReleaseHeldMessages();
+        presenter_.ReleaseHeldMessages();
         return;
     }
     Unload();
-    main_.ReleaseHeldMessages();
+    presenter_.ReleaseHeldMessages();
 }
 
 void Asking::Command2_Click()
 {
     if (reading_)
         return;
-    main_.Workflow.RestorePreviousDocument();
+    workflow_.RestorePreviousDocument();
     Unload();
 }
 

@@ -5,6 +5,7 @@
 #include "core/workflow/HandOverDelivery.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/autofill/HotKeyWatcherFilter.h"
+#include "core/workflow/MainWindowRules.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/ShellMessageFilter.h"
 #include "gui/shell/TrayIcon.h"
@@ -37,7 +38,7 @@ namespace {
 constexpr const char* PortalShortcutId = "fill";
 }  // namespace
 
-DesktopPlatform::DesktopPlatform(KyqApp& app, frmMain& main,
+DesktopPlatform::DesktopPlatform(KyqApp& app, frmMain& main, MainWindowRules& rules,
                                  std::unique_ptr<FillDesktop> fillDesktop,
                                  HotKeySource hotKeySource)
     : app_(app),
@@ -45,7 +46,8 @@ DesktopPlatform::DesktopPlatform(KyqApp& app, frmMain& main,
       hotKeySource_(hotKeySource),
       hotKeyFilter_(fillDesktop_ ? std::make_unique<HotKeyWatcherFilter>(app_, *fillDesktop_)
                                  : nullptr),
-      main_(main)
+      main_(main),
+      rules_(rules)
 {
     if (!fillDesktop_)
         throw std::invalid_argument("DesktopPlatform needs a fill desktop");
@@ -316,7 +318,7 @@ void DesktopPlatform::AddTrayIcon()
         tray_ = std::make_unique<TrayIcon>();
         // Like the window's messages, a click waits while a document is being read.
         tray_->SetHandler([this](int32_t mouseEvent) {
-            main_.Presenter.RunOutsideReader([this, mouseEvent] {
+            rules_.Presenter.RunOutsideReader([this, mouseEvent] {
                 // A Wayland host that draws no menu of its own still clicks: a menu with no
                 // window of ours to open over would map as a window of its own, so the
                 // window comes out of the tray first.
@@ -348,7 +350,7 @@ void DesktopPlatform::InstallShellMessageFilter(MessageChain& chain)
 {
     if (!shellFilter_) {
         shellFilter_ =
-            std::make_unique<ShellMessageFilter>(app_, main_, fillDesktop_.get());
+            std::make_unique<ShellMessageFilter>(app_, main_, rules_.Workflow, fillDesktop_.get());
         ShellMessageFilter::HandOverTexts texts;
         texts.Peek = [this](int32_t token) {
             const auto it = handOverTexts_.find(token);

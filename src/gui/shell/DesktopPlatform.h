@@ -24,6 +24,7 @@ class KyqApp;
 class ShellMessageFilter;
 class TrayIcon;
 class frmMain;
+struct MainWindowRules;
 
 class DesktopPlatform : public MainWindowPlatform {
 public:
@@ -31,9 +32,10 @@ public:
     // handed over by "KYQ --fill" (a Wayland desktop lets no program watch its keys).
     enum class HotKeySource { KeyboardHook, FillRequests };
 
-    // main: the window the tray, the shell messages and closing to the tray serve.
-    // fillDesktop: what auto-fill types through (X11Desktop in the program).
-    DesktopPlatform(KyqApp& app, frmMain& main, std::unique_ptr<FillDesktop> fillDesktop,
+    // main: the window the tray, the shell messages and closing to the tray serve; rules:
+    // the rules behind it. fillDesktop: what auto-fill types through (X11Desktop in the
+    // program).
+    DesktopPlatform(KyqApp& app, frmMain& main, MainWindowRules& rules, std::unique_ptr<FillDesktop> fillDesktop,
                     HotKeySource hotKeySource = HotKeySource::KeyboardHook);
     ~DesktopPlatform() override;
 
@@ -128,6 +130,7 @@ private:
 
     // Tray and shell messages.
     frmMain& main_;
+    MainWindowRules& rules_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<ShellMessageFilter> shellFilter_;
     std::unique_ptr<QTimer> trayWatch_;

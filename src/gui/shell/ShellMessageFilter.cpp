@@ -7,6 +7,7 @@
 #include "platform/FillDesktop.h"
 #include "core/autofill/FillTargetRule.h"
 #include "core/workflow/CommandLineItem.h"
+#include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/Splash.h"
@@ -15,8 +16,9 @@
 
 namespace kyq {
 
-ShellMessageFilter::ShellMessageFilter(KyqApp& app, frmMain& main, FillDesktop* desktop)
-    : app_(app), main_(main), desktop_(desktop)
+ShellMessageFilter::ShellMessageFilter(KyqApp& app, frmMain& main, DocumentWorkflow& workflow,
+                                       FillDesktop* desktop)
+    : app_(app), main_(main), workflow_(workflow), desktop_(desktop)
 {
 }
 
@@ -91,7 +93,7 @@ void ShellMessageFilter::HandOver(int32_t token)
     main_.SetHiddenInTray(false);
     ShowMainWindow(main_);
     QPointer<OwnedDialog> prompt;
-    if (main_.Workflow.OpenHandedOver(text) == DocumentWorkflow::HandOverStep::PromptOpen)
+    if (workflow_.OpenHandedOver(text) == DocumentWorkflow::HandOverStep::PromptOpen)
         prompt = main_.FindForm(QStringLiteral("Asking"));
     // The sender waits until the password prompt has been answered (and the document read).
     if (!prompt) {

@@ -13,6 +13,7 @@
 namespace kyq {
 
 class FillDesktop;
+class DocumentWorkflow;
 class KyqApp;
 class frmMain;
 
@@ -21,7 +22,7 @@ class ShellMessageFilter final : public QObject, public MessageFilter {
 public:
     // desktop: what tells the foreground window (may be null: then the pointer-move event
     // records nothing).
-    ShellMessageFilter(KyqApp& app, frmMain& main, FillDesktop* desktop);
+    ShellMessageFilter(KyqApp& app, frmMain& main, DocumentWorkflow& workflow, FillDesktop* desktop);
 
     // Where a hand-over's command text is kept until its message (lParam = token) is
     // handled: peeked at while it may still wait, taken when it is acted on.
@@ -54,6 +55,7 @@ private:
 
     KyqApp& app_;
     frmMain& main_;
+    DocumentWorkflow& workflow_;
     FillDesktop* desktop_;
     HandOverTexts texts_;
     std::function<void(int32_t)> handOverFinished_;
