@@ -27,6 +27,7 @@
 #include "gui/entries/AddPass.h"
 #include "gui/entries/EntryForms.h"
 #include "gui/main/PasswordTreeModel.h"
+#include "core/workflow/MainWindowRules.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/GuiResources.h"
 
@@ -52,6 +53,7 @@ struct Fixture {
     std::string file;
     BenchMessages* messages = nullptr;
     std::unique_ptr<KyqApp> app;
+    std::unique_ptr<MainWindowRules> rules;
     std::unique_ptr<frmMain> main;
 
     Fixture()
@@ -71,8 +73,10 @@ struct Fixture {
         app = std::make_unique<KyqApp>((folder / "program").string() + "/", folder / "registry",
                                        std::move(service));
         main = std::make_unique<frmMain>(*app);
-        RegisterCredentialForms(*main);
-        RegisterEntryForms(*main);
+        rules = std::make_unique<MainWindowRules>(*app, *main);
+        main->Attach(*rules);
+        RegisterCredentialForms(*main, *rules);
+        RegisterEntryForms(*main, *rules);
         main->Form_Load();
         main->resize(800, 600);
         main->show();
@@ -83,6 +87,7 @@ struct Fixture {
         main->UnloadForms();
         Settle();
         main.reset();
+        rules.reset();
         app.reset();
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -99,7 +104,7 @@ struct Fixture {
     // The open command up to the password prompt (not timed).
     Asking* StartOpen()
     {
-        main->Workflow.fileOpen_Click();
+        rules->Workflow.fileOpen_Click();
         auto* prompt = qobject_cast<Asking*>(main->FindForm(QStringLiteral("Asking")));
         if (prompt)
             prompt->findChild<QLineEdit*>(QStringLiteral("txtPass"))->setText(QString::fromStdU16String(LargeDocumentPassword));
@@ -158,11 +163,11 @@ void AddOne(benchmark::State& state)
     PasswordDocument& doc = f.app->Document;
     // Room for one more record.
     doc.RemoveEntryAt(doc.EntryCount() / 2);
-    f.main->Tree.RebuildTree();
+    f.rules->Tree.RebuildTree();
     int n = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        f.main->Commands.passAdd_Click();
+        f.rules->Commands.passAdd_Click();
         auto* dialog = qobject_cast<AddPass*>(f.main->FindForm(QStringLiteral("AddPass")));
         if (!dialog) {
             state.SkipWithError("no add dialog");
@@ -190,7 +195,7 @@ void AddOne(benchmark::State& state)
                 break;
             }
         }
-        f.main->Tree.RebuildTree();
+        f.rules->Tree.RebuildTree();
         f.Settle();
         state.ResumeTiming();
     }
@@ -204,16 +209,16 @@ void DeleteOne(benchmark::State& state)
     PasswordDocument& doc = f.app->Document;
     for (auto _ : state) {
         state.PauseTiming();
-        f.main->Tree.SelectNode(doc.EntryCount() / 3 + 1);
+        f.rules->Tree.SelectNode(doc.EntryCount() / 3 + 1);
         state.ResumeTiming();
-        f.main->Commands.passDel_Click();
+        f.rules->Commands.passDel_Click();
         f.Settle();
         state.PauseTiming();
         if (doc.EntryCount() != LargeRecordCount - 1) {
             state.SkipWithError("the record was not deleted");
             break;
         }
-        f.main->Commands.passUndo_Click();
+        f.rules->Commands.passUndo_Click();
         f.Settle();
         state.ResumeTiming();
     }

@@ -27,6 +27,7 @@
 #include "gui/entries/EditPass.h"
 #include "gui/entries/EntryForms.h"
 #include "gui/entries/FoundResult.h"
+#include "core/workflow/MainWindowRules.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/GuiResources.h"
 
@@ -47,6 +48,7 @@ public:
 struct Fixture {
     std::filesystem::path folder;
     std::unique_ptr<KyqApp> app;
+    std::unique_ptr<MainWindowRules> rules;
     std::unique_ptr<frmMain> main;
 
     Fixture()
@@ -57,16 +59,18 @@ struct Fixture {
         app = std::make_unique<KyqApp>((folder / "program").string() + "/", folder / "registry",
                                        std::make_unique<BenchMessages>());
         main = std::make_unique<frmMain>(*app);
-        RegisterCredentialForms(*main);
-        RegisterEntryForms(*main);
+        rules = std::make_unique<MainWindowRules>(*app, *main);
+        main->Attach(*rules);
+        RegisterCredentialForms(*main, *rules);
+        RegisterEntryForms(*main, *rules);
         main->Form_Load();
         main->resize(800, 600);
         main->show();
         // The document as an open of the file leaves it: records and titles in title order.
         app->Document = MakeLargeDocument();
         app->Document.Path = PasswordDocument::NewDocumentPath;
-        main->Workflow.RefreshDocumentView();
-        main->Tree.RebuildTree();
+        rules->Workflow.RefreshDocumentView();
+        rules->Tree.RebuildTree();
         Settle();
     }
     ~Fixture()
@@ -74,6 +78,7 @@ struct Fixture {
         main->UnloadForms();
         Settle();
         main.reset();
+        rules.reset();
         app.reset();
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
@@ -136,8 +141,8 @@ void EditOne(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         // A record from the first third gets a title that sorts near the end.
-        f.main->Tree.SelectNode(count / 3 + 1);
-        f.main->Commands.passEdit_Click();
+        f.rules->Tree.SelectNode(count / 3 + 1);
+        f.rules->Commands.passEdit_Click();
         auto* dialog = qobject_cast<EditPass*>(f.main->FindForm(QStringLiteral("EditPass")));
         if (!dialog) {
             state.SkipWithError("no edit dialog");
@@ -153,7 +158,7 @@ void EditOne(benchmark::State& state)
             state.SkipWithError("the record was not edited");
             break;
         }
-        f.main->Commands.passUndo_Click();  // back to the document as it was
+        f.rules->Commands.passUndo_Click();  // back to the document as it was
         f.Settle();
         state.ResumeTiming();
     }

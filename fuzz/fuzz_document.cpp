@@ -68,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     kyq::PasswordDocument legacy;
     legacy.DocumentPassword() = Password;
-    legacy.LegacyKey = kyq::DeriveLegacyKey(Password);
-    const kyq::FormatResult legacyRead = kyq::ReadLegacyFormatBytes(legacy, bytes, expiry, [] {});
+    const kyq::FormatResult legacyRead =
+        kyq::ReadLegacyFormatBytes(legacy, bytes, kyq::DeriveLegacyKey(Password), expiry, [] {});
     if (legacyRead)
         Require(probe && probed.FormatVersion == kyq::LegacyFormatNumber);
     CheckRead(legacy, legacyRead);

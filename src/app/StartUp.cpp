@@ -18,6 +18,7 @@
 #include "core/workflow/MessageService.h"
 #include "core/workflow/HandOverDelivery.h"
 #include "core/workflow/StartUpRules.h"
+#include "core/workflow/MainWindowRules.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/SignalBridge.h"
 #include "gui/shell/Splash.h"
@@ -63,12 +64,13 @@ StartUp::~StartUp()
     if (main_)
         main_->removeEventFilter(this);
     main_.reset();
+    rules_.reset();
 }
 
 StartOutcome StartUp::Run(const std::string& commandLine)
 {
     KyqApp& app = *app_;
-    app.Document.PreviousPath.clear();
+    app.DocSession.PreviousPath.clear();
 
     // Another instance of this desktop session holds the lock in the session's folder. Without a usable folder or
     // lock this start runs as the only one: a stale lock never keeps the program from
@@ -111,7 +113,7 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
     app.Session.OptionsClosed = true;
 
     CreateMainWindow();
-    splash_ = new Splash(app, *main_);
+    splash_ = new Splash(app, *main_, rules_->Workflow);
     splash_->Form_Load();
     main_->SetSplash(
         [this] {
@@ -129,7 +131,7 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
                 splash_->Dismiss();
         });
 
-    app.Document.PasswordPromptOpen = false;
+    app.DocSession.PasswordPromptOpen = false;
     app.Session.GeneratorPath.clear();
     app.Document.Path.clear();
     app.Session.SelectedIndex = 0;
@@ -159,11 +161,11 @@ StartOutcome StartUp::RunFirstInstance(const std::string& commandLine)
             return endedAfterLoad();
         }
         app.Settings.InitDir = FolderOfPath(file);
-        main_->Workflow.CloseDocument();
+        rules_->Workflow.CloseDocument();
         pending = file;
         splash_->PendingFromCommandLine = true;
     } else if (app.Settings.AutoLoad && IsRegularFile(app.Settings.LastFile)) {
-        main_->Workflow.CloseDocument();
+        rules_->Workflow.CloseDocument();
         pending = app.Settings.LastFile;
     }
     splash_->PendingDocument = pending;
@@ -283,6 +285,8 @@ void StartUp::CreateMainWindow()
         return;
     KyqApp& app = *app_;
     main_ = std::make_unique<frmMain>(app);
+    rules_ = std::make_unique<MainWindowRules>(app, *main_);
+    main_->Attach(*rules_);
     if (options_.MakePlatform) {
         if (std::unique_ptr<MainWindowPlatform> platform =
                 options_.MakePlatform(app, *main_, instanceFolder_))
@@ -297,9 +301,9 @@ void StartUp::LoadMainWindow()
     mainLoaded_ = true;
     KyqApp& app = *app_;
     CreateMainWindow();
-    RegisterCredentialForms(*main_);
+    RegisterCredentialForms(*main_, *rules_);
     if (options_.RegisterForms)
-        options_.RegisterForms(*main_);
+        options_.RegisterForms(*main_, *rules_);
     // The hook library's key events come as X client messages: only an X11 session has them.
     if (options_.DesktopMessages && !x11HookEvents_ &&
         QGuiApplication::platformName() == QLatin1String("xcb")) {

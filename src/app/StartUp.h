@@ -25,6 +25,7 @@ class MessageService;
 class SignalBridge;
 class X11HookEvents;
 class frmMain;
+struct MainWindowRules;
 
 // What differs between the program and a test of its start.
 struct StartUpOptions {
@@ -40,7 +41,7 @@ struct StartUpOptions {
                                                       const std::string& instanceFolder)>
         MakePlatform;
     // Makes the forms of the other parts known to the main window, before its load.
-    std::function<void(frmMain&)> RegisterForms;
+    std::function<void(frmMain&, MainWindowRules&)> RegisterForms;
     // Starts a program detached; false when it could not be started.
     std::function<bool(const std::string& program, const std::vector<std::string>& arguments)>
         StartProgram;
@@ -97,7 +98,7 @@ private:
     StartOutcome RunSecondInstance(const std::string& commandLine);
     // False when this process is to end (the newer version was started).
     bool CheckInstalledVersion(const std::string& commandLine);
-    // Creates the main window (hidden) and its platform back end, once.
+    // Creates the main window (hidden), the rules behind it and its platform back end, once.
     void CreateMainWindow();
     // Creates the main window (hidden) and runs its load, once.
     void LoadMainWindow();
@@ -110,6 +111,8 @@ private:
     std::unique_ptr<KyqApp> app_;
     std::string instanceFolder_;
     std::unique_ptr<InstanceLock> lock_;
+    // The rules outlive the window that shows them (declared first, destroyed last).
+    std::unique_ptr<MainWindowRules> rules_;
     std::unique_ptr<frmMain> main_;
     std::unique_ptr<X11HookEvents> x11HookEvents_;
     std::unique_ptr<SignalBridge> signals_;

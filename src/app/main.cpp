@@ -44,10 +44,10 @@
 namespace {
 
 // The forms of the other parts, known to the main window by name.
-void RegisterForms(kyq::frmMain& main)
+void RegisterForms(kyq::frmMain& main, kyq::MainWindowRules& rules)
 {
     kyq::RegisterAppForms(main);
-    kyq::RegisterEntryForms(main);
+    kyq::RegisterEntryForms(main, rules);
 }
 
 // Where the remote-desktop portal keeps the user's consent between sessions. The hive is

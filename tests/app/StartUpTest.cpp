@@ -119,7 +119,7 @@ protected:
             platform->SetInstanceFolder(folder);
             return platform;
         };
-        options.RegisterForms = [this](frmMain&) { ++registered_; };
+        options.RegisterForms = [this](frmMain&, MainWindowRules&) { ++registered_; };
         options.StartProgram = [this](const std::string& program,
                                       const std::vector<std::string>& arguments) {
             launches_.push_back({program, arguments});

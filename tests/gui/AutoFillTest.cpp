@@ -135,7 +135,7 @@ protected:
     void SelectInTree(int position)
     {
         ClickNode(position);
-        main_->Tree.SyncSelection();
+        rules_->Tree.SyncSelection();
     }
     FillHistory StoredHistory()
     {
@@ -248,7 +248,7 @@ TEST_F(AutoFillTest, TheFillDialogHoldsDocumentChangesAndNeverTypesFromAnotherDo
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
     List(Fill())->setCurrentRow(1);
-    main_->Workflow.fileClose_Click();
+    rules_->Workflow.fileClose_Click();
     messages_->Boxes.clear();
     Press(Fill(), "cmdOK");
     FlushDeletes();
@@ -270,7 +270,7 @@ TEST_F(AutoFillTest, HotKeyWhileOpenBringsTheSameDialogForwardUnchangedWithItsTa
     first->hide();
 
     messages_->Answers.push_back(MsgAnswer::Yes);
-    main_->Commands.passDelAll_Click();  // the list is not read again
+    rules_->Commands.passDelAll_Click();  // the list is not read again
     app_->History.Update(u"^i");
     desktop_.ForegroundWindow = FillWindow{0x4400001};
     desktop_.Activated.clear();
@@ -306,7 +306,7 @@ TEST_F(AutoFillTest, DialogShowsTheTitlesInDocumentOrderAndPicksTheTreesRecord)
     FlushDeletes();
 
     TreeView()->clearSelection();
-    main_->Tree.SyncSelection();
+    rules_->Tree.SyncSelection();
     PressHotKey();
     ASSERT_NE(Fill(), nullptr);
     EXPECT_EQ(List(Fill())->currentRow(), 0);
@@ -606,7 +606,7 @@ TEST_F(AutoFillTest, WithoutARecordOnlyTheMethodsOwnTextIsTyped)
             List(Fill())->setCurrentRow(3);
             // The main window stays usable: the user clears the document meanwhile.
             messages_->Answers.push_back(MsgAnswer::Yes);
-            main_->Commands.passDelAll_Click();
+            rules_->Commands.passDelAll_Click();
             ASSERT_EQ(app_->Document.EntryCount(), 0);
         }
         Line(Fill())->setEditText(c.method);

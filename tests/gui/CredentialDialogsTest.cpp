@@ -21,7 +21,7 @@ class NewOneTest : public GuiTest {
 protected:
     NewOne* Open()
     {
-        main_->Workflow.fileNew_Click();
+        rules_->Workflow.fileNew_Click();
         NewOne* dialog = NewDialog();
         EXPECT_NE(dialog, nullptr);
         return dialog;
@@ -128,7 +128,7 @@ protected:
         messages_->Boxes.clear();
         owner_ = std::make_unique<QWidget>();
         owner_->show();
-        dialog_ = new ChangePass(*app_, owner_.get());
+        dialog_ = new ChangePass(*app_, owner_.get(), rules_->Workflow);
         dialog_->ShowOverOwner();
     }
     void TearDown() override
@@ -191,6 +191,8 @@ TEST_F(ChangePassTest, RefusedOkShowsTheCheckAndEmptiesItsBox)
 TEST_F(ChangePassTest, AcceptsTheOldPasswordInOtherCaseAndMarksTheDocument)
 {
     Fill(QStringLiteral("SECRET"), QStringLiteral("Fresh"), QStringLiteral("fresh"));
+    // A close while the success box is up must offer to save the change.
+    messages_->WhileShown = [&](const RecordedBox&) { EXPECT_TRUE(app_->Document.Modified); };
     Press(dialog_, "cmdOK");
     FlushDeletes();
     EXPECT_TRUE(dialog_.isNull());
@@ -230,7 +232,7 @@ TEST_F(ChangePassTest, WithoutADocumentPasswordTheOldBoxIsOff)
     dialog_->Unload();
     FlushDeletes();
     app_->Document.DocumentPassword().clear();
-    dialog_ = new ChangePass(*app_, owner_.get());
+    dialog_ = new ChangePass(*app_, owner_.get(), rules_->Workflow);
     dialog_->ShowOverOwner();
     EXPECT_FALSE(In<QLineEdit>(dialog_, "OldPass")->isEnabled());
     Fill({}, QStringLiteral("n"), QStringLiteral("n"));

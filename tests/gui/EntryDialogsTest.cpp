@@ -37,7 +37,7 @@ protected:
     void SetUp() override
     {
         GuiTest::SetUp();
-        RegisterEntryForms(*main_);
+        RegisterEntryForms(*main_, *rules_);
     }
     AddPass* Add() const { return qobject_cast<AddPass*>(main_->FindForm(QStringLiteral("AddPass"))); }
     EditPass* Edit() const
@@ -162,7 +162,7 @@ TEST_F(EntryDialogs, AddStoresTheRecordAndShowsItInTheWindow)
     EXPECT_TRUE(Control<QAction>("passUndo")->isEnabled());
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"A", u"b", u"Bank", u"c", u"Mail"}));
     // The new record is selected and shown.
-    main_->Tree.SyncSelection();
+    rules_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 3);
     EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Bank"));
     EXPECT_TRUE(Control<QAction>("passEdit")->isEnabled());
@@ -219,7 +219,7 @@ TEST_F(EntryDialogs, EditStoresTheFieldsAndSelectsTheMovedRecord)
     EXPECT_EQ(Edit(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
     EXPECT_EQ(TreeRows(), (std::vector<std::u16string>{u"b", u"c", u"Mail", u"zz"}));
-    main_->Tree.SyncSelection();
+    rules_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 4);
     EXPECT_EQ(Box("txtName")->text(), QStringLiteral("ann"));
 }
@@ -256,7 +256,7 @@ TEST_F(EntryDialogs, EditOfARecordThatIsGoneClosesTheDialog)
     const std::string other = MakeFile("other.kyq", u"zoe", u"pw",
                                        {test::Record(u"w", u"u", u"p"), test::Record(u"x", u"u", u"p"),
                                         test::Record(u"y", u"u", u"p"), test::Record(u"z", u"u", u"p")});
-    main_->Workflow.OpenFromPath(other);
+    rules_->Workflow.OpenFromPath(other);
     ASSERT_NE(Prompt(), nullptr);
     Type(Prompt(), "txtPass", QStringLiteral("pw"));
     kyq::test::Press(Prompt(), "Command1");

@@ -27,7 +27,7 @@ protected:
     void SetUp() override
     {
         GuiTest::SetUp();
-        RegisterEntryForms(*main_);
+        RegisterEntryForms(*main_, *rules_);
     }
     FoundResult* Results() const
     {
@@ -121,7 +121,7 @@ TEST_F(EntryFormsTest, AChosenLineAndOkSelectsItsRecordInTheTree)
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
     EXPECT_TRUE(main_->isEnabled());
-    main_->Tree.SyncSelection();
+    rules_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 4);
     EXPECT_EQ(Box("txtTitle")->text(), QStringLiteral("Mail"));
     EXPECT_EQ(main_->focusWidget(), TreeView());
@@ -141,7 +141,7 @@ TEST_F(EntryFormsTest, KeyboardChoosesALineAndEnterPressesOk)
     QTest::keyClick(List(r), Qt::Key_Return);
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
-    main_->Tree.SyncSelection();
+    rules_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 3);
 
     // With several lines the first arrow key selects the first line, the next moves on.
@@ -184,7 +184,7 @@ TEST_F(EntryFormsTest, DoubleClickSelectsTheRecordClosesThenShowsItsDetails)
     int selectedWhileShown = -1;
     messages_->WhileShown = [&](const RecordedBox&) {
         closedFirst = Results() == nullptr && main_->isEnabled();
-        main_->Tree.SyncSelection();
+        rules_->Tree.SyncSelection();
         selectedWhileShown = app_->Session.SelectedIndex;
     };
     auto* list = In<QListWidget>(r, "List1");
@@ -209,7 +209,7 @@ TEST_F(EntryFormsTest, ResultsOfADocumentReplacedMeanwhileSelectNothing)
     ASSERT_NE(r, nullptr);
     ClickLine(r, 0);
     // A file handed over while the results are open.
-    main_->Workflow.OpenFromPath(MakeFile("b.kyq", u"zoe", u"pw", {Record(u"x", u"u", u"p")}));
+    rules_->Workflow.OpenFromPath(MakeFile("b.kyq", u"zoe", u"pw", {Record(u"x", u"u", u"p")}));
     Type(Prompt(), "txtPass", QStringLiteral("pw"));
     Press(Prompt(), "Command1");
     FlushDeletes();
@@ -222,7 +222,7 @@ TEST_F(EntryFormsTest, ResultsOfADocumentReplacedMeanwhileSelectNothing)
     Press(r, "OK");
     FlushDeletes();
     EXPECT_EQ(Results(), nullptr);
-    main_->Tree.SyncSelection();
+    rules_->Tree.SyncSelection();
     EXPECT_EQ(app_->Session.SelectedIndex, 0);
 }
 
@@ -313,7 +313,7 @@ TEST_F(EntryFormsTest, RenameToTheSameNameStillMarksModifiedAndUndoKeepsTheNewOw
     // A change first, so there is a snapshot holding the owner record as it is now.
     ClickNode(2);
     messages_->Answers = {MsgAnswer::Yes};
-    main_->Commands.passDel_Click();
+    rules_->Commands.passDel_Click();
     messages_->Boxes.clear();
 
     frmUser* card = OpenCard();
@@ -331,7 +331,7 @@ TEST_F(EntryFormsTest, RenameToTheSameNameStillMarksModifiedAndUndoKeepsTheNewOw
     Press(card, "cmdClose");
     FlushDeletes();
 
-    main_->Commands.passUndo_Click();
+    rules_->Commands.passUndo_Click();
     EXPECT_EQ(app_->Document.OwnerName(), u"bob");
     EXPECT_EQ(RootText(), u"bob");
     EXPECT_EQ(app_->Document.EntryCount(), 4);

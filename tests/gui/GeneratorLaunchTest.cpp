@@ -27,7 +27,7 @@ protected:
     void SetUp() override
     {
         GuiTest::SetUp();
-        RegisterEntryForms(*main_);
+        RegisterEntryForms(*main_, *rules_);
         fs::create_directories(app_->ProgramFolder);
     }
 
@@ -73,7 +73,7 @@ protected:
     {
         EXPECT_TRUE(WriteTextValue(app_->Registry, Hive::LocalMachine, RanzelKey, "Path", folder));
     }
-    void Launch() { LaunchGenerator(*app_, main_->Dialog); }
+    void Launch() { LaunchGenerator(*app_, rules_->Dialog); }
 };
 
 // The machine hive's record first, then the program folder; started from the menu.
@@ -147,7 +147,7 @@ TEST_F(GeneratorLaunch, NowhereToBeFoundAsksUntilTheChosenFileStarts)
     const std::string renamed = Folder() + "/elsewhere/gen";
     const std::string notAProgram = Folder() + "/elsewhere/notes.txt";
     std::ofstream(notAProgram) << "text";
-    main_->Dialog.FileName = "left over";
+    rules_->Dialog.FileName = "left over";
     messages_->Files = {notAProgram, renamed};
     Launch();
     ASSERT_EQ(messages_->FileRequests.size(), 2u);
@@ -161,8 +161,8 @@ TEST_F(GeneratorLaunch, NowhereToBeFoundAsksUntilTheChosenFileStarts)
     // The marker is named after the script as started.
     EXPECT_EQ(WaitForStart(renamed), "0");
     EXPECT_EQ(app_->Session.GeneratorPath, renamed);
-    EXPECT_TRUE(main_->Dialog.FileName.empty());
-    EXPECT_TRUE(main_->Dialog.Filter.empty());
+    EXPECT_TRUE(rules_->Dialog.FileName.empty());
+    EXPECT_TRUE(rules_->Dialog.Filter.empty());
 }
 
 TEST_F(GeneratorLaunch, CancellingTheFileDialogSaysWhereToGetItAndStartsNothing)

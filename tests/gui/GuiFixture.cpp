@@ -30,7 +30,9 @@ void GuiTest::SetUp()
     // switch them on.
     app_->Settings.Days = 0;
     main_ = std::make_unique<frmMain>(*app_);
-    RegisterCredentialForms(*main_);
+    rules_ = std::make_unique<MainWindowRules>(*app_, *main_);
+    main_->Attach(*rules_);
+    RegisterCredentialForms(*main_, *rules_);
     main_->Form_Load();
     main_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
@@ -42,6 +44,7 @@ void GuiTest::TearDown()
         main_->UnloadForms();
     FlushDeletes();
     main_.reset();
+    rules_.reset();
     app_.reset();
     unsetenv("KYQ_REGISTRY_DIR");
 }
@@ -63,7 +66,7 @@ std::string GuiTest::MakeFile(const std::string& name, std::u16string owner,
 void GuiTest::OpenDocument(const std::string& path, const std::u16string& password)
 {
     messages_->Files.push_back(path);
-    main_->Workflow.fileOpen_Click();
+    rules_->Workflow.fileOpen_Click();
     Asking* prompt = Prompt();
     ASSERT_NE(prompt, nullptr);
     Type(prompt, "txtPass", password);
@@ -79,7 +82,7 @@ void GuiTest::OpenFourRecords()
 
 void GuiTest::NewDocument(const std::u16string& owner, const std::u16string& password)
 {
-    main_->Workflow.fileNew_Click();
+    rules_->Workflow.fileNew_Click();
     NewOne* dialog = NewDialog();
     ASSERT_NE(dialog, nullptr);
     Type(dialog, "UserName", owner);

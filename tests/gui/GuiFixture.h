@@ -17,6 +17,7 @@
 #include "core/document/PasswordEntry.h"
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/MainWindowPlatform.h"
+#include "core/workflow/MainWindowRules.h"
 #include "gui/main/frmMain.h"
 #include "support/ScriptedMessageService.h"
 #include "support/TestEntries.h"
@@ -132,6 +133,8 @@ protected:
     ScriptedMessageService* messages_ = nullptr;  // owned by app_
     RecordingPlatform* platform_ = nullptr;       // owned by app_
     std::unique_ptr<KyqApp> app_;
+    // What the application's assembly owns: the rules outlive the window over them.
+    std::unique_ptr<MainWindowRules> rules_;
     std::unique_ptr<frmMain> main_;
 };
 

@@ -265,7 +265,7 @@ TEST_F(MainWindowTest, PostedEventsArriveFromTheEventLoopAfterAnyReader)
     QApplication::processEvents();
     EXPECT_EQ(platform_->Keys.size(), 1u);
     app_->Session.ReaderRunning = false;
-    main_->ReleaseHeldMessages();
+    main_->ReleaseHeldEvents();
     QApplication::processEvents();
     ASSERT_EQ(platform_->Keys.size(), 2u);
     EXPECT_EQ(platform_->Keys[1].Key, 81);
@@ -302,7 +302,7 @@ TEST_F(MainWindowTest, ExitUnloadsFormsAndLeavesAClipboardThatIsNotOurs)
 
 TEST_F(MainWindowTest, CloseBoxAsksTheRulesWithTheWindowsState)
 {
-    main_->Workflow.fileNew_Click();  // the new-document dialog disables the window
+    rules_->Workflow.fileNew_Click();  // the new-document dialog disables the window
     ASSERT_FALSE(main_->isEnabled());
     main_->close();
     EXPECT_FALSE(main_->IsUnloaded());

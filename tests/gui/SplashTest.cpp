@@ -21,7 +21,7 @@ protected:
     {
         GuiTest::SetUp();
         main_->hide();
-        splash_ = new Splash(*app_, *main_);
+        splash_ = new Splash(*app_, *main_, rules_->Workflow);
         splash_->Form_Load();
     }
     void TearDown() override
@@ -110,7 +110,7 @@ TEST_F(SplashTest, ClickOrKeyClosesOnceStartUpHasFinished)
     EXPECT_TRUE(main_->isVisible());
     EXPECT_EQ(OpenPrompts(), 0);
 
-    auto* second = new Splash(*app_, *main_);
+    auto* second = new Splash(*app_, *main_, rules_->Workflow);
     QPointer<Splash> guard(second);
     second->Form_Load();
     second->StartTimers();

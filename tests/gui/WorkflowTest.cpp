@@ -93,10 +93,10 @@ TEST_F(Workflow, AFailedReadOrACloseTakesThePromptAway)
     messages_->Files.push_back(a);
     Trigger(main_.get(), "fileOpen");
     ASSERT_NE(Prompt(), nullptr);
-    EXPECT_EQ(main_->Workflow.CloseDocument(), DocumentWorkflow::CloseResult::Closed);
+    EXPECT_EQ(rules_->Workflow.CloseDocument(), DocumentWorkflow::CloseResult::Closed);
     FlushDeletes();
     EXPECT_EQ(Prompt(), nullptr);
-    EXPECT_FALSE(app_->Document.PasswordPromptOpen);
+    EXPECT_FALSE(app_->DocSession.PasswordPromptOpen);
     EXPECT_TRUE(main_->isEnabled());
     EXPECT_EQ(app_->Document.Path, "");
 }
@@ -215,7 +215,7 @@ TEST_F(Workflow, ASealedFilePromptRetriesAWrongPassword)
 TEST_F(Workflow, ANewSealedDocumentIsSavedSealedAndTheChoiceRemembered)
 {
     app_->SealedKeyCost = LowestKeyCost;
-    main_->Workflow.fileNew_Click();
+    rules_->Workflow.fileNew_Click();
     NewOne* dialog = NewDialog();
     ASSERT_NE(dialog, nullptr);
     auto* sealed = dialog->findChild<QCheckBox*>(QStringLiteral("chkSealed"));
@@ -230,11 +230,11 @@ TEST_F(Workflow, ANewSealedDocumentIsSavedSealedAndTheChoiceRemembered)
 
     const std::string path = Folder() + "/new.kyq";
     messages_->Files.push_back(path);
-    main_->Workflow.fileSave_Click();
+    rules_->Workflow.fileSave_Click();
     EXPECT_EQ(ReadBytes(path).at(0), 300 % 256);
 
     messages_->Answers = {MsgAnswer::No};
-    main_->Workflow.fileNew_Click();
+    rules_->Workflow.fileNew_Click();
     ASSERT_NE(NewDialog(), nullptr);
     EXPECT_TRUE(NewDialog()->findChild<QCheckBox*>(QStringLiteral("chkSealed"))->isChecked());
 }

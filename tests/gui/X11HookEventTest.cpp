@@ -12,6 +12,7 @@
 
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/MainWindowPlatform.h"
+#include "core/workflow/MainWindowRules.h"
 #include "gui/main/frmMain.h"
 #include "gui/shell/GuiResources.h"
 #include "gui/shell/X11HookEvents.h"
@@ -69,6 +70,8 @@ TEST(X11HookEvents, HookClientMessagesReachThePlatformAsKeyEvents)
     Recorder& recorder = *owned;
     app.SetPlatform(std::move(owned));
     frmMain main(app);
+    MainWindowRules rules(app, main);
+    main.Attach(rules);
     main.Form_Load();
     main.show();
     // Messages sent before the window is mapped and Qt has read its first events can be

@@ -2,20 +2,20 @@
 
 namespace kyq {
 
-FillListing ListForFill(const PasswordDocument& doc)
+FillListing ListForFill(const PasswordDocument& doc, uint64_t serial)
 {
     FillListing listing;
-    listing.DocumentSerial = doc.Serial;
+    listing.DocumentSerial = serial;
     listing.Titles.reserve(static_cast<size_t>(doc.EntryCount()));
     for (int i = 1; i <= doc.EntryCount(); ++i)
         listing.Titles.push_back(doc.Entries[static_cast<size_t>(i)].Title);
     return listing;
 }
 
-const PasswordEntry* PickedEntry(const PasswordDocument& doc, const FillListing& listing,
-                                 int row)
+const PasswordEntry* PickedEntry(const PasswordDocument& doc, uint64_t serial,
+                                 const FillListing& listing, int row)
 {
-    if (!doc.IsOpen() || doc.Serial != listing.DocumentSerial || row < 0 ||
+    if (!doc.IsOpen() || serial != listing.DocumentSerial || row < 0 ||
         static_cast<size_t>(row) >= listing.Titles.size())
         return nullptr;
     const std::u16string& title = listing.Titles[static_cast<size_t>(row)];

@@ -16,11 +16,12 @@ struct FillListing {
     std::vector<std::u16string> Titles;  // row 0 is record 1
 };
 
-FillListing ListForFill(const PasswordDocument& doc);
+// serial: the document's close count (DocumentSession::Serial) now.
+FillListing ListForFill(const PasswordDocument& doc, uint64_t serial);
 
 // The record shown in `row` when the listing was made, as the document holds it now;
 // nullptr when another document has taken its place or the record is gone.
-const PasswordEntry* PickedEntry(const PasswordDocument& doc, const FillListing& listing,
-                                 int row);
+const PasswordEntry* PickedEntry(const PasswordDocument& doc, uint64_t serial,
+                                 const FillListing& listing, int row);
 
 }  // namespace kyq

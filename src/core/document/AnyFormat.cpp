@@ -38,9 +38,8 @@ FormatResult OpenProbedBytes(PasswordDocument& doc, std::span<const uint8_t> byt
     if (doc.FormatVersion == LegacyFormatNumber) {
         // An overflowing key falls back to 0, a fresh program's key, so the same password
         // opens the same file the same way however many files were opened before.
-        doc.LegacyKey = DeriveLegacyKey(doc.DocumentPassword());
         doc.SealKey.reset();
-        return ReadLegacyFormatBytes(doc, bytes, expiry, yield);
+        return ReadLegacyFormatBytes(doc, bytes, DeriveLegacyKey(doc.DocumentPassword()), expiry, yield);
     }
     if (doc.FormatVersion != SealedFormatNumber) {
         doc.SealKey.reset();

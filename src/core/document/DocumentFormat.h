@@ -68,7 +68,7 @@ using ReaderYield = std::function<void()>;
 FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
 
 // Reads the records of doc.Path keyed with doc.DocumentPassword() (format 200) or
-// doc.LegacyKey (format 150): AppendEntry + AddTitle for each, in file order, and
+// `legacyKey` (format 150, DeriveLegacyKey of the password): AppendEntry + AddTitle for each, in file order, and
 // the titles of expired passwords collected in doc.ExpiredTitles on the way; on success doc.OnDisk is the file as read. Does not reorder and does not touch Modified.
 // Each reads the header again (the file may have changed since the probe) and keeps its
 // grille in doc.FileGrille. Records and titles present before the call are dropped first.
@@ -76,7 +76,7 @@ FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
 // titles, so nothing half-read can be shown.
 FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry,
                                const ReaderYield& yield = {});
-FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry,
+FormatResult ReadLegacyFormat(PasswordDocument& doc, int32_t legacyKey, const ExpiryContext& expiry,
                               const ReaderYield& yield = {});
 
 // Writes the document in format 200 to `path` through ReplaceFileContents: on failure
@@ -93,7 +93,7 @@ FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path,
 FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> bytes);
 FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
                                     const ExpiryContext& expiry, const ReaderYield& yield = {});
-FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
+FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes, int32_t legacyKey,
                                    const ExpiryContext& expiry, const ReaderYield& yield = {});
 // A record as UTF-8 texts, for a reader that passes records on without building a document.
 struct Utf8Entry {

@@ -78,7 +78,7 @@ void DiscardPartialRead(PasswordDocument& doc)
     doc.ExpiredTitles.clear();
 }
 
-FormatResult ReadRecords(PasswordDocument& doc, std::span<const uint8_t> bytes,
+FormatResult ReadRecords(PasswordDocument& doc, std::span<const uint8_t> bytes, int32_t key,
                          const ExpiryContext& expiry, const ReaderYield& yield)
 {
     ByteCursor cursor(bytes);
@@ -101,9 +101,9 @@ FormatResult ReadRecords(PasswordDocument& doc, std::span<const uint8_t> bytes,
     ReaderYieldClock clock(yield);
     for (int index = 1; index <= count; ++index) {
         CodedRecord coded;
-        if (auto r = ReadText(cursor, doc.LegacyKey, header.FileGrille, coded.Title, index, "title"); !r)
+        if (auto r = ReadText(cursor, key, header.FileGrille, coded.Title, index, "title"); !r)
             return r;
-        if (auto r = ReadText(cursor, doc.LegacyKey, header.FileGrille, coded.Password, index, "password"); !r)
+        if (auto r = ReadText(cursor, key, header.FileGrille, coded.Password, index, "password"); !r)
             return r;
         int32_t year = 0, month = 0, day = 0;
         if (auto r = ReadDatePart(cursor, -32768, 32767, year, index, "year"); !r)
@@ -128,17 +128,18 @@ FormatResult ReadRecords(PasswordDocument& doc, std::span<const uint8_t> bytes,
 
 }  // namespace
 
-FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
+FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes, int32_t legacyKey,
                                    const ExpiryContext& expiry, const ReaderYield& yield)
 {
     DiscardPartialRead(doc);
-    FormatResult result = ReadRecords(doc, bytes, expiry, yield);
+    FormatResult result = ReadRecords(doc, bytes, legacyKey, expiry, yield);
     if (!result)
         DiscardPartialRead(doc);
     return result;
 }
 
-FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
+FormatResult ReadLegacyFormat(PasswordDocument& doc, int32_t legacyKey, const ExpiryContext& expiry,
+                              const ReaderYield& yield)
 {
     FileStamp stamp;
     auto bytes = ReadWholeFile(doc.Path, stamp);
@@ -146,7 +147,7 @@ FormatResult ReadLegacyFormat(PasswordDocument& doc, const ExpiryContext& expiry
         DiscardPartialRead(doc);
         return FormatError(FormatErrorKind::CannotOpen, bytes.error());
     }
-    FormatResult result = ReadLegacyFormatBytes(doc, *bytes, expiry, yield);
+    FormatResult result = ReadLegacyFormatBytes(doc, *bytes, legacyKey, expiry, yield);
     if (result)
         doc.OnDisk = std::move(stamp);
     return result;

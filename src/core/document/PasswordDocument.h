@@ -1,5 +1,5 @@
 // The one open document: owner record, stored passwords in title order, path, modified
-// flag, the one-step undo snapshot and the scratch state of an open in progress.
+// flag, format, key and password, and the file as it was last read or written.
 #pragma once
 
 #include <cstdint>
@@ -35,23 +35,7 @@ public:
     SortList Titles;
 
     std::string Path;  // "" = none open, "nul" = new and unsaved, else a file path (UTF-8)
-    std::string PreviousPath;
     bool Modified = false;
-
-    std::vector<PasswordEntry> SnapshotEntries;
-    int SnapshotCount = -1;  // -1: no snapshot (used up by a restore)
-    bool SnapshotModified = false;
-    // The last close kept unsaved changes in memory (its save prompt was answered No): a
-    // document brought back after a cancelled or failed open is still unsaved then.
-    bool UnsavedAtClose = false;
-    // Changes whenever the document is closed: whatever was shown of the one before (the
-    // fill dialog's list) no longer speaks for what is open now.
-    uint64_t Serial = 0;
-    // The format and key go with the records they belong to, so a document brought back
-    // after a cancelled open is saved as it was read.
-    int32_t SnapshotFormatVersion = 0;
-    std::shared_ptr<const SealedKey> SnapshotSealKey;
-    SecretText SnapshotPassword;
 
     // The file as it was last read or written; a save over it first checks that it is
     // still so.
@@ -69,10 +53,8 @@ public:
     // saved; a save derives a new one only when the password has changed since.
     std::shared_ptr<const SealedKey> SealKey;
     Grille FileGrille{};
-    int32_t LegacyKey = 0;
     // Titles of the records whose passwords the last read found expired, in file order.
     std::vector<std::u16string> ExpiredTitles;
-    bool PasswordPromptOpen = false;
 
     int EntryCount() const { return static_cast<int>(Entries.size()) - 1; }
     std::u16string& OwnerName() { return Entries[0].Title; }
@@ -98,26 +80,8 @@ public:
     // Removes record `index` (1-based) and its title; sets Modified.
     void RemoveEntryAt(int index);
 
-    // Copies Entries (and the title index) into the snapshot.
-    void TakeUndoSnapshot();
-    // restoreOnly false: swap the records with the snapshot's (undo; again = redo). The
-    // owner name, document password, format and seal stay as they are now: a user who
-    // changed a leaked password must never get it back from an undo meant for a record.
-    // restoreOnly true: the snapshot becomes the document, all of it, and is used up.
-    // Both swap Modified with SnapshotModified; an undo or redo then leaves the document
-    // modified, a restore keeps the swapped flag.
-    void ExchangeWithUndoSnapshot(bool restoreOnly);
-    bool HasUndoSnapshot() const { return SnapshotCount >= 0; }
-    // The document is closed for good (not to be brought back after a cancelled open): the
-    // snapshot's records go, and the key and password of both are wiped.
-    void ForgetClosedDocument();
-    // An open succeeded: what the snapshot kept of the previous document for a cancelled
-    // open goes, its key and password wiped.
-    void DropUndoSnapshot();
-
 private:
     SecretText password_;
-    SortList snapshotTitles_;
 };
 
 }  // namespace kyq

@@ -6,6 +6,7 @@
 
 #include "core/workflow/CommandLineItem.h"
 #include "core/workflow/CommonDialog.h"
+#include "core/workflow/CredentialCheck.h"
 #include "core/workflow/DocumentUnlock.h"
 
 #include "core/document/Expiry.h"
@@ -15,6 +16,7 @@
 #include "core/workflow/EntryCommands.h"
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/PasswordTree.h"
+#include "core/workflow/ReaderRun.h"
 #include "core/workflow/WorkflowView.h"
 #include "platform/Log.h"
 #include "platform/Utf.h"
@@ -72,12 +74,10 @@ std::string FreePathBeside(const std::string& path)
 DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
 {
     PasswordDocument& doc = app_.Document;
-    if (doc.PasswordPromptOpen) {
-        view_.ClosePasswordPrompt();
-        doc.PasswordPromptOpen = false;
-    }
-    doc.SnapshotModified = false;
-    doc.UnsavedAtClose = false;
+    DocumentSession& session = app_.DocSession;
+    ClosePasswordPrompt();
+    session.SnapshotModified = false;
+    session.UnsavedAtClose = false;
     if (doc.Modified) {
         const MsgAnswer answer =
             app_.MsgBox(u"将改动保存到" + DisplayNameOfPath(doc.Path) + u"吗？",
@@ -89,31 +89,39 @@ DocumentWorkflow::CloseResult DocumentWorkflow::CloseDocument()
                 if (!target)
                     return CloseResult::Cancelled;
                 view_.ClearFindBox();
-                doc.SnapshotModified = true;
+                session.SnapshotModified = true;
                 // Closing after a failed save would throw the changes away: stay open.
                 if (!SaveTo(*target))
                     return CloseResult::Cancelled;
             } else {
-                doc.SnapshotModified = true;
+                session.SnapshotModified = true;
                 if (!WriteDocumentFile())
                     return CloseResult::Cancelled;
             }
         } else if (answer == MsgAnswer::No) {
             // "Not now", not "forget them": an open that does not happen brings them back.
-            doc.UnsavedAtClose = true;
+            session.UnsavedAtClose = true;
             doc.Modified = false;
         } else {
             return CloseResult::Cancelled;
         }
     }
-    doc.PreviousPath = doc.Path;
+    session.PreviousPath = doc.Path;
     commands_.TakeUndoSnapshot();
     doc.Path.clear();
-    ++doc.Serial;
+    ++session.Serial;
     // Only the snapshot keeps the key now, for a cancelled open to bring back.
     doc.SealKey.reset();
     RefreshDocumentView();
     return CloseResult::Closed;
+}
+
+void DocumentWorkflow::ClosePasswordPrompt()
+{
+    if (!app_.DocSession.PasswordPromptOpen)
+        return;
+    view_.ClosePasswordPrompt();
+    app_.DocSession.PasswordPromptOpen = false;
 }
 
 void DocumentWorkflow::RefreshDocumentView()
@@ -141,12 +149,13 @@ void DocumentWorkflow::RefreshDocumentView()
 void DocumentWorkflow::RestorePreviousDocument()
 {
     PasswordDocument& doc = app_.Document;
-    doc.Path = doc.PreviousPath;
+    ClosePasswordPrompt();
+    doc.Path = app_.DocSession.PreviousPath;
     doc.ProbedBytes = {};
     tree_.ResetTree(true, true);
     if (doc.IsOpen()) {
         commands_.ExchangeWithUndoSnapshot(true);
-        doc.Modified = doc.UnsavedAtClose;
+        doc.Modified = app_.DocSession.UnsavedAtClose;
         RefreshDocumentView();
     }
 }
@@ -177,6 +186,9 @@ bool DocumentWorkflow::ProbeDocument(const std::string& path)
         return false;
     }
     doc.Modified = false;
+    // The tree shows the owner the prompt greets, and nothing of the records yet.
+    tree_.ResetTree(false, true);
+    app_.DocSession.PasswordPromptOpen = true;
     view_.ShowPasswordPrompt();
     return true;
 }
@@ -187,13 +199,14 @@ void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
     // The prompt has done its part: what follows (expired passwords, a damaged file) must
     // not show over a prompt that still looks as if it waited for the password.
     view_.ClosePasswordPrompt();
+    app_.DocSession.PasswordPromptOpen = false;
     if (!result) {
         ShowDamagedFileMessage(doc.Path, result.error());
         RestorePreviousDocument();
         return;
     }
     // The previous document was kept for an open that might not happen; it did.
-    doc.DropUndoSnapshot();
+    app_.DocSession.DropUndoSnapshot();
     if (legacyFormat)
         app_.MsgBox(LegacyFormatNotice, MsgButtons::OkOnly, MsgIcon::Information);
     ShowExpiredList();
@@ -205,6 +218,9 @@ void DocumentWorkflow::FinishRead(const FormatResult& result, bool legacyFormat)
 
 UnlockResult DocumentWorkflow::Unlock(std::u16string_view password, const ReaderYield& yield)
 {
+    // Nothing may act on the document while the reader runs: it lets events through, and
+    // what they ask for waits until the end.
+    const ReaderRun reading(app_.Session);
     PasswordDocument& doc = app_.Document;
     const ExpiryContext expiry = ExpiryContextForToday(app_.Settings.Days);
     const UnlockResult result = UnlockDocument(doc, password, expiry, yield, app_.KeyWork);
@@ -249,6 +265,26 @@ void DocumentWorkflow::CreateDocument(std::u16string_view owner, std::u16string_
     doc.Path = PasswordDocument::NewDocumentPath;
     RefreshDocumentView();
     doc.Modified = true;
+}
+
+void DocumentWorkflow::ChangePassword(std::u16string_view fresh, bool sealed)
+{
+    ApplyPasswordChange(app_.Document, fresh, sealed);
+    app_.Settings.Sealed = sealed;
+    // Modified before the success message: a close while it is up offers to save.
+    app_.Document.Modified = true;
+}
+
+bool DocumentWorkflow::RenameOwner(std::u16string_view name)
+{
+    PasswordDocument& doc = app_.Document;
+    if (!doc.IsOpen())
+        return false;
+    doc.OwnerName() = name;
+    tree_.RebuildTree();
+    RefreshDocumentView();
+    doc.Modified = true;
+    return true;
 }
 
 void DocumentWorkflow::fileOpen_Click()
@@ -311,7 +347,7 @@ void DocumentWorkflow::fileClose_Click()
 {
     // Nothing brings this document back: its key and password go now, not at the next open.
     if (CloseDocument() == CloseResult::Closed)
-        app_.Document.ForgetClosedDocument();
+        app_.DocSession.ForgetClosedDocument(app_.Document);
 }
 
 void DocumentWorkflow::DropFiles(const std::vector<std::string>& files)

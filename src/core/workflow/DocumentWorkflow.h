@@ -60,6 +60,12 @@ public:
     // of that owner and password (sealed or format 200, remembered for the next one), then
     // the welcome.
     void CreateDocument(std::u16string_view owner, std::u16string_view password, bool sealed);
+    // The change-password dialog's OK, once its checks passed: the new password and the
+    // chosen format (remembered for the next new document); the document is modified.
+    void ChangePassword(std::u16string_view fresh, bool sealed);
+    // The rename dialog's OK, once its check passed: the owner name (the tree's root) of
+    // the open document. False when no document is open (closed behind the dialog).
+    bool RenameOwner(std::u16string_view name);
     void fileOpen_Click();
     void fileSave_Click();
     void fileSaveas_Click();
@@ -80,6 +86,8 @@ public:
     bool SaveUnderAnotherName(const std::string& proposal = {});
 
 private:
+    // Closes the password prompt when it is up.
+    void ClosePasswordPrompt();
     void ShowDamagedFileMessage(const std::string& path, const FormatError& error);
     void ShowExpiredList();
     std::string OwnerFileName() const;

@@ -44,19 +44,19 @@ void FillRecord(PasswordEntry& record, const EntryTexts& texts, const LocalDate&
 
 void EntryCommands::TakeUndoSnapshot()
 {
-    app_.Document.TakeUndoSnapshot();
+    app_.DocSession.TakeUndoSnapshot(app_.Document);
     view_.SetUndoEnabled(true);
 }
 
 void EntryCommands::TakeChangeSnapshot()
 {
-    app_.Document.SnapshotModified = app_.Document.Modified;
+    app_.DocSession.SnapshotModified = app_.Document.Modified;
     TakeUndoSnapshot();
 }
 
 void EntryCommands::ExchangeWithUndoSnapshot(bool restoreOnly)
 {
-    app_.Document.ExchangeWithUndoSnapshot(restoreOnly);
+    app_.DocSession.ExchangeWithUndoSnapshot(app_.Document, restoreOnly);
     tree_.RebuildTree();
     // The rebuilt tree has no selection: details, record commands and count follow it.
     tree_.ShowSelectedEntry();
@@ -66,7 +66,7 @@ void EntryCommands::ExchangeWithUndoSnapshot(bool restoreOnly)
 
 void EntryCommands::passUndo_Click()
 {
-    if (!app_.Document.HasUndoSnapshot())
+    if (!app_.DocSession.HasUndoSnapshot())
         return;
     ExchangeWithUndoSnapshot(false);
 }

@@ -78,6 +78,12 @@ void KyqApp::SaveFillHistory()
     SettingsWritten(kyq::SaveFillHistory(History, Registry));
 }
 
+Expected<void> KyqApp::RememberFillMacro(const std::u16string& macro)
+{
+    History.Update(macro);
+    return kyq::SaveFillHistory(History, Registry);
+}
+
 void KyqApp::SettingsWritten(const Expected<void>& written)
 {
     if (written) {

@@ -14,6 +14,7 @@
 #include "core/settings/AppSettings.h"
 #include "core/settings/FillHistory.h"
 #include "core/workflow/AppEvent.h"
+#include "core/workflow/DocumentSession.h"
 #include "core/workflow/MainWindowPlatform.h"
 #include "core/workflow/MessageService.h"
 #include "core/workflow/ModalGate.h"
@@ -34,6 +35,8 @@ public:
     ~KyqApp();
 
     PasswordDocument Document;
+    // The undo snapshot and what else the workflow keeps beside the document.
+    DocumentSession DocSession;
     AppSettings Settings;
     FillHistory History;
     RegistryStore Registry;
@@ -54,7 +57,8 @@ public:
         std::string GeneratorPath;
         // Whether the options dialog is closed: the options dialog.
         bool OptionsClosed = true;
-        // A document reader is at work and lets events through: the password prompt.
+        // A document reader or a key derivation is at work and lets events through:
+        // ReaderRun, nothing else.
         bool ReaderRunning = false;
     };
     SessionState Session;
@@ -94,6 +98,10 @@ public:
     // message says all there is to say.
     void SaveSettings();
     void SaveFillHistory();
+    // A fill's macro goes to the top of the history, which is written at once. A failure is
+    // returned, not told: the caller tells it (SettingsWritten) when nothing stands in
+    // the way of the user any more.
+    Expected<void> RememberFillMacro(const std::u16string& macro);
     // The same for a settings write made some other way (the migration at start-up).
     void SettingsWritten(const Expected<void>& written);
 

@@ -178,7 +178,7 @@ void frmFill::BringForward()
 
 void frmFill::Form_Load()
 {
-    listing_ = ListForFill(App().Document);
+    listing_ = ListForFill(App().Document, App().DocSession.Serial);
     lstPass->clear();
     for (const std::u16string& title : listing_.Titles)
         lstPass->addItem(QString::fromStdU16String(title));
@@ -218,7 +218,7 @@ void frmFill::cmdOK_Click()
     const int row = selected.isEmpty() ? -1 : lstPass->row(selected.first());
     // The record picked, wherever it is now (never the owner record: it holds the document
     // password); none when nothing is selected.
-    const PasswordEntry* entry = PickedEntry(doc, listing_, row);
+    const PasswordEntry* entry = PickedEntry(doc, app.DocSession.Serial, listing_, row);
     if (row >= 0 && !entry) {
         // The main window closed or replaced the document, or deleted the record, while
         // the list was up: whatever sits there now is not what the user chose.
@@ -234,10 +234,9 @@ void frmFill::cmdOK_Click()
         ~Wiper() { WipeText(text); }
     } wiper{text};
 
-    app.History.Update(macro);
     // A failure is told after the typing: a message box now would stand between the user
     // and the target.
-    const Expected<void> historySaved = SaveFillHistory(app.History, app.Registry);
+    const Expected<void> historySaved = app.RememberFillMacro(macro);
 
     // Everything the rest needs is copied out: the dialog is gone from here on.
     FillDesktop& desktop = desktop_;
@@ -268,7 +267,7 @@ void frmFill::CopyNextField()
     KyqApp& app = App();
     const QList<QListWidgetItem*> selected = lstPass->selectedItems();
     const int row = selected.isEmpty() ? -1 : lstPass->row(selected.first());
-    const PasswordEntry* entry = PickedEntry(app.Document, listing_, row);
+    const PasswordEntry* entry = PickedEntry(app.Document, app.DocSession.Serial, listing_, row);
     if (!entry) {
         if (row >= 0) {
             Unload();
@@ -304,7 +303,7 @@ void frmFill::CopyNextField()
 void frmFill::ShowNextCopy()
 {
     const int row = lstPass->currentRow();
-    const PasswordEntry* entry = PickedEntry(App().Document, listing_, row);
+    const PasswordEntry* entry = PickedEntry(App().Document, App().DocSession.Serial, listing_, row);
     const bool password =
         entry && copies_.Next(row, *entry) == ClipboardFill::Field::Password;
     cmdOK->setText(password ? QStringLiteral("复制密码") : QStringLiteral("复制用户名"));

@@ -8,15 +8,17 @@
 #include <QVBoxLayout>
 
 #include "core/document/PathText.h"
+#include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/KyqApp.h"
+#include "core/workflow/MainWindowPresenter.h"
 #include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
 
 namespace kyq {
 
-Asking::Asking(KyqApp& app, frmMain& main)
-    : OwnedDialog(app, &main, QStringLiteral("Asking")), main_(main)
+Asking::Asking(KyqApp& app, frmMain& main, DocumentWorkflow& workflow, MainWindowPresenter& presenter)
+    : OwnedDialog(app, &main, QStringLiteral("Asking")), workflow_(workflow), presenter_(presenter)
 {
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -65,52 +67,41 @@ Asking::Asking(KyqApp& app, frmMain& main)
 
 void Asking::Form_Load()
 {
-    PasswordDocument& doc = App().Document;
-    doc.PasswordPromptOpen = true;
-    main_.Tree.ResetTree(false, true);
     txtPass->setFocus(Qt::OtherFocusReason);
-}
-
-void Asking::Form_Unload()
-{
-    App().Document.PasswordPromptOpen = false;
 }
 
 void Asking::Command1_Click()
 {
     if (reading_)
         return;
-    KyqApp& app = App();
-    // Nothing may act on the document while the reader runs: this prompt is disabled like
-    // the main window, user input waits, and window messages are held back until the end.
+    // This prompt is disabled like the main window while the reader runs; user input waits,
+    // and the program's own events are held back until the end.
     reading_ = true;
-    app.Session.ReaderRunning = true;
     setEnabled(false);
     const ReaderYield yield = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     std::u16string typed = txtPass->text().toStdU16String();
-    const UnlockResult outcome = main_.Workflow.Unlock(typed, yield);
+    const UnlockResult outcome = workflow_.Unlock(typed, yield);
     WipeText(typed);
-    app.Session.ReaderRunning = false;
     reading_ = false;
     setEnabled(true);
 
     if (outcome.MayRetry()) {
         txtPass->setFocus(Qt::OtherFocusReason);
         txtPass->selectAll();
-        main_.ReleaseHeldMessages();
+        presenter_.ReleaseHeldEvents();
         return;
     }
     Unload();
-    main_.ReleaseHeldMessages();
+    presenter_.ReleaseHeldEvents();
 }
 
 void Asking::Command2_Click()
 {
     if (reading_)
         return;
-    main_.Workflow.RestorePreviousDocument();
+    workflow_.RestorePreviousDocument();
     Unload();
 }
 

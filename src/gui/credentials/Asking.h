@@ -10,16 +10,17 @@ class QPushButton;
 
 namespace kyq {
 
+class DocumentWorkflow;
+class MainWindowPresenter;
 class frmMain;
 
 class Asking : public OwnedDialog {
     Q_OBJECT
 public:
-    Asking(KyqApp& app, frmMain& main);
+    Asking(KyqApp& app, frmMain& main, DocumentWorkflow& workflow, MainWindowPresenter& presenter);
 
 protected:
     void Form_Load() override;
-    void Form_Unload() override;
     void OnCancel() override;
 
 private:
@@ -31,7 +32,8 @@ private:
     QPushButton* Command1;  // OK
     QPushButton* Command2;  // Cancel
 
-    frmMain& main_;
+    DocumentWorkflow& workflow_;
+    MainWindowPresenter& presenter_;
     bool reading_ = false;
 };
 

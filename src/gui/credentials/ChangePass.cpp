@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/workflow/CredentialCheck.h"
+#include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/credentials/CredentialRefusal.h"
 #include "gui/credentials/SealedChoice.h"
@@ -37,8 +38,8 @@ QLabel* Caption(QWidget* parent, const char* name, const QString& text, QLineEdi
 
 }  // namespace
 
-ChangePass::ChangePass(KyqApp& app, QWidget* owner)
-    : OwnedDialog(app, owner, QStringLiteral("ChangePass"))
+ChangePass::ChangePass(KyqApp& app, QWidget* owner, DocumentWorkflow& workflow)
+    : OwnedDialog(app, owner, QStringLiteral("ChangePass")), workflow_(workflow)
 {
     setWindowTitle(QStringLiteral("更改用户密码"));
     OldPass = PasswordBox(this, "OldPass");
@@ -88,7 +89,7 @@ void ChangePass::Form_Load()
 void ChangePass::cmdOK_Click()
 {
     KyqApp& app = App();
-    PasswordDocument& doc = app.Document;
+    const PasswordDocument& doc = app.Document;
     std::u16string fresh = NewPass->text().toStdU16String();
     std::u16string old = OldPass->text().toStdU16String();
     std::u16string confirm = Confirm->text().toStdU16String();
@@ -104,16 +105,14 @@ void ChangePass::cmdOK_Click()
                                                                             : NewPass);
         return;
     }
-    ApplyPasswordChange(doc, fresh, sealed_->Checked());
+    workflow_.ChangePassword(fresh, sealed_->Checked());
     WipeText(fresh);
-    app.Settings.Sealed = sealed_->Checked();
     Unload();
     app.MsgBox(u"成功改变用户密码！", MsgButtons::OkOnly, MsgIcon::Information);
     if (QWidget* owner = Owner()) {
         owner->setEnabled(true);
         owner->activateWindow();
     }
-    doc.Modified = true;
 }
 
 void ChangePass::cmdCancel_Click()

@@ -9,13 +9,14 @@ class QPushButton;
 
 namespace kyq {
 
+class DocumentWorkflow;
 class SealedChoice;
 
 class ChangePass : public OwnedDialog {
     Q_OBJECT
 public:
     // owner: the window that opened it (the user card), disabled while this is open.
-    ChangePass(KyqApp& app, QWidget* owner);
+    ChangePass(KyqApp& app, QWidget* owner, DocumentWorkflow& workflow);
 
 protected:
     void Form_Load() override;
@@ -35,6 +36,7 @@ private:
     QPushButton* cmdCancel;
 
     SealedChoice* sealed_;
+    DocumentWorkflow& workflow_;
 };
 
 }  // namespace kyq

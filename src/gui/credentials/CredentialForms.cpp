@@ -2,16 +2,19 @@
 
 #include "gui/credentials/Asking.h"
 #include "gui/credentials/NewOne.h"
+#include "core/workflow/MainWindowRules.h"
 #include "gui/main/frmMain.h"
 
 namespace kyq {
 
-void RegisterCredentialForms(frmMain& main)
+void RegisterCredentialForms(frmMain& main, MainWindowRules& rules)
 {
-    main.RegisterForm(FormId::NewOne,
-                      [](frmMain& m) -> OwnedDialog* { return new NewOne(m.App(), m); });
-    main.RegisterForm(FormId::Asking,
-                      [](frmMain& m) -> OwnedDialog* { return new Asking(m.App(), m); });
+    main.RegisterForm(FormId::NewOne, [&rules](frmMain& m) -> OwnedDialog* {
+        return new NewOne(m.App(), m, rules.Workflow);
+    });
+    main.RegisterForm(FormId::Asking, [&rules](frmMain& m) -> OwnedDialog* {
+        return new Asking(m.App(), m, rules.Workflow, rules.Presenter);
+    });
 }
 
 }  // namespace kyq

@@ -5,7 +5,8 @@
 namespace kyq {
 
 class frmMain;
+struct MainWindowRules;
 
-void RegisterCredentialForms(frmMain& main);
+void RegisterCredentialForms(frmMain& main, MainWindowRules& rules);
 
 }  // namespace kyq

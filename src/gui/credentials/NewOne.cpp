@@ -9,6 +9,7 @@
 
 #include "core/settings/TextHelpers.h"
 #include "core/workflow/CredentialCheck.h"
+#include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/credentials/CredentialRefusal.h"
 #include "gui/credentials/SealedChoice.h"
@@ -32,8 +33,8 @@ QLineEdit* Box(QWidget* parent, const char* name, bool password)
 
 }  // namespace
 
-NewOne::NewOne(KyqApp& app, frmMain& main)
-    : OwnedDialog(app, &main, QStringLiteral("NewOne")), main_(main)
+NewOne::NewOne(KyqApp& app, frmMain& main, DocumentWorkflow& workflow)
+    : OwnedDialog(app, &main, QStringLiteral("NewOne")), main_(main), workflow_(workflow)
 {
     setWindowTitle(QStringLiteral("新用户登记"));
     ShowToNew = new QLabel(this);
@@ -98,7 +99,7 @@ void NewOne::cmdOK_Click()
 
     const bool sealed = sealed_->Checked();
     Unload();
-    main_.Workflow.CreateDocument(name, pass, sealed);
+    workflow_.CreateDocument(name, pass, sealed);
     WipeText(pass);
     main_.activateWindow();
 }
@@ -107,7 +108,7 @@ void NewOne::cmdCancel_Click()
 {
     Unload();
     // No new document after all: the one closed to make room comes back.
-    main_.Workflow.RestorePreviousDocument();
+    workflow_.RestorePreviousDocument();
 }
 
 void NewOne::OnCancel()

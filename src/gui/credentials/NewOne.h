@@ -9,13 +9,14 @@ class QPushButton;
 
 namespace kyq {
 
+class DocumentWorkflow;
 class frmMain;
 class SealedChoice;
 
 class NewOne : public OwnedDialog {
     Q_OBJECT
 public:
-    NewOne(KyqApp& app, frmMain& main);
+    NewOne(KyqApp& app, frmMain& main, DocumentWorkflow& workflow);
 
 protected:
     void Form_Load() override;
@@ -33,6 +34,7 @@ private:
     QLabel* ShowToNew;
 
     frmMain& main_;
+    DocumentWorkflow& workflow_;
     SealedChoice* sealed_;
 };
 

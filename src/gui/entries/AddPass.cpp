@@ -1,11 +1,10 @@
 #include "gui/entries/AddPass.h"
 
-#include "gui/main/frmMain.h"
 
 namespace kyq {
 
-AddPass::AddPass(KyqApp& app, frmMain& main)
-    : EntryDialog(app, main, {"AddPass", "添加密码", "粘贴(&V)", "OK", "Cancel", false})
+AddPass::AddPass(KyqApp& app, frmMain& main, EntryCommands& commands, CommonDialog& dialog)
+    : EntryDialog(app, main, {"AddPass", "添加密码", "粘贴(&V)", "OK", "Cancel", false}, commands, dialog)
 {
 }
 
@@ -16,7 +15,7 @@ void AddPass::Form_Load()
 
 void AddPass::OkClicked()
 {
-    Conclude(Main().Commands.AddEntry(Texts()));
+    Conclude(Commands().AddEntry(Texts()));
 }
 
 void AddPass::CancelClicked()

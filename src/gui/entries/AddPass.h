@@ -8,7 +8,7 @@ namespace kyq {
 class AddPass : public EntryDialog {
     Q_OBJECT
 public:
-    AddPass(KyqApp& app, frmMain& main);
+    AddPass(KyqApp& app, frmMain& main, EntryCommands& commands, CommonDialog& dialog);
 
 protected:
     void Form_Load() override;

@@ -1,12 +1,15 @@
 #include "gui/entries/EditPass.h"
 
 #include "core/workflow/KyqApp.h"
-#include "gui/main/frmMain.h"
+#include "core/workflow/PasswordTree.h"
 
 namespace kyq {
 
-EditPass::EditPass(KyqApp& app, frmMain& main)
-    : EntryDialog(app, main, {"EditPass", "编辑密码", "粘贴(&V)", "Command1", "Command2", true})
+EditPass::EditPass(KyqApp& app, frmMain& main, EntryCommands& commands, CommonDialog& dialog,
+                   PasswordTree& tree)
+    : EntryDialog(app, main, {"EditPass", "编辑密码", "粘贴(&V)", "Command1", "Command2", true}, commands,
+                  dialog),
+      tree_(tree)
 {
 }
 
@@ -26,14 +29,14 @@ void EditPass::Form_Load()
 
 void EditPass::OkClicked()
 {
-    Conclude(Main().Commands.EditEntry(index_, loadedTitle_, Texts()));
+    Conclude(Commands().EditEntry(index_, loadedTitle_, Texts()));
 }
 
 void EditPass::CancelClicked()
 {
-    frmMain& main = Main();
+    PasswordTree& tree = tree_;
     Unload();
-    main.Tree.ShowSelectedEntry();
+    tree.ShowSelectedEntry();
 }
 
 }  // namespace kyq

@@ -7,10 +7,13 @@
 
 namespace kyq {
 
+class PasswordTree;
+
 class EditPass : public EntryDialog {
     Q_OBJECT
 public:
-    EditPass(KyqApp& app, frmMain& main);
+    EditPass(KyqApp& app, frmMain& main, EntryCommands& commands, CommonDialog& dialog,
+             PasswordTree& tree);
 
 protected:
     void Form_Load() override;
@@ -21,6 +24,7 @@ private:
     // The record as the dialog found it, to notice when it is no longer there.
     int index_ = 0;
     std::u16string loadedTitle_;
+    PasswordTree& tree_;
 };
 
 }  // namespace kyq

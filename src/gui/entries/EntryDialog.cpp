@@ -47,8 +47,9 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text)
 
 }  // namespace
 
-EntryDialog::EntryDialog(KyqApp& app, frmMain& main, const Names& names)
-    : OwnedDialog(app, &main, QString::fromLatin1(names.formName)), main_(main)
+EntryDialog::EntryDialog(KyqApp& app, frmMain& main, const Names& names, EntryCommands& commands,
+                         CommonDialog& dialog)
+    : OwnedDialog(app, &main, QString::fromLatin1(names.formName)), commands_(commands), dialog_(dialog)
 {
     setWindowTitle(QString::fromUtf8(names.caption));
     txtID = Field(this, "txtID");
@@ -126,7 +127,7 @@ void EntryDialog::cmdPaste_Click()
 
 void EntryDialog::Pro_Click()
 {
-    LaunchGenerator(App(), main_.Dialog);
+    LaunchGenerator(App(), dialog_);
 }
 
 void EntryDialog::Conclude(const EntryChange& change)

@@ -13,13 +13,11 @@ class QPushButton;
 
 namespace kyq {
 
+class CommonDialog;
 class frmMain;
 
 class EntryDialog : public OwnedDialog {
     Q_OBJECT
-public:
-    frmMain& Main() const { return main_; }
-
 protected:
     struct Names {
         const char* formName;
@@ -29,7 +27,10 @@ protected:
         const char* cancelName;
         bool hints;
     };
-    EntryDialog(KyqApp& app, frmMain& main, const Names& names);
+    EntryDialog(KyqApp& app, frmMain& main, const Names& names, EntryCommands& commands,
+                CommonDialog& dialog);
+
+    EntryCommands& Commands() const { return commands_; }
 
     // The field texts as they are now.
     EntryTexts Texts() const;
@@ -51,7 +52,8 @@ private:
     void Pro_Click();
     void FocusField(EntryField field);
 
-    frmMain& main_;
+    EntryCommands& commands_;
+    CommonDialog& dialog_;
     QLabel* Label1;
     QLineEdit* txtID;
     QLabel* Label3;

@@ -1,5 +1,6 @@
 #include "gui/entries/EntryForms.h"
 
+#include "core/workflow/MainWindowRules.h"
 #include "gui/entries/AddPass.h"
 #include "gui/entries/EditPass.h"
 #include "gui/entries/FoundResult.h"
@@ -8,16 +9,20 @@
 
 namespace kyq {
 
-void RegisterEntryForms(frmMain& main)
+void RegisterEntryForms(frmMain& main, MainWindowRules& rules)
 {
-    main.RegisterForm(FormId::AddPass,
-                      [](frmMain& m) -> OwnedDialog* { return new AddPass(m.App(), m); });
-    main.RegisterForm(FormId::EditPass,
-                      [](frmMain& m) -> OwnedDialog* { return new EditPass(m.App(), m); });
-    main.RegisterForm(FormId::FoundResult,
-                      [](frmMain& m) -> OwnedDialog* { return new FoundResult(m.App(), m); });
-    main.RegisterForm(FormId::frmUser,
-                      [](frmMain& m) -> OwnedDialog* { return new frmUser(m.App(), m); });
+    main.RegisterForm(FormId::AddPass, [&rules](frmMain& m) -> OwnedDialog* {
+        return new AddPass(m.App(), m, rules.Commands, rules.Dialog);
+    });
+    main.RegisterForm(FormId::EditPass, [&rules](frmMain& m) -> OwnedDialog* {
+        return new EditPass(m.App(), m, rules.Commands, rules.Dialog, rules.Tree);
+    });
+    main.RegisterForm(FormId::FoundResult, [&rules](frmMain& m) -> OwnedDialog* {
+        return new FoundResult(m.App(), m, rules.Tree);
+    });
+    main.RegisterForm(FormId::frmUser, [&rules](frmMain& m) -> OwnedDialog* {
+        return new frmUser(m.App(), m, rules.Workflow);
+    });
 }
 
 }  // namespace kyq

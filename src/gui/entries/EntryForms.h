@@ -5,8 +5,9 @@
 namespace kyq {
 
 class frmMain;
+struct MainWindowRules;
 
 // Registers "AddPass", "EditPass", "FoundResult" and "frmUser".
-void RegisterEntryForms(frmMain& main);
+void RegisterEntryForms(frmMain& main, MainWindowRules& rules);
 
 }  // namespace kyq

@@ -17,8 +17,8 @@
 
 namespace kyq {
 
-FoundResult::FoundResult(KyqApp& app, frmMain& main)
-    : OwnedDialog(app, &main, QStringLiteral("FoundResult")), main_(main)
+FoundResult::FoundResult(KyqApp& app, frmMain& main, PasswordTree& tree)
+    : OwnedDialog(app, &main, QStringLiteral("FoundResult")), main_(main), tree_(tree)
 {
     setWindowTitle(QStringLiteral("查找结果"));
     Label1 = new QLabel(this);
@@ -114,8 +114,8 @@ void FoundResult::OK_Click()
     frmMain& main = main_;
     const int n = SelectedRecord();
     if (n > 0) {
-        main.Tree.SelectNode(n + 1);
-        main.Tree.ShowSelectedEntry();
+        tree_.SelectNode(n + 1);
+        tree_.ShowSelectedEntry();
     }
     Cancel_Click();
     main.FocusTree();

@@ -13,13 +13,14 @@ class QPushButton;
 
 namespace kyq {
 
+class PasswordTree;
 class frmMain;
 struct PasswordEntry;
 
 class FoundResult : public OwnedDialog {
     Q_OBJECT
 public:
-    FoundResult(KyqApp& app, frmMain& main);
+    FoundResult(KyqApp& app, frmMain& main, PasswordTree& tree);
 
     // Record number of each line of the list, in the same order.
     std::vector<int> FoundIndexes;
@@ -47,6 +48,7 @@ private:
     int SelectedRecord() const;
 
     frmMain& main_;
+    PasswordTree& tree_;
 };
 
 }  // namespace kyq

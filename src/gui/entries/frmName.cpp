@@ -6,17 +6,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/EntryFieldCheck.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/entries/frmUser.h"
-#include "gui/main/frmMain.h"
 #include "gui/widgets/SelectAllOnFocus.h"
 #include "gui/widgets/TextLengthGuard.h"
 
 namespace kyq {
 
-frmName::frmName(KyqApp& app, frmUser& card)
-    : OwnedDialog(app, &card, QStringLiteral("frmName")), card_(card)
+frmName::frmName(KyqApp& app, frmUser& card, DocumentWorkflow& workflow)
+    : OwnedDialog(app, &card, QStringLiteral("frmName")), card_(card), workflow_(workflow)
 {
     setWindowTitle(QStringLiteral("更改用户名"));
     Text1 = new QLineEdit(this);
@@ -65,14 +65,8 @@ void frmName::cmdOK_Click()
         return;
     }
     // With the document closed behind the card (a hand-over), there is no owner to rename.
-    if (app.Document.IsOpen()) {
-        app.Document.OwnerName() = name;
+    if (workflow_.RenameOwner(name))
         card_.ShowOwnerName(name);
-        // The tree's root is the owner name.
-        card_.Main().Tree.RebuildTree();
-        card_.Main().Workflow.RefreshDocumentView();
-        app.Document.Modified = true;
-    }
     cmdCancel_Click();
 }
 

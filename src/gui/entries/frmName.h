@@ -9,12 +9,13 @@ class QPushButton;
 
 namespace kyq {
 
+class DocumentWorkflow;
 class frmUser;
 
 class frmName : public OwnedDialog {
     Q_OBJECT
 public:
-    frmName(KyqApp& app, frmUser& card);
+    frmName(KyqApp& app, frmUser& card, DocumentWorkflow& workflow);
 
 protected:
     void Form_Load() override;
@@ -30,6 +31,7 @@ private:
     QPushButton* cmdCancel;
 
     frmUser& card_;
+    DocumentWorkflow& workflow_;
 };
 
 }  // namespace kyq

@@ -35,8 +35,8 @@ QLabel* Link(QWidget* parent, const char* name, const QString& text)
 
 }  // namespace
 
-frmUser::frmUser(KyqApp& app, frmMain& main)
-    : OwnedDialog(app, &main, QStringLiteral("frmUser")), main_(main)
+frmUser::frmUser(KyqApp& app, frmMain& main, DocumentWorkflow& workflow)
+    : OwnedDialog(app, &main, QStringLiteral("frmUser")), workflow_(workflow)
 {
     setWindowTitle(QStringLiteral("用户信息"));
     Label1 = new QLabel(QStringLiteral("用户名："), this);
@@ -91,13 +91,13 @@ void frmUser::ShowOwnerName(const std::u16string& name)
 
 void frmUser::lblName_Click()
 {
-    auto* dialog = new frmName(App(), *this);
+    auto* dialog = new frmName(App(), *this, workflow_);
     dialog->ShowOverOwner();
 }
 
 void frmUser::lblPass_Click()
 {
-    auto* dialog = new ChangePass(App(), this);
+    auto* dialog = new ChangePass(App(), this, workflow_);
     dialog->ShowOverOwner();
 }
 

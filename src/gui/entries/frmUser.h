@@ -12,14 +12,14 @@ class QPushButton;
 
 namespace kyq {
 
+class DocumentWorkflow;
 class frmMain;
 
 class frmUser : public OwnedDialog {
     Q_OBJECT
 public:
-    frmUser(KyqApp& app, frmMain& main);
+    frmUser(KyqApp& app, frmMain& main, DocumentWorkflow& workflow);
 
-    frmMain& Main() const { return main_; }
     // The owner name after the rename dialog changed it.
     void ShowOwnerName(const std::u16string& name);
 
@@ -44,7 +44,7 @@ private:
     QLabel* lblPass;
     QPushButton* cmdClose;
 
-    frmMain& main_;
+    DocumentWorkflow& workflow_;
     QLabel* hovered_ = nullptr;
 };
 

@@ -21,6 +21,7 @@
 #include "core/workflow/KyqApp.h"
 #include "core/workflow/LinkTargets.h"
 #include "core/workflow/MainWindowLayout.h"
+#include "core/workflow/MainWindowRules.h"
 #include "gui/main/LaunchGenerator.h"
 #include "gui/main/MainWindowControls.h"
 #include "gui/main/PasswordTreeModel.h"
@@ -42,13 +43,7 @@ const char* const FormUnloadOrder[] = {"About",       "AddPass", "Asking",  "Cha
 }  // namespace
 
 frmMain::frmMain(KyqApp& app)
-    : Menus(*this),
-      Dialog(app),
-      Tree(app, *this),
-      Commands(app, *this, Tree),
-      Workflow(app, *this, Dialog, Tree, Commands),
-      Presenter(app, *this, Tree, Workflow, Commands),
-      app_(app)
+    : Menus(*this), app_(app)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Keyquill"));
@@ -63,14 +58,7 @@ frmMain::frmMain(KyqApp& app)
     resize(TwipsToPx(MainWindowMinWidth), TwipsToPx(MainWindowMinHeight));
     setMinimumSize(TwipsToPx(MainWindowMinWidth), TwipsToPx(MainWindowMinHeight));
 
-    app_.SetEventReceiver(
-        [this](AppEvent event) {
-            QMetaObject::invokeMethod(
-                this, [this, event = std::move(event)] { Presenter.EventArrived(event); },
-                Qt::QueuedConnection);
-        },
-        [this](const AppEvent& event) { Presenter.EventArrived(event); });
-    app_.KeyWork = [this](const std::function<void()>& work) { RunKeyWork(app_, work, [this] { ReleaseHeldMessages(); }); };
+    app_.KeyWork = [this](const std::function<void()>& work) { RunKeyWork(app_, work, [this] { ReleaseHeldEvents(); }); };
 }
 
 frmMain::~frmMain()
@@ -79,21 +67,74 @@ frmMain::~frmMain()
     app_.KeyWork = nullptr;
 }
 
+void frmMain::Attach(MainWindowRules& rules)
+{
+    rules_ = &rules;
+    // From now on the program's own events have rules to go to.
+    app_.SetEventReceiver(
+        [this](AppEvent event) {
+            QMetaObject::invokeMethod(
+                this, [this, event = std::move(event)] { rules_->Presenter.EventArrived(event); },
+                Qt::QueuedConnection);
+        },
+        [this](const AppEvent& event) { rules_->Presenter.EventArrived(event); });
+}
+
+void frmMain::Form_Load()
+{
+    rules_->Presenter.Load();
+}
+
+bool frmMain::Form_Unload()
+{
+    return rules_->Presenter.Unload();
+}
+
+bool frmMain::IsUnloaded() const
+{
+    return rules_->Presenter.IsUnloaded();
+}
+
+void frmMain::fileExit_Click()
+{
+    rules_->Presenter.Exit();
+}
+
+void frmMain::ReleaseHeldEvents()
+{
+    rules_->Presenter.ReleaseHeldEvents();
+}
+
+void frmMain::TrayShow_Click()
+{
+    rules_->Presenter.TrayShowClicked();
+}
+
+void frmMain::SetHiddenInTray(bool hidden)
+{
+    rules_->Presenter.SetHiddenInTray(hidden);
+}
+
+bool frmMain::IsHiddenInTray() const
+{
+    return rules_->Presenter.IsHiddenInTray();
+}
+
 void frmMain::ConnectHandlers()
 {
-    connect(Menus.fileNew, &QAction::triggered, this, [this] { Workflow.fileNew_Click(); });
-    connect(Menus.fileOpen, &QAction::triggered, this, [this] { Workflow.fileOpen_Click(); });
-    connect(Menus.fileSave, &QAction::triggered, this, [this] { Workflow.fileSave_Click(); });
-    connect(Menus.fileSaveas, &QAction::triggered, this, [this] { Workflow.fileSaveas_Click(); });
-    connect(Menus.fileUser, &QAction::triggered, this, [this] { Workflow.fileUser_Click(); });
-    connect(Menus.fileClose, &QAction::triggered, this, [this] { Workflow.fileClose_Click(); });
-    connect(Menus.fileExit, &QAction::triggered, this, [this] { Presenter.Exit(); });
-    connect(Menus.passUndo, &QAction::triggered, this, [this] { Commands.passUndo_Click(); });
-    connect(Menus.passAdd, &QAction::triggered, this, [this] { Commands.passAdd_Click(); });
-    connect(Menus.passEdit, &QAction::triggered, this, [this] { Commands.passEdit_Click(); });
-    connect(Menus.passDel, &QAction::triggered, this, [this] { Commands.passDel_Click(); });
-    connect(Menus.passDelAll, &QAction::triggered, this, [this] { Commands.passDelAll_Click(); });
-    connect(Menus.toolPass, &QAction::triggered, this, [this] { LaunchGenerator(app_, Dialog); });
+    connect(Menus.fileNew, &QAction::triggered, this, [this] { rules_->Workflow.fileNew_Click(); });
+    connect(Menus.fileOpen, &QAction::triggered, this, [this] { rules_->Workflow.fileOpen_Click(); });
+    connect(Menus.fileSave, &QAction::triggered, this, [this] { rules_->Workflow.fileSave_Click(); });
+    connect(Menus.fileSaveas, &QAction::triggered, this, [this] { rules_->Workflow.fileSaveas_Click(); });
+    connect(Menus.fileUser, &QAction::triggered, this, [this] { rules_->Workflow.fileUser_Click(); });
+    connect(Menus.fileClose, &QAction::triggered, this, [this] { rules_->Workflow.fileClose_Click(); });
+    connect(Menus.fileExit, &QAction::triggered, this, [this] { rules_->Presenter.Exit(); });
+    connect(Menus.passUndo, &QAction::triggered, this, [this] { rules_->Commands.passUndo_Click(); });
+    connect(Menus.passAdd, &QAction::triggered, this, [this] { rules_->Commands.passAdd_Click(); });
+    connect(Menus.passEdit, &QAction::triggered, this, [this] { rules_->Commands.passEdit_Click(); });
+    connect(Menus.passDel, &QAction::triggered, this, [this] { rules_->Commands.passDel_Click(); });
+    connect(Menus.passDelAll, &QAction::triggered, this, [this] { rules_->Commands.passDelAll_Click(); });
+    connect(Menus.toolPass, &QAction::triggered, this, [this] { LaunchGenerator(app_, rules_->Dialog); });
     connect(Menus.toolOption, &QAction::triggered, this, [this] { ShowForm(FormId::Options); });
     connect(Menus.helpHelp, &QAction::triggered, this,
             [this] { ShowHelpTopic(app_, this, "intro.htm"); });
@@ -107,22 +148,22 @@ void frmMain::ConnectHandlers()
         connect(item, &QAction::triggered, this,
                 [this, link] { OpenWithDesktop(app_, QUrl(QString::fromLatin1(link))); });
     }
-    connect(Menus.TrayShow, &QAction::triggered, this, [this] { Presenter.TrayShowClicked(); });
+    connect(Menus.TrayShow, &QAction::triggered, this, [this] { rules_->Presenter.TrayShowClicked(); });
     connect(Menus.TrayHelp, &QAction::triggered, this, [this] { Menus.helpHelp->trigger(); });
-    connect(Menus.TrayExit, &QAction::triggered, this, [this] { Presenter.Exit(); });
+    connect(Menus.TrayExit, &QAction::triggered, this, [this] { rules_->Presenter.Exit(); });
 
     connect(ui_.Toolbar, &QToolBar::actionTriggered, this, [this](QAction* action) {
         const auto it = std::find(ui_.ToolbarButtons.begin(), ui_.ToolbarButtons.end(), action);
         if (it != ui_.ToolbarButtons.end())
-            Presenter.ToolbarButton(static_cast<int>(it - ui_.ToolbarButtons.begin()) + 1);
+            rules_->Presenter.ToolbarButton(static_cast<int>(it - ui_.ToolbarButtons.begin()) + 1);
     });
 
     // Every change of the selection (pointer, keys, a search, a re-built tree) is reported
     // here; the rules read it from nowhere else.
-    connect(ui_.TV1, &QTreeView::clicked, this, [this] { Tree.TV1_NodeClick(); });
+    connect(ui_.TV1, &QTreeView::clicked, this, [this] { rules_->Tree.TV1_NodeClick(); });
     connect(ui_.TV1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { Tree.TV1_NodeClick(); });
-    connect(ui_.TV1, &QTreeView::doubleClicked, this, [this] { Tree.TV1_DblClick(); });
+            [this] { rules_->Tree.TV1_NodeClick(); });
+    connect(ui_.TV1, &QTreeView::doubleClicked, this, [this] { rules_->Tree.TV1_DblClick(); });
 
     // Key and pointer events of the controls the handlers watch.
     for (QWidget* w : {static_cast<QWidget*>(ui_.Client), static_cast<QWidget*>(ui_.Frame2),
@@ -218,7 +259,7 @@ void frmMain::Form_Resize()
 
 void frmMain::FindFromBox()
 {
-    Presenter.Find(ui_.lblFind->isEnabled(), ui_.txtKey->text().toStdU16String());
+    rules_->Presenter.Find(ui_.lblFind->isEnabled(), ui_.txtKey->text().toStdU16String());
 }
 
 void frmMain::DropData(const QMimeData* data)
@@ -230,7 +271,7 @@ void frmMain::DropData(const QMimeData* data)
                 files.push_back(url.toLocalFile().toStdString());
         }
     }
-    Presenter.Drop(std::move(files));
+    rules_->Presenter.Drop(std::move(files));
 }
 
 void frmMain::ActivateForDrop()
@@ -414,7 +455,7 @@ void frmMain::UnloadForms()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (Presenter.CloseRequested(isEnabled()))
+    if (rules_->Presenter.CloseRequested(isEnabled()))
         event->accept();
     else
         event->ignore();
@@ -434,7 +475,7 @@ void frmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized())
-        Presenter.Minimized();
+        rules_->Presenter.Minimized();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -471,9 +512,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
                                   : press->key() == Qt::Key_Delete ? MainWindowKey::Delete
                                                                    : MainWindowKey::Other;
         if (watched == ui_.txtKey)
-            Presenter.KeyInFindBox(key, plain, ui_.lblFind->isEnabled(), ui_.txtKey->text().toStdU16String());
+            rules_->Presenter.KeyInFindBox(key, plain, ui_.lblFind->isEnabled(), ui_.txtKey->text().toStdU16String());
         else if (watched == ui_.TV1)
-            Presenter.KeyInTree(key, plain);
+            rules_->Presenter.KeyInTree(key, plain);
         break;
     }
     case QEvent::ShortcutOverride:

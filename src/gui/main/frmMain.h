@@ -1,5 +1,6 @@
 // The main window: menu bar, toolbar, find panel, password tree, details panel and status
-// bar, and their wiring to the rules (MainWindowPresenter and the workflow objects).
+// bar, and their wiring to the rules behind them (MainWindowRules, which the application's
+// assembly owns and attaches).
 #pragma once
 
 #include <QMainWindow>
@@ -10,11 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "core/workflow/CommonDialog.h"
-#include "core/workflow/DocumentWorkflow.h"
-#include "core/workflow/EntryCommands.h"
-#include "core/workflow/PasswordTree.h"
-#include "core/workflow/MainWindowPresenter.h"
 #include "core/workflow/MainWindowView.h"
 #include "gui/main/MainMenus.h"
 #include "gui/main/MainWindowControls.h"
@@ -26,27 +22,19 @@ namespace kyq {
 
 class KyqApp;
 class OwnedDialog;
+struct MainWindowRules;
 
 class frmMain : public QMainWindow, public MainWindowView {
     Q_OBJECT
 public:
+    // Builds the controls; the window does nothing until Attach gave it its rules.
     explicit frmMain(KyqApp& app);
     ~frmMain() override;
 
     KyqApp& App() const { return app_; }
-
-private:
-    // Declared ahead of the commands that are built over its actions.
-    MainMenus Menus;
-
-public:
-    // The commands and the logic behind them, which the forms registered by the other
-    // folders drive; the controls themselves are this window's own.
-    CommonDialog Dialog;
-    PasswordTree Tree;
-    EntryCommands Commands;
-    DocumentWorkflow Workflow;
-    MainWindowPresenter Presenter;
+    // The rules this window drives and shows: made over this window (their view) by the
+    // assembly, which keeps them for as long as the window lives.
+    void Attach(MainWindowRules& rules);
 
     // Gives the focus to the password tree (after a search picked a record).
     void FocusTree();
@@ -61,15 +49,15 @@ public:
     std::u16string StatusPanel(int panel) const;
 
     // Load sequence; run once by start-up after the settings were loaded.
-    void Form_Load() { Presenter.Load(); }
+    void Form_Load();
     // Shutdown. False when the user cancelled at the save prompt: nothing was unloaded.
-    bool Form_Unload() { return Presenter.Unload(); }
-    bool IsUnloaded() const { return Presenter.IsUnloaded(); }
-    void fileExit_Click() { Presenter.Exit(); }
-    void ReleaseHeldMessages() { Presenter.ReleaseHeldEvents(); }
-    void TrayShow_Click() { Presenter.TrayShowClicked(); }
-    void SetHiddenInTray(bool hidden) { Presenter.SetHiddenInTray(hidden); }
-    bool IsHiddenInTray() const { return Presenter.IsHiddenInTray(); }
+    bool Form_Unload();
+    bool IsUnloaded() const;
+    void fileExit_Click();
+    void ReleaseHeldEvents();
+    void TrayShow_Click();
+    void SetHiddenInTray(bool hidden);
+    bool IsHiddenInTray() const;
 
     // The hover look of lblFind: red and underlined while on, blue otherwise.
     bool FindHover() const { return findHover_; }
@@ -140,8 +128,10 @@ private:
     void FindFromBox();
     void DropData(const QMimeData* data);
 
+    MainMenus Menus;
     MainWindowControls ui_;
     KyqApp& app_;
+    MainWindowRules* rules_ = nullptr;
     std::map<FormId, FormFactory> factories_;
     std::function<SplashState()> splashState_;
     std::function<void(bool)> closeSplash_;

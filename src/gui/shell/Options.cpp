@@ -18,6 +18,7 @@
 
 #include "core/autofill/HotKeyText.h"
 #include "core/workflow/KyqApp.h"
+#include "core/workflow/OptionsChoice.h"
 #include "platform/HotKeyChord.h"
 #include "platform/Utf.h"
 
@@ -301,21 +302,16 @@ void Options::ApplyFileAssociation()
 void Options::Command3_Click()
 {
     ApplyFileAssociation();
-    KyqApp& app = App();
-    AppSettings& settings = app.Settings;
-    const bool hotKeyChanged = !(settings.hotKey == hotKey_);
-    settings.hotKey = hotKey_;
-    settings.AutoLoad = chkAutoLoad->isChecked();
-    settings.ClearClip = chkClear->isChecked();
+    OptionsChoice choice;
+    choice.hotKey = hotKey_;
+    choice.AutoLoad = chkAutoLoad->isChecked();
+    choice.ClearClip = chkClear->isChecked();
     if (chkMin->isEnabled())
-        settings.CloseMin = chkMin->isChecked();
-    settings.Days = static_cast<int16_t>(UpDown1->value());
-    settings.DblClick = optEdit->isChecked() ? 2 : 1;
-    app.SaveSettings();
-    if (hotKeyChanged) {
-        app.Platform().HotKeyChanged();
+        choice.CloseMin = chkMin->isChecked();
+    choice.Days = static_cast<int16_t>(UpDown1->value());
+    choice.EditOnDoubleClick = optEdit->isChecked();
+    if (ApplyOptions(App(), choice))
         ShowHotKeyNote();
-    }
     Command3->setEnabled(false);
 }
 

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "core/workflow/DocumentWorkflow.h"
 #include "core/workflow/KyqApp.h"
 #include "gui/main/frmMain.h"
 
@@ -23,8 +24,8 @@ constexpr int NoticeBandTop = 187;
 
 }  // namespace
 
-Splash::Splash(KyqApp& app, frmMain& main)
-    : OwnedDialog(app, &main, QStringLiteral("Splash")), main_(main)
+Splash::Splash(KyqApp& app, frmMain& main, DocumentWorkflow& workflow)
+    : OwnedDialog(app, &main, QStringLiteral("Splash")), main_(main), workflow_(workflow)
 {
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -131,7 +132,7 @@ void Splash::CloseSplash()
     main_.raise();
     main_.activateWindow();
     if (!pending.empty())
-        main_.Workflow.ProbeDocument(pending);
+        workflow_.ProbeDocument(pending);
 }
 
 void Splash::Dismiss()

@@ -12,12 +12,13 @@ class QTimer;
 
 namespace kyq {
 
+class DocumentWorkflow;
 class frmMain;
 
 class Splash : public OwnedDialog {
     Q_OBJECT
 public:
-    Splash(KyqApp& app, frmMain& main);
+    Splash(KyqApp& app, frmMain& main, DocumentWorkflow& workflow);
 
     // The document the close opens ("" = none), and whether the program's start named it
     // (rather than it being the last file, reopened by choice).
@@ -58,6 +59,7 @@ private:
     QTimer* Timer2;     // 3000 ms: shows the main window under the splash
 
     frmMain& main_;
+    DocumentWorkflow& workflow_;
     bool closed_ = false;
 };
 

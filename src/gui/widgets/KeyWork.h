@@ -1,5 +1,5 @@
 // Runs a key derivation, which takes about half a second, on a thread of its own while the
-// windows keep painting under a busy cursor. User input waits, and window messages are
+// windows keep painting under a busy cursor. User input waits, and the program's own events are
 // held back, so nothing acts on the document before the work is done.
 #pragma once
 

@@ -19,8 +19,7 @@ FormatResult ReadLegacy(const std::vector<uint8_t>& bytes, const std::u16string&
     if (!probe)
         return probe;
     doc.DocumentPassword() = password;
-    doc.LegacyKey = DeriveLegacyKey(password);
-    const FormatResult r = ReadLegacyFormatBytes(doc, bytes, NoExpiry);
+    const FormatResult r = ReadLegacyFormatBytes(doc, bytes, DeriveLegacyKey(password), NoExpiry);
     if (!r) {
         EXPECT_EQ(doc.EntryCount(), 0);
         EXPECT_TRUE(doc.Titles.empty());
@@ -146,13 +145,11 @@ TEST(LegacyFormat, EveryTruncationIsRefused)
     for (size_t cut = 0; cut < bytes.size(); ++cut) {
         const std::vector<uint8_t> part(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
         PasswordDocument doc;
-        doc.LegacyKey = 49;
-        ASSERT_FALSE(ReadLegacyFormatBytes(doc, part, NoExpiry)) << cut;
+        ASSERT_FALSE(ReadLegacyFormatBytes(doc, part, 49, NoExpiry)) << cut;
         EXPECT_EQ(doc.EntryCount(), 0);
     }
     PasswordDocument doc;
-    doc.LegacyKey = 49;
-    EXPECT_TRUE(ReadLegacyFormatBytes(doc, bytes, NoExpiry));
+    EXPECT_TRUE(ReadLegacyFormatBytes(doc, bytes, 49, NoExpiry));
 }
 
 TEST(LegacyFormat, ExpiryIsCheckedForEveryRecord)
@@ -160,8 +157,7 @@ TEST(LegacyFormat, ExpiryIsCheckedForEveryRecord)
     const auto bytes = LegacyFile(FixedGrille(), u"o", 49, {{u"old", u"p", 2001, 1, 1}, {u"new", u"p", 2024, 5, 30}});
     PasswordDocument doc;
     ASSERT_TRUE(ProbeHeaderBytes(doc, bytes));
-    doc.LegacyKey = 49;
-    ASSERT_TRUE(ReadLegacyFormatBytes(doc, bytes, ExpiryContext{60, 2024, 6, 1}));
+    ASSERT_TRUE(ReadLegacyFormatBytes(doc, bytes, 49, ExpiryContext{60, 2024, 6, 1}));
     EXPECT_EQ(doc.ExpiredTitles, std::vector<std::u16string>{u"old"});
 }
 
@@ -170,7 +166,7 @@ TEST(LegacyFormat, AFormat200FileIsNotReadAsFormat150)
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(EncodeDocument(test::MakeDocument(u"o", u"k", {}), bytes));
     PasswordDocument doc;
-    EXPECT_EQ(ReadLegacyFormatBytes(doc, bytes, NoExpiry).error().Kind, FormatErrorKind::UnknownFormat);
+    EXPECT_EQ(ReadLegacyFormatBytes(doc, bytes, 0, NoExpiry).error().Kind, FormatErrorKind::UnknownFormat);
 }
 
 }  // namespace

@@ -91,29 +91,6 @@ TEST(PasswordDocument, RemoveEntryDropsExactlyThatRecordAndItsTitle)
     EXPECT_EQ(doc.Entries.size(), 1u);
 }
 
-TEST(PasswordDocument, UndoSwapsAndRedoesThenRestoreUsesTheSnapshotUp)
-{
-    PasswordDocument doc;
-    Load(doc, {u"a", u"b"});
-    doc.ReorderEntries(false);
-    doc.Modified = false;
-    doc.TakeUndoSnapshot();
-    doc.RemoveEntryAt(1);
-
-    doc.Modified = false;  // saved after the delete
-    doc.ExchangeWithUndoSnapshot(false);  // undo
-    EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"a", u"b"}));
-    EXPECT_EQ(doc.Titles.size(), 2u);
-    EXPECT_TRUE(doc.Modified);  // the file lacks "a" now
-    doc.ExchangeWithUndoSnapshot(false);  // redo
-    EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"b"}));
-    EXPECT_EQ(doc.Titles.size(), 1u);
-
-    doc.ExchangeWithUndoSnapshot(true);
-    EXPECT_EQ(Titles(doc), (std::vector<std::u16string>{u"a", u"b"}));
-    EXPECT_FALSE(doc.HasUndoSnapshot());
-}
-
 TEST(PasswordDocument, LimitIsEnforcedByAppend)
 {
     PasswordDocument doc;

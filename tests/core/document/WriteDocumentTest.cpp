@@ -123,7 +123,7 @@ TEST(ReadFiles, MissingOrUnreadablePathsCannotBeOpened)
     doc.Entries.push_back(Record(u"t", u"u", u"p"));
     EXPECT_EQ(ReadCurrentFormat(doc, NoExpiry).error().Kind, FormatErrorKind::CannotOpen);
     EXPECT_EQ(doc.EntryCount(), 0);
-    EXPECT_EQ(ReadLegacyFormat(doc, NoExpiry).error().Kind, FormatErrorKind::CannotOpen);
+    EXPECT_EQ(ReadLegacyFormat(doc, 0, NoExpiry).error().Kind, FormatErrorKind::CannotOpen);
 }
 
 TEST(ReadFiles, TheProbeReadsAHeaderOfAnyLengthFromItsFile)
@@ -163,8 +163,7 @@ TEST(ReadFiles, ALegacyFileOpensThroughItsPath)
     doc.Path = path;
     ASSERT_TRUE(ProbeHeader(doc, path));
     ASSERT_EQ(doc.FormatVersion, LegacyFormatNumber);
-    doc.LegacyKey = DeriveLegacyKey(u"key");
-    ASSERT_TRUE(ReadLegacyFormat(doc, NoExpiry));
+    ASSERT_TRUE(ReadLegacyFormat(doc, DeriveLegacyKey(u"key"), NoExpiry));
     EXPECT_EQ(doc.Entries[1].Title, u"t");
 }
 

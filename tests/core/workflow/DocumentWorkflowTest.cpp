@@ -479,10 +479,10 @@ TEST_F(DocumentRules, ARestoredDocumentKeepsItsUnsavedChanges)
 
         boxes_->Answers = {c.answer};
         view_.PromptsShown = 0;
-        const uint64_t serial = app_->Document.Serial;
+        const uint64_t serial = app_->DocSession.Serial;
         c.run();
         // Back, but no longer the document a fill dialog listed before.
-        EXPECT_NE(app_->Document.Serial, serial);
+        EXPECT_NE(app_->DocSession.Serial, serial);
         EXPECT_EQ(app_->Document.Path, a);
         EXPECT_EQ(view_.Rows, shown);
         EXPECT_EQ(app_->Document.Modified, c.answer == MsgAnswer::No);
@@ -571,7 +571,7 @@ TEST_F(DocumentRules, ASealedOpenRetriesAndACancelledOpenKeepsTheSeal)
     workflow_->fileClose_Click();
     EXPECT_TRUE(key.expired());
     EXPECT_FALSE(app_->Document.DocumentPassword().HoldsMemory());
-    EXPECT_FALSE(app_->Document.SnapshotPassword.HoldsMemory());
+    EXPECT_FALSE(app_->DocSession.SnapshotPassword().HoldsMemory());
 }
 
 // An undo of a record keeps the later owner, password and seal (sealed and format 200 files).
