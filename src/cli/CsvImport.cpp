@@ -90,19 +90,6 @@ std::string Joined(const std::vector<std::string>& names)
 
 }  // namespace
 
-Expected<std::vector<CsvRow>> ReadCsvRows(std::string_view text)
-{
-    std::vector<CsvRow> rows;
-    TextSource source(text);
-    CsvReader reader(source);
-    CsvRow row;
-    while (reader.Next(row))
-        rows.push_back(std::move(row));
-    if (source.Failed() || !reader.Error().empty())
-        return Error{source.Failed() ? source.Error() : reader.Error(), {}, 0};
-    return rows;
-}
-
 Expected<ImportTable> ParseCsvImport(TextSource& source)
 {
     ImportTable table;

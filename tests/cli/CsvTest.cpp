@@ -4,12 +4,28 @@
 #include <vector>
 
 #include "cli/CsvImport.h"
+#include "cli/CsvReader.h"
 #include "cli/ExportText.h"
 #include "cli/JsonImport.h"
+#include "cli/TextSource.h"
 #include "platform/Utf.h"
 
 namespace kyq::cli {
 namespace {
+
+// Every row of CSV text in memory, or what stopped the reader.
+Expected<std::vector<CsvRow>> ReadCsvRows(std::string_view text)
+{
+    std::vector<CsvRow> rows;
+    TextSource source(text);
+    CsvReader reader(source);
+    CsvRow row;
+    while (reader.Next(row))
+        rows.push_back(std::move(row));
+    if (source.Failed() || !reader.Error().empty())
+        return Error{source.Failed() ? source.Error() : reader.Error(), {}, 0};
+    return rows;
+}
 
 std::vector<std::vector<std::string>> Rows(std::string_view text)
 {

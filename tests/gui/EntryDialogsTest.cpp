@@ -264,7 +264,7 @@ TEST_F(EntryDialogs, EditOfARecordThatIsGoneClosesTheDialog)
     const std::string other = MakeFile("other.kyq", u"zoe", u"pw",
                                        {Entry(u"w", u"u", u"p"), Entry(u"x", u"u", u"p"),
                                         Entry(u"y", u"u", u"p"), Entry(u"z", u"u", u"p")});
-    main_->Workflow.OpenFromPath(other);
+    main_->Workflow.OpenHandedOver(other);
     ASSERT_NE(Prompt(), nullptr);
     Type(Prompt(), "txtPass", QStringLiteral("pw"));
     kyq::test::Press(Prompt(), "Command1");

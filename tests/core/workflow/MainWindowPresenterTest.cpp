@@ -191,7 +191,7 @@ TEST_F(MainWindowRules, LoadAndUnloadRunTheirStepsInOrder)
         EXPECT_EQ(steps_.List, expected);
     }
     // The settings were saved on the way out.
-    EXPECT_TRUE(app_->Registry.KeyExists(Hive::CurrentUser, "Software\\Tarnwick\\KYQ\\Setting"));
+    EXPECT_TRUE(app_->Registry.Read(Hive::CurrentUser).FindKey("Software\\Tarnwick\\KYQ\\Setting") != nullptr);
 }
 
 // Who closes the window (退出 or its close box), whether a dialog disables it, whether the
