@@ -74,6 +74,16 @@ TEST(CsvRows, LineNumbersCountLinesInsideQuotes)
     EXPECT_EQ((*rows)[2].Line, 5u);
 }
 
+// The field an export writes for a text: a password's, between the user name and the date.
+std::string CsvField(std::string_view utf8)
+{
+    PasswordDocument doc;
+    doc.AppendEntry(PasswordEntry{u"t", u"u", Utf8ToUtf16(utf8), 2024, 1, 2});
+    const std::string csv = ExportCsv(doc);
+    const size_t start = csv.find("\r\nt,u,") + 6;
+    return csv.substr(start, csv.rfind(",2024,1,2\r\n") - start);
+}
+
 TEST(CsvField, QuotesOnlyWhenNeeded)
 {
     EXPECT_EQ(CsvField("plain text"), "plain text");
