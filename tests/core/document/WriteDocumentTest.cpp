@@ -152,6 +152,20 @@ TEST(ReadFiles, TheProbeReadsAHeaderOfAnyLengthFromItsFile)
     EXPECT_EQ(ProbeHeader(doc, folder.File("empty.kyq")).error().Kind, FormatErrorKind::Truncated);
 }
 
+// The file is read once, by the probe: a file replaced before the password is given
+// still opens as the probe saw it.
+TEST(ReadFiles, TheOpenReadsWhatTheProbeSaw)
+{
+    ScratchFolder folder;
+    const std::string path = folder.File("a.kyq");
+    ASSERT_TRUE(WriteDocument(MakeDocument(u"o", u"pw", {Record(u"first", u"u", u"p")}), path));
+    PasswordDocument doc;
+    ASSERT_TRUE(ProbeHeader(doc, path));
+    ASSERT_TRUE(WriteDocument(MakeDocument(u"o", u"pw", {Record(u"second", u"u", u"p")}), path));
+    ASSERT_TRUE(OpenProbedDocument(doc, u"pw", NoExpiry));
+    EXPECT_EQ(test::StoredRecords(doc), (std::vector<PasswordEntry>{Record(u"first", u"u", u"p")}));
+}
+
 TEST(ReadFiles, ALegacyFileOpensThroughItsPath)
 {
     ScratchFolder folder;
