@@ -2,7 +2,9 @@
 // the orbit table the program draws grilles with.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <functional>
 
 #include "core/document/GrilleTransposition.h"
 
@@ -13,16 +15,9 @@ inline bool IsValidGrille(const Grille& grille)
 {
     std::array<int, 16> uncovered{};
     Grille position = grille;
-    for (int pass = 0; pass < 4; ++pass) {
-        for (size_t cell = 0; cell < 16; ++cell)
-            uncovered[cell] += position[cell] ? 1 : 0;
-        position = TurnGrille(position);
-    }
-    for (int times : uncovered) {
-        if (times != 1)
-            return false;
-    }
-    return true;
+    for (int pass = 0; pass < 4; ++pass, position = TurnGrille(position))
+        std::transform(uncovered.begin(), uncovered.end(), position.begin(), uncovered.begin(), std::plus<>());
+    return std::all_of(uncovered.begin(), uncovered.end(), [](int times) { return times == 1; });
 }
 
 }  // namespace kyq::test
