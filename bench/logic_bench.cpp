@@ -18,6 +18,7 @@
 
 #include "bench/BudgetTable.h"
 #include "bench/LargeDocument.h"
+#include "core/document/AnyFormat.h"
 #include "core/document/DocumentFormat.h"
 #include "core/document/FindEntries.h"
 
@@ -83,8 +84,7 @@ void ProbeReadReorder(benchmark::State& state)
         doc.Path = path;
         if (!ProbeHeader(doc, path))
             state.SkipWithError("probe failed");
-        doc.DocumentPassword() = LargeDocumentPassword;
-        if (!ReadCurrentFormat(doc, NoReminder))
+        if (!OpenProbedDocument(doc, LargeDocumentPassword, NoReminder))
             state.SkipWithError("read failed");
         doc.ReorderEntries(false);
         benchmark::DoNotOptimize(doc.Entries.data());
@@ -103,8 +103,7 @@ void ProbeRead(benchmark::State& state)
         doc.Path = path;
         if (!ProbeHeader(doc, path))
             state.SkipWithError("probe failed");
-        doc.DocumentPassword() = LargeDocumentPassword;
-        if (!ReadCurrentFormat(doc, NoReminder))
+        if (!OpenProbedDocument(doc, LargeDocumentPassword, NoReminder))
             state.SkipWithError("read failed");
         benchmark::DoNotOptimize(doc.Entries.data());
     }

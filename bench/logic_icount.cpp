@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench/LargeDocument.h"
+#include "core/document/AnyFormat.h"
 #include "core/document/DocumentFormat.h"
 
 namespace {
@@ -27,8 +28,7 @@ const kyq::ExpiryContext NoReminder{0, 0, 0, 0};
     doc.Path = path;
     if (!kyq::ProbeHeader(doc, path))
         std::fprintf(stderr, "probe failed\n");
-    doc.DocumentPassword() = kyq::bench::LargeDocumentPassword;
-    if (!kyq::ReadCurrentFormat(doc, NoReminder))
+    if (!kyq::OpenProbedDocument(doc, kyq::bench::LargeDocumentPassword, NoReminder))
         std::fprintf(stderr, "read failed\n");
     if (reorder)
         doc.ReorderEntries(false);
@@ -54,8 +54,8 @@ int main(int argc, char** argv)
     {
         kyq::PasswordDocument warm;
         warm.Path = path;
-        warm.DocumentPassword() = kyq::bench::LargeDocumentPassword;
-        if (!kyq::ProbeHeader(warm, path) || !kyq::ReadCurrentFormat(warm, NoReminder)) {
+        if (!kyq::ProbeHeader(warm, path) ||
+            !kyq::OpenProbedDocument(warm, kyq::bench::LargeDocumentPassword, NoReminder)) {
             std::fprintf(stderr, "cannot open %s\n", path.c_str());
             return 1;
         }

@@ -36,10 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kyq::MimeAppsList again(edited.Text());
     again.SetDefaults(kType, ids);
     Require(again.Text() == edited.Text());
-    if (!original.HasDefaultLine(kType)) {
+    // Removing leaves the text as it was exactly when it had no line for the type.
+    kyq::MimeAppsList cleared(text);
+    cleared.SetDefaults(kType, {});
+    if (cleared.Text() == text) {
         kyq::MimeAppsList removed(edited.Text());
         removed.SetDefaults(kType, {});
-        Require(!removed.HasDefaultLine(kType));
+        Require(removed.DefaultsFor(kType).empty());
         Require(removed.DefaultsFor("text/plain") == others);
     }
     return 0;

@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "cli/ExportText.h"
@@ -239,6 +241,57 @@ int RunInfo(const Arguments& a, const CliContext& cx)
     return ExitOk;
 }
 
+// Follows the titles of a walk: whether they came in title order.
+class TitleOrderCheck {
+public:
+    void operator()(std::u16string_view title)
+    {
+        if (inOrder_ && !first_ && TitleCollator::Compare(title, previous_) < 0)
+            inOrder_ = false;
+        previous_ = title;
+        first_ = false;
+    }
+    bool InOrder() const { return inOrder_; }
+
+private:
+    bool inOrder_ = true;
+    bool first_ = true;
+    std::u16string previous_;
+};
+
+// A sealed file is decrypted once; records in title order go out as the UTF-8 they are
+// stored in, as format 200's do, others through a document put in order.
+int ExportSealed(const CliContext& cx, const std::string& path, std::span<const uint8_t> bytes,
+                 const std::u16string& password, ExportKind kind, PasswordDocument& doc)
+{
+    SealedHeader header;
+    if (const FormatResult r = ReadSealedHeader(bytes, header); !r)
+        return Unusable(cx, path, r.error());
+    const auto key = SealedKey::Derive(password, header.Parameters);
+    if (!key)
+        return Unusable(cx, path, FormatError(FormatErrorKind::CannotDerive, key.error().Detail, key.error().Message));
+    const FormatResult read = WithSealedPlaintext(bytes, **key, [&](std::span<const uint8_t> plain) -> FormatResult {
+        TitleOrderCheck order;
+        if (auto r = VisitSealedPlaintext(plain, [&](std::u16string_view title, const Utf8Entry&) { order(title); });
+            !r)
+            return r;
+        if (order.InOrder()) {
+            WriteExport(cx.Out, kind, doc.FormatVersion, header.Owner,
+                        [&](const std::function<void(const Utf8Entry&)>& emit) {
+                            (void)VisitSealedPlaintext(
+                                plain, [&](std::u16string_view, const Utf8Entry& e) { emit(e); }, true);
+                        });
+            return {};
+        }
+        if (auto r = ParseSealedPlaintext(doc, plain, ExpiryContext{0, 0, 0, 0}); !r)
+            return r;
+        doc.ReorderEntries(false);
+        WriteExport(cx.Out, kind, doc.FormatVersion, header.Owner, RecordsOf(doc));
+        return {};
+    });
+    return read ? ExitOk : Unusable(cx, path, read.error());
+}
+
 int RunExport(const Arguments& a, const CliContext& cx)
 {
     if (a.Owner || a.Output || a.Force || a.To || a.Sealed)
@@ -270,19 +323,11 @@ int RunExport(const Arguments& a, const CliContext& cx)
     // is in it: its titles alone show whether the records can go out as they are read,
     // without a document being built.
     if (doc.FormatVersion == CurrentFormatNumber) {
-        bool inOrder = true;
-        std::u16string previous;
-        bool first = true;
-        const FormatResult titles =
-            VisitCurrentFormatTitles(bytes, doc.DocumentPassword(), [&](std::u16string_view title) {
-                if (inOrder && !first && TitleCollator::Compare(title, previous) < 0)
-                    inOrder = false;
-                previous = title;
-                first = false;
-            });
+        TitleOrderCheck order;
+        const FormatResult titles = VisitCurrentFormatTitles(bytes, doc.DocumentPassword(), std::ref(order));
         if (!titles)
             return Unusable(cx, path, titles.error());
-        if (inOrder) {
+        if (order.InOrder()) {
             // Checked once already: the second walk finds nothing new.
             WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(),
                         [&](const std::function<void(const Utf8Entry&)>& emit) {
@@ -291,46 +336,9 @@ int RunExport(const Arguments& a, const CliContext& cx)
             return ExitOk;
         }
     }
-
-    const ExpiryContext noReminder{0, 0, 0, 0};
-    if (doc.FormatVersion == SealedFormatNumber) {
-        // Decrypted once; records in title order go out as the UTF-8 they are stored in,
-        // as format 200's do, others through a document put in order.
-        SealedHeader header;
-        if (const FormatResult r = ReadSealedHeader(bytes, header); !r)
-            return Unusable(cx, path, r.error());
-        const auto key = SealedKey::Derive(*password, header.Parameters);
-        if (!key)
-            return Unusable(cx, path, FormatError(FormatErrorKind::CannotDerive, key.error().Detail, key.error().Message));
-        const FormatResult read = WithSealedPlaintext(bytes, **key, [&](std::span<const uint8_t> plain) -> FormatResult {
-            bool inOrder = true;
-            std::u16string previous;
-            bool first = true;
-            if (auto r = VisitSealedPlaintext(plain, [&](std::u16string_view title, const Utf8Entry&) {
-                    if (inOrder && !first && TitleCollator::Compare(title, previous) < 0)
-                        inOrder = false;
-                    previous = title;
-                    first = false;
-                });
-                !r)
-                return r;
-            if (inOrder) {
-                WriteExport(cx.Out, kind, doc.FormatVersion, header.Owner,
-                            [&](const std::function<void(const Utf8Entry&)>& emit) {
-                                (void)VisitSealedPlaintext(
-                                    plain, [&](std::u16string_view, const Utf8Entry& e) { emit(e); }, true);
-                            });
-                return {};
-            }
-            if (auto r = ParseSealedPlaintext(doc, plain, noReminder); !r)
-                return r;
-            doc.ReorderEntries(false);
-            WriteExport(cx.Out, kind, doc.FormatVersion, header.Owner, RecordsOf(doc));
-            return {};
-        });
-        return read ? ExitOk : Unusable(cx, path, read.error());
-    }
-    if (const UnlockResult read = UnlockBytes(doc, bytes, *password, noReminder); !read.Opened())
+    if (doc.FormatVersion == SealedFormatNumber)
+        return ExportSealed(cx, path, bytes, *password, kind, doc);
+    if (const UnlockResult read = UnlockBytes(doc, bytes, *password, ExpiryContext{0, 0, 0, 0}); !read.Opened())
         return Unusable(cx, path, *read.Failure);
     doc.ReorderEntries(false);
     WriteExport(cx.Out, kind, doc.FormatVersion, doc.OwnerName(), RecordsOf(doc));
@@ -373,6 +381,35 @@ bool Exists(const std::string& path)
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 || errno != ENOENT;
 }
+
+// What was read is told before anything is written: output that cannot be written
+// (a full disk) stops the import while nothing has changed.
+int WriteImported(const CliContext& cx, PasswordDocument& doc, const std::string& summary, const std::string& outPath,
+                  bool force, const std::string& exists)
+{
+    cx.Out << summary;
+    cx.Out.flush();
+    if (!cx.Out.good())
+        return Failure(cx, "无法写出结果，未写入任何文件 (cannot write the output; nothing written)");
+    // Checked again right before writing: the password prompt may have taken a while.
+    const bool existed = Exists(outPath);
+    if (!force && existed)
+        return Failure(cx, exists);
+    const FormatResult written = SaveDocument(doc, outPath, cx.SealedKeyCost);
+    if (!written)
+        return Failure(cx, "无法写入 " + outPath + "：" + Why(written.error().Message, written.error().Detail));
+    cx.Out << "已导入 " << doc.EntryCount() << " 条记录 (records imported): " << outPath << "\n";
+    cx.Out.flush();
+    if (!cx.Out.good()) {
+        // The output broke between the two lines: a new file is taken back, so that a
+        // failure leaves nothing behind; a replaced one is the import's result all the same.
+        if (!existed)
+            (void)RemoveFileIfPresent(outPath);
+        return Failure(cx, "无法写出结果 (cannot write the output)");
+    }
+    return ExitOk;
+}
+
 
 int RunImport(const Arguments& a, const CliContext& cx)
 {
@@ -432,29 +469,7 @@ int RunImport(const Arguments& a, const CliContext& cx)
     if (!check)
         return Failure(cx, "导入失败，未写入任何文件 (nothing written): " + check.error().Message);
 
-    // What was read is told before anything is written: output that cannot be written
-    // (a full disk) stops the import while nothing has changed.
-    cx.Out << summary;
-    cx.Out.flush();
-    if (!cx.Out.good())
-        return Failure(cx, "无法写出结果，未写入任何文件 (cannot write the output; nothing written)");
-    // Checked again right before writing: the password prompt may have taken a while.
-    const bool existed = Exists(outPath);
-    if (!a.Force && existed)
-        return Failure(cx, exists);
-    const FormatResult written = SaveDocument(doc, outPath, cx.SealedKeyCost);
-    if (!written)
-        return Failure(cx, "无法写入 " + outPath + "：" + Why(written.error().Message, written.error().Detail));
-    cx.Out << "已导入 " << doc.EntryCount() << " 条记录 (records imported): " << outPath << "\n";
-    cx.Out.flush();
-    if (!cx.Out.good()) {
-        // The output broke between the two lines: a new file is taken back, so that a
-        // failure leaves nothing behind; a replaced one is the import's result all the same.
-        if (!existed)
-            (void)RemoveFileIfPresent(outPath);
-        return Failure(cx, "无法写出结果 (cannot write the output)");
-    }
-    return ExitOk;
+    return WriteImported(cx, doc, summary, outPath, a.Force, exists);
 }
 
 // A document in another format: read with the password, written anew. The output follows

@@ -88,29 +88,136 @@ std::string Joined(const std::vector<std::string>& names)
     return out;
 }
 
-}  // namespace
-
-Expected<std::vector<CsvRow>> ReadCsvRows(std::string_view text)
+// A text that stopped early (no UTF-8, a failed read) is what went wrong, whatever the
+// parser made of its end.
+Error Failure(const TextSource& source, std::string error)
 {
-    std::vector<CsvRow> rows;
-    TextSource source(text);
-    CsvReader reader(source);
-    CsvRow row;
-    while (reader.Next(row))
-        rows.push_back(std::move(row));
-    if (source.Failed() || !reader.Error().empty())
-        return Error{source.Failed() ? source.Error() : reader.Error(), {}, 0};
-    return rows;
+    return Error{source.Failed() ? source.Error() : std::move(error), {}, 0};
 }
+
+// Passwords never go missing without a word: a file whose password column is not
+// recognised is refused, naming what it has.
+std::optional<std::string> HeaderRefusal(const CsvColumns& col, const CsvRow& header)
+{
+    if (col.Password < 0)
+        return LineLabel(header.Line) + "：标题行中没有能识别的密码列。找到的列：" + Joined(header.Fields) +
+               "；可识别的密码列名（不区分大小写）：" + CsvColumns::PasswordNames() +
+               " (no password column in the header row)";
+    if (col.Title < 0 && col.Url < 0)
+        return LineLabel(header.Line) + "：标题行中没有能识别的标题列。找到的列：" + Joined(header.Fields) +
+               "；可识别的标题列名（不区分大小写）：" + CsvColumns::TitleNames() +
+               " (no title column in the header row)";
+    return std::nullopt;
+}
+
+// The columns read are kept up to a document's longest text (dates and kinds: as long
+// as they can be shown in a message); the others are dropped as they are read (0).
+std::vector<size_t> ColumnLimits(const CsvColumns& col, size_t columns)
+{
+    constexpr size_t LongestShort = 64;
+    std::vector<size_t> limits(columns, 0);
+    for (int c : {col.Title, col.UserName, col.UserNameFallback, col.Password, col.Url})
+        if (c >= 0)
+            limits[static_cast<size_t>(c)] = MaxImportTextLength;
+    for (int c : {col.Year, col.Month, col.Day, col.Modified, col.Type, col.Notes})
+        if (c >= 0)
+            limits[static_cast<size_t>(c)] = LongestShort;
+    return limits;
+}
+
+// Why the rows ended, when it was not the end of the text.
+std::optional<std::string> RowsStopped(const CsvReader& reader, const CsvColumns& col,
+                                       const std::vector<size_t>& limits, size_t number, size_t line)
+{
+    if (const int c = reader.TooLongColumn(); c >= 0) {
+        const std::string what = c == col.Title                                     ? "标题"
+                                 : c == col.UserName || c == col.UserNameFallback ? "用户名"
+                                 : c == col.Password ? "密码"
+                                 : c == col.Url      ? "网址"
+                                 : c == col.Type     ? "类型"
+                                                     : "日期";
+        return RecordLabel(number, line) + "：" + what + "超过" + std::to_string(limits[static_cast<size_t>(c)]) +
+               "个字符 (too long)";
+    }
+    if (reader.TooManyFields())
+        return RecordLabel(number, line) + "：字段比标题行多 (more fields than the header)";
+    if (!reader.Error().empty())
+        return reader.Error();
+    return std::nullopt;
+}
+
+std::string_view Cell(const CsvRow& row, int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= row.Fields.size())
+        return {};
+    return row.Fields[static_cast<size_t>(index)];
+}
+
+// Items that are no logins: by their kind, or notes kept among logins.
+bool IsSkippedItem(const CsvRow& row, const CsvColumns& col)
+{
+    const std::string_view kind = Cell(row, col.Type);
+    return IsNonLoginKind(kind) ||
+           (kind.empty() && IsNotesOnlyItem(Cell(row, col.Url), Cell(row, col.UserName), Cell(row, col.Password),
+                                            Cell(row, col.Notes)));
+}
+
+// The record's date from its Year, Month and Day cells or its one date cell; nothing
+// when they are empty. A refusal names the record and the text.
+Expected<std::optional<ImportDate>> ChangedDate(const CsvRow& row, const CsvColumns& col, const CsvRow& header,
+                                                size_t number)
+{
+    if (col.SplitDate()) {
+        const std::string_view y = Cell(row, col.Year), m = Cell(row, col.Month), d = Cell(row, col.Day);
+        if (y.empty() && m.empty() && d.empty())
+            return std::optional<ImportDate>();
+        const auto year = CellNumber(y), month = CellNumber(m), day = CellNumber(d);
+        if (!year || !month || !day || *year < INT16_MIN || *year > INT16_MAX || *month < 0 || *month > 255 ||
+            *day < 0 || *day > 255)
+            return Error{RecordLabel(number, row.Line) + "：Year、Month、Day（“" + std::string(y) + "”、“" +
+                             std::string(m) + "”、“" + std::string(d) +
+                             "”）不是文档能保存的日期 (bad or out-of-range date)",
+                         {}, 0};
+        return std::optional<ImportDate>(ImportDate{*year, *month, *day});
+    }
+    const std::string_view text = Cell(row, col.Modified);
+    if (col.Modified < 0 || text.find_first_not_of(" \t") == std::string_view::npos)
+        return std::optional<ImportDate>();
+    std::optional<ImportDate> date = ParseDateText(text);
+    if (!date)
+        return Error{RecordLabel(number, row.Line) + "：“" + header.Fields[static_cast<size_t>(col.Modified)] +
+                         "”列的“" + std::string(text) +
+                         "”不是能识别的日期，请写成2024-01-05或2024-01-05T10:20:30Z这样的形式 "
+                         "(not a date: use ISO 8601, e.g. 2024-01-05)",
+                     {}, 0};
+    return date;
+}
+
+// The row's texts; `standInLost` is set when it had a second user name the record does
+// not keep.
+ImportRecord RecordOf(const CsvRow& row, const CsvColumns& col, bool& standInLost)
+{
+    ImportRecord record;
+    std::string_view title = Cell(row, col.Title);
+    if (title.find_first_not_of(' ') == std::string_view::npos)
+        title = HostOfUrl(Cell(row, col.Url));
+    record.Title = Utf8ToUtf16(title);
+    std::string_view user = Cell(row, col.UserName);
+    const std::string_view standIn = Cell(row, col.UserNameFallback);
+    if (user.empty())
+        user = standIn;
+    else if (!standIn.empty() && standIn != user)
+        standInLost = true;
+    record.UserName = Utf8ToUtf16(user);
+    record.Password = Utf8ToUtf16(Cell(row, col.Password));
+    return record;
+}
+
+}  // namespace
 
 Expected<ImportTable> ParseCsvImport(TextSource& source)
 {
     ImportTable table;
-    // A text that stopped early (no UTF-8, a failed read) is what went wrong, whatever the
-    // parser made of its end.
-    auto fail = [&](std::string error) {
-        return Error{source.Failed() ? source.Error() : std::move(error), {}, 0};
-    };
     CsvReader reader(source);
     reader.SetSeparator(DetectSeparator(source));
     // Column names are short; a long one is cut and matches nothing.
@@ -120,113 +227,46 @@ Expected<ImportTable> ParseCsvImport(TextSource& source)
     CsvRow header;
     if (!reader.Next(header)) {
         if (!reader.Error().empty() || source.Failed())
-            return fail(reader.Error());
-        return fail("CSV文件是空的，缺少标题行 (empty file, no header row)");
+            return Failure(source, reader.Error());
+        return Failure(source, "CSV文件是空的，缺少标题行 (empty file, no header row)");
     }
-
     const CsvColumns col = CsvColumns::Recognise(header.Fields);
-    // Passwords never go missing without a word: a file whose password column is not
-    // recognised is refused, naming what it has.
-    if (col.Password < 0)
-        return fail(LineLabel(header.Line) + "：标题行中没有能识别的密码列。找到的列：" + Joined(header.Fields) +
-                    "；可识别的密码列名（不区分大小写）：" + CsvColumns::PasswordNames() +
-                    " (no password column in the header row)");
-    if (col.Title < 0 && col.Url < 0)
-        return fail(LineLabel(header.Line) + "：标题行中没有能识别的标题列。找到的列：" + Joined(header.Fields) +
-                    "；可识别的标题列名（不区分大小写）：" + CsvColumns::TitleNames() +
-                    " (no title column in the header row)");
-
-    // The columns read are kept up to a document's longest text (dates and kinds: as long
-    // as they can be shown in a message); the others are dropped as they are read.
-    constexpr size_t LongestShort = 64;
-    std::vector<size_t> limits(header.Fields.size(), 0);
-    for (int c : {col.Title, col.UserName, col.UserNameFallback, col.Password, col.Url})
-        if (c >= 0)
-            limits[static_cast<size_t>(c)] = MaxImportTextLength;
-    for (int c : {col.Year, col.Month, col.Day, col.Modified, col.Type, col.Notes})
-        if (c >= 0)
-            limits[static_cast<size_t>(c)] = LongestShort;
+    if (auto refusal = HeaderRefusal(col, header))
+        return Failure(source, std::move(*refusal));
+    const std::vector<size_t> limits = ColumnLimits(col, header.Fields.size());
     reader.SetLimits(limits, 0);
     reader.SetCutColumn(col.Notes);  // only whether there is any note matters
     reader.SetMaxColumns(header.Fields.size());
 
     size_t total = 0;          // characters of every text so far
-    bool standInLost = false;  // a second user name that a row had and the record does not
+    bool standInLost = false;
     CsvRow row;
     for (size_t number = 1;; ++number) {
         const size_t line = source.Where().Line;
         if (!reader.Next(row)) {
-            if (const int c = reader.TooLongColumn(); c >= 0) {
-                const std::string what = c == col.Title                                     ? "标题"
-                                         : c == col.UserName || c == col.UserNameFallback ? "用户名"
-                                         : c == col.Password ? "密码"
-                                         : c == col.Url      ? "网址"
-                                         : c == col.Type     ? "类型"
-                                                             : "日期";
-                return fail(RecordLabel(number, line) + "：" + what + "超过" +
-                            std::to_string(limits[static_cast<size_t>(c)]) + "个字符 (too long)");
-            }
-            if (reader.TooManyFields())
-                return fail(RecordLabel(number, line) + "：字段比标题行多 (more fields than the header)");
-            if (!reader.Error().empty() || source.Failed())
-                return fail(reader.Error());
+            if (auto stopped = RowsStopped(reader, col, limits, number, line))
+                return Failure(source, std::move(*stopped));
+            if (source.Failed())
+                return Failure(source, {});
             break;
         }
-        auto cell = [&row](int index) -> std::string_view {
-            if (index < 0 || static_cast<size_t>(index) >= row.Fields.size())
-                return {};
-            return row.Fields[static_cast<size_t>(index)];
-        };
-        const std::string_view kind = cell(col.Type);
-        if (IsNonLoginKind(kind) ||
-            (kind.empty() &&
-             IsNotesOnlyItem(cell(col.Url), cell(col.UserName), cell(col.Password), cell(col.Notes)))) {
+        if (IsSkippedItem(row, col)) {
             ++table.SkippedRows;
             continue;
         }
         if (table.Records.size() == MaxImportRecords)
-            return fail(TooManyRecordsMessage());
-        ImportRecord record;
-        std::string_view title = cell(col.Title);
-        if (title.find_first_not_of(' ') == std::string_view::npos)
-            title = HostOfUrl(cell(col.Url));
-        record.Title = Utf8ToUtf16(title);
-        std::string_view user = cell(col.UserName);
-        const std::string_view standIn = cell(col.UserNameFallback);
-        if (user.empty())
-            user = standIn;
-        else if (!standIn.empty() && standIn != user)
-            standInLost = true;
-        record.UserName = Utf8ToUtf16(user);
-        record.Password = Utf8ToUtf16(cell(col.Password));
+            return Failure(source, TooManyRecordsMessage());
+        ImportRecord record = RecordOf(row, col, standInLost);
         // A row cut short before its password column: said, not passed over.
         if (static_cast<size_t>(col.Password) >= row.Fields.size())
             NoteWithoutPassword(table, number);
-        if (col.SplitDate()) {
-            const std::string_view y = cell(col.Year), m = cell(col.Month), d = cell(col.Day);
-            if (!(y.empty() && m.empty() && d.empty())) {
-                const auto year = CellNumber(y), month = CellNumber(m), day = CellNumber(d);
-                if (!year || !month || !day || *year < INT16_MIN || *year > INT16_MAX || *month < 0 ||
-                    *month > 255 || *day < 0 || *day > 255)
-                    return fail(RecordLabel(number, row.Line) + "：Year、Month、Day（“" + std::string(y) + "”、“" +
-                                std::string(m) + "”、“" + std::string(d) +
-                                "”）不是文档能保存的日期 (bad or out-of-range date)");
-                record.Changed = ImportDate{*year, *month, *day};
-            }
-        } else if (col.Modified >= 0) {
-            const std::string_view text = cell(col.Modified);
-            if (text.find_first_not_of(" \t") != std::string_view::npos) {
-                record.Changed = ParseDateText(text);
-                if (!record.Changed)
-                    return fail(RecordLabel(number, row.Line) + "：“" + header.Fields[static_cast<size_t>(col.Modified)] +
-                                "”列的“" + std::string(text) +
-                                "”不是能识别的日期，请写成2024-01-05或2024-01-05T10:20:30Z这样的形式 "
-                                "(not a date: use ISO 8601, e.g. 2024-01-05)");
-            }
-        }
+        auto changed = ChangedDate(row, col, header, number);
+        if (!changed)
+            return Failure(source, std::move(changed.error().Message));
+        record.Changed = *changed;
         total += record.Title.size() + record.UserName.size() + record.Password.size();
         if (total > MaxImportTotalLength)
-            return fail(TooMuchTextMessage(number));
+            return Failure(source, TooMuchTextMessage(number));
         table.Records.push_back(std::move(record));
     }
     for (size_t c = 0; c < header.Fields.size(); ++c) {

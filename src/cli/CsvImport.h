@@ -14,9 +14,6 @@ namespace kyq::cli {
 
 class TextSource;
 
-// Every row of CSV text in memory (see CsvReader).
-Expected<std::vector<CsvRow>> ReadCsvRows(std::string_view text);
-
 // The first row names the columns, recognised as CsvColumns says: title, user name (a
 // second user-name column fills an empty first), password, url, item kind, notes, and
 // date: "Year", "Month", "Day" (all three), or else one such as "Last Modified" (see

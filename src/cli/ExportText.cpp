@@ -36,22 +36,20 @@ bool MayNeedEscaping(uint64_t bytes)
 
 // The export text under construction, written through a pointer: a full document is about
 // a hundred thousand texts, and appending byte by byte cost more than everything else here.
-// With a stream it is handed on in pieces, so a large export is never in memory whole.
+// It is handed on to the stream in pieces, so a large export is never in memory whole.
 class TextOut {
 public:
-    explicit TextOut(size_t expected, std::ostream* sink = nullptr) : sink_(sink) { buffer_.resize(expected); }
+    TextOut(size_t expected, std::ostream& sink) : sink_(sink) { buffer_.resize(expected); }
 
     // Hands what is written so far to the stream once it is a good piece.
     void Pass()
     {
-        if (sink_ != nullptr && used_ >= PieceBytes)
+        if (used_ >= PieceBytes)
             Flush();
     }
     void Flush()
     {
-        if (sink_ == nullptr)
-            return;
-        sink_->write(buffer_.data(), static_cast<std::streamsize>(used_));
+        sink_.write(buffer_.data(), static_cast<std::streamsize>(used_));
         used_ = 0;
     }
 
@@ -142,15 +140,9 @@ public:
         Commit(p);
     }
 
-    std::string Take()
-    {
-        buffer_.resize(used_);
-        return std::move(buffer_);
-    }
-
 private:
     static constexpr size_t PieceBytes = 65536;
-    std::ostream* sink_;
+    std::ostream& sink_;
     std::string buffer_;
     size_t used_ = 0;
 };
@@ -164,26 +156,11 @@ std::string ExportToText(const PasswordDocument& doc, ExportKind kind)
 
 }  // namespace
 
-std::string JsonString(std::u16string_view text)
-{
-    const std::string utf8 = Utf16ToUtf8(text);
-    TextOut out(utf8.size() * 6 + 2);
-    out.AppendJsonString(utf8);
-    return out.Take();
-}
-
-std::string CsvField(std::string_view utf8)
-{
-    TextOut out(utf8.size() * 2 + 2);
-    out.AppendCsvField(utf8);
-    return out.Take();
-}
-
 void WriteExport(std::ostream& out, ExportKind kind, int32_t formatVersion, std::u16string_view owner,
                  const RecordSource& records)
 {
     // Room for a piece and the longest record that may end it.
-    TextOut text(2 * 65536, &out);
+    TextOut text(2 * 65536, out);
     if (kind == ExportKind::Json) {
         text.Append("{\"format\":");
         text.AppendNumber(formatVersion);

@@ -12,13 +12,6 @@
 
 namespace kyq::cli {
 
-// A JSON string literal, quotes included: ", \ and control characters escaped, the rest
-// as UTF-8.
-std::string JsonString(std::u16string_view text);
-
-// One CSV field: quoted (quotes doubled) when it holds a comma, a quote, CR or LF.
-std::string CsvField(std::string_view utf8);
-
 enum class ExportKind {
     // {"format":…,"owner":"…","entries":[ one record per line ]} and a final line end.
     Json,

@@ -60,10 +60,4 @@ Expected<ImportTable> ReadImportFile(int fd)
     return ReadEither(make, start >= 0);
 }
 
-Expected<ImportTable> ReadImportText(std::string_view text)
-{
-    auto make = [&](TextEncoding encoding) { return std::make_unique<TextSource>(text, encoding); };
-    return ReadEither(make, true);
-}
-
 }  // namespace kyq::cli

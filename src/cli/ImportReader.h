@@ -13,7 +13,5 @@ namespace kyq::cli {
 // from the start as GBK (what spreadsheet programs write on Chinese systems); Encoding
 // says which was used. A failure's Message (Chinese with the English gist) names where.
 Expected<ImportTable> ReadImportFile(int fd);
-// The same for text in memory (tests, fuzzers).
-Expected<ImportTable> ReadImportText(std::string_view text);
 
 }  // namespace kyq::cli

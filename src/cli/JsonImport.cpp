@@ -124,7 +124,6 @@ public:
     // A JSON string, escapes resolved, as UTF-8 into `out`, or only passed over when `out`
     // is null. Past `limit` UTF-16 units a string either stops the read (`refuseLonger`;
     // TooLong() then says so) or is kept cut at the limit while the rest is passed over.
-    // Units() is the length of the whole string.
     bool ReadString(std::string* out, size_t limit, bool refuseLonger)
     {
         if (out)
@@ -167,7 +166,6 @@ public:
         }
     }
     bool TooLong() const { return tooLong_; }
-    size_t Units() const { return units_; }
 
     // Any JSON number; `value` is set only for a plain integer that fits comfortably.
     bool ReadNumber(bool& integral, std::optional<int64_t>& value)
@@ -443,101 +441,78 @@ struct EntryOutcome {
     bool NoPassword = false;  // no password field at all
 };
 
-Expected<EntryOutcome> ReadEntry(JsonCursor& json, size_t number, ImportRecord& record, ImportTable& table)
+// The fields of one entry as read so far.
+struct EntryFields {
+    IntField Year, Month, Day;
+    TextField Title, User, StandIn, Password, Url;
+    std::string Kind, Notes, NotesKey;
+    std::optional<ImportDate> Modified;
+};
+
+// One field of an entry, after its key: kept in `fields` by its role, or skipped and
+// named as not imported.
+Expected<void> ReadEntryField(JsonCursor& json, const std::string& key, size_t number, EntryFields& fields,
+                              ImportTable& table)
 {
-    if (!json.Expect('{', "“{”"))
-        return CursorError(json);
-    IntField year, month, day;
-    TextField title, user, standIn, password, url;
-    std::string kind, notes, notesKey;
-    std::optional<ImportDate> modified;
-    if (!json.Accept('}')) {
-        do {
-            std::string key;
-            if (!json.ReadString(&key, LongestKey, false) || !json.Expect(':', "“:”"))
-                return CursorError(json);
-            const FieldName field = RecogniseFieldName(key);
-            TextField read{key, {}, field.Rank};
-            const char* what = field.Role == FieldRole::Title      ? "的标题"
-                               : field.Role == FieldRole::UserName ? "的用户名"
-                               : field.Role == FieldRole::Password ? "的密码"
-                               : field.Role == FieldRole::Url      ? "的网址"
-                                                                   : nullptr;
-            // null is no field; any other value of a text field must be a string.
-            if (json.AcceptNull())
-                continue;
-            // An address given as anything but text (a list, an object) is only named.
-            const bool isText = what != nullptr && (field.Role != FieldRole::Url || json.Peek() == '"');
-            if (isText) {
-                if (auto text = ReadText(json, read.Value, RecordLabel(number) + what); !text)
-                    return text.error();
-            }
-            std::optional<TextField> lost;
-            if (isText && field.Role == FieldRole::Title) {
-                lost = Keep(title, std::move(read));
-            } else if (isText && field.Role == FieldRole::UserName) {
-                // The best two are kept: the second fills an empty first.
-                if (TextField second = Keep(user, std::move(read)); second.Rank >= 0)
-                    lost = Keep(standIn, std::move(second));
-            } else if (isText && field.Role == FieldRole::Password) {
-                lost = Keep(password, std::move(read));
-            } else if (isText && field.Role == FieldRole::Url) {
-                lost = Keep(url, std::move(read));
-            } else if ((field.Role == FieldRole::Type || field.Role == FieldRole::Notes) && json.Peek() == '"') {
-                constexpr size_t LongestKind = 64;  // a kind's name; of a note, whether there is any
-                if (!json.ReadString(field.Role == FieldRole::Type ? &kind : &notes, LongestKind, false))
-                    return CursorError(json);
-                if (field.Role == FieldRole::Notes)
-                    notesKey = key;
-            } else if (field.Role == FieldRole::Year || field.Role == FieldRole::Month || field.Role == FieldRole::Day) {
-                IntField& part = field.Role == FieldRole::Year ? year : field.Role == FieldRole::Month ? month : day;
-                if (!json.ReadIntField(part, key.c_str()))
-                    return CursorError(json);
-            } else if (field.Role == FieldRole::Modified) {
-                if (auto date = ReadDateField(json, key, number, modified); !date)
-                    return date.error();
-            } else {
-                if (!json.SkipValue(2))
-                    return CursorError(json);
-                NameUnimported(table, key);
-            }
-            if (lost && !lost->Value.empty())
-                NameUnimported(table, lost->Key);
-        } while (json.Accept(','));
-        if (!json.Expect('}', "“}”"))
+    const FieldName field = RecogniseFieldName(key);
+    TextField read{key, {}, field.Rank};
+    const char* what = field.Role == FieldRole::Title      ? "的标题"
+                       : field.Role == FieldRole::UserName ? "的用户名"
+                       : field.Role == FieldRole::Password ? "的密码"
+                       : field.Role == FieldRole::Url      ? "的网址"
+                                                           : nullptr;
+    // null is no field; any other value of a text field must be a string.
+    if (json.AcceptNull())
+        return {};
+    // An address given as anything but text (a list, an object) is only named.
+    const bool isText = what != nullptr && (field.Role != FieldRole::Url || json.Peek() == '"');
+    if (isText) {
+        if (auto text = ReadText(json, read.Value, RecordLabel(number) + what); !text)
+            return text.error();
+    }
+    std::optional<TextField> lost;
+    if (isText && field.Role == FieldRole::Title) {
+        lost = Keep(fields.Title, std::move(read));
+    } else if (isText && field.Role == FieldRole::UserName) {
+        // The best two are kept: the second fills an empty first.
+        if (TextField second = Keep(fields.User, std::move(read)); second.Rank >= 0)
+            lost = Keep(fields.StandIn, std::move(second));
+    } else if (isText && field.Role == FieldRole::Password) {
+        lost = Keep(fields.Password, std::move(read));
+    } else if (isText && field.Role == FieldRole::Url) {
+        lost = Keep(fields.Url, std::move(read));
+    } else if ((field.Role == FieldRole::Type || field.Role == FieldRole::Notes) && json.Peek() == '"') {
+        constexpr size_t LongestKind = 64;  // a kind's name; of a note, whether there is any
+        if (!json.ReadString(field.Role == FieldRole::Type ? &fields.Kind : &fields.Notes, LongestKind, false))
             return CursorError(json);
-    }
-
-    EntryOutcome outcome;
-    const std::string urlText = Utf16ToUtf8(url.Value);
-    if (IsNonLoginKind(kind) ||
-        (kind.empty() && IsNotesOnlyItem(urlText, Utf16ToUtf8(user.Value.empty() ? standIn.Value : user.Value),
-                                         Utf16ToUtf8(password.Value), notes))) {
-        outcome.Skipped = true;
-        return outcome;
-    }
-    // The address names a record without a title, and is lost as in CSV.
-    if (!url.Value.empty())
-        NameUnimported(table, url.Key);
-    if (!notes.empty())
-        NameUnimported(table, notesKey);
-    record.Title = title.Value.find_first_not_of(u' ') == std::u16string::npos && !url.Value.empty()
-                       ? Utf8ToUtf16(HostOfUrl(urlText))
-                       : std::move(title.Value);
-    if (user.Value.empty()) {
-        record.UserName = std::move(standIn.Value);
+        if (field.Role == FieldRole::Notes)
+            fields.NotesKey = key;
+    } else if (field.Role == FieldRole::Year || field.Role == FieldRole::Month || field.Role == FieldRole::Day) {
+        IntField& part = field.Role == FieldRole::Year    ? fields.Year
+                         : field.Role == FieldRole::Month ? fields.Month
+                                                          : fields.Day;
+        if (!json.ReadIntField(part, key.c_str()))
+            return CursorError(json);
+    } else if (field.Role == FieldRole::Modified) {
+        if (auto date = ReadDateField(json, key, number, fields.Modified); !date)
+            return date.error();
     } else {
-        if (!standIn.Value.empty() && standIn.Value != user.Value)
-            NameUnimported(table, standIn.Key);
-        record.UserName = std::move(user.Value);
+        if (!json.SkipValue(2))
+            return CursorError(json);
+        NameUnimported(table, key);
     }
-    record.Password = std::move(password.Value);
-    outcome.NoPassword = password.Rank < 0;
-    record.Changed = modified;
+    if (lost && !lost->Value.empty())
+        NameUnimported(table, lost->Key);
+    return {};
+}
 
-    const bool anyDate = year.Value || month.Value || day.Value;
-    if (!anyDate)
-        return outcome;
+// The date of separate year, month and day fields, which go together; nothing when none
+// was given.
+Expected<std::optional<ImportDate>> SplitDate(const EntryFields& fields, size_t number)
+{
+    const IntField &year = fields.Year, &month = fields.Month, &day = fields.Day;
+    if (!year.Value && !month.Value && !day.Value)
+        return std::optional<ImportDate>();
     if (!year.Value || !month.Value || !day.Value)
         return Error{RecordLabel(number) + "的日期不完整：year、month、day应同时给出 "
                                            "(year, month and day go together)",
@@ -550,8 +525,56 @@ Expected<EntryOutcome> ReadEntry(JsonCursor& json, size_t number, ImportRecord& 
                          std::to_string(*month.Value) + "-" + std::to_string(*day.Value) +
                          "超出文档能保存的范围 (date out of range)",
                      {}, 0};
-    record.Changed = ImportDate{static_cast<int>(*year.Value), static_cast<int>(*month.Value),
-                                static_cast<int>(*day.Value)};
+    return std::optional<ImportDate>(ImportDate{static_cast<int>(*year.Value), static_cast<int>(*month.Value),
+                                                static_cast<int>(*day.Value)});
+}
+
+Expected<EntryOutcome> ReadEntry(JsonCursor& json, size_t number, ImportRecord& record, ImportTable& table)
+{
+    if (!json.Expect('{', "“{”"))
+        return CursorError(json);
+    EntryFields f;
+    if (!json.Accept('}')) {
+        do {
+            std::string key;
+            if (!json.ReadString(&key, LongestKey, false) || !json.Expect(':', "“:”"))
+                return CursorError(json);
+            if (auto read = ReadEntryField(json, key, number, f, table); !read)
+                return read.error();
+        } while (json.Accept(','));
+        if (!json.Expect('}', "“}”"))
+            return CursorError(json);
+    }
+
+    EntryOutcome outcome;
+    const std::string urlText = Utf16ToUtf8(f.Url.Value);
+    if (IsNonLoginKind(f.Kind) ||
+        (f.Kind.empty() && IsNotesOnlyItem(urlText, Utf16ToUtf8(f.User.Value.empty() ? f.StandIn.Value : f.User.Value),
+                                           Utf16ToUtf8(f.Password.Value), f.Notes))) {
+        outcome.Skipped = true;
+        return outcome;
+    }
+    // The address names a record without a title, and is lost as in CSV.
+    if (!f.Url.Value.empty())
+        NameUnimported(table, f.Url.Key);
+    if (!f.Notes.empty())
+        NameUnimported(table, f.NotesKey);
+    record.Title = f.Title.Value.find_first_not_of(u' ') == std::u16string::npos && !f.Url.Value.empty()
+                       ? Utf8ToUtf16(HostOfUrl(urlText))
+                       : std::move(f.Title.Value);
+    if (f.User.Value.empty()) {
+        record.UserName = std::move(f.StandIn.Value);
+    } else {
+        if (!f.StandIn.Value.empty() && f.StandIn.Value != f.User.Value)
+            NameUnimported(table, f.StandIn.Key);
+        record.UserName = std::move(f.User.Value);
+    }
+    record.Password = std::move(f.Password.Value);
+    outcome.NoPassword = f.Password.Rank < 0;
+    const Expected<std::optional<ImportDate>> split = SplitDate(f, number);
+    if (!split)
+        return split.error();
+    record.Changed = *split ? *split : f.Modified;
     return outcome;
 }
 
@@ -570,6 +593,54 @@ size_t TextUnits(const ImportRecord& r)
 
 }  // namespace
 
+namespace {
+
+// The "entries" list, after its key: a second list starts the table again, the owner
+// kept. False on a failure, with `entryError` set where the cursor's own message would
+// not name it.
+bool ReadEntries(JsonCursor& json, ImportTable& table, bool& sawEntries, std::string& entryError)
+{
+    std::optional<std::u16string> owner = std::move(table.Owner);
+    table = ImportTable{};
+    table.Owner = std::move(owner);
+    sawEntries = !json.AcceptNull();
+    if (!sawEntries)
+        return true;
+    if (!json.Expect('[', "“[”"))
+        return false;
+    if (json.Accept(']'))
+        return true;
+    size_t total = 0;   // characters of every text so far
+    size_t number = 0;  // entries so far, items that are no logins among them
+    do {
+        if (table.Records.size() == MaxImportRecords) {
+            entryError = TooManyRecordsMessage();
+            return false;
+        }
+        ImportRecord record;
+        const Expected<EntryOutcome> read = ReadEntry(json, ++number, record, table);
+        if (!read) {
+            entryError = read.error().Message;
+            return false;
+        }
+        if (read->Skipped) {
+            ++table.SkippedRows;
+            continue;
+        }
+        if (read->NoPassword)
+            NoteWithoutPassword(table, number);
+        total += TextUnits(record);
+        if (total > MaxImportTotalLength) {
+            entryError = TooMuchTextMessage(number);
+            return false;
+        }
+        table.Records.push_back(std::move(record));
+    } while (json.Accept(','));
+    return json.Expect(']', "“]”");
+}
+
+}  // namespace
+
 Expected<ImportTable> ParseJsonImport(TextSource& source)
 {
     ImportTable table;
@@ -577,7 +648,6 @@ Expected<ImportTable> ParseJsonImport(TextSource& source)
     // A failure found past the cursor (a text too long, a date, the limits), which the
     // cursor's own message would not name.
     std::string entryError;
-    size_t total = 0;  // characters of every text so far
     bool sawEntries = false;
     json.SkipSpace();
     if (json.Peek() == '[')
@@ -608,46 +678,7 @@ Expected<ImportTable> ParseJsonImport(TextSource& source)
                 if (!(ok = json.ReadIntField(format, "format")))
                     break;
             } else if (KeyIs(key, "entries")) {
-                std::optional<std::u16string> owner = std::move(table.Owner);
-                table = ImportTable{};
-                table.Owner = std::move(owner);
-                total = 0;
-                sawEntries = !json.AcceptNull();
-                if (!sawEntries)
-                    continue;
-                if (!(ok = json.Expect('[', "“[”")))
-                    break;
-                if (json.Accept(']'))
-                    continue;
-                size_t number = 0;  // entries so far, items that are no logins among them
-                do {
-                    if (table.Records.size() == MaxImportRecords) {
-                        entryError = TooManyRecordsMessage();
-                        ok = false;
-                        break;
-                    }
-                    ImportRecord record;
-                    const Expected<EntryOutcome> read = ReadEntry(json, ++number, record, table);
-                    if (!read) {
-                        entryError = read.error().Message;
-                        ok = false;
-                        break;
-                    }
-                    if (read->Skipped) {
-                        ++table.SkippedRows;
-                        continue;
-                    }
-                    if (read->NoPassword)
-                        NoteWithoutPassword(table, number);
-                    total += TextUnits(record);
-                    if (total > MaxImportTotalLength) {
-                        entryError = TooMuchTextMessage(number);
-                        ok = false;
-                        break;
-                    }
-                    table.Records.push_back(std::move(record));
-                } while (json.Accept(','));
-                if (!ok || !(ok = json.Expect(']', "“]”")))
+                if (!(ok = ReadEntries(json, table, sawEntries, entryError)))
                     break;
             } else if (!(ok = json.SkipValue(1))) {
                 break;

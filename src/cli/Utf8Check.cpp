@@ -45,13 +45,6 @@ size_t FirstInvalidUtf8(std::string_view text)
     return std::string_view::npos;
 }
 
-std::string_view WithoutByteOrderMark(std::string_view text)
-{
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    return text;
-}
-
 TextPosition PositionOf(std::string_view text, size_t offset)
 {
     TextPosition pos;

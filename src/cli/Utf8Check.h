@@ -10,9 +10,6 @@ namespace kyq::cli {
 // forms, surrogates and values above U+10FFFF count as ill-formed), or npos.
 size_t FirstInvalidUtf8(std::string_view text);
 
-// Drops a leading UTF-8 byte order mark, as spreadsheet programs write one.
-std::string_view WithoutByteOrderMark(std::string_view text);
-
 // 1-based line and column (in bytes) of `offset`, for messages.
 struct TextPosition {
     size_t Line = 1;

@@ -272,11 +272,6 @@ std::optional<RegistryValue> RegistryStore::GetValue(Hive hive, std::string_view
     return *value;
 }
 
-bool RegistryStore::KeyExists(Hive hive, std::string_view keyPath) const
-{
-    return Read(hive).FindKey(keyPath) != nullptr;
-}
-
 Expected<void> RegistryStore::SetValue(Hive hive, std::string_view keyPath,
                                        std::string_view valueName, RegistryValue value)
 {

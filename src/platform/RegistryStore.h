@@ -59,7 +59,6 @@ public:
 
     std::optional<RegistryValue> GetValue(Hive hive, std::string_view keyPath,
                                           std::string_view valueName) const;
-    bool KeyExists(Hive hive, std::string_view keyPath) const;
 
     // Each write fails when a name is invalid, a value too large to be read back
     // (FitsInHive), or the file could not be rewritten (nor would the whole hive fit in

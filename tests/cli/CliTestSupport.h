@@ -13,6 +13,7 @@
 #include "core/document/Cipher.h"
 #include "core/document/GrilleTransposition.h"
 #include "core/document/PasswordEntry.h"
+#include "support/RecordCoding.h"
 #include "support/ScratchFolder.h"
 
 namespace kyq::cli::testing {
@@ -70,7 +71,7 @@ inline std::string LegacyFile(const std::u16string& owner, const std::u16string&
         }
     };
     for (const PasswordEntry& e : records) {
-        const CodedRecord coded = EncipherRecord(e);
+        const CodedRecord coded = kyq::test::EncipherRecord(e);
         putText(coded.Title);
         putText(coded.Password);
         put(e.ChangedYear);

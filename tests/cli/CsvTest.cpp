@@ -4,12 +4,28 @@
 #include <vector>
 
 #include "cli/CsvImport.h"
+#include "cli/CsvReader.h"
 #include "cli/ExportText.h"
 #include "cli/JsonImport.h"
+#include "cli/TextSource.h"
 #include "platform/Utf.h"
 
 namespace kyq::cli {
 namespace {
+
+// Every row of CSV text in memory, or what stopped the reader.
+Expected<std::vector<CsvRow>> ReadCsvRows(std::string_view text)
+{
+    std::vector<CsvRow> rows;
+    TextSource source(text);
+    CsvReader reader(source);
+    CsvRow row;
+    while (reader.Next(row))
+        rows.push_back(std::move(row));
+    if (source.Failed() || !reader.Error().empty())
+        return Error{source.Failed() ? source.Error() : reader.Error(), {}, 0};
+    return rows;
+}
 
 std::vector<std::vector<std::string>> Rows(std::string_view text)
 {
@@ -56,6 +72,16 @@ TEST(CsvRows, LineNumbersCountLinesInsideQuotes)
     ASSERT_TRUE(rows);
     ASSERT_EQ(rows->size(), 3u);
     EXPECT_EQ((*rows)[2].Line, 5u);
+}
+
+// The field an export writes for a text: a password's, between the user name and the date.
+std::string CsvField(std::string_view utf8)
+{
+    PasswordDocument doc;
+    doc.AppendEntry(PasswordEntry{u"t", u"u", Utf8ToUtf16(utf8), 2024, 1, 2});
+    const std::string csv = ExportCsv(doc);
+    const size_t start = csv.find("\r\nt,u,") + 6;
+    return csv.substr(start, csv.rfind(",2024,1,2\r\n") - start);
 }
 
 TEST(CsvField, QuotesOnlyWhenNeeded)

@@ -102,7 +102,7 @@ TEST(ImportLayouts, CommonExportsImportWhole)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        Expected<ImportTable> table = ReadImportText(Sample(c.file));
+        Expected<ImportTable> table = FromFile(Sample(c.file));
         ASSERT_TRUE(table) << table.error().Message;
         EXPECT_EQ(RenameDuplicateTitles(*table), c.renamed);
         ASSERT_EQ(table->Records.size(), c.rows.size());
@@ -149,15 +149,14 @@ TEST(ImportLayouts, SeparatorsAndEncodingsReadTheSame)
             for (size_t i = 1; i < Rows; ++i)
                 text += "邮箱" + std::to_string(i) + s + "张三" + s + "\"密,码\"" + s + "中文备注\r\n";
             const std::string bytes = c.encode(text);
-            for (const Expected<ImportTable>& table : {ReadImportText(bytes), FromFile(bytes)}) {
-                ASSERT_TRUE(table) << table.error().Message;
-                EXPECT_EQ(table->Encoding, c.encoding);
-                ASSERT_EQ(table->Records.size(), Rows);
-                EXPECT_EQ(table->Records[0].Title, Utf8ToUtf16(std::string(pad, 'x') + "首"));
-                EXPECT_EQ(table->Records[Rows - 1].Title, Utf8ToUtf16("邮箱" + std::to_string(Rows - 1)));
-                EXPECT_EQ(table->Records[Rows - 1].Password, u"密,码");
-                EXPECT_EQ(table->UnimportedColumns, std::vector<std::string>{"备注"});
-            }
+            const Expected<ImportTable> table = FromFile(bytes);
+            ASSERT_TRUE(table) << table.error().Message;
+            EXPECT_EQ(table->Encoding, c.encoding);
+            ASSERT_EQ(table->Records.size(), Rows);
+            EXPECT_EQ(table->Records[0].Title, Utf8ToUtf16(std::string(pad, 'x') + "首"));
+            EXPECT_EQ(table->Records[Rows - 1].Title, Utf8ToUtf16("邮箱" + std::to_string(Rows - 1)));
+            EXPECT_EQ(table->Records[Rows - 1].Password, u"密,码");
+            EXPECT_EQ(table->UnimportedColumns, std::vector<std::string>{"备注"});
         }
     }
 }
@@ -190,7 +189,7 @@ TEST(ImportLayouts, Refusals)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Expected<ImportTable> table = ReadImportText(c.input);
+        const Expected<ImportTable> table = FromFile(c.input);
         ASSERT_FALSE(table);
         for (const std::string& part : c.said)
             EXPECT_NE(table.error().Message.find(part), std::string::npos) << part << "\n" << table.error().Message;

@@ -213,6 +213,16 @@ TEST(JsonImport, AFileReadsAsTheSameTextInMemory)
     ::close(fd);
 }
 
+// The JSON string an export writes for a text: its owner's value.
+std::string JsonString(std::u16string_view text)
+{
+    PasswordDocument doc;
+    doc.OwnerName() = text;
+    const std::string json = ExportJson(doc);
+    const size_t start = json.find("\"owner\":") + 8;
+    return json.substr(start, json.find(",\"entries\":[", start) - start);
+}
+
 TEST(JsonString, EscapesWhatJsonRequires)
 {
     EXPECT_EQ(JsonString(u"plain"), "\"plain\"");

@@ -332,7 +332,7 @@ TEST_F(AutoFillTest, DialogStaysOnTopWithoutBlockingTheMainWindowAndSoDoesItsHel
     QTest::mouseClick(In<QPushButton>(f, "cmdHelp"), Qt::LeftButton);
     HelpViewer* viewer = FindHelpViewer();
     ASSERT_NE(viewer, nullptr);
-    EXPECT_EQ(viewer->CurrentTopic(), "fill.htm");
+    EXPECT_EQ(ShownTopic(viewer), "fill.htm");
     // The fill dialog stays on top of every window: its help must too, or it opens
     // underneath.
     EXPECT_TRUE(viewer->windowFlags().testFlag(Qt::WindowStaysOnTopHint));

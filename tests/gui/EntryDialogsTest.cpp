@@ -256,7 +256,7 @@ TEST_F(EntryDialogs, EditOfARecordThatIsGoneClosesTheDialog)
     const std::string other = MakeFile("other.kyq", u"zoe", u"pw",
                                        {test::Record(u"w", u"u", u"p"), test::Record(u"x", u"u", u"p"),
                                         test::Record(u"y", u"u", u"p"), test::Record(u"z", u"u", u"p")});
-    rules_->Workflow.OpenFromPath(other);
+    rules_->Workflow.OpenHandedOver(other);
     ASSERT_NE(Prompt(), nullptr);
     Type(Prompt(), "txtPass", QStringLiteral("pw"));
     kyq::test::Press(Prompt(), "Command1");

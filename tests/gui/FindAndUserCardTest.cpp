@@ -209,7 +209,7 @@ TEST_F(EntryFormsTest, ResultsOfADocumentReplacedMeanwhileSelectNothing)
     ASSERT_NE(r, nullptr);
     ClickLine(r, 0);
     // A file handed over while the results are open.
-    rules_->Workflow.OpenFromPath(MakeFile("b.kyq", u"zoe", u"pw", {Record(u"x", u"u", u"p")}));
+    rules_->Workflow.OpenHandedOver(MakeFile("b.kyq", u"zoe", u"pw", {Record(u"x", u"u", u"p")}));
     Type(Prompt(), "txtPass", QStringLiteral("pw"));
     Press(Prompt(), "Command1");
     FlushDeletes();

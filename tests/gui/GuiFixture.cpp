@@ -122,13 +122,14 @@ std::vector<std::u16string> GuiTest::TreeRows() const
     std::vector<std::u16string> rows;
     const PasswordTreeModel& model = TreeModel();
     for (int position = 2; position <= model.NodeCount(); ++position)
-        rows.push_back(model.NodeText(position));
+        rows.push_back(model.data(model.IndexAt(position), Qt::DisplayRole).toString().toStdU16String());
     return rows;
 }
 
 std::u16string GuiTest::RootText() const
 {
-    return TreeModel().NodeText(1);
+    const PasswordTreeModel& model = TreeModel();
+    return model.data(model.RootIndex(), Qt::DisplayRole).toString().toStdU16String();
 }
 
 void GuiTest::ClickNode(int position)

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -64,6 +65,11 @@ Widget* In(const QWidget* form, const char* name)
     auto* control = form->findChild<Widget*>(QString::fromLatin1(name));
     EXPECT_NE(control, nullptr) << name;
     return control;
+}
+// The page a help window shows, by its file name ("" before any).
+inline std::string ShownTopic(const QWidget* help)
+{
+    return In<QTextBrowser>(help, "Browser")->source().fileName().toStdString();
 }
 // What a user does in a form: text into a named box, a click on a named button.
 inline void Type(const QWidget* form, const char* box, const QString& text)

@@ -74,7 +74,7 @@ TEST_F(MainWindowTest, TreeFollowsTitleOrderAndRowNIsRecordN)
     EXPECT_TRUE(Box("txtDate")->text().isEmpty());
     EXPECT_FALSE(Control<QAction>("passEdit")->isEnabled());
     EXPECT_FALSE(Control<QAction>("passDel")->isEnabled());
-    EXPECT_EQ(main_->StatusPanel(1), u"文件a.kyq共有4个密码。");
+    EXPECT_EQ(Control<QLabel>("Panel1")->text(), QStringLiteral("文件a.kyq共有4个密码。"));
     EXPECT_EQ(app_->Session.SelectedIndex, 0);
 }
 
@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, ToolbarButtonsReachTheirCommands)
     std::ofstream(Folder() + "/program/help/intro.htm") << "<html><body>intro</body></html>";
     Control<QAction>("Button8")->trigger();
     ASSERT_NE(FindHelpViewer(), nullptr);
-    EXPECT_EQ(FindHelpViewer()->CurrentTopic(), "intro.htm");
+    EXPECT_EQ(ShownTopic(FindHelpViewer()), "intro.htm");
     FindHelpViewer()->close();
 
     Control<QAction>("Button1")->trigger();  // new

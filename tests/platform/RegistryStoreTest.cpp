@@ -39,7 +39,7 @@ TEST(RegistryStore, FirstWriteCreatesAPrivateFolderAndReadsNeverDo)
     RegistryStore store(folder);
 
     EXPECT_FALSE(store.GetValue(Hive::CurrentUser, "Software", "x"));
-    EXPECT_FALSE(store.KeyExists(Hive::CurrentUser, "Software"));
+    EXPECT_FALSE(store.Read(Hive::CurrentUser).FindKey("Software") != nullptr);
     EXPECT_FALSE(std::filesystem::exists(tmp.Root() / "config"));
 
     ASSERT_TRUE(store.SetValue(Hive::CurrentUser, "Software\\Tarnwick", "v", RegistryValue::String("1")));
@@ -89,23 +89,23 @@ TEST(RegistryStore, DeletingAKeyTakesEverythingBelowIt)
     EXPECT_TRUE(store.SetValue(Hive::CurrentUser, "A\\Other", "kept", RegistryValue::Number(3)));
 
     EXPECT_TRUE(store.DeleteKey(Hive::CurrentUser, "a\\b"));
-    EXPECT_FALSE(store.KeyExists(Hive::CurrentUser, "A\\B"));
-    EXPECT_FALSE(store.KeyExists(Hive::CurrentUser, "A\\B\\C"));
+    EXPECT_FALSE(store.Read(Hive::CurrentUser).FindKey("A\\B") != nullptr);
+    EXPECT_FALSE(store.Read(Hive::CurrentUser).FindKey("A\\B\\C") != nullptr);
     ASSERT_TRUE(store.GetValue(Hive::CurrentUser, "A\\Other", "kept"));
     // A key created again starts empty.
     EXPECT_TRUE(store.CreateKey(Hive::CurrentUser, "A\\B"));
-    EXPECT_TRUE(store.KeyExists(Hive::CurrentUser, "A\\B"));
+    EXPECT_TRUE(store.Read(Hive::CurrentUser).FindKey("A\\B") != nullptr);
     EXPECT_FALSE(store.GetValue(Hive::CurrentUser, "A\\B", "mid"));
-    EXPECT_FALSE(store.KeyExists(Hive::CurrentUser, "A\\B\\C"));
+    EXPECT_FALSE(store.Read(Hive::CurrentUser).FindKey("A\\B\\C") != nullptr);
 
     // The hive's root is not a key that can go.
     EXPECT_FALSE(store.DeleteKey(Hive::CurrentUser, ""));
     EXPECT_FALSE(store.DeleteKey(Hive::CurrentUser, "\\"));
-    EXPECT_TRUE(store.KeyExists(Hive::CurrentUser, "A\\Other"));
+    EXPECT_TRUE(store.Read(Hive::CurrentUser).FindKey("A\\Other") != nullptr);
 
     EXPECT_TRUE(store.DeleteValue(Hive::CurrentUser, "A\\Other", "KEPT"));
     EXPECT_FALSE(store.GetValue(Hive::CurrentUser, "A\\Other", "kept"));
-    EXPECT_TRUE(store.KeyExists(Hive::CurrentUser, "A\\Other"));
+    EXPECT_TRUE(store.Read(Hive::CurrentUser).FindKey("A\\Other") != nullptr);
 }
 
 TEST(RegistryStore, RefusesNamesTheFileCannotHold)

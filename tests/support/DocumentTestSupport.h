@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/RecordCoding.h"
 #include "support/ScratchFolder.h"
 #include "support/TestEntries.h"
 

@@ -27,20 +27,18 @@ struct CodedRecord {
     bool operator==(const CodedRecord&) const = default;
 };
 
-// Every code lowered by 14 (16-bit wrap-around); the password reversed.
-CodedRecord EncipherRecord(const PasswordEntry& record);
-// The exact inverse on codes; codes that are no character become CodePage936::Replacement.
+// Every code raised by 14 (16-bit wrap-around), the password reversed: the inverse of
+// what the writers store; codes that are no character become CodePage936::Replacement.
 PasswordEntry DecipherRecord(const CodedRecord& record);
 
 // One text each way, without reversal (the owner name in the header).
 CodeText EncipherText(std::u16string_view text);
 std::u16string DecipherText(std::span<const int16_t> codes);
 
-// The codes of the document password's characters, in order.
+// The codes of the document password's characters, in order. The format-200 reader and
+// writer XOR the code at position k of a text (from 0) with key[k mod n]; an empty key
+// changes nothing (only a document created outside the dialogs can have an empty password).
 CodeText PasswordKey(std::u16string_view password);
-// XORs the code at position k (from 0) with key[k mod n]; an empty key changes nothing
-// (only a document created outside the dialogs can have an empty password).
-void ApplyPasswordKey(std::span<int16_t> codes, std::span<const int16_t> key);
 
 // The format-150 key. Sums and the two- and three-character products are 16-bit, the
 // final product 32-bit, all signed. Where one of them leaves its range the program this

@@ -490,20 +490,6 @@ FormatResult VisitCurrentFormatRecords(std::span<const uint8_t> bytes, std::u16s
     return VisitRecords<Utf8Entry>(bytes, password, false, [&](const Utf8Entry& record) { visit(record); });
 }
 
-FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry, const ReaderYield& yield)
-{
-    FileStamp stamp;
-    auto bytes = ReadWholeFile(doc.Path, stamp);
-    if (!bytes) {
-        DiscardPartialRead(doc);
-        return FormatError(FormatErrorKind::CannotOpen, bytes.error());
-    }
-    FormatResult result = ReadCurrentFormatBytes(doc, *bytes, expiry, yield);
-    if (result)
-        doc.OnDisk = std::move(stamp);
-    return result;
-}
-
 FormatResult EncodeDocument(const PasswordDocument& doc, std::vector<uint8_t>& out)
 {
     out.clear();

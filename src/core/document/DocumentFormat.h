@@ -67,18 +67,6 @@ using ReaderYield = std::function<void()>;
 // reader. Touches nothing else; on failure touches nothing at all.
 FormatResult ProbeHeader(PasswordDocument& doc, const std::string& path);
 
-// Reads the records of doc.Path keyed with doc.DocumentPassword() (format 200) or
-// `legacyKey` (format 150, DeriveLegacyKey of the password): AppendEntry + AddTitle for each, in file order, and
-// the titles of expired passwords collected in doc.ExpiredTitles on the way; on success doc.OnDisk is the file as read. Does not reorder and does not touch Modified.
-// Each reads the header again (the file may have changed since the probe) and keeps its
-// grille in doc.FileGrille. Records and titles present before the call are dropped first.
-// On failure the document is left with its owner record only, no titles and no expired
-// titles, so nothing half-read can be shown.
-FormatResult ReadCurrentFormat(PasswordDocument& doc, const ExpiryContext& expiry,
-                               const ReaderYield& yield = {});
-FormatResult ReadLegacyFormat(PasswordDocument& doc, int32_t legacyKey, const ExpiryContext& expiry,
-                              const ReaderYield& yield = {});
-
 // Writes the document in format 200 to `path` through ReplaceFileContents: on failure
 // the old file is untouched; new files get mode 0600, an existing one keeps its mode,
 // owner and group; a symbolic link is followed, not replaced; a file this user may not
@@ -87,10 +75,17 @@ FormatResult ReadLegacyFormat(PasswordDocument& doc, int32_t legacyKey, const Ex
 // `stamp`, when given, becomes the written file's (for the next save's check).
 FormatResult WriteDocument(const PasswordDocument& doc, const std::string& path, FileStamp* stamp = nullptr);
 
-// The same on bytes in memory (tests, fuzzers, the command-line tool). Each file function
-// above reads the whole file once and calls its counterpart here. Any input is read or
-// refused; no input makes them allocate more than a small multiple of its size.
+// The probe on bytes in memory (tests, fuzzers, the command-line tool); ProbeHeader reads
+// the whole file once and calls it.
 FormatResult ProbeHeaderBytes(PasswordDocument& doc, std::span<const uint8_t> bytes);
+// The records of a format-200 file keyed with doc.DocumentPassword(), or of a format-150
+// file keyed with `legacyKey` (DeriveLegacyKey of the password): AppendEntry + AddTitle for each, in file order, and the
+// titles of expired passwords collected in doc.ExpiredTitles on the way. Does not reorder
+// and does not touch Modified. Each reads the header again and keeps its grille in
+// doc.FileGrille. Records and titles present before the call are dropped first. On
+// failure the document is left with its owner record only, no titles and no expired
+// titles, so nothing half-read can be shown. Any input is read or refused; no input makes
+// them allocate more than a small multiple of its size.
 FormatResult ReadCurrentFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes,
                                     const ExpiryContext& expiry, const ReaderYield& yield = {});
 FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_t> bytes, int32_t legacyKey,

@@ -31,18 +31,6 @@ Grille TurnGrille(const Grille& grille)
     return turned;
 }
 
-bool IsValidGrille(const Grille& grille)
-{
-    for (const auto& orbit : Orbits) {
-        int holes = 0;
-        for (size_t cell : orbit)
-            holes += grille[cell] ? 1 : 0;
-        if (holes != 1)
-            return false;
-    }
-    return true;
-}
-
 Block ScatterBlock(const Block& values, const Grille& grille)
 {
     Block cells{};

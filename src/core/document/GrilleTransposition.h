@@ -16,9 +16,8 @@ using Block = std::array<int16_t, 16>;
 
 // Clockwise quarter turn: the value of cell (r, c) moves to (c, 5 - r).
 Grille TurnGrille(const Grille& grille);
-// Exactly one hole in each of the four orbits of the quarter turn, so the four
-// positions of the grille uncover every cell exactly once.
-bool IsValidGrille(const Grille& grille);
+// A valid grille has exactly one hole in each of the four orbits of the quarter turn, so
+// its four positions uncover every cell exactly once.
 
 // Four passes: each fills the hole cells, row-major, with the next values, then the
 // grille turns. Meant for valid grilles; with another one a cell uncovered twice keeps

@@ -138,19 +138,4 @@ FormatResult ReadLegacyFormatBytes(PasswordDocument& doc, std::span<const uint8_
     return result;
 }
 
-FormatResult ReadLegacyFormat(PasswordDocument& doc, int32_t legacyKey, const ExpiryContext& expiry,
-                              const ReaderYield& yield)
-{
-    FileStamp stamp;
-    auto bytes = ReadWholeFile(doc.Path, stamp);
-    if (!bytes) {
-        DiscardPartialRead(doc);
-        return FormatError(FormatErrorKind::CannotOpen, bytes.error());
-    }
-    FormatResult result = ReadLegacyFormatBytes(doc, *bytes, legacyKey, expiry, yield);
-    if (result)
-        doc.OnDisk = std::move(stamp);
-    return result;
-}
-
 }  // namespace kyq

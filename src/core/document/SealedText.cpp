@@ -65,6 +65,47 @@ SecureBuffer SecretUtf8(std::u16string_view text)
     return buffer;
 }
 
+namespace {
+
+// One UTF-8 sequence of two to four bytes at `p` into one or two units at `out`, both
+// moved past it; false for anything ill-formed (overlong, a surrogate, past U+10FFFF, cut).
+bool DecodeSequence(const uint8_t*& p, const uint8_t* end, char16_t*& out)
+{
+    const uint8_t lead = *p;
+    size_t extra;
+    uint32_t cp;
+    uint32_t lowest;
+    if (lead >= 0xC2 && lead < 0xE0) {
+        extra = 1, cp = lead & 0x1Fu, lowest = 0x80;
+    } else if (lead >= 0xE0 && lead < 0xF0) {
+        extra = 2, cp = lead & 0x0Fu, lowest = 0x800;
+    } else if (lead >= 0xF0 && lead < 0xF5) {
+        extra = 3, cp = lead & 0x07u, lowest = 0x10000;
+    } else {
+        return false;
+    }
+    if (static_cast<size_t>(end - p) <= extra)
+        return false;
+    for (size_t k = 1; k <= extra; ++k) {
+        const uint8_t next = p[k];
+        if ((next & 0xC0) != 0x80)
+            return false;
+        cp = (cp << 6) | (next & 0x3Fu);
+    }
+    if (cp < lowest || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
+        return false;
+    if (cp >= 0x10000) {
+        *out++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+        *out++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+        *out++ = static_cast<char16_t>(cp);
+    }
+    p += extra + 1;
+    return true;
+}
+
+}  // namespace
+
 bool DecodeUtf8(std::span<const uint8_t> bytes, std::u16string& text)
 {
     // Decoded into scratch room that stays in the cache (never more units than bytes),
@@ -115,35 +156,8 @@ bool DecodeUtf8(std::span<const uint8_t> bytes, std::u16string& text)
             p += 3;
             continue;
         }
-        size_t extra;
-        uint32_t cp;
-        uint32_t lowest;
-        if (lead >= 0xC2 && lead < 0xE0) {
-            extra = 1, cp = lead & 0x1Fu, lowest = 0x80;
-        } else if (lead >= 0xE0 && lead < 0xF0) {
-            extra = 2, cp = lead & 0x0Fu, lowest = 0x800;
-        } else if (lead >= 0xF0 && lead < 0xF5) {
-            extra = 3, cp = lead & 0x07u, lowest = 0x10000;
-        } else {
+        if (!DecodeSequence(p, end, out))
             return false;
-        }
-        if (static_cast<size_t>(end - p) <= extra)
-            return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            const uint8_t next = p[k];
-            if ((next & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (next & 0x3Fu);
-        }
-        if (cp < lowest || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
-            return false;
-        if (cp >= 0x10000) {
-            *out++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            *out++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            *out++ = static_cast<char16_t>(cp);
-        }
-        p += extra + 1;
     }
     text.assign(start, static_cast<size_t>(out - start));
     return true;

@@ -62,12 +62,10 @@ std::string TitleCollator::SortKey(std::u16string_view title)
 
 int TitleCollator::Compare(std::u16string_view a, std::u16string_view b)
 {
-    UErrorCode status = U_ZERO_ERROR;
     const UCollationResult r = ucol_strcoll(SharedCollator(), reinterpret_cast<const UChar*>(a.data()),
                                             static_cast<int32_t>(a.size()),
                                             reinterpret_cast<const UChar*>(b.data()),
                                             static_cast<int32_t>(b.size()));
-    (void)status;
     if (r == UCOL_LESS)
         return -1;
     if (r == UCOL_GREATER)

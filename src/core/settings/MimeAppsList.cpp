@@ -98,10 +98,6 @@ std::vector<std::string> MimeAppsList::DefaultsFor(std::string_view mimeType) co
     return ids;
 }
 
-bool MimeAppsList::HasDefaultLine(std::string_view mimeType) const {
-    return FindDefaultLine(Lines(), mimeType) >= 0;
-}
-
 void MimeAppsList::SetDefaults(std::string_view mimeType, const std::vector<std::string>& desktopIds) {
     std::vector<Line> lines = Lines();
     const std::string_view br = LineBreakOf(text_);

@@ -16,8 +16,6 @@ public:
     // entries dropped; empty when the type has no line there. The first line wins when
     // the type is listed twice.
     std::vector<std::string> DefaultsFor(std::string_view mimeType) const;
-    // Whether [Default Applications] has a line for `mimeType` at all.
-    bool HasDefaultLine(std::string_view mimeType) const;
 
     // Replaces the type's line (the first one when there are several), or adds one at the
     // end of the first [Default Applications] group, or adds that group at the end.

@@ -160,12 +160,6 @@ void DocumentWorkflow::RestorePreviousDocument()
     }
 }
 
-void DocumentWorkflow::OpenFromPath(const std::string& path)
-{
-    if (CloseDocument() == CloseResult::Closed)
-        ProbeDocument(path);
-}
-
 DocumentWorkflow::HandOverStep DocumentWorkflow::OpenHandedOver(const std::string& commandText)
 {
     const std::string name = FirstCommandItem(commandText);

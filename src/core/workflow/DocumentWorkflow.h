@@ -34,8 +34,6 @@ public:
     // Puts back the document CloseDocument closed before an open (or a new document) that
     // failed or was cancelled; changes the close was told not to save are unsaved again.
     void RestorePreviousDocument();
-    // CloseDocument, then (unless cancelled) ProbeDocument.
-    void OpenFromPath(const std::string& path);
     // A file handed over by a second start (the first item of Command.dat's text):
     // CloseDocument, then the probe. PromptOpen while its password prompt is up (the
     // sender waits for it), else Done (nothing named, cancelled, or unreadable).

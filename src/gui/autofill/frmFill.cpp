@@ -56,7 +56,27 @@ frmFill::frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard, 
     setWindowIcon(QIcon(QStringLiteral(":/icons/keyquill.svg")));
     // Over whatever window the hot key came from, which may itself be a top-most one.
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    BuildControls();
+    BuildMacroMenu();
+    LayOutControls();
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+    connect(cmdMacro, &QPushButton::clicked, this, [this] { cmdMacro_Click(); });
+    if (copyInstead_) {
+        // The fill method has nothing to say about a copy: the fields go one by one.
+        Label1->setVisible(false);
+        cboLine->setVisible(false);
+        cmdMacro->setVisible(false);
+        lblCopy->setVisible(true);
+        lblCopy->setText(CopyNote());
+        lblCopy->setMinimumWidth(320);
+        connect(lstPass, &QListWidget::currentRowChanged, this, [this] { ShowNextCopy(); });
+    }
+}
 
+void frmFill::BuildControls()
+{
     lstPass = new QListWidget(this);
     lstPass->setObjectName(QStringLiteral("lstPass"));
     lstPass->setToolTip(QStringLiteral("密码列表"));
@@ -93,7 +113,10 @@ frmFill::frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard, 
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdHelp = new QPushButton(QStringLiteral("帮助(&H)"), this);
     cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
+}
 
+void frmFill::BuildMacroMenu()
+{
     mnuPop = new QMenu(this);
     mnuPop->setObjectName(QStringLiteral("mnuPop"));
     PopID = AddPopItem("PopID", QStringLiteral("标题 ^i"), QStringLiteral("^i"));
@@ -104,7 +127,10 @@ frmFill::frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard, 
     mnuPop->addSeparator();
     PopHex = AddPopItem("PopHex", QStringLiteral("Ascii码 ^h"), QStringLiteral("^h"));
     PopSign = AddPopItem("PopSign", QStringLiteral("符号\"^\" ^^"), QStringLiteral("^^"));
+}
 
+void frmFill::LayOutControls()
+{
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
@@ -125,21 +151,6 @@ frmFill::frmFill(KyqApp& app, FillDesktop& desktop, ClipboardKeeper& clipboard, 
     setTabOrder(cmdMacro, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
     setTabOrder(cmdCancel, cmdHelp);
-
-    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
-    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
-    connect(cmdMacro, &QPushButton::clicked, this, [this] { cmdMacro_Click(); });
-    if (copyInstead_) {
-        // The fill method has nothing to say about a copy: the fields go one by one.
-        Label1->setVisible(false);
-        cboLine->setVisible(false);
-        cmdMacro->setVisible(false);
-        lblCopy->setVisible(true);
-        lblCopy->setText(CopyNote());
-        lblCopy->setMinimumWidth(320);
-        connect(lstPass, &QListWidget::currentRowChanged, this, [this] { ShowNextCopy(); });
-    }
 }
 
 QAction* frmFill::AddPopItem(const char* name, const QString& caption, const QString& escape)

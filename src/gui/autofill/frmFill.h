@@ -55,6 +55,9 @@ private:
     void cmdHelp_Click();
     void cmdMacro_Click();
     // A pop-up item: appends its escape to the fill method and selects it there.
+    void BuildControls();
+    void BuildMacroMenu();  // the fill macro's escapes, behind cmdMacro
+    void LayOutControls();
     void InsertEscape(const QString& escape);
     QAction* AddPopItem(const char* name, const QString& caption, const QString& escape);
     void ClaimFocus();

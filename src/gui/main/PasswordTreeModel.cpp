@@ -37,15 +37,6 @@ QModelIndex PasswordTreeModel::IndexAt(int position) const
     return createIndex(position - 2, 0, RowId);
 }
 
-std::u16string PasswordTreeModel::NodeText(int position) const
-{
-    if (position == 1)
-        return rootText_;
-    if (position < 2 || position > NodeCount())
-        return {};
-    return titles_[static_cast<size_t>(position - 2)];
-}
-
 QModelIndex PasswordTreeModel::index(int row, int column, const QModelIndex& parent) const
 {
     if (column != 0 || row < 0)

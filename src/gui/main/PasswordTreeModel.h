@@ -24,8 +24,6 @@ public:
     int PositionOf(const QModelIndex& index) const;
     QModelIndex IndexAt(int position) const;
     int NodeCount() const { return static_cast<int>(titles_.size()) + 1; }
-    // The text a node was added with ("" for a position without a node).
-    std::u16string NodeText(int position) const;
     QModelIndex RootIndex() const { return index(0, 0); }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;

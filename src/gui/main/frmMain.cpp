@@ -220,13 +220,6 @@ void frmMain::SetStatusPanel(int panel, const std::u16string& text)
         ui_.StatusPanels[static_cast<size_t>(panel - 1)]->setText(QString::fromStdU16String(text));
 }
 
-std::u16string frmMain::StatusPanel(int panel) const
-{
-    if (panel < 1 || panel > 3)
-        return {};
-    return ui_.StatusPanels[static_cast<size_t>(panel - 1)]->text().toStdU16String();
-}
-
 uint64_t frmMain::NativeWindow()
 {
     return winId();

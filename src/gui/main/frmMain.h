@@ -46,7 +46,6 @@ public:
 
     // Panels count from 1.
     void SetStatusPanel(int panel, const std::u16string& text);
-    std::u16string StatusPanel(int panel) const;
 
     // Load sequence; run once by start-up after the settings were loaded.
     void Form_Load();

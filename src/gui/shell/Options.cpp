@@ -63,6 +63,36 @@ Options::Options(KyqApp& app, QWidget* owner, FileAssociation association)
 
 void Options::BuildControls()
 {
+    BuildSystemFrame();
+    BuildMiscFrame();
+    Command1 = Named(new QPushButton(QStringLiteral("确定"), this), "Command1");
+    Command2 = Named(new QPushButton(QStringLiteral("取消"), this), "Command2");
+    Command3 = Named(new QPushButton(QStringLiteral("应用(&A)"), this), "Command3");
+    Command1->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* button : {Command1, Command2, Command3})
+        buttons->addWidget(button);
+
+    auto* all = new QVBoxLayout(this);
+    all->addWidget(Frame1);
+    all->addWidget(Frame2);
+    all->addLayout(buttons);
+    all->setSizeConstraint(QLayout::SetFixedSize);
+
+    for (QCheckBox* box : {chkExt, chkAutoLoad, chkClear, chkMin})
+        connect(box, &QCheckBox::toggled, this, [this] { SomethingChanged(); });
+    for (QRadioButton* option : {optShow, optEdit})
+        connect(option, &QRadioButton::toggled, this, [this] { SomethingChanged(); });
+    connect(UpDown1, &QSpinBox::valueChanged, this, [this] { SomethingChanged(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+}
+
+// The check boxes and the hot key.
+void Options::BuildSystemFrame()
+{
     Frame1 = Named(new QGroupBox(QStringLiteral("系统"), this), "Frame1");
     chkExt = Named(new QCheckBox(QStringLiteral("注册扩展名(*.kyq) (&R)"), Frame1), "chkExt");
     chkAutoLoad = Named(new QCheckBox(QStringLiteral("运行时自动读取上一个文件(&L)"), Frame1), "chkAutoLoad");
@@ -95,7 +125,11 @@ void Options::BuildControls()
     system->addWidget(lblMinNote);
     system->addLayout(keyRow);
     system->addWidget(lblKeyNote);
+}
 
+// The expiry days and what a double click in the list does.
+void Options::BuildMiscFrame()
+{
     Frame2 = Named(new QGroupBox(QStringLiteral("杂项"), this), "Frame2");
     Label1 = Named(new QLabel(QStringLiteral("密码过期时间(&D)："), Frame2), "Label1");
     UpDown1 = Named(new QSpinBox(Frame2), "UpDown1");
@@ -126,30 +160,6 @@ void Options::BuildControls()
     misc->addLayout(daysRow);
     misc->addWidget(Label3);
     misc->addLayout(clickRow);
-
-    Command1 = Named(new QPushButton(QStringLiteral("确定"), this), "Command1");
-    Command2 = Named(new QPushButton(QStringLiteral("取消"), this), "Command2");
-    Command3 = Named(new QPushButton(QStringLiteral("应用(&A)"), this), "Command3");
-    Command1->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton* button : {Command1, Command2, Command3})
-        buttons->addWidget(button);
-
-    auto* all = new QVBoxLayout(this);
-    all->addWidget(Frame1);
-    all->addWidget(Frame2);
-    all->addLayout(buttons);
-    all->setSizeConstraint(QLayout::SetFixedSize);
-
-    for (QCheckBox* box : {chkExt, chkAutoLoad, chkClear, chkMin})
-        connect(box, &QCheckBox::toggled, this, [this] { SomethingChanged(); });
-    for (QRadioButton* option : {optShow, optEdit})
-        connect(option, &QRadioButton::toggled, this, [this] { SomethingChanged(); });
-    connect(UpDown1, &QSpinBox::valueChanged, this, [this] { SomethingChanged(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
 }
 
 int32_t Options::VirtualKeyOfKey(int qtKey, Qt::KeyboardModifiers modifiers)

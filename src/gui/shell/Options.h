@@ -51,6 +51,8 @@ private:
     void Command2_Click();
     void Command3_Click();
     void BuildControls();
+    void BuildSystemFrame();
+    void BuildMiscFrame();
     void ApplyFileAssociation();
     void SomethingChanged();
     void ShowHotKeyNote();

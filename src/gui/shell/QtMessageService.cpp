@@ -69,6 +69,73 @@ void PlaceOverProgram(QWidget& dialog)
     });
 }
 
+// The buttons a box was given; the others stay null.
+struct BoxButtons {
+    QPushButton* ok = nullptr;
+    QPushButton* cancel = nullptr;
+    QPushButton* yes = nullptr;
+    QPushButton* no = nullptr;
+};
+
+BoxButtons AddButtons(QMessageBox& box, MsgButtons buttons)
+{
+    BoxButtons b;
+    switch (buttons) {
+    case MsgButtons::OkOnly:
+        b.ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        box.setEscapeButton(b.ok);
+        break;
+    case MsgButtons::OkCancel:
+        b.ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        b.cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setEscapeButton(b.cancel);
+        break;
+    case MsgButtons::YesNoCancel:
+        b.yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        b.no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        b.cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setEscapeButton(b.cancel);
+        break;
+    case MsgButtons::YesNo:
+        b.yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        b.no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        box.setEscapeButton(b.no);
+        break;
+    case MsgButtons::OverwriteSaveAsCancel:
+        b.yes = box.addButton(QStringLiteral("覆盖(&O)"), QMessageBox::DestructiveRole);
+        b.no = box.addButton(QStringLiteral("另存为(&A)..."), QMessageBox::AcceptRole);
+        b.cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setEscapeButton(b.cancel);
+        break;
+    }
+    return b;
+}
+
+// The button clicked; closing the box counts as its cancel or, without one, as its no or
+// ok.
+MsgAnswer AnswerOf(const QMessageBox& box, const BoxButtons& b)
+{
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked && clicked == b.yes)
+        return MsgAnswer::Yes;
+    if (clicked && clicked == b.no)
+        return MsgAnswer::No;
+    if (clicked && clicked == b.ok)
+        return MsgAnswer::Ok;
+    if (b.cancel)
+        return MsgAnswer::Cancel;
+    return b.no ? MsgAnswer::No : MsgAnswer::Ok;
+}
+
+bool AnyOwnWindowOnTop()
+{
+    for (const QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 MsgAnswer QtMessageService::MsgBox(const std::u16string& text, MsgButtons buttons, MsgIcon icon,
@@ -99,12 +166,8 @@ MsgAnswer QtMessageService::MsgBoxWithDetails(const std::u16string& text,
                        Qt::WindowCloseButtonHint);
     // A box asked for while an always-on-top window of ours is up (the splash, the fill
     // dialog) would open underneath it, out of sight.
-    for (const QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->isVisible() && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-            box.setWindowFlag(Qt::WindowStaysOnTopHint);
-            break;
-        }
-    }
+    if (AnyOwnWindowOnTop())
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (!fitted.Details.empty() || !details.empty()) {
         const std::u16string whole =
             fitted.Details.empty() ? details
@@ -119,40 +182,9 @@ MsgAnswer QtMessageService::MsgBoxWithDetails(const std::u16string& text,
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
-    QPushButton* ok = nullptr;
-    QPushButton* cancel = nullptr;
-    QPushButton* yes = nullptr;
-    QPushButton* no = nullptr;
-    switch (buttons) {
-    case MsgButtons::OkOnly:
-        ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-        box.setEscapeButton(ok);
-        break;
-    case MsgButtons::OkCancel:
-        ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-        cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-        box.setEscapeButton(cancel);
-        break;
-    case MsgButtons::YesNoCancel:
-        yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-        no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-        cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-        box.setEscapeButton(cancel);
-        break;
-    case MsgButtons::YesNo:
-        yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-        no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-        box.setEscapeButton(no);
-        break;
-    case MsgButtons::OverwriteSaveAsCancel:
-        yes = box.addButton(QStringLiteral("覆盖(&O)"), QMessageBox::DestructiveRole);
-        no = box.addButton(QStringLiteral("另存为(&A)..."), QMessageBox::AcceptRole);
-        cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-        box.setEscapeButton(cancel);
-        break;
-    }
+    const BoxButtons added = AddButtons(box, buttons);
     // Enter never throws away the other version of a file.
-    box.setDefaultButton(buttons == MsgButtons::OverwriteSaveAsCancel ? no : ok ? ok : yes);
+    box.setDefaultButton(buttons == MsgButtons::OverwriteSaveAsCancel ? added.no : added.ok ? added.ok : added.yes);
     PlaceOverProgram(box);
     // The main window greys out while a box waits for its answer, as under a dialog of ours.
     QWidget* main = nullptr;
@@ -166,16 +198,7 @@ MsgAnswer QtMessageService::MsgBoxWithDetails(const std::u16string& text,
     box.exec();
     if (hold.Release() && focused && focused->window() == main)
         focused->setFocus(Qt::ActiveWindowFocusReason);
-    QAbstractButton* clicked = box.clickedButton();
-    if (clicked && clicked == yes)
-        return MsgAnswer::Yes;
-    if (clicked && clicked == no)
-        return MsgAnswer::No;
-    if (clicked && clicked == ok)
-        return MsgAnswer::Ok;
-    if (cancel)
-        return MsgAnswer::Cancel;
-    return no ? MsgAnswer::No : MsgAnswer::Ok;
+    return AnswerOf(box, added);
 }
 
 std::optional<std::string> QtMessageService::ChooseFile(const FileDialogRequest& request)

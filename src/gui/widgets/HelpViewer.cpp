@@ -120,12 +120,6 @@ bool HelpViewer::ShowTopic(const std::string& topic)
     return true;
 }
 
-std::string HelpViewer::CurrentTopic() const
-{
-    const QUrl source = Browser->source();
-    return source.isEmpty() ? std::string() : QFileInfo(source.toLocalFile()).fileName().toStdString();
-}
-
 HelpViewer* FindHelpViewer()
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {

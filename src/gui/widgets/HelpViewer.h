@@ -23,8 +23,6 @@ public:
     // Shows a page of the help folder ("fill.htm", or "intro.htm#options" for a place on
     // it). False, and nothing changes, when the page is missing.
     bool ShowTopic(const std::string& topic);
-    // The file name of the page shown ("" before any).
-    std::string CurrentTopic() const;
     const std::string& HelpFolder() const { return helpFolder_; }
 
 private:

@@ -5,6 +5,7 @@
 #include "core/document/Cipher.h"
 #include "platform/CodePage936.h"
 #include "support/DocumentTestSupport.h"
+#include "support/RecordCoding.h"
 
 namespace kyq {
 namespace {
@@ -17,7 +18,7 @@ int16_t Code(char16_t ch)
 TEST(RecordCipher, LowersEveryCodeBy14AndReversesOnlyThePassword)
 {
     const PasswordEntry record = test::Record(u"Ab", u"中x", u"p1啊", 1999, 12, 31);
-    const CodedRecord coded = EncipherRecord(record);
+    const CodedRecord coded = test::EncipherRecord(record);
     EXPECT_EQ(coded.Title, (CodeText{65 - 14, 98 - 14}));
     EXPECT_EQ(coded.UserName, (CodeText{static_cast<int16_t>(Code(u'中') - 14), 120 - 14}));
     EXPECT_EQ(coded.Password, (CodeText{static_cast<int16_t>(Code(u'啊') - 14), 49 - 14, 112 - 14}));
@@ -52,18 +53,18 @@ TEST(PasswordKeyXor, PositionsCycleThroughTheKeyAndRestartPerText)
     const CodeText key = PasswordKey(u"ab中");
     ASSERT_EQ(key, (CodeText{97, 98, Code(u'中')}));
     CodeText text{1, 2, 3, 4, 5};
-    ApplyPasswordKey(text, key);
+    test::ApplyPasswordKey(text, key);
     EXPECT_EQ(text, (CodeText{static_cast<int16_t>(1 ^ 97), static_cast<int16_t>(2 ^ 98),
                               static_cast<int16_t>(3 ^ Code(u'中')), static_cast<int16_t>(4 ^ 97),
                               static_cast<int16_t>(5 ^ 98)}));
     CodeText next{1};
-    ApplyPasswordKey(next, key);
+    test::ApplyPasswordKey(next, key);
     EXPECT_EQ(next, (CodeText{static_cast<int16_t>(1 ^ 97)}));
-    ApplyPasswordKey(text, key);
+    test::ApplyPasswordKey(text, key);
     EXPECT_EQ(text, (CodeText{1, 2, 3, 4, 5}));
 
     CodeText unkeyed{7, 8};
-    ApplyPasswordKey(unkeyed, CodeText{});
+    test::ApplyPasswordKey(unkeyed, CodeText{});
     EXPECT_EQ(unkeyed, (CodeText{7, 8}));
 }
 

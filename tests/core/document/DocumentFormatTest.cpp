@@ -6,6 +6,7 @@
 #include "core/document/GrilleTransposition.h"
 #include "platform/CodePage936.h"
 #include "support/DocumentTestSupport.h"
+#include "support/GrilleCheck.h"
 
 namespace kyq {
 namespace {
@@ -81,7 +82,7 @@ TEST(CurrentFormat, RecordsOwnerAndHeaderSurviveARoundTrip)
     back.Entries.push_back(Record(u"left over", u"", u""));
     ASSERT_TRUE(ProbeHeaderBytes(back, bytes));
     EXPECT_EQ(back.FormatVersion, 200);
-    EXPECT_TRUE(IsValidGrille(back.FileGrille));
+    EXPECT_TRUE(test::IsValidGrille(back.FileGrille));
     EXPECT_EQ(back.OwnerName(), u"李雷");
     EXPECT_EQ(back.EntryCount(), 0);
 

@@ -7,6 +7,7 @@
 #include "core/document/GrilleTransposition.h"
 #include "core/document/RandomInRange.h"
 #include "support/DocumentTestSupport.h"
+#include "support/GrilleCheck.h"
 
 namespace kyq {
 namespace {
@@ -25,7 +26,7 @@ std::vector<Grille> AllValidGrilles()
         Grille g{};
         for (size_t cell = 0; cell < 16; ++cell)
             g[cell] = (mask >> cell) & 1;
-        if (IsValidGrille(g))
+        if (test::IsValidGrille(g))
             grilles.push_back(g);
     }
     return grilles;
@@ -48,11 +49,11 @@ TEST(Grille, QuarterTurnIsClockwiseAndFourTurnsRestoreIt)
 TEST(Grille, ValidMeansOneHolePerOrbit)
 {
     EXPECT_EQ(AllValidGrilles().size(), 256u);
-    EXPECT_TRUE(IsValidGrille(test::FixedGrille()));
+    EXPECT_TRUE(test::IsValidGrille(test::FixedGrille()));
     Grille twoInOneOrbit = test::FixedGrille();
     twoInOneOrbit[15] = true;  // (4,4) shares the orbit of (1,1)
-    EXPECT_FALSE(IsValidGrille(twoInOneOrbit));
-    EXPECT_FALSE(IsValidGrille(Grille{}));
+    EXPECT_FALSE(test::IsValidGrille(twoInOneOrbit));
+    EXPECT_FALSE(test::IsValidGrille(Grille{}));
 }
 
 TEST(Grille, ScatterFillsHolesRowMajorTurnAfterTurn)
@@ -89,7 +90,7 @@ TEST(Grille, MakeGrilleDrawsEveryValidGrilleAndNothingElse)
     std::set<Grille> seen;
     for (int i = 0; i < 6000; ++i) {
         const Grille g = MakeGrille();
-        ASSERT_TRUE(IsValidGrille(g));
+        ASSERT_TRUE(test::IsValidGrille(g));
         ASSERT_EQ(std::count(g.begin(), g.end(), true), 4);
         seen.insert(g);
     }

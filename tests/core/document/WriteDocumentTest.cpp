@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "core/document/AnyFormat.h"
 #include "core/document/DocumentFormat.h"
 #include "support/DocumentTestSupport.h"
 
@@ -35,8 +36,7 @@ PasswordDocument Open(const std::string& path, const std::u16string& password)
     PasswordDocument doc;
     doc.Path = path;
     EXPECT_TRUE(ProbeHeader(doc, path));
-    doc.DocumentPassword() = password;
-    const FormatResult r = ReadCurrentFormat(doc, NoExpiry);
+    const FormatResult r = OpenProbedDocument(doc, password, NoExpiry);
     EXPECT_TRUE(r) << r.error().Detail;
     return doc;
 }
@@ -119,11 +119,10 @@ TEST(ReadFiles, MissingOrUnreadablePathsCannotBeOpened)
         EXPECT_EQ(r.error().Kind, reason.empty() ? FormatErrorKind::Truncated : FormatErrorKind::CannotOpen) << path;
         EXPECT_EQ(r.error().Message, reason) << path;
     }
-    doc.Path = folder.File("nothing.kyq");
+    // Without a probe that read the file there is nothing to open.
     doc.Entries.push_back(Record(u"t", u"u", u"p"));
-    EXPECT_EQ(ReadCurrentFormat(doc, NoExpiry).error().Kind, FormatErrorKind::CannotOpen);
+    EXPECT_EQ(OpenProbedDocument(doc, u"pw", NoExpiry).error().Kind, FormatErrorKind::BadHeader);
     EXPECT_EQ(doc.EntryCount(), 0);
-    EXPECT_EQ(ReadLegacyFormat(doc, 0, NoExpiry).error().Kind, FormatErrorKind::CannotOpen);
 }
 
 TEST(ReadFiles, TheProbeReadsAHeaderOfAnyLengthFromItsFile)
@@ -153,6 +152,20 @@ TEST(ReadFiles, TheProbeReadsAHeaderOfAnyLengthFromItsFile)
     EXPECT_EQ(ProbeHeader(doc, folder.File("empty.kyq")).error().Kind, FormatErrorKind::Truncated);
 }
 
+// The file is read once, by the probe: a file replaced before the password is given
+// still opens as the probe saw it.
+TEST(ReadFiles, TheOpenReadsWhatTheProbeSaw)
+{
+    ScratchFolder folder;
+    const std::string path = folder.File("a.kyq");
+    ASSERT_TRUE(WriteDocument(MakeDocument(u"o", u"pw", {Record(u"first", u"u", u"p")}), path));
+    PasswordDocument doc;
+    ASSERT_TRUE(ProbeHeader(doc, path));
+    ASSERT_TRUE(WriteDocument(MakeDocument(u"o", u"pw", {Record(u"second", u"u", u"p")}), path));
+    ASSERT_TRUE(OpenProbedDocument(doc, u"pw", NoExpiry));
+    EXPECT_EQ(test::StoredRecords(doc), (std::vector<PasswordEntry>{Record(u"first", u"u", u"p")}));
+}
+
 TEST(ReadFiles, ALegacyFileOpensThroughItsPath)
 {
     ScratchFolder folder;
@@ -163,7 +176,7 @@ TEST(ReadFiles, ALegacyFileOpensThroughItsPath)
     doc.Path = path;
     ASSERT_TRUE(ProbeHeader(doc, path));
     ASSERT_EQ(doc.FormatVersion, LegacyFormatNumber);
-    ASSERT_TRUE(ReadLegacyFormat(doc, DeriveLegacyKey(u"key"), NoExpiry));
+    ASSERT_TRUE(OpenProbedDocument(doc, u"key", NoExpiry));
     EXPECT_EQ(doc.Entries[1].Title, u"t");
 }
 
@@ -175,11 +188,10 @@ TEST(ReadFiles, TheReaderYieldsOnlyBetweenRecordsAndNotForEveryOne)
     PasswordDocument doc;
     doc.Path = path;
     ASSERT_TRUE(ProbeHeader(doc, path));
-    doc.DocumentPassword() = u"pw";
     int yields = 0;
     int countAtYield = -1;
     bool grew = true;
-    ASSERT_TRUE(ReadCurrentFormat(doc, NoExpiry, [&] {
+    ASSERT_TRUE(OpenProbedDocument(doc, u"pw", NoExpiry, [&] {
         ++yields;
         grew = grew && doc.EntryCount() >= countAtYield;
         countAtYield = doc.EntryCount();

@@ -44,7 +44,7 @@ TEST_F(FileAssociationTest, RegisterThenUnregisterOnAFreshHome) {
     EXPECT_FALSE(XdgTestFolders::Exists(assoc.MimePackagePath()));
     EXPECT_FALSE(XdgTestFolders::Exists(assoc.DesktopEntryPath()));
     EXPECT_FALSE(XdgTestFolders::Exists(assoc.IconPath()));
-    EXPECT_FALSE(MimeAppsList(XdgTestFolders::Read(assoc.ConfigMimeAppsPath())).HasDefaultLine(FileAssociation::MimeType));
+    EXPECT_TRUE(MimeAppsList(XdgTestFolders::Read(assoc.ConfigMimeAppsPath())).DefaultsFor(FileAssociation::MimeType).empty());
 }
 
 TEST_F(FileAssociationTest, PreviousDefaultIsRestoredAndOtherContentKept) {

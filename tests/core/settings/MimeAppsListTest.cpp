@@ -21,7 +21,7 @@ TEST(MimeAppsList, ReadsTheDefaultListOfOnlyTheDefaultGroup) {
     EXPECT_EQ(list.DefaultsFor(kType), (Ids{"first.desktop", "second.desktop"}));
     EXPECT_EQ(list.DefaultsFor("text/plain"), (Ids{"editor.desktop"}));
     EXPECT_TRUE(list.DefaultsFor("image/png").empty());
-    EXPECT_FALSE(MimeAppsList("[Added Associations]\napplication/x-keyquill=a.desktop;\n").HasDefaultLine(kType));
+    EXPECT_TRUE(MimeAppsList("[Added Associations]\napplication/x-keyquill=a.desktop;\n").DefaultsFor(kType).empty());
 }
 
 TEST(MimeAppsList, ReplacingALineKeepsEveryOtherByteAndTheLineBreaks) {

@@ -35,7 +35,7 @@ TEST(RegistryHelpers, TextValuesStopAtTheFirstNulAndOnlyStringsAreText)
     EXPECT_EQ(ReadNumberValue(store, Hive::CurrentUser, "Software\\Other", "binary"), 0);
     EXPECT_EQ(ReadNumberValue(store, Hive::CurrentUser, "Software\\Other", "missing"), 0);
     // A failed read never creates the key.
-    EXPECT_FALSE(store.KeyExists(Hive::CurrentUser, "Software\\Missing"));
+    EXPECT_FALSE(store.Read(Hive::CurrentUser).FindKey("Software\\Missing") != nullptr);
 }
 
 TEST(RegistryHelpers, WritesCreateTheKeyAndItsParentsAndKeepTheWholeValue)
@@ -49,7 +49,7 @@ TEST(RegistryHelpers, WritesCreateTheKeyAndItsParentsAndKeepTheWholeValue)
 
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\command", ""), "/opt/k/KYQ %1");
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "kyqfilemm", ""), "Keyquill文档");
-    EXPECT_TRUE(store.KeyExists(Hive::ClassesRoot, "KYQfileMM\\shell"));
+    EXPECT_TRUE(store.Read(Hive::ClassesRoot).FindKey("KYQfileMM\\shell") != nullptr);
     EXPECT_EQ(ReadNumberValue(store, Hive::CurrentUser, "A\\B", "neg"), -2);
     EXPECT_EQ(ReadNumberValue(store, Hive::CurrentUser, "A\\B", "max"), INT32_MAX);
 
@@ -74,7 +74,7 @@ TEST(RegistryHelpers, RemoveKeyTakesTheSubtreeAndRemoveValueOnlyTheValue)
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\Command", ""), "x");
 
     EXPECT_TRUE(RemoveKey(store, Hive::ClassesRoot, "KYQfileMM"));
-    EXPECT_FALSE(store.KeyExists(Hive::ClassesRoot, "KYQfileMM"));
+    EXPECT_FALSE(store.Read(Hive::ClassesRoot).FindKey("KYQfileMM") != nullptr);
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, "KYQfileMM\\shell\\open\\Command", ""), "");
     EXPECT_EQ(ReadTextValue(store, Hive::ClassesRoot, ".kyq", ""), "KYQfileMM");
 

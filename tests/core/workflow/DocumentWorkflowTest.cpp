@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/document/AnyFormat.h"
 #include "core/document/DocumentFormat.h"
 #include "core/document/SealedFormat.h"
 #include "core/workflow/CommonDialog.h"
@@ -318,8 +319,7 @@ TEST_F(DocumentRules, UndoAlwaysLeavesTheDocumentModifiedSoCloseAsks)
     PasswordDocument reread;
     reread.Path = a;
     ASSERT_TRUE(ProbeHeader(reread, a));
-    reread.DocumentPassword() = u"pw";
-    ASSERT_TRUE(ReadCurrentFormat(reread, ExpiryContextForToday(60000)));
+    ASSERT_TRUE(OpenProbedDocument(reread, u"pw", ExpiryContextForToday(60000)));
     EXPECT_EQ(reread.EntryCount(), 2);
     EXPECT_EQ(boxes_->Unexpected, 0);
 }
@@ -335,8 +335,7 @@ TEST_F(DocumentRules, AReadListsExpiredPasswordsAndABareNameSavesInTheInitialFol
     ASSERT_TRUE(WriteDocument(doc, File("old.kyq")));
     boxes_->Files.push_back(File("old.kyq"));
     workflow_->fileOpen_Click();
-    app_->Document.DocumentPassword() = u"pw";
-    const FormatResult read = ReadCurrentFormat(app_->Document, ExpiryContextForToday(60));
+    const FormatResult read = OpenProbedDocument(app_->Document, u"pw", ExpiryContextForToday(60));
     boxes_->WhileShown = [&](const RecordedBox&) { EXPECT_EQ(view_.PromptsClosed, 1); };  // never over it
     workflow_->FinishRead(read, false);
     ASSERT_EQ(boxes_->Boxes.size(), 1u);
@@ -605,8 +604,7 @@ std::vector<std::u16string> TitlesIn(const std::string& path)
     doc.Path = path;
     if (!ProbeHeader(doc, path))
         return {};
-    doc.DocumentPassword() = u"pw";
-    if (!ReadCurrentFormat(doc, ExpiryContextForToday(60000)))
+    if (!OpenProbedDocument(doc, u"pw", ExpiryContextForToday(60000)))
         return {};
     std::vector<std::u16string> titles;
     for (int i = 1; i <= doc.EntryCount(); ++i)
