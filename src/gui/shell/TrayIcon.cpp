@@ -8,7 +8,6 @@
 
 #include "platform/Log.h"
 
-
 namespace kyq {
 
 TrayIcon::TrayIcon(QObject* parent)
@@ -111,11 +110,6 @@ void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason)
     case QSystemTrayIcon::Unknown:
         break;
     }
-}
-
-bool TrayIcon::ClickPending() const
-{
-    return singleClick_->isActive();
 }
 
 void TrayIcon::Report(TrayActivation activation)

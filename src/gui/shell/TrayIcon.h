@@ -46,8 +46,6 @@ public:
     // window in the foreground. A single left click is held back for the double-click
     // time, so that a double click is not also taken as a click.
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
-    // Whether a single click waits out the double-click time now.
-    bool ClickPending() const;
 
 private:
     void Report(TrayActivation activation);
