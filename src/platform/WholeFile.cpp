@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "platform/FileStamp.h"
+#include "platform/Log.h"
 #include "platform/SystemErrorText.h"
 
 namespace kyq {
@@ -261,8 +262,10 @@ Expected<void> FillAndFlush(int fd, std::span<const uint8_t> bytes, const struct
     if (original) {
         // Before the mode: a change of owner clears the set-user-ID and set-group-ID bits.
         // Only root may give a file away; anyone may pass it to a group of their own.
-        if (::fchown(fd, original->st_uid, original->st_gid) != 0)
-            (void)::fchown(fd, static_cast<uid_t>(-1), original->st_gid);
+        if (::fchown(fd, original->st_uid, original->st_gid) != 0 &&
+            ::fchown(fd, static_cast<uid_t>(-1), original->st_gid) != 0)
+            LogInfo(LogArea::Files, target + ": the new file keeps the writer's group (" +
+                                        SystemErrorReason(errno) + ")");
         if (::fchmod(fd, original->st_mode & 07777) != 0)
             return SystemFailure("无法设置文件的权限", "fchmod", errno);
         // After the mode: the access list sets the group bits to its mask, as the old file has them.

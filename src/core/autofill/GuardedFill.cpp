@@ -135,8 +135,12 @@ std::u16string FillStopMessage(const FillOutcome& outcome)
         return u"不能填写到本程序自己的窗口中。请在要填写的窗口中按快捷键。\n没有填写任何内容。";
     case FillStop::Untypeable:
         // The position only: the character may be one of the password's.
-        return u"第" + Utf8ToUtf16(std::to_string(outcome.position + 1)) +
-               u"个字符无法在当前键盘布局下输入，\n因此没有填写任何内容。";
+    {
+        std::u16string text = u"第";
+        text += Utf8ToUtf16(std::to_string(outcome.position + 1));
+        text += u"个字符无法在当前键盘布局下输入，\n因此没有填写任何内容。";
+        return text;
+    }
     case FillStop::NotActivated:
         return u"无法切换到要填写的窗口（它可能已经关闭），\n没有填写任何内容。";
     case FillStop::TypingRefused:

@@ -41,8 +41,9 @@ void ReportDamagedSettings(KyqApp& app, const std::vector<Hive>& damaged)
                            RegistryStore::DamagedCopyPath(file).string() +
                            " when the settings are next saved");
         }
-        text += u"\n" + Utf8ToUtf16(file.string()) +
-                (state.error == HiveTextError::TooLarge
+        text += u"\n";
+        text += Utf8ToUtf16(file.string());
+        text += (state.error == HiveTextError::TooLarge
                      ? u"\n    文件过大（超过 16 MB），没有读取，其中的设置全部恢复为默认值。"
                  : nothingRead ? u"\n    无法读取此文件，其中的设置全部恢复为默认值。"
                                : u"\n    无法读取的行已被跳过，其余设置均已保留。");

@@ -167,7 +167,11 @@ std::string HandOverCommandText(std::string_view path)
 {
     if (path.find('"') != std::string_view::npos)
         return std::string(path);
-    return "\"" + std::string(path) + "\"";
+    // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) about "literal" + string.
+    std::string text = "\"";
+    text += path;
+    text += '"';
+    return text;
 }
 
 }  // namespace kyq
