@@ -109,7 +109,8 @@ public:
     // check them (a text no one reads as UTF-16 now), or nothing (checked by a walk before).
     enum class Text { Decode, Check, Pass };
     // A length-prefixed UTF-8 text of at most MaxTextUnits UTF-16 units; `raw`, when
-    // given, receives its bytes; `text` only with Text::Decode.
+    // given, receives its bytes; `text` only with Text::Decode (nothing else leaves a copy
+    // of the text outside the plaintext and `raw`).
     bool ReadText(std::u16string& text, std::string* raw = nullptr, Text mode = Text::Decode)
     {
         uint32_t length = 0;
@@ -122,10 +123,18 @@ public:
         switch (mode) {
         case Text::Decode:
             return DecodeUtf8(bytes, text) && text.size() <= MaxTextUnits;
-        case Text::Check:
-            // Never more UTF-16 units than bytes: only a long text needs counting.
-            return IsWellFormedUtf8(bytes) &&
-                   (bytes.size() <= MaxTextUnits || (DecodeUtf8(bytes, text) && text.size() <= MaxTextUnits));
+        case Text::Check: {
+            if (!IsWellFormedUtf8(bytes))
+                return false;
+            // Never more UTF-16 units than bytes: only a long text needs counting, and in
+            // well-formed UTF-8 each character starts with one byte that is no continuation,
+            // one unit, or two for a four-byte lead.
+            if (bytes.size() <= MaxTextUnits)
+                return true;
+            const auto units = std::count_if(bytes.begin(), bytes.end(), [](uint8_t b) { return (b & 0xC0) != 0x80; }) +
+                               std::count_if(bytes.begin(), bytes.end(), [](uint8_t b) { return b >= 0xF0; });
+            return units <= static_cast<std::ptrdiff_t>(MaxTextUnits);
+        }
         case Text::Pass:
             break;
         }
