@@ -183,11 +183,7 @@ std::vector<std::string> RealDesktop::Environment(const std::vector<std::string>
         env.push_back("KWIN_WAYLAND_NO_PERMISSION_CHECKS=1");
         env.push_back("KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1");
     }
-    for (const std::string& variable : extra) {
-        const std::string name = variable.substr(0, variable.find('=') + 1);
-        std::erase_if(env, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
-        env.push_back(variable);
-    }
+    OverrideVariables(env, extra);
     return env;
 }
 

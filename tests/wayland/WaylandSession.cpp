@@ -52,6 +52,15 @@ void BecomeSessionUser()
 
 }  // namespace
 
+void OverrideVariables(std::vector<std::string>& env, const std::vector<std::string>& extra)
+{
+    for (const std::string& variable : extra) {
+        const std::string name = variable.substr(0, variable.find('=') + 1);
+        std::erase_if(env, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+        env.push_back(variable);
+    }
+}
+
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env,
             int output, bool asSessionUser)
 {
@@ -284,12 +293,7 @@ std::vector<std::string> WaylandSession::Environment(const std::vector<std::stri
         if (entry.path().filename().string().rfind("sway-ipc.", 0) == 0)
             env.push_back("SWAYSOCK=" + entry.path().string());
     }
-    // A variable given again in `extra` replaces the session's: getenv takes the first one.
-    for (const std::string& variable : extra) {
-        const std::string name = variable.substr(0, variable.find('=') + 1);
-        std::erase_if(env, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
-        env.push_back(variable);
-    }
+    OverrideVariables(env, extra);
     return env;
 }
 

@@ -80,6 +80,10 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
 std::optional<std::string> RunForOutput(const std::string& command,
                                         const std::vector<std::string>& env, bool asSessionUser);
 
+// Each NAME=VALUE of `extra` replaces the variable of that name in `env` (getenv takes the
+// first one), or is added.
+void OverrideVariables(std::vector<std::string>& env, const std::vector<std::string>& extra);
+
 // Polls `condition` until it holds or `timeout` has passed.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
